@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QTabWidget;
+
+// The main window: owns the image, the port, the sockets and every page.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+
+    QTabWidget* PageControl1 = nullptr;
+};
