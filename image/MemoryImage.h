@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// The unit's memory as the tool holds it: 65536 bytes, each with an "edited since the last read, load,
+// write or save" mark. Addresses 0..3071 are the configuration area; the rest is the logging area.
+class MemoryImage {
+public:
+    static constexpr int kSize = 65536;
+    static constexpr int kConfigSize = 3072;
+
+    MemoryImage() { Fill(0xFF); }
+
+    static bool ValidAddress(int address) { return address >= 0 && address < kSize; }
+
+    // Callers check addresses first (ImageStore does); these assert only in debug builds.
+    uint8_t Byte(int address) const { return bytes_[static_cast<size_t>(address)]; }
+    bool Marked(int address) const { return marks_[static_cast<size_t>(address)]; }
+    void Put(int address, uint8_t value, bool mark)
+    {
+        bytes_[static_cast<size_t>(address)] = value;
+        marks_[static_cast<size_t>(address)] = mark;
+    }
+
+    // Every byte to value, no marks.
+    void Fill(uint8_t value);
+    // Bulk load: bytes from address on, written plain (no marks); stops at the image end.
+    void LoadPlain(int address, const uint8_t* data, int count);
+    // count bytes from address on (clipped at the image end).
+    std::string Bytes(int address, int count) const;
+    bool AnyMarked(int first, int count) const;
+
+private:
+    std::array<uint8_t, kSize> bytes_{};
+    std::array<bool, kSize> marks_{};
+};

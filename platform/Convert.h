@@ -1,0 +1,20 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// A text that is no number. The message is the one the user sees in the message box or status bar.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Decimal with an optional sign, or hexadecimal after "$" or "0x"; leading blanks allowed.
+// Raises EConvertError "'<text>' is not a valid integer value" otherwise, also on overflow of 32 bits.
+int StrToInt(const std::string& text);
+
+// As StrToInt, but a text that is no number gives fallback instead of raising.
+int StrToIntDef(const std::string& text, int fallback);
+
+// Reads text as hexadecimal digits only (no prefix), as "0x" + text would be read.
+int HexToInt(const std::string& text);
