@@ -34,8 +34,8 @@ int KeyToChar(int Key, const QString& Text, bool WantTab)
     case Qt::Key_Enter: return 13;
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Escape: return 27;
-    case Qt::Key_Tab: return WantTab ? 9 : -1;
-    case Qt::Key_Backtab:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return WantTab ? 9 : -1;
     case Qt::Key_Delete: return -1;
     default: break;
     }

@@ -85,6 +85,7 @@ TEST_F(Attached, KeysToBytesOnTheWire)
         {"Esc", Qt::Key_Escape, "\x1b", Qt::NoModifier, false, "\x1b"},
         {"Tab wanted", Qt::Key_Tab, "\t", Qt::NoModifier, true, "\t"},
         {"Tab not wanted", Qt::Key_Tab, "\t", Qt::NoModifier, false, ""},
+        {"Shift+Tab wanted", Qt::Key_Backtab, "\t", Qt::ShiftModifier, true, "\t"},
         {"Delete types nothing", Qt::Key_Delete, "\x7f", Qt::NoModifier, false, ""},
         {"Ctrl+C", Qt::Key_C, "\x03", Qt::ControlModifier, false, "\x03"},
         {"Latin-1 letter", Qt::Key_Eacute, QString(QChar(0xE9)), Qt::NoModifier, false, "\xe9"},
