@@ -15,7 +15,8 @@
 #include <algorithm>
 #include <exception>
 
-namespace {
+namespace
+{
 
 QColor ToQColor(TTermColor Value)
 {
@@ -85,7 +86,16 @@ void TCustomComTerminal::SetComPort(TermPortLink* Port)
     if (Port) {
         Port->RegisterLink(&ComLink);
         FComPort = Port;
-        Port->FreeNotification(this, [this] { FComPort = nullptr; });
+        Port->FreeNotification(this, [this, Port](bool Whole) {
+            FComPort = nullptr;
+            if (!Whole)
+                return;
+            try {
+                Port->UnRegisterLink(&ComLink);
+            } catch (const std::exception&) {
+                // Not listed any more: detached either way.
+            }
+        });
     }
 }
 
@@ -351,9 +361,15 @@ void TCustomComTerminal::mousePressEvent(QMouseEvent* Event)
 void TCustomComTerminal::CreateTerminalCaret()
 {
     switch (FCaret) {
-    case TTermCaret::tcBlock: FCaretHeight = FCellHeight; break;
-    case TTermCaret::tcUnderline: FCaretHeight = std::max(1, FCellHeight / 8); break;
-    case TTermCaret::tcNone: FCaretHeight = 0; break;
+    case TTermCaret::tcBlock:
+        FCaretHeight = FCellHeight;
+        break;
+    case TTermCaret::tcUnderline:
+        FCaretHeight = std::max(1, FCellHeight / 8);
+        break;
+    case TTermCaret::tcNone:
+        FCaretHeight = 0;
+        break;
     }
     FCaretExists = FCaretHeight > 0;
 }
@@ -529,7 +545,7 @@ void TCustomComTerminal::paintEvent(QPaintEvent* Event)
 
 void TCustomComTerminal::PaintCells(QPainter& Painter, const QRect& Dirty)
 {
-    // Screen cells touched by the dirty rectangle, cut to the part of the buffer that is in view.
+    // Screen cells touched by the dirty rectangle, cut to the buffer cells in view.
     const int Left = Dirty.left() / FCellWidth + 1;
     const int Right = std::min(Dirty.right() / FCellWidth + 1, Columns() - FTopLeft.X + 1);
     const int Top = Dirty.top() / FCellHeight + 1;

@@ -24,7 +24,7 @@ class TCustomComTerminal : public QAbstractScrollArea
 {
     Q_OBJECT
 
-public:
+  public:
     explicit TCustomComTerminal(QWidget* Parent = nullptr);
     ~TCustomComTerminal() override;
 
@@ -108,7 +108,7 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     virtual void DoChar(char Ch);
     virtual void DoGetEscapeCodes(std::unique_ptr<TEscapeCodes>& Codes);
     virtual void DoStrRecieved(std::string& Str);
@@ -124,7 +124,7 @@ protected:
     void changeEvent(QEvent* Event) override;
     bool focusNextPrevChild(bool Next) override;
 
-private:
+  private:
     void RxBuf(const void* Data, int Count);
     void StringReceived(std::string& Str);
     void CursorKeyDown(TEscapeCode Code);
@@ -169,6 +169,6 @@ class TComTerminal : public TCustomComTerminal
 {
     Q_OBJECT
 
-public:
+  public:
     using TCustomComTerminal::TCustomComTerminal;
 };

@@ -2,7 +2,8 @@
 
 #include <charconv>
 
-namespace {
+namespace
+{
 
 constexpr char ESC = 27;
 
@@ -18,7 +19,7 @@ std::string Esc(const char* Text)
     return std::string(1, ESC) + Text;
 }
 
-// The fields between "[" and the final letter, split at ";". A ";" that meets an empty field is kept as part of
+// The fields between "[" and the final letter, split at ";". A ";" that meets an empty field is kept and starts
 // the next field, so ";5" stays one field that is not a number.
 TEscapeParams SplitFields(const std::string& Data)
 {
@@ -96,15 +97,24 @@ int TEscapeCodes::GetParam(int Index, const TEscapeParams* Params)
 TEscapeCode TEscapeCodesVT52::DetectSequence()
 {
     switch (Data[0]) {
-    case 'A': return EC::ecCursorUp;
-    case 'B': return EC::ecCursorDown;
-    case 'C': return EC::ecCursorRight;
-    case 'D': return EC::ecCursorLeft;
-    case 'H': return EC::ecCursorHome;
-    case 'I': return EC::ecReverseLineFeed;
-    case 'J': return EC::ecEraseScreenFrom;
-    case 'K': return EC::ecEraseLineFrom;
-    case 'Z': return EC::ecIdentify;
+    case 'A':
+        return EC::ecCursorUp;
+    case 'B':
+        return EC::ecCursorDown;
+    case 'C':
+        return EC::ecCursorRight;
+    case 'D':
+        return EC::ecCursorLeft;
+    case 'H':
+        return EC::ecCursorHome;
+    case 'I':
+        return EC::ecReverseLineFeed;
+    case 'J':
+        return EC::ecEraseScreenFrom;
+    case 'K':
+        return EC::ecEraseLineFrom;
+    case 'Z':
+        return EC::ecIdentify;
     case '/':
         if (Data.size() < 2)
             return EC::ecNotCompleted;
@@ -116,26 +126,38 @@ TEscapeCode TEscapeCodesVT52::DetectSequence()
         Params.push_back(std::to_string(static_cast<unsigned char>(Data[1]) - 31));
         Params.push_back(std::to_string(static_cast<unsigned char>(Data[2]) - 31));
         return EC::ecCursorMove;
-    default: return EC::ecUnknown;
+    default:
+        return EC::ecUnknown;
     }
 }
 
 std::string TEscapeCodesVT52::EscCodeToStr(TEscapeCode Code, const TEscapeParams* Params) const
 {
     switch (Code) {
-    case EC::ecCursorUp: return Esc("A");
-    case EC::ecCursorDown: return Esc("B");
-    case EC::ecCursorLeft: return Esc("D");
-    case EC::ecCursorRight: return Esc("C");
-    case EC::ecCursorHome: return Esc("H");
+    case EC::ecCursorUp:
+        return Esc("A");
+    case EC::ecCursorDown:
+        return Esc("B");
+    case EC::ecCursorLeft:
+        return Esc("D");
+    case EC::ecCursorRight:
+        return Esc("C");
+    case EC::ecCursorHome:
+        return Esc("H");
     case EC::ecCursorMove:
         return Esc("Y") + static_cast<char>(GetParam(1, Params) + 31) + static_cast<char>(GetParam(2, Params) + 31);
-    case EC::ecReverseLineFeed: return Esc("I");
-    case EC::ecEraseLineFrom: return Esc("K");
-    case EC::ecEraseScreenFrom: return Esc("J");
-    case EC::ecIdentify: return Esc("Z");
-    case EC::ecIdentResponse: return Esc("/Z");
-    default: return {};
+    case EC::ecReverseLineFeed:
+        return Esc("I");
+    case EC::ecEraseLineFrom:
+        return Esc("K");
+    case EC::ecEraseScreenFrom:
+        return Esc("J");
+    case EC::ecIdentify:
+        return Esc("Z");
+    case EC::ecIdentResponse:
+        return Esc("/Z");
+    default:
+        return {};
     }
 }
 
@@ -190,12 +212,24 @@ TEscapeCode TEscapeCodesVT100::DetectExtCode()
     TEscapeParams Fields = SplitFields(Data);
     EC Code = EC::ecUnknown;
     switch (Final) {
-    case 'A': Code = EC::ecCursorUp; break;
-    case 'B': Code = EC::ecCursorDown; break;
-    case 'C': Code = EC::ecCursorRight; break;
-    case 'D': Code = EC::ecCursorLeft; break;
-    case 'H': Code = EC::ecCursorHome; break;
-    case 'f': Code = EC::ecCursorMove; break;
+    case 'A':
+        Code = EC::ecCursorUp;
+        break;
+    case 'B':
+        Code = EC::ecCursorDown;
+        break;
+    case 'C':
+        Code = EC::ecCursorRight;
+        break;
+    case 'D':
+        Code = EC::ecCursorLeft;
+        break;
+    case 'H':
+        Code = EC::ecCursorHome;
+        break;
+    case 'f':
+        Code = EC::ecCursorMove;
+        break;
     case 'J':
         Code = ByFirstField(Fields, EC::ecEraseScreenFrom, {{"0", EC::ecEraseScreenFrom}, {"2", EC::ecEraseScreen}});
         break;
@@ -218,13 +252,26 @@ TEscapeCode TEscapeCodesVT100::DetectExtCode()
         else if (Fields.size() == 2 && Fields[0] == "?1")
             Code = EC::ecIdentResponse;
         break;
-    case 'R': Code = EC::ecReportCursorPos; break;
-    case 'h': Code = EC::ecSetMode; break;
-    case 'l': Code = EC::ecResetMode; break;
-    case 'm': Code = EC::ecAttributes; break;
-    case 's': Code = EC::ecSaveCaret; break;
-    case 'u': Code = EC::ecRestoreCaret; break;
-    default: break;
+    case 'R':
+        Code = EC::ecReportCursorPos;
+        break;
+    case 'h':
+        Code = EC::ecSetMode;
+        break;
+    case 'l':
+        Code = EC::ecResetMode;
+        break;
+    case 'm':
+        Code = EC::ecAttributes;
+        break;
+    case 's':
+        Code = EC::ecSaveCaret;
+        break;
+    case 'u':
+        Code = EC::ecRestoreCaret;
+        break;
+    default:
+        break;
     }
     Params = std::move(Fields);
     return Code;
@@ -236,49 +283,86 @@ std::string TEscapeCodesVT100::EscCodeToStr(TEscapeCode Code, const TEscapeParam
         return Esc(Lead) + std::to_string(GetParam(1, Params)) + ';' + std::to_string(GetParam(2, Params)) + Final;
     };
     switch (Code) {
-    case EC::ecCursorUp: return Esc("[A");
-    case EC::ecCursorDown: return Esc("[B");
-    case EC::ecCursorLeft: return Esc("[D");
-    case EC::ecCursorRight: return Esc("[C");
-    case EC::ecCursorHome: return Esc("[H");
-    case EC::ecCursorMove: return Two("[", 'f');
-    case EC::ecAppCursorLeft: return Esc("OD");
-    case EC::ecAppCursorRight: return Esc("OC");
-    case EC::ecAppCursorUp: return Esc("OA");
-    case EC::ecAppCursorDown: return Esc("OB");
-    case EC::ecEraseLineFrom: return Esc("[K");
-    case EC::ecEraseScreenFrom: return Esc("[J");
-    case EC::ecEraseLine: return Esc("[2K");
-    case EC::ecEraseScreen: return Esc("[2J");
-    case EC::ecSetTab: return Esc("H");
-    case EC::ecClearTab: return Esc("[g");
-    case EC::ecClearAllTabs: return Esc("[3g");
-    case EC::ecIdentify: return Esc("[c");
-    case EC::ecIdentResponse: return Esc("[?1;") + std::to_string(GetParam(1, Params)) + 'c';
-    case EC::ecQueryDevice: return Esc("[5n");
-    case EC::ecReportDeviceOK: return Esc("[0n");
-    case EC::ecReportDeviceFailure: return Esc("[3n");
-    case EC::ecQueryCursorPos: return Esc("[6n");
-    case EC::ecReportCursorPos: return Two("[", 'R');
-    case EC::ecAttributes: return Esc("[m");
-    case EC::ecSetMode: return Esc("[h");
-    case EC::ecResetMode: return Esc("[l");
-    case EC::ecReset: return Esc("c");
-    case EC::ecSaveCaretAndAttr: return Esc("7");
-    case EC::ecRestoreCaretAndAttr: return Esc("8");
-    case EC::ecSaveCaret: return Esc("[s");
-    case EC::ecRestoreCaret: return Esc("[u");
-    case EC::ecTest: return Esc("#8");
-    default: return {};
+    case EC::ecCursorUp:
+        return Esc("[A");
+    case EC::ecCursorDown:
+        return Esc("[B");
+    case EC::ecCursorLeft:
+        return Esc("[D");
+    case EC::ecCursorRight:
+        return Esc("[C");
+    case EC::ecCursorHome:
+        return Esc("[H");
+    case EC::ecCursorMove:
+        return Two("[", 'f');
+    case EC::ecAppCursorLeft:
+        return Esc("OD");
+    case EC::ecAppCursorRight:
+        return Esc("OC");
+    case EC::ecAppCursorUp:
+        return Esc("OA");
+    case EC::ecAppCursorDown:
+        return Esc("OB");
+    case EC::ecEraseLineFrom:
+        return Esc("[K");
+    case EC::ecEraseScreenFrom:
+        return Esc("[J");
+    case EC::ecEraseLine:
+        return Esc("[2K");
+    case EC::ecEraseScreen:
+        return Esc("[2J");
+    case EC::ecSetTab:
+        return Esc("H");
+    case EC::ecClearTab:
+        return Esc("[g");
+    case EC::ecClearAllTabs:
+        return Esc("[3g");
+    case EC::ecIdentify:
+        return Esc("[c");
+    case EC::ecIdentResponse:
+        return Esc("[?1;") + std::to_string(GetParam(1, Params)) + 'c';
+    case EC::ecQueryDevice:
+        return Esc("[5n");
+    case EC::ecReportDeviceOK:
+        return Esc("[0n");
+    case EC::ecReportDeviceFailure:
+        return Esc("[3n");
+    case EC::ecQueryCursorPos:
+        return Esc("[6n");
+    case EC::ecReportCursorPos:
+        return Two("[", 'R');
+    case EC::ecAttributes:
+        return Esc("[m");
+    case EC::ecSetMode:
+        return Esc("[h");
+    case EC::ecResetMode:
+        return Esc("[l");
+    case EC::ecReset:
+        return Esc("c");
+    case EC::ecSaveCaretAndAttr:
+        return Esc("7");
+    case EC::ecRestoreCaretAndAttr:
+        return Esc("8");
+    case EC::ecSaveCaret:
+        return Esc("[s");
+    case EC::ecRestoreCaret:
+        return Esc("[u");
+    case EC::ecTest:
+        return Esc("#8");
+    default:
+        return {};
     }
 }
 
 std::unique_ptr<TEscapeCodes> MakeEscapeCodes(TTermEmulation Emulation)
 {
     switch (Emulation) {
-    case TTermEmulation::teVT100orANSI: return std::make_unique<TEscapeCodesVT100>();
-    case TTermEmulation::teVT52: return std::make_unique<TEscapeCodesVT52>();
-    case TTermEmulation::teNone: break;
+    case TTermEmulation::teVT100orANSI:
+        return std::make_unique<TEscapeCodesVT100>();
+    case TTermEmulation::teVT52:
+        return std::make_unique<TEscapeCodesVT52>();
+    case TTermEmulation::teNone:
+        break;
     }
     return nullptr;
 }

@@ -56,7 +56,7 @@ using TEscapeParams = std::vector<std::string>;
 // Parser of received bytes into characters and codes, and generator of the bytes that send a code.
 class TEscapeCodes
 {
-public:
+  public:
     // A sequence still pending after this many bytes behind ESC is given up as unknown, so a lost final byte
     // cannot swallow everything that follows.
     static constexpr std::size_t MaxSequenceLength = 64;
@@ -76,7 +76,7 @@ public:
     std::string Data;     // bytes after ESC, ESC not included
     TEscapeParams Params; // parameters of the last code
 
-protected:
+  protected:
     // Looks at Data (at least one byte) and tells which code it makes so far.
     virtual TEscapeCode DetectSequence() = 0;
     // Back to idle.
@@ -87,23 +87,23 @@ protected:
 
 class TEscapeCodesVT52 : public TEscapeCodes
 {
-public:
+  public:
     std::string EscCodeToStr(TEscapeCode Code, const TEscapeParams* Params) const override;
 
-protected:
+  protected:
     TEscapeCode DetectSequence() override;
 };
 
 class TEscapeCodesVT100 : public TEscapeCodes
 {
-public:
+  public:
     std::string EscCodeToStr(TEscapeCode Code, const TEscapeParams* Params) const override;
 
-protected:
+  protected:
     TEscapeCode DetectSequence() override;
     void EndSequence() override;
 
-private:
+  private:
     TEscapeCode DetectCode() const;
     TEscapeCode DetectExtCode();
 

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 template <typename T> T* Named(T* Control, const char* Name)
 {
@@ -62,8 +63,8 @@ TComTrmSetForm::TComTrmSetForm(QWidget* Parent) : QDialog(Parent)
 
     auto* GroupBox2 = Named(new QGroupBox(QStringLiteral(" Terminal Settings "), this), "GroupBox2");
     ComboBox1 = DropDownList("ComboBox1", {QStringLiteral("Block"), QStringLiteral("Underline")}, GroupBox2);
-    ComboBox2 = DropDownList("ComboBox2", {QStringLiteral("ANSI/VT100"), QStringLiteral("VT52"), QStringLiteral("None")},
-                             GroupBox2);
+    ComboBox2 = DropDownList("ComboBox2",
+                             {QStringLiteral("ANSI/VT100"), QStringLiteral("VT52"), QStringLiteral("None")}, GroupBox2);
     Edit1 = Named(new QLineEdit(GroupBox2), "Edit1");
     Edit2 = Named(new QLineEdit(GroupBox2), "Edit2");
     ComboBox3 = DropDownList(

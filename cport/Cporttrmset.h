@@ -12,7 +12,7 @@ class TComTrmSetForm : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     explicit TComTrmSetForm(QWidget* Parent = nullptr);
 
     // Fills the controls from the terminal.

@@ -20,7 +20,7 @@ struct TComTermChar {
 // Every operation checks its positions: a cell outside the grid is never read or written.
 class TComTermBuffer
 {
-public:
+  public:
     static constexpr int MinColumns = 2;
     static constexpr int MaxColumns = 256;
     static constexpr int MinRows = 2;
@@ -57,7 +57,7 @@ public:
     // The highest row holding a character; 0 for an empty grid.
     int GetLastLine() const;
 
-private:
+  private:
     std::size_t Index(int X, int Y) const { return static_cast<std::size_t>(Y - 1) * FColumns + (X - 1); }
     void Clear(std::size_t From, std::size_t Count);
 

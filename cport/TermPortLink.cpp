@@ -4,12 +4,18 @@
 
 TermPortLink::~TermPortLink()
 {
-    const auto Gone = std::move(Watchers);
-    for (const auto& [Who, Notify] : Gone)
-        Notify();
+    Notify(false);
 }
 
-void TermPortLink::FreeNotification(const void* Who, std::function<void()> Gone)
+void TermPortLink::Notify(bool Whole)
+{
+    const auto Gone = std::move(Watchers);
+    Watchers.clear();
+    for (const auto& [Who, Tell] : Gone)
+        Tell(Whole);
+}
+
+void TermPortLink::FreeNotification(const void* Who, std::function<void(bool Whole)> Gone)
 {
     RemoveFreeNotification(Who);
     Watchers.emplace_back(Who, std::move(Gone));

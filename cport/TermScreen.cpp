@@ -75,7 +75,9 @@ void TermScreen::AdvanceCaret(TAdvanceCaret Kind)
             MoveCaret(1, Y + 1);
         }
         break;
-    case TAdvanceCaret::acReturn: MoveCaret(1, Y); break;
+    case TAdvanceCaret::acReturn:
+        MoveCaret(1, Y);
+        break;
     case TAdvanceCaret::acLineFeed:
         if (Y == Rows())
             Buffer.ScrollDown();
@@ -90,18 +92,28 @@ void TermScreen::AdvanceCaret(TAdvanceCaret Kind)
         if (const int Stop = Buffer.NextTab(X + 1); Stop > 0)
             MoveCaret(Stop, Y);
         break;
-    case TAdvanceCaret::acBackspace: MoveCaret(X - 1, Y); break;
+    case TAdvanceCaret::acBackspace:
+        MoveCaret(X - 1, Y);
+        break;
     }
 }
 
 void TermScreen::PutChar(unsigned char Ch)
 {
     switch (Ch) {
-    case 8: AdvanceCaret(TAdvanceCaret::acBackspace); break;
-    case 9: AdvanceCaret(TAdvanceCaret::acTab); break;
+    case 8:
+        AdvanceCaret(TAdvanceCaret::acBackspace);
+        break;
+    case 9:
+        AdvanceCaret(TAdvanceCaret::acTab);
+        break;
     case 10:
-    case 12: AdvanceCaret(TAdvanceCaret::acLineFeed); break;
-    case 13: AdvanceCaret(TAdvanceCaret::acReturn); break;
+    case 12:
+        AdvanceCaret(TAdvanceCaret::acLineFeed);
+        break;
+    case 13:
+        AdvanceCaret(TAdvanceCaret::acReturn);
+        break;
     default:
         if (Ch >= 32) {
             TComTermChar Cell = GetCharAttr();
@@ -124,7 +136,9 @@ void TermScreen::Write(const char* Data, std::size_t Count)
             continue;
         }
         switch (Codes->ProcessChar(Data[i])) {
-        case TEscapeResult::erChar: PutChar(static_cast<unsigned char>(Codes->Character)); break;
+        case TEscapeResult::erChar:
+            PutChar(static_cast<unsigned char>(Codes->Character));
+            break;
         case TEscapeResult::erCode: {
             // Executed from copies: a handler called from here may replace the parser.
             const EC Code = Codes->Code;
@@ -135,7 +149,8 @@ void TermScreen::Write(const char* Data, std::size_t Count)
                 OnUnhandledCode(Code, Sequence);
             break;
         }
-        case TEscapeResult::erNothing: break;
+        case TEscapeResult::erNothing:
+            break;
         }
     }
 }
@@ -159,18 +174,34 @@ bool TermScreen::PutEscapeCode(TEscapeCode Code, const TEscapeParams* Params)
     const TEscapeParams& List = Params ? *Params : NoParams;
     switch (Code) {
     case EC::ecCursorUp:
-    case EC::ecAppCursorUp: MoveCaret(X, Y - P1); break;
+    case EC::ecAppCursorUp:
+        MoveCaret(X, Y - P1);
+        break;
     case EC::ecCursorDown:
-    case EC::ecAppCursorDown: MoveCaret(X, Y + P1); break;
+    case EC::ecAppCursorDown:
+        MoveCaret(X, Y + P1);
+        break;
     case EC::ecCursorLeft:
-    case EC::ecAppCursorLeft: MoveCaret(X - P1, Y); break;
+    case EC::ecAppCursorLeft:
+        MoveCaret(X - P1, Y);
+        break;
     case EC::ecCursorRight:
-    case EC::ecAppCursorRight: MoveCaret(X + P1, Y); break;
+    case EC::ecAppCursorRight:
+        MoveCaret(X + P1, Y);
+        break;
     case EC::ecCursorHome:
-    case EC::ecCursorMove: MoveCaret(P2, P1); break;
-    case EC::ecReverseLineFeed: AdvanceCaret(TAdvanceCaret::acReverseLineFeed); break;
-    case EC::ecEraseLineFrom: Buffer.EraseLine(X, Y); break;
-    case EC::ecEraseScreenFrom: Buffer.EraseScreen(X, Y); break;
+    case EC::ecCursorMove:
+        MoveCaret(P2, P1);
+        break;
+    case EC::ecReverseLineFeed:
+        AdvanceCaret(TAdvanceCaret::acReverseLineFeed);
+        break;
+    case EC::ecEraseLineFrom:
+        Buffer.EraseLine(X, Y);
+        break;
+    case EC::ecEraseScreenFrom:
+        Buffer.EraseScreen(X, Y);
+        break;
     case EC::ecEraseLine:
         Buffer.EraseLine(1, Y);
         MoveCaret(1, Y);
@@ -179,24 +210,40 @@ bool TermScreen::PutEscapeCode(TEscapeCode Code, const TEscapeParams* Params)
         Buffer.EraseScreen(1, 1);
         MoveCaret(1, 1);
         break;
-    case EC::ecSetTab: Buffer.SetTab(X, true); break;
-    case EC::ecClearTab: Buffer.SetTab(X, false); break;
-    case EC::ecClearAllTabs: Buffer.ClearAllTabs(); break;
+    case EC::ecSetTab:
+        Buffer.SetTab(X, true);
+        break;
+    case EC::ecClearTab:
+        Buffer.SetTab(X, false);
+        break;
+    case EC::ecClearAllTabs:
+        Buffer.ClearAllTabs();
+        break;
     case EC::ecIdentify: {
         const TEscapeParams Ident{"2"};
         Reply(EC::ecIdentResponse, &Ident);
         break;
     }
-    case EC::ecQueryDevice: Reply(EC::ecReportDeviceOK, nullptr); break;
+    case EC::ecQueryDevice:
+        Reply(EC::ecReportDeviceOK, nullptr);
+        break;
     case EC::ecQueryCursorPos: {
         const TEscapeParams Pos{std::to_string(Y), std::to_string(X)};
         Reply(EC::ecReportCursorPos, &Pos);
         break;
     }
-    case EC::ecAttributes: SetAttributes(List); break;
-    case EC::ecSetMode: SetMode(List, true); break;
-    case EC::ecResetMode: SetMode(List, false); break;
-    case EC::ecReset: SetAttributes(TEscapeParams{"0"}); break;
+    case EC::ecAttributes:
+        SetAttributes(List);
+        break;
+    case EC::ecSetMode:
+        SetMode(List, true);
+        break;
+    case EC::ecResetMode:
+        SetMode(List, false);
+        break;
+    case EC::ecReset:
+        SetAttributes(TEscapeParams{"0"});
+        break;
     case EC::ecSaveCaretAndAttr:
         SavedCaret = Caret;
         SavedAttr = Attr;
@@ -205,10 +252,17 @@ bool TermScreen::PutEscapeCode(TEscapeCode Code, const TEscapeParams* Params)
         MoveCaret(SavedCaret.X, SavedCaret.Y);
         Attr = SavedAttr;
         break;
-    case EC::ecSaveCaret: SavedCaret = Caret; break;
-    case EC::ecRestoreCaret: MoveCaret(SavedCaret.X, SavedCaret.Y); break;
-    case EC::ecTest: Buffer.Fill(TComTermChar{'E', FontColor, Color, false}); break;
-    default: return false;
+    case EC::ecSaveCaret:
+        SavedCaret = Caret;
+        break;
+    case EC::ecRestoreCaret:
+        MoveCaret(SavedCaret.X, SavedCaret.Y);
+        break;
+    case EC::ecTest:
+        Buffer.Fill(TComTermChar{'E', FontColor, Color, false});
+        break;
+    default:
+        return false;
     }
     return true;
 }
@@ -221,14 +275,29 @@ void TermScreen::SetAttributes(const TEscapeParams& Params)
     }
     for (int i = 1; i <= static_cast<int>(Params.size()); ++i) {
         switch (TEscapeCodes::GetParam(i, &Params)) {
-        case 0: Attr = TTermAttr{}; break;
-        case 1: Attr.Bold = true; break;
-        case 4: Attr.Underline = true; break;
-        case 7: Attr.Reverse = true; break;
-        case 21: Attr.Bold = false; break;
-        case 24: Attr.Underline = false; break;
-        case 27: Attr.Reverse = false; break;
-        default: break; // colours and the rest are not shown
+        case 0:
+            Attr = TTermAttr{};
+            break;
+        case 1:
+            Attr.Bold = true;
+            break;
+        case 4:
+            Attr.Underline = true;
+            break;
+        case 7:
+            Attr.Reverse = true;
+            break;
+        case 21:
+            Attr.Bold = false;
+            break;
+        case 24:
+            Attr.Underline = false;
+            break;
+        case 27:
+            Attr.Reverse = false;
+            break;
+        default:
+            break; // colours and the rest are not shown
         }
     }
 }

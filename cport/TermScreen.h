@@ -29,7 +29,7 @@ enum class TAdvanceCaret { acChar, acReturn, acLineFeed, acReverseLineFeed, acTa
 // escape-code parser with its executor. No drawing and no port here; replies to the unit go out through OnReply.
 class TermScreen
 {
-public:
+  public:
     TermScreen();
 
     int Columns() const { return Buffer.Columns(); }
@@ -77,7 +77,7 @@ public:
     // Columns or Rows changed (also through an escape code).
     std::function<void()> OnSizeChanged;
 
-private:
+  private:
     void Resize(int NewColumns, int NewRows);
     void Reply(TEscapeCode Code, const TEscapeParams* Params);
     void SetAttributes(const TEscapeParams& Params);

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 TComTermChar Letter(char Ch)
 {

@@ -5,21 +5,49 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using EC = TEscapeCode;
 
 const char* Name(EC Code)
 {
-    static const char* const Names[] = {
-        "Unknown",       "NotCompleted",      "CursorUp",        "CursorDown",      "CursorLeft",
-        "CursorRight",   "CursorHome",        "CursorMove",      "ReverseLineFeed", "AppCursorLeft",
-        "AppCursorRight", "AppCursorUp",      "AppCursorDown",   "EraseLineFrom",   "EraseScreenFrom",
-        "EraseLine",     "EraseScreen",       "SetTab",          "ClearTab",        "ClearAllTabs",
-        "Identify",      "IdentResponse",     "QueryDevice",     "ReportDeviceOK",  "ReportDeviceFailure",
-        "QueryCursorPos", "ReportCursorPos",  "Attributes",      "SetMode",         "ResetMode",
-        "Reset",         "SaveCaretAndAttr",  "RestoreCaretAndAttr", "SaveCaret",   "RestoreCaret",
-        "Test"};
+    static const char* const Names[] = {"Unknown",
+                                        "NotCompleted",
+                                        "CursorUp",
+                                        "CursorDown",
+                                        "CursorLeft",
+                                        "CursorRight",
+                                        "CursorHome",
+                                        "CursorMove",
+                                        "ReverseLineFeed",
+                                        "AppCursorLeft",
+                                        "AppCursorRight",
+                                        "AppCursorUp",
+                                        "AppCursorDown",
+                                        "EraseLineFrom",
+                                        "EraseScreenFrom",
+                                        "EraseLine",
+                                        "EraseScreen",
+                                        "SetTab",
+                                        "ClearTab",
+                                        "ClearAllTabs",
+                                        "Identify",
+                                        "IdentResponse",
+                                        "QueryDevice",
+                                        "ReportDeviceOK",
+                                        "ReportDeviceFailure",
+                                        "QueryCursorPos",
+                                        "ReportCursorPos",
+                                        "Attributes",
+                                        "SetMode",
+                                        "ResetMode",
+                                        "Reset",
+                                        "SaveCaretAndAttr",
+                                        "RestoreCaretAndAttr",
+                                        "SaveCaret",
+                                        "RestoreCaret",
+                                        "Test"};
     return Names[static_cast<int>(Code)];
 }
 
@@ -30,7 +58,9 @@ std::vector<std::string> Parse(TEscapeCodes& Codes, const std::string& Bytes)
     std::vector<std::string> Out;
     for (const char Ch : Bytes) {
         switch (Codes.ProcessChar(Ch)) {
-        case TEscapeResult::erChar: Out.push_back(std::string("'") + Codes.Character + "'"); break;
+        case TEscapeResult::erChar:
+            Out.push_back(std::string("'") + Codes.Character + "'");
+            break;
         case TEscapeResult::erCode: {
             std::string Text = Name(Codes.Code);
             Text += '(';
@@ -40,7 +70,8 @@ std::vector<std::string> Parse(TEscapeCodes& Codes, const std::string& Bytes)
             Codes.Params.clear();
             break;
         }
-        case TEscapeResult::erNothing: break;
+        case TEscapeResult::erNothing:
+            break;
         }
     }
     return Out;
@@ -73,12 +104,14 @@ TEST(TermEscape, Vt100SequencesAreDetected)
         {"\x1b[g\x1b[0g\x1b[3g\x1b[2g", {"ClearTab()", "ClearTab()", "ClearAllTabs()", "Unknown()"}},
         {"\x1b[0n\x1b[3n\x1b[5n\x1b[6n\x1b[n\x1b[7n",
          {"ReportDeviceOK()", "ReportDeviceFailure()", "QueryDevice()", "QueryCursorPos()", "Unknown()", "Unknown()"}},
-        {"\x1b[c\x1b[0c\x1b[?1;2c\x1b[1c",
-         {"Identify()", "Identify(0)", "IdentResponse(?1,2)", "Unknown(1)"}},
+        {"\x1b[c\x1b[0c\x1b[?1;2c\x1b[1c", {"Identify()", "Identify(0)", "IdentResponse(?1,2)", "Unknown(1)"}},
         {"\x1b[12;40R", {"ReportCursorPos(12,40)"}},
         {"\x1b[?3h\x1b[?1l\x1b[1;4m\x1b[m", {"SetMode(?3)", "ResetMode(?1)", "Attributes(1,4)", "Attributes()"}},
         {"\x1b[s\x1b[u\x1b[5z", {"SaveCaret()", "RestoreCaret()", "Unknown(5)"}},
-        {"\x1bH\x1b" "7\x1b" "8\x1b" "c\x1b#8",
+        {"\x1bH\x1b"
+         "7\x1b"
+         "8\x1b"
+         "c\x1b#8",
          {"SetTab()", "SaveCaretAndAttr()", "RestoreCaretAndAttr()", "Reset()", "Test()"}},
         {"\x1bOA\x1bOB\x1bOC\x1bOD", {"AppCursorUp()", "AppCursorDown()", "AppCursorRight()", "AppCursorLeft()"}},
         {"\x1bQ\x1b#9\x1bOx", {"Unknown()", "Unknown()", "Unknown()"}},
@@ -96,7 +129,11 @@ TEST(TermEscape, Vt100SequencesAreDetected)
 TEST(TermEscape, Vt52SequencesAreDetected)
 {
     const std::vector<ParseCase> Cases = {
-        {"\x1b" "A\x1b" "B\x1b" "C\x1b" "D\x1bH",
+        {"\x1b"
+         "A\x1b"
+         "B\x1b"
+         "C\x1b"
+         "D\x1bH",
          {"CursorUp()", "CursorDown()", "CursorRight()", "CursorLeft()", "CursorHome()"}},
         {"\x1bI\x1bJ\x1bK\x1bZ", {"ReverseLineFeed()", "EraseScreenFrom()", "EraseLineFrom()", "Identify()"}},
         {"\x1b/Z\x1b/X", {"IdentResponse()", "Unknown()"}},
@@ -138,8 +175,8 @@ TEST(TermEscape, ASequenceThatNeverEndsIsDroppedAfter64Bytes)
 
     // Just under the bound a sequence still completes.
     TEscapeCodesVT100 Long;
-    EXPECT_EQ(Parse(Long, "\x1b[" + std::string(62, '1') + "A"), std::vector<std::string>{"CursorUp(" +
-                                                                                         std::string(62, '1') + ")"});
+    EXPECT_EQ(Parse(Long, "\x1b[" + std::string(62, '1') + "A"),
+              std::vector<std::string>{"CursorUp(" + std::string(62, '1') + ")"});
 }
 
 TEST(TermEscape, GetParamCountsAbsentAndMalformedAsOne)

@@ -11,7 +11,13 @@
 // A port that records what is written and hands received bytes to its links the way the real port does.
 class TermFakePort : public TermPortLink
 {
-public:
+  public:
+    ~TermFakePort() override
+    {
+        if (DetachOnDestroy)
+            DetachAll();
+    }
+
     bool Connected() const override { return IsOpen; }
     void Open() override { IsOpen = true; }
     void Close() override { IsOpen = false; }
@@ -44,6 +50,7 @@ public:
                 Link->OnRxBuf(nullptr, Bytes.data(), static_cast<int>(Bytes.size()));
     }
 
+    bool DetachOnDestroy = true;
     bool IsOpen = false;
     bool FailWrites = false;
     std::string Written;

@@ -10,7 +10,8 @@
 
 using namespace std::string_literals;
 
-namespace {
+namespace
+{
 
 using EC = TEscapeCode;
 
@@ -176,7 +177,8 @@ TEST(TermScreen, AttributesColourTheCells)
     T.Screen.FontColor = 0xFFFFFF;
     T.Screen.Color = 0x000080;
     T.Screen.AltColor = 0xA6A6A6;
-    T << "\x1b[1;4mX\x1b[mY\x1b[7mR\x1b[27;4mU\x1b[24;1;21mN\x1b[1;7mB\x1b" "cZ";
+    T << "\x1b[1;4mX\x1b[mY\x1b[7mR\x1b[27;4mU\x1b[24;1;21mN\x1b[1;7mB\x1b"
+         "cZ";
     struct Want {
         int X;
         char Ch;
@@ -197,7 +199,9 @@ TEST(TermScreen, SavedCaretAndAttributes)
     Term T;
     T << "\x1b[u";
     EXPECT_EQ(T.Caret(), At(1, 1)); // restore before any save
-    T << "\x1b[3;7H\x1b[1m\x1b" "7\x1b[m\x1b[10;10H\x1b" "8";
+    T << "\x1b[3;7H\x1b[1m\x1b"
+         "7\x1b[m\x1b[10;10H\x1b"
+         "8";
     EXPECT_EQ(T.Caret(), At(7, 3));
     EXPECT_TRUE(T.Screen.CurrentAttr().Bold);
     T << "\x1b[4;2H\x1b[s\x1b[1;1H\x1b[m\x1b[u";
@@ -230,7 +234,8 @@ TEST(TermScreen, ModesSwitchColumnsWrapAndCursorKeys)
 TEST(TermScreen, ResetTouchesAttributesOnly)
 {
     Term T;
-    T << "abc\x1b[1;4;7m\x1b" "c";
+    T << "abc\x1b[1;4;7m\x1b"
+         "c";
     EXPECT_EQ(T.Screen.CurrentAttr(), TTermAttr{});
     EXPECT_EQ(T.Row(1).substr(0, 3), "abc");
     EXPECT_EQ(T.Caret(), At(4, 1));
@@ -408,7 +413,9 @@ TEST(TermReceive, AppendLineFeeds)
 
 TEST(TermReceive, ForceSevenBitMasksTheTopBit)
 {
-    std::string Block = "\xc1\x80\x7f" "A\xff";
+    std::string Block = "\xc1\x80\x7f"
+                        "A\xff";
     ForceSevenBit(Block);
-    EXPECT_EQ(Block, "A\x00\x7f" "A\x7f"s);
+    EXPECT_EQ(Block, "A\x00\x7f"
+                     "A\x7f"s);
 }

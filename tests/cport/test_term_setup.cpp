@@ -14,7 +14,8 @@
 #include <functional>
 #include <vector>
 
-namespace {
+namespace
+{
 
 template <typename T> T* Find(QWidget& Form, const char* Name)
 {
@@ -59,8 +60,7 @@ TEST(TermSetup, CaptionsAsTheUserSeesThem)
         EXPECT_EQ(Find<QCheckBox>(Form, Name)->text(), Caption);
     EXPECT_EQ(Items(Find<QComboBox>(Form, "ComboBox1")), (QStringList{"Block", "Underline"}));
     EXPECT_EQ(Items(Find<QComboBox>(Form, "ComboBox2")), (QStringList{"ANSI/VT100", "VT52", "None"}));
-    EXPECT_EQ(Items(Find<QComboBox>(Form, "ComboBox3")),
-              (QStringList{"Act as terminal keys", "Act as windows keys"}));
+    EXPECT_EQ(Items(Find<QComboBox>(Form, "ComboBox3")), (QStringList{"Act as terminal keys", "Act as windows keys"}));
     QStringList Labels;
     for (const char* Name : {"Label1", "Label2", "Label3", "Label4", "Label5"})
         Labels << Find<QLabel>(Form, Name)->text();
@@ -168,21 +168,21 @@ TEST(TermSetup, OkAppliesAndCancelChangesNothing)
 {
     TComTerminal Term;
     Term.WriteStr("text");
-    const bool Cancelled = !RunDialog(Term, [](QWidget& Dialog) {
-        Find<QComboBox>(Dialog, "ComboBox2")->setCurrentIndex(1);
-        Find<QLineEdit>(Dialog, "Edit1")->setText("20");
-        Find<QPushButton>(Dialog, "Button2")->click();
-    });
+    // Picks VT52 and 20 columns, then leaves with the given button.
+    const auto EditAndLeaveWith = [](const char* Button) {
+        return [Button](QWidget& Dialog) {
+            Find<QComboBox>(Dialog, "ComboBox2")->setCurrentIndex(1);
+            Find<QLineEdit>(Dialog, "Edit1")->setText("20");
+            Find<QPushButton>(Dialog, Button)->click();
+        };
+    };
+    const bool Cancelled = !RunDialog(Term, EditAndLeaveWith("Button2"));
     EXPECT_TRUE(Cancelled);
     EXPECT_EQ(Term.Emulation(), TTermEmulation::teVT100orANSI);
     EXPECT_EQ(Term.Columns(), 80);
     EXPECT_EQ(Term.Buffer().GetLineLength(1), 4);
 
-    const bool Accepted = RunDialog(Term, [](QWidget& Dialog) {
-        Find<QComboBox>(Dialog, "ComboBox2")->setCurrentIndex(1);
-        Find<QLineEdit>(Dialog, "Edit1")->setText("20");
-        Find<QPushButton>(Dialog, "Button1")->click();
-    });
+    const bool Accepted = RunDialog(Term, EditAndLeaveWith("Button1"));
     EXPECT_TRUE(Accepted);
     EXPECT_EQ(Term.Emulation(), TTermEmulation::teVT52);
     EXPECT_EQ(Term.Columns(), 20);

@@ -17,7 +17,8 @@
 
 using namespace std::string_literals;
 
-namespace {
+namespace
+{
 
 void Key(QWidget& Target, int Code, const QString& Text = {}, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
 {
@@ -118,11 +119,12 @@ TEST_F(Attached, CursorKeysFollowTheModeAndTheEmulation)
     };
     const std::vector<Case> Cases = {
         {"application up", TTermEmulation::teVT100orANSI, "\x1b[?1h", TArrowKeys::akTerminal, Qt::Key_Up, "\x1bOA"},
-        {"application left", TTermEmulation::teVT100orANSI, "\x1b[?1h", TArrowKeys::akTerminal, Qt::Key_Left,
-         "\x1bOD"},
+        {"application left", TTermEmulation::teVT100orANSI, "\x1b[?1h", TArrowKeys::akTerminal, Qt::Key_Left, "\x1bOD"},
         {"application Home", TTermEmulation::teVT100orANSI, "\x1b[?1h", TArrowKeys::akTerminal, Qt::Key_Home, ""},
         {"back to normal", TTermEmulation::teVT100orANSI, "\x1b[?1l", TArrowKeys::akTerminal, Qt::Key_Up, "\x1b[A"},
-        {"VT52 down", TTermEmulation::teVT52, "", TArrowKeys::akTerminal, Qt::Key_Down, "\x1b" "B"},
+        {"VT52 down", TTermEmulation::teVT52, "", TArrowKeys::akTerminal, Qt::Key_Down,
+         "\x1b"
+         "B"},
         {"no emulation", TTermEmulation::teNone, "", TArrowKeys::akTerminal, Qt::Key_Up, ""},
         {"windows keys", TTermEmulation::teVT100orANSI, "", TArrowKeys::akWindows, Qt::Key_Right, ""},
     };
@@ -250,8 +252,10 @@ TEST_F(Attached, EventsSeeCharactersAndUnhandledCodes)
     Term.OnUnhandledCode = [&Codes](TCustomComTerminal*, TEscapeCode Code, std::string Data) {
         Codes.emplace_back(Code, Data);
     };
-    Port.Receive("a\x1bQ\x07" "b\x1b[1;1R");
-    EXPECT_EQ(Chars, "a\x07" "b");
+    Port.Receive("a\x1bQ\x07"
+                 "b\x1b[1;1R");
+    EXPECT_EQ(Chars, "a\x07"
+                     "b");
     EXPECT_EQ(Codes, (std::vector<std::pair<TEscapeCode, std::string>>{{TEscapeCode::ecUnknown, "Q"},
                                                                        {TEscapeCode::ecReportCursorPos, "[1;1R"}}));
 }
@@ -274,10 +278,54 @@ TEST_F(Attached, DetachedTheTerminalSeesNothing)
     EXPECT_EQ(Row(Term, 1).substr(0, 5), "back.");
 }
 
+namespace
+{
+
+// Stands for the serial port class: the same methods, no common base.
+struct RawPort {
+    bool Connected() const { return IsOpen; }
+    void Open() { IsOpen = true; }
+    void Close() { IsOpen = false; }
+    int WriteStr(const std::string& Str)
+    {
+        Written += Str;
+        return static_cast<int>(Str.size());
+    }
+    void RegisterLink(TComLink* Link) { Links.push_back(Link); }
+    void UnRegisterLink(TComLink* Link) { std::erase(Links, Link); }
+
+    bool IsOpen = false;
+    std::string Written;
+    std::vector<TComLink*> Links;
+};
+
+} // namespace
+
+TEST(TermWidget, AdapterBindsAPortAndUnregistersWhenItGoes)
+{
+    TComTerminal Term;
+    RawPort Raw;
+    {
+        TermPortAdapter<RawPort> Link(Raw);
+        Term.SetComPort(&Link);
+        ASSERT_EQ(Raw.Links.size(), 1u);
+        Term.SetConnected(true);
+        EXPECT_TRUE(Raw.IsOpen);
+        Key(Term, Qt::Key_Return, "\r");
+        EXPECT_EQ(Raw.Written, "\r");
+        const std::string Block = "seen";
+        Raw.Links[0]->OnRxBuf(nullptr, Block.data(), static_cast<int>(Block.size()));
+        EXPECT_EQ(Row(Term, 1).substr(0, 5), "seen.");
+    }
+    EXPECT_TRUE(Raw.Links.empty());
+    EXPECT_EQ(Term.ComPort(), nullptr);
+}
+
 TEST(TermWidget, APortThatGoesAwayIsDropped)
 {
     TComTerminal Term;
     auto Port = std::make_unique<TermFakePort>();
+    Port->DetachOnDestroy = false; // only the base is left to tell the terminal
     Term.SetComPort(Port.get());
     Port.reset();
     EXPECT_EQ(Term.ComPort(), nullptr);
@@ -368,7 +416,8 @@ TEST(TermWidget, FontIsAlwaysFixedPitchWithoutUnderline)
     EXPECT_EQ(Term.CellHeight(), Metrics.height());
 }
 
-namespace {
+namespace
+{
 
 int Distance(QRgb A, QRgb B)
 {
