@@ -8,14 +8,15 @@
 #include <cerrno>
 #include <thread>
 
+using namespace std::string_literals;
+
 namespace {
 std::string AllBytes()
 {
     std::string s;
     for (int i = 0; i < 256; ++i)
         s.push_back(char(i));
-    s += std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00"
-                                  "A"; // runs of 0xFF and what a mark looks like
+    s += std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00A\xFF"s; // runs of 0xFF and what a mark looks like
     return s;
 }
 
