@@ -16,7 +16,8 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 struct TPty {
     int Master = -1;
     int Slave = -1;

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace {
+namespace
+{
 constexpr auto PollPeriod = std::chrono::milliseconds(50);
 constexpr int DrainPollMs = 10;
 
@@ -12,7 +13,10 @@ const TComEvents LineEvents{evCTS, evDSR, evRing, evRLSD};
 
 TComIo::TComIo(TComBackend& Backend, std::size_t InputSize) : FBackend(Backend), FQueue(InputSize) {}
 
-TComIo::~TComIo() { Stop(); }
+TComIo::~TComIo()
+{
+    Stop();
+}
 
 void TComIo::Start()
 {

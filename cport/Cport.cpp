@@ -142,7 +142,10 @@ void TCustomComPort::DestroyHandle()
     FBackend->Close();
 }
 
-void TCustomComPort::BeginUpdate() { ++FUpdateCount; }
+void TCustomComPort::BeginUpdate()
+{
+    ++FUpdateCount;
+}
 
 void TCustomComPort::EndUpdate()
 {
@@ -322,7 +325,10 @@ void TCustomComPort::SetEventThreadPriority(TThreadPriority Value)
     FEventThreadPriority = Value;
 }
 
-bool TCustomComPort::GetTriggersOnRxChar() const { return FTriggersOnRxChar && !FHasLink; }
+bool TCustomComPort::GetTriggersOnRxChar() const
+{
+    return FTriggersOnRxChar && !FHasLink;
+}
 
 void TCustomComPort::SetTriggersOnRxChar(bool Value)
 {

@@ -8,8 +8,9 @@
 #include <thread>
 
 // Ends the test program when a scenario that could deadlock is not over within a generous limit.
-class TWatchdog {
-public:
+class TWatchdog
+{
+  public:
     explicit TWatchdog(const char* What, int LimitMs = 20000)
         : FThread([this, What, LimitMs] {
               std::unique_lock<std::mutex> lk(FLock);
@@ -30,7 +31,7 @@ public:
         FThread.join();
     }
 
-private:
+  private:
     std::mutex FLock;
     std::condition_variable FCv;
     bool FDone = false;

@@ -69,7 +69,8 @@ TEST(ComErrors, MessagesCarryTheSystemCode)
     EXPECT_STREQ(ComErrorMessage(24), "");
 }
 
-namespace {
+namespace
+{
 struct SysTree {
     std::string root;
     SysTree()
@@ -93,10 +94,10 @@ TEST(PortList, RealDevicesSortedWithoutPhantomUarts)
 {
     SysTree t;
     t.Add("ttyUSB0", true);
-    t.Add("ttyS1", true, 0);  // a slot without a UART
-    t.Add("ttyS0", true, 4);  // a 16550A
+    t.Add("ttyS1", true, 0); // a slot without a UART
+    t.Add("ttyS0", true, 4); // a 16550A
     t.Add("ttyACM0", true);
-    t.Add("tty1", false);     // a virtual console
+    t.Add("tty1", false); // a virtual console
     t.Add("ptmx", false);
     std::vector<std::string> ports = {"stale"};
     EnumComPortsIn(t.root, ports);

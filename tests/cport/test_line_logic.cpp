@@ -10,7 +10,8 @@
 
 using namespace std::string_literals;
 
-namespace {
+namespace
+{
 TTermiosPlan Build(const TComLineSettings& s)
 {
     termios base{};
@@ -31,7 +32,7 @@ TEST(TermiosBuild, RawEightNoneOneWithMarkedInput)
     EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS | CMSPAR), 0u);
     EXPECT_TRUE(t.c_cflag & CREAD);
     EXPECT_TRUE(t.c_cflag & CLOCAL);
-    EXPECT_TRUE(t.c_cflag & HUPCL); // untouched
+    EXPECT_TRUE(t.c_cflag & HUPCL);         // untouched
     EXPECT_EQ(t.c_iflag, tcflag_t(PARMRK)); // no translation, no flow, no break signal
     EXPECT_EQ(t.c_oflag & OPOST, 0u);
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
@@ -44,8 +45,8 @@ TEST(TermiosBuild, ParityKinds)
     struct {
         TParityBits bits;
         tcflag_t flags;
-    } cases[] = {{prOdd, PARENB | PARODD}, {prEven, PARENB}, {prMark, PARENB | CMSPAR | PARODD},
-                 {prSpace, PARENB | CMSPAR}};
+    } cases[] = {
+        {prOdd, PARENB | PARODD}, {prEven, PARENB}, {prMark, PARENB | CMSPAR | PARODD}, {prSpace, PARENB | CMSPAR}};
     for (auto c : cases) {
         TComLineSettings s;
         s.Parity = c.bits;

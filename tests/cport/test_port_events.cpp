@@ -11,7 +11,8 @@
 
 using namespace std::string_literals;
 
-namespace {
+namespace
+{
 using Log = std::vector<std::string>;
 
 struct EventsTest : ::testing::Test, TFakePort {
@@ -71,8 +72,7 @@ TEST_F(EventsTest, OneBatchReachesTheHandlersInDeliveryOrder)
     Port.WriteStr("y");
     TLineCounters counters;
     counters.Parity = 1;
-    Dev->Inject("abcdefgZ\xFF\x00\x00\xFF\x00q"s,
-                mlCTS | mlDSR | mlRing | mlRLSD, counters);
+    Dev->Inject("abcdefgZ\xFF\x00\x00\xFF\x00q"s, mlCTS | mlDSR | mlRing | mlRLSD, counters);
     ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 9; }, 2000)) << Port.InputCount();
     const Log order = {"Error", "RxChar", "TxEmpty", "Break", "Ring", "CTS", "DSR", "RxFlag", "RLSD", "Rx80Full"};
     ASSERT_TRUE(PumpUntil([&] { return log.size() >= order.size() && log.back() == "Rx80Full"; }));

@@ -10,7 +10,8 @@
 
 using namespace std::string_literals;
 
-namespace {
+namespace
+{
 std::string AllBytes()
 {
     std::string s;

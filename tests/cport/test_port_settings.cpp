@@ -1,14 +1,18 @@
 // Settings of the port: when they reach the device, in which order, what a refusal leaves behind.
 #include "FakePort.h"
+#include "PtyPair.h"
+#include "cport/ComStream.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
-namespace {
+namespace
+{
 using Log = std::vector<std::string>;
 
-struct SettingsTest : ::testing::Test, TFakePort {};
+struct SettingsTest : ::testing::Test, TFakePort {
+};
 } // namespace
 
 TEST_F(SettingsTest, NothingReachesTheDeviceWhileClosedAndAllGroupsAtOpen)
@@ -47,7 +51,7 @@ TEST_F(SettingsTest, UpdateHoldsChangesBackUntilTheLastEndUpdate)
     EXPECT_EQ(Dev->LastLine().DataBits, 7);
 
     Dev->ClearLog();
-    Port.EndUpdate(); // without a BeginUpdate: nothing
+    Port.EndUpdate();          // without a BeginUpdate: nothing
     Port.SetBaudRate(br38400); // unchanged: nothing
     EXPECT_TRUE(Dev->Log().empty());
     Port.SetStopBits(sbTwoStopBits); // open, no update: at once
@@ -220,4 +224,31 @@ TEST_F(SettingsTest, LineOperationsReachTheDevice)
 
     Dev->SetLines(mlCTS | mlRLSD);
     EXPECT_EQ(Port.Signals(), (TComSignals{csCTS, csRLSD}));
+}
+
+TEST_F(SettingsTest, StreamMovesBytesThroughThePort)
+{
+    Port.Open();
+    TComStream stream(&Port);
+    EXPECT_EQ(stream.Write("kvrea0", 6), 6);
+    EXPECT_EQ(Dev->Written(), "kvrea0");
+    Dev->Feed("REA=");
+    char buf[8] = {};
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 4; }));
+    EXPECT_EQ(stream.Read(buf, 8), 4);
+    EXPECT_EQ(std::string(buf, 4), "REA=");
+    EXPECT_EQ(stream.Seek(100, 0), 0);
+}
+
+TEST_F(SettingsTest, BufferSizesBelowOneAreRefusedAtOpen)
+{
+    Port.Buffer().SetInputSize(0);
+    try {
+        Port.Open();
+        FAIL();
+    } catch (const EComPort& e) {
+        EXPECT_EQ(e.Code, 9);
+        EXPECT_EQ(e.WinCode, EINVAL);
+    }
+    EXPECT_FALSE(Port.Connected());
 }
