@@ -183,6 +183,21 @@ class TCustomComPort
     void CallRx80Full();
 
   private:
+    template <class T> void StoreLine(T& Field, T Value)
+    {
+        if (Value == Field)
+            return;
+        Field = Value;
+        ApplyDCB();
+    }
+    template <class T> void StoreWhileClosed(T& Field, T Value)
+    {
+        if (Value == Field)
+            return;
+        if (FConnected)
+            throw EComPort(ComErr::ConnChangeProp);
+        Field = Value;
+    }
     bool CanApply() const { return FConnected && FUpdateCount == 0; }
     TComIo& Io(int Code); // the open port's I/O core; raises Code when closed
     TComBackend& Device(int Code);

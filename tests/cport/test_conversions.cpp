@@ -3,6 +3,8 @@
 #include "cport/EComPort.h"
 #include "cport/EnumPorts.h"
 
+#include "ComExpect.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -108,12 +110,6 @@ TEST(PortList, RealDevicesSortedWithoutPhantomUarts)
     EXPECT_TRUE(ports.empty());
 
     ports = {"kept"};
-    try {
-        EnumComPortsIn(t.root + "/missing", ports);
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 23);
-        EXPECT_EQ(e.WinCode, ENOENT);
-    }
+    EXPECT_TRUE(RaisesCom([&] { EnumComPortsIn(t.root + "/missing", ports); }, 23, ENOENT));
     EXPECT_EQ(ports, (std::vector<std::string>{"kept"}));
 }

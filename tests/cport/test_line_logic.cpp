@@ -23,6 +23,16 @@ TTermiosPlan Build(const TComLineSettings& s)
     EXPECT_EQ(BuildTermios(base, s, plan), 0);
     return plan;
 }
+
+// Decodes Marked as two reads split at Cut.
+std::string DecodeInTwo(const std::string& Marked, std::size_t Cut, TRxFindings& Found)
+{
+    TRxDecoder d;
+    std::string out;
+    d.Decode(Marked.data(), Cut, out, Found);
+    d.Decode(Marked.data() + Cut, Marked.size() - Cut, out, Found);
+    return out;
+}
 } // namespace
 
 TEST(TermiosBuild, RawEightNoneOneWithMarkedInput)
@@ -147,12 +157,8 @@ TEST(RxDecoder, LiteralFFRunsPassUnchangedAlsoSplitAcrossReads)
     const std::string plain = "a\xFF\xFF\xFF"
                               "b\xFF"s;
     for (std::size_t cut = 0; cut <= marked.size(); ++cut) {
-        TRxDecoder d;
-        std::string out;
         TRxFindings f;
-        d.Decode(marked.data(), cut, out, f);
-        d.Decode(marked.data() + cut, marked.size() - cut, out, f);
-        EXPECT_EQ(out, plain) << "cut at " << cut;
+        EXPECT_EQ(DecodeInTwo(marked, cut, f), plain) << "cut at " << cut;
         EXPECT_FALSE(f.Break || f.LineError);
     }
 }
@@ -161,12 +167,8 @@ TEST(RxDecoder, BreaksAndBadBytes)
 {
     const std::string marked = "x\xFF\x00\x00y\xFF\x00q"s;
     for (std::size_t cut = 0; cut <= marked.size(); ++cut) {
-        TRxDecoder d;
-        std::string out;
         TRxFindings f;
-        d.Decode(marked.data(), cut, out, f);
-        d.Decode(marked.data() + cut, marked.size() - cut, out, f);
-        EXPECT_EQ(out, "xyq") << cut;
+        EXPECT_EQ(DecodeInTwo(marked, cut, f), "xyq") << "cut at " << cut;
         EXPECT_TRUE(f.Break);
         EXPECT_TRUE(f.LineError);
     }

@@ -3,6 +3,8 @@
 #include "PtyPair.h"
 #include "cport/ComStream.h"
 
+#include "ComExpect.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -72,30 +74,14 @@ TEST_F(SettingsTest, RefusedSettingsRaiseTheirCodesAndKeepTheNewValue)
 {
     Port.Open();
     Dev->RefuseLine = EINVAL;
-    try {
-        Port.SetBaudRate(br1200);
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 7);
-        EXPECT_EQ(e.WinCode, EINVAL);
-    }
+    EXPECT_TRUE(RaisesCom([&] { Port.SetBaudRate(br1200); }, 7, EINVAL));
     EXPECT_EQ(Port.BaudRate(), br1200);
     EXPECT_EQ(Dev->LastLine().BaudRate, 9600);
 
     Dev->RefuseTimeouts = EIO;
-    try {
-        Port.Timeouts().SetReadInterval(10);
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 8);
-    }
+    EXPECT_TRUE(RaisesCom([&] { Port.Timeouts().SetReadInterval(10); }, 8));
     Dev->RefuseBuffer = ENOMEM;
-    try {
-        Port.Buffer().SetInputSize(100);
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 9);
-    }
+    EXPECT_TRUE(RaisesCom([&] { Port.Buffer().SetInputSize(100); }, 9));
 }
 
 TEST_F(SettingsTest, FailedSetupClosesTheDeviceWithoutCloseNotices)
@@ -104,12 +90,7 @@ TEST_F(SettingsTest, FailedSetupClosesTheDeviceWithoutCloseNotices)
     Port.OnAfterOpen = [&](TCustomComPort*) { ++afterOpen; };
     Port.OnAfterClose = [&](TCustomComPort*) { ++afterClose; };
     Dev->RefuseLine = EINVAL;
-    try {
-        Port.Open();
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 7);
-    }
+    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 7));
     EXPECT_FALSE(Port.Connected());
     EXPECT_EQ(Dev->Log().back(), "close");
     EXPECT_EQ(afterOpen, 0);
@@ -178,7 +159,7 @@ TEST_F(SettingsTest, SyncMethodAndPriorityAreFrozenWhileOpen)
         EXPECT_EQ(e.WinCode, -1);
         EXPECT_STREQ(e.what(), "Cannot set property while connected");
     }
-    EXPECT_THROW(Port.SetEventThreadPriority(tpHigher), EComPort);
+    EXPECT_TRUE(RaisesCom([&] { Port.SetEventThreadPriority(tpHigher); }, 14));
     EXPECT_EQ(Port.SyncMethod(), smWindowSync);
     Port.Close();
     Port.SetEventThreadPriority(tpHigher);
@@ -198,13 +179,7 @@ TEST_F(SettingsTest, ChangingThePortReopensOnTheNewName)
     EXPECT_EQ(Dev->Log()[Dev->Log().size() - 4], "open /dev/ttyUSB3");
 
     Dev->RefuseOpen = ENOENT;
-    try {
-        Port.SetPort("ttyGONE");
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 1);
-        EXPECT_EQ(e.WinCode, ENOENT);
-    }
+    EXPECT_TRUE(RaisesCom([&] { Port.SetPort("ttyGONE"); }, 1, ENOENT));
     EXPECT_FALSE(Port.Connected());
 }
 
@@ -243,12 +218,6 @@ TEST_F(SettingsTest, StreamMovesBytesThroughThePort)
 TEST_F(SettingsTest, BufferSizesBelowOneAreRefusedAtOpen)
 {
     Port.Buffer().SetInputSize(0);
-    try {
-        Port.Open();
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 9);
-        EXPECT_EQ(e.WinCode, EINVAL);
-    }
+    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 9, EINVAL));
     EXPECT_FALSE(Port.Connected());
 }
