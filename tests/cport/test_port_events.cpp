@@ -381,3 +381,59 @@ TEST_F(EventsTest, WaitForEventWorksWithoutTheEventThreadOnly)
     stopper.join();
     EXPECT_TRUE(ev.Empty());
 }
+
+TEST_F(EventsTest, LastErrorsComeFromTheDriverCountersOnceEach)
+{
+    Port.Open();
+    TLineCounters c;
+    c.Parity = 2;
+    c.Frame = 1;
+    c.Overrun = 5;
+    Dev->SetCounters(c);
+    ASSERT_TRUE(WaitWithoutPumping([&] { return !Port.LastErrors().Empty(); }));
+    Dev->SetCounters(c); // unchanged counters: nothing new
+    c.Parity = 3;
+    Dev->SetCounters(c);
+    Port.Parity().SetCheck(true);
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.LastErrors() == TComErrors{ceRxParity}; }));
+    EXPECT_TRUE(Port.LastErrors().Empty());
+}
+
+TEST_F(EventsTest, ParityErrorIsLeftOutWhileTheCheckIsOff)
+{
+    Port.Open();
+    TLineCounters c;
+    c.Parity = 1;
+    c.Frame = 1;
+    Dev->SetCounters(c);
+    TComErrors seen;
+    ASSERT_TRUE(WaitWithoutPumping([&] {
+        seen += Port.LastErrors();
+        return !seen.Empty();
+    }));
+    EXPECT_EQ(seen, TComErrors{ceFrame});
+}
+
+TEST_F(EventsTest, WithoutEventsNothingIsDispatchedButDataStillMoves)
+{
+    Log seen;
+    TComLink conn;
+    conn.OnConn = [&](TCustomComPort*, bool on) { seen.push_back(on ? "open" : "closed"); };
+    conn.OnRxBuf = [&](TCustomComPort*, const void*, int) { seen.push_back("bytes"); };
+    Port.RegisterLink(&conn);
+    Port.SetEvents({});
+    Record(Port);
+    Port.Open();
+    Dev->Feed("quiet");
+    Dev->SetLines(mlCTS);
+    Port.TransmitChar('!');
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 5; }));
+    PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(log, (Log{"CTS", "DSR", "RLSD"})); // the line report of the open only
+    std::string in;
+    EXPECT_EQ(Port.ReadStr(in, 5), 5);
+    EXPECT_EQ(Dev->Written(), "!");
+    Port.Close();
+    EXPECT_EQ(seen, (Log{"open", "closed"}));
+    Port.UnRegisterLink(&conn);
+}
