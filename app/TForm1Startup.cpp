@@ -1,0 +1,82 @@
+#include "app/AboutBox.h"
+#include "app/HelpPanel.h"
+#include "app/TForm1.h"
+#include "app/WindowGeometry.h"
+#include "platform/IniFile.h"
+#include "platform/ui/HandlerGuard.h"
+#include "platform/ui/Latin1.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+void TForm1::FormCreate()
+{
+    // The image starts all 0xFF (ImageStore); hwNumber starts "0000" (TVariantState).
+    RunGuarded([this] { ReadPreferences(); });
+    RunGuarded([this] { ApplyPortPrefs(); });
+    RunGuarded([this] { ApplyLinkPrefs(); });
+    RunGuarded([this] { ApplyTerminalPrefs(); });
+    RunGuarded([this] { ApplyWindowPrefs(); });
+    RunGuarded([this] { ApplyApnPrefs(); });
+    RunGuarded([this] { ShowPortState(); });
+    RunGuarded([this] { ImageToControls(); });
+    setWindowTitle(MainWindowCaption());
+    RunGuarded([this] { setDefaultClick(); });
+    helpPanel_->Clear();
+    RunGuarded([this] { BuildAlarmGrid(); });
+}
+
+void TForm1::ReadPreferences()
+{
+    IniFile ini(iniPath_);
+    Prefs = ReadProgramPrefs(ini);
+}
+
+void TForm1::ApplyLinkPrefs()
+{
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"ServerPortEdit", &Prefs.ServerPort},
+        {"ClientPortEdit", &Prefs.ClientPort},
+        {"UDPIPEdit", &Prefs.UdpIp},
+        {"UDPportEdit", &Prefs.UdpPort},
+    };
+    for (const auto& [name, value] : fields)
+        if (auto* edit = Control<QLineEdit>(name))
+            edit->setText(FromLatin1(*value));
+}
+
+void TForm1::ApplyTerminalPrefs()
+{
+    // In this order: each box runs its click handler when its state changes, and "Show Hex" is applied
+    // after "Log Time Stamp", so its stored state wins over what ShowTSClick has just done to it.
+    const std::pair<const char*, bool> boxes[] = {
+        {"CheckBox14", Prefs.ShowLog},
+        {"ShowTS", Prefs.LogTimeStamp},
+        {"HexCheckBox", Prefs.ShowHex},
+    };
+    for (const auto& [name, checked] : boxes)
+        if (auto* box = Control<QAbstractButton>(name))
+            box->setChecked(checked);
+}
+
+void TForm1::ApplyWindowPrefs()
+{
+    QRect available(0, 0, 1024, 768);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        available = screen->availableGeometry();
+    QRect fitted = FitWindowToScreen(Prefs.Left, Prefs.Top, Prefs.Width, Prefs.Height, available);
+    move(fitted.topLeft());
+    resize(fitted.size());
+}
+
+void TForm1::ApplyApnPrefs()
+{
+    for (const char* name : {"InitString", "InitString2"})
+        if (auto* box = Control<QComboBox>(name))
+            for (const std::string& apn : Prefs.Apn)
+                box->addItem(FromLatin1(apn));
+}
