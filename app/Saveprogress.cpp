@@ -161,7 +161,11 @@ void TFormSave::ShowProgressResult(const std::string& message, const std::string
 
 void TFormSave::CloseProgress()
 {
-    close();
+    // A hidden window gets no close event, yet the transfer state must be reset all the same.
+    if (isVisible())
+        close();
+    else if (OnClose)
+        RunGuarded(OnClose);
 }
 
 void TFormSave::closeEvent(QCloseEvent* event)
