@@ -29,22 +29,49 @@ int ReadOrdinal(const IniFile& ini, const char* key, int count, int fallback)
 
 void WriteServerTerminalForm(IniFile& ini, const TProgramPrefs& p)
 {
-    ini.WriteString(kServer, "Server Port", p.ServerPort);
-    ini.WriteString(kServer, "Remote TCP Port", p.ClientPort);
-    ini.WriteString(kServer, "Remote UDP IP Add", p.UdpIp);
-    ini.WriteString(kServer, "Remote UDP Port", p.UdpPort);
-    ini.WriteBool(kTerminal, "Show LOG Window", p.ShowLog);
-    ini.WriteBool(kTerminal, "Log Time Stamp", p.LogTimeStamp);
-    ini.WriteBool(kTerminal, "Show Hex", p.ShowHex);
-    ini.WriteInteger(kForm, "Top", p.Top);
-    ini.WriteInteger(kForm, "Left", p.Left);
-    ini.WriteInteger(kForm, "Height", p.Height);
-    ini.WriteInteger(kForm, "Width", p.Width);
+    for (const TTextPref& pref : LinkTextPrefs())
+        ini.WriteString(pref.section, pref.key, p.*pref.value);
+    for (const TBoolPref& pref : TerminalBoolPrefs())
+        ini.WriteBool(pref.section, pref.key, p.*pref.value);
+    for (const TIntPref& pref : FormIntPrefs())
+        ini.WriteInteger(pref.section, pref.key, p.*pref.value);
 }
 
 } // namespace
 
 TProgramPrefs::TProgramPrefs() : Apn(BuiltInApnNames()) {}
+
+const std::array<TTextPref, 4>& LinkTextPrefs()
+{
+    static const std::array<TTextPref, 4> prefs = {{
+        {kServer, "Server Port", "ServerPortEdit", &TProgramPrefs::ServerPort},
+        {kServer, "Remote TCP Port", "ClientPortEdit", &TProgramPrefs::ClientPort},
+        {kServer, "Remote UDP IP Add", "UDPIPEdit", &TProgramPrefs::UdpIp},
+        {kServer, "Remote UDP Port", "UDPportEdit", &TProgramPrefs::UdpPort},
+    }};
+    return prefs;
+}
+
+const std::array<TBoolPref, 3>& TerminalBoolPrefs()
+{
+    static const std::array<TBoolPref, 3> prefs = {{
+        {kTerminal, "Show LOG Window", "CheckBox14", &TProgramPrefs::ShowLog},
+        {kTerminal, "Log Time Stamp", "ShowTS", &TProgramPrefs::LogTimeStamp},
+        {kTerminal, "Show Hex", "HexCheckBox", &TProgramPrefs::ShowHex},
+    }};
+    return prefs;
+}
+
+const std::array<TIntPref, 4>& FormIntPrefs()
+{
+    static const std::array<TIntPref, 4> prefs = {{
+        {kForm, "Top", &TProgramPrefs::Top},
+        {kForm, "Left", &TProgramPrefs::Left},
+        {kForm, "Height", &TProgramPrefs::Height},
+        {kForm, "Width", &TProgramPrefs::Width},
+    }};
+    return prefs;
+}
 
 const std::array<std::string, kApnCount>& BuiltInApnNames()
 {
@@ -70,19 +97,12 @@ TProgramPrefs ReadProgramPrefs(const IniFile& ini)
     p.Port.Parity = ReadOrdinal(ini, "Parity", 5, d.Parity);
     p.Port.FlowControl = ReadOrdinal(ini, "Flow control", 4, d.FlowControl);
 
-    p.ServerPort = ini.ReadString(kServer, "Server Port", p.ServerPort);
-    p.ClientPort = ini.ReadString(kServer, "Remote TCP Port", p.ClientPort);
-    p.UdpIp = ini.ReadString(kServer, "Remote UDP IP Add", p.UdpIp);
-    p.UdpPort = ini.ReadString(kServer, "Remote UDP Port", p.UdpPort);
-
-    p.ShowLog = ini.ReadBool(kTerminal, "Show LOG Window", p.ShowLog);
-    p.LogTimeStamp = ini.ReadBool(kTerminal, "Log Time Stamp", p.LogTimeStamp);
-    p.ShowHex = ini.ReadBool(kTerminal, "Show Hex", p.ShowHex);
-
-    p.Top = ini.ReadInteger(kForm, "Top", p.Top);
-    p.Left = ini.ReadInteger(kForm, "Left", p.Left);
-    p.Height = ini.ReadInteger(kForm, "Height", p.Height);
-    p.Width = ini.ReadInteger(kForm, "Width", p.Width);
+    for (const TTextPref& pref : LinkTextPrefs())
+        p.*pref.value = ini.ReadString(pref.section, pref.key, p.*pref.value);
+    for (const TBoolPref& pref : TerminalBoolPrefs())
+        p.*pref.value = ini.ReadBool(pref.section, pref.key, p.*pref.value);
+    for (const TIntPref& pref : FormIntPrefs())
+        p.*pref.value = ini.ReadInteger(pref.section, pref.key, p.*pref.value);
 
     for (int n = 1; n <= kApnCount; ++n)
         p.Apn[static_cast<size_t>(n - 1)] = ini.ReadString(kUserApn, ApnKey(n), p.Apn[static_cast<size_t>(n - 1)]);

@@ -41,6 +41,29 @@ struct TProgramPrefs {
     TProgramPrefs();
 };
 
+// Where each preference of the link and terminal pages and of the window lives: its INI key and, for the
+// first two, the control that shows it (found by object name). In the order they are read and written.
+struct TTextPref {
+    const char* section;
+    const char* key;
+    const char* control;
+    std::string TProgramPrefs::*value;
+};
+struct TBoolPref {
+    const char* section;
+    const char* key;
+    const char* control;
+    bool TProgramPrefs::*value;
+};
+struct TIntPref {
+    const char* section;
+    const char* key;
+    int TProgramPrefs::*value;
+};
+const std::array<TTextPref, 4>& LinkTextPrefs();   // "KIV Server"
+const std::array<TBoolPref, 3>& TerminalBoolPrefs(); // "Terminal"; "Show Hex" after "Log Time Stamp"
+const std::array<TIntPref, 4>& FormIntPrefs();      // "Form"
+
 // The built-in access-point names: 29 operator names and an empty 30th entry, the defaults of "APN1".."APN30".
 const std::array<std::string, kApnCount>& BuiltInApnNames();
 

@@ -80,7 +80,15 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The controls go before the port: a terminal or LED unregisters its link from the port as it goes,
+    // and the port (a member) would otherwise be gone by the time the base class deletes the children.
+    RunGuarded([this] { ComPort1.Close(); });
+    delete FormSave;
+    delete AboutBox;
+    delete takeCentralWidget();
+}
 
 void TForm1::BuildActions()
 {

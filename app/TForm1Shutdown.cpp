@@ -79,23 +79,12 @@ void TForm1::SendEchoOn()
 
 void TForm1::CollectPrefs()
 {
-    const std::pair<const char*, std::string*> fields[] = {
-        {"ServerPortEdit", &Prefs.ServerPort},
-        {"ClientPortEdit", &Prefs.ClientPort},
-        {"UDPIPEdit", &Prefs.UdpIp},
-        {"UDPportEdit", &Prefs.UdpPort},
-    };
-    for (const auto& [name, value] : fields)
-        if (auto* edit = Control<QLineEdit>(name))
-            *value = ToLatin1(edit->text());
-    const std::pair<const char*, bool*> boxes[] = {
-        {"CheckBox14", &Prefs.ShowLog},
-        {"ShowTS", &Prefs.LogTimeStamp},
-        {"HexCheckBox", &Prefs.ShowHex},
-    };
-    for (const auto& [name, checked] : boxes)
-        if (auto* box = Control<QAbstractButton>(name))
-            *checked = box->isChecked();
+    for (const TTextPref& pref : LinkTextPrefs())
+        if (auto* edit = Control<QLineEdit>(pref.control))
+            Prefs.*pref.value = ToLatin1(edit->text());
+    for (const TBoolPref& pref : TerminalBoolPrefs())
+        if (auto* box = Control<QAbstractButton>(pref.control))
+            Prefs.*pref.value = box->isChecked();
     // A minimised window's bounds mean nothing on the next start: keep its normal bounds.
     const QRect bounds = isMinimized() ? normalGeometry() : QRect(pos(), size());
     Prefs.Top = bounds.top();

@@ -38,29 +38,18 @@ void TForm1::ReadPreferences()
 
 void TForm1::ApplyLinkPrefs()
 {
-    const std::pair<const char*, const std::string*> fields[] = {
-        {"ServerPortEdit", &Prefs.ServerPort},
-        {"ClientPortEdit", &Prefs.ClientPort},
-        {"UDPIPEdit", &Prefs.UdpIp},
-        {"UDPportEdit", &Prefs.UdpPort},
-    };
-    for (const auto& [name, value] : fields)
-        if (auto* edit = Control<QLineEdit>(name))
-            edit->setText(FromLatin1(*value));
+    for (const TTextPref& pref : LinkTextPrefs())
+        if (auto* edit = Control<QLineEdit>(pref.control))
+            edit->setText(FromLatin1(Prefs.*pref.value));
 }
 
 void TForm1::ApplyTerminalPrefs()
 {
-    // In this order: each box runs its click handler when its state changes, and "Show Hex" is applied
+    // In their order: each box runs its click handler when its state changes, and "Show Hex" is applied
     // after "Log Time Stamp", so its stored state wins over what ShowTSClick has just done to it.
-    const std::pair<const char*, bool> boxes[] = {
-        {"CheckBox14", Prefs.ShowLog},
-        {"ShowTS", Prefs.LogTimeStamp},
-        {"HexCheckBox", Prefs.ShowHex},
-    };
-    for (const auto& [name, checked] : boxes)
-        if (auto* box = Control<QAbstractButton>(name))
-            box->setChecked(checked);
+    for (const TBoolPref& pref : TerminalBoolPrefs())
+        if (auto* box = Control<QAbstractButton>(pref.control))
+            box->setChecked(Prefs.*pref.value);
 }
 
 void TForm1::ApplyWindowPrefs()
