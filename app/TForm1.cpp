@@ -1,8 +1,15 @@
 #include "app/TForm1.h"
 
+#include "pages/Bind.h"
+#include "pages/ImageFields.h"
+#include "pages/InternalSerial.h"
+
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
+#include "pages/Bind.h"
+#include "pages/ImageFields.h"
+#include "pages/InternalSerial.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/StatusBar.h"
 
@@ -66,6 +73,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     BuildMenus();
     BuildToolBar();
     BuildPages();
+    BuildWindowFields();
     StatusBar1 = new TStatusBar({422, 400}, this);
     StatusBar1->setObjectName("StatusBar1");
     setStatusBar(StatusBar1);
@@ -232,6 +240,13 @@ void TForm1::BuildPages()
     helpPanel_ = new THelpPanel(RichEdit1, this);
 
     setCentralWidget(central);
+}
+
+// The fields that belong to no page of their own: the internal serial links and the tool number.
+void TForm1::BuildWindowFields()
+{
+    new TInternalSerial(PageContext, TabSheet4);
+    Redraw.Add(TRedraw::Identity, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
 }
 
 void TForm1::BindHelpPanel()

@@ -4,6 +4,7 @@
 #include "cport/Cport.h"
 #include "image/HardwareVariant.h"
 #include "image/ImageStore.h"
+#include "pages/PageContext.h"
 #include "pages/Redraw.h"
 
 #include <QMainWindow>
@@ -71,6 +72,8 @@ public:
     TRedraw Redraw;
     TCommitList CommitList;
     TVariantState Variant;
+    // What the pages are built on: the image, the redraw, the commit list and the Exit handlers by name.
+    TPageContext PageContext{Image, Redraw, CommitList};
 
     void ImageToControls();
     void setDefaultClick();
@@ -171,6 +174,7 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildPages();
+    void BuildWindowFields();
     void BuildAlarmGrid();
 
     // start-up steps
