@@ -17,7 +17,10 @@ TComLed::TComLed(QWidget* Parent) : QWidget(Parent)
 }
 
 // Unbinds without reporting a state change: whoever would be told may be half gone.
-TComLed::~TComLed() { Unbind(); }
+TComLed::~TComLed()
+{
+    Unbind();
+}
 
 void TComLed::Unbind()
 {
@@ -59,13 +62,27 @@ void TComLed::SetLedSignal(TComLedSignal Value)
     FComLink.OnRx = nullptr;
     auto Signal = [this](TCustomComPort*, bool OnOff) { SignalChange(OnOff); };
     switch (Value) {
-    case lsConn: FComLink.OnConn = Signal; break;
-    case lsCTS: FComLink.OnCTSChange = Signal; break;
-    case lsDSR: FComLink.OnDSRChange = Signal; break;
-    case lsRLSD: FComLink.OnRLSDChange = Signal; break;
-    case lsRing: FComLink.OnRingChange = [this](TCustomComPort*) { RingDetect(); }; break;
-    case lsRx: FComLink.OnRx = Signal; break;
-    case lsTx: FComLink.OnTx = Signal; break;
+    case lsConn:
+        FComLink.OnConn = Signal;
+        break;
+    case lsCTS:
+        FComLink.OnCTSChange = Signal;
+        break;
+    case lsDSR:
+        FComLink.OnDSRChange = Signal;
+        break;
+    case lsRLSD:
+        FComLink.OnRLSDChange = Signal;
+        break;
+    case lsRing:
+        FComLink.OnRingChange = [this](TCustomComPort*) { RingDetect(); };
+        break;
+    case lsRx:
+        FComLink.OnRx = Signal;
+        break;
+    case lsTx:
+        FComLink.OnTx = Signal;
+        break;
     }
 }
 
@@ -153,11 +170,16 @@ bool TComLed::IsStateOn()
     if (!FComPort || !FComPort->Connected())
         return false;
     switch (FLedSignal) {
-    case lsConn: return true;
-    case lsCTS: return FComPort->Signals().Contains(csCTS);
-    case lsDSR: return FComPort->Signals().Contains(csDSR);
-    case lsRLSD: return FComPort->Signals().Contains(csRLSD);
-    default: return false;
+    case lsConn:
+        return true;
+    case lsCTS:
+        return FComPort->Signals().Contains(csCTS);
+    case lsDSR:
+        return FComPort->Signals().Contains(csDSR);
+    case lsRLSD:
+        return FComPort->Signals().Contains(csRLSD);
+    default:
+        return false;
     }
 }
 

@@ -17,10 +17,11 @@ enum TLedState { lsOff, lsOn };
 // A lamp that shows one signal of a port: open, CTS, DSR, RLSD, a ring, or traffic either way. Bound to a port
 // it follows that signal through its link and redraws at once, also inside a long operation; unbound it is a
 // lamp whose state the program sets.
-class TComLed : public QWidget {
+class TComLed : public QWidget
+{
     Q_OBJECT
 
-public:
+  public:
     explicit TComLed(QWidget* Parent = nullptr);
     ~TComLed() override;
 
@@ -49,11 +50,11 @@ public:
 
     QSize sizeHint() const override { return {25, 25}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* Event) override;
     virtual void DoChange(TLedState AState);
 
-private:
+  private:
     void SignalChange(bool OnOff);
     void RingDetect();
     void DoTimer();

@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 using TWatchers = std::vector<std::pair<const void*, std::function<void()>>>;
 
 std::map<const TCustomComPort*, TWatchers>& Registry()

@@ -16,13 +16,14 @@ void ComPortGone(const TCustomComPort* Port);
 
 // Declared right after the port it watches, it tells the holders when its owner is torn down (members go in
 // reverse order, child widgets after all members).
-class TComPortWatch {
-public:
+class TComPortWatch
+{
+  public:
     explicit TComPortWatch(const TCustomComPort& Port) : FPort(Port) {}
     ~TComPortWatch() { ComPortGone(&FPort); }
     TComPortWatch(const TComPortWatch&) = delete;
     TComPortWatch& operator=(const TComPortWatch&) = delete;
 
-private:
+  private:
     const TCustomComPort& FPort;
 };

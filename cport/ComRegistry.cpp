@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-namespace {
+namespace
+{
 const std::string DwordTag = "dword:";
 
 std::string Upper(std::string s)
@@ -18,9 +19,15 @@ std::string Upper(std::string s)
     return s;
 }
 
-bool IsQuoted(const std::string& v) { return v.size() >= 2 && v.front() == '"' && v.back() == '"'; }
+bool IsQuoted(const std::string& v)
+{
+    return v.size() >= 2 && v.front() == '"' && v.back() == '"';
+}
 
-bool IsDword(const std::string& v) { return v.size() > DwordTag.size() && v.compare(0, DwordTag.size(), DwordTag) == 0; }
+bool IsDword(const std::string& v)
+{
+    return v.size() > DwordTag.size() && v.compare(0, DwordTag.size(), DwordTag) == 0;
+}
 
 // Eight hexadecimal digits at most; false for anything else.
 bool ParseDword(const std::string& Digits, std::uint32_t& Out)
@@ -56,7 +63,10 @@ void TComRegistry::OpenKey(const std::string& Key)
     FKey = b == std::string::npos ? std::string() : Key.substr(b, e - b + 1);
 }
 
-std::string TComRegistry::CurrentPath() const { return FKey.empty() ? std::string() : FRoot + "\\" + FKey; }
+std::string TComRegistry::CurrentPath() const
+{
+    return FKey.empty() ? std::string() : FRoot + "\\" + FKey;
+}
 
 void TComRegistry::Need() const
 {

@@ -7,16 +7,18 @@
 class IniFile;
 
 // A failure of the registry store: no key open, a missing or mistyped value, a file that cannot be written.
-class ERegistryException : public std::runtime_error {
-public:
+class ERegistryException : public std::runtime_error
+{
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A small registry of our own, kept in one INI file: a key is a section named by its root and path
 // ("HKEY_CURRENT_USER\Software\Ports\ComPort1"), a value a line of it. Texts are written in double quotes,
 // whole numbers as DWORDs ("dword:0000ffff"), so a reader can tell the two kinds apart as the registry does.
-class TComRegistry {
-public:
+class TComRegistry
+{
+  public:
     explicit TComRegistry(const std::string& FileName);
     ~TComRegistry();
     TComRegistry(const TComRegistry&) = delete;
@@ -43,7 +45,7 @@ public:
     // A missing value or one that is no DWORD raises.
     int ReadInteger(const std::string& Name) const;
 
-private:
+  private:
     std::string Raw(const std::string& Name) const;
     void Need() const;
 

@@ -2,7 +2,10 @@
 
 #include "cport/Cport.h"
 
-TComUpdate::TComUpdate(TCustomComPort& Port) : FPort(&Port) { FPort->BeginUpdate(); }
+TComUpdate::TComUpdate(TCustomComPort& Port) : FPort(&Port)
+{
+    FPort->BeginUpdate();
+}
 
 TComUpdate::~TComUpdate()
 {

@@ -9,7 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 struct TRow {
     const char* Label;
     const char* LabelName;
@@ -17,12 +18,10 @@ struct TRow {
     TComProperty Property;
 };
 
-const TRow Rows[] = {{"Port", "Label1", "Combo1", cpPort},
-                     {"Baud rate", "Label2", "Combo2", cpBaudRate},
-                     {"Data bits", "Label3", "Combo3", cpDataBits},
-                     {"Stop bits", "Label4", "Combo4", cpStopBits},
-                     {"Parity", "Label5", "Combo5", cpParity},
-                     {"Flow control", "Label6", "Combo6", cpFlowControl}};
+const TRow Rows[] = {
+    {"Port", "Label1", "Combo1", cpPort},          {"Baud rate", "Label2", "Combo2", cpBaudRate},
+    {"Data bits", "Label3", "Combo3", cpDataBits}, {"Stop bits", "Label4", "Combo4", cpStopBits},
+    {"Parity", "Label5", "Combo5", cpParity},      {"Flow control", "Label6", "Combo6", cpFlowControl}};
 } // namespace
 
 TComSetupFrm::TComSetupFrm(QWidget* Parent) : QDialog(Parent)

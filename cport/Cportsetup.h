@@ -10,10 +10,11 @@ class TCustomComPort;
 
 // The port's setup dialog: port name, baud rate, data bits, stop bits, parity and flow control, each a list
 // bound to one setting. Building it lists the machine's ports (EComPort 23 when they cannot be listed).
-class TComSetupFrm : public QDialog {
+class TComSetupFrm : public QDialog
+{
     Q_OBJECT
 
-public:
+  public:
     explicit TComSetupFrm(QWidget* Parent = nullptr);
 
     // Binds every list to the port and shows its current values.

@@ -5,8 +5,12 @@
 
 #include <algorithm>
 
-namespace {
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+namespace
+{
+char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
 } // namespace
 
 TComDataPacket::TComDataPacket()
@@ -14,7 +18,10 @@ TComDataPacket::TComDataPacket()
     FComLink.OnRxBuf = [this](TCustomComPort*, const void* Buffer, int Count) { RxBuf(Buffer, Count); };
 }
 
-TComDataPacket::~TComDataPacket() { SetComPort(nullptr); }
+TComDataPacket::~TComDataPacket()
+{
+    SetComPort(nullptr);
+}
 
 void TComDataPacket::SetComPort(TCustomComPort* Value)
 {
@@ -76,7 +83,10 @@ void TComDataPacket::RxBuf(const void* Buffer, int Count)
         AddData(std::string(static_cast<const char*>(Buffer), std::size_t(Count)));
 }
 
-bool TComDataPacket::HasEndTest() const { return FSize > 0 || !FStopString.empty() || bool(OnCustomStop); }
+bool TComDataPacket::HasEndTest() const
+{
+    return FSize > 0 || !FStopString.empty() || bool(OnCustomStop);
+}
 
 void TComDataPacket::AddData(const std::string& Str)
 {

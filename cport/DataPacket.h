@@ -13,8 +13,9 @@ class TCustomComPort;
 // end test says, whichever comes first. Bytes in front of a start are reported as discarded. Without any end
 // test every received block is a packet by itself. Runs on the window thread, inside the port's receive
 // dispatch.
-class TComDataPacket {
-public:
+class TComDataPacket
+{
+  public:
     using TComStrEvent = std::function<void(TComDataPacket* Sender, const std::string& Str)>;
     // Pos: set it above 0 for the position (1-based) found, to 0 for none yet; -1 leaves the test to the
     // start or stop string and Size. Positions beyond the data are held to its end.
@@ -54,14 +55,14 @@ public:
     TCustPacketEvent OnCustomStart;
     TCustPacketEvent OnCustomStop;
 
-protected:
+  protected:
     virtual void HandleBuffer();
     virtual void DoDiscard(const std::string& Str);
     virtual void DoPacket(const std::string& Str);
     virtual void DoCustomStart(const std::string& Str, int& Pos);
     virtual void DoCustomStop(const std::string& Str, int& Pos);
 
-private:
+  private:
     void RxBuf(const void* Buffer, int Count);
     void Unbind();
     bool HasEndTest() const;

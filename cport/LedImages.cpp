@@ -4,7 +4,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-namespace {
+namespace
+{
 constexpr int Side = 15;
 
 struct TLampColours {
@@ -13,9 +14,10 @@ struct TLampColours {
 };
 
 // Red, green, blue, yellow, purple, bulb.
-const TLampColours Colours[] = {{QColor(255, 40, 40), QColor(100, 0, 0)},   {QColor(40, 240, 40), QColor(0, 90, 0)},
-                                {QColor(60, 120, 255), QColor(0, 0, 110)},  {QColor(255, 235, 40), QColor(110, 100, 0)},
-                                {QColor(220, 60, 255), QColor(80, 0, 100)}, {QColor(255, 250, 200), QColor(130, 130, 120)}};
+const TLampColours Colours[] = {
+    {QColor(255, 40, 40), QColor(100, 0, 0)},   {QColor(40, 240, 40), QColor(0, 90, 0)},
+    {QColor(60, 120, 255), QColor(0, 0, 110)},  {QColor(255, 235, 40), QColor(110, 100, 0)},
+    {QColor(220, 60, 255), QColor(80, 0, 100)}, {QColor(255, 250, 200), QColor(130, 130, 120)}};
 
 QImage Blank()
 {

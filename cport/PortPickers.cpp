@@ -9,14 +9,18 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 template <class E> void AddTexts(std::vector<std::string>& Items, int Count, std::string (*ToStr)(E))
 {
     for (int i = 0; i < Count; ++i)
         Items.push_back(ToStr(E(i)));
 }
 
-QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString Latin1(const std::string& s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
 
 // A port error raised by a pick that applies at once is shown, as any failed user action is; it must not
 // leave the control's signal.
@@ -25,8 +29,7 @@ template <class F> void Guarded(QWidget* Control, F&& Run)
     try {
         Run();
     } catch (const std::exception& e) {
-        QMessageBox::critical(Control->window(), QApplication::applicationDisplayName(),
-                              QString::fromLatin1(e.what()));
+        QMessageBox::critical(Control->window(), QApplication::applicationDisplayName(), QString::fromLatin1(e.what()));
     }
 }
 } // namespace
@@ -39,26 +42,46 @@ void TComSelect::SetComProperty(TComProperty Value)
     Picked = false;
     Items.clear();
     switch (Value) {
-    case cpPort: EnumComPorts(Items); break;
-    case cpBaudRate: AddTexts(Items, 16, BaudRateToStr); break;
-    case cpDataBits: AddTexts(Items, 4, DataBitsToStr); break;
-    case cpStopBits: AddTexts(Items, 3, StopBitsToStr); break;
-    case cpParity: AddTexts(Items, 5, ParityToStr); break;
-    case cpFlowControl: AddTexts(Items, 4, FlowControlToStr); break;
-    case cpNone: break;
+    case cpPort:
+        EnumComPorts(Items);
+        break;
+    case cpBaudRate:
+        AddTexts(Items, 16, BaudRateToStr);
+        break;
+    case cpDataBits:
+        AddTexts(Items, 4, DataBitsToStr);
+        break;
+    case cpStopBits:
+        AddTexts(Items, 3, StopBitsToStr);
+        break;
+    case cpParity:
+        AddTexts(Items, 5, ParityToStr);
+        break;
+    case cpFlowControl:
+        AddTexts(Items, 4, FlowControlToStr);
+        break;
+    case cpNone:
+        break;
     }
 }
 
 std::string TComSelect::CurrentText() const
 {
     switch (ComProperty) {
-    case cpPort: return ComPort->Port();
-    case cpBaudRate: return BaudRateToStr(ComPort->BaudRate());
-    case cpDataBits: return DataBitsToStr(ComPort->DataBits());
-    case cpStopBits: return StopBitsToStr(ComPort->StopBits());
-    case cpParity: return ParityToStr(ComPort->Parity().Bits());
-    case cpFlowControl: return FlowControlToStr(ComPort->FlowControl().FlowControl());
-    case cpNone: break;
+    case cpPort:
+        return ComPort->Port();
+    case cpBaudRate:
+        return BaudRateToStr(ComPort->BaudRate());
+    case cpDataBits:
+        return DataBitsToStr(ComPort->DataBits());
+    case cpStopBits:
+        return StopBitsToStr(ComPort->StopBits());
+    case cpParity:
+        return ParityToStr(ComPort->Parity().Bits());
+    case cpFlowControl:
+        return FlowControlToStr(ComPort->FlowControl().FlowControl());
+    case cpNone:
+        break;
     }
     return {};
 }
@@ -80,12 +103,24 @@ void TComSelect::Pick(const std::string& Text)
         Port = Text;
         Picked = !Text.empty();
         break;
-    case cpBaudRate: BaudRate = StrToBaudRate(Text); break;
-    case cpDataBits: DataBits = StrToDataBits(Text); break;
-    case cpStopBits: StopBits = StrToStopBits(Text); break;
-    case cpParity: Parity = StrToParity(Text); break;
-    case cpFlowControl: FlowControl = StrToFlowControl(Text); break;
-    case cpNone: Picked = false; break;
+    case cpBaudRate:
+        BaudRate = StrToBaudRate(Text);
+        break;
+    case cpDataBits:
+        DataBits = StrToDataBits(Text);
+        break;
+    case cpStopBits:
+        StopBits = StrToStopBits(Text);
+        break;
+    case cpParity:
+        Parity = StrToParity(Text);
+        break;
+    case cpFlowControl:
+        FlowControl = StrToFlowControl(Text);
+        break;
+    case cpNone:
+        Picked = false;
+        break;
     }
 }
 
@@ -120,12 +155,23 @@ void TComSelect::ApplySettings()
         if (ComDevicePath(Port) != ComDevicePath(ComPort->Port()))
             ComPort->SetPort(Port);
         break;
-    case cpBaudRate: ComPort->SetBaudRate(BaudRate); break;
-    case cpDataBits: ComPort->SetDataBits(DataBits); break;
-    case cpStopBits: ComPort->SetStopBits(StopBits); break;
-    case cpParity: ComPort->Parity().SetBits(Parity); break;
-    case cpFlowControl: ComPort->FlowControl().SetFlowControl(FlowControl); break;
-    case cpNone: break;
+    case cpBaudRate:
+        ComPort->SetBaudRate(BaudRate);
+        break;
+    case cpDataBits:
+        ComPort->SetDataBits(DataBits);
+        break;
+    case cpStopBits:
+        ComPort->SetStopBits(StopBits);
+        break;
+    case cpParity:
+        ComPort->Parity().SetBits(Parity);
+        break;
+    case cpFlowControl:
+        ComPort->FlowControl().SetFlowControl(FlowControl);
+        break;
+    case cpNone:
+        break;
     }
 }
 
@@ -158,7 +204,10 @@ TComComboBox::TComComboBox(QWidget* Parent) : QComboBox(Parent)
     });
 }
 
-TComComboBox::~TComComboBox() { FSelect.Unbind(this); }
+TComComboBox::~TComComboBox()
+{
+    FSelect.Unbind(this);
+}
 
 void TComComboBox::SetComPort(TCustomComPort* Value)
 {
@@ -239,7 +288,10 @@ TComRadioGroup::TComRadioGroup(QWidget* Parent) : QGroupBox(Parent), FButtons(ne
     });
 }
 
-TComRadioGroup::~TComRadioGroup() { FSelect.Unbind(this); }
+TComRadioGroup::~TComRadioGroup()
+{
+    FSelect.Unbind(this);
+}
 
 void TComRadioGroup::SetComPort(TCustomComPort* Value)
 {
@@ -282,7 +334,10 @@ void TComRadioGroup::FillItems()
     }
 }
 
-int TComRadioGroup::ItemIndex() const { return FButtons->checkedId(); }
+int TComRadioGroup::ItemIndex() const
+{
+    return FButtons->checkedId();
+}
 
 void TComRadioGroup::SetItemIndex(int Value)
 {

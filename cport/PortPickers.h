@@ -16,8 +16,9 @@ class TCustomComPort;
 enum TComProperty { cpNone, cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl };
 
 // The value logic of a picker: the texts on offer for one setting, the value picked, and writing it to a port.
-class TComSelect {
-public:
+class TComSelect
+{
+  public:
     // Refills Items: the machine's ports for cpPort (may raise EComPort 23), every value's text otherwise.
     void SetComProperty(TComProperty Value);
     // With a port: Index := the position of the port's current value in Items, -1 when it is not there; the
@@ -45,7 +46,7 @@ public:
     TCustomComPort* ComPort = nullptr;
     bool AutoApply = false;
 
-private:
+  private:
     void Pick(const std::string& Text);
     std::string CurrentText() const;
     int IndexOf(const std::string& Text) const;
@@ -53,10 +54,11 @@ private:
 
 // A drop-down list bound to one setting of a port. It offers the possible values, shows the port's current
 // one and picks what the user chooses; ApplySettings (or AutoApply) writes the pick to the port.
-class TComComboBox : public QComboBox {
+class TComComboBox : public QComboBox
+{
     Q_OBJECT
 
-public:
+  public:
     explicit TComComboBox(QWidget* Parent = nullptr);
     ~TComComboBox() override;
 
@@ -76,11 +78,11 @@ public:
 
     std::function<void(TComComboBox* Sender)> OnChange;
 
-protected:
+  protected:
     // The user (or code) chose another item.
     virtual void Change();
 
-private:
+  private:
     void FillItems();
     void SetIndexQuietly(int Index);
     void PortGone();
@@ -90,10 +92,11 @@ private:
 };
 
 // The same binding on a group of radio buttons.
-class TComRadioGroup : public QGroupBox {
+class TComRadioGroup : public QGroupBox
+{
     Q_OBJECT
 
-public:
+  public:
     explicit TComRadioGroup(QWidget* Parent = nullptr);
     ~TComRadioGroup() override;
 
@@ -114,10 +117,10 @@ public:
 
     std::function<void(TComRadioGroup* Sender)> OnClick;
 
-protected:
+  protected:
     virtual void Click();
 
-private:
+  private:
     void FillItems();
     void PortGone();
 

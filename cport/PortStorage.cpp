@@ -8,7 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
-namespace {
+namespace
+{
 using P = TCustomComPort;
 using S = std::string;
 
@@ -23,7 +24,10 @@ struct TStoredKey {
     bool CustomRate = false; // only with a custom rate; read with 9600 for a missing key
 };
 
-TStoredKey Text(TStoredProp g, const char* n, S (*get)(P&), void (*set)(P&, const S&)) { return {g, n, get, set}; }
+TStoredKey Text(TStoredProp g, const char* n, S (*get)(P&), void (*set)(P&, const S&))
+{
+    return {g, n, get, set};
+}
 
 TStoredKey Int(TStoredProp g, const char* n, int (*get)(P&), void (*set)(P&, int))
 {
@@ -33,65 +37,92 @@ TStoredKey Int(TStoredProp g, const char* n, int (*get)(P&), void (*set)(P&, int
 // The keys in the order in which they are written and read; the groups follow each other in this order too.
 // The flow-control preset comes before the single flow-control keys, which so override it when selected.
 const TStoredKey StoredKeys[] = {
-    Text(spBasic, "Port", [](P& p) { return p.Port(); }, [](P& p, const S& v) { p.SetPort(v); }),
-    Text(spBasic, "BaudRate", [](P& p) { return BaudRateToStr(p.BaudRate()); },
-         [](P& p, const S& v) { p.SetBaudRate(StrToBaudRate(v)); }),
+    Text(
+        spBasic, "Port", [](P& p) { return p.Port(); }, [](P& p, const S& v) { p.SetPort(v); }),
+    Text(
+        spBasic, "BaudRate", [](P& p) { return BaudRateToStr(p.BaudRate()); },
+        [](P& p, const S& v) { p.SetBaudRate(StrToBaudRate(v)); }),
     {spBasic, "CustomBaudRate", nullptr, nullptr, [](P& p) { return p.CustomBaudRate(); },
      [](P& p, int v) { p.SetCustomBaudRate(v); }, true},
-    Text(spBasic, "StopBits", [](P& p) { return StopBitsToStr(p.StopBits()); },
-         [](P& p, const S& v) { p.SetStopBits(StrToStopBits(v)); }),
-    Text(spBasic, "DataBits", [](P& p) { return DataBitsToStr(p.DataBits()); },
-         [](P& p, const S& v) { p.SetDataBits(StrToDataBits(v)); }),
-    Text(spBasic, "Parity", [](P& p) { return ParityToStr(p.Parity().Bits()); },
-         [](P& p, const S& v) { p.Parity().SetBits(StrToParity(v)); }),
-    Text(spBasic, "FlowControl", [](P& p) { return FlowControlToStr(p.FlowControl().FlowControl()); },
-         [](P& p, const S& v) { p.FlowControl().SetFlowControl(StrToFlowControl(v)); }),
-    Text(spOthers, "EventChar", [](P& p) { return CharToStr(p.EventChar()); },
-         [](P& p, const S& v) { p.SetEventChar(StrToChar(v)); }),
-    Text(spOthers, "DiscardNull", [](P& p) { return BoolToYesNo(p.DiscardNull()); },
-         [](P& p, const S& v) { p.SetDiscardNull(YesNoToBool(v)); }),
-    Text(spParity, "Parity.Check", [](P& p) { return BoolToYesNo(p.Parity().Check()); },
-         [](P& p, const S& v) { p.Parity().SetCheck(YesNoToBool(v)); }),
-    Text(spParity, "Parity.Replace", [](P& p) { return BoolToYesNo(p.Parity().Replace()); },
-         [](P& p, const S& v) { p.Parity().SetReplace(YesNoToBool(v)); }),
-    Text(spParity, "Parity.ReplaceChar", [](P& p) { return CharToStr(p.Parity().ReplaceChar()); },
-         [](P& p, const S& v) { p.Parity().SetReplaceChar(StrToChar(v)); }),
-    Int(spBuffer, "Buffer.OutputSize", [](P& p) { return p.Buffer().OutputSize(); },
+    Text(
+        spBasic, "StopBits", [](P& p) { return StopBitsToStr(p.StopBits()); },
+        [](P& p, const S& v) { p.SetStopBits(StrToStopBits(v)); }),
+    Text(
+        spBasic, "DataBits", [](P& p) { return DataBitsToStr(p.DataBits()); },
+        [](P& p, const S& v) { p.SetDataBits(StrToDataBits(v)); }),
+    Text(
+        spBasic, "Parity", [](P& p) { return ParityToStr(p.Parity().Bits()); },
+        [](P& p, const S& v) { p.Parity().SetBits(StrToParity(v)); }),
+    Text(
+        spBasic, "FlowControl", [](P& p) { return FlowControlToStr(p.FlowControl().FlowControl()); },
+        [](P& p, const S& v) { p.FlowControl().SetFlowControl(StrToFlowControl(v)); }),
+    Text(
+        spOthers, "EventChar", [](P& p) { return CharToStr(p.EventChar()); },
+        [](P& p, const S& v) { p.SetEventChar(StrToChar(v)); }),
+    Text(
+        spOthers, "DiscardNull", [](P& p) { return BoolToYesNo(p.DiscardNull()); },
+        [](P& p, const S& v) { p.SetDiscardNull(YesNoToBool(v)); }),
+    Text(
+        spParity, "Parity.Check", [](P& p) { return BoolToYesNo(p.Parity().Check()); },
+        [](P& p, const S& v) { p.Parity().SetCheck(YesNoToBool(v)); }),
+    Text(
+        spParity, "Parity.Replace", [](P& p) { return BoolToYesNo(p.Parity().Replace()); },
+        [](P& p, const S& v) { p.Parity().SetReplace(YesNoToBool(v)); }),
+    Text(
+        spParity, "Parity.ReplaceChar", [](P& p) { return CharToStr(p.Parity().ReplaceChar()); },
+        [](P& p, const S& v) { p.Parity().SetReplaceChar(StrToChar(v)); }),
+    Int(
+        spBuffer, "Buffer.OutputSize", [](P& p) { return p.Buffer().OutputSize(); },
         [](P& p, int v) { p.Buffer().SetOutputSize(v); }),
-    Int(spBuffer, "Buffer.InputSize", [](P& p) { return p.Buffer().InputSize(); },
+    Int(
+        spBuffer, "Buffer.InputSize", [](P& p) { return p.Buffer().InputSize(); },
         [](P& p, int v) { p.Buffer().SetInputSize(v); }),
-    Int(spTimeouts, "Timeouts.ReadInterval", [](P& p) { return p.Timeouts().ReadInterval(); },
+    Int(
+        spTimeouts, "Timeouts.ReadInterval", [](P& p) { return p.Timeouts().ReadInterval(); },
         [](P& p, int v) { p.Timeouts().SetReadInterval(v); }),
-    Int(spTimeouts, "Timeouts.ReadTotalConstant", [](P& p) { return p.Timeouts().ReadTotalConstant(); },
+    Int(
+        spTimeouts, "Timeouts.ReadTotalConstant", [](P& p) { return p.Timeouts().ReadTotalConstant(); },
         [](P& p, int v) { p.Timeouts().SetReadTotalConstant(v); }),
-    Int(spTimeouts, "Timeouts.ReadTotalMultiplier", [](P& p) { return p.Timeouts().ReadTotalMultiplier(); },
+    Int(
+        spTimeouts, "Timeouts.ReadTotalMultiplier", [](P& p) { return p.Timeouts().ReadTotalMultiplier(); },
         [](P& p, int v) { p.Timeouts().SetReadTotalMultiplier(v); }),
-    Int(spTimeouts, "Timeouts.WriteTotalConstant", [](P& p) { return p.Timeouts().WriteTotalConstant(); },
+    Int(
+        spTimeouts, "Timeouts.WriteTotalConstant", [](P& p) { return p.Timeouts().WriteTotalConstant(); },
         [](P& p, int v) { p.Timeouts().SetWriteTotalConstant(v); }),
-    Int(spTimeouts, "Timeouts.WriteTotalMultiplier", [](P& p) { return p.Timeouts().WriteTotalMultiplier(); },
+    Int(
+        spTimeouts, "Timeouts.WriteTotalMultiplier", [](P& p) { return p.Timeouts().WriteTotalMultiplier(); },
         [](P& p, int v) { p.Timeouts().SetWriteTotalMultiplier(v); }),
-    Text(spFlowControl, "FlowControl.ControlRTS", [](P& p) { return RTSToStr(p.FlowControl().ControlRTS()); },
-         [](P& p, const S& v) { p.FlowControl().SetControlRTS(StrToRTS(v)); }),
-    Text(spFlowControl, "FlowControl.ControlDTR", [](P& p) { return DTRToStr(p.FlowControl().ControlDTR()); },
-         [](P& p, const S& v) { p.FlowControl().SetControlDTR(StrToDTR(v)); }),
-    Text(spFlowControl, "FlowControl.DSRSensitivity",
-         [](P& p) { return BoolToYesNo(p.FlowControl().DSRSensitivity()); },
-         [](P& p, const S& v) { p.FlowControl().SetDSRSensitivity(YesNoToBool(v)); }),
-    Text(spFlowControl, "FlowControl.OutCTSFlow", [](P& p) { return BoolToYesNo(p.FlowControl().OutCTSFlow()); },
-         [](P& p, const S& v) { p.FlowControl().SetOutCTSFlow(YesNoToBool(v)); }),
-    Text(spFlowControl, "FlowControl.OutDSRFlow", [](P& p) { return BoolToYesNo(p.FlowControl().OutDSRFlow()); },
-         [](P& p, const S& v) { p.FlowControl().SetOutDSRFlow(YesNoToBool(v)); }),
-    Text(spFlowControl, "FlowControl.TxContinueOnXoff",
-         [](P& p) { return BoolToYesNo(p.FlowControl().TxContinueOnXoff()); },
-         [](P& p, const S& v) { p.FlowControl().SetTxContinueOnXoff(YesNoToBool(v)); }),
-    Text(spFlowControl, "FlowControl.XonXoffIn", [](P& p) { return BoolToYesNo(p.FlowControl().XonXoffIn()); },
-         [](P& p, const S& v) { p.FlowControl().SetXonXoffIn(YesNoToBool(v)); }),
-    Text(spFlowControl, "FlowControl.XonXoffOut", [](P& p) { return BoolToYesNo(p.FlowControl().XonXoffOut()); },
-         [](P& p, const S& v) { p.FlowControl().SetXonXoffOut(YesNoToBool(v)); }),
-    Text(spFlowControl, "FlowControl.XoffChar", [](P& p) { return CharToStr(p.FlowControl().XoffChar()); },
-         [](P& p, const S& v) { p.FlowControl().SetXoffChar(StrToChar(v)); }),
-    Text(spFlowControl, "FlowControl.XonChar", [](P& p) { return CharToStr(p.FlowControl().XonChar()); },
-         [](P& p, const S& v) { p.FlowControl().SetXonChar(StrToChar(v)); }),
+    Text(
+        spFlowControl, "FlowControl.ControlRTS", [](P& p) { return RTSToStr(p.FlowControl().ControlRTS()); },
+        [](P& p, const S& v) { p.FlowControl().SetControlRTS(StrToRTS(v)); }),
+    Text(
+        spFlowControl, "FlowControl.ControlDTR", [](P& p) { return DTRToStr(p.FlowControl().ControlDTR()); },
+        [](P& p, const S& v) { p.FlowControl().SetControlDTR(StrToDTR(v)); }),
+    Text(
+        spFlowControl, "FlowControl.DSRSensitivity", [](P& p) { return BoolToYesNo(p.FlowControl().DSRSensitivity()); },
+        [](P& p, const S& v) { p.FlowControl().SetDSRSensitivity(YesNoToBool(v)); }),
+    Text(
+        spFlowControl, "FlowControl.OutCTSFlow", [](P& p) { return BoolToYesNo(p.FlowControl().OutCTSFlow()); },
+        [](P& p, const S& v) { p.FlowControl().SetOutCTSFlow(YesNoToBool(v)); }),
+    Text(
+        spFlowControl, "FlowControl.OutDSRFlow", [](P& p) { return BoolToYesNo(p.FlowControl().OutDSRFlow()); },
+        [](P& p, const S& v) { p.FlowControl().SetOutDSRFlow(YesNoToBool(v)); }),
+    Text(
+        spFlowControl, "FlowControl.TxContinueOnXoff",
+        [](P& p) { return BoolToYesNo(p.FlowControl().TxContinueOnXoff()); },
+        [](P& p, const S& v) { p.FlowControl().SetTxContinueOnXoff(YesNoToBool(v)); }),
+    Text(
+        spFlowControl, "FlowControl.XonXoffIn", [](P& p) { return BoolToYesNo(p.FlowControl().XonXoffIn()); },
+        [](P& p, const S& v) { p.FlowControl().SetXonXoffIn(YesNoToBool(v)); }),
+    Text(
+        spFlowControl, "FlowControl.XonXoffOut", [](P& p) { return BoolToYesNo(p.FlowControl().XonXoffOut()); },
+        [](P& p, const S& v) { p.FlowControl().SetXonXoffOut(YesNoToBool(v)); }),
+    Text(
+        spFlowControl, "FlowControl.XoffChar", [](P& p) { return CharToStr(p.FlowControl().XoffChar()); },
+        [](P& p, const S& v) { p.FlowControl().SetXoffChar(StrToChar(v)); }),
+    Text(
+        spFlowControl, "FlowControl.XonChar", [](P& p) { return CharToStr(p.FlowControl().XonChar()); },
+        [](P& p, const S& v) { p.FlowControl().SetXonChar(StrToChar(v)); }),
 };
 
 // Where the values go and where they come from; one of each per store kind.

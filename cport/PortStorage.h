@@ -11,8 +11,9 @@ class TCustomComPort;
 // Saves a port's settings to an INI file or to the registry store and reads them back. The port's StoredProps
 // choose the groups of settings that take part; keys, order and value texts are fixed, so files written by
 // one version read in another. A derived storage can store more through the four virtual operations.
-class TComPortStorage {
-public:
+class TComPortStorage
+{
+  public:
     // Name is the port component's name: the INI section, and the last key of the registry path.
     explicit TComPortStorage(TCustomComPort& Port, std::string Name = "ComPort1");
     virtual ~TComPortStorage() = default;
@@ -31,7 +32,7 @@ public:
     // The file that holds the registry store.
     std::string RegistryFile = DefaultRegistryFile();
 
-protected:
+  protected:
     // Write every key of the selected groups, in order ("CustomBaudRate" only for a custom rate).
     virtual void StoreIniFile(IniFile& Ini);
     virtual void StoreRegistry(TComRegistry& Registry);
@@ -41,7 +42,7 @@ protected:
     virtual void LoadIniFile(IniFile& Ini);
     virtual void LoadRegistry(TComRegistry& Registry);
 
-private:
+  private:
     TCustomComPort& FPort;
     std::string FName;
 };

@@ -2,7 +2,8 @@
 
 #include "platform/Convert.h"
 
-namespace {
+namespace
+{
 std::string Upper(std::string s)
 {
     for (char& c : s)
@@ -12,9 +13,15 @@ std::string Upper(std::string s)
 }
 } // namespace
 
-std::string BoolToYesNo(bool Value) { return Value ? "Yes" : "No"; }
+std::string BoolToYesNo(bool Value)
+{
+    return Value ? "Yes" : "No";
+}
 
-bool YesNoToBool(const std::string& Str) { return Upper(Str) == "YES"; }
+bool YesNoToBool(const std::string& Str)
+{
+    return Upper(Str) == "YES";
+}
 
 std::string CharToStr(char Ch)
 {

@@ -18,7 +18,13 @@ std::string CharToStr(char Ch);
 char StrToChar(const std::string& Str);
 
 // "Disable", "Enable", "Handshake" (and "Toggle" for RTS); read case-blind, any other text gives the disable value.
-inline std::string DTRToStr(TDTRFlowControl Value) { return DTRFlowControlToStr(Value); }
-inline std::string RTSToStr(TRTSFlowControl Value) { return RTSFlowControlToStr(Value); }
+inline std::string DTRToStr(TDTRFlowControl Value)
+{
+    return DTRFlowControlToStr(Value);
+}
+inline std::string RTSToStr(TRTSFlowControl Value)
+{
+    return RTSFlowControlToStr(Value);
+}
 TDTRFlowControl StrToDTR(const std::string& Str);
 TRTSFlowControl StrToRTS(const std::string& Str);

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Records every report in order: "P:" for a packet, "D:" for discarded bytes.
 struct Recorder {

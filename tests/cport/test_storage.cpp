@@ -14,7 +14,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 struct StorageTest : ::testing::Test {
     fs::path dir;
@@ -41,10 +42,7 @@ struct StorageTest : ::testing::Test {
     {
         std::ofstream(path, std::ios::binary) << bytes;
     }
-    static TStoredProps AllGroups()
-    {
-        return {spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers};
-    }
+    static TStoredProps AllGroups() { return {spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers}; }
 
     // A port far from the defaults in every stored setting.
     static void MakeOdd(TCustomComPort& p)
