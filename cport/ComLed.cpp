@@ -1,6 +1,5 @@
 #include "cport/ComLed.h"
 
-#include "cport/ComNotify.h"
 #include "cport/Cport.h"
 #include "cport/LedImages.h"
 
@@ -11,7 +10,7 @@
 TComLed::TComLed(QWidget* Parent) : QWidget(Parent)
 {
     resize(25, 25);
-    FComLink.OnConn = [this](TCustomComPort*, bool OnOff) { SignalChange(OnOff); };
+    FBinding.Link.OnConn = [this](TCustomComPort*, bool OnOff) { SignalChange(OnOff); };
     FTimer.setInterval(1000);
     connect(&FTimer, &QTimer::timeout, this, [this] { DoTimer(); });
 }
@@ -19,32 +18,16 @@ TComLed::TComLed(QWidget* Parent) : QWidget(Parent)
 // Unbinds without reporting a state change: whoever would be told may be half gone.
 TComLed::~TComLed()
 {
-    Unbind();
-}
-
-void TComLed::Unbind()
-{
-    TCustomComPort* Old = FComPort;
-    if (!Old)
-        return;
-    FComPort = nullptr;
-    ComRemoveFreeNotification(Old, this);
-    Old->UnRegisterLink(&FComLink);
+    FBinding.Unbind();
 }
 
 void TComLed::SetComPort(TCustomComPort* Value)
 {
-    if (Value == FComPort)
+    if (!FBinding.Bind(Value, [this] { SetComPort(nullptr); }))
         return;
-    Unbind();
-    if (!Value) {
+    if (!Value)
         SetStateInternal(lsOff);
-        return;
-    }
-    Value->RegisterLink(&FComLink);
-    FComPort = Value;
-    ComFreeNotification(Value, this, [this] { SetComPort(nullptr); });
-    if (Value->Connected())
+    else if (Value->Connected())
         SetStateInternal(IsStateOn() ? lsOn : lsOff);
 }
 
@@ -53,35 +36,30 @@ void TComLed::SetLedSignal(TComLedSignal Value)
     if (Value == FLedSignal)
         return;
     FLedSignal = Value;
-    FComLink.OnConn = nullptr;
-    FComLink.OnCTSChange = nullptr;
-    FComLink.OnDSRChange = nullptr;
-    FComLink.OnRLSDChange = nullptr;
-    FComLink.OnRingChange = nullptr;
-    FComLink.OnTx = nullptr;
-    FComLink.OnRx = nullptr;
+    TComLink& Link = FBinding.Link; // registered by its address: cleared in place
+    Link = TComLink{};
     auto Signal = [this](TCustomComPort*, bool OnOff) { SignalChange(OnOff); };
     switch (Value) {
     case lsConn:
-        FComLink.OnConn = Signal;
+        Link.OnConn = Signal;
         break;
     case lsCTS:
-        FComLink.OnCTSChange = Signal;
+        Link.OnCTSChange = Signal;
         break;
     case lsDSR:
-        FComLink.OnDSRChange = Signal;
+        Link.OnDSRChange = Signal;
         break;
     case lsRLSD:
-        FComLink.OnRLSDChange = Signal;
+        Link.OnRLSDChange = Signal;
         break;
     case lsRing:
-        FComLink.OnRingChange = [this](TCustomComPort*) { RingDetect(); };
+        Link.OnRingChange = [this](TCustomComPort*) { RingDetect(); };
         break;
     case lsRx:
-        FComLink.OnRx = Signal;
+        Link.OnRx = Signal;
         break;
     case lsTx:
-        FComLink.OnTx = Signal;
+        Link.OnTx = Signal;
         break;
     }
 }
@@ -127,7 +105,7 @@ void TComLed::SetGlyphOff(const QImage& Value)
 
 void TComLed::SetState(TLedState Value)
 {
-    if (FComPort)
+    if (ComPort())
         throw EComPort(ComErr::LedState);
     SetStateInternal(Value);
 }
@@ -167,17 +145,17 @@ void TComLed::DoTimer()
 
 bool TComLed::IsStateOn()
 {
-    if (!FComPort || !FComPort->Connected())
+    if (!ComPort() || !ComPort()->Connected())
         return false;
     switch (FLedSignal) {
     case lsConn:
         return true;
     case lsCTS:
-        return FComPort->Signals().Contains(csCTS);
+        return ComPort()->Signals().Contains(csCTS);
     case lsDSR:
-        return FComPort->Signals().Contains(csDSR);
+        return ComPort()->Signals().Contains(csDSR);
     case lsRLSD:
-        return FComPort->Signals().Contains(csRLSD);
+        return ComPort()->Signals().Contains(csRLSD);
     default:
         return false;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cport/ComLink.h"
+#include "cport/ComNotify.h"
 
 #include <QImage>
 #include <QTimer>
@@ -25,7 +25,7 @@ class TComLed : public QWidget
     explicit TComLed(QWidget* Parent = nullptr);
     ~TComLed() override;
 
-    TCustomComPort* ComPort() const { return FComPort; }
+    TCustomComPort* ComPort() const { return FBinding.Port(); }
     // Binding a port that is open shows its signal at once; unbinding darkens the lamp.
     void SetComPort(TCustomComPort* Value);
     TComLedSignal LedSignal() const { return FLedSignal; }
@@ -61,14 +61,12 @@ class TComLed : public QWidget
     void SetStateInternal(TLedState Value);
     bool IsStateOn();
     void LoadBuiltIn();
-    void Unbind();
 
-    TCustomComPort* FComPort = nullptr;
     TComLedSignal FLedSignal = lsConn;
     TLedKind FKind = lkRedLight;
     TLedState FState = lsOff;
     QImage FGlyphOff;
     QImage FGlyphOn;
-    TComLink FComLink;
+    TComLinkBinding FBinding; // its link: ComLink
     QTimer FTimer;
 };

@@ -1,5 +1,7 @@
 #include "cport/ComNotify.h"
 
+#include "cport/Cport.h"
+
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -63,4 +65,27 @@ void ComPortGone(const TCustomComPort* Port)
         if (Gone)
             Gone();
     }
+}
+
+bool TComLinkBinding::Bind(TCustomComPort* Port, std::function<void()> Gone)
+{
+    if (Port == FPort)
+        return false;
+    Unbind();
+    if (!Port)
+        return true;
+    Port->RegisterLink(&Link);
+    FPort = Port;
+    ComFreeNotification(Port, this, std::move(Gone));
+    return true;
+}
+
+void TComLinkBinding::Unbind()
+{
+    TCustomComPort* Old = FPort;
+    if (!Old)
+        return;
+    FPort = nullptr;
+    ComRemoveFreeNotification(Old, this);
+    Old->UnRegisterLink(&Link);
 }

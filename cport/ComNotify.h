@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cport/ComLink.h"
+
 #include <functional>
 
 class TCustomComPort;
@@ -26,4 +28,26 @@ class TComPortWatch
 
   private:
     const TCustomComPort& FPort;
+};
+
+// A link on a port that its holder does not own: registered with one port at a time, and let go when the port
+// goes or the binding does.
+class TComLinkBinding
+{
+  public:
+    TComLinkBinding() = default;
+    ~TComLinkBinding() { Unbind(); }
+    TComLinkBinding(const TComLinkBinding&) = delete;
+    TComLinkBinding& operator=(const TComLinkBinding&) = delete;
+
+    TCustomComPort* Port() const { return FPort; }
+    // Moves the link to Port (none: only unregisters it). Gone runs when Port goes, with the link still
+    // registered. False when Port is bound already.
+    bool Bind(TCustomComPort* Port, std::function<void()> Gone);
+    void Unbind();
+
+    TComLink Link;
+
+  private:
+    TCustomComPort* FPort = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "cport/ComRegistry.h"
 
+#include "cport/AsciiCase.h"
 #include "platform/IniFile.h"
 
 #include <cstdint>
@@ -10,14 +11,6 @@
 namespace
 {
 const std::string DwordTag = "dword:";
-
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return s;
-}
 
 bool IsQuoted(const std::string& v)
 {
@@ -126,7 +119,7 @@ void SetRegistryKey(TComRegistry& Registry, const std::string& Path, const std::
     const std::size_t Slash = Path.find('\\');
     if (Slash == std::string::npos)
         return;
-    const std::string Root = Upper(Path.substr(0, Slash));
+    const std::string Root = UpperAscii(Path.substr(0, Slash));
     if (Root == "HKEY_LOCAL_MACHINE" || Root == "HKEY_CURRENT_USER")
         Registry.SetRootKey(Root);
     std::string Key = Path.substr(Slash + 1);

@@ -1,21 +1,13 @@
 #include "cport/DataPacket.h"
 
-#include "cport/ComNotify.h"
+#include "cport/AsciiCase.h"
 #include "cport/Cport.h"
 
 #include <algorithm>
 
-namespace
-{
-char UpperAscii(char c)
-{
-    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-}
-} // namespace
-
 TComDataPacket::TComDataPacket()
 {
-    FComLink.OnRxBuf = [this](TCustomComPort*, const void* Buffer, int Count) { RxBuf(Buffer, Count); };
+    FBinding.Link.OnRxBuf = [this](TCustomComPort*, const void* Buffer, int Count) { RxBuf(Buffer, Count); };
 }
 
 TComDataPacket::~TComDataPacket()
@@ -25,24 +17,7 @@ TComDataPacket::~TComDataPacket()
 
 void TComDataPacket::SetComPort(TCustomComPort* Value)
 {
-    if (Value == FComPort)
-        return;
-    Unbind();
-    if (!Value)
-        return;
-    Value->RegisterLink(&FComLink);
-    FComPort = Value;
-    ComFreeNotification(Value, this, [this] { SetComPort(nullptr); });
-}
-
-void TComDataPacket::Unbind()
-{
-    TCustomComPort* Old = FComPort;
-    if (!Old)
-        return;
-    FComPort = nullptr;
-    ComRemoveFreeNotification(Old, this);
-    Old->UnRegisterLink(&FComLink);
+    FBinding.Bind(Value, [this] { SetComPort(nullptr); });
 }
 
 void TComDataPacket::SetCaseInsensitive(bool Value)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cport/ComLink.h"
+#include "cport/ComNotify.h"
 
 #include <functional>
 #include <string>
@@ -26,7 +26,7 @@ class TComDataPacket
     TComDataPacket(const TComDataPacket&) = delete;
     TComDataPacket& operator=(const TComDataPacket&) = delete;
 
-    TCustomComPort* ComPort() const { return FComPort; }
+    TCustomComPort* ComPort() const { return FBinding.Port(); }
     void SetComPort(TCustomComPort* Value);
     bool CaseInsensitive() const { return FCaseInsensitive; }
     void SetCaseInsensitive(bool Value);
@@ -64,7 +64,6 @@ class TComDataPacket
 
   private:
     void RxBuf(const void* Buffer, int Count);
-    void Unbind();
     bool HasEndTest() const;
     void StartStep();
     bool EndStep();
@@ -75,8 +74,7 @@ class TComDataPacket
     void Cut(std::size_t Count) { FHead += Count; }
     void Compact();
 
-    TComLink FComLink;
-    TCustomComPort* FComPort = nullptr;
+    TComLinkBinding FBinding; // its link: ComLink
     bool FCaseInsensitive = false;
     bool FIncludeStrings = false;
     int FMaxBufferSize = 1024;

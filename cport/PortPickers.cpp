@@ -193,9 +193,46 @@ void TComSelect::Unbind(const void* Who)
     ComPort = nullptr;
 }
 
+// --- TComPicker --------------------------------------------------------------------------------------------
+
+template <class TWidget> void TComPicker<TWidget>::SetComPort(TCustomComPort* Value)
+{
+    if (FSelect.Bind(Value, this, [this] { PortGone(); }) && Value)
+        UpdateSettings();
+}
+
+template <class TWidget> void TComPicker<TWidget>::PortGone()
+{
+    FSelect.ComPort = nullptr;
+    if (!FSelect.Items.empty())
+        ShowIndex(0);
+}
+
+template <class TWidget> void TComPicker<TWidget>::SetComProperty(TComProperty Value)
+{
+    FSelect.SetComProperty(Value);
+    ShowItems();
+    if (FSelect.Items.empty())
+        return;
+    if (FSelect.ComPort)
+        UpdateSettings();
+    else
+        ShowIndex(0);
+}
+
+template <class TWidget> void TComPicker<TWidget>::UpdateSettings()
+{
+    int Index = 0;
+    FSelect.UpdateSettings(Index);
+    ShowIndex(Index);
+}
+
+template class TComPicker<QComboBox>;
+template class TComPicker<QGroupBox>;
+
 // --- TComComboBox -------------------------------------------------------------------------------------------
 
-TComComboBox::TComComboBox(QWidget* Parent) : QComboBox(Parent)
+TComComboBox::TComComboBox(QWidget* Parent) : TComPicker<QComboBox>(Parent)
 {
     setEditable(false);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int) {
@@ -204,37 +241,7 @@ TComComboBox::TComComboBox(QWidget* Parent) : QComboBox(Parent)
     });
 }
 
-TComComboBox::~TComComboBox()
-{
-    FSelect.Unbind(this);
-}
-
-void TComComboBox::SetComPort(TCustomComPort* Value)
-{
-    if (FSelect.Bind(Value, this, [this] { PortGone(); }) && Value)
-        UpdateSettings();
-}
-
-void TComComboBox::PortGone()
-{
-    FSelect.ComPort = nullptr;
-    if (count() > 0)
-        SetIndexQuietly(0);
-}
-
-void TComComboBox::SetComProperty(TComProperty Value)
-{
-    FSelect.SetComProperty(Value);
-    FillItems();
-    if (FSelect.Items.empty())
-        return;
-    if (FSelect.ComPort)
-        UpdateSettings();
-    else
-        SetIndexQuietly(0);
-}
-
-void TComComboBox::FillItems()
+void TComComboBox::ShowItems()
 {
     FQuiet = true;
     clear();
@@ -243,18 +250,11 @@ void TComComboBox::FillItems()
     FQuiet = false;
 }
 
-void TComComboBox::SetIndexQuietly(int Index)
+void TComComboBox::ShowIndex(int Index)
 {
     FQuiet = true;
     setCurrentIndex(Index);
     FQuiet = false;
-}
-
-void TComComboBox::UpdateSettings()
-{
-    int Index = 0;
-    FSelect.UpdateSettings(Index);
-    SetIndexQuietly(Index);
 }
 
 std::string TComComboBox::Text() const
@@ -279,7 +279,7 @@ void TComComboBox::Change()
 
 // --- TComRadioGroup -----------------------------------------------------------------------------------------
 
-TComRadioGroup::TComRadioGroup(QWidget* Parent) : QGroupBox(Parent), FButtons(new QButtonGroup(this))
+TComRadioGroup::TComRadioGroup(QWidget* Parent) : TComPicker<QGroupBox>(Parent), FButtons(new QButtonGroup(this))
 {
     new QVBoxLayout(this);
     connect(FButtons, &QButtonGroup::idToggled, this, [this](int, bool Checked) {
@@ -288,39 +288,7 @@ TComRadioGroup::TComRadioGroup(QWidget* Parent) : QGroupBox(Parent), FButtons(ne
     });
 }
 
-TComRadioGroup::~TComRadioGroup()
-{
-    FSelect.Unbind(this);
-}
-
-void TComRadioGroup::SetComPort(TCustomComPort* Value)
-{
-    if (FSelect.Bind(Value, this, [this] { PortGone(); }) && Value)
-        UpdateSettings();
-}
-
-void TComRadioGroup::PortGone()
-{
-    FSelect.ComPort = nullptr;
-    if (Count() > 0) {
-        FLastIndex = 0;
-        SetItemIndex(0);
-    }
-}
-
-void TComRadioGroup::SetComProperty(TComProperty Value)
-{
-    FSelect.SetComProperty(Value);
-    FillItems();
-    if (FSelect.Items.empty())
-        return;
-    if (FSelect.ComPort)
-        UpdateSettings();
-    else
-        SetItemIndex(0);
-}
-
-void TComRadioGroup::FillItems()
+void TComRadioGroup::ShowItems()
 {
     for (QAbstractButton* Old : FButtons->buttons()) {
         FButtons->removeButton(Old);
@@ -332,6 +300,12 @@ void TComRadioGroup::FillItems()
         layout()->addWidget(Button);
         FButtons->addButton(Button, int(i));
     }
+}
+
+void TComRadioGroup::ShowIndex(int Index)
+{
+    FLastIndex = Index;
+    SetItemIndex(Index);
 }
 
 int TComRadioGroup::ItemIndex() const
@@ -350,14 +324,6 @@ void TComRadioGroup::SetItemIndex(int Value)
         Checked->setChecked(false);
         FButtons->setExclusive(true);
     }
-}
-
-void TComRadioGroup::UpdateSettings()
-{
-    int Index = 0;
-    FSelect.UpdateSettings(Index);
-    FLastIndex = Index;
-    SetItemIndex(Index);
 }
 
 void TComRadioGroup::Click()

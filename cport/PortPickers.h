@@ -52,79 +52,88 @@ class TComSelect
     int IndexOf(const std::string& Text) const;
 };
 
+// What the pickers share: the value logic, the binding to a port and to a setting, and showing the port's value.
+template <class TWidget> class TComPicker : public TWidget
+{
+  public:
+    explicit TComPicker(QWidget* Parent) : TWidget(Parent) {}
+    ~TComPicker() override { FSelect.Unbind(this); }
+
+    TCustomComPort* ComPort() const { return FSelect.ComPort; }
+    // Binding a port shows its value; when the port goes the picker is left unbound on its first item.
+    void SetComPort(TCustomComPort* Value);
+    TComProperty ComProperty() const { return FSelect.ComProperty; }
+    // Refills the items and shows the bound port's value, or the first item without a port.
+    void SetComProperty(TComProperty Value);
+    bool AutoApply() const { return FSelect.AutoApply; }
+    void SetAutoApply(bool Value) { FSelect.AutoApply = Value; }
+
+    // Shows the port's current value (no item when it is not on offer) and picks it.
+    void UpdateSettings();
+    void ApplySettings() { FSelect.ApplySettings(); }
+    const TComSelect& Select() const { return FSelect; }
+
+  protected:
+    // Puts the select object's items on show.
+    virtual void ShowItems() = 0;
+    // Shows item Index (-1: none) as already picked: no pick follows.
+    virtual void ShowIndex(int Index) = 0;
+
+    TComSelect FSelect;
+
+  private:
+    void PortGone();
+};
+
+extern template class TComPicker<QComboBox>;
+extern template class TComPicker<QGroupBox>;
+
 // A drop-down list bound to one setting of a port. It offers the possible values, shows the port's current
 // one and picks what the user chooses; ApplySettings (or AutoApply) writes the pick to the port.
-class TComComboBox : public QComboBox
+class TComComboBox : public TComPicker<QComboBox>
 {
     Q_OBJECT
 
   public:
     explicit TComComboBox(QWidget* Parent = nullptr);
-    ~TComComboBox() override;
 
-    TCustomComPort* ComPort() const { return FSelect.ComPort; }
-    void SetComPort(TCustomComPort* Value);
-    TComProperty ComProperty() const { return FSelect.ComProperty; }
-    void SetComProperty(TComProperty Value);
-    bool AutoApply() const { return FSelect.AutoApply; }
-    void SetAutoApply(bool Value) { FSelect.AutoApply = Value; }
     // The item shown, empty when none; setting a text not in the list changes nothing.
     std::string Text() const;
     void SetText(const std::string& Value);
-
-    void UpdateSettings();
-    void ApplySettings() { FSelect.ApplySettings(); }
-    const TComSelect& Select() const { return FSelect; }
 
     std::function<void(TComComboBox* Sender)> OnChange;
 
   protected:
     // The user (or code) chose another item.
     virtual void Change();
+    void ShowItems() override;
+    void ShowIndex(int Index) override;
 
   private:
-    void FillItems();
-    void SetIndexQuietly(int Index);
-    void PortGone();
-
-    TComSelect FSelect;
     bool FQuiet = false;
 };
 
 // The same binding on a group of radio buttons.
-class TComRadioGroup : public QGroupBox
+class TComRadioGroup : public TComPicker<QGroupBox>
 {
     Q_OBJECT
 
   public:
     explicit TComRadioGroup(QWidget* Parent = nullptr);
-    ~TComRadioGroup() override;
 
-    TCustomComPort* ComPort() const { return FSelect.ComPort; }
-    void SetComPort(TCustomComPort* Value);
-    TComProperty ComProperty() const { return FSelect.ComProperty; }
-    void SetComProperty(TComProperty Value);
-    bool AutoApply() const { return FSelect.AutoApply; }
-    void SetAutoApply(bool Value) { FSelect.AutoApply = Value; }
     // The checked button, -1 for none. Checking one by code runs Click as the user's click does.
     int ItemIndex() const;
     void SetItemIndex(int Value);
     int Count() const { return int(FSelect.Items.size()); }
 
-    void UpdateSettings();
-    void ApplySettings() { FSelect.ApplySettings(); }
-    const TComSelect& Select() const { return FSelect; }
-
     std::function<void(TComRadioGroup* Sender)> OnClick;
 
   protected:
     virtual void Click();
+    void ShowItems() override;
+    void ShowIndex(int Index) override;
 
   private:
-    void FillItems();
-    void PortGone();
-
-    TComSelect FSelect;
     QButtonGroup* FButtons;
     int FLastIndex = -1; // the index last reported to the select object
 };

@@ -1,17 +1,7 @@
 #include "cport/StoreTexts.h"
 
+#include "cport/AsciiCase.h"
 #include "platform/Convert.h"
-
-namespace
-{
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return s;
-}
-} // namespace
 
 std::string BoolToYesNo(bool Value)
 {
@@ -20,7 +10,7 @@ std::string BoolToYesNo(bool Value)
 
 bool YesNoToBool(const std::string& Str)
 {
-    return Upper(Str) == "YES";
+    return UpperAscii(Str) == "YES";
 }
 
 std::string CharToStr(char Ch)
@@ -42,18 +32,18 @@ char StrToChar(const std::string& Str)
 
 TDTRFlowControl StrToDTR(const std::string& Str)
 {
-    const std::string u = Upper(Str);
+    const std::string u = UpperAscii(Str);
     for (TDTRFlowControl v : {dtrDisable, dtrEnable, dtrHandshake})
-        if (Upper(DTRToStr(v)) == u)
+        if (UpperAscii(DTRToStr(v)) == u)
             return v;
     return dtrDisable;
 }
 
 TRTSFlowControl StrToRTS(const std::string& Str)
 {
-    const std::string u = Upper(Str);
+    const std::string u = UpperAscii(Str);
     for (TRTSFlowControl v : {rtsDisable, rtsEnable, rtsHandshake, rtsToggle})
-        if (Upper(RTSToStr(v)) == u)
+        if (UpperAscii(RTSToStr(v)) == u)
             return v;
     return rtsDisable;
 }
