@@ -1,6 +1,7 @@
 // The port setup dialog and the setting pickers against the scripted device: what the lists offer and show,
 // OK writing every setting in one update, Cancel writing nothing, and ports that are missing or go away.
 #include "FakeComBackend.h"
+#include "PortSnapshot.h"
 #include "cport/ComNotify.h"
 #include "cport/ComUpdate.h"
 #include "cport/Cport.h"
@@ -170,7 +171,7 @@ TEST_F(SetupTest, CancelWritesNothing)
 {
     port.Open();
     fake->ClearLog();
-    const TComLineSettings Before = port.LineSettings();
+    const std::string Before = PortSnapshot(port);
     const bool Ok = RunDialog(port, [](QWidget& Form) {
         Choose(Form, "Combo2", "300");
         Choose(Form, "Combo3", "5");
@@ -181,7 +182,7 @@ TEST_F(SetupTest, CancelWritesNothing)
     });
     EXPECT_FALSE(Ok);
     EXPECT_TRUE(fake->Log().empty());
-    EXPECT_EQ(port.LineSettings(), Before);
+    EXPECT_EQ(PortSnapshot(port), Before);
 }
 
 TEST_F(SetupTest, OkWithCustomFlowLeavesTheFlags)

@@ -1,6 +1,7 @@
 // Port settings storage: the INI file's exact text, the registry store's values, value texts read back,
 // the load rules (defaults, order, one reconfiguration) and the failure codes.
 #include "FakeComBackend.h"
+#include "PortSnapshot.h"
 #include "cport/Cport.h"
 #include "cport/PortStorage.h"
 #include "cport/StoreTexts.h"
@@ -77,21 +78,7 @@ struct StorageTest : ::testing::Test {
         p.FlowControl().SetXonChar('=');
     }
 
-    static void ExpectSame(TCustomComPort& a, TCustomComPort& b)
-    {
-        EXPECT_EQ(a.Port(), b.Port());
-        EXPECT_EQ(a.BaudRate(), b.BaudRate());
-        EXPECT_EQ(a.CustomBaudRate(), b.CustomBaudRate());
-        EXPECT_EQ(a.EventChar(), b.EventChar());
-        EXPECT_EQ(a.DiscardNull(), b.DiscardNull());
-        EXPECT_EQ(a.Parity().Check(), b.Parity().Check());
-        EXPECT_EQ(a.Parity().Replace(), b.Parity().Replace());
-        EXPECT_EQ(a.Parity().ReplaceChar(), b.Parity().ReplaceChar());
-        EXPECT_EQ(a.Buffer().InputSize(), b.Buffer().InputSize());
-        EXPECT_EQ(a.Buffer().OutputSize(), b.Buffer().OutputSize());
-        EXPECT_EQ(a.Timeouts().Values(), b.Timeouts().Values());
-        EXPECT_EQ(a.LineSettings(), b.LineSettings());
-    }
+    static void ExpectSame(TCustomComPort& a, TCustomComPort& b) { EXPECT_EQ(PortSnapshot(a), PortSnapshot(b)); }
 };
 
 const char* const BasicKeys = "[ComPort1]\r\n"
