@@ -33,6 +33,8 @@ public:
 
     // Called on attach/detach, so a test can feed Memo4 from the port while the terminal is attached.
     std::function<void(bool attached)> OnTerminal;
+    // Called at each progress step, e.g. to click something while the transfer waits.
+    std::function<void(const std::string& step)> OnStep;
     // Called during ImageToControls / FinishImageRead, e.g. to look at the image at that moment.
     std::function<void()> OnRedraw;
 
@@ -51,6 +53,13 @@ public:
                 return static_cast<int>(i);
         return -1;
     }
+    int LastIndexOf(const std::string& call) const
+    {
+        for (size_t i = Calls.size(); i-- > 0;)
+            if (Calls[i] == call)
+                return static_cast<int>(i);
+        return -1;
+    }
 
     void SetStatusText(const std::string& text) override
     {
@@ -64,7 +73,12 @@ public:
         Calls.push_back(std::string("StartProgress:") + (d == TProgressDirection::Read ? "Read:" : "Write:") +
                         std::to_string(total));
     }
-    void SetProgressStep(const std::string& text) override { Calls.push_back("Step:" + text); }
+    void SetProgressStep(const std::string& text) override
+    {
+        Calls.push_back("Step:" + text);
+        if (OnStep)
+            OnStep(text);
+    }
     void SetProgressPosition(int position) override { ProgressPosition = position; }
     void ShowProgressResult(const std::string& message, const std::string& okMessage) override
     {

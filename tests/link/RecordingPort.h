@@ -15,6 +15,7 @@ public:
     int Clears = 0;
     int Drains = 0;
     int FailWriteAt = -1; // the write with this index raises a port error
+    int FailClearAt = -1; // the buffer clear with this index raises a port error
 
     std::string Wire() const
     {
@@ -28,7 +29,8 @@ public:
     int InputCount() override { return static_cast<int>(Input.size()); }
     void ClearBuffer(bool input, bool) override
     {
-        ++Clears;
+        if (Clears++ == FailClearAt)
+            throw std::runtime_error("PurgeComm function failed");
         if (input)
             Input.clear();
     }
