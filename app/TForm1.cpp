@@ -20,4 +20,5 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     }
     setCentralWidget(PageControl1);
     resize(1024, 720);
+    Image.setDefaultClick();
 }

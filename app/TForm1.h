@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/ImageStore.h"
+
 #include <QMainWindow>
 
 class QTabWidget;
@@ -10,5 +12,6 @@ class TForm1 : public QMainWindow {
 public:
     explicit TForm1(QWidget* parent = nullptr);
 
+    ImageStore Image;
     QTabWidget* PageControl1 = nullptr;
 };

@@ -157,7 +157,8 @@ void ImageStore::SelectCell(ByteTable table, int col, int row)
         try {
             value = table == ByteTable::Hex ? HexToInt(text) : StrToInt(text);
             if (value < 0 || value > 255)
-                throw EConvertError("'" + text + "' is not a valid integer value");
+                throw EConvertError("'" + (table == ByteTable::Hex ? "0x" + text : text) +
+                                    "' is not a valid integer value");
         } catch (const EConvertError& e) {
             if (OnStatus)
                 OnStatus(std::string("Error: ") + e.what());

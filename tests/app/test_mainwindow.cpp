@@ -12,3 +12,11 @@ TEST(MainWindow, HasTheEightPagesInOrder)
     EXPECT_EQ(pages->tabText(0), "General Settings");
     EXPECT_EQ(pages->tabText(7), "Channel Calibration");
 }
+
+TEST(MainWindow, StartsWithTheDefaultImage)
+{
+    TForm1 form;
+    EXPECT_EQ(form.Image.ImageLoaded, 1);
+    EXPECT_EQ(form.Image.ReadImageString(0, 41), "Default Profile");
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
+}

@@ -1,0 +1,61 @@
+#include "pages/Redraw.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+void TRedraw::Add(Step step, std::function<void()> decoder)
+{
+    steps_[static_cast<size_t>(step)].push_back(std::move(decoder));
+}
+
+void TRedraw::ImageToControls()
+{
+    if (depth_ >= kMaxDepth)
+        return;
+    struct DepthScope {
+        TRedraw& r;
+        explicit DepthScope(TRedraw& redraw) : r(redraw)
+        {
+            if (r.depth_++ == 0 && r.OnOuterPass)
+                r.OnOuterPass(true);
+        }
+        ~DepthScope()
+        {
+            if (--r.depth_ == 0 && r.OnOuterPass)
+                r.OnOuterPass(false);
+        }
+    } scope(*this);
+    for (const auto& step : steps_)
+        for (const auto& decoder : step)
+            decoder();
+}
+
+TCommitList::TCommitList(std::vector<std::string> order) : order_(std::move(order)), handlers_(order_.size()) {}
+
+void TCommitList::Set(const std::string& name, std::function<void()> handler)
+{
+    auto it = std::find(order_.begin(), order_.end(), name);
+    if (it == order_.end())
+        throw std::logic_error("no commit entry " + name);
+    handlers_[static_cast<size_t>(it - order_.begin())] = std::move(handler);
+}
+
+void TCommitList::Run() const
+{
+    for (const auto& handler : handlers_)
+        if (handler)
+            handler();
+}
+
+std::vector<std::string> WriteCommitOrder()
+{
+    std::vector<std::string> order = {"PhoneSetButtonClick"};
+    for (int n = 1; n <= 9; ++n)
+        order.push_back("BitBtn" + std::to_string(n) + "Click");
+    for (const char* name : {"SetButton1Click", "simPinEditExit", "DateEdit1Exit", "awakeTimeExit", "MaxPingNoExit",
+                             "MaxReConnPeriodExit", "MaxReConnNoExit"})
+        order.push_back(name);
+    for (int n = 1; n <= 7; ++n)
+        order.push_back("ComboBox" + std::to_string(n) + "Exit");
+    return order;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The master redraw: every page decoder in one fixed order of steps, each page registering its
+// decoders at their step as it is built. A redraw may run inside another one (a switch whose click
+// forces companion bits changes the image while controls are being set); the depth guard stops a
+// pair of editors that keep changing each other's bits from recursing without end.
+class TRedraw {
+public:
+    // The steps, in the order they run.
+    enum Step {
+        PhoneNumbers,      // ShowPhoneNr1..5
+        SmsSettings,       // ShowSmsSettings
+        AlarmTexts,        // ShowIO1alarmText..ShowIO8alarmText
+        UserId,            // ShowUserID, ShowXOTAServer
+        CommandStrings,    // ShowIO1kvcmd..ShowIO8kvcmd
+        AlarmTable,        // ShowAlarmTable
+        ChannelPages,      // ShowIO1Page..ShowIO8Page
+        SerialSettings,    // ShowSerialSettings, ShowReferenceDate
+        InternetFields,    // ShowIPEdit1.., ShowInitString.., ShowUserName, ShowPassWord
+        OptionBits,        // ShowOptionBits
+        SmsLimit,          // ShowSMSlimit
+        Gnss,              // ShowGNSSTimeOut, ShowGNSSNumSAT, ShowMEMSThreshold
+        AlarmOnOff,        // ShowAlarmOnOff
+        Connection,        // ShowMaxPingNo.., ShowSocketTime
+        Identity,          // ShowConfigID, ShowGNSSHdop, ShowConfigToolNr
+        LoggedData,        // DecodeLoggedData, ShowAwakeTime, ShowAlarmChkTime, DecodeTimeTable, ShowIO7outTime
+        UnitIdentity,      // ShowUnitIdentity
+        ScalingConstants,  // ShowScalingConstants
+        ChannelNames,      // ShowComboBox1..7
+        LevelCaptions,     // the analogue level captions
+        StepCount
+    };
+    static constexpr int kMaxDepth = 8;
+
+    void Add(Step step, std::function<void()> decoder);
+    // Runs every decoder in step order. The outermost pass calls the painting hook around itself.
+    void ImageToControls();
+    int Depth() const { return depth_; }
+
+    // Called with true before the outermost pass and false after it (suspend and resume painting).
+    std::function<void(bool)> OnOuterPass;
+
+private:
+    std::array<std::vector<std::function<void()>>, StepCount> steps_;
+    int depth_ = 0;
+};
+
+// The commit list run before a write to the unit or a save: the hidden Set buttons and Exit handlers
+// of every page, in a fixed order. Pages fill their entries as they are built; a conversion error
+// raised by an entry stops the list and reaches the operation that ran it.
+class TCommitList {
+public:
+    // Declares the names in their order; entries not yet filled do nothing.
+    explicit TCommitList(std::vector<std::string> order);
+    // Fills an entry declared in the order; an unknown name is a programming error (std::logic_error).
+    void Set(const std::string& name, std::function<void()> handler);
+    void Run() const;
+    const std::vector<std::string>& Order() const { return order_; }
+
+private:
+    std::vector<std::string> order_;
+    std::vector<std::function<void()>> handlers_;
+};
+
+// The order the write paths and the ".kvx" save commit in.
+std::vector<std::string> WriteCommitOrder();
