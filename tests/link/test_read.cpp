@@ -74,6 +74,7 @@ struct FailureCase {
     const char* message;
     Strings commands;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 } // namespace
 
 struct ReadFailure : Read, ::testing::WithParamInterface<FailureCase> {};
