@@ -321,7 +321,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
     sender_.EscapeSendChksum(Framing::LowByte(checksum));
 
     // Every frame byte must be on the line before the purge, or a slow line would lose the frame's tail.
-    port.DrainOutput();
+    port.DrainOutput(timing_.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
     host_.SetProgressStep(StepText(Msg::kStepBlockAck, n + 1));
