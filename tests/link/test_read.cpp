@@ -142,17 +142,19 @@ TEST_F(Read, ASecondOperationInsideTheReadIsRefused)
             link.WriteEEPROMExecuteClick();
             link.ReadEEPROMExecuteClick();
             link.ReadSWTButtonClick();
+            EXPECT_TRUE(link.RefuseWhileBusy()); // as the port close and the window close ask
             refusals = static_cast<int>(std::count(host.StatusHistory.begin(), host.StatusHistory.end(),
                                                    BusyScope::Refusal()));
             EXPECT_TRUE(link.Busy.Busy());
         }
     };
     link.ReadEEPROMExecuteClick();
-    EXPECT_EQ(refusals, 3);
+    EXPECT_EQ(refusals, 4);
     EXPECT_EQ(host.Count("Commit"), 0);
     EXPECT_EQ(host.Status, Msg::kReadOk);
     EXPECT_EQ(Commands(), (Strings{"---", "KVRP1", "---", "kvrw1", "kvpw=1234", "kvrea0", "kvrw0"}));
     EXPECT_FALSE(link.Busy.Busy());
+    EXPECT_FALSE(link.RefuseWhileBusy());
 }
 
 TEST_F(Read, LogReadFillsTheWholeMemory)
