@@ -40,7 +40,7 @@ SerialTransfer::SerialTransfer(SerialSender& sender, UnitTimers& timers, LinkHos
 {
 }
 
-// --- common pieces ------------------------------------------------------------------------------------------
+// --- shared steps -------------------------------------------------------------------------------------------
 
 bool SerialTransfer::CharDelayUsable(int& ms)
 {
