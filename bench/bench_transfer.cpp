@@ -70,8 +70,8 @@ double FixedDelayMs(const LinkTiming& t, const ImageStore& store)
     for (int n = 0; n < Protocol::kBlockCount; ++n) {
         const std::string block = store.Image.Bytes(n * Protocol::kBlockSize, Protocol::kBlockSize);
         const uint16_t sum = Framing::BlockChecksum(block);
-        const std::string framed = Framing::Escape(block) + Framing::Escape(std::string{
-                                       static_cast<char>(Framing::HighByte(sum)), static_cast<char>(Framing::LowByte(sum))});
+        const std::string checksum{static_cast<char>(Framing::HighByte(sum)), static_cast<char>(Framing::LowByte(sum))};
+        const std::string framed = Framing::Escape(block) + Framing::Escape(checksum);
         write += static_cast<double>(framed.size()) * t.ByteGapMs;
     }
     return read + write;
@@ -88,7 +88,9 @@ void BM_ReadAndWrite(benchmark::State& state)
     ComPortLink port(com);
     QuietHost host;
     TComLink terminal;
-    terminal.OnRxBuf = [&](TCustomComPort*, const void* b, int n) { host.Memo4.append(static_cast<const char*>(b), n); };
+    terminal.OnRxBuf = [&](TCustomComPort*, const void* b, int n) {
+        host.Memo4.append(static_cast<const char*>(b), static_cast<size_t>(n));
+    };
     host.OnTerminal = [&](bool on) { on ? com.RegisterLink(&terminal) : com.UnRegisterLink(&terminal); };
     com.RegisterLink(&terminal);
     ImageStore store;
