@@ -23,6 +23,8 @@ public:
     virtual void StartProgress(TProgressDirection direction, int total) = 0;
     // Label4 := text, repainted at once (the caller is inside a wait that does not run the window).
     virtual void SetProgressStep(const std::string& text) = 0;
+    // ProgressBar1.Position := position. During the image data wait the window does not run: repaint the bar
+    // at once so it follows the received count.
     virtual void SetProgressPosition(int position) = 0;
     // The result, set up and repainted: message == okMessage gives Label4 "OK" in green (32768), size 15, icon
     // 123, OKImage; otherwise "ERROR" in red (255), size 15, icon 124, AlertImage, and PswdImage when message is

@@ -40,7 +40,7 @@ SerialTransfer::SerialTransfer(SerialSender& sender, UnitTimers& timers, LinkHos
 {
 }
 
-// --- common pieces ------------------------------------------------------------------------------------------
+// --- shared steps -------------------------------------------------------------------------------------------
 
 bool SerialTransfer::CharDelayUsable(int& ms)
 {
@@ -68,9 +68,15 @@ bool SerialTransfer::Exchange(const std::string& command, bool raw, int replySiz
     return Framing::ReplyContains(reply, keyword);
 }
 
-std::string SerialTransfer::EnterTransferMode(int replyLimitMs)
+std::string SerialTransfer::EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs)
 {
     LinkPort& port = sender_.Port();
+    // From here on only the transfer takes the port's received bytes.
+    host_.DetachTerminal();
+    if (escapeFirst) {
+        sender_.SendComString(Protocol::kEscapeToCommandMode);
+        DelayMs(escapeDelayMs);
+    }
     port.ClearBuffer(true, true);
     host_.SetProgressStep(Msg::kStepPrepare);
     DelayMs(timing_.PrepareMs);
@@ -196,12 +202,7 @@ std::string SerialTransfer::ReadSteps(ReadKind kind)
         DelayMs(timing_.TimersPauseMs);
     }
 
-    host_.DetachTerminal();
-    if (!withTimers) {
-        sender_.SendComString(Protocol::kEscapeToCommandMode);
-        DelayMs(timing_.EscapeBeforeReadMs);
-    }
-    std::string failure = EnterTransferMode(timing_.ReadReplyLimitMs);
+    std::string failure = EnterTransferMode(!withTimers, timing_.EscapeBeforeReadMs, timing_.ReadReplyLimitMs);
     if (!failure.empty())
         return failure;
 
@@ -277,12 +278,7 @@ std::string SerialTransfer::WriteSteps()
         timers_.SetSWTButtonClick();
         DelayMs(timing_.TimersPauseMs);
     }
-    host_.DetachTerminal();
-    if (!withTimers) {
-        sender_.SendComString(Protocol::kEscapeToCommandMode);
-        DelayMs(timing_.EscapeBeforeWriteMs);
-    }
-    std::string failure = EnterTransferMode(timing_.WriteReplyLimitMs);
+    std::string failure = EnterTransferMode(!withTimers, timing_.EscapeBeforeWriteMs, timing_.WriteReplyLimitMs);
     if (!failure.empty())
         return failure;
 
@@ -321,7 +317,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
     sender_.EscapeSendChksum(Framing::LowByte(checksum));
 
     // Every frame byte must be on the line before the purge, or a slow line would lose the frame's tail.
-    port.DrainOutput();
+    port.DrainOutput(timing_.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
     host_.SetProgressStep(StepText(Msg::kStepBlockAck, n + 1));

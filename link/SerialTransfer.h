@@ -35,8 +35,9 @@ private:
     void ReadImage(ReadKind kind);
     std::string ReadSteps(ReadKind kind);
     std::string WriteSteps();
-    // "kvrw1" and the password: the failure message, or "" when the unit accepted both.
-    std::string EnterTransferMode(int replyLimitMs);
+    // Terminal detached, "---" (when the timer commands did not already send it), "kvrw1" and the password:
+    // the failure message, or "" when the unit accepted both.
+    std::string EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs);
     // Sends a command, waits for its reply and takes it; true when it holds keyword.
     bool Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs,
                   const char* keyword);
