@@ -266,7 +266,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     Log(Code(Framing::HighByte(crc)) + Code(Framing::LowByte(crc)));
 
     // Every frame byte must be on the line before the purge, or a slow line would lose the frame's tail.
-    port.DrainOutput();
+    port.DrainOutput(link_.Timing.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
     host_.SetProgressStep(StepText(Msg::kStepBlockAck, block + 1));

@@ -416,10 +416,8 @@ void TerminalPage::SetLineBoxes(bool open)
 void TerminalPage::Button1Click()
 {
     // A transfer, script or command in its pauses still needs the port.
-    if (link_.Busy.Busy()) {
-        host_.SetStatusText(BusyScope::Refusal());
+    if (link_.RefuseWhileBusy())
         return;
-    }
     try {
         if (port_.Connected()) {
             Button1->setText(FromBytes(port_.Port() + ": CLOSED"));

@@ -12,7 +12,7 @@
 class TimelinePort : public RecordingPort {
 public:
     SimUnit* Unit = nullptr;
-    std::vector<std::string> Events;
+    std::vector<std::string> Steps; // writes and pauses, in order
 
     // The write with index FailWriteAt raises a port error once; the port works again afterwards.
     int WriteStr(const std::string& bytes) override
@@ -22,22 +22,23 @@ public:
             throw std::runtime_error("WriteFile function failed");
         }
         const int n = RecordingPort::WriteStr(bytes);
-        Events.push_back(bytes);
+        Steps.push_back(bytes);
         if (Unit)
             Input += Unit->Feed(bytes);
         return n;
     }
-    void Wait(int ms) { Events.push_back("<" + std::to_string(ms) + ">"); }
+    void Wait(int ms) { Steps.push_back("<" + std::to_string(ms) + ">"); }
 
     std::string Timeline() const
     {
         std::string all;
-        for (const auto& e : Events)
+        for (const auto& e : Steps)
             all += e;
         return all;
     }
     void Forget()
     {
+        Steps.clear();
         Events.clear();
         Writes.clear();
     }

@@ -164,7 +164,7 @@ TEST_F(AltWrite, PanelValuesOutsideTheBufferAreRefusedBeforeAnythingIsSent)
         host.Calls.clear();
         page.Button3Click();
         EXPECT_EQ(host.Status, c.status) << c.size;
-        EXPECT_TRUE(port.Events.empty()) << c.size;
+        EXPECT_TRUE(port.Steps.empty()) << c.size;
         EXPECT_EQ(host.IndexOf("StartProgress:Write:3072"), -1);
         EXPECT_EQ(host.IndexOf("Detach"), -1);
     }
@@ -230,7 +230,7 @@ TEST_F(AltWrite, NoImageOrClosedPort)
     store.ImageLoaded = 0;
     page.Button3Click();
     EXPECT_EQ(host.Status, Msg::kReadFirst);
-    EXPECT_TRUE(port.Events.empty());
+    EXPECT_TRUE(port.Steps.empty());
     EXPECT_EQ(host.IndexOf("Result:ERROR:"), -1);
 
     store.ImageLoaded = 1;
@@ -250,7 +250,7 @@ TEST_F(AltWrite, BadCharDelayStopsBeforeTheCommits)
     page.Button3Click();
     EXPECT_EQ(host.Status, "'fast' is not a valid integer value");
     EXPECT_EQ(host.IndexOf("Commit"), -1);
-    EXPECT_TRUE(port.Events.empty());
+    EXPECT_TRUE(port.Steps.empty());
 }
 
 TEST_F(AltWrite, PortErrorInTheMiddleEndsWithTheRestore)

@@ -93,7 +93,7 @@ TEST_F(Script, ClosedPortRunsNothing)
 {
     port.Open = false;
     Run({"T:5", "KVI"});
-    EXPECT_TRUE(port.Events.empty());
+    EXPECT_TRUE(port.Steps.empty());
     EXPECT_EQ(host.Status, Msg::kPortClosed);
     EXPECT_EQ(page.DelayEdit2->text(), "2000");
 }
@@ -101,7 +101,7 @@ TEST_F(Script, ClosedPortRunsNothing)
 TEST_F(Script, EmptyListSendsAndReportsNothing)
 {
     Run({});
-    EXPECT_TRUE(port.Events.empty());
+    EXPECT_TRUE(port.Steps.empty());
     EXPECT_TRUE(host.StatusHistory.empty());
 }
 

@@ -124,7 +124,7 @@ TEST_F(TermPage, BadCharDelaySendsAndRemembersNothing)
 {
     host.CharDelay = "x1";
     Send("KVI");
-    EXPECT_TRUE(port.Events.empty());
+    EXPECT_TRUE(port.Steps.empty());
     EXPECT_EQ(host.Status, "'x1' is not a valid integer value");
     EXPECT_EQ(page.ScriptComboBox->count(), 1);
 }
