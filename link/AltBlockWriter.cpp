@@ -5,6 +5,7 @@
 #include "link/LinkHost.h"
 #include "link/LinkPort.h"
 #include "link/Protocol.h"
+#include "link/ReceiveLog.h"
 #include "link/ReplyWait.h"
 #include "link/SerialLink.h"
 #include "link/TermPageHost.h"
@@ -29,11 +30,6 @@ std::string UpToZero(const std::string& bytes)
 {
     return bytes.substr(0, bytes.find('\0'));
 }
-
-std::string Code(uint8_t b)
-{
-    return "[" + std::to_string(b) + "]";
-}
 } // namespace
 
 AltBlockWriter::AltBlockWriter(SerialLink& link, LinkHost& host, TermPageHost& pageHost, ImageStore& store,
@@ -53,7 +49,7 @@ std::string AltBlockWriter::Readable(std::string_view bytes)
     std::string out;
     for (char c : bytes) {
         if (static_cast<signed char>(c) <= 32)
-            out += Code(static_cast<uint8_t>(c));
+            out += ReceiveRender::DecimalByte(static_cast<uint8_t>(c));
         else
             out.push_back(c);
     }
@@ -246,7 +242,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
             timing_.Wait(timing_.AltDataGapMs);
             port.WriteStr(std::string(1, static_cast<char>(escaped)));
             timing_.Wait(timing_.AltDataGapMs);
-            readable += Code(Framing::kEscapeMark) + Code(escaped);
+            readable += ReceiveRender::DecimalByte(Framing::kEscapeMark) + ReceiveRender::DecimalByte(escaped);
         } else {
             port.WriteStr(std::string(1, static_cast<char>(plan.Byte)));
             timing_.Wait(timing_.AltDataGapMs);
@@ -263,7 +259,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     Log(readable);
     sender.EscapeSendChksum(Framing::HighByte(crc));
     sender.EscapeSendChksum(Framing::LowByte(crc));
-    Log(Code(Framing::HighByte(crc)) + Code(Framing::LowByte(crc)));
+    Log(ReceiveRender::DecimalByte(Framing::HighByte(crc)) + ReceiveRender::DecimalByte(Framing::LowByte(crc)));
 
     // Every frame byte must be on the line before the purge, or a slow line would lose the frame's tail.
     port.DrainOutput(link_.Timing.DrainStallLimitMs);

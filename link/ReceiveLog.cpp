@@ -13,7 +13,9 @@ std::string HexByte(uint8_t b)
 
 std::string DecimalByte(uint8_t b)
 {
-    return "[" + std::to_string(b) + "]";
+    char text[8];
+    std::snprintf(text, sizeof text, "[%u]", static_cast<unsigned>(b));
+    return text;
 }
 
 bool ShownAsCode(uint8_t b)
@@ -31,7 +33,9 @@ std::string Stamp(const LocalTime& t)
 std::string NewLinePiece(std::string_view text, std::string_view line)
 {
     const bool atLineStart = text.empty() || text.back() == '\r' || text.back() == '\n';
-    return (atLineStart ? std::string() : std::string("\r\n")) + std::string(line);
+    std::string piece = atLineStart ? std::string() : std::string("\r\n");
+    piece.append(line);
+    return piece;
 }
 
 bool AsksForEscape(std::string_view block)

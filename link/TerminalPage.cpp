@@ -85,7 +85,7 @@ TerminalPage::TerminalPage(SerialLink& link, LinkHost& host, TermPageHost& pageH
     : QWidget(parent), Commands(link.Sender, Timing, Clock), AltWriter(link, host, pageHost, store, Timing),
       link_(link), host_(host), pageHost_(pageHost), port_(port)
 {
-    setObjectName("TabSheet8");
+    setObjectName("TerminalPage");
 
     ComTerminal1 = Named(new TComTerminal(this), "ComTerminal1");
     ComTerminal1->SetColumns(256);
@@ -138,16 +138,33 @@ TerminalPage::~TerminalPage()
 
 void TerminalPage::BuildToolBarButtons()
 {
+    // Stand-ins until the main window hands over the buttons of its tool bar.
     Button1 = Named(new QPushButton(this), "Button1");
     QFont bold = Button1->font();
     bold.setBold(true);
     Button1->setFont(bold);
-    Button1->hide(); // until the main window puts it on its tool bar
-    connect(Button1, &QPushButton::clicked, this, [this] { Safely([this] { Button1Click(); }); });
-
+    Button1->hide();
     SpeedButton2 = SpeedButton("SpeedButton2", "", "Erase Screen", this);
     SpeedButton2->hide();
+    ConnectToolBarButtons();
+}
+
+void TerminalPage::ConnectToolBarButtons()
+{
+    connect(Button1, &QPushButton::clicked, this, [this] { Safely([this] { Button1Click(); }); });
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
+}
+
+void TerminalPage::UseToolBarButtons(QPushButton* button1, QToolButton* speedButton2)
+{
+    if (!button1 || !speedButton2)
+        return;
+    delete Button1;
+    delete SpeedButton2;
+    Button1 = button1;
+    SpeedButton2 = speedButton2;
+    ConnectToolBarButtons();
+    ShowPortState();
 }
 
 QWidget* TerminalPage::BuildSendRow()

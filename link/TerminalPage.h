@@ -50,6 +50,9 @@ public:
     LocalClock Clock = LocalTimeNow;
 
     // --- for the main window -------------------------------------------------------------------------------
+    // The tool bar's Button1 and SpeedButton2 take over from the page's own (hidden) pair: their clicks run
+    // Button1Click and SpeedButton2Click, and Button1 shows the port's state.
+    void UseToolBarButtons(QPushButton* button1, QToolButton* speedButton2);
     // ComTerminal1.SetComPort(port) / SetComPort(nil).
     void AttachTerminal(TermPortLink* port);
     void DetachTerminal();
@@ -96,7 +99,7 @@ public:
     bool LoadScriptFile(const std::string& path);
 
     // --- controls --------------------------------------------------------------------------------------------
-    QPushButton* Button1 = nullptr;      // tool bar: port Open/Close and state
+    QPushButton* Button1 = nullptr;      // tool bar: port Open/Close and state (the page's own until replaced)
     QToolButton* SpeedButton2 = nullptr; // tool bar: "Erase Screen"
     TComTerminal* ComTerminal1 = nullptr;
     QComboBox* SendBox = nullptr;
@@ -140,6 +143,7 @@ private:
     QWidget* BuildOptionRow();
     QWidget* BuildServicePanel();
     void BuildToolBarButtons();
+    void ConnectToolBarButtons();
     // Runs op under the busy guard; its errors end in the status bar or a message box, never in the event loop.
     void Guarded(const char* what, const std::function<void()>& op);
     // Runs op; its errors end in a message box.

@@ -27,7 +27,13 @@ public:
             Input += Unit->Feed(bytes);
         return n;
     }
-    void Wait(int ms) { Steps.push_back("<" + std::to_string(ms) + ">"); }
+    void Wait(int ms)
+    {
+        std::string step = "<";
+        step += std::to_string(ms);
+        step += '>';
+        Steps.push_back(step);
+    }
 
     std::string Timeline() const
     {

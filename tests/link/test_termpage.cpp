@@ -342,6 +342,25 @@ TEST_F(TermPage, PortStaysOpenWhileTheLinkIsBusy)
     EXPECT_FALSE(comPort.Connected());
 }
 
+TEST_F(TermPage, ToolBarButtonsOfTheMainWindowTakeOver)
+{
+    QWidget toolBar;
+    auto* button1 = new QPushButton(&toolBar);
+    auto* erase = new QToolButton(&toolBar);
+    page.UseToolBarButtons(button1, erase);
+    EXPECT_EQ(page.Button1, button1);
+    EXPECT_EQ(button1->text(), "COM1: CLOSED");
+    EXPECT_EQ(page.findChildren<QPushButton*>("Button1").size(), 0);
+
+    comPort.SetPort("/dev/kiv-no-such-port");
+    button1->click();
+    EXPECT_EQ(host.PortErrors.size(), 1u); // the click reached the page's handler
+
+    page.AddLogLine("x");
+    erase->click();
+    EXPECT_EQ(page.Memo1->Bytes(), "");
+}
+
 TEST_F(TermPage, SignalLedsTakeTheirPlaces)
 {
     auto* cts = new QWidget;
