@@ -7,10 +7,26 @@
 #include <cstdlib>
 #include <string>
 
+namespace {
+// The memo is a widget: one application for the whole run, headless.
+void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "bench_termlog";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance())
+        return;
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication app(argc, argv);
+}
+} // namespace
+
 // The terminal page's log window under a unit that talks without pause: each block is rendered, stamped and
 // appended to a memo that is never trimmed. The cost per block must not grow with the memo.
 static void BM_ReceiveLogIntoMemo(benchmark::State& state)
 {
+    EnsureApplication();
     ByteMemo memo;
     ReceiveLog log;
     ReceiveLogOptions options;
@@ -33,13 +49,4 @@ static void BM_ReceiveLogIntoMemo(benchmark::State& state)
 }
 BENCHMARK(BM_ReceiveLogIntoMemo)->Arg(0)->Arg(20000);
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

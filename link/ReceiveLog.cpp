@@ -30,12 +30,12 @@ std::string Stamp(const LocalTime& t)
     return text;
 }
 
-std::string NewLinePiece(std::string_view text, std::string_view line)
+std::string NewLineText(std::string_view text, std::string_view line)
 {
     const bool atLineStart = text.empty() || text.back() == '\r' || text.back() == '\n';
-    std::string piece = atLineStart ? std::string() : std::string("\r\n");
-    piece.append(line);
-    return piece;
+    std::string added = atLineStart ? std::string() : std::string("\r\n");
+    added.append(line);
+    return added;
 }
 
 bool AsksForEscape(std::string_view block)
@@ -89,7 +89,7 @@ ReceiveLogUpdate ReceiveLog::OnBlock(std::string_view text, std::string_view blo
         update.Append = std::move(line);
         return update;
     }
-    update.Append = ReceiveRender::NewLinePiece(text, line);
+    update.Append = ReceiveRender::NewLineText(text, line);
     if (stamped) {
         // The stamp begins where the line does, after any line break put in front of it.
         update.MarkMoved = true;

@@ -22,7 +22,7 @@ bool ShownAsCode(uint8_t b);
 std::string Stamp(const LocalTime& t);
 
 // What a new line adds to a log whose text is text: a line break first when the last line is not empty.
-std::string NewLinePiece(std::string_view text, std::string_view line);
+std::string NewLineText(std::string_view text, std::string_view line);
 
 // The unit reports a start with " SYS" (a blank, then SYS) in its banner; the block is read as text up to its
 // first zero byte.

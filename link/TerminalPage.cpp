@@ -370,7 +370,7 @@ void TerminalPage::ClearMemo4()
 
 void TerminalPage::AddLogLine(const std::string& line)
 {
-    Memo1->Append(ReceiveRender::NewLinePiece(Memo1->Bytes(), line));
+    Memo1->Append(ReceiveRender::NewLineText(Memo1->Bytes(), line));
 }
 
 void TerminalPage::ShowPortState()

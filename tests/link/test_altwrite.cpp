@@ -20,11 +20,11 @@ uint16_t X25(const std::string& data)
     return static_cast<uint16_t>(crc ^ 0xFFFF);
 }
 
-std::string Repeat(const std::string& piece, int times)
+std::string Repeat(const std::string& part, int times)
 {
     std::string out;
     for (int i = 0; i < times; ++i)
-        out += piece;
+        out += part;
     return out;
 }
 
