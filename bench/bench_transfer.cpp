@@ -8,6 +8,7 @@
 #include "link/LinkHost.h"
 #include "link/Protocol.h"
 #include "link/SerialLink.h"
+#include "platform/Clock.h"
 #include "sim/SimPty.h"
 
 #include <QCoreApplication>
@@ -23,11 +24,16 @@ public:
     std::string Memo4, Status;
     void SetStatusText(const std::string& text) override { Status = text; }
     void ResetProgress(int) override {}
-    void StartProgress(TProgressDirection, int) override {}
+    void StartProgress(TransferDirection, int) override {}
     void SetProgressStep(const std::string&) override {}
     void SetProgressPosition(int) override {}
-    void ShowProgressResult(const std::string&, const std::string&) override {}
-    void EndProgressResult() override {}
+    void ShowProgressResult(const std::string&, const std::string&, int holdMs,
+                            const std::function<void()>& whileShown) override
+    {
+        if (whileShown)
+            whileShown();
+        DelayMs(holdMs);
+    }
     void CloseProgress() override {}
     void FocusHelpPanel() override {}
     bool CommitPendingEdits() override { return true; }

@@ -14,6 +14,7 @@
 #include "platform/Convert.h"
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 std::string StepText(const char* format, int n)
@@ -120,11 +121,10 @@ void SerialTransfer::ClearLogArea()
 
 void SerialTransfer::ShowResult(const std::string& message, const char* okMessage, bool redrawWhileShown)
 {
-    host_.ShowProgressResult(message, okMessage);
+    std::function<void()> redraw;
     if (redrawWhileShown)
-        host_.ImageToControls();
-    DelayMs(timing_.ResultHoldMs);
-    host_.EndProgressResult();
+        redraw = [this] { host_.ImageToControls(); };
+    host_.ShowProgressResult(message, okMessage, timing_.ResultHoldMs, redraw);
 }
 
 void SerialTransfer::ClearBuffersIfOpen()
@@ -170,7 +170,7 @@ void SerialTransfer::ReadImage(ReadKind kind)
     if (!sender_.Port().Connected()) {
         host_.SetStatusText(message);
     } else {
-        host_.StartProgress(TProgressDirection::Read, store_.ImageSize);
+        host_.StartProgress(TransferDirection::Read, store_.ImageSize);
         FallbackDelay fallback(sender_, charDelay);
         try {
             message = ReadSteps(kind);
@@ -250,7 +250,7 @@ void SerialTransfer::WriteEEPROMExecuteClick()
     if (!sender_.Port().Connected()) {
         host_.SetStatusText(message);
     } else {
-        host_.StartProgress(TProgressDirection::Write, Protocol::kWriteProgressTotal);
+        host_.StartProgress(TransferDirection::Write, Protocol::kWriteProgressTotal);
         FallbackDelay fallback(sender_, charDelay);
         try {
             message = WriteSteps();

@@ -46,7 +46,7 @@ private:
     // Status line, "Restore Comm settings", "kvrw0" while the port is open.
     void Restore(const std::string& message);
     void ClearLogArea();
-    // The result held for a second; whileShown runs once it is up.
+    // The result held for a second; the pages are redrawn from the new image while it shows.
     void ShowResult(const std::string& message, const char* okMessage, bool redrawWhileShown);
     void ClearBuffersIfOpen();
     std::string PortFailure(const std::exception& e);
