@@ -120,7 +120,7 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
     if (!port.Connected()) {
         host_.SetStatusText(message);
     } else {
-        host_.StartProgress(TProgressDirection::Write, kProgressTotal);
+        host_.StartProgress(TransferDirection::Write, kProgressTotal);
         host_.SetProgressStep(host_.RSChecked() ? Msg::kStepInvokeWriteTimers : Msg::kStepInvoke);
         host_.DetachTerminal();
         // A transfer that has begun reaches its end even if the delay text goes bad meanwhile.
@@ -135,9 +135,7 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
         Restore(message);
         sender.SetFallbackCharDelay(std::nullopt);
     }
-    host_.ShowProgressResult(message, Msg::kWriteOk);
-    timing_.Wait(link_.Timing.ResultHoldMs);
-    host_.EndProgressResult();
+    host_.ShowProgressResult(message, Msg::kWriteOk, link_.Timing.ResultHoldMs, nullptr);
     host_.CloseProgress();
     host_.AttachTerminal();
     Log("Total: ");

@@ -38,6 +38,7 @@ struct TermPageRig : ::testing::Test {
     TermPageRig()
     {
         link.Timing = LinkTiming{}.Scaled(1, 0.02);
+        link.Timing.ResultHoldMs = 0; // the progress window holds its result through the host's own wait
         page.Timing.Wait = [this](int ms) { port.Wait(ms); };
         page.Clock = [this] { return now; };
     }

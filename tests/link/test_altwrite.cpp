@@ -85,7 +85,7 @@ TEST_F(AltWrite, StartValuesOnTheWire)
     const std::string frame = "KVWXB=" + Byte(21) + Byte(20) + Repeat("8<2>", 1024) + Byte(crc & 0xFF) +
                               Byte(crc >> 8) + "\r<100>";
     EXPECT_EQ(port.Timeline(),
-              "<500>kvrw1\r<500><750>kvpw=1234\r<800><300>" + frame + "<500>kvrw0\r<1000>");
+              "<500>kvrw1\r<500><750>kvpw=1234\r<800><300>" + frame + "<500>kvrw0\r");
     ASSERT_EQ(unit.AltBlocks.size(), 1u);
     EXPECT_EQ(unit.AltBlocks[0].Area, 1);
     EXPECT_EQ(unit.AltBlocks[0].Data, data);
