@@ -2,13 +2,13 @@
 
 #include "link/ComboHistory.h"
 #include "link/DirectCommands.h"
-#include "link/Latin1.h"
 #include "link/LinkHost.h"
 #include "link/LinkPort.h"
 #include "link/Protocol.h"
 #include "link/SendHelpers.h"
 #include "link/TermTiming.h"
 #include "platform/Convert.h"
+#include "platform/ui/Latin1.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -85,11 +85,11 @@ void ScriptRunner::Run()
     }
     for (int i = 0; i < box_.count(); ++i) {
         box_.setCurrentIndex(i);
-        RunLine(ToBytes(box_.currentText()));
+        RunLine(ToLatin1(box_.currentText()));
         if (RepaintTerminal)
             RepaintTerminal();
         // Read after the line: a "T:" line's value governs the pause that follows it.
-        timing_.Wait(StrToInt(ToBytes(delayEdit_.text())));
+        timing_.Wait(StrToInt(ToLatin1(delayEdit_.text())));
     }
 }
 
@@ -111,7 +111,7 @@ void ScriptRunner::SendOnce()
 {
     const int count = box_.count();
     const QString shown = box_.currentText();
-    const std::string text = ToBytes(shown);
+    const std::string text = ToLatin1(shown);
     if (ScriptLines::IsModeSwitch(text))
         sender_.SendComString(text);
     else if (text == ScriptLines::kEscape)
@@ -123,7 +123,7 @@ void ScriptRunner::SendOnce()
 
 void ScriptRunner::Add(const std::string& text)
 {
-    RememberComboText(box_, FromBytes(text), box_.count());
+    RememberComboText(box_, FromLatin1(text), box_.count());
 }
 
 bool ScriptRunner::LoadFile(const std::string& path)
@@ -136,7 +136,7 @@ bool ScriptRunner::LoadFile(const std::string& path)
         return false;
     box_.clear();
     for (const std::string& line : ScriptLines::Split(text))
-        box_.addItem(FromBytes(line));
+        box_.addItem(FromLatin1(line));
     box_.setCurrentIndex(0);
     return true;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 // What the terminal page needs of the main window beyond LinkHost. TForm1 implements it; every call is made on
 // the window thread.
 class TermPageHost {
@@ -11,6 +9,4 @@ public:
     // The I/O option switches of the settings pages into the image (SetIOCheckBox), as the service block writer
     // commits them before it sends.
     virtual void SetIOCheckBoxClick() = 0;
-    // An error that ends a handler of the page: the message box the window shows for any unhandled error.
-    virtual void ShowError(const std::string& message) = 0;
 };

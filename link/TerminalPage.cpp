@@ -6,26 +6,29 @@
 #include "image/TextTables.h"
 #include "link/ByteMemo.h"
 #include "link/ComboHistory.h"
-#include "link/Latin1.h"
 #include "link/LinkHost.h"
 #include "link/LinkPort.h"
 #include "link/Protocol.h"
 #include "link/SendBoxItems.h"
 #include "link/SerialLink.h"
 #include "link/TermPageHost.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/HandlerGuard.h"
+#include "platform/ui/KeyPress.h"
+#include "platform/ui/Latin1.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <stdexcept>
 
 namespace {
 constexpr char kEnterKey = 13;
@@ -42,9 +45,9 @@ template <typename W> W* Named(W* widget, const char* name)
     return widget;
 }
 
-QCheckBox* BoldBox(const char* name, const char* caption, bool checked, QWidget* parent)
+TCheckBox* BoldBox(const char* name, const char* caption, bool checked, QWidget* parent)
 {
-    auto* box = Named(new QCheckBox(caption, parent), name);
+    auto* box = Named(new TCheckBox(caption, parent), name);
     QFont font = box->font();
     font.setBold(true);
     box->setFont(font);
@@ -69,15 +72,6 @@ QComboBox* EditCombo(const char* name, QWidget* parent)
     return box;
 }
 
-// The text of a key as the send boxes see it: its first character, or nothing for keys that type nothing.
-bool KeyChar(const QKeyEvent& event, char& key)
-{
-    const QString text = event.text();
-    if (text.isEmpty())
-        return false;
-    key = static_cast<char>(text.at(0).unicode() & 0xFF);
-    return true;
-}
 } // namespace
 
 TerminalPage::TerminalPage(SerialLink& link, LinkHost& host, TermPageHost& pageHost, ImageStore& store,
@@ -152,7 +146,7 @@ void TerminalPage::BuildToolBarButtons()
 void TerminalPage::ConnectToolBarButtons()
 {
     connect(Button1, &QPushButton::clicked, this, [this] { Safely([this] { Button1Click(); }); });
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
+    ConnectGuarded(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
 }
 
 void TerminalPage::UseToolBarButtons(QPushButton* button1, QToolButton* speedButton2)
@@ -178,7 +172,7 @@ QWidget* TerminalPage::BuildSendRow()
     for (const char* item : kSendBoxItems)
         SendBox->addItem(item);
     SendBox->setEditText("<ESC>");
-    SendBox->lineEdit()->installEventFilter(this);
+    OnKeyPress(SendBox->lineEdit(), [this](QObject*, char& key) { SendBoxKeyPress(key); });
     connect(SendBox, &QComboBox::activated, this, [this] { SendBoxClick(); });
     Label83 = Named(new QLabel("Escape Character(ESC)", row), "Label83");
     auto* countRow = new QHBoxLayout;
@@ -202,13 +196,18 @@ QWidget* TerminalPage::BuildSendRow()
     ScriptComboBox = EditCombo("ScriptComboBox", row);
     ScriptComboBox->addItem("KV");
     ScriptComboBox->setEditText("KVI");
-    ScriptComboBox->lineEdit()->installEventFilter(this);
+    OnKeyPress(ScriptComboBox->lineEdit(), [this](QObject*, char& key) {
+        if (key == kEnterKey) {
+            key = 0;
+            SpeedButton8Click();
+        }
+    });
     layout->addWidget(ScriptComboBox, 2);
     auto* load = SpeedButton("SpeedButton6", "", "Load File", row);
     auto* add = SpeedButton("SpeedButton9", "Add", "", row);
     auto* sendOnce = SpeedButton("SpeedButton8", "Send", "Send Command", row);
     auto* run = SpeedButton("SpeedButton7", "Script ", "Send Script", row);
-    connect(load, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
+    ConnectGuarded(load, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
     connect(add, &QToolButton::clicked, this, [this] { SpeedButton9Click(); });
     connect(sendOnce, &QToolButton::clicked, this, [this] { SpeedButton8Click(); });
     connect(run, &QToolButton::clicked, this, [this] { SpeedButton7Click(); });
@@ -291,15 +290,14 @@ QWidget* TerminalPage::BuildOptionRow()
     HexCheckBox = BoldBox("HexCheckBox", "Show Hex", false, row);
     ShowDataChBox = BoldBox("ShowDataChBox", "Show all char", false, row);
     sendESC = BoldBox("sendESC", "Send <ESC> on SYSTEM START", false, row);
-    // DTR and RTS follow the user's clicks; the open button sets them itself.
-    connect(CheckBox7, &QCheckBox::clicked, this, [this] { Safely([this] { CheckBox7Click(); }); });
-    connect(CheckBox8, &QCheckBox::clicked, this, [this] { Safely([this] { CheckBox8Click(); }); });
-    // The display options follow every change, also one made by the program (start-up settings).
-    connect(CheckBox9, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
-    connect(CheckBox10, &QCheckBox::toggled, this, [this] { CheckBox10Click(); });
-    connect(CheckBox14, &QCheckBox::toggled, this, [this] { CheckBox14Click(); });
-    connect(ShowTS, &QCheckBox::toggled, this, [this] { ShowTSClick(); });
-    for (QCheckBox* box :
+    // Each follows every change of its box, also one made by the program (start-up, the port button).
+    CheckBox7->SetOnClick([this] { CheckBox7Click(); });
+    CheckBox8->SetOnClick([this] { CheckBox8Click(); });
+    CheckBox9->SetOnClick([this] { CheckBox9Click(); });
+    CheckBox10->SetOnClick([this] { CheckBox10Click(); });
+    CheckBox14->SetOnClick([this] { CheckBox14Click(); });
+    ShowTS->SetOnClick([this] { ShowTSClick(); });
+    for (TCheckBox* box :
          {CheckBox7, CheckBox8, CheckBox9, CheckBox10, CheckBox14, ShowTS, HexCheckBox, ShowDataChBox, sendESC})
         layout->addWidget(box);
 
@@ -332,7 +330,7 @@ QWidget* TerminalPage::BuildServicePanel()
                             {&Edit1, "Edit1", "Size", start.Size}};
     for (const Field& f : fields) {
         layout->addWidget(new QLabel(f.label, Panel20));
-        *f.edit = Named(new QLineEdit(FromBytes(f.text), Panel20), f.name);
+        *f.edit = Named(new QLineEdit(FromLatin1(f.text), Panel20), f.name);
         layout->addWidget(*f.edit);
     }
     // A service tool: nothing in the program shows it.
@@ -354,7 +352,7 @@ void TerminalPage::DetachTerminal()
 
 std::string TerminalPage::CharDelayText() const
 {
-    return ToBytes(charDelay->text());
+    return ToLatin1(charDelay->text());
 }
 
 std::string TerminalPage::Memo4Text() const
@@ -378,7 +376,7 @@ void TerminalPage::ShowPortState()
     const std::string name = port_.Port();
     const std::string caption =
         port_.Connected() ? name + " (" + BaudRateName(port_.BaudRate()) + "): OPEN" : name + ": CLOSED";
-    Button1->setText(FromBytes(caption));
+    Button1->setText(FromLatin1(caption));
 }
 
 void TerminalPage::InstallSignalLed(int n, QWidget* led)
@@ -403,13 +401,13 @@ void TerminalPage::InstallSignalLed(int n, QWidget* led)
 
 void TerminalPage::Safely(const std::function<void()>& op)
 {
-    try {
-        op();
-    } catch (const EComPort& e) {
-        host_.ShowPortError(e.what());
-    } catch (const std::exception& e) {
-        pageHost_.ShowError(e.what());
-    }
+    RunGuarded([&] {
+        try {
+            op();
+        } catch (const EComPort& e) {
+            host_.ShowPortError(e.what());
+        }
+    });
 }
 
 void TerminalPage::Guarded(const char* what, const std::function<void()>& op)
@@ -421,12 +419,11 @@ void TerminalPage::Guarded(const char* what, const std::function<void()>& op)
 
 void TerminalPage::SetLineBoxes(bool open)
 {
-    for (QCheckBox* box : {CheckBox7, CheckBox8}) {
+    // Ticking a box that was clear runs its click handler at once.
+    for (TCheckBox* box : {CheckBox7, CheckBox8}) {
         box->setEnabled(open);
-        if (open) {
-            const QSignalBlocker quiet(box);
-            box->setChecked(true);
-        }
+        if (open)
+            box->SetChecked(true);
     }
 }
 
@@ -437,7 +434,7 @@ void TerminalPage::Button1Click()
         return;
     try {
         if (port_.Connected()) {
-            Button1->setText(FromBytes(port_.Port() + ": CLOSED"));
+            Button1->setText(FromLatin1(port_.Port() + ": CLOSED"));
             port_.Close();
             SetLineBoxes(false);
         } else {
@@ -482,7 +479,7 @@ void TerminalPage::SpeedButton1Click()
     Guarded("send", [this] {
         const int count = ScriptComboBox->count();
         const QString shown = SendBox->currentText();
-        const std::string text = ToBytes(shown);
+        const std::string text = ToLatin1(shown);
         SerialSender& sender = link_.Sender;
         if (ScriptLines::IsModeSwitch(text)) {
             sender.SendComString(text);
@@ -515,7 +512,7 @@ void TerminalPage::SendBoxKeyPress(char& key)
 void TerminalPage::SendBoxClick()
 {
     const int index = SendBox->currentIndex();
-    Label83->setText(FromBytes(CommandDescriptionShown(index)));
+    Label83->setText(FromLatin1(CommandDescriptionShown(index)));
     const QString text = SendBox->currentText();
     // The escape item goes out as one byte.
     Label84->setText(QString::number(text == ScriptLines::kEscape ? 1 : text.size()));
@@ -523,19 +520,6 @@ void TerminalPage::SendBoxClick()
 
 bool TerminalPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        char key = 0;
-        if (!KeyChar(*static_cast<QKeyEvent*>(event), key))
-            return false;
-        if (watched == SendBox->lineEdit()) {
-            SendBoxKeyPress(key);
-            return key == 0;
-        }
-        if (watched == ScriptComboBox->lineEdit() && key == kEnterKey) {
-            SpeedButton8Click();
-            return true;
-        }
-    }
     if (watched == Label114 && event->type() == QEvent::MouseButtonPress) {
         Label114Click();
         return true;
@@ -584,7 +568,7 @@ void TerminalPage::CheckBox14Click()
 void TerminalPage::ShowTSClick()
 {
     const bool stamped = ShowTS->isChecked();
-    for (QCheckBox* box : {HexCheckBox, ShowDataChBox}) {
+    for (TCheckBox* box : {HexCheckBox, ShowDataChBox}) {
         box->setEnabled(stamped);
         if (!stamped)
             box->setChecked(false);
@@ -610,21 +594,11 @@ void TerminalPage::SpeedButton2Click()
 
 void TerminalPage::SpeedButton6Click()
 {
-    QFileDialog dialog(this);
-    dialog.setObjectName("OpenDialog2");
-    dialog.setNameFilter("Text-file (*.txt)");
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    std::string path;
+    if (!Dialogs().OpenFile({"", "Text-file|*.txt"}, path))
         return;
-    LoadScriptFile(dialog.selectedFiles().front().toStdString());
-}
-
-bool TerminalPage::LoadScriptFile(const std::string& path)
-{
-    if (Scripts->LoadFile(path))
-        return true;
-    pageHost_.ShowError("Cannot open file \"" + path + "\".");
-    return false;
+    if (!Scripts->LoadFile(path))
+        throw std::runtime_error("Cannot open file \"" + path + "\".");
 }
 
 void TerminalPage::SpeedButton7Click()
@@ -639,7 +613,7 @@ void TerminalPage::SpeedButton8Click()
 
 void TerminalPage::SpeedButton9Click()
 {
-    Scripts->Add(ToBytes(SendBox->currentText()));
+    Scripts->Add(ToLatin1(SendBox->currentText()));
 }
 
 // --- direct commands -----------------------------------------------------------------------------------------------
@@ -674,7 +648,7 @@ void TerminalPage::SpeedButton11Click()
     Guarded("SMS", [this] {
         const int known = ComboBox8->count();
         const QString number = ComboBox8->currentText();
-        Commands.SendSms(ToBytes(number), ToBytes(ComboBox9->currentText()));
+        Commands.SendSms(ToLatin1(number), ToLatin1(ComboBox9->currentText()));
         RememberComboText(*ComboBox8, number, known);
     });
 }
@@ -683,7 +657,7 @@ void TerminalPage::SpeedButton11Click()
 
 void TerminalPage::Button3Click()
 {
-    const AltBlockParams params{ToBytes(areaNo->text()), ToBytes(valueX->text()), ToBytes(Sbuffr->text()),
-                                ToBytes(Edit1->text())};
+    const AltBlockParams params{ToLatin1(areaNo->text()), ToLatin1(valueX->text()), ToLatin1(Sbuffr->text()),
+                                ToLatin1(Edit1->text())};
     Guarded("service write", [this, &params] { AltWriter.Button3Click(params); });
 }

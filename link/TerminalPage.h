@@ -18,7 +18,6 @@
 class ByteMemo;
 class ImageStore;
 class LinkHost;
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -26,6 +25,7 @@ class QPushButton;
 class QToolButton;
 class SerialLink;
 class TComTerminal;
+class TCheckBox;
 class TCustomComPort;
 class TermPageHost;
 class TermPortLink;
@@ -84,6 +84,7 @@ public:
     void ShowTSClick();
     void Label114Click();
     void SpeedButton2Click();
+    // Loads the script file the user picks; a file that cannot be read raises an error.
     void SpeedButton6Click();
     void SpeedButton7Click();
     void SpeedButton8Click();
@@ -95,8 +96,6 @@ public:
     void SpeedButton13Click();
     void SpeedButton14Click();
     void Button3Click();
-    // The script file load behind SpeedButton6 (the dialog's choice); false when the file cannot be read.
-    bool LoadScriptFile(const std::string& path);
 
     // --- controls --------------------------------------------------------------------------------------------
     QPushButton* Button1 = nullptr;      // tool bar: port Open/Close and state (the page's own until replaced)
@@ -110,15 +109,15 @@ public:
     ByteMemo* Memo1 = nullptr;
     QLabel* Label113 = nullptr;
     QLabel* Label114 = nullptr;
-    QCheckBox* CheckBox7 = nullptr;
-    QCheckBox* CheckBox8 = nullptr;
-    QCheckBox* CheckBox9 = nullptr;
-    QCheckBox* CheckBox10 = nullptr;
-    QCheckBox* CheckBox14 = nullptr;
-    QCheckBox* ShowTS = nullptr;
-    QCheckBox* HexCheckBox = nullptr;
-    QCheckBox* ShowDataChBox = nullptr;
-    QCheckBox* sendESC = nullptr;
+    TCheckBox* CheckBox7 = nullptr;
+    TCheckBox* CheckBox8 = nullptr;
+    TCheckBox* CheckBox9 = nullptr;
+    TCheckBox* CheckBox10 = nullptr;
+    TCheckBox* CheckBox14 = nullptr;
+    TCheckBox* ShowTS = nullptr;
+    TCheckBox* HexCheckBox = nullptr;
+    TCheckBox* ShowDataChBox = nullptr;
+    TCheckBox* sendESC = nullptr;
     QComboBox* ScriptComboBox = nullptr;
     QLineEdit* DelayEdit2 = nullptr;
     QComboBox* ComboBox8 = nullptr;
@@ -146,7 +145,7 @@ private:
     void ConnectToolBarButtons();
     // Runs op under the busy guard; its errors end in the status bar or a message box, never in the event loop.
     void Guarded(const char* what, const std::function<void()>& op);
-    // Runs op; its errors end in a message box.
+    // Runs op under the window's handler guard; a port error shows in the "COM Port" box.
     void Safely(const std::function<void()>& op);
     void SetLineBoxes(bool open);
     void ShowCount();

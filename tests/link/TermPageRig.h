@@ -8,6 +8,7 @@
 #include "link/SerialLink.h"
 #include "link/TermPageHost.h"
 #include "link/TerminalPage.h"
+#include "platform/ui/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,18 @@
 class FakePageHost : public TermPageHost {
 public:
     explicit FakePageHost(FakeHost& host) : host_(host) {}
-    std::vector<std::string> Errors;
 
     void SetIOCheckBoxClick() override { host_.Calls.push_back("SetIOCheckBox"); }
-    void ShowError(const std::string& message) override { Errors.push_back(message); }
 
 private:
     FakeHost& host_;
 };
 
 // The terminal page on a port that records bytes and pauses; the clock stands still unless a test moves it.
+// The handler guard's message boxes are recorded, never shown.
 struct TermPageRig : ::testing::Test {
+    TScriptedDialogs dialogs;
+    TScopedDialogs scopedDialogs{dialogs};
     TimelinePort port;
     FakeHost host;
     FakePageHost pageHost{host};

@@ -2,6 +2,7 @@
 #include "TermPageRig.h"
 
 #include "link/Protocol.h"
+#include "platform/ui/HandlerGuard.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -160,14 +161,22 @@ TEST_F(Script, LoadReplacesTheList)
         std::ofstream file(path, std::ios::binary);
         file << "KVI\r\nT:100\n<SET RTC>\r\xE9t\xE9\r\n";
     }
-    ASSERT_TRUE(page.LoadScriptFile(path));
+    dialogs.AnswerFile(true, path);
+    page.SpeedButton6Click();
     ASSERT_EQ(page.ScriptComboBox->count(), 4);
     EXPECT_EQ(page.ScriptComboBox->itemText(2), "<SET RTC>");
     EXPECT_EQ(page.ScriptComboBox->itemText(3), QString::fromLatin1("\xE9t\xE9"));
     EXPECT_EQ(page.ScriptComboBox->currentText(), "KVI");
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Kind, "open");
+    EXPECT_EQ(dialogs.Shown[0].Text, "Text-file|*.txt");
 
+    // Cancel changes nothing; a file that cannot be read leaves the list and says so.
+    page.SpeedButton6Click();
     std::remove(path);
-    EXPECT_FALSE(page.LoadScriptFile(path));
+    dialogs.AnswerFile(true, path);
+    EXPECT_FALSE(RunGuarded([&] { page.SpeedButton6Click(); }));
     EXPECT_EQ(page.ScriptComboBox->count(), 4);
-    EXPECT_EQ(pageHost.Errors.size(), 1u);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_NE(dialogs.Messages()[0].find(path), std::string::npos);
 }

@@ -7,7 +7,8 @@
 #include "link/Protocol.h"
 #include "sim/SimPty.h"
 
-#include <QCheckBox>
+#include "platform/ui/CheckBox.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -308,7 +309,7 @@ TEST_F(TermPage, OpenAndCloseThePort)
     page.CheckBox7->click();
     EXPECT_FALSE(page.CheckBox7->isChecked());
     EXPECT_TRUE(host.PortErrors.empty());
-    EXPECT_TRUE(pageHost.Errors.empty());
+    EXPECT_TRUE(dialogs.Messages().empty());
 
     page.Button1Click();
     EXPECT_FALSE(comPort.Connected());
