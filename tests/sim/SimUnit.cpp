@@ -29,10 +29,10 @@ std::string SimUnit::Feed(std::string_view bytes)
 {
     std::string answer;
     for (char c : bytes) {
-        if (mode_ == Mode::Frame) {
+        if (mode_ != Mode::Line) {
             if (c == '\r') {
+                answer += mode_ == Mode::Frame ? HandleFrame() : HandleAltFrame();
                 mode_ = Mode::Line;
-                answer += HandleFrame();
             } else {
                 frame_.push_back(c);
             }
@@ -54,6 +54,13 @@ std::string SimUnit::Feed(std::string_view bytes)
             frameBlock_ = c - '0';
             frame_.clear();
             mode_ = Mode::Frame;
+            line_.clear();
+        } else if (line_.size() == 8 && line_.compare(0, 6, "KVWXB=") == 0) {
+            Commands.push_back("KVWXB=");
+            altArea_ = static_cast<uint8_t>(line_[6]) - 20;
+            frameBlock_ = static_cast<uint8_t>(line_[7]) - 20;
+            frame_.clear();
+            mode_ = Mode::AltFrame;
             line_.clear();
         }
     }
