@@ -131,6 +131,8 @@ void TFormSave::SetProgressStep(const std::string& text)
 void TFormSave::SetProgressPosition(int position)
 {
     ProgressBar1->setValue(std::clamp(position, ProgressBar1->minimum(), ProgressBar1->maximum()));
+    // The data waits do not run the window: the bar must follow the count now.
+    ProgressBar1->repaint();
 }
 
 void TFormSave::SetProgressMax(int maximum)
@@ -138,7 +140,8 @@ void TFormSave::SetProgressMax(int maximum)
     ProgressBar1->setMaximum(std::max(ProgressBar1->minimum(), maximum));
 }
 
-void TFormSave::ShowProgressResult(const std::string& message, const std::string& okMessage)
+void TFormSave::ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs,
+                                   const std::function<void()>& whileShown)
 {
     const bool ok = message == okMessage;
     const QColor colour = ok ? ProgressOkColour() : ProgressErrorColour();
@@ -154,7 +157,9 @@ void TFormSave::ShowProgressResult(const std::string& message, const std::string
     }
     repaint();
     ++resultWaits_;
-    DelayMs(ResultShowMs);
+    if (whileShown)
+        RunGuarded(whileShown);
+    DelayMs(holdMs >= 0 ? holdMs : ResultShowMs);
     --resultWaits_;
     SetStatusFont(nullptr, kPlainPointSize);
 }

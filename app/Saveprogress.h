@@ -32,7 +32,8 @@ public:
     void SetProgressMax(int maximum);
     // The end of a transfer: "OK" in green when message equals okMessage, else "ERROR" in red with the
     // password or the stop mark; shown for ResultShowMs while events are handled, then the plain status font.
-    void ShowProgressResult(const std::string& message, const std::string& okMessage);
+    void ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs = -1,
+                            const std::function<void()>& whileShown = {});
     // Closes the window; OnClose runs whoever closes it.
     void CloseProgress();
 

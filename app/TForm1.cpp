@@ -62,7 +62,9 @@ QLabel* NewLabel(QToolBar* bar, const char* name, const char* text)
 TForm1::TForm1(QWidget* parent) : TForm1(TOptions{}, parent) {}
 
 TForm1::TForm1(const TOptions& options, QWidget* parent)
-    : QMainWindow(parent), CommitList(WriteCommitOrder()), iniPath_(options.IniPath)
+    : QMainWindow(parent), CommitList(WriteCommitOrder()),
+      ComPortLink1(options.MakePortLink ? options.MakePortLink(ComPort1) : std::make_unique<ComPortLink>(ComPort1)),
+      Link(*ComPortLink1, *this, Image), iniPath_(options.IniPath)
 {
     setObjectName("Form1");
     if (iniPath_.empty())
@@ -83,6 +85,8 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
 
     AboutBox = new TAboutBox(this);
     FormSave = new TFormSave(this);
+    BuildTerminalPage();
+    ConnectLinkActions();
 
     if (options.BuildPages)
         options.BuildPages(*this);

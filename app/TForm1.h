@@ -3,7 +3,12 @@
 #include "app/ProgramIni.h"
 #include "cport/Cport.h"
 #include "image/HardwareVariant.h"
+#include "cport/TermPortLink.h"
 #include "image/ImageStore.h"
+#include "link/ComPortLink.h"
+#include "link/LinkHost.h"
+#include "link/SerialLink.h"
+#include "link/TermPageHost.h"
 #include "pages/PageContext.h"
 #include "pages/Redraw.h"
 
@@ -11,6 +16,7 @@
 #include <QTabWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -26,10 +32,11 @@ class TAboutBox;
 class TFormSave;
 class THelpPanel;
 class TStatusBar;
+class TerminalPage;
 
 // The main window: owns the image, the port, the sockets and every page, and runs the flows that cross
 // pages (start-up, redraw, the hardware variant, shut-down). Window thread only.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public LinkHost, public TermPageHost {
     Q_OBJECT
 public:
     struct TOptions {
@@ -38,6 +45,9 @@ public:
         // Builds the pages' controls into the tab sheets before the window is set up from the INI file and
         // the image (the controls the set-up fills are found by their object names).
         std::function<void(TForm1&)> BuildPages;
+        // The link's view of ComPort1; empty: the plain one. Tests over a pseudo-terminal put one in place
+        // whose drain waits for the simulated unit, as a real transmitter's drain waits for the line.
+        std::function<std::unique_ptr<ComPortLink>(TComPort&)> MakePortLink;
     };
 
     explicit TForm1(QWidget* parent = nullptr);
@@ -75,13 +85,51 @@ public:
     // What the pages are built on: the image, the redraw, the commit list and the Exit handlers by name.
     TPageContext PageContext{Image, Redraw, CommitList};
 
-    void ImageToControls();
+    void ImageToControls() override;
     void setDefaultClick();
-    void FinishImageRead();
+    void FinishImageRead() override;
     void DecodeModemType();
     void EncodeModemType();
     void ShowChannelTypeCombos();
-    void ApplyModemTypeLabels();
+    void ApplyModemTypeLabels() override;
+
+    // --- device link over the serial port -------------------------------------------------------------------
+    // Members after ComPort1: they go before it.
+    std::unique_ptr<ComPortLink> ComPortLink1;
+    TermPortAdapter<TComPort> ComPort1Term{ComPort1};
+    SerialLink Link;
+    TerminalPage* TermPage = nullptr;
+    // The settings page's I/O option switches (SetIOCheckBox) into the image; filled by that page.
+    std::function<void()> OnSetIOCheckBoxClick;
+
+    // LinkHost
+    void SetStatusText(const std::string& text) override { SetStatus(text); }
+    void ResetProgress(int total) override;
+    void StartProgress(TransferDirection direction, int total) override;
+    void SetProgressStep(const std::string& text) override;
+    void SetProgressPosition(int position) override;
+    void ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs,
+                            const std::function<void()>& whileShown) override;
+    void CloseProgress() override;
+    void FocusHelpPanel() override;
+    bool CommitPendingEdits() override;
+    void StampConfigToolNr() override;
+    void RestoreMainCaption() override;
+    void DetachTerminal() override;
+    void AttachTerminal() override;
+    std::string Memo4Text() override;
+    void ClearMemo4() override;
+    void ShowPortError(const std::string& message) override;
+    std::string PasswordText() override;
+    std::string CharDelayText() override;
+    bool RSChecked() override;
+    bool ClearMemChecked() override;
+    std::string TimerText(int n) override;
+    void SetTimerText(int n, const std::string& text) override;
+    void SetModemType(const std::string& type) override;
+    void SetDeviceLabel(const std::string& text) override;
+    // TermPageHost
+    void SetIOCheckBoxClick() override;
 
     // --- help panel ----------------------------------------------------------------------------------------
     void ShowHelpText(int page, int item);
@@ -175,6 +223,8 @@ private:
     void BuildToolBar();
     void BuildPages();
     void BuildWindowFields();
+    void BuildTerminalPage();
+    void ConnectLinkActions();
     void BuildAlarmGrid();
 
     // start-up steps

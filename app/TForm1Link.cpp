@@ -1,0 +1,188 @@
+#include "app/AboutBox.h"
+#include "app/Saveprogress.h"
+#include "app/TForm1.h"
+#include "link/ByteMemo.h"
+#include "link/TerminalPage.h"
+#include "pages/ImageFields.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/HandlerGuard.h"
+#include "platform/ui/Latin1.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+TProgressDirection ProgressDirection(TransferDirection direction)
+{
+    return direction == TransferDirection::Read ? TProgressDirection::Read : TProgressDirection::Write;
+}
+
+std::string TimerEditName(int n)
+{
+    return "spSWT" + std::to_string(n) + "Edit";
+}
+
+} // namespace
+
+void TForm1::BuildTerminalPage()
+{
+    // The page scrolls rather than force its width on the whole window.
+    auto* scroll = new QScrollArea(TabSheet8);
+    scroll->setObjectName("TerminalScroll");
+    scroll->setWidgetResizable(true);
+    TermPage = new TerminalPage(Link, *this, *this, Image, ComPort1);
+    TermPage->setObjectName("TerminalPage");
+    scroll->setWidget(TermPage);
+    auto* layout = new QVBoxLayout(TabSheet8);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    TermPage->UseToolBarButtons(Button1, SpeedButton2);
+    // The raw receive copy is read on the timers page, where the unit's answers are shown.
+    auto* memoLayout = new QVBoxLayout(TabSheet6);
+    memoLayout->addWidget(TermPage->Memo4.data());
+    TermPage->AttachTerminal(&ComPort1Term);
+    OnTransferRunning = [this] { return Link.Busy.Busy(); };
+    OnSendComString = [this](const std::string& text) { Link.Sender.SendComString(text); };
+}
+
+void TForm1::ConnectLinkActions()
+{
+    ConnectGuarded(ReadEEPROM, &QAction::triggered, this, [this] { Link.ReadEEPROMExecuteClick(); });
+    ConnectGuarded(WriteEEPROM, &QAction::triggered, this, [this] { Link.WriteEEPROMExecuteClick(); });
+}
+
+void TForm1::ResetProgress(int total)
+{
+    FormSave->ResetProgress(total);
+}
+
+void TForm1::StartProgress(TransferDirection direction, int total)
+{
+    FormSave->StartProgress(ProgressDirection(direction), total);
+}
+
+void TForm1::SetProgressStep(const std::string& text)
+{
+    FormSave->SetProgressStep(text);
+}
+
+void TForm1::SetProgressPosition(int position)
+{
+    FormSave->SetProgressPosition(position);
+}
+
+void TForm1::ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs,
+                                const std::function<void()>& whileShown)
+{
+    FormSave->ShowProgressResult(message, okMessage, holdMs, whileShown);
+}
+
+void TForm1::CloseProgress()
+{
+    FormSave->CloseProgress();
+}
+
+void TForm1::FocusHelpPanel()
+{
+    // Leaving the edit being typed in runs its Exit handler, so its text reaches the image first.
+    RichEdit1->setFocus(Qt::OtherFocusReason);
+}
+
+bool TForm1::CommitPendingEdits()
+{
+    return RunGuarded([this] { CommitList.Run(); });
+}
+
+void TForm1::StampConfigToolNr()
+{
+    ::StampConfigToolNr(Image);
+}
+
+void TForm1::RestoreMainCaption()
+{
+    setWindowTitle(MainWindowCaption());
+}
+
+void TForm1::DetachTerminal()
+{
+    TermPage->DetachTerminal();
+}
+
+void TForm1::AttachTerminal()
+{
+    TermPage->AttachTerminal(&ComPort1Term);
+}
+
+std::string TForm1::Memo4Text()
+{
+    return TermPage->Memo4Text();
+}
+
+void TForm1::ClearMemo4()
+{
+    TermPage->ClearMemo4();
+}
+
+void TForm1::ShowPortError(const std::string& message)
+{
+    Dialogs().MessageBox("ERROR: " + message, "COM Port");
+}
+
+std::string TForm1::PasswordText()
+{
+    auto* edit = Control<QLineEdit>("PasswordEdit");
+    return edit ? ToLatin1(edit->text()) : std::string();
+}
+
+std::string TForm1::CharDelayText()
+{
+    return TermPage->CharDelayText();
+}
+
+bool TForm1::RSChecked()
+{
+    auto* box = Control<QAbstractButton>("RSCheckBox");
+    return box && box->isChecked();
+}
+
+bool TForm1::ClearMemChecked()
+{
+    auto* box = Control<QAbstractButton>("ClearMemCheckBox");
+    return box && box->isChecked();
+}
+
+std::string TForm1::TimerText(int n)
+{
+    auto* edit = Control<QLineEdit>(QString::fromStdString(TimerEditName(n)));
+    return edit ? ToLatin1(edit->text()) : std::string();
+}
+
+void TForm1::SetTimerText(int n, const std::string& text)
+{
+    if (auto* edit = Control<QLineEdit>(QString::fromStdString(TimerEditName(n))))
+        edit->setText(FromLatin1(text));
+}
+
+void TForm1::SetModemType(const std::string& type)
+{
+    Variant.modemType = type;
+}
+
+void TForm1::SetDeviceLabel(const std::string& text)
+{
+    if (auto* label = Control<QLabel>("Label101"))
+        label->setText(FromLatin1(text));
+}
+
+void TForm1::SetIOCheckBoxClick()
+{
+    if (OnSetIOCheckBoxClick)
+        OnSetIOCheckBoxClick();
+}

@@ -1,0 +1,84 @@
+#include "AppTestSupport.h"
+
+#include "image/ToolVersion.h"
+#include "link/Protocol.h"
+#include "platform/ui/ScriptedDialogs.h"
+#include "sim/PtyDrainPort.h"
+#include "sim/SimPty.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+// The field engineer's road through the main window: read a unit over the serial port, change a setting on a
+// page, write the image back. The unit is the simulated one behind a pseudo-terminal.
+class MainRoad : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sim.WithUnit([](SimUnit& unit) {
+            unit.Password = "";
+            for (int a = 0; a < SimUnit::kConfigSize; ++a)
+                unit.Memory[static_cast<size_t>(a)] = static_cast<uint8_t>((a * 7 + 3) & 0xFF);
+            const std::string id = "Unit Seven";
+            std::copy(id.begin(), id.end() + 1, unit.Memory.begin());
+            unit.Memory[175] = 0x52;
+            unit.Memory[185] = 5342 >> 8;
+            unit.Memory[186] = 5342 & 0xFF;
+        });
+        form.Link.Timing = LinkTiming{}.Scaled(0.05, 0.25);
+        form.Link.Timing.AnswerPauseMs = 400;
+        form.ComPort1.SetPort(sim.SlavePath());
+        form.ComPort1.SetBaudRate(br115200);
+        form.ComPort1.Open();
+    }
+
+    std::string UnitBytes(int count)
+    {
+        return sim.WithUnit([count](SimUnit& unit) {
+            return std::string(reinterpret_cast<const char*>(unit.Memory.data()), static_cast<size_t>(count));
+        });
+    }
+
+    SimPty sim;
+    TTempIni ini;
+    TScriptedDialogs dialogs;
+    TScopedDialogs useDialogs{dialogs};
+    TForm1 form{[this] {
+        TForm1::TOptions options = OptionsWith(ini);
+        options.MakePortLink = [this](TComPort& port) { return std::make_unique<PtyDrainPort>(port, sim); };
+        return options;
+    }()};
+};
+
+TEST_F(MainRoad, ReadPutsTheUnitsImageInTheWindow)
+{
+    form.ReadEEPROM->trigger();
+    EXPECT_EQ(form.Status(), "EEPROM Read OK!");
+    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), UnitBytes(3072));
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
+    EXPECT_EQ(form.Variant.modemType, "MOSS") << "the hardware number decoded after the read";
+    auto* baud = form.findChild<TRadioGroup*>("BaudRatePC");
+    EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600") << "the pages redrawn";
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
+{
+    form.ReadEEPROM->trigger();
+    ASSERT_EQ(form.Status(), "EEPROM Read OK!");
+    const std::string before = UnitBytes(2048);
+
+    form.findChild<TRadioGroup*>("BaudRatePC")->SetItemIndex(9); // the user picks 115200
+    form.WriteEEPROM->trigger();
+
+    EXPECT_EQ(form.Status(), "EEPROM Write OK!");
+    std::string expect = before;
+    expect[175] = '\x92';
+    expect[183] = static_cast<char>(ConfigToolNr >> 8);
+    expect[184] = static_cast<char>(ConfigToolNr & 0xFF);
+    EXPECT_EQ(UnitBytes(2048), expect);
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 2048));
+    EXPECT_TRUE(sim.WithUnit([](SimUnit& unit) { return unit.Violations; }).empty());
+}
+
