@@ -224,6 +224,7 @@ private:
     void BuildPages();
     void BuildWindowFields();
     void BuildTerminalPage();
+    void BuildSignalLeds();
     void ConnectLinkActions();
     void BuildAlarmGrid();
 

@@ -1,6 +1,7 @@
 #include "app/AboutBox.h"
 #include "app/Saveprogress.h"
 #include "app/TForm1.h"
+#include "cport/ComLed.h"
 #include "link/ByteMemo.h"
 #include "link/TerminalPage.h"
 #include "pages/ImageFields.h"
@@ -47,9 +48,29 @@ void TForm1::BuildTerminalPage()
     // The raw receive copy is read on the timers page, where the unit's answers are shown.
     auto* memoLayout = new QVBoxLayout(TabSheet6);
     memoLayout->addWidget(TermPage->Memo4.data());
+    BuildSignalLeds();
     TermPage->AttachTerminal(&ComPort1Term);
     OnTransferRunning = [this] { return Link.Busy.Busy(); };
     OnSendComString = [this](const std::string& text) { Link.Sender.SendComString(text); };
+}
+
+// The line signals of ComPort1 on the terminal page: CTS, DSR, DCD, RING, RXD, and TXD kept hidden.
+void TForm1::BuildSignalLeds()
+{
+    struct Led {
+        TComLedSignal signal;
+        TLedKind kind;
+    } const leds[] = {{lsCTS, lkGreenLight}, {lsDSR, lkYellowLight}, {lsRLSD, lkBlueLight},
+                      {lsRing, lkYellowLight}, {lsRx, lkYellowLight}, {lsTx, lkYellowLight}};
+    int n = 2;
+    for (const Led& spec : leds) {
+        auto* led = new TComLed;
+        led->setObjectName(QString("ComLed%1").arg(n));
+        led->SetLedSignal(spec.signal);
+        led->SetKind(spec.kind);
+        led->SetComPort(&ComPort1);
+        TermPage->InstallSignalLed(n++, led);
+    }
 }
 
 void TForm1::ConnectLinkActions()
@@ -117,6 +138,7 @@ void TForm1::DetachTerminal()
 
 void TForm1::AttachTerminal()
 {
+    BuildSignalLeds();
     TermPage->AttachTerminal(&ComPort1Term);
 }
 

@@ -1,5 +1,7 @@
 #include "app/TForm1.h"
 
+#include "cport/ComLed.h"
+#include "cport/EComPort.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QLabel>
@@ -37,4 +39,17 @@ TEST(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinks)
     ASSERT_NE(baud, nullptr);
     EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600");
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072)) << "a redraw of an unedited image marks nothing";
+}
+
+TEST(MainWindow, TerminalPageCarriesTheSignalLedsOfThePort)
+{
+    TForm1 form;
+    for (int n = 2; n <= 7; ++n) {
+        auto* led = form.findChild<TComLed*>(QString("ComLed%1").arg(n));
+        ASSERT_NE(led, nullptr) << n;
+        EXPECT_EQ(led->isEnabled(), n != 7) << n;
+    }
+    EXPECT_EQ(form.findChild<TComLed*>("ComLed2")->LedSignal(), lsCTS);
+    EXPECT_EQ(form.findChild<TComLed*>("ComLed6")->LedSignal(), lsRx);
+    EXPECT_THROW(form.findChild<TComLed*>("ComLed3")->SetState(lsOn), EComPort) << "a bound lamp follows its line";
 }
