@@ -63,11 +63,11 @@ void TForm1::BuildSignalLeds()
     } const leds[] = {{lsCTS, lkGreenLight}, {lsDSR, lkYellowLight}, {lsRLSD, lkBlueLight},
                       {lsRing, lkYellowLight}, {lsRx, lkYellowLight}, {lsTx, lkYellowLight}};
     int n = 2;
-    for (const Led& spec : leds) {
+    for (const Led& lamp : leds) {
         auto* led = new TComLed;
         led->setObjectName(QString("ComLed%1").arg(n));
-        led->SetLedSignal(spec.signal);
-        led->SetKind(spec.kind);
+        led->SetLedSignal(lamp.signal);
+        led->SetKind(lamp.kind);
         led->SetComPort(&ComPort1);
         TermPage->InstallSignalLed(n++, led);
     }
