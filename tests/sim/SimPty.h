@@ -1,0 +1,44 @@
+#pragma once
+
+#include "sim/SimUnit.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// Puts a SimUnit behind the master side of a pseudo-terminal pair: the tool opens SlavePath() as its serial
+// port. A thread reads what the tool sends, feeds the unit and writes its answer back, paced to the line
+// rate when a baud rate is given (10 bits a byte), so transfers take their real wire time.
+class SimPty {
+public:
+    explicit SimPty(int baud = 0);
+    ~SimPty();
+    SimPty(const SimPty&) = delete;
+    SimPty& operator=(const SimPty&) = delete;
+
+    const std::string& SlavePath() const { return slavePath_; }
+
+    // The unit, under the transport's lock: set it up before a transfer, inspect it afterwards.
+    template <typename F> auto WithUnit(F&& f)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return f(unit_);
+    }
+
+private:
+    void Run();
+    // Writes all of bytes to the master, paced; false when asked to stop.
+    bool WriteAll(const std::string& bytes);
+    bool StopRequested() const { return stop_.load(); }
+
+    SimUnit unit_;
+    std::mutex mutex_;
+    int master_ = -1;
+    int slave_ = -1; // held open so the master never sees a hang-up between two port opens
+    int wake_[2] = {-1, -1};
+    int baud_ = 0;
+    std::string slavePath_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
