@@ -70,6 +70,18 @@ inline bool HasLine(QPlainTextEdit* memo, const std::string& line)
     return false;
 }
 
+// The byte counts of the receive field's "TCP:" and "UDP:" header lines, added up.
+inline size_t ShownBytes(QPlainTextEdit* memo)
+{
+    size_t total = 0;
+    for (const std::string& line : MemoLines(memo)) {
+        const size_t at = line.find(" : Bytes:");
+        if (at != std::string::npos && line.rfind("TS:", 0) == 0)
+            total += std::stoul(line.substr(at + 9));
+    }
+    return total;
+}
+
 // The Server page with its link, against the simulated unit over loopback TCP, with hosts that record.
 struct TcpRig : ::testing::Test {
     FakeHost host;

@@ -70,6 +70,12 @@ int SimTcp::RepliesSent()
     return repliesSent_;
 }
 
+size_t SimTcp::BytesSent()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return bytesSent_;
+}
+
 bool SimTcp::Connected()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -174,5 +180,6 @@ bool SimTcp::SendReply(int fd, const std::string& reply)
     }
     std::lock_guard<std::mutex> lock(mutex_);
     ++repliesSent_;
+    bytesSent_ += reply.size();
     return true;
 }

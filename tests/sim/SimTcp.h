@@ -34,8 +34,9 @@ public:
 
     // Every byte the tool sent, in order.
     std::string Received();
-    // Replies sent so far.
+    // Replies and bytes sent so far.
     int RepliesSent();
+    size_t BytesSent();
     // A connection to the tool stands.
     bool Connected();
 
@@ -57,6 +58,7 @@ private:
     std::condition_variable released_;
     std::string received_;
     int repliesSent_ = 0;
+    size_t bytesSent_ = 0;
     int hangUpAfter_ = -1;
     int holdAfter_ = -1;
     bool connected_ = false;
