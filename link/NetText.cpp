@@ -4,7 +4,8 @@
 
 #include <QHostAddress>
 
-namespace NetText {
+namespace NetText
+{
 
 std::string DottedAddress(const QHostAddress& address)
 {

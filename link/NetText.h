@@ -5,7 +5,8 @@
 class QHostAddress;
 
 // Addresses and port numbers as the Server page shows and takes them.
-namespace NetText {
+namespace NetText
+{
 
 // An IPv4 address (also one that arrived mapped into IPv6) as dotted decimal; any other as Qt writes it.
 std::string DottedAddress(const QHostAddress& address);

@@ -7,7 +7,8 @@
 
 #include <exception>
 
-namespace {
+namespace
+{
 // No exception may cross the event loop: one that escapes a click shows as a message instead.
 template <typename Handler> auto Guarded(TcpHost& host, Handler handler)
 {

@@ -22,9 +22,11 @@ struct ServerBinding {
 // Everything behind the "Server" page, as the main window holds it: the UDP monitor, the TCP link, the TCP
 // image transfer and the TCP terminal, wired to the page's buttons. The main window hosts the page on its
 // "Server" tab and calls the menu handlers of the link.
-class ServerLink {
-public:
-    ServerLink(ServerPage& page, LinkHost& host, TcpHost& tcpHost, ImageStore& store, const ServerBinding& binding = {});
+class ServerLink
+{
+  public:
+    ServerLink(ServerPage& page, LinkHost& host, TcpHost& tcpHost, ImageStore& store,
+               const ServerBinding& binding = {});
 
     LinkTiming Timing; // may be replaced while no transfer runs
     UdpMonitor Udp;

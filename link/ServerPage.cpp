@@ -16,7 +16,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 template <typename T> T* Named(T* widget, const char* name)
 {
     widget->setObjectName(name);

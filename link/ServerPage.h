@@ -16,9 +16,10 @@ class QToolButton;
 // The "Server" page (TabSheet11): the TCP link's ports, state and logs, the TCP terminal and the UDP monitor.
 // Controls only; the link, terminal and monitor drive them. Every named control carries its name as its
 // object name.
-class ServerPage : public QWidget {
+class ServerPage : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     explicit ServerPage(QWidget* parent = nullptr);
 
     // Tool bar of the page.
@@ -56,7 +57,7 @@ public:
     void SetLinkText(const QString& text);
     QString LinkText() const;
 
-private:
+  private:
     QWidget* BuildToolBar();
     QGroupBox* BuildServerBox();
     QGroupBox* BuildUdpBox();

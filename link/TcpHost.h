@@ -4,8 +4,9 @@
 
 // What the TCP link and the UDP monitor need of the main window beyond LinkHost: its status bar's link
 // panel, its menu's Listen check mark, its serial transfer buttons, and its dialogues. Window thread only.
-class TcpHost {
-public:
+class TcpHost
+{
+  public:
     virtual ~TcpHost() = default;
 
     // Panel 1 of StatusBar1: the TCP link state ("SERVER: Listening...", "CLIENT: Connect to: " ...).

@@ -23,7 +23,8 @@
 #include <climits>
 #include <sys/ioctl.h>
 
-namespace {
+namespace
+{
 // Bytes the system holds for the socket that Qt has not yet taken in.
 int SystemPending(QTcpSocket* socket)
 {
@@ -358,12 +359,14 @@ void TcpLink::ShowReceived(const TcpChunk& chunk)
 {
     AddMemoLine(page_.Memo3, chunk.timeStamp + "TCP:" + chunk.peer + " : Bytes:" + std::to_string(chunk.bytes.size()));
     if (page_.ShowTS2->isChecked())
-        AddMemoLine(page_.Memo3, chunk.timeStamp + TrafficText::RenderBytes(chunk.bytes, page_.HexCheckBox2->isChecked()));
+        AddMemoLine(page_.Memo3,
+                    chunk.timeStamp + TrafficText::RenderBytes(chunk.bytes, page_.HexCheckBox2->isChecked()));
     else
         AddMemoLine(page_.Memo3, chunk.bytes);
 }
 
-// --- sending and waiting ----------------------------------------------------------------------------------------------
+// --- sending and waiting
+// ----------------------------------------------------------------------------------------------
 
 bool TcpLink::SendOnLink(const std::string& bytes)
 {

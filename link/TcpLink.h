@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
-#include <QAbstractSocket>
 
 #include <functional>
 #include <string>
@@ -28,9 +28,10 @@ struct TcpChunk {
 // connects in to (ServerSocket, with its accepted connections). Commands go to the unit's connection in to
 // the server while there is one, else to the client connection. Every read is handed to the transfer (when
 // one is set) and then shown in the receive field Memo3. Window thread only; sockets run on Qt's events.
-class TcpLink : public QObject {
+class TcpLink : public QObject
+{
     Q_OBJECT
-public:
+  public:
     TcpLink(ServerPage& page, TcpHost& host, UdpMonitor& udp, const LinkTiming& timing);
     ~TcpLink() override;
 
@@ -83,7 +84,7 @@ public:
     std::function<void(const TcpChunk&)> OnChunk;
     std::function<void(QTcpSocket*)> OnConnectionClosed;
 
-private:
+  private:
     void ClientSocketConnect();
     void ClientSocketDisconnect();
     void ClientSocketRead();

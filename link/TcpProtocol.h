@@ -4,7 +4,8 @@
 
 // The unit's command set as it travels over TCP: "kv" instead of "kvrw1", the read request without its CR,
 // no "kvrw0", and the image in 256-byte escaped blocks (twelve read, eight written).
-namespace TcpProtocol {
+namespace TcpProtocol
+{
 
 inline constexpr const char* kPrepare = "kv\r";
 inline constexpr const char* kReadConfig = "kvrea0"; // no CR: the unit answers at once
@@ -41,13 +42,14 @@ inline std::string Ordinal(int n)
 
 } // namespace TcpProtocol
 
-namespace TcpMsg {
+namespace TcpMsg
+{
 inline constexpr const char* kNoValidSocket = "ERROR: No Valid Socket Open";
 inline constexpr const char* kKvCheckOk = "KV Check OK";
 inline constexpr const char* kPwdCheckOk = "Pwd Check OK";
-inline constexpr const char* kReadBlockOk = " Read Block Received OK";   // after the ordinal
+inline constexpr const char* kReadBlockOk = " Read Block Received OK"; // after the ordinal
 inline constexpr const char* kAllReadBlocksOk = "All Read Blocks Received OK";
 inline constexpr const char* kChecksumOk = "Checksum OK";
-inline constexpr const char* kWriteBlockOk = " Block Send/Write OK";     // after the ordinal
+inline constexpr const char* kWriteBlockOk = " Block Send/Write OK"; // after the ordinal
 inline constexpr const char* kAllWriteBlocksOk = "All Blocks Send/Write OK";
 } // namespace TcpMsg

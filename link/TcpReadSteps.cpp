@@ -107,8 +107,8 @@ void TcpReadSteps::TakeClosing(std::string_view received, Outcome& out)
     for (int k = 1; k < kReadBlockCount; ++k)
         image += blocks_[static_cast<size_t>(k)].substr(0, kBlockSize);
     const std::string& last = blocks_[kReadBlockCount - 1];
-    const auto sent = static_cast<uint16_t>(static_cast<uint8_t>(last[kBlockSize]) << 8 |
-                                            static_cast<uint8_t>(last[kBlockSize + 1]));
+    const auto sent =
+        static_cast<uint16_t>(static_cast<uint8_t>(last[kBlockSize]) << 8 | static_cast<uint8_t>(last[kBlockSize + 1]));
     out.checksumCompared = true;
     if (Framing::BlockChecksum(image) != sent) {
         out.message = Msg::kChecksumFailed;

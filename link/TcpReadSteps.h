@@ -10,8 +10,9 @@
 // closing reply. The blocks are taken by their size after un-escaping, not by how the socket cut the stream:
 // blocks that meet in one read are each counted, and a block still unfinished when its read ends has stopped
 // short. Plain logic, no sockets.
-class TcpReadSteps {
-public:
+class TcpReadSteps
+{
+  public:
     enum class Result { Going, Failed, Finished };
 
     // What one socket read brought.
@@ -41,7 +42,7 @@ public:
     // reply as received (tcpBlock).
     const std::array<std::string, 13>& Blocks() const { return blocks_; }
 
-private:
+  private:
     enum class Phase { KvAnswer, PasswordAnswer, Blocks, Closing, Over };
 
     void TakeAnswer(std::string_view received, Outcome& out);

@@ -15,7 +15,8 @@
 
 using namespace TcpProtocol;
 
-namespace {
+namespace
+{
 std::string BlockStep(const char* format, int block)
 {
     char text[64];
@@ -85,6 +86,19 @@ void TcpTransfer::End(const std::string& message, const char* okMessage)
     });
 }
 
+bool TcpTransfer::EnterTransferMode(unsigned generation)
+{
+    host_.SetProgressStep(Msg::kStepInvoke);
+    link_.SendTcpCommand(kPrepare);
+    link_.HandlePendingOnce(); // the answer's step runs here
+    if (!Still(generation))
+        return false;
+    host_.SetProgressStep(Msg::kStepPassword);
+    link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.PasswordText() + Protocol::kCR);
+    link_.HandlePendingOnce();
+    return Still(generation);
+}
+
 // --- read -----------------------------------------------------------------------------------------------------------
 
 void TcpTransfer::ReadButtonTCPClick()
@@ -98,15 +112,7 @@ void TcpTransfer::ReadButtonTCPClick()
     store_.ImageSize = kConfigSize;
     host_.StartProgress(TProgressDirection::Read, store_.ImageSize);
 
-    host_.SetProgressStep(Msg::kStepInvoke);
-    link_.SendTcpCommand(kPrepare);
-    link_.HandlePendingOnce();
-    if (!Still(generation))
-        return;
-    host_.SetProgressStep(Msg::kStepPassword);
-    link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.PasswordText() + Protocol::kCR);
-    link_.HandlePendingOnce();
-    if (!Still(generation))
+    if (!EnterTransferMode(generation))
         return;
     host_.SetProgressStep(Msg::kStepStartReading);
     host_.SetStatusText("");
@@ -148,15 +154,7 @@ void TcpTransfer::WriteButtonTCPClick()
     const unsigned generation = generation_;
     host_.StartProgress(TProgressDirection::Write, store_.ImageSize);
 
-    host_.SetProgressStep(Msg::kStepInvoke);
-    link_.SendTcpCommand(kPrepare);
-    link_.HandlePendingOnce();
-    if (!Still(generation))
-        return;
-    host_.SetProgressStep(Msg::kStepPassword);
-    link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.PasswordText() + Protocol::kCR);
-    link_.HandlePendingOnce();
-    if (!Still(generation))
+    if (!EnterTransferMode(generation))
         return;
     host_.SetStatusText("");
     for (int block = 0; block < kWriteBlockCount; ++block) {

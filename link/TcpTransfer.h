@@ -19,9 +19,10 @@ struct TcpChunk;
 // commands (and, for the write, the eight blocks); the unit's replies arrive as socket reads and drive the
 // step handlers, which decide the outcome and end the progress window. A transfer stops, and sends nothing
 // more, once it has failed, once the user has closed the progress window, or when its connection ends.
-class TcpTransfer : public QObject {
+class TcpTransfer : public QObject
+{
     Q_OBJECT
-public:
+  public:
     TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing);
 
     // The unit's 3072-byte configuration area into the image; returns once the read request is out.
@@ -42,13 +43,15 @@ public:
     // Neither a transfer nor its result on show.
     bool Idle() const { return !tcpReading && !tcpWriting && resultsShown_ == 0; }
 
-private:
+  private:
     void HandleChunk(const TcpChunk& chunk);
     void ReadStep(const TcpChunk& chunk);
     void WriteStep(const TcpChunk& chunk);
     void ConnectionClosed(QTcpSocket* socket);
     // A new transfer: flags, counters, the connection it runs on.
     void Begin(bool reading);
+    // "kv" and the password, each answer judged before the next command; false once the transfer stopped.
+    bool EnterTransferMode(unsigned generation);
     bool Still(unsigned generation) const { return generation == generation_ && (tcpReading || tcpWriting); }
     void LogChunk(const TcpChunk& chunk);
     void Log(const std::string& line);

@@ -7,8 +7,9 @@
 // The unit's answers to a TCP image write, one socket read each (the tool waits for each answer before it
 // sends on): "kv", the password, then the eight blocks. Each must hold "OK" in fewer than 512 bytes.
 // Plain logic, no sockets.
-class TcpWriteSteps {
-public:
+class TcpWriteSteps
+{
+  public:
     enum class Result { Going, Failed, Finished };
 
     struct Outcome {
@@ -22,7 +23,7 @@ public:
     // Answers taken so far (tcpStep).
     int Step() const { return step_; }
 
-private:
+  private:
     int step_ = 0;
     bool over_ = false;
 };

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <ctime>
 
-namespace TrafficText {
+namespace TrafficText
+{
 
 std::string TimeStamp(int hour, int minute, int second, int hundredths)
 {

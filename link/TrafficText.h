@@ -4,7 +4,8 @@
 #include <string_view>
 
 // How the Server page writes the traffic it shows, and how a typed line becomes bytes. Plain logic.
-namespace TrafficText {
+namespace TrafficText
+{
 
 // "TS:hh:mm:ss.cc  : " (two blanks before the colon), hundredths of a second.
 std::string TimeStamp(int hour, int minute, int second, int hundredths);

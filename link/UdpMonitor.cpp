@@ -10,11 +10,12 @@
 #include <QComboBox>
 #include <QHostInfo>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QNetworkDatagram>
+#include <QPlainTextEdit>
 #include <QUdpSocket>
 
-namespace {
+namespace
+{
 std::string Latin1(const QString& text)
 {
     const QByteArray bytes = text.toLatin1();

@@ -12,9 +12,10 @@ class TcpHost;
 // The UDP text monitor of the Server page (NMUDP1): sends one datagram of text to any address and port, and
 // shows every datagram that reaches its local port in the receive field Memo3, with a time stamp, the
 // sender and the byte count. Datagrams of 650 bytes or more are not shown. Window thread only.
-class UdpMonitor : public QObject {
+class UdpMonitor : public QObject
+{
     Q_OBJECT
-public:
+  public:
     static constexpr int kReceiveBufferSize = 650;
 
     // Binds at once to localPort on bindAddress (the tool's design port is 2050).
@@ -29,7 +30,7 @@ public:
     // port ServerPortEdit.
     void SendUDPButtonClick();
 
-private:
+  private:
     void NMUDP1DataReceived();
     void NMUDP1DataSend(const std::string& remoteHost, int remotePort, const std::string& text);
     void NMUDP1Status(const std::string& text);

@@ -7,8 +7,9 @@
 #include <vector>
 
 // The main window as the TCP link and the UDP monitor see it, recording what they asked of it.
-class FakeTcpHost : public TcpHost {
-public:
+class FakeTcpHost : public TcpHost
+{
+  public:
     // --- what the link gets ----------------------------------------------------------------------------
     // Answers to the input box, in order; with none left the box is cancelled.
     std::deque<std::string> Answers;

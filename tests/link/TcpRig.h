@@ -82,6 +82,17 @@ inline size_t ShownBytes(QPlainTextEdit* memo)
     return total;
 }
 
+// The two ways a link is made: the tool connects to the unit, or the unit connects in to the tool.
+enum class LinkMode { Client, Server };
+inline std::string LinkModeName(const ::testing::TestParamInfo<LinkMode>& info)
+{
+    return info.param == LinkMode::Client ? "AsClient" : "AsServer";
+}
+inline void PrintTo(LinkMode mode, std::ostream* os)
+{
+    *os << (mode == LinkMode::Client ? "client" : "server");
+}
+
 // The Server page with its link, against the simulated unit over loopback TCP, with hosts that record.
 struct TcpRig : ::testing::Test {
     FakeHost host;
@@ -115,6 +126,14 @@ struct TcpRig : ::testing::Test {
         ASSERT_TRUE(server.Tcp.Listening());
         sim = std::make_unique<SimTcp>(static_cast<uint16_t>(server.Tcp.ServerPort()));
         ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ServerMode(); }));
+    }
+
+    void MakeLink(LinkMode mode)
+    {
+        if (mode == LinkMode::Client)
+            ConnectToUnit();
+        else
+            UnitConnectsIn();
     }
 
     // Runs a transfer's start handler, then the window until the transfer and its result are over.

@@ -9,7 +9,8 @@
 
 using Strings = std::vector<std::string>;
 
-namespace {
+namespace
+{
 // A bare peer on the tool's listening server, writing whatever a test wants the tool to receive.
 struct RawPeer {
     QTcpSocket socket;
@@ -268,11 +269,12 @@ TEST_F(TcpLinkControl, TheServerPageTurnsTheSerialTransferButtonsOff)
 
 TEST_F(TcpLinkControl, EveryNamedControlCarriesItsName)
 {
-    for (const char* name : {"TabSheet11", "GroupBox39", "ServerPortEdit", "ClientPortEdit", "IPAddLabel",
-                             "ConnectSocketImage", "StatusBar2", "Memo2", "Memo3", "ShowTS2", "HexCheckBox2",
-                             "ToolButton7", "ReadButtonTCP", "WriteButtonTCP", "SpeedButton4", "SpeedButton5",
-                             "Append_CR", "GroupBox49", "Label121", "UDPIPEdit", "Label120", "UDPportEdit",
-                             "Label122", "UDPstringEdit", "SendUDPButton"}) {
+    for (const char* name :
+         {"TabSheet11",         "GroupBox39",  "ServerPortEdit", "ClientPortEdit", "IPAddLabel",
+          "ConnectSocketImage", "StatusBar2",  "Memo2",          "Memo3",          "ShowTS2",
+          "HexCheckBox2",       "ToolButton7", "ReadButtonTCP",  "WriteButtonTCP", "SpeedButton4",
+          "SpeedButton5",       "Append_CR",   "GroupBox49",     "Label121",       "UDPIPEdit",
+          "Label120",           "UDPportEdit", "Label122",       "UDPstringEdit",  "SendUDPButton"}) {
         QObject* found = page.objectName() == name ? &page : page.findChild<QObject*>(name);
         EXPECT_NE(found, nullptr) << name;
     }

@@ -7,30 +7,21 @@
 
 using Strings = std::vector<std::string>;
 
-namespace {
-enum class Mode { Client, Server };
-std::string ModeName(const ::testing::TestParamInfo<Mode>& info)
-{
-    return info.param == Mode::Client ? "AsClient" : "AsServer";
-}
-void PrintTo(Mode mode, std::ostream* os) { *os << (mode == Mode::Client ? "client" : "server"); }
-} // namespace
-
 // Every read runs both ways: the tool connected to the unit, and the unit connected in to the tool.
-struct TcpRead : TcpRig, ::testing::WithParamInterface<Mode> {
+struct TcpRead : TcpRig, ::testing::WithParamInterface<LinkMode> {
     std::string imageBefore;
 
     void SetUp() override
     {
-        if (GetParam() == Mode::Client)
-            ConnectToUnit();
-        else
-            UnitConnectsIn();
+        MakeLink(GetParam());
         store.WriteImageString("(mark)", 40, 1);
         store.ImageSize = 65536; // the read sets its own size
         imageBefore = store.Image.Bytes(0, 65536);
     }
-    void Read() { RunTransfer([this] { server.Transfer.ReadButtonTCPClick(); }); }
+    void Read()
+    {
+        RunTransfer([this] { server.Transfer.ReadButtonTCPClick(); });
+    }
     std::vector<std::string> Commands() { return Unit().Commands; }
     void ExpectImageUnchanged()
     {
@@ -57,19 +48,26 @@ TEST_P(TcpRead, GoodReadFillsTheImage)
     EXPECT_EQ(sim->Received(), "kv\rkvpw=1234\rkvrea0");
     EXPECT_TRUE(Unit().Violations.empty());
 
-    const Strings order{"StartProgress:Read:3072", "Step:Invoke KV-Commands", "Step:Checking Password",
-                        "Step:Start Reading",      "Status:",                 "FinishImageRead",
-                        "Status:EEPROM Read OK!",  "Result:OK:EEPROM Read OK!", "EndResult",
-                        "Caption",                 "CloseProgress"};
+    const Strings order{"StartProgress:Read:3072",
+                        "Step:Invoke KV-Commands",
+                        "Step:Checking Password",
+                        "Step:Start Reading",
+                        "Status:",
+                        "FinishImageRead",
+                        "Status:EEPROM Read OK!",
+                        "Result:OK:EEPROM Read OK!",
+                        "EndResult",
+                        "Caption",
+                        "CloseProgress"};
     int last = -1;
     for (const auto& call : order) {
         const int at = host.IndexOf(call);
         EXPECT_GT(at, last) << call;
         last = at;
     }
-    for (const char* line : {"CMD:kv", "CMD:kvpw=1234", "CMD:kvrea0", "KV Check OK", "Pwd Check OK",
-                             "1st Read Block Received OK", "12th Read Block Received OK",
-                             "All Read Blocks Received OK", "Checksum OK"})
+    for (const char* line :
+         {"CMD:kv", "CMD:kvpw=1234", "CMD:kvrea0", "KV Check OK", "Pwd Check OK", "1st Read Block Received OK",
+          "12th Read Block Received OK", "All Read Blocks Received OK", "Checksum OK"})
         EXPECT_TRUE(HasLine(page.Memo2, line)) << line;
 }
 
@@ -161,7 +159,7 @@ TEST_P(TcpRead, UnitHangingUpMidTransferFailsTheRead)
     EXPECT_FALSE(server.Transfer.tcpReading);
     EXPECT_FALSE(HasLine(page.Memo3, "Error connecting to:127.0.0.1")); // a hang-up is no socket error
     ExpectImageUnchanged();
-    if (GetParam() == Mode::Client) {
+    if (GetParam() == LinkMode::Client) {
         // The client connection ended: the tool listens again.
         EXPECT_TRUE(server.Tcp.Listening());
         EXPECT_EQ(tcpHost.LinkState, "SERVER: Listening...");
@@ -191,9 +189,10 @@ TEST_P(TcpRead, StartingAReadDuringAWriteTakesOver)
     EXPECT_EQ(Image(0, 3072), UnitMemory(0, 3072));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, TcpRead, ::testing::Values(Mode::Client, Mode::Server), ModeName);
+INSTANTIATE_TEST_SUITE_P(BothWays, TcpRead, ::testing::Values(LinkMode::Client, LinkMode::Server), LinkModeName);
 
-struct TcpReadAlone : TcpRig {};
+struct TcpReadAlone : TcpRig {
+};
 
 TEST_F(TcpReadAlone, WithoutALinkNothingStarts)
 {

@@ -11,7 +11,8 @@
 using Strings = std::vector<std::string>;
 using Result = TcpReadSteps::Result;
 
-namespace {
+namespace
+{
 // The unit's replies to a TCP read, each as the unit sends it: two answers, twelve blocks, the closing reply.
 Strings UnitReplies(SimUnit& unit)
 {
@@ -178,8 +179,8 @@ TEST(TcpReadSteps, RefusedAnswersAndAMissingHeaderTakeTheFailurePath)
 
 TEST(TcpReadSteps, TheClosingReplyMustBeEightBytesWithOK)
 {
-    for (const std::string& closing : {std::string("\r\nOK\r\n"), std::string("\r\nOK:00\r\n\r"),
-                                      std::string("\r\nNO:0\r\n")}) {
+    for (const std::string& closing :
+         {std::string("\r\nOK\r\n"), std::string("\r\nOK:00\r\n\r"), std::string("\r\nNO:0\r\n")}) {
         SimUnit unit(SimUnit::Dialect::Tcp);
         unit.Faults.ClosingReply = closing;
         TcpReadSteps steps;
@@ -215,10 +216,13 @@ TEST(TcpWriteSteps, TenAcceptedAnswersFinishTheWrite)
     }
     EXPECT_EQ(out.result, TcpWriteSteps::Result::Finished);
     EXPECT_EQ(out.message, Msg::kWriteOk);
-    const Strings expected{"\r\nKVWEB OK\r\n", "KV Check OK", "\r\nKVWEB OK\r\n", "Pwd Check OK",
-                           "1st Block Send/Write OK", "2nd Block Send/Write OK", "3rd Block Send/Write OK",
-                           "4th Block Send/Write OK", "5th Block Send/Write OK", "6th Block Send/Write OK",
-                           "7th Block Send/Write OK", "8th Block Send/Write OK", "All Blocks Send/Write OK"};
+    const Strings expected{"\r\nKVWEB OK\r\n",        "KV Check OK",
+                           "\r\nKVWEB OK\r\n",        "Pwd Check OK",
+                           "1st Block Send/Write OK", "2nd Block Send/Write OK",
+                           "3rd Block Send/Write OK", "4th Block Send/Write OK",
+                           "5th Block Send/Write OK", "6th Block Send/Write OK",
+                           "7th Block Send/Write OK", "8th Block Send/Write OK",
+                           "All Blocks Send/Write OK"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(steps.Feed("OK").result, TcpWriteSteps::Result::Going); // over: an eleventh answer is not taken
 }

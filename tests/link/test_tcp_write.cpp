@@ -9,14 +9,8 @@
 
 using Strings = std::vector<std::string>;
 
-namespace {
-enum class Mode { Client, Server };
-std::string ModeName(const ::testing::TestParamInfo<Mode>& info)
+namespace
 {
-    return info.param == Mode::Client ? "AsClient" : "AsServer";
-}
-void PrintTo(Mode mode, std::ostream* os) { *os << (mode == Mode::Client ? "client" : "server"); }
-
 std::string Ramp(int count, int seed)
 {
     std::string s;
@@ -25,19 +19,16 @@ std::string Ramp(int count, int seed)
     return s;
 }
 
-const Strings kFullWrite{"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2", "KVWEB3",
-                         "KVWEB4", "KVWEB5", "KVWEB6", "KVWEB7"};
+const Strings kFullWrite{"kv",     "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2",
+                         "KVWEB3", "KVWEB4",    "KVWEB5", "KVWEB6", "KVWEB7"};
 } // namespace
 
-struct TcpWrite : TcpRig, ::testing::WithParamInterface<Mode> {
+struct TcpWrite : TcpRig, ::testing::WithParamInterface<LinkMode> {
     std::string unitBefore;
 
     void SetUp() override
     {
-        if (GetParam() == Mode::Client)
-            ConnectToUnit();
-        else
-            UnitConnectsIn();
+        MakeLink(GetParam());
         // An image of our own, some of it freshly edited, and none ever read: the TCP write does not ask.
         store.LoadPlain(0, Ramp(3072, 5));
         store.WriteImageString("(edit)", 20, 1);
@@ -45,7 +36,10 @@ struct TcpWrite : TcpRig, ::testing::WithParamInterface<Mode> {
         store.ImageLoaded = 0;
         unitBefore = UnitMemory(0, 3072);
     }
-    void Write() { RunTransfer([this] { server.Transfer.WriteButtonTCPClick(); }); }
+    void Write()
+    {
+        RunTransfer([this] { server.Transfer.WriteButtonTCPClick(); });
+    }
     Strings Commands() { return Unit().Commands; }
     int Sent(const std::string& command)
     {
@@ -71,11 +65,11 @@ TEST_P(TcpWrite, GoodWriteLeavesTheUnitEqualToTheImagesFirst2048Bytes)
     EXPECT_GE(host.IndexOf("Result:OK:EEPROM Write OK!"), 0);
     EXPECT_GT(host.IndexOf("CloseProgress"), host.IndexOf("Result:OK:EEPROM Write OK!"));
     EXPECT_EQ(host.ProgressPosition, 4096);
-    for (const char* line : {"KV Check OK", "Pwd Check OK", "Block1Writing...", "Block1Waiting for ack...",
-                             "1st Block Send/Write OK", "Block8Writing...", "8th Block Send/Write OK",
-                             "All Blocks Send/Write OK"})
+    for (const char* line :
+         {"KV Check OK", "Pwd Check OK", "Block1Writing...", "Block1Waiting for ack...", "1st Block Send/Write OK",
+          "Block8Writing...", "8th Block Send/Write OK", "All Blocks Send/Write OK"})
         EXPECT_TRUE(HasLine(page.Memo2, line)) << line;
-    EXPECT_EQ(HasLine(page.Memo2, "Len:0"), GetParam() == Mode::Server);
+    EXPECT_EQ(HasLine(page.Memo2, "Len:0"), GetParam() == LinkMode::Server);
     EXPECT_GE(host.IndexOf("Step:Block 8: Waiting for ack..."), 0);
 }
 
@@ -125,9 +119,10 @@ TEST_P(TcpWrite, UnitHangingUpMidTransferFailsTheWrite)
     EXPECT_FALSE(server.Transfer.tcpWriting);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, TcpWrite, ::testing::Values(Mode::Client, Mode::Server), ModeName);
+INSTANTIATE_TEST_SUITE_P(BothWays, TcpWrite, ::testing::Values(LinkMode::Client, LinkMode::Server), LinkModeName);
 
-struct TcpWriteAlone : TcpRig {};
+struct TcpWriteAlone : TcpRig {
+};
 
 TEST_F(TcpWriteAlone, WithoutALinkTheEditsAreStillCommitted)
 {

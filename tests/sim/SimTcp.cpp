@@ -9,7 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 sockaddr_in Loopback(uint16_t port)
 {
     sockaddr_in address{};

@@ -12,10 +12,12 @@
 // Puts a SimUnit (TCP dialect) behind a loopback TCP socket, either as a server that the tool connects to or
 // as a client that connects to the tool's listening server. A thread reads what the tool sends, feeds the
 // unit and sends each of its replies as a segment of its own (no delay, no coalescing on the unit's side).
-class SimTcp {
-public:
+class SimTcp
+{
+  public:
     // Listening on 127.0.0.1 on a free port (Port()); takes one connection at a time.
-    static constexpr struct ServerRole {} AsServer{};
+    static constexpr struct ServerRole {
+    } AsServer{};
     explicit SimTcp(ServerRole);
     // Connecting to the tool's server on 127.0.0.1:port.
     explicit SimTcp(uint16_t toolPort);
@@ -46,7 +48,7 @@ public:
     void HoldAfter(int replies);
     void Release();
 
-private:
+  private:
     void Run(int listenFd, uint16_t toolPort);
     // Serves one connection until it ends or the transport stops.
     void Serve(int fd);
