@@ -32,6 +32,12 @@ TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const
     link_.OnConnectionClosed = [this](QTcpSocket* socket) { ConnectionClosed(socket); };
 }
 
+TcpTransfer::~TcpTransfer()
+{
+    link_.OnChunk = nullptr;
+    link_.OnConnectionClosed = nullptr;
+}
+
 int TcpTransfer::tcpStep() const
 {
     return lastWasRead_ ? readSteps_.Step() : writeSteps_.Step();

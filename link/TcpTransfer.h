@@ -24,6 +24,7 @@ class TcpTransfer : public QObject
     Q_OBJECT
   public:
     TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing);
+    ~TcpTransfer() override;
 
     // The unit's 3072-byte configuration area into the image; returns once the read request is out.
     void ReadButtonTCPClick();

@@ -28,6 +28,6 @@ class TcpWriteSteps
     bool over_ = false;
 };
 
-// The frame of block b (0..7) as it goes out in one piece: "KVWEB" and the block number, the 256 data bytes
+// The frame of block b (0..7) as it goes out in a single send: "KVWEB" and the block number, the 256 data bytes
 // escaped, the checksum (high byte first) escaped. No CR follows.
 std::string TcpBlockFrame(int block, std::string_view data);

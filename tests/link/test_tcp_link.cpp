@@ -238,6 +238,7 @@ TEST_F(TcpLinkControl, ReceiveFieldShowsEachReadPlainOrByteByByte)
     RawPeer unit(ListenPort());
     ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ServerMode(); }));
     const std::string peer = "TCP:127.0.0.1:" + std::to_string(unit.socket.localPort()) + " : Bytes:4";
+    store.ImageSize = 65536; // what arrives outside a read leaves the read size alone
 
     unit.Send("OK\r\n");
     ASSERT_TRUE(PumpUntil([this] { return ShownBytes(page.Memo3) == 4; }));
@@ -257,6 +258,7 @@ TEST_F(TcpLinkControl, ReceiveFieldShowsEachReadPlainOrByteByByte)
     EXPECT_EQ(lines[1], "OK");
     EXPECT_EQ(lines[3].substr(18), "OK[13][10]");
     EXPECT_EQ(lines[5].substr(18), "[4F][4B][0D][0A]");
+    EXPECT_EQ(store.ImageSize, 65536);
 }
 
 TEST_F(TcpLinkControl, TheServerPageTurnsTheSerialTransferButtonsOff)
