@@ -1,13 +1,20 @@
 #include "app/Entry.h"
 
 #include "app/TForm1.h"
-
-#include <QApplication>
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/GuardedApplication.h"
+#include "platform/ui/HandlerGuard.h"
 
 int RunConfigTool(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    TForm1 form;
-    form.show();
-    return app.exec();
+    TGuardedApplication app(argc, argv);
+    // Closing the main window ends the loop, whatever other window is still open.
+    app.setQuitOnLastWindowClosed(false);
+    RunGuarded([&] {
+        TForm1 form; // its set-up runs inside, each step under the handler guard
+        QObject::connect(&form, &TForm1::Closed, &app, [] { QCoreApplication::exit(0); });
+        form.show();
+        app.exec();
+    });
+    return 0;
 }

@@ -1,17 +1,205 @@
 #pragma once
 
+#include "app/ProgramIni.h"
+#include "cport/Cport.h"
+#include "image/HardwareVariant.h"
 #include "image/ImageStore.h"
+#include "pages/PageContext.h"
+#include "pages/Redraw.h"
 
 #include <QMainWindow>
+#include <QTabWidget>
 
+#include <functional>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 class QTabWidget;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class TAboutBox;
+class TFormSave;
+class THelpPanel;
+class TStatusBar;
 
-// The main window: owns the image, the port, the sockets and every page.
+// The main window: owns the image, the port, the sockets and every page, and runs the flows that cross
+// pages (start-up, redraw, the hardware variant, shut-down). Window thread only.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    struct TOptions {
+        // The program INI file; empty: the one beside the executable (ProgramIniPath).
+        std::string IniPath;
+        // Builds the pages' controls into the tab sheets before the window is set up from the INI file and
+        // the image (the controls the set-up fills are found by their object names).
+        std::function<void(TForm1&)> BuildPages;
+    };
 
+    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(const TOptions& options, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- start-up and shut-down --------------------------------------------------------------------------
+    // The starting state: INI file applied, pages drawn, default image loaded. Run by the constructor; each
+    // step runs under the handler guard, so a failing step is shown and the window still comes up.
+    void FormCreate();
+    // Closing the main window: "kve1" to the unit and the preferences written; refused while a transfer runs.
+    void FormClose();
+    // The Exit command: sockets closed, "kve1" sent, preferences (but the APN names) written, port closed,
+    // then the window loop ends. Refused while a transfer runs.
+    void FileExitExecute();
+    void Aboute1Click();
+    // The port settings button.
+    void SpeedButton3Click();
+    // A transfer, script or command with the unit is under way (the device link's busy guard, or the
+    // progress window holding a result): closing now would pull the window from under a running wait.
+    bool TransferRunning() const;
+    const std::string& IniPath() const { return iniPath_; }
+
+    // --- serial port ---------------------------------------------------------------------------------------
+    // Configured at start-up from the INI file, never opened by it: the user opens it with Button1.
+    TComPort ComPort1;
+    // The port button's caption for the port's state: "ttyUSB0: CLOSED", "ttyUSB0 (9600): OPEN".
+    void ShowPortState();
+
+    // --- image, pages and hardware variant ---------------------------------------------------------------
     ImageStore Image;
+    TRedraw Redraw;
+    TCommitList CommitList;
+    TVariantState Variant;
+    // What the pages are built on: the image, the redraw, the commit list and the Exit handlers by name.
+    TPageContext PageContext{Image, Redraw, CommitList};
+
+    void ImageToControls();
+    void setDefaultClick();
+    void FinishImageRead();
+    void DecodeModemType();
+    void EncodeModemType();
+    void ShowChannelTypeCombos();
+    void ApplyModemTypeLabels();
+
+    // --- help panel ----------------------------------------------------------------------------------------
+    void ShowHelpText(int page, int item);
+    // Binds the help texts and wheel steps to the pages' controls; call again after adding controls.
+    void BindHelpPanel();
+    THelpPanel* HelpPanel() const { return helpPanel_; }
+
+    // --- status bar ----------------------------------------------------------------------------------------
+    void SetStatus(const std::string& text); // panel 0
+    std::string Status() const;
+
+    // --- hooks of the layers built on this window -----------------------------------------------------------
+    // Channel pages: relabel the channel pages and reload the type pick lists for Variant.modemType.
+    std::function<void()> OnApplyModemTypeLabels;
+    // Device link: its busy guard (a transfer, script or direct command is running).
+    std::function<bool()> OnTransferRunning;
+    // Device link: SendComString (sends only on an open port, reports "Communication failure" otherwise).
+    std::function<void(const std::string&)> OnSendComString;
+    // Device link: deactivate ServerSocket, then ClientSocket.
+    std::function<void()> OnDeactivateSockets;
+    // Port setup dialog: shows the dialog for the port and applies what the user confirms to it.
+    std::function<void(TComPort&)> OnShowSetupDialog;
+    // Ends the window loop; the Exit command's last step.
+    std::function<void(int)> OnQuit;
+
+    // The preferences as read at start-up and as last written.
+    TProgramPrefs Prefs;
+
+    // --- the window's own controls --------------------------------------------------------------------------
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton3 = nullptr;
+    QToolButton* ToolButton4 = nullptr;
+    QToolButton* ToolButton12 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* ReadINIButton = nullptr;
+    QToolButton* SaveINIButton = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QToolButton* ReadEEPROMExecute = nullptr;
+    QToolButton* WriteEEPROMExecute = nullptr;
+    QToolButton* setDefault = nullptr;
+    QLabel* Label74 = nullptr;
+    QLabel* configToolNr = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet2 = nullptr;  // "General Settings"
+    QWidget* TabSheet13 = nullptr; // "Channels"
+    QWidget* TabSheet6 = nullptr;  // "Data Transfer/Logging/Timers"
+    QWidget* TabSheet4 = nullptr;  // "Communication"
+    QWidget* TabSheet7 = nullptr;  // "Logged Data"
+    QWidget* TabSheet8 = nullptr;  // "Terminal"
+    QWidget* TabSheet11 = nullptr; // "Server"
+    QWidget* TabSheet1 = nullptr;  // "Channel Calibration"
+    QPlainTextEdit* RichEdit1 = nullptr;
+    QTableWidget* AlarmStringGrid1 = nullptr;
+
+    // Actions (menus, tool bar, short cuts); the layers that own an operation connect to its action.
+    QAction* FileNew = nullptr;
+    QAction* FileExit = nullptr;
+    QAction* EditCopy1 = nullptr;
+    QAction* EditCut1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+    QAction* HelpAboute = nullptr;
+    QAction* FileOpen = nullptr;
+    QAction* FileSave = nullptr;
+    QAction* ReadEEPROM = nullptr;
+    QAction* WriteEEPROM = nullptr;
+    QAction* Write_changed_EEProm = nullptr;
+    QAction* Action1 = nullptr;
+    QAction* FileListenItem = nullptr;
+    QAction* FileConnectItem = nullptr;
+    QAction* Disconnect1 = nullptr;
+
+    TAboutBox* AboutBox = nullptr;
+    TFormSave* FormSave = nullptr;
+
+    // A control of the pages by its object name, or nullptr while no page has built it.
+    template <class T>
+    T* Control(const QString& name) const;
+
+signals:
+    // The window has closed: the window loop ends.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildPages();
+    void BuildWindowFields();
+    void BuildAlarmGrid();
+
+    // start-up steps
+    void ReadPreferences();
+    void ApplyPortPrefs();
+    void ApplyLinkPrefs();
+    void ApplyTerminalPrefs();
+    void ApplyWindowPrefs();
+    void ApplyApnPrefs();
+    void SetLinesAfterSetup();
+    TPortPrefs PortSettings();
+    // shut-down
+    void CollectPrefs();
+    bool RefuseWhileBusy();
+    void SendEchoOn();
+    void ClosePort();
+    void EditAction(const char* method);
+
+    std::string iniPath_;
+    THelpPanel* helpPanel_ = nullptr;
+    bool closing_ = false;
 };
+
+template <class T>
+T* TForm1::Control(const QString& name) const
+{
+    return PageControl1 ? PageControl1->findChild<T*>(name) : nullptr;
+}

@@ -6,7 +6,8 @@
 
 int SetOtherRate(int Fd, int Rate)
 {
-    struct termios2 t {};
+    struct termios2 t {
+    };
     if (ioctl(Fd, TCGETS2, &t) != 0)
         return errno;
     t.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
@@ -20,7 +21,8 @@ int SetOtherRate(int Fd, int Rate)
 
 int ReadRate(int Fd, int& Rate)
 {
-    struct termios2 t {};
+    struct termios2 t {
+    };
     if (ioctl(Fd, TCGETS2, &t) != 0)
         return errno;
     Rate = static_cast<int>(t.c_ospeed);

@@ -1,6 +1,9 @@
 #include "cport/ComAsync.h"
 
-void InitAsync(TAsync*& AsyncPtr) { AsyncPtr = new TAsync; }
+void InitAsync(TAsync*& AsyncPtr)
+{
+    AsyncPtr = new TAsync;
+}
 
 void DoneAsync(TAsync*& AsyncPtr)
 {

@@ -38,13 +38,14 @@ void InitAsync(TAsync*& AsyncPtr);
 void DoneAsync(TAsync*& AsyncPtr);
 
 // A stop signal for WaitForEvent, set from any thread.
-class TComStopEvent {
-public:
+class TComStopEvent
+{
+  public:
     void Set();
     void Reset();
     bool IsSet() const;
 
-private:
+  private:
     friend class TComIo;
     void Attach(std::function<void()> Waiter);
 

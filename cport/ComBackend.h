@@ -24,8 +24,9 @@ struct TLineCounters {
 // Every system call of a port goes through this interface: the tty device in the program, a scripted device
 // in the tests. Results are 0 or an errno unless told otherwise. Read, Write, Wait, the counters and the
 // line reads run on the port's I/O thread; the rest on the window thread; Wake on any thread.
-class TComBackend {
-public:
+class TComBackend
+{
+  public:
     virtual ~TComBackend() = default;
 
     virtual int Open(const std::string& Path) = 0;

@@ -4,7 +4,8 @@
 
 #include <mutex>
 
-namespace {
+namespace
+{
 std::mutex HandlerLock;
 TComExceptionHandler Handler;
 } // namespace

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace {
+namespace
+{
 constexpr auto PollPeriod = std::chrono::milliseconds(50);
 constexpr int DrainPollMs = 10;
 
@@ -12,7 +13,10 @@ const TComEvents LineEvents{evCTS, evDSR, evRing, evRLSD};
 
 TComIo::TComIo(TComBackend& Backend, std::size_t InputSize) : FBackend(Backend), FQueue(InputSize) {}
 
-TComIo::~TComIo() { Stop(); }
+TComIo::~TComIo()
+{
+    Stop();
+}
 
 void TComIo::Start()
 {
@@ -235,7 +239,7 @@ void TComIo::HangUp(int Error)
     FHangupError = Error ? Error : EIO;
     FErrors.Include(ceIO);
     while (!FWrites.empty()) {
-        auto op = FWrites.front();
+        const auto op = FWrites.front();
         FWrites.pop_front();
         Finish(*op, FHangupError);
     }
@@ -273,7 +277,8 @@ void TComIo::Finish(TComOp& Op, int Error)
 void TComIo::ServeReads(TComClock::time_point Now)
 {
     while (!FReads.empty()) {
-        TComOp& op = *FReads.front();
+        const std::shared_ptr<TComOp> held = FReads.front(); // the list may hold the last reference
+        TComOp& op = *held;
         if (!op.Target) { // its record was dropped
             FReads.pop_front();
             Finish(op, ECANCELED);
@@ -317,7 +322,8 @@ TComClock::time_point TComIo::NextLimit(const TComOp& Op) const
 void TComIo::CheckLimits(TComClock::time_point Now)
 {
     for (auto it = FReads.begin(); it != FReads.end();) {
-        TComOp& op = **it;
+        const std::shared_ptr<TComOp> held = *it;
+        TComOp& op = *held;
         if (op.Target && ReadOver(op.Rule, op.Count, op.Want, op.Start, op.LastByte, Now)) {
             it = FReads.erase(it);
             Finish(op, 0);
@@ -328,7 +334,8 @@ void TComIo::CheckLimits(TComClock::time_point Now)
     // A write that runs out of time ends short, with the bytes that went out.
     const bool hadWrites = !FWrites.empty();
     for (auto it = FWrites.begin(); it != FWrites.end();) {
-        TComOp& op = **it;
+        const std::shared_ptr<TComOp> held = *it;
+        TComOp& op = *held;
         if (op.HasLimit && Now >= op.Limit) {
             it = FWrites.erase(it);
             Finish(op, 0);
@@ -426,7 +433,8 @@ int TComIo::StartWrite(const std::shared_ptr<TComOp>& Op)
 void TComIo::PushWrites()
 {
     while (!FWrites.empty()) {
-        TComOp& op = *FWrites.front();
+        const std::shared_ptr<TComOp> held = FWrites.front();
+        TComOp& op = *held;
         const int e = WriteSome(op);
         if (e == EAGAIN)
             return;

@@ -18,8 +18,9 @@
 // buffer setting), feeds queued writes to the device, watches the modem lines and keeps the event history
 // that the event thread and WaitForEvent take from. Everything here is guarded by one lock, which the
 // operations in flight share.
-class TComIo {
-public:
+class TComIo
+{
+  public:
     TComIo(TComBackend& Backend, std::size_t InputSize);
     ~TComIo();
     TComIo(const TComIo&) = delete;
@@ -51,7 +52,7 @@ public:
     TComErrors TakeErrors();
     bool HungUp();
 
-private:
+  private:
     using TLock = std::unique_lock<std::mutex>;
 
     void Run();

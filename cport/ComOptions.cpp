@@ -20,11 +20,26 @@ void TComOption::ApplyBuffer()
         FComPort->ApplyBuffer();
 }
 
-void TComTimeouts::SetReadInterval(int v) { Set(FReadInterval, v); }
-void TComTimeouts::SetReadTotalMultiplier(int v) { Set(FReadTotalMultiplier, v); }
-void TComTimeouts::SetReadTotalConstant(int v) { Set(FReadTotalConstant, v); }
-void TComTimeouts::SetWriteTotalMultiplier(int v) { Set(FWriteTotalMultiplier, v); }
-void TComTimeouts::SetWriteTotalConstant(int v) { Set(FWriteTotalConstant, v); }
+void TComTimeouts::SetReadInterval(int v)
+{
+    Set(FReadInterval, v);
+}
+void TComTimeouts::SetReadTotalMultiplier(int v)
+{
+    Set(FReadTotalMultiplier, v);
+}
+void TComTimeouts::SetReadTotalConstant(int v)
+{
+    Set(FReadTotalConstant, v);
+}
+void TComTimeouts::SetWriteTotalMultiplier(int v)
+{
+    Set(FWriteTotalMultiplier, v);
+}
+void TComTimeouts::SetWriteTotalConstant(int v)
+{
+    Set(FWriteTotalConstant, v);
+}
 
 TComTimeoutValues TComTimeouts::Values() const
 {

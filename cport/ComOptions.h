@@ -9,15 +9,16 @@ class TCustomComPort;
 // setter stores a value only when it differs and then asks the port to push its group into the device,
 // which the port ignores while closed or inside BeginUpdate/EndUpdate. Copying copies the data only.
 
-class TComOption {
-public:
+class TComOption
+{
+  public:
     TComOption() = default;
     TComOption(const TComOption&) {}
     TComOption& operator=(const TComOption&) { return *this; }
     void SetComPort(TCustomComPort* Port) { FComPort = Port; }
     TCustomComPort* ComPort() const { return FComPort; }
 
-protected:
+  protected:
     template <class T> bool Store(T& Field, T Value)
     {
         if (Field == Value)
@@ -29,12 +30,13 @@ protected:
     void ApplyTimeouts();
     void ApplyBuffer();
 
-private:
+  private:
     TCustomComPort* FComPort = nullptr;
 };
 
-class TComTimeouts : public TComOption {
-public:
+class TComTimeouts : public TComOption
+{
+  public:
     int ReadInterval() const { return FReadInterval; }
     int ReadTotalMultiplier() const { return FReadTotalMultiplier; }
     int ReadTotalConstant() const { return FReadTotalConstant; }
@@ -48,7 +50,7 @@ public:
     void Assign(const TComTimeouts& Source) { *this = Source; }
     TComTimeoutValues Values() const; // -1 is the "no limit" marker
 
-private:
+  private:
     void Set(int& Field, int v)
     {
         if (Store(Field, v))
@@ -61,8 +63,9 @@ private:
     int FWriteTotalConstant = 1000;
 };
 
-class TComFlowControl : public TComOption {
-public:
+class TComFlowControl : public TComOption
+{
+  public:
     bool OutCTSFlow() const { return FOutCTSFlow; }
     bool OutDSRFlow() const { return FOutDSRFlow; }
     TDTRFlowControl ControlDTR() const { return FControlDTR; }
@@ -89,7 +92,7 @@ public:
     void SetFlowControl(TFlowControl Value);
     void Assign(const TComFlowControl& Source) { *this = Source; }
 
-private:
+  private:
     template <class T> void Set(T& Field, T v)
     {
         if (Store(Field, v))
@@ -107,8 +110,9 @@ private:
     char FXoffChar = 19;
 };
 
-class TComParity : public TComOption {
-public:
+class TComParity : public TComOption
+{
+  public:
     TParityBits Bits() const { return FBits; }
     bool Check() const { return FCheck; }
     bool Replace() const { return FReplace; }
@@ -119,7 +123,7 @@ public:
     void SetReplaceChar(char v) { Set(FReplaceChar, v); }
     void Assign(const TComParity& Source) { *this = Source; }
 
-private:
+  private:
     template <class T> void Set(T& Field, T v)
     {
         if (Store(Field, v))
@@ -131,8 +135,9 @@ private:
     char FReplaceChar = 0;
 };
 
-class TComBuffer : public TComOption {
-public:
+class TComBuffer : public TComOption
+{
+  public:
     int InputSize() const { return FInputSize; }
     int OutputSize() const { return FOutputSize; }
     // A positive odd size is lowered by one: sizes are even.
@@ -140,7 +145,7 @@ public:
     void SetOutputSize(int v) { Set(FOutputSize, v); }
     void Assign(const TComBuffer& Source) { *this = Source; }
 
-private:
+  private:
     void Set(int& Field, int v)
     {
         if (v > 0 && v % 2 == 1)

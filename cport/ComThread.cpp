@@ -6,8 +6,7 @@
 #include <QMetaObject>
 #include <QObject>
 
-TComThread::TComThread(TCustomComPort& Port, TComIo& Io, QObject& Dispatcher, TSyncMethod Method,
-                       unsigned Generation)
+TComThread::TComThread(TCustomComPort& Port, TComIo& Io, QObject& Dispatcher, TSyncMethod Method, unsigned Generation)
     : FPort(Port), FIo(Io), FDispatcher(Dispatcher), FMethod(Method), FGeneration(Generation)
 {
     FIo.SetMask(Port.Events());
@@ -69,8 +68,7 @@ void TComThread::Dispatch(TComEvents Batch)
                 TCustomComPort* port = &FPort;
                 const unsigned gen = FGeneration;
                 QMetaObject::invokeMethod(
-                    &FDispatcher, [port, ev, gen] { port->DispatchEvents(TComEvents{ev}, gen); },
-                    Qt::QueuedConnection);
+                    &FDispatcher, [port, ev, gen] { port->DispatchEvents(TComEvents{ev}, gen); }, Qt::QueuedConnection);
             }
         break;
     case smThreadSync:

@@ -18,8 +18,9 @@ class TComIo;
 // one that arrives after the port closed (or closed and opened again) is dropped. Under smThreadSync the thread
 // waits for its batch to be run, but gives up the wait as soon as it is told to stop, so closing the port,
 // also from inside a handler, never waits on the window thread.
-class TComThread {
-public:
+class TComThread
+{
+  public:
     TComThread(TCustomComPort& Port, TComIo& Io, QObject& Dispatcher, TSyncMethod Method, unsigned Generation);
     ~TComThread(); // stops and joins
     TComThread(const TComThread&) = delete;
@@ -28,7 +29,7 @@ public:
     void Stop();
     bool OnThisThread() const { return std::this_thread::get_id() == FThread.get_id(); }
 
-private:
+  private:
     struct THandOff {
         std::mutex Lock;
         std::condition_variable Cv;

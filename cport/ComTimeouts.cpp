@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 constexpr std::uint32_t NoLimit = 0xFFFFFFFFu;
 
 TComClock::time_point After(TComClock::time_point t, std::uint64_t Ms)

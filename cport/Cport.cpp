@@ -142,7 +142,10 @@ void TCustomComPort::DestroyHandle()
     FBackend->Close();
 }
 
-void TCustomComPort::BeginUpdate() { ++FUpdateCount; }
+void TCustomComPort::BeginUpdate()
+{
+    ++FUpdateCount;
+}
 
 void TCustomComPort::EndUpdate()
 {
@@ -234,50 +237,32 @@ void TCustomComPort::SetPort(const std::string& Value)
 
 void TCustomComPort::SetBaudRate(TBaudRate Value)
 {
-    if (Value == FBaudRate)
-        return;
-    FBaudRate = Value;
-    ApplyDCB();
+    StoreLine(FBaudRate, Value);
 }
 
 void TCustomComPort::SetCustomBaudRate(int Value)
 {
-    if (Value == FCustomBaudRate)
-        return;
-    FCustomBaudRate = Value;
-    ApplyDCB();
+    StoreLine(FCustomBaudRate, Value);
 }
 
 void TCustomComPort::SetStopBits(TStopBits Value)
 {
-    if (Value == FStopBits)
-        return;
-    FStopBits = Value;
-    ApplyDCB();
+    StoreLine(FStopBits, Value);
 }
 
 void TCustomComPort::SetDataBits(TDataBits Value)
 {
-    if (Value == FDataBits)
-        return;
-    FDataBits = Value;
-    ApplyDCB();
+    StoreLine(FDataBits, Value);
 }
 
 void TCustomComPort::SetDiscardNull(bool Value)
 {
-    if (Value == FDiscardNull)
-        return;
-    FDiscardNull = Value;
-    ApplyDCB();
+    StoreLine(FDiscardNull, Value);
 }
 
 void TCustomComPort::SetEventChar(char Value)
 {
-    if (Value == FEventChar)
-        return;
-    FEventChar = Value;
-    ApplyDCB();
+    StoreLine(FEventChar, Value);
 }
 
 void TCustomComPort::SetBuffer(const TComBuffer& Value)
@@ -306,23 +291,18 @@ void TCustomComPort::SetFlowControl(const TComFlowControl& Value)
 
 void TCustomComPort::SetSyncMethod(TSyncMethod Value)
 {
-    if (Value == FSyncMethod)
-        return;
-    if (FConnected)
-        throw EComPort(ComErr::ConnChangeProp);
-    FSyncMethod = Value;
+    StoreWhileClosed(FSyncMethod, Value);
 }
 
 void TCustomComPort::SetEventThreadPriority(TThreadPriority Value)
 {
-    if (Value == FEventThreadPriority)
-        return;
-    if (FConnected)
-        throw EComPort(ComErr::ConnChangeProp);
-    FEventThreadPriority = Value;
+    StoreWhileClosed(FEventThreadPriority, Value);
 }
 
-bool TCustomComPort::GetTriggersOnRxChar() const { return FTriggersOnRxChar && !FHasLink; }
+bool TCustomComPort::GetTriggersOnRxChar() const
+{
+    return FTriggersOnRxChar && !FHasLink;
+}
 
 void TCustomComPort::SetTriggersOnRxChar(bool Value)
 {

@@ -22,8 +22,9 @@ class TComThread;
 
 // One serial port: its settings, the device, the line operations, reads and writes, the event thread and the
 // links of the components that listen to it. Belongs to the window thread; every failure raises EComPort.
-class TCustomComPort {
-public:
+class TCustomComPort
+{
+  public:
     using TNotifyEvent = std::function<void(TCustomComPort* Sender)>;
     using TRxCharEvent = std::function<void(TCustomComPort* Sender, int Count)>;
     using TRxBufEvent = std::function<void(TCustomComPort* Sender, const void* Buffer, int Count)>;
@@ -131,10 +132,10 @@ public:
     TNotifyEvent OnBeforeClose;
     TNotifyEvent OnRx80Full;
 
+  protected:
     // The line settings as the device gets them (what ApplyDCB pushes).
     TComLineSettings LineSettings() const;
 
-protected:
     friend class TComOption;
     friend class TComThread;
 
@@ -181,7 +182,22 @@ protected:
     void CallError();
     void CallRx80Full();
 
-private:
+  private:
+    template <class T> void StoreLine(T& Field, T Value)
+    {
+        if (Value == Field)
+            return;
+        Field = Value;
+        ApplyDCB();
+    }
+    template <class T> void StoreWhileClosed(T& Field, T Value)
+    {
+        if (Value == Field)
+            return;
+        if (FConnected)
+            throw EComPort(ComErr::ConnChangeProp);
+        Field = Value;
+    }
     bool CanApply() const { return FConnected && FUpdateCount == 0; }
     TComIo& Io(int Code); // the open port's I/O core; raises Code when closed
     TComBackend& Device(int Code);
@@ -225,8 +241,9 @@ private:
 };
 
 // The port the main window holds.
-class TComPort : public TCustomComPort {
-public:
+class TComPort : public TCustomComPort
+{
+  public:
     TComPort() = default;
 };
 

@@ -3,9 +3,10 @@
 #include <array>
 #include <cctype>
 
-namespace {
-constexpr std::array<const char*, 16> BaudTexts = {"Custom", "110",   "300",   "600",   "1200",   "2400",
-                                                   "4800",   "9600",  "14400", "19200", "38400",  "56000",
+namespace
+{
+constexpr std::array<const char*, 16> BaudTexts = {"Custom", "110",    "300",    "600",   "1200",  "2400",
+                                                   "4800",   "9600",   "14400",  "19200", "38400", "56000",
                                                    "57600",  "115200", "128000", "256000"};
 constexpr std::array<const char*, 3> StopTexts = {"1", "1.5", "2"};
 constexpr std::array<const char*, 4> DataTexts = {"5", "6", "7", "8"};
@@ -41,19 +42,55 @@ template <std::size_t N> int OrdinalOf(const std::array<const char*, N>& Table, 
 }
 } // namespace
 
-std::string BaudRateToStr(TBaudRate BaudRate) { return TextOf(BaudTexts, BaudRate); }
-std::string StopBitsToStr(TStopBits StopBits) { return TextOf(StopTexts, StopBits); }
-std::string DataBitsToStr(TDataBits DataBits) { return TextOf(DataTexts, DataBits); }
-std::string ParityToStr(TParityBits Parity) { return TextOf(ParityTexts, Parity); }
-std::string FlowControlToStr(TFlowControl FlowControl) { return TextOf(FlowTexts, FlowControl); }
-std::string DTRFlowControlToStr(TDTRFlowControl Value) { return TextOf(DtrTexts, Value); }
-std::string RTSFlowControlToStr(TRTSFlowControl Value) { return TextOf(RtsTexts, Value); }
+std::string BaudRateToStr(TBaudRate BaudRate)
+{
+    return TextOf(BaudTexts, BaudRate);
+}
+std::string StopBitsToStr(TStopBits StopBits)
+{
+    return TextOf(StopTexts, StopBits);
+}
+std::string DataBitsToStr(TDataBits DataBits)
+{
+    return TextOf(DataTexts, DataBits);
+}
+std::string ParityToStr(TParityBits Parity)
+{
+    return TextOf(ParityTexts, Parity);
+}
+std::string FlowControlToStr(TFlowControl FlowControl)
+{
+    return TextOf(FlowTexts, FlowControl);
+}
+std::string DTRFlowControlToStr(TDTRFlowControl Value)
+{
+    return TextOf(DtrTexts, Value);
+}
+std::string RTSFlowControlToStr(TRTSFlowControl Value)
+{
+    return TextOf(RtsTexts, Value);
+}
 
-TBaudRate StrToBaudRate(const std::string& Str) { return TBaudRate(OrdinalOf(BaudTexts, Str, br9600)); }
-TStopBits StrToStopBits(const std::string& Str) { return TStopBits(OrdinalOf(StopTexts, Str, sbOneStopBit)); }
-TDataBits StrToDataBits(const std::string& Str) { return TDataBits(OrdinalOf(DataTexts, Str, dbEight)); }
-TParityBits StrToParity(const std::string& Str) { return TParityBits(OrdinalOf(ParityTexts, Str, prNone)); }
-TFlowControl StrToFlowControl(const std::string& Str) { return TFlowControl(OrdinalOf(FlowTexts, Str, fcCustom)); }
+TBaudRate StrToBaudRate(const std::string& Str)
+{
+    return TBaudRate(OrdinalOf(BaudTexts, Str, br9600));
+}
+TStopBits StrToStopBits(const std::string& Str)
+{
+    return TStopBits(OrdinalOf(StopTexts, Str, sbOneStopBit));
+}
+TDataBits StrToDataBits(const std::string& Str)
+{
+    return TDataBits(OrdinalOf(DataTexts, Str, dbEight));
+}
+TParityBits StrToParity(const std::string& Str)
+{
+    return TParityBits(OrdinalOf(ParityTexts, Str, prNone));
+}
+TFlowControl StrToFlowControl(const std::string& Str)
+{
+    return TFlowControl(OrdinalOf(FlowTexts, Str, fcCustom));
+}
 
 int BaudRateValue(TBaudRate BaudRate)
 {

@@ -48,13 +48,26 @@ void TCustomComPort::SendSignalToLink(TComLinkEvent Event, bool OnOff)
     ForEachLink([&](TComLink& l) {
         TComLink::TComSignalEvent* cb = nullptr;
         switch (Event) {
-        case TComLinkEvent::leConn: cb = &l.OnConn; break;
-        case TComLinkEvent::leCTS: cb = &l.OnCTSChange; break;
-        case TComLinkEvent::leDSR: cb = &l.OnDSRChange; break;
-        case TComLinkEvent::leRLSD: cb = &l.OnRLSDChange; break;
-        case TComLinkEvent::leRx: cb = &l.OnRx; break;
-        case TComLinkEvent::leTx: cb = &l.OnTx; break;
-        default: break;
+        case TComLinkEvent::leConn:
+            cb = &l.OnConn;
+            break;
+        case TComLinkEvent::leCTS:
+            cb = &l.OnCTSChange;
+            break;
+        case TComLinkEvent::leDSR:
+            cb = &l.OnDSRChange;
+            break;
+        case TComLinkEvent::leRLSD:
+            cb = &l.OnRLSDChange;
+            break;
+        case TComLinkEvent::leRx:
+            cb = &l.OnRx;
+            break;
+        case TComLinkEvent::leTx:
+            cb = &l.OnTx;
+            break;
+        default:
+            break;
         }
         if (cb && *cb) {
             auto call = *cb; // the handler may clear its own callback
@@ -68,10 +81,17 @@ void TCustomComPort::NotifyLink(TComLinkEvent Event)
     ForEachLink([&](TComLink& l) {
         TComLink::TNotifyEvent* cb = nullptr;
         switch (Event) {
-        case TComLinkEvent::leRing: cb = &l.OnRingChange; break;
-        case TComLinkEvent::leTxEmpty: cb = &l.OnTxEmpty; break;
-        case TComLinkEvent::leRxFlag: cb = &l.OnRxFlag; break;
-        default: break;
+        case TComLinkEvent::leRing:
+            cb = &l.OnRingChange;
+            break;
+        case TComLinkEvent::leTxEmpty:
+            cb = &l.OnTxEmpty;
+            break;
+        case TComLinkEvent::leRxFlag:
+            cb = &l.OnRxFlag;
+            break;
+        default:
+            break;
         }
         if (cb && *cb) {
             auto call = *cb;
@@ -92,7 +112,8 @@ void TCustomComPort::TxNotifyLink(const void* Buffer, int Count)
 
 // --- published events --------------------------------------------------------------------------------------
 
-namespace {
+namespace
+{
 template <class E, class... A> void Raise(const E& Event, A&&... Args)
 {
     if (Event) {
@@ -102,21 +123,66 @@ template <class E, class... A> void Raise(const E& Event, A&&... Args)
 }
 } // namespace
 
-void TCustomComPort::DoAfterClose() { Raise(OnAfterClose, this); }
-void TCustomComPort::DoAfterOpen() { Raise(OnAfterOpen, this); }
-void TCustomComPort::DoBeforeClose() { Raise(OnBeforeClose, this); }
-void TCustomComPort::DoBeforeOpen() { Raise(OnBeforeOpen, this); }
-void TCustomComPort::DoRxChar(int Count) { Raise(OnRxChar, this, Count); }
-void TCustomComPort::DoRxBuf(const void* Buffer, int Count) { Raise(OnRxBuf, this, Buffer, Count); }
-void TCustomComPort::DoTxEmpty() { Raise(OnTxEmpty, this); }
-void TCustomComPort::DoBreak() { Raise(OnBreak, this); }
-void TCustomComPort::DoRing() { Raise(OnRing, this); }
-void TCustomComPort::DoRxFlag() { Raise(OnRxFlag, this); }
-void TCustomComPort::DoCTSChange(bool OnOff) { Raise(OnCTSChange, this, OnOff); }
-void TCustomComPort::DoDSRChange(bool OnOff) { Raise(OnDSRChange, this, OnOff); }
-void TCustomComPort::DoError(TComErrors Errors) { Raise(OnError, this, Errors); }
-void TCustomComPort::DoRLSDChange(bool OnOff) { Raise(OnRLSDChange, this, OnOff); }
-void TCustomComPort::DoRx80Full() { Raise(OnRx80Full, this); }
+void TCustomComPort::DoAfterClose()
+{
+    Raise(OnAfterClose, this);
+}
+void TCustomComPort::DoAfterOpen()
+{
+    Raise(OnAfterOpen, this);
+}
+void TCustomComPort::DoBeforeClose()
+{
+    Raise(OnBeforeClose, this);
+}
+void TCustomComPort::DoBeforeOpen()
+{
+    Raise(OnBeforeOpen, this);
+}
+void TCustomComPort::DoRxChar(int Count)
+{
+    Raise(OnRxChar, this, Count);
+}
+void TCustomComPort::DoRxBuf(const void* Buffer, int Count)
+{
+    Raise(OnRxBuf, this, Buffer, Count);
+}
+void TCustomComPort::DoTxEmpty()
+{
+    Raise(OnTxEmpty, this);
+}
+void TCustomComPort::DoBreak()
+{
+    Raise(OnBreak, this);
+}
+void TCustomComPort::DoRing()
+{
+    Raise(OnRing, this);
+}
+void TCustomComPort::DoRxFlag()
+{
+    Raise(OnRxFlag, this);
+}
+void TCustomComPort::DoCTSChange(bool OnOff)
+{
+    Raise(OnCTSChange, this, OnOff);
+}
+void TCustomComPort::DoDSRChange(bool OnOff)
+{
+    Raise(OnDSRChange, this, OnOff);
+}
+void TCustomComPort::DoError(TComErrors Errors)
+{
+    Raise(OnError, this, Errors);
+}
+void TCustomComPort::DoRLSDChange(bool OnOff)
+{
+    Raise(OnRLSDChange, this, OnOff);
+}
+void TCustomComPort::DoRx80Full()
+{
+    Raise(OnRx80Full, this);
+}
 
 // --- open and close notices --------------------------------------------------------------------------------
 
@@ -136,7 +202,10 @@ void TCustomComPort::CheckSignals(bool Open)
     DoRLSDChange(false);
 }
 
-void TCustomComPort::CallBeforeOpen() { DoBeforeOpen(); }
+void TCustomComPort::CallBeforeOpen()
+{
+    DoBeforeOpen();
+}
 
 void TCustomComPort::CallAfterOpen()
 {
@@ -211,7 +280,10 @@ void TCustomComPort::CallTxEmpty()
     DoTxEmpty();
 }
 
-void TCustomComPort::CallBreak() { DoBreak(); }
+void TCustomComPort::CallBreak()
+{
+    DoBreak();
+}
 
 void TCustomComPort::CallRing()
 {
@@ -246,21 +318,44 @@ void TCustomComPort::CallRLSDChange()
     DoRLSDChange(on);
 }
 
-void TCustomComPort::CallRx80Full() { DoRx80Full(); }
+void TCustomComPort::CallRx80Full()
+{
+    DoRx80Full();
+}
 
 void TCustomComPort::CallEvent(TComEvent Event)
 {
     switch (Event) {
-    case evError: CallError(); break;
-    case evRxChar: CallRxChar(); break;
-    case evTxEmpty: CallTxEmpty(); break;
-    case evBreak: CallBreak(); break;
-    case evRing: CallRing(); break;
-    case evCTS: CallCTSChange(); break;
-    case evDSR: CallDSRChange(); break;
-    case evRxFlag: CallRxFlag(); break;
-    case evRLSD: CallRLSDChange(); break;
-    case evRx80Full: CallRx80Full(); break;
+    case evError:
+        CallError();
+        break;
+    case evRxChar:
+        CallRxChar();
+        break;
+    case evTxEmpty:
+        CallTxEmpty();
+        break;
+    case evBreak:
+        CallBreak();
+        break;
+    case evRing:
+        CallRing();
+        break;
+    case evCTS:
+        CallCTSChange();
+        break;
+    case evDSR:
+        CallDSRChange();
+        break;
+    case evRxFlag:
+        CallRxFlag();
+        break;
+    case evRLSD:
+        CallRLSDChange();
+        break;
+    case evRx80Full:
+        CallRx80Full();
+        break;
     }
 }
 

@@ -1,17 +1,19 @@
 #include "cport/ComIo.h"
 #include "cport/Cport.h"
 
-namespace {
+namespace
+{
 // The record of a synchronous call, freed on every way out.
-class TOwnAsync {
-public:
+class TOwnAsync
+{
+  public:
     TOwnAsync() { InitAsync(FPtr); }
     ~TOwnAsync() { DoneAsync(FPtr); }
     TOwnAsync(const TOwnAsync&) = delete;
     TOwnAsync& operator=(const TOwnAsync&) = delete;
     TAsync*& Ptr() { return FPtr; }
 
-private:
+  private:
     TAsync* FPtr = nullptr;
 };
 } // namespace
@@ -133,7 +135,10 @@ bool TCustomComPort::IsAsyncCompleted(TAsync* AsyncPtr)
     return true;
 }
 
-void TCustomComPort::AbortAllAsync() { Io(ComErr::Purge).AbortAll(); }
+void TCustomComPort::AbortAllAsync()
+{
+    Io(ComErr::Purge).AbortAll();
+}
 
 void TCustomComPort::WaitForEvent(TComEvents& Events, TComStopEvent* StopEvent, int Timeout)
 {

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
-int TCustomComPort::InputCount() { return Io(ComErr::ClearError).InputCount(); }
+int TCustomComPort::InputCount()
+{
+    return Io(ComErr::ClearError).InputCount();
+}
 
 int TCustomComPort::OutputCount()
 {

@@ -2,10 +2,10 @@
 
 #include <iterator>
 
-namespace {
+namespace
+{
 // Flag of each event, by ordinal.
-constexpr std::uint32_t EventFlags[] = {0x0001, 0x0004, 0x0002, 0x0100, 0x0040,
-                                        0x0008, 0x0010, 0x0080, 0x0020, 0x0400};
+constexpr std::uint32_t EventFlags[] = {0x0001, 0x0004, 0x0002, 0x0100, 0x0040, 0x0008, 0x0010, 0x0080, 0x0020, 0x0400};
 } // namespace
 
 std::uint32_t ComEventsToMask(TComEvents Events)

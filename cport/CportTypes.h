@@ -4,8 +4,9 @@
 #include <initializer_list>
 
 // A set of enumeration values with member n in bit n, as the port's settings and the INI file count them.
-template <class E, class Bits> class TEnumSet {
-public:
+template <class E, class Bits> class TEnumSet
+{
+  public:
     constexpr TEnumSet() = default;
     constexpr TEnumSet(std::initializer_list<E> Values)
     {
@@ -38,7 +39,7 @@ public:
     constexpr TEnumSet& operator-=(TEnumSet o) { return *this = *this - o; }
     constexpr bool operator==(const TEnumSet&) const = default;
 
-private:
+  private:
     static constexpr Bits Bit(E v) { return Bits(Bits(1) << static_cast<int>(v)); }
     Bits FBits = 0;
 };
@@ -73,18 +74,7 @@ enum TComSignal : int { csCTS, csDSR, csRing, csRLSD };
 enum TComError : int { ceFrame, ceRxParity, ceOverrun, ceBreak, ceIO, ceMode, ceRxOver, ceTxFull };
 enum TStoredProp : int { spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers };
 enum TStoreType : int { stRegistry, stIniFile };
-enum TComEvent : int {
-    evRxChar,
-    evTxEmpty,
-    evRxFlag,
-    evRing,
-    evBreak,
-    evCTS,
-    evDSR,
-    evError,
-    evRLSD,
-    evRx80Full
-};
+enum TComEvent : int { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full };
 enum TOperationKind : int { okWrite, okRead };
 enum TThreadPriority : int { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 // The hold and status bits of the device, bit n for value n.

@@ -3,7 +3,8 @@
 #include <iterator>
 #include <string>
 
-namespace {
+namespace
+{
 const char* const Messages[] = {
     "",
     "Unable to open com port",

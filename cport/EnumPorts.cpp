@@ -8,10 +8,12 @@
 #include <fstream>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 bool IsDir(const std::string& Path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     return stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -46,4 +48,7 @@ void EnumComPortsIn(const std::string& SysClassTty, std::vector<std::string>& Po
     Ports = std::move(found);
 }
 
-void EnumComPorts(std::vector<std::string>& Ports) { EnumComPortsIn("/sys/class/tty", Ports); }
+void EnumComPorts(std::vector<std::string>& Ports)
+{
+    EnumComPortsIn("/sys/class/tty", Ports);
+}

@@ -12,7 +12,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 int ToTiocm(unsigned Lines)
 {
     int bits = 0;
@@ -42,10 +43,16 @@ unsigned FromTiocm(int Bits)
 }
 
 // A device that answers these with "not for this device" has no modem lines or counters: not a failure.
-bool Unsupported(int Error) { return Error == ENOTTY || Error == EINVAL; }
+bool Unsupported(int Error)
+{
+    return Error == ENOTTY || Error == EINVAL;
+}
 } // namespace
 
-TPosixTtyBackend::~TPosixTtyBackend() { Close(); }
+TPosixTtyBackend::~TPosixTtyBackend()
+{
+    Close();
+}
 
 int TPosixTtyBackend::OpenFail(int Error)
 {
@@ -98,7 +105,10 @@ int TPosixTtyBackend::SetQueueSizes(int InputSize, int OutputSize)
     return InputSize > 0 && OutputSize > 0 ? 0 : EINVAL;
 }
 
-int TPosixTtyBackend::SetTimeouts(const TComTimeoutValues&) { return FFd >= 0 ? 0 : EBADF; }
+int TPosixTtyBackend::SetTimeouts(const TComTimeoutValues&)
+{
+    return FFd >= 0 ? 0 : EBADF;
+}
 
 int TPosixTtyBackend::SetLine(const TComLineSettings& Settings)
 {
@@ -216,7 +226,10 @@ int TPosixTtyBackend::SetBreak(bool On)
     return Unsupported(errno) ? 0 : errno;
 }
 
-int TPosixTtyBackend::SetOutputFlow(bool On) { return tcflow(FFd, On ? TCOON : TCOOFF) == 0 ? 0 : errno; }
+int TPosixTtyBackend::SetOutputFlow(bool On)
+{
+    return tcflow(FFd, On ? TCOON : TCOOFF) == 0 ? 0 : errno;
+}
 
 int TPosixTtyBackend::Flush(bool Input, bool Output)
 {

@@ -3,8 +3,9 @@
 #include "cport/ComBackend.h"
 
 // A serial device under /dev through termios, ioctl and poll.
-class TPosixTtyBackend final : public TComBackend {
-public:
+class TPosixTtyBackend final : public TComBackend
+{
+  public:
     TPosixTtyBackend() = default;
     ~TPosixTtyBackend() override;
     TPosixTtyBackend(const TPosixTtyBackend&) = delete;
@@ -28,7 +29,7 @@ public:
     int OutputQueued(int& Count) override;
     bool GetCounters(TLineCounters& Counters) override;
 
-private:
+  private:
     int ApplyControlLines(const TComLineSettings& Settings);
     int OpenFail(int Error);
 

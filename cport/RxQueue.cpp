@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-TRxQueue::TRxQueue(std::size_t Limit) : FLimit(Limit) { FRing.resize(std::max<std::size_t>(Limit, 1)); }
+TRxQueue::TRxQueue(std::size_t Limit) : FLimit(Limit)
+{
+    FRing.resize(std::max<std::size_t>(Limit, 1));
+}
 
 void TRxQueue::Reshape(std::size_t Capacity)
 {

@@ -5,8 +5,9 @@
 
 // The port's receive queue: a ring of bytes with a limit (the input buffer size). Lowering the limit below
 // what is queued keeps the bytes; the queue just takes nothing more until it has been read down.
-class TRxQueue {
-public:
+class TRxQueue
+{
+  public:
     explicit TRxQueue(std::size_t Limit = 1024);
 
     void SetLimit(std::size_t Limit);
@@ -20,7 +21,7 @@ public:
     std::size_t Pop(char* Out, std::size_t Count);
     void Clear();
 
-private:
+  private:
     void Reshape(std::size_t Capacity);
 
     std::vector<char> FRing;

@@ -87,7 +87,9 @@ ReadReplyCheck CheckReadReply(std::string_view received, int imageSize)
         return result;
     }
     std::string_view image = data.substr(0, size);
-    uint16_t received16 = static_cast<uint16_t>(static_cast<uint8_t>(data[size]) << 8 | static_cast<uint8_t>(data[size + 1]));
+    const auto high = static_cast<uint8_t>(data[size]);
+    const auto low = static_cast<uint8_t>(data[size + 1]);
+    const auto received16 = static_cast<uint16_t>(high << 8 | low);
     if (BlockChecksum(image) != received16) {
         result.message = Msg::kChecksumFailed;
         return result;

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
-enum class TProgressDirection { Read, Write };
+enum class TransferDirection { Read, Write };
 
 // What the serial transfers, the timer commands and the hardware-type read need of the main window.
 // TForm1 implements it; every call is made on the window thread. The link never waits inside these calls
@@ -20,16 +21,18 @@ public:
     virtual void ResetProgress(int total) = 0;
     // The whole start: ResetProgress(total), icon 125, UpLImage (read) or DwnLImage (write) shown and the other
     // five images hidden, caption "Reading in progress..." / "Writing in progress...", shown modeless in front.
-    virtual void StartProgress(TProgressDirection direction, int total) = 0;
+    virtual void StartProgress(TransferDirection direction, int total) = 0;
     // Label4 := text, repainted at once (the caller is inside a wait that does not run the window).
     virtual void SetProgressStep(const std::string& text) = 0;
+    // ProgressBar1.Position := position. During the image data wait the window does not run: repaint the bar
+    // at once so it follows the received count.
     virtual void SetProgressPosition(int position) = 0;
-    // The result, set up and repainted: message == okMessage gives Label4 "OK" in green (32768), size 15, icon
-    // 123, OKImage; otherwise "ERROR" in red (255), size 15, icon 124, AlertImage, and PswdImage when message is
-    // "ERROR: Password Incorrect", else StopImage. The link then holds it for a second itself (DelayMs).
-    virtual void ShowProgressResult(const std::string& message, const std::string& okMessage) = 0;
-    // After the hold: Label4's font back to colour 0, size 10.
-    virtual void EndProgressResult() = 0;
+    // The result: message == okMessage gives Label4 "OK" in green (32768), size 15, icon 123, OKImage; otherwise
+    // "ERROR" in red (255), size 15, icon 124, AlertImage, and PswdImage when message is "ERROR: Password
+    // Incorrect", else StopImage. Repainted; then whileShown (when set) runs; then the result is held for
+    // holdMs with DelayMs (the window keeps running); then Label4's font goes back to colour 0, size 10.
+    virtual void ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs,
+                                    const std::function<void()>& whileShown) = 0;
     // Closes the window (its close handler clears tcpStep, tcpReading, tcpWriting).
     virtual void CloseProgress() = 0;
 

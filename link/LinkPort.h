@@ -15,6 +15,7 @@ public:
     virtual int WriteStr(const std::string& bytes) = 0;
     // At most count bytes of what is waiting; fewer (or none) when fewer are there.
     virtual int ReadStr(std::string& bytes, int count) = 0;
-    // Returns once every byte written so far has left the line, so a following transmit purge loses none.
-    virtual void DrainOutput() = 0;
+    // Returns once every byte written so far has left the line, so a following transmit purge loses none;
+    // or when the transmit queue has not shrunk for stallLimitMs (a line held by flow control).
+    virtual void DrainOutput(int stallLimitMs) = 0;
 };

@@ -9,6 +9,14 @@ SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store)
 {
 }
 
+bool SerialLink::RefuseWhileBusy()
+{
+    if (!Busy.Busy())
+        return false;
+    host_.SetStatusText(BusyScope::Refusal());
+    return true;
+}
+
 bool SerialLink::RunGuarded(const char* what, const std::function<void()>& op)
 {
     BusyScope scope(Busy, what, [this](const std::string& text) { host_.SetStatusText(text); });

@@ -32,6 +32,10 @@ public:
     void SetSWTButtonClick();
     void ReadSWTButtonClick();
 
+    // For the port close and the window close: true, with the busy message in the status bar, while an
+    // operation holds the link; the caller then does not close.
+    bool RefuseWhileBusy();
+
     // Runs op under the busy guard; false (and the busy message in the status bar) when the link is held.
     // A charDelay text that is no number ends op with its message in the status bar; other errors pass on to
     // the caller's handler guard (the transfers catch their port errors themselves).

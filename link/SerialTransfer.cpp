@@ -14,6 +14,7 @@
 #include "platform/Convert.h"
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 std::string StepText(const char* format, int n)
@@ -40,7 +41,7 @@ SerialTransfer::SerialTransfer(SerialSender& sender, UnitTimers& timers, LinkHos
 {
 }
 
-// --- common pieces ------------------------------------------------------------------------------------------
+// --- shared steps -------------------------------------------------------------------------------------------
 
 bool SerialTransfer::CharDelayUsable(int& ms)
 {
@@ -68,9 +69,15 @@ bool SerialTransfer::Exchange(const std::string& command, bool raw, int replySiz
     return Framing::ReplyContains(reply, keyword);
 }
 
-std::string SerialTransfer::EnterTransferMode(int replyLimitMs)
+std::string SerialTransfer::EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs)
 {
     LinkPort& port = sender_.Port();
+    // From here on only the transfer takes the port's received bytes.
+    host_.DetachTerminal();
+    if (escapeFirst) {
+        sender_.SendComString(Protocol::kEscapeToCommandMode);
+        DelayMs(escapeDelayMs);
+    }
     port.ClearBuffer(true, true);
     host_.SetProgressStep(Msg::kStepPrepare);
     DelayMs(timing_.PrepareMs);
@@ -114,11 +121,10 @@ void SerialTransfer::ClearLogArea()
 
 void SerialTransfer::ShowResult(const std::string& message, const char* okMessage, bool redrawWhileShown)
 {
-    host_.ShowProgressResult(message, okMessage);
+    std::function<void()> redraw;
     if (redrawWhileShown)
-        host_.ImageToControls();
-    DelayMs(timing_.ResultHoldMs);
-    host_.EndProgressResult();
+        redraw = [this] { host_.ImageToControls(); };
+    host_.ShowProgressResult(message, okMessage, timing_.ResultHoldMs, redraw);
 }
 
 void SerialTransfer::ClearBuffersIfOpen()
@@ -164,7 +170,7 @@ void SerialTransfer::ReadImage(ReadKind kind)
     if (!sender_.Port().Connected()) {
         host_.SetStatusText(message);
     } else {
-        host_.StartProgress(TProgressDirection::Read, store_.ImageSize);
+        host_.StartProgress(TransferDirection::Read, store_.ImageSize);
         FallbackDelay fallback(sender_, charDelay);
         try {
             message = ReadSteps(kind);
@@ -196,12 +202,7 @@ std::string SerialTransfer::ReadSteps(ReadKind kind)
         DelayMs(timing_.TimersPauseMs);
     }
 
-    host_.DetachTerminal();
-    if (!withTimers) {
-        sender_.SendComString(Protocol::kEscapeToCommandMode);
-        DelayMs(timing_.EscapeBeforeReadMs);
-    }
-    std::string failure = EnterTransferMode(timing_.ReadReplyLimitMs);
+    std::string failure = EnterTransferMode(!withTimers, timing_.EscapeBeforeReadMs, timing_.ReadReplyLimitMs);
     if (!failure.empty())
         return failure;
 
@@ -249,7 +250,7 @@ void SerialTransfer::WriteEEPROMExecuteClick()
     if (!sender_.Port().Connected()) {
         host_.SetStatusText(message);
     } else {
-        host_.StartProgress(TProgressDirection::Write, Protocol::kWriteProgressTotal);
+        host_.StartProgress(TransferDirection::Write, Protocol::kWriteProgressTotal);
         FallbackDelay fallback(sender_, charDelay);
         try {
             message = WriteSteps();
@@ -277,12 +278,7 @@ std::string SerialTransfer::WriteSteps()
         timers_.SetSWTButtonClick();
         DelayMs(timing_.TimersPauseMs);
     }
-    host_.DetachTerminal();
-    if (!withTimers) {
-        sender_.SendComString(Protocol::kEscapeToCommandMode);
-        DelayMs(timing_.EscapeBeforeWriteMs);
-    }
-    std::string failure = EnterTransferMode(timing_.WriteReplyLimitMs);
+    std::string failure = EnterTransferMode(!withTimers, timing_.EscapeBeforeWriteMs, timing_.WriteReplyLimitMs);
     if (!failure.empty())
         return failure;
 
@@ -321,7 +317,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
     sender_.EscapeSendChksum(Framing::LowByte(checksum));
 
     // Every frame byte must be on the line before the purge, or a slow line would lose the frame's tail.
-    port.DrainOutput();
+    port.DrainOutput(timing_.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
     host_.SetProgressStep(StepText(Msg::kStepBlockAck, n + 1));

@@ -35,8 +35,9 @@ private:
     void ReadImage(ReadKind kind);
     std::string ReadSteps(ReadKind kind);
     std::string WriteSteps();
-    // "kvrw1" and the password: the failure message, or "" when the unit accepted both.
-    std::string EnterTransferMode(int replyLimitMs);
+    // Terminal detached, "---" (when the timer commands did not already send it), "kvrw1" and the password:
+    // the failure message, or "" when the unit accepted both.
+    std::string EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs);
     // Sends a command, waits for its reply and takes it; true when it holds keyword.
     bool Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs,
                   const char* keyword);
@@ -45,7 +46,7 @@ private:
     // Status line, "Restore Comm settings", "kvrw0" while the port is open.
     void Restore(const std::string& message);
     void ClearLogArea();
-    // The result held for a second; whileShown runs once it is up.
+    // The result held for a second; the pages are redrawn from the new image while it shows.
     void ShowResult(const std::string& message, const char* okMessage, bool redrawWhileShown);
     void ClearBuffersIfOpen();
     std::string PortFailure(const std::exception& e);

@@ -78,12 +78,13 @@ void TcpTransfer::End(const std::string& message, const char* okMessage)
 {
     tcpReading = false;
     tcpWriting = false;
-    host_.ShowProgressResult(message, okMessage);
     ++resultsShown_;
     const unsigned generation = generation_;
-    QTimer::singleShot(timing_.ResultHoldMs, this, [this, generation] {
+    // The result is held while the window runs, and not inside a socket's read handler: the socket would
+    // hold back what arrives meanwhile until more came.
+    QTimer::singleShot(0, this, [this, generation, message, ok = std::string(okMessage)] {
+        host_.ShowProgressResult(message, ok, timing_.ResultHoldMs, nullptr);
         --resultsShown_;
-        host_.EndProgressResult();
         // A transfer started while this result was on show owns the window now.
         if (generation != generation_ || tcpReading || tcpWriting)
             return;
@@ -116,7 +117,7 @@ void TcpTransfer::ReadButtonTCPClick()
     Begin(true);
     const unsigned generation = generation_;
     store_.ImageSize = kConfigSize;
-    host_.StartProgress(TProgressDirection::Read, store_.ImageSize);
+    host_.StartProgress(TransferDirection::Read, store_.ImageSize);
 
     if (!EnterTransferMode(generation))
         return;
@@ -158,7 +159,7 @@ void TcpTransfer::WriteButtonTCPClick()
     }
     Begin(false);
     const unsigned generation = generation_;
-    host_.StartProgress(TProgressDirection::Write, store_.ImageSize);
+    host_.StartProgress(TransferDirection::Write, store_.ImageSize);
 
     if (!EnterTransferMode(generation))
         return;

@@ -29,6 +29,7 @@ struct LinkTiming {
     int WriteReplyLimitMs = 3000;    // replies to "kvrw1" and the password during a write
     int AckLimitMs = 5000;           // acknowledgement of a written block
     int DataIdleLimitMs = 6000;      // image data: this long without a new byte ends the wait
+    int DrainStallLimitMs = 2000;    // a frame's bytes leaving the port: this long without progress ends the wait
     int TcpReplyLimitMs = 12000;     // a command's reply over TCP
     int TcpAckLimitMs = 6000;        // acknowledgement of a block written over TCP
 

@@ -35,7 +35,8 @@ std::string TrimLineSpace(std::string_view text)
 namespace {
 bool IsTimerPeriod(const std::string& text)
 {
-    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    const bool digits = std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (text.empty() || text.size() > 4 || !digits)
         return false;
     return std::stoi(text) <= kMaxTimerPeriod;
 }

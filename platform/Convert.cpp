@@ -1,5 +1,8 @@
 #include "platform/Convert.h"
 
+#include <QLocale>
+#include <QString>
+
 #include <cstdint>
 #include <optional>
 
@@ -80,4 +83,21 @@ int StrToIntDef(const std::string& text, int fallback)
 int HexToInt(const std::string& text)
 {
     return StrToInt("0x" + text);
+}
+
+double StrToFloat(const std::string& text)
+{
+    bool ok = false;
+    const QString trimmed = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())).trimmed();
+    double value = QLocale::system().toDouble(trimmed, &ok);
+    if (!ok)
+        throw EConvertError("'" + text + "' is not a valid floating point value");
+    return value;
+}
+
+std::string FloatToStr(double value)
+{
+    QLocale locale = QLocale::system();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'g', 15).toLatin1().toStdString();
 }

@@ -18,3 +18,9 @@ int StrToIntDef(const std::string& text, int fallback);
 
 // Reads text as hexadecimal digits only (no prefix), as "0x" + text would be read.
 int HexToInt(const std::string& text);
+
+// A decimal fraction in the system's notation; raises EConvertError
+// "'<text>' is not a valid floating point value" for a text that is none.
+double StrToFloat(const std::string& text);
+// The shortest text of value in the system's notation.
+std::string FloatToStr(double value);

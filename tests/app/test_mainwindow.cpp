@@ -1,5 +1,8 @@
 #include "app/TForm1.h"
 
+#include "platform/ui/RadioGroup.h"
+
+#include <QLabel>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -19,4 +22,19 @@ TEST(MainWindow, StartsWithTheDefaultImage)
     EXPECT_EQ(form.Image.ImageLoaded, 1);
     EXPECT_EQ(form.Image.ReadImageString(0, 41), "Default Profile");
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
+}
+
+TEST(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinks)
+{
+    TForm1 form;
+    auto* label = form.findChild<QLabel*>("configToolNr");
+    ASSERT_NE(label, nullptr);
+    form.Image.WriteImageString("\x02\x1C\x52", 183, 0);
+    form.Image.WriteImageString("\x52", 175, 0);
+    form.ImageToControls();
+    EXPECT_EQ(label->text(), "05.40");
+    auto* baud = form.findChild<TRadioGroup*>("BaudRatePC");
+    ASSERT_NE(baud, nullptr);
+    EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600");
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072)) << "a redraw of an unedited image marks nothing";
 }

@@ -9,15 +9,16 @@
 
 // A scripted serial device: the test feeds received bytes, moves the modem lines, counts line errors, hangs
 // the device up, limits how much it takes, refuses settings, and reads the log of what the port applied.
-class TFakeComBackend final : public TComBackend {
-public:
+class TFakeComBackend final : public TComBackend
+{
+  public:
     // --- script (any thread)
-    void Feed(const std::string& Bytes);        // as a marking driver hands them over (0xFF doubled)
-    void FeedMarked(const std::string& Raw);    // a raw marked stream: breaks, bad bytes
-    void SetLines(unsigned Lines);              // CTS, DSR, ring, carrier as the device sees them
+    void Feed(const std::string& Bytes);     // as a marking driver hands them over (0xFF doubled)
+    void FeedMarked(const std::string& Raw); // a raw marked stream: breaks, bad bytes
+    void SetLines(unsigned Lines);           // CTS, DSR, ring, carrier as the device sees them
     void SetCounters(const TLineCounters& Counters);
     void HangUp();
-    void SetWriteRoom(long Bytes);              // bytes the device still takes; below 0 without limit
+    void SetWriteRoom(long Bytes); // bytes the device still takes; below 0 without limit
     void Inject(const std::string& Raw, unsigned Lines, const TLineCounters& Counters); // all in one go
 
     std::string Written();
@@ -52,7 +53,7 @@ public:
     int OutputQueued(int& Count) override;
     bool GetCounters(TLineCounters& Counters) override;
 
-private:
+  private:
     void Add(const std::string& Entry) { FLog.push_back(Entry); }
 
     std::mutex FLock;

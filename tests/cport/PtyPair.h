@@ -3,8 +3,9 @@
 #include <string>
 
 // A pseudo-terminal pair: the port opens SlavePath, the test plays the device on the master side.
-class TPtyPair {
-public:
+class TPtyPair
+{
+  public:
     TPtyPair();
     ~TPtyPair();
     TPtyPair(const TPtyPair&) = delete;
@@ -19,7 +20,7 @@ public:
     std::string Receive(std::size_t Count, int LimitMs = 10000);
     void CloseMaster();
 
-private:
+  private:
     int FMaster = -1;
     int FSlave = -1;
     std::string FSlavePath;

@@ -3,19 +3,23 @@
 #include "cport/BaudOther.h"
 #include "cport/Cport.h"
 
+#include "ComExpect.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <thread>
 
-namespace {
+using namespace std::string_literals;
+
+namespace
+{
 std::string AllBytes()
 {
     std::string s;
     for (int i = 0; i < 256; ++i)
         s.push_back(char(i));
-    s += std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00"
-                                  "A"; // runs of 0xFF and what a mark looks like
+    s += std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00A\xFF"s; // runs of 0xFF and what a mark looks like
     return s;
 }
 
@@ -166,24 +170,12 @@ TEST_F(PtyPortTest, OpenErrorsCarryTheSystemErrorAndLeaveThePortClosed)
     port.OnBeforeOpen = [&](TCustomComPort*) { ++beforeOpen; };
 
     port.SetPort("/dev/ttyNoSuchPort99");
-    try {
-        port.Open();
-        FAIL() << "a missing device opened";
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 1);
-        EXPECT_EQ(e.WinCode, ENOENT);
-    }
+    EXPECT_TRUE(RaisesCom([&] { port.Open(); }, 1, ENOENT));
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(beforeOpen, 1);
 
     port.SetPort("/dev/null");
-    try {
-        port.Open();
-        FAIL() << "a file that is no terminal opened";
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 1);
-        EXPECT_EQ(e.WinCode, ENOTTY);
-    }
+    EXPECT_TRUE(RaisesCom([&] { port.Open(); }, 1, ENOTTY));
 
     port.SetPort(pty.SlavePath());
     port.Open();
@@ -212,19 +204,8 @@ TEST_F(PtyPortTest, CloseDiscardsTheQueueAndLineOperationsFailAfterwards)
     port.Close();
 
     EXPECT_THROW(port.InputCount(), EComPort);
-    try {
-        port.SetDTR(true);
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 12);
-        EXPECT_EQ(e.WinCode, EBADF);
-    }
-    try {
-        port.WriteStr("x");
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 2);
-    }
+    EXPECT_TRUE(RaisesCom([&] { port.SetDTR(true); }, 12, EBADF));
+    EXPECT_TRUE(RaisesCom([&] { port.WriteStr("x"); }, 2));
 
     port.Open();
     EXPECT_EQ(port.InputCount(), 0);
@@ -294,12 +275,6 @@ TEST_F(PtyPortTest, UnpluggedDeviceIsReportedOnceAndStopsTheReader)
     std::string in;
     EXPECT_EQ(port.ReadStr(in, 10), 4); // what came before is still there
     EXPECT_EQ(in, "tail");
-    try {
-        port.WriteStr("more");
-        FAIL();
-    } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 2);
-        EXPECT_EQ(e.WinCode, EIO);
-    }
+    EXPECT_TRUE(RaisesCom([&] { port.WriteStr("more"); }, 2, EIO));
     port.Close();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkHost.h"
+#include "platform/Clock.h"
 
 #include <array>
 #include <functional>
@@ -68,9 +69,9 @@ public:
         Calls.push_back("Status:" + text);
     }
     void ResetProgress(int total) override { Calls.push_back("ResetProgress:" + std::to_string(total)); }
-    void StartProgress(TProgressDirection d, int total) override
+    void StartProgress(TransferDirection d, int total) override
     {
-        Calls.push_back(std::string("StartProgress:") + (d == TProgressDirection::Read ? "Read:" : "Write:") +
+        Calls.push_back(std::string("StartProgress:") + (d == TransferDirection::Read ? "Read:" : "Write:") +
                         std::to_string(total));
     }
     void SetProgressStep(const std::string& text) override
@@ -80,11 +81,15 @@ public:
             OnStep(text);
     }
     void SetProgressPosition(int position) override { ProgressPosition = position; }
-    void ShowProgressResult(const std::string& message, const std::string& okMessage) override
+    void ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs,
+                            const std::function<void()>& whileShown) override
     {
         Calls.push_back("Result:" + std::string(message == okMessage ? "OK" : "ERROR") + ":" + message);
+        if (whileShown)
+            whileShown();
+        DelayMs(holdMs);
+        Calls.push_back("EndResult");
     }
-    void EndProgressResult() override { Calls.push_back("EndResult"); }
     void CloseProgress() override { Calls.push_back("CloseProgress"); }
     void FocusHelpPanel() override { Calls.push_back("FocusHelpPanel"); }
     bool CommitPendingEdits() override

@@ -1,37 +1,96 @@
 #pragma once
 
 #include "FakeHost.h"
-#include "PtyPort.h"
 
+#include "cport/Cport.h"
 #include "image/ImageStore.h"
+#include "link/ComPortLink.h"
 #include "link/SerialLink.h"
+#include "platform/Clock.h"
 #include "sim/SimPty.h"
 
 #include <gtest/gtest.h>
 
-// The tool's serial link against the simulated unit over a pseudo-terminal, with a host that records.
-// The attached terminal copies what it receives into Memo4, as the terminal page does.
+// Byte strings compared without printing kilobytes: the first difference is enough to go on.
+inline ::testing::AssertionResult SameBytes(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return ::testing::AssertionSuccess();
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size() << ", first difference at "
+                                         << i;
+}
+
+// A pseudo-terminal reports no transmit queue, and a purge drops what the kernel has not yet handed to the
+// other side. Drained here means what a drained UART means: the unit has every byte written.
+class PtyDrainPort : public ComPortLink {
+public:
+    PtyDrainPort(TCustomComPort& port, SimPty& sim) : ComPortLink(port), sim_(sim) {}
+    int WriteStr(const std::string& bytes) override
+    {
+        int n = ComPortLink::WriteStr(bytes);
+        written_ += static_cast<uint64_t>(std::max(n, 0));
+        return n;
+    }
+    void DrainOutput(int stallLimitMs) override
+    {
+        ComPortLink::DrainOutput(stallLimitMs);
+        for (int waited = 0; sim_.BytesReceived() < written_ && waited < stallLimitMs; ++waited)
+            PauseBetweenPolls();
+    }
+
+private:
+    SimPty& sim_;
+    uint64_t written_ = 0;
+};
+
+// The tool's serial link through the real port against the simulated unit over a pseudo-terminal, with a
+// host that records. The attached terminal copies what it receives into Memo4, as the terminal page does.
 struct LinkRig : ::testing::Test {
     SimPty sim;
-    PtyPort port{sim.SlavePath()};
+    TComPort com;
+    PtyDrainPort port{com, sim};
+    TComLink terminal;
     FakeHost host;
     ImageStore store;
     SerialLink link{port, host, store};
 
-    // Delays shrunk (the unit's answers still get time to come in), limits long enough for a slow build.
-    static LinkTiming FastTiming() { return LinkTiming{}.Scaled(0.05, 0.25); }
+    // Delays shrunk, limits long enough for a slow build. The answers read through the terminal only get
+    // the answer pause to come in, through the port's event thread, on a loaded machine: that one stays long.
+    static LinkTiming FastTiming()
+    {
+        LinkTiming t = LinkTiming{}.Scaled(0.05, 0.25);
+        t.AnswerPauseMs = 400;
+        return t;
+    }
 
     LinkRig()
     {
+        com.SetPort(sim.SlavePath());
+        com.SetBaudRate(br115200);
+        com.Buffer().SetInputSize(500000);
+        com.Buffer().SetOutputSize(8192);
+        com.Open();
         link.Timing = FastTiming();
         store.ImageLoaded = 1;
-        host.OnTerminal = [this](bool attached) { attached ? AttachTerminal() : port.Detach(); };
-        AttachTerminal();
+        terminal.OnRxBuf = [this](TCustomComPort*, const void* buffer, int count) {
+            host.Memo4.append(static_cast<const char*>(buffer), static_cast<size_t>(count));
+        };
+        host.OnTerminal = [this](bool attached) {
+            if (attached)
+                com.RegisterLink(&terminal);
+            else
+                com.UnRegisterLink(&terminal);
+        };
+        com.RegisterLink(&terminal);
     }
-
-    void AttachTerminal()
+    ~LinkRig() override
     {
-        port.Attach([this](const std::string& bytes) { host.Memo4 += bytes; });
+        if (host.TerminalAttached)
+            com.UnRegisterLink(&terminal);
+        com.Close();
     }
 
     SimUnit Unit()

@@ -11,6 +11,7 @@ class RecordingPort : public LinkPort {
 public:
     bool Open = true;
     std::vector<std::string> Writes;
+    std::vector<std::string> Events; // "W:<bytes>", "Clear", "Drain" in order
     std::string Input;
     int Clears = 0;
     int Drains = 0;
@@ -31,6 +32,7 @@ public:
     {
         if (Clears++ == FailClearAt)
             throw std::runtime_error("PurgeComm function failed");
+        Events.push_back("Clear");
         if (input)
             Input.clear();
     }
@@ -39,6 +41,7 @@ public:
         if (static_cast<int>(Writes.size()) == FailWriteAt)
             throw std::runtime_error("WriteFile function failed");
         Writes.push_back(bytes);
+        Events.push_back("W:" + bytes);
         return static_cast<int>(bytes.size());
     }
     int ReadStr(std::string& bytes, int count) override
@@ -47,5 +50,9 @@ public:
         Input.erase(0, bytes.size());
         return static_cast<int>(bytes.size());
     }
-    void DrainOutput() override { ++Drains; }
+    void DrainOutput(int) override
+    {
+        ++Drains;
+        Events.push_back("Drain");
+    }
 };

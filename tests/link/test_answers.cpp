@@ -26,7 +26,8 @@ TEST(UnitAnswers, TokenizerFollowsStrtok)
 
 TEST(UnitAnswers, TimersFromTheAnswer)
 {
-    auto periods = ParseTimers("\r\nSWT\r\n1,00:00,60\r\n2,00:00,1440\r\n3,00:00,5\r\n4,00:00,0\r\n5,00:00, 720 \r\nOK\r\n");
+    auto periods =
+        ParseTimers("\r\nSWT\r\n1,00:00,60\r\n2,00:00,1440\r\n3,00:00,5\r\n4,00:00,0\r\n5,00:00, 720 \r\nOK\r\n");
     ASSERT_TRUE(periods);
     EXPECT_EQ(*periods, (std::array<std::string, 5>{"60", "1440", "5", "0", "720"}));
 }

@@ -25,14 +25,14 @@ TEST_F(Read, GoodReadPutsTheUnitsBytesInTheImageWithoutMarks)
 
     link.ReadEEPROMExecuteClick();
 
-    EXPECT_EQ(Image(0, 3072), UnitMemory(0, 3072));
-    EXPECT_NE(Image(0, 3072), imageBefore.substr(0, 3072));
+    EXPECT_TRUE(SameBytes(Image(0, 3072), UnitMemory(0, 3072)));
+    EXPECT_FALSE(SameBytes(Image(0, 3072), imageBefore.substr(0, 3072)));
     EXPECT_FALSE(store.Image.AnyMarked(0, 3072));
     // Bytes above the configuration area keep their values and marks.
-    EXPECT_EQ(Image(3072, 6), "beyond");
+    EXPECT_TRUE(SameBytes(Image(3072, 6), "beyond"));
     EXPECT_TRUE(store.Image.AnyMarked(3072, 6));
     EXPECT_EQ(host.FinishImageReads, 1);
-    EXPECT_EQ(imageSeen, UnitMemory(0, 3072)); // FinishImageRead ran on the new image
+    EXPECT_TRUE(SameBytes(imageSeen, UnitMemory(0, 3072))); // FinishImageRead ran on the new image
     EXPECT_EQ(store.ImageSize, 3072);
     EXPECT_EQ(host.Status, Msg::kReadOk);
     EXPECT_EQ(host.ModemType, "MOSS");
@@ -89,7 +89,7 @@ TEST_P(ReadFailure, ReportsLeavesTheImageAndRestoresTheUnit)
     link.ReadEEPROMExecuteClick();
 
     EXPECT_EQ(host.Status, c.message);
-    EXPECT_EQ(store.Image.Bytes(0, 65536), before);
+    EXPECT_TRUE(SameBytes(store.Image.Bytes(0, 65536), before));
     EXPECT_TRUE(store.Image.AnyMarked(100, 8));
     EXPECT_EQ(host.FinishImageReads, 0);
     EXPECT_EQ(Commands(), c.commands);
@@ -142,17 +142,19 @@ TEST_F(Read, ASecondOperationInsideTheReadIsRefused)
             link.WriteEEPROMExecuteClick();
             link.ReadEEPROMExecuteClick();
             link.ReadSWTButtonClick();
+            EXPECT_TRUE(link.RefuseWhileBusy()); // as the port close and the window close ask
             refusals = static_cast<int>(std::count(host.StatusHistory.begin(), host.StatusHistory.end(),
                                                    BusyScope::Refusal()));
             EXPECT_TRUE(link.Busy.Busy());
         }
     };
     link.ReadEEPROMExecuteClick();
-    EXPECT_EQ(refusals, 3);
+    EXPECT_EQ(refusals, 4);
     EXPECT_EQ(host.Count("Commit"), 0);
     EXPECT_EQ(host.Status, Msg::kReadOk);
     EXPECT_EQ(Commands(), (Strings{"---", "KVRP1", "---", "kvrw1", "kvpw=1234", "kvrea0", "kvrw0"}));
     EXPECT_FALSE(link.Busy.Busy());
+    EXPECT_FALSE(link.RefuseWhileBusy());
 }
 
 TEST_F(Read, LogReadFillsTheWholeMemory)
@@ -164,7 +166,7 @@ TEST_F(Read, LogReadFillsTheWholeMemory)
     link.readLogValuesClick();
 
     EXPECT_EQ(host.Status, Msg::kReadOk);
-    EXPECT_EQ(Image(0, 65536), UnitMemory(0, 65536));
+    EXPECT_TRUE(SameBytes(Image(0, 65536), UnitMemory(0, 65536)));
     EXPECT_FALSE(store.Image.AnyMarked(0, 65536));
     EXPECT_EQ(store.ImageSize, 65536);
     EXPECT_EQ(imageSizeSeen, 65536);
@@ -183,7 +185,7 @@ TEST_F(Read, LogReadWithChecksumErrorLeavesTheImage)
     const std::string before = store.Image.Bytes(0, 65536);
     link.readLogValuesClick();
     EXPECT_EQ(host.Status, Msg::kChecksumFailed);
-    EXPECT_EQ(store.Image.Bytes(0, 65536), before);
+    EXPECT_TRUE(SameBytes(store.Image.Bytes(0, 65536), before));
     EXPECT_EQ(host.Redraws, 0);
     EXPECT_EQ(store.ImageSize, 65536);
 }
@@ -255,4 +257,23 @@ TEST_F(Offline, PortErrorMidwayStillRestoresAndReattaches)
     EXPECT_EQ(host.Count("CloseProgress"), 1);
     EXPECT_EQ(host.Count("Attach"), 1);
     EXPECT_FALSE(link.Busy.Busy());
+}
+
+TEST(ClosedComPort, TransfersAndTimerCommandsLeaveAClosedPortAlone)
+{
+    TComPort com; // never opened: any purge or write would raise
+    ComPortLink port{com};
+    FakeHost host;
+    ImageStore store;
+    store.ImageLoaded = 1;
+    SerialLink link{port, host, store};
+    link.Timing = LinkTiming{}.Scaled(0, 0.05);
+    EXPECT_NO_THROW(link.ReadEEPROMExecuteClick());
+    EXPECT_NO_THROW(link.readLogValuesClick());
+    EXPECT_NO_THROW(link.WriteEEPROMExecuteClick());
+    EXPECT_NO_THROW(link.ReadSWTButtonClick());
+    EXPECT_NO_THROW(link.SetSWTButtonClick());
+    EXPECT_EQ(host.Status, Msg::kCommFailure);
+    EXPECT_TRUE(host.PortErrors.empty());
+    EXPECT_EQ(host.Count("CloseProgress"), 3);
 }

@@ -11,7 +11,7 @@ TEST_F(RealTiming, Read)
 {
     link.ReadEEPROMExecuteClick();
     EXPECT_EQ(host.Status, Msg::kReadOk);
-    EXPECT_EQ(Image(0, 3072), UnitMemory(0, 3072));
+    EXPECT_TRUE(SameBytes(Image(0, 3072), UnitMemory(0, 3072)));
     EXPECT_EQ(host.ModemType, "MOSS");
     EXPECT_TRUE(Unit().Violations.empty());
 }
@@ -26,9 +26,9 @@ TEST_F(RealTiming, WriteWithTimersAndLogClear)
     store.LoadPlain(0, image);
     link.WriteEEPROMExecuteClick();
     EXPECT_EQ(host.Status, Msg::kWriteOk);
-    EXPECT_EQ(UnitMemory(0, 2048), image);
+    EXPECT_TRUE(SameBytes(UnitMemory(0, 2048), image));
     EXPECT_EQ(Unit().Timers, host.TimerEdits);
     EXPECT_EQ(Commands().back(), "kvspi=0,0");
-    EXPECT_EQ(UnitMemory(3072, 16), std::string(16, '\xFF'));
+    EXPECT_TRUE(SameBytes(UnitMemory(3072, 16), std::string(16, '\xFF')));
     EXPECT_TRUE(Unit().Violations.empty());
 }

@@ -1,4 +1,5 @@
 #include "LinkRig.h"
+#include "RecordingPort.h"
 
 #include "link/Protocol.h"
 
@@ -34,13 +35,13 @@ TEST_F(Write, GoodWriteLeavesTheUnitEqualToTheImagesFirst2048Bytes)
     link.WriteEEPROMExecuteClick();
 
     EXPECT_EQ(host.Status, Msg::kWriteOk);
-    EXPECT_EQ(UnitMemory(0, 2048), Image(0, 2048));
-    EXPECT_EQ(UnitMemory(2048, 1024), unitHigh); // not sent: the unit keeps what it had
+    EXPECT_TRUE(SameBytes(UnitMemory(0, 2048), Image(0, 2048)));
+    EXPECT_TRUE(SameBytes(UnitMemory(2048, 1024), unitHigh)); // not sent: the unit keeps what it had
     EXPECT_FALSE(store.Image.AnyMarked(0, 2048));
     EXPECT_FALSE(store.Image.AnyMarked(2044, 4));
     EXPECT_TRUE(store.Image.AnyMarked(2048, 4)); // the tail of "(marked)" above block 3
     EXPECT_TRUE(store.Image.AnyMarked(2500, 6));
-    EXPECT_EQ(Image(10, 8), "(marked)");
+    EXPECT_TRUE(SameBytes(Image(10, 8), "(marked)"));
     EXPECT_EQ(Commands(), kFullWrite);
     auto unit = Unit();
     EXPECT_TRUE(unit.Violations.empty()) << unit.Violations.front();
@@ -86,9 +87,9 @@ TEST_F(Write, EscapedBytesAndChecksumOnTheWire)
     }
     auto unit = Unit();
     ASSERT_EQ(unit.Frames.size(), 4u);
-    EXPECT_EQ(unit.Frames[0], wire);
-    EXPECT_EQ(unit.Frames[1], std::string(512, '\xFF') + "\x01\xFF");
-    EXPECT_EQ(UnitMemory(0, 1024), block0 + std::string(512, '\xFF'));
+    EXPECT_TRUE(SameBytes(unit.Frames[0], wire));
+    EXPECT_TRUE(SameBytes(unit.Frames[1], std::string(512, '\xFF') + "\x01\xFF"));
+    EXPECT_TRUE(SameBytes(UnitMemory(0, 1024), block0 + std::string(512, '\xFF')));
     EXPECT_TRUE(unit.Violations.empty());
 }
 
@@ -102,7 +103,7 @@ TEST_F(Write, WrongPasswordWritesNothingButStillRestoresAndClearsTheLog)
 
     EXPECT_EQ(host.Status, Msg::kPasswordIncorrect);
     EXPECT_EQ(host.Count("Result:ERROR:ERROR: Password Incorrect"), 1);
-    EXPECT_EQ(UnitMemory(0, 3072), unitBefore);
+    EXPECT_TRUE(SameBytes(UnitMemory(0, 3072), unitBefore));
     EXPECT_EQ(Commands(), (Strings{"---", "kvrw1", "kvpw=1234", "kvrw0", "kvspi=0,0"}));
     EXPECT_TRUE(store.Image.AnyMarked(10, 8)); // no block went out, so no mark was taken
     EXPECT_GT(host.IndexOf("Step:Clear Log Area"), host.IndexOf("Step:Restore Comm settings"));
@@ -117,8 +118,8 @@ TEST_F(Write, RefusedBlockEndsTheWrite)
 
     EXPECT_EQ(host.Status, Msg::kWriteChecksumFailed);
     EXPECT_EQ(Commands(), (Strings{"---", "kvrw1", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2", "kvrw0"}));
-    EXPECT_EQ(UnitMemory(0, 1024), Image(0, 1024));
-    EXPECT_EQ(UnitMemory(1024, 2048), unitBefore.substr(1024, 2048));
+    EXPECT_TRUE(SameBytes(UnitMemory(0, 1024), Image(0, 1024)));
+    EXPECT_TRUE(SameBytes(UnitMemory(1024, 2048), unitBefore.substr(1024, 2048)));
     // Block 2 lost its marks as it went out; block 3 was never sent.
     EXPECT_FALSE(store.Image.AnyMarked(0, 1536));
     EXPECT_TRUE(store.Image.AnyMarked(2044, 8));
@@ -182,4 +183,34 @@ TEST_F(Write, StoppedByACommitErrorSendsNothing)
     EXPECT_EQ(host.Count("Stamp"), 0);
     EXPECT_EQ(host.Count("ResetProgress:3072"), 0);
     EXPECT_FALSE(link.Busy.Busy());
+}
+
+TEST(WriteBlock, FrameBytesLeaveTheLineBeforeThePurgeAndTheClosingCR)
+{
+    RecordingPort port;
+    FakeHost host;
+    ImageStore store;
+    SerialLink link{port, host, store};
+    link.Timing = LinkTiming{}.Scaled(0, 0.01);
+    store.LoadPlain(512, std::string(512, '\x0D'));
+
+    link.Transfer.WriteEEPROMBlock(1);
+
+    // ... last checksum byte, drain, purge, CR, (acknowledgement wait), purge.
+    const auto& e = port.Events;
+    auto cr = std::find(e.begin(), e.end(), "W:\r");
+    ASSERT_NE(cr, e.end());
+    ASSERT_GE(cr - e.begin(), 3);
+    EXPECT_EQ(*(cr - 1), "Clear");
+    EXPECT_EQ(*(cr - 2), "Drain");
+    EXPECT_EQ(*(cr - 3), "W:\xFF");
+    EXPECT_EQ(e.back(), "Clear");
+    EXPECT_EQ(port.Drains, 1);
+    // 512 escaped CRs and the checksum 0xFFFF - 512 x 13 = 0xE5FF, each byte its own write, then the CR.
+    std::string expected = "KVWEB1";
+    for (int i = 0; i < 512; ++i)
+        expected += "\x7D\x2D";
+    expected += "\xE5\xFF\r";
+    EXPECT_TRUE(SameBytes(port.Wire(), expected));
+    EXPECT_EQ(port.Writes.size(), 6u + 1024u + 2u + 1u);
 }

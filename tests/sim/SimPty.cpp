@@ -48,6 +48,7 @@ void SimPty::Run()
             std::lock_guard<std::mutex> lock(mutex_);
             answer = unit_.Feed(std::string_view(buffer, static_cast<size_t>(n)));
         }
+        received_ += static_cast<uint64_t>(n);
         if (!WriteAll(answer))
             return;
     }

@@ -3,6 +3,7 @@
 #include "sim/SimUnit.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,6 +19,8 @@ public:
     SimPty& operator=(const SimPty&) = delete;
 
     const std::string& SlavePath() const { return slavePath_; }
+    // Bytes taken from the line so far: what a drained transmitter has handed to the unit.
+    uint64_t BytesReceived() const { return received_.load(); }
 
     // The unit, under the transport's lock: set it up before a transfer, inspect it afterwards.
     template <typename F> auto WithUnit(F&& f)
@@ -40,5 +43,6 @@ private:
     int baud_ = 0;
     std::string slavePath_;
     std::atomic<bool> stop_{false};
+    std::atomic<uint64_t> received_{0};
     std::thread thread_;
 };

@@ -1,0 +1,94 @@
+#include "app/Saveprogress.h"
+#include "app/TForm1.h"
+#include "platform/IniFile.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/HandlerGuard.h"
+#include "platform/ui/Latin1.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QLineEdit>
+
+namespace {
+
+const char kBusyText[] = "A transfer with the unit is still running. Wait until it has ended.";
+const char kBusyCaption[] = "Warning";
+
+} // namespace
+
+bool TForm1::TransferRunning() const
+{
+    return (OnTransferRunning && OnTransferRunning()) || FormSave->InResultWait();
+}
+
+bool TForm1::RefuseWhileBusy()
+{
+    if (!TransferRunning())
+        return false;
+    Dialogs().MessageBox(kBusyText, kBusyCaption);
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // A second close request while the first one is sending "kve1" (its waits handle events) is ignored.
+    if (closing_ || RefuseWhileBusy()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    FormClose();
+    event->accept();
+    emit Closed();
+}
+
+void TForm1::FormClose()
+{
+    // Each step on its own: a failed send must not cost the preferences, and neither stops the close.
+    RunGuarded([this] { SendEchoOn(); });
+    RunGuarded([this] {
+        CollectPrefs();
+        IniFile ini(iniPath_);
+        WriteClosePrefs(ini, Prefs);
+    });
+}
+
+void TForm1::FileExitExecute()
+{
+    if (closing_ || RefuseWhileBusy())
+        return;
+    closing_ = true;
+    if (OnDeactivateSockets)
+        RunGuarded(OnDeactivateSockets);
+    RunGuarded([this] { SendEchoOn(); });
+    RunGuarded([this] {
+        CollectPrefs();
+        IniFile ini(iniPath_);
+        WriteWindowPrefs(ini, Prefs);
+    });
+    // The port's threads end with the port, before the process does.
+    RunGuarded([this] { ClosePort(); });
+    OnQuit(0);
+}
+
+void TForm1::SendEchoOn()
+{
+    if (OnSendComString)
+        OnSendComString("kve1\r");
+}
+
+void TForm1::CollectPrefs()
+{
+    for (const TTextPref& pref : LinkTextPrefs())
+        if (auto* edit = Control<QLineEdit>(pref.control))
+            Prefs.*pref.value = ToLatin1(edit->text());
+    for (const TBoolPref& pref : TerminalBoolPrefs())
+        if (auto* box = Control<QAbstractButton>(pref.control))
+            Prefs.*pref.value = box->isChecked();
+    // A minimised window's bounds mean nothing on the next start: keep its normal bounds.
+    const QRect bounds = isMinimized() ? normalGeometry() : QRect(pos(), size());
+    Prefs.Top = bounds.top();
+    Prefs.Left = bounds.left();
+    Prefs.Height = bounds.height();
+    Prefs.Width = bounds.width();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "pages/Fields.h"
+#include "pages/Redraw.h"
+
+#include <functional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class TCheckBox;
+class TRadioGroup;
+struct TPageContext;
+
+// Sets a widget only when its value differs, so a full redraw repaints what changed and nothing else.
+void ShowText(QLineEdit* edit, const std::string& text);
+void ShowText(QLabel* label, const std::string& text);
+void ShowChecked(TCheckBox* box, bool checked);
+void ShowIndex(TRadioGroup* group, int index);
+
+// How a decoder shows a text slot that was never written (its first byte 0xFF).
+enum class ErasedSlot { Raw, Empty };
+
+// The generic editors: each binds one control to one field row. The control's object name is the
+// name its Exit handler is found by (TPageContext::Exits). Returns the Exit handler.
+
+// Text slot: maximum length slot - 1; Exit writes when the text differs, then shows the field again;
+// Enter commits without moving the focus.
+std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot field, TRedraw::Step step,
+                                   ErasedSlot erased = ErasedSlot::Raw);
+// Number: Exit converts (conversion error on a bad text), clamps to 0..max writing the bound back into
+// the edit, and writes by the field's policy; no redraw. Enter commits.
+std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step);
+// Switch: the click writes the bit through SetImageBits; the decoder sets the box.
+void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Step step);

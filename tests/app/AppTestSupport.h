@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/TForm1.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/RadioGroup.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+// A temporary folder with one program INI file in it.
+struct TTempIni {
+    QTemporaryDir dir;
+    std::string path = dir.filePath("kivconfig.INI").toStdString();
+
+    void Put(const std::string& bytes) const { std::ofstream(path, std::ios::binary) << bytes; }
+    std::string Bytes() const
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    bool Exists() const { return std::ifstream(path).good(); }
+};
+
+template <class T>
+T* AddControl(QWidget* page, const char* name, T* control)
+{
+    control->setObjectName(name);
+    if (!page->layout())
+        new QVBoxLayout(page);
+    page->layout()->addWidget(control);
+    return control;
+}
+
+// The controls of the link, terminal and communication pages that start-up and shut-down fill and read, as
+// those pages will name them; ShowTS behaves as its click handler does (HexCheckBox follows it).
+inline void BuildPreferenceControls(TForm1& form)
+{
+    for (const char* name : {"ServerPortEdit", "ClientPortEdit", "UDPIPEdit", "UDPportEdit"})
+        AddControl(form.TabSheet11, name, new QLineEdit);
+    auto* log = AddControl(form.TabSheet8, "CheckBox14", new TCheckBox("Show LOG window"));
+    auto* ts = AddControl(form.TabSheet8, "ShowTS", new TCheckBox("Log with Time Stamp "));
+    auto* hex = AddControl(form.TabSheet8, "HexCheckBox", new TCheckBox("Show Hex"));
+    ts->setChecked(true);
+    ts->SetOnClick([ts, hex] {
+        hex->setEnabled(ts->Checked());
+        if (!ts->Checked())
+            hex->SetChecked(false);
+    });
+    (void)log;
+    AddControl(form.TabSheet8, "CheckBox7", new TCheckBox("DTR"));
+    AddControl(form.TabSheet8, "CheckBox8", new TCheckBox("RTS"));
+    for (const char* name : {"InitString", "InitString2"}) {
+        auto* box = AddControl(form.TabSheet4, name, new QComboBox);
+        box->setEditable(true);
+    }
+}
+
+inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TForm1&)> build = {})
+{
+    TForm1::TOptions options;
+    options.IniPath = ini.path;
+    options.BuildPages = std::move(build);
+    return options;
+}

@@ -1,0 +1,222 @@
+#include "AppTestSupport.h"
+
+#include "app/ProgramIni.h"
+#include "app/Saveprogress.h"
+#include "platform/IniFile.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/ScriptedDialogs.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+bool HasSection(const std::string& text, const std::string& section)
+{
+    return text.find("[" + section + "]\r\n") != std::string::npos;
+}
+
+// Records the shut-down steps in order, each noting whether the INI file had already been written.
+struct Recorder {
+    std::vector<std::string> steps;
+    TTempIni* ini = nullptr;
+    std::string before;
+    std::string Written() const { return ini->Bytes() != before ? " after ini" : ""; }
+    void Hook(TForm1& form)
+    {
+        before = ini->Bytes();
+        form.OnDeactivateSockets = [this] { steps.push_back("sockets" + Written()); };
+        form.OnSendComString = [this](const std::string& s) { steps.push_back("send " + s + Written()); };
+        form.OnQuit = [this](int code) { steps.push_back("quit " + std::to_string(code)); };
+    }
+};
+
+} // namespace
+
+TEST(ShutDown, ClosingWritesFourSectionsAndKeepsTheUsersApnNames)
+{
+    TTempIni ini;
+    ini.Put("[User APN]\r\nAPN1=my.private.apn\r\nAPN30=last.one\r\n");
+    Recorder rec{{}, &ini, {}};
+    {
+        TForm1 form(OptionsWith(ini, BuildPreferenceControls));
+        rec.Hook(form);
+        form.Control<QLineEdit>("ServerPortEdit")->setText("5000");
+        form.Control<QAbstractButton>("CheckBox14")->setChecked(true);
+        form.move(40, 50);
+        form.resize(1000, 700);
+        int closed = 0;
+        QObject::connect(&form, &TForm1::Closed, [&] { ++closed; });
+        form.show();
+        EXPECT_TRUE(form.close());
+        EXPECT_EQ(closed, 1);
+    }
+    EXPECT_EQ(rec.steps, std::vector<std::string>{"send kve1\r"}); // once, before the file was written
+    std::string text = ini.Bytes();
+    for (const char* section : {"KIV Server", "Terminal", "Form", "User APN"})
+        EXPECT_TRUE(HasSection(text, section)) << section;
+    EXPECT_FALSE(HasSection(text, "Comport Settings"));
+    IniFile back(ini.path);
+    EXPECT_EQ(back.ReadString("KIV Server", "Server Port", ""), "5000");
+    EXPECT_EQ(back.ReadString("KIV Server", "Remote TCP Port", ""), "2040");
+    EXPECT_EQ(back.ReadString("Terminal", "Show LOG Window", ""), "1");
+    EXPECT_EQ(back.ReadString("Terminal", "Show Hex", ""), "0");
+    EXPECT_EQ(back.ReadInteger("Form", "Left", 0), 40);
+    EXPECT_EQ(back.ReadInteger("Form", "Top", 0), 50);
+    EXPECT_EQ(back.ReadInteger("Form", "Width", 0), 1000);
+    EXPECT_EQ(back.ReadInteger("Form", "Height", 0), 700);
+    EXPECT_EQ(back.ReadString("User APN", "APN1", ""), "my.private.apn");
+    EXPECT_EQ(back.ReadString("User APN", "APN2", "?"), BuiltInApnNames()[1]);
+    EXPECT_EQ(back.ReadString("User APN", "APN30", ""), "last.one");
+}
+
+TEST(ShutDown, ExitClosesSocketsFirstWritesNoApnNamesAndEndsTheLoop)
+{
+    TTempIni ini;
+    const std::string handEdited = "[User APN]\r\nAPN1=hand.edited\r\n";
+    ini.Put(handEdited);
+    Recorder rec{{}, &ini, {}};
+    TForm1 form(OptionsWith(ini, BuildPreferenceControls));
+    rec.Hook(form);
+    form.show();
+    form.FileExit->trigger();
+    EXPECT_EQ(rec.steps, (std::vector<std::string>{"sockets", "send kve1\r", "quit 0"}));
+    std::string text = ini.Bytes();
+    EXPECT_EQ(text.rfind(handEdited, 0), 0u); // the hand-edited section stands as it was
+    for (const char* section : {"KIV Server", "Terminal", "Form"})
+        EXPECT_TRUE(HasSection(text, section)) << section;
+    IniFile back(ini.path);
+    EXPECT_EQ(back.ReadString("User APN", "APN2", "missing"), "missing");
+    EXPECT_FALSE(HasSection(text, "Comport Settings"));
+    // Exit does not run the close handler: a later close (the loop ending) sends nothing more.
+    form.close();
+    EXPECT_EQ(rec.steps.size(), 3u);
+}
+
+TEST(ShutDown, ClosingOrExitingWhileATransferRunsIsRefused)
+{
+    TScriptedDialogs dialogs;
+    TScopedDialogs scope(dialogs);
+    TTempIni ini;
+    Recorder rec{{}, &ini, {}};
+    TForm1 form(OptionsWith(ini));
+    rec.Hook(form);
+    bool running = true;
+    form.OnTransferRunning = [&] { return running; };
+    form.show();
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    form.FileExitExecute();
+    EXPECT_TRUE(rec.steps.empty()); // nothing sent, nothing ended
+    EXPECT_FALSE(ini.Exists());
+    EXPECT_EQ(dialogs.Messages().size(), 2u);
+
+    running = false;
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(rec.steps, std::vector<std::string>{"send kve1\r"});
+    EXPECT_TRUE(ini.Exists());
+}
+
+TEST(ShutDown, TheProgressWindowsResultWaitCountsAsRunning)
+{
+    TScriptedDialogs dialogs;
+    TScopedDialogs scope(dialogs);
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
+    form.show();
+    form.FormSave->ResultShowMs = 30;
+    bool closedDuringWait = true;
+    QTimer::singleShot(0, &form, [&] { closedDuringWait = form.close(); });
+    form.FormSave->ShowProgressResult("EEPROM Read OK!", "EEPROM Read OK!");
+    EXPECT_FALSE(closedDuringWait);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
+}
+
+TEST(ShutDown, AFailedWriteIsShownAndTheWindowStillCloses)
+{
+    TScriptedDialogs dialogs;
+    TScopedDialogs scope(dialogs);
+    TTempIni ini;
+    ini.Put("not a folder"); // a file stands where the INI file's folder would be
+    TForm1::TOptions options;
+    options.IniPath = ini.path + "/kivconfig.INI";
+    TForm1 form(options);
+    form.OnQuit = [](int) {};
+    form.show();
+    EXPECT_TRUE(form.close());
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0], "Unable to write to " + options.IniPath);
+}
+
+TEST(PortButton, WritesTheSixPortKeysAlsoWhenTheDialogIsCancelled)
+{
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
+    int dialogShown = 0;
+    form.OnShowSetupDialog = [&](TComPort& port) {
+        ++dialogShown;
+        port.SetPort("ttyS4");
+        port.SetBaudRate(br57600);
+        port.Parity().SetBits(prOdd);
+        port.FlowControl().SetFlowControl(fcHardware);
+    };
+    form.SpeedButton3->click();
+    EXPECT_EQ(dialogShown, 1);
+    EXPECT_EQ(form.Button1->text(), "ttyS4: CLOSED");
+    IniFile back(ini.path);
+    EXPECT_EQ(back.ReadString("Comport Settings", "Port", ""), "ttyS4");
+    EXPECT_EQ(back.ReadInteger("Comport Settings", "Baudrate", -1), 12);
+    EXPECT_EQ(back.ReadInteger("Comport Settings", "Data bits", -1), 3);
+    EXPECT_EQ(back.ReadInteger("Comport Settings", "Stop bits", -1), 0);
+    EXPECT_EQ(back.ReadInteger("Comport Settings", "Parity", -1), 1);
+    EXPECT_EQ(back.ReadInteger("Comport Settings", "Flow control", -1), 0);
+    EXPECT_FALSE(HasSection(ini.Bytes(), "KIV Server"));
+
+    // Cancelled: nothing changes on the port, the keys are written again all the same.
+    form.OnShowSetupDialog = [](TComPort&) {};
+    ini.Put("");
+    form.SpeedButton3->click();
+    EXPECT_EQ(IniFile(ini.path).ReadString("Comport Settings", "Port", ""), "ttyS4");
+    EXPECT_EQ(IniFile(ini.path).ReadInteger("Comport Settings", "Flow control", -1), 0);
+
+    // The next start configures that port and leaves it closed.
+    TForm1 next(OptionsWith(ini));
+    EXPECT_EQ(next.ComPort1.Port(), "ttyS4");
+    EXPECT_EQ(next.ComPort1.BaudRate(), br57600);
+    EXPECT_FALSE(next.ComPort1.Connected());
+}
+
+TEST(PortButton, OpenPortShowsItsRateAndTicksBothLines)
+{
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini, BuildPreferenceControls));
+    auto* dtr = form.Control<QAbstractButton>("CheckBox7");
+    int dtrClicks = 0;
+    static_cast<TCheckBox*>(dtr)->SetOnClick([&] { ++dtrClicks; });
+    form.ComPort1.SetPort(name);
+    form.ComPort1.SetBaudRate(br115200);
+    form.ComPort1.Open();
+    form.SpeedButton3->click();
+    EXPECT_EQ(form.Button1->text().toStdString(), std::string(name) + " (115200): OPEN");
+    EXPECT_TRUE(dtr->isChecked());
+    EXPECT_TRUE(form.Control<QAbstractButton>("CheckBox8")->isChecked());
+    EXPECT_EQ(dtrClicks, 1);
+    EXPECT_EQ(IniFile(ini.path).ReadString("Comport Settings", "Port", ""), name);
+
+    // Exit closes the port before the loop ends.
+    form.OnQuit = [&](int) { EXPECT_FALSE(form.ComPort1.Connected()); };
+    form.FileExitExecute();
+    EXPECT_FALSE(form.ComPort1.Connected());
+    close(slave);
+    close(master);
+}
