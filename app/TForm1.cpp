@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "cport/Cportsetup.h"
 #include "pages/Bind.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
@@ -7,6 +8,7 @@
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
+#include "cport/Cportsetup.h"
 #include "pages/Bind.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
@@ -68,6 +70,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     Image.OnRedraw = [this] { ImageToControls(); };
     Image.OnStatus = [this](const std::string& text) { SetStatus(text); };
     OnQuit = [](int code) { QCoreApplication::exit(code); };
+    OnShowSetupDialog = [this](TComPort& port) { EditComPort(port, this); };
 
     BuildActions();
     BuildMenus();

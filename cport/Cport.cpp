@@ -2,6 +2,7 @@
 
 #include "cport/ComGuard.h"
 #include "cport/ComIo.h"
+#include "cport/ComNotify.h"
 #include "cport/ComThread.h"
 #include "cport/PosixTtyBackend.h"
 
@@ -24,6 +25,8 @@ TCustomComPort::TCustomComPort()
 
 TCustomComPort::~TCustomComPort()
 {
+    // LEDs, pickers and splitters that hold this port let go of it while it is still whole.
+    ComPortGone(this);
     try {
         Close();
     } catch (...) {

@@ -1,11 +1,11 @@
 #include "link/TrafficText.h"
 
+#include "link/LocalTime.h"
+#include "link/ReceiveLog.h"
 #include "link/SendHelpers.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 
 namespace TrafficText
 {
@@ -19,32 +19,22 @@ std::string TimeStamp(int hour, int minute, int second, int hundredths)
 
 std::string TimeStampNow()
 {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    return TimeStamp(local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms / 10));
+    const LocalTime now = LocalTimeNow();
+    return TimeStamp(now.Hour, now.Minute, now.Second, now.Hundredths);
 }
 
 std::string RenderBytes(std::string_view bytes, bool hex)
 {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size() * 4);
     for (char c : bytes) {
         const auto b = static_cast<uint8_t>(c);
-        if (hex) {
-            out += '[';
-            out += digits[b >> 4];
-            out += digits[b & 0x0F];
-            out += ']';
-        } else if (b <= 32 || b >= 128) {
-            out += '[' + std::to_string(b) + ']';
-        } else {
+        if (hex)
+            out += ReceiveRender::HexByte(b);
+        else if (ReceiveRender::ShownAsCode(b))
+            out += ReceiveRender::DecimalByte(b);
+        else
             out += c;
-        }
     }
     return out;
 }

@@ -80,9 +80,9 @@ void UdpMonitor::SendUDPButtonClick()
         return;
     }
     NMUDP1DataSend(remoteHost, remotePort, text);
-    RememberComboText(page_.UDPIPEdit, FromLatin1(remoteHost), ipCount);
-    RememberComboText(page_.UDPportEdit, page_.UDPportEdit->currentText(), portCount);
-    RememberComboText(page_.UDPstringEdit, page_.UDPstringEdit->currentText(), textCount);
+    RememberComboText(*page_.UDPIPEdit, FromLatin1(remoteHost), ipCount);
+    RememberComboText(*page_.UDPportEdit, page_.UDPportEdit->currentText(), portCount);
+    RememberComboText(*page_.UDPstringEdit, page_.UDPstringEdit->currentText(), textCount);
 }
 
 bool UdpMonitor::Resolve(std::string& remoteHost, QHostAddress& address)

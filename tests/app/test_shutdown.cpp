@@ -206,6 +206,7 @@ TEST(PortButton, OpenPortShowsItsRateAndTicksBothLines)
     form.ComPort1.SetPort(name);
     form.ComPort1.SetBaudRate(br115200);
     form.ComPort1.Open();
+    form.OnShowSetupDialog = [](TComPort&) {}; // the user confirms the settings as they are
     form.SpeedButton3->click();
     EXPECT_EQ(form.Button1->text().toStdString(), std::string(name) + " (115200): OPEN");
     EXPECT_TRUE(dtr->isChecked());

@@ -41,16 +41,16 @@ std::vector<std::string> SimUnit::FeedReplies(std::string_view bytes)
             replies.push_back(std::move(r));
     };
     for (char c : bytes) {
-        if (mode_ == Mode::Frame) {
-            if (Tcp()) {
+        if (mode_ != Mode::Line) {
+            if (mode_ == Mode::Frame && Tcp()) {
                 frame_.push_back(c);
                 if (TcpFrameComplete()) {
                     mode_ = Mode::Line;
                     reply(HandleFrame());
                 }
             } else if (c == '\r') {
+                reply(mode_ == Mode::Frame ? HandleFrame() : HandleAltFrame());
                 mode_ = Mode::Line;
-                reply(HandleFrame());
             } else {
                 frame_.push_back(c);
             }
@@ -81,6 +81,13 @@ std::vector<std::string> SimUnit::FeedReplies(std::string_view bytes)
             line_.clear();
             for (std::string& segment : TcpReadReply())
                 reply(std::move(segment));
+        } else if (line_.size() == 8 && line_.compare(0, 6, "KVWXB=") == 0) {
+            Commands.push_back("KVWXB=");
+            altArea_ = static_cast<uint8_t>(line_[6]) - 20;
+            frameBlock_ = static_cast<uint8_t>(line_[7]) - 20;
+            frame_.clear();
+            mode_ = Mode::AltFrame;
+            line_.clear();
         }
     }
     if (Faults.Silent)

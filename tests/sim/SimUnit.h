@@ -13,10 +13,20 @@ struct SimFaults {
     int ShortData = -1;           // >= 0: the read reply stops after this many image bytes (no checksum, no tail)
     int RefuseBlock = -1;         // this written block is answered without "OK" and not stored
     int ZeroCrAckBlock = -1;      // this written block is stored and answered "0" CR instead of "OK"
+    int RefuseAltBlock = -1;      // this service-panel block ("KVWXB=") is answered without "OK" ...
+    int RefuseAltTimes = 1;       // ... this many times before it is taken
     // TCP only:
     int ShortReadBlock = -1;      // this read block (0..11) goes out 10 data bytes short
     std::string ClosingReply;     // replaces the 8-byte reply after the last read block when not empty
     std::string PrepareReply;     // replaces the answer to "kv" when not empty
+};
+
+// One block of the service panel's frame ("KVWXB=" area + 20, block + 20, escaped data, CRC low byte first).
+struct SimAltBlock {
+    int Area = 0;
+    int Block = 0;
+    std::string Data; // unescaped
+    bool CrcOk = false;
 };
 
 // A Corvo unit as the tool sees it over its serial line or over TCP: a pure state machine that is fed the bytes
@@ -56,10 +66,12 @@ public:
     // Protocol breaches: a frame before the password, a byte that should have been escaped, a bad checksum...
     std::vector<std::string> Violations;
     int BlocksStored = 0;
+    std::vector<SimAltBlock> AltBlocks; // every service-panel block received, refused ones included
 
 private:
     std::string HandleLine(const std::string& line);
     std::string HandleFrame();
+    std::string HandleAltFrame();
     std::string ReadReply(int size);
     std::vector<std::string> TcpReadReply();
     std::string TimersAnswer() const;
@@ -70,11 +82,13 @@ private:
     bool TcpFrameComplete() const;
 
     Dialect dialect_;
-    enum class Mode { Line, Frame };
+    enum class Mode { Line, Frame, AltFrame };
     Mode mode_ = Mode::Line;
     std::string line_;
     std::string frame_;
     int frameBlock_ = 0;
+    int altArea_ = 0;
+    int altRefusals_ = 0;
     bool prepared_ = false;
     bool unlocked_ = false;
 };

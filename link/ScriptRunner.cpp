@@ -1,0 +1,142 @@
+#include "link/ScriptRunner.h"
+
+#include "link/ComboHistory.h"
+#include "link/DirectCommands.h"
+#include "link/LinkHost.h"
+#include "link/LinkPort.h"
+#include "link/Protocol.h"
+#include "link/SendHelpers.h"
+#include "link/TermTiming.h"
+#include "platform/Convert.h"
+#include "platform/ui/Latin1.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <fstream>
+#include <iterator>
+
+namespace {
+// The C atoi rule, saturated instead of overflowing.
+int LeadingNumber(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    long long magnitude = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        magnitude = std::min<long long>(magnitude * 10 + (text[i] - '0'), 1LL + INT_MAX);
+    const long long value = negative ? -magnitude : magnitude;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+} // namespace
+
+namespace ScriptLines {
+
+bool IsModeSwitch(std::string_view line)
+{
+    return line == Protocol::kEscapeToCommandMode || line == "+++";
+}
+
+std::optional<int> PauseValue(std::string_view line)
+{
+    if (line.find("T:") == std::string_view::npos)
+        return std::nullopt;
+    return line.size() > 2 ? LeadingNumber(line.substr(2)) : 0;
+}
+
+std::vector<std::string> Split(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+} // namespace ScriptLines
+
+ScriptRunner::ScriptRunner(SerialSender& sender, LinkHost& host, DirectCommands& commands,
+                           const TermTiming& timing, QComboBox& scriptBox, QLineEdit& delayEdit)
+    : sender_(sender), host_(host), commands_(commands), timing_(timing), box_(scriptBox), delayEdit_(delayEdit)
+{
+}
+
+void ScriptRunner::Run()
+{
+    if (!sender_.Port().Connected()) {
+        host_.SetStatusText(Msg::kPortClosed);
+        return;
+    }
+    for (int i = 0; i < box_.count(); ++i) {
+        box_.setCurrentIndex(i);
+        RunLine(ToLatin1(box_.currentText()));
+        if (RepaintTerminal)
+            RepaintTerminal();
+        // Read after the line: a "T:" line's value governs the pause that follows it.
+        timing_.Wait(StrToInt(ToLatin1(delayEdit_.text())));
+    }
+}
+
+void ScriptRunner::RunLine(const std::string& line)
+{
+    if (auto pause = ScriptLines::PauseValue(line)) {
+        delayEdit_.setText(QString::number(*pause));
+        return;
+    }
+    if (line == ScriptLines::kSetRtc)
+        commands_.SetRTCButtonClick();
+    else if (ScriptLines::IsModeSwitch(line))
+        sender_.SendComString(line);
+    else
+        sender_.SendComString(line + Protocol::kCR);
+}
+
+void ScriptRunner::SendOnce()
+{
+    const int count = box_.count();
+    const QString shown = box_.currentText();
+    const std::string text = ToLatin1(shown);
+    if (ScriptLines::IsModeSwitch(text))
+        sender_.SendComString(text);
+    else if (text == ScriptLines::kEscape)
+        sender_.SendComString("\x1b");
+    else
+        sender_.SendComString(text + Protocol::kCR);
+    RememberComboText(box_, shown, count);
+}
+
+void ScriptRunner::Add(const std::string& text)
+{
+    RememberComboText(box_, FromLatin1(text), box_.count());
+}
+
+bool ScriptRunner::LoadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        return false;
+    box_.clear();
+    for (const std::string& line : ScriptLines::Split(text))
+        box_.addItem(FromLatin1(line));
+    box_.setCurrentIndex(0);
+    return true;
+}
