@@ -55,7 +55,7 @@ QPlainTextEdit* Memo(QWidget* parent, const char* name, bool readOnly)
 
 ServerPage::ServerPage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName("TabSheet11");
+    setObjectName("ServerPage");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildToolBar());
     auto* boxes = new QHBoxLayout;

@@ -13,9 +13,9 @@ class QPlainTextEdit;
 class QStatusBar;
 class QToolButton;
 
-// The "Server" page (TabSheet11): the TCP link's ports, state and logs, the TCP terminal and the UDP monitor.
-// Controls only; the link, terminal and monitor drive them. Every named control carries its name as its
-// object name.
+// The controls of the "Server" page: the TCP link's ports, state and logs, the TCP terminal and the UDP
+// monitor. The main window puts it into its tab sheet TabSheet11. Controls only; the link, terminal and monitor
+// drive them. Every named control carries its name as its object name.
 class ServerPage : public QWidget
 {
     Q_OBJECT

@@ -189,8 +189,8 @@ void TcpLink::TabSheet11Exit()
 
 void TcpLink::CloseSockets()
 {
-    CloseClient(false);
     CloseServer();
+    CloseClient(false);
 }
 
 // --- opening and closing ---------------------------------------------------------------------------------------

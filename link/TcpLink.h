@@ -45,7 +45,7 @@ class TcpLink : public QObject
     // The Server page gets or loses the focus: the serial transfer buttons are off while it has it.
     void TabSheet11Enter();
     void TabSheet11Exit();
-    // Shut-down: both sockets closed (the unit's connection with the server), nothing reopened.
+    // Shut-down: the server (with the unit's connection) and the client closed, nothing reopened.
     void CloseSockets();
 
     // --- sending and waiting ---------------------------------------------------------------------------------

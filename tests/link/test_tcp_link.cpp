@@ -272,7 +272,7 @@ TEST_F(TcpLinkControl, TheServerPageTurnsTheSerialTransferButtonsOff)
 TEST_F(TcpLinkControl, EveryNamedControlCarriesItsName)
 {
     for (const char* name :
-         {"TabSheet11",         "GroupBox39",  "ServerPortEdit", "ClientPortEdit", "IPAddLabel",
+         {"ServerPage",         "GroupBox39",  "ServerPortEdit", "ClientPortEdit", "IPAddLabel",
           "ConnectSocketImage", "StatusBar2",  "Memo2",          "Memo3",          "ShowTS2",
           "HexCheckBox2",       "ToolButton7", "ReadButtonTCP",  "WriteButtonTCP", "SpeedButton4",
           "SpeedButton5",       "Append_CR",   "GroupBox49",     "Label121",       "UDPIPEdit",
@@ -283,4 +283,24 @@ TEST_F(TcpLinkControl, EveryNamedControlCarriesItsName)
     EXPECT_TRUE(page.Memo3->isReadOnly());
     EXPECT_FALSE(page.Memo2->isReadOnly());
     EXPECT_EQ(page.ShowTS2->text(), "Show all Data charcters");
+}
+
+TEST_F(TcpLinkControl, ShutDownClosesBothSocketsAndOpensNothing)
+{
+    server.Tcp.FileListenItemClick();
+    RawPeer unit(ListenPort());
+    ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ServerMode(); }));
+    tcpHost.Answers.push_back("127.0.0.1");
+    sim = std::make_unique<SimTcp>(SimTcp::AsServer);
+    page.ClientPortEdit->setText(QString::number(sim->Port()));
+    server.Tcp.FileConnectItemClick();
+    ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ClientActive(); }));
+
+    server.Tcp.CloseSockets();
+    EXPECT_FALSE(server.Tcp.ClientActive());
+    EXPECT_FALSE(server.Tcp.ServerMode());
+    EXPECT_FALSE(server.Tcp.Listening());
+    ASSERT_TRUE(PumpUntil([&unit] { return unit.socket.state() == QAbstractSocket::UnconnectedState; }));
+    PumpFor(20);
+    EXPECT_FALSE(server.Tcp.Listening());
 }
