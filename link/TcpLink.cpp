@@ -157,7 +157,7 @@ void TcpLink::FileListenItemClick()
         return;
     SetListenChecked(true);
     udp_.SetLocalPort(port);
-    // The client goes without its way back to listening: listening is what happens here.
+    // The client closes without its own way back to listening: this is that way.
     CloseClient(false);
     if (!StartServer(port)) {
         SetListenChecked(false);
