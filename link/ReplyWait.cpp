@@ -14,8 +14,13 @@ int32_t Since(uint32_t start) { return static_cast<int32_t>(NowMs() - start); }
 
 void WaitForReply(LinkPort& port, int count, int limitMs)
 {
+    WaitForReply([&port] { return port.InputCount(); }, count, limitMs);
+}
+
+void WaitForReply(const std::function<int()>& waiting, int count, int limitMs)
+{
     const uint32_t start = NowMs();
-    while (port.InputCount() < count && Since(start) < limitMs)
+    while (waiting() < count && Since(start) < limitMs)
         PauseBetweenPolls();
 }
 

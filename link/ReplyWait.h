@@ -10,6 +10,8 @@ namespace ReplyWait {
 
 // Until count bytes are waiting or limitMs have passed.
 void WaitForReply(LinkPort& port, int count, int limitMs);
+// The same for any receive count (the sockets of the TCP link).
+void WaitForReply(const std::function<int()>& waiting, int count, int limitMs);
 
 // Until imageSize + 8 bytes (image, checksum, tail) are waiting, or idleLimitMs pass without a new byte.
 // onProgress gets the receive count whenever it grows.

@@ -18,8 +18,8 @@ LinkTiming LinkTiming::Scaled(double delayFactor, double limitFactor) const
                        &t.TimersPauseMs, &t.BlockPauseMs, &t.ByteGapMs, &t.AckPauseMs, &t.RestorePauseMs,
                        &t.ClearLogPauseMs, &t.ResultHoldMs, &t.TimerSetGapMs, &t.AnswerPauseMs})
         *delay = Scale(*delay, delayFactor, 0);
-    for (int* limit :
-         {&t.ReadReplyLimitMs, &t.WriteReplyLimitMs, &t.AckLimitMs, &t.DataIdleLimitMs, &t.DrainStallLimitMs})
+    for (int* limit : {&t.ReadReplyLimitMs, &t.WriteReplyLimitMs, &t.AckLimitMs, &t.DataIdleLimitMs,
+                       &t.DrainStallLimitMs, &t.TcpReplyLimitMs, &t.TcpAckLimitMs})
         *limit = Scale(*limit, limitFactor, 1);
     return t;
 }

@@ -30,6 +30,8 @@ struct LinkTiming {
     int AckLimitMs = 5000;           // acknowledgement of a written block
     int DataIdleLimitMs = 6000;      // image data: this long without a new byte ends the wait
     int DrainStallLimitMs = 2000;    // a frame's bytes leaving the port: this long without progress ends the wait
+    int TcpReplyLimitMs = 12000;     // a command's reply over TCP
+    int TcpAckLimitMs = 6000;        // acknowledgement of a block written over TCP
 
     // Delays times delayFactor, limits times limitFactor (each rounded, at least 0 / 1 ms).
     LinkTiming Scaled(double delayFactor, double limitFactor) const;

@@ -18,7 +18,7 @@ const char* kOk6 = "\r\nOK\r\n";
 const char* kNo6 = "\r\nNO\r\n";
 } // namespace
 
-SimUnit::SimUnit()
+SimUnit::SimUnit(Dialect dialect) : dialect_(dialect)
 {
     // A recognisable image: every byte value occurs, the escaped ones included.
     for (int a = 0; a < kMemorySize; ++a)
@@ -28,10 +28,28 @@ SimUnit::SimUnit()
 std::string SimUnit::Feed(std::string_view bytes)
 {
     std::string answer;
+    for (const std::string& reply : FeedReplies(bytes))
+        answer += reply;
+    return answer;
+}
+
+std::vector<std::string> SimUnit::FeedReplies(std::string_view bytes)
+{
+    std::vector<std::string> replies;
+    auto reply = [&replies](std::string r) {
+        if (!r.empty())
+            replies.push_back(std::move(r));
+    };
     for (char c : bytes) {
         if (mode_ != Mode::Line) {
-            if (c == '\r') {
-                answer += mode_ == Mode::Frame ? HandleFrame() : HandleAltFrame();
+            if (mode_ == Mode::Frame && Tcp()) {
+                frame_.push_back(c);
+                if (TcpFrameComplete()) {
+                    mode_ = Mode::Line;
+                    reply(HandleFrame());
+                }
+            } else if (c == '\r') {
+                reply(mode_ == Mode::Frame ? HandleFrame() : HandleAltFrame());
                 mode_ = Mode::Line;
             } else {
                 frame_.push_back(c);
@@ -39,10 +57,13 @@ std::string SimUnit::Feed(std::string_view bytes)
             continue;
         }
         if (c == '\r') {
-            answer += HandleLine(line_);
+            if (!Tcp() || !line_.empty())
+                reply(HandleLine(line_));
             line_.clear();
             continue;
         }
+        if (Tcp() && c == '\n' && line_.empty())
+            continue;
         line_.push_back(c);
         if (line_.size() >= 3 && line_.compare(line_.size() - 3, 3, "---") == 0) {
             if (line_.size() > 3)
@@ -55,6 +76,11 @@ std::string SimUnit::Feed(std::string_view bytes)
             frame_.clear();
             mode_ = Mode::Frame;
             line_.clear();
+        } else if (Tcp() && line_ == "kvrea0") {
+            Commands.push_back(line_);
+            line_.clear();
+            for (std::string& segment : TcpReadReply())
+                reply(std::move(segment));
         } else if (line_.size() == 8 && line_.compare(0, 6, "KVWXB=") == 0) {
             Commands.push_back("KVWXB=");
             altArea_ = static_cast<uint8_t>(line_[6]) - 20;
@@ -64,12 +90,27 @@ std::string SimUnit::Feed(std::string_view bytes)
             line_.clear();
         }
     }
-    return Faults.Silent ? std::string() : answer;
+    if (Faults.Silent)
+        replies.clear();
+    return replies;
+}
+
+bool SimUnit::TcpFrameComplete() const
+{
+    size_t raw = 0;
+    for (size_t i = 0; i < frame_.size(); ++i, ++raw)
+        if (static_cast<uint8_t>(frame_[i]) == 0x7D && ++i == frame_.size())
+            return false;
+    return raw == static_cast<size_t>(BlockSize() + 2);
 }
 
 std::string SimUnit::HandleLine(const std::string& line)
 {
     Commands.push_back(line);
+    if (Tcp() && line == "kv") {
+        prepared_ = true;
+        return Faults.PrepareReply.empty() ? "\r\nKIV Corvo command mode ready\r\nOK\r\n" : Faults.PrepareReply;
+    }
     if (line == "kvrw1") {
         prepared_ = true;
         return "\r\nRW1 OK\r\n";
@@ -78,6 +119,8 @@ std::string SimUnit::HandleLine(const std::string& line)
         if (!prepared_)
             Violations.push_back("password before kvrw1");
         unlocked_ = prepared_ && line.substr(5) == Password;
+        if (Tcp())
+            return unlocked_ ? "\r\nKIV Corvo password accepted\r\nOK\r\n" : "\r\nKIV Corvo password refused\r\nERROR\r\n";
         return unlocked_ ? kOk6 : kNo6;
     }
     if (line == "kvrea0" || line == "kvrea") {
@@ -135,6 +178,41 @@ std::string SimUnit::ReadReply(int size)
     return reply + kOk6;
 }
 
+std::vector<std::string> SimUnit::TcpReadReply()
+{
+    if (!unlocked_) {
+        Violations.push_back("read request while locked");
+        return {"\r\nKIV Corvo locked\r\nERROR\r\n"};
+    }
+    std::string data(reinterpret_cast<const char*>(Memory.data()), kConfigSize);
+    uint16_t sum = Checksum(data);
+    if (Faults.BadReadChecksum)
+        ++sum;
+    std::vector<std::string> segments;
+    for (int k = 0; k < 12; ++k) {
+        std::string raw = data.substr(static_cast<size_t>(k) * 256, 256);
+        if (k == Faults.ShortReadBlock)
+            raw.resize(raw.size() - 10);
+        if (k == 11) {
+            raw.push_back(static_cast<char>(sum >> 8));
+            raw.push_back(static_cast<char>(sum & 0xFF));
+        }
+        std::string segment = k == 0 ? "REA=\r\n" : "";
+        for (char c : raw) {
+            const auto b = static_cast<uint8_t>(c);
+            if (MustEscape(b)) {
+                segment.push_back(static_cast<char>(0x7D));
+                segment.push_back(static_cast<char>(b ^ 0x20));
+            } else {
+                segment.push_back(c);
+            }
+        }
+        segments.push_back(segment);
+    }
+    segments.push_back(Faults.ClosingReply.empty() ? "\r\nOK:0\r\n" : Faults.ClosingReply);
+    return segments;
+}
+
 std::string SimUnit::HandleFrame()
 {
     Frames.push_back(frame_);
@@ -157,22 +235,26 @@ std::string SimUnit::HandleFrame()
     }
     if (!unlocked_)
         Violations.push_back("block " + std::to_string(frameBlock_) + " while locked");
-    if (frameBlock_ > 3)
+    const auto size = static_cast<size_t>(BlockSize());
+    const std::string refused = Tcp() ? "\r\nKVWEB ERROR\r\n" : kNo6;
+    if (frameBlock_ >= BlockCount())
         Violations.push_back("block number " + std::to_string(frameBlock_));
-    if (!wellFormed || raw.size() != 514) {
+    if (!wellFormed || raw.size() != size + 2) {
         Violations.push_back("block " + std::to_string(frameBlock_) + " of " + std::to_string(raw.size()) + " bytes");
-        return kNo6;
+        return refused;
     }
-    std::string data = raw.substr(0, 512);
-    const uint16_t sent = static_cast<uint16_t>(static_cast<uint8_t>(raw[512]) << 8 | static_cast<uint8_t>(raw[513]));
+    std::string data = raw.substr(0, size);
+    const uint16_t sent = static_cast<uint16_t>(static_cast<uint8_t>(raw[size]) << 8 | static_cast<uint8_t>(raw[size + 1]));
     if (sent != Checksum(data)) {
         Violations.push_back("bad checksum in block " + std::to_string(frameBlock_));
-        return kNo6;
+        return refused;
     }
-    if (frameBlock_ == Faults.RefuseBlock || !unlocked_)
-        return kNo6;
+    if (frameBlock_ == Faults.RefuseBlock || !unlocked_ || frameBlock_ >= BlockCount())
+        return refused;
     for (size_t i = 0; i < data.size(); ++i)
-        Memory[static_cast<size_t>(frameBlock_) * 512 + i] = static_cast<uint8_t>(data[i]);
+        Memory[static_cast<size_t>(frameBlock_) * size + i] = static_cast<uint8_t>(data[i]);
     ++BlocksStored;
+    if (Tcp())
+        return "\r\nKVWEB OK\r\n";
     return frameBlock_ == Faults.ZeroCrAckBlock ? "\r\n0\r\n " : kOk6;
 }

@@ -15,6 +15,10 @@ struct SimFaults {
     int ZeroCrAckBlock = -1;      // this written block is stored and answered "0" CR instead of "OK"
     int RefuseAltBlock = -1;      // this service-panel block ("KVWXB=") is answered without "OK" ...
     int RefuseAltTimes = 1;       // ... this many times before it is taken
+    // TCP only:
+    int ShortReadBlock = -1;      // this read block (0..11) goes out 10 data bytes short
+    std::string ClosingReply;     // replaces the 8-byte reply after the last read block when not empty
+    std::string PrepareReply;     // replaces the answer to "kv" when not empty
 };
 
 // One block of the service panel's frame ("KVWXB=" area + 20, block + 20, escaped data, CRC low byte first).
@@ -25,18 +29,26 @@ struct SimAltBlock {
     bool CrcOk = false;
 };
 
-// A Corvo unit as the tool sees it over its serial line: a pure state machine that is fed the bytes the tool
-// sends and returns the bytes the unit answers. It checks what it is sent (escaping, checksums, order of the
-// commands) and keeps its own memory. Transports (a pseudo-terminal, later a socket) sit around it.
+// A Corvo unit as the tool sees it over its serial line or over TCP: a pure state machine that is fed the bytes
+// the tool sends and returns the bytes the unit answers. It checks what it is sent (escaping, checksums, order of
+// the commands) and keeps its own memory. Transports (a pseudo-terminal, a socket) sit around it.
+//
+// Over TCP the unit speaks its network dialect: "kv" CR opens the transfer mode, "kvrea0" (no CR) is answered at
+// once with twelve escaped 256-byte blocks and an 8-byte closing reply, and a "KVWEB" frame is 256 escaped data
+// bytes and the checksum with no CR after it.
 class SimUnit {
 public:
     static constexpr int kMemorySize = 65536;
     static constexpr int kConfigSize = 3072;
 
-    SimUnit();
+    enum class Dialect { Serial, Tcp };
+
+    explicit SimUnit(Dialect dialect = Dialect::Serial);
 
     // Feeds bytes from the tool; returns what the unit answers to them.
     std::string Feed(std::string_view bytes);
+    // The same, each reply on its own (over TCP each goes out as a segment of its own).
+    std::vector<std::string> FeedReplies(std::string_view bytes);
 
     // --- the unit's own state -------------------------------------------------------------------------
     std::array<uint8_t, kMemorySize> Memory{};
@@ -47,6 +59,7 @@ public:
 
     // --- what it saw --------------------------------------------------------------------------------------
     // Every command in order: the line without its CR, "---" for the escape, "KVWEB<n>" for a block.
+    // Over TCP empty lines (the LF after a typed line's CR) are not listed.
     std::vector<std::string> Commands;
     // The escaped bytes of each written block as they came (data and checksum, without the CR).
     std::vector<std::string> Frames;
@@ -60,8 +73,15 @@ private:
     std::string HandleFrame();
     std::string HandleAltFrame();
     std::string ReadReply(int size);
+    std::vector<std::string> TcpReadReply();
     std::string TimersAnswer() const;
+    bool Tcp() const { return dialect_ == Dialect::Tcp; }
+    int BlockSize() const { return Tcp() ? 256 : 512; }
+    int BlockCount() const { return Tcp() ? 8 : 4; }
+    // Over TCP a frame ends when its data and checksum are in (no CR marks its end).
+    bool TcpFrameComplete() const;
 
+    Dialect dialect_;
     enum class Mode { Line, Frame, AltFrame };
     Mode mode_ = Mode::Line;
     std::string line_;

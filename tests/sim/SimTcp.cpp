@@ -1,0 +1,186 @@
+#include "sim/SimTcp.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace
+{
+sockaddr_in Loopback(uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+void NoDelay(int fd)
+{
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+} // namespace
+
+SimTcp::SimTcp(ServerRole)
+{
+    if (pipe(wake_) != 0)
+        throw std::runtime_error("pipe failed");
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = Loopback(0);
+    socklen_t length = sizeof address;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 4) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("simulated unit cannot listen");
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this, fd] { Run(fd, 0); });
+}
+
+SimTcp::SimTcp(uint16_t toolPort)
+{
+    if (pipe(wake_) != 0)
+        throw std::runtime_error("pipe failed");
+    thread_ = std::thread([this, toolPort] { Run(-1, toolPort); });
+}
+
+SimTcp::~SimTcp()
+{
+    stop_ = true;
+    Release();
+    char c = 0;
+    (void)!write(wake_[1], &c, 1);
+    thread_.join();
+    close(wake_[0]);
+    close(wake_[1]);
+}
+
+std::string SimTcp::Received()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+}
+
+int SimTcp::RepliesSent()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return repliesSent_;
+}
+
+size_t SimTcp::BytesSent()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return bytesSent_;
+}
+
+bool SimTcp::Connected()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return connected_;
+}
+
+void SimTcp::HangUpAfter(int replies)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    hangUpAfter_ = replies;
+}
+
+void SimTcp::HoldAfter(int replies)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    holdAfter_ = replies;
+}
+
+void SimTcp::Release()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        holdAfter_ = -1;
+    }
+    released_.notify_all();
+}
+
+void SimTcp::Run(int listenFd, uint16_t toolPort)
+{
+    if (listenFd < 0) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = Loopback(toolPort);
+        if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            Serve(fd);
+        else if (fd >= 0)
+            close(fd);
+        return;
+    }
+    while (!stop_) {
+        pollfd fds[2] = {{listenFd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        if (poll(fds, 2, 100) <= 0 || !(fds[0].revents & POLLIN))
+            continue;
+        const int fd = accept(listenFd, nullptr, nullptr);
+        if (fd >= 0)
+            Serve(fd);
+    }
+    close(listenFd);
+}
+
+void SimTcp::Serve(int fd)
+{
+    NoDelay(fd);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        connected_ = true;
+    }
+    char buffer[4096];
+    bool open = true;
+    while (open && !stop_) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        if (poll(fds, 2, 100) <= 0 || !(fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        std::vector<std::string> replies;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            received_.append(buffer, static_cast<size_t>(n));
+            replies = unit_.FeedReplies(std::string_view(buffer, static_cast<size_t>(n)));
+        }
+        for (const std::string& reply : replies)
+            if (!(open = SendReply(fd, reply)))
+                break;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        connected_ = false;
+    }
+    close(fd);
+}
+
+bool SimTcp::WaitWhileHeld()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    released_.wait(lock, [this] { return stop_ || holdAfter_ < 0 || repliesSent_ < holdAfter_; });
+    return !stop_ && (hangUpAfter_ < 0 || repliesSent_ < hangUpAfter_);
+}
+
+bool SimTcp::SendReply(int fd, const std::string& reply)
+{
+    if (!WaitWhileHeld())
+        return false;
+    size_t done = 0;
+    while (done < reply.size()) {
+        const ssize_t n = send(fd, reply.data() + done, reply.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++repliesSent_;
+    bytesSent_ += reply.size();
+    return true;
+}
