@@ -87,6 +87,8 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     FormSave = new TFormSave(this);
     BuildTerminalPage();
     ConnectLinkActions();
+    BuildServerPage(options.Server);
+    ConnectServerActions();
 
     if (options.BuildPages)
         options.BuildPages(*this);
@@ -100,6 +102,9 @@ TForm1::~TForm1()
     // The controls go before the port: a terminal or LED unregisters its link from the port as it goes,
     // and the port (a member) would otherwise be gone by the time the base class deletes the children.
     RunGuarded([this] { ComPort1.Close(); });
+    // The TCP link watches the Server page's controls: it goes while they are still whole.
+    FormSave->OnClose = nullptr;
+    Server.reset();
     delete FormSave;
     delete AboutBox;
     delete takeCentralWidget();

@@ -8,6 +8,8 @@
 #include "link/ComPortLink.h"
 #include "link/LinkHost.h"
 #include "link/SerialLink.h"
+#include "link/ServerLink.h"
+#include "link/TcpHost.h"
 #include "link/TermPageHost.h"
 #include "pages/PageContext.h"
 #include "pages/Redraw.h"
@@ -33,10 +35,11 @@ class TFormSave;
 class THelpPanel;
 class TStatusBar;
 class TerminalPage;
+class ServerPage;
 
 // The main window: owns the image, the port, the sockets and every page, and runs the flows that cross
 // pages (start-up, redraw, the hardware variant, shut-down). Window thread only.
-class TForm1 : public QMainWindow, public LinkHost, public TermPageHost {
+class TForm1 : public QMainWindow, public LinkHost, public TermPageHost, public TcpHost {
     Q_OBJECT
 public:
     struct TOptions {
@@ -48,6 +51,8 @@ public:
         // The link's view of ComPort1; empty: the plain one. Tests over a pseudo-terminal put one in place
         // whose drain waits for the simulated unit, as a real transmitter's drain waits for the line.
         std::function<std::unique_ptr<ComPortLink>(TComPort&)> MakePortLink;
+        // Where the TCP server and the UDP monitor bind: the whole machine in the tool, loopback in tests.
+        ServerBinding Server;
     };
 
     explicit TForm1(QWidget* parent = nullptr);
@@ -130,6 +135,16 @@ public:
     void SetDeviceLabel(const std::string& text) override;
     // TermPageHost
     void SetIOCheckBoxClick() override;
+
+    // --- TCP link and UDP monitor ("Server" page) -------------------------------------------------------------
+    ServerPage* ServerPage1 = nullptr;
+    std::unique_ptr<ServerLink> Server;
+    // TcpHost
+    void SetLinkStateText(const std::string& text) override;
+    void SetListenChecked(bool checked) override;
+    void EnableSerialTransferButtons(bool enabled) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& text) override;
+    void ShowMessage(const std::string& text) override;
 
     // --- help panel ----------------------------------------------------------------------------------------
     void ShowHelpText(int page, int item);
@@ -225,6 +240,8 @@ private:
     void BuildWindowFields();
     void BuildTerminalPage();
     void BuildSignalLeds();
+    void BuildServerPage(const ServerBinding& binding);
+    void ConnectServerActions();
     void ConnectLinkActions();
     void BuildAlarmGrid();
 

@@ -138,7 +138,6 @@ void TForm1::DetachTerminal()
 
 void TForm1::AttachTerminal()
 {
-    BuildSignalLeds();
     TermPage->AttachTerminal(&ComPort1Term);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/Latin1.h"
+#include "platform/ui/TextControl.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -80,8 +81,8 @@ void TForm1::SendEchoOn()
 void TForm1::CollectPrefs()
 {
     for (const TTextPref& pref : LinkTextPrefs())
-        if (auto* edit = Control<QLineEdit>(pref.control))
-            Prefs.*pref.value = ToLatin1(edit->text());
+        if (auto text = ControlText(Control<QWidget>(pref.control)))
+            Prefs.*pref.value = *text;
     for (const TBoolPref& pref : TerminalBoolPrefs())
         if (auto* box = Control<QAbstractButton>(pref.control))
             Prefs.*pref.value = box->isChecked();

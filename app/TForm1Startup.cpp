@@ -5,6 +5,7 @@
 #include "platform/IniFile.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/Latin1.h"
+#include "platform/ui/TextControl.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -39,8 +40,8 @@ void TForm1::ReadPreferences()
 void TForm1::ApplyLinkPrefs()
 {
     for (const TTextPref& pref : LinkTextPrefs())
-        if (auto* edit = Control<QLineEdit>(pref.control))
-            edit->setText(FromLatin1(Prefs.*pref.value));
+        if (auto* control = Control<QWidget>(pref.control))
+            SetControlText(control, Prefs.*pref.value);
 }
 
 void TForm1::ApplyTerminalPrefs()

@@ -382,8 +382,14 @@ void TerminalPage::ShowPortState()
 void TerminalPage::InstallSignalLed(int n, QWidget* led)
 {
     auto* place = LedPanel->findChild<QWidget*>(QString("ComLed%1Place").arg(n));
-    if (!place || !led)
+    if (!led)
         return;
+    if (!place) {
+        // No place for it (given twice): the page still owns it, out of sight.
+        led->setParent(LedPanel);
+        led->hide();
+        return;
+    }
     auto* layout = static_cast<QHBoxLayout*>(LedPanel->layout());
     led->setParent(LedPanel);
     led->setFixedSize(kLedSize, kLedSize);

@@ -5,6 +5,7 @@
 #include "platform/ui/RadioGroup.h"
 
 #include <QComboBox>
+#include <QHostAddress>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -66,5 +67,7 @@ inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TFor
     TForm1::TOptions options;
     options.IniPath = ini.path;
     options.BuildPages = std::move(build);
+    options.Server.Address = QHostAddress(QHostAddress::LocalHost);
+    options.Server.UdpPort = 0;
     return options;
 }

@@ -1,4 +1,4 @@
-#include "app/TForm1.h"
+#include "AppTestSupport.h"
 
 #include "cport/ComLed.h"
 #include "cport/EComPort.h"
@@ -10,7 +10,8 @@
 
 TEST(MainWindow, HasTheEightPagesInOrder)
 {
-    TForm1 form;
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
     auto* pages = form.findChild<QTabWidget*>("PageControl1");
     ASSERT_NE(pages, nullptr);
     ASSERT_EQ(pages->count(), 8);
@@ -20,7 +21,8 @@ TEST(MainWindow, HasTheEightPagesInOrder)
 
 TEST(MainWindow, StartsWithTheDefaultImage)
 {
-    TForm1 form;
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
     EXPECT_EQ(form.Image.ImageLoaded, 1);
     EXPECT_EQ(form.Image.ReadImageString(0, 41), "Default Profile");
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
@@ -28,7 +30,8 @@ TEST(MainWindow, StartsWithTheDefaultImage)
 
 TEST(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinks)
 {
-    TForm1 form;
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
     auto* label = form.findChild<QLabel*>("configToolNr");
     ASSERT_NE(label, nullptr);
     form.Image.WriteImageString("\x02\x1C\x52", 183, 0);
@@ -43,7 +46,8 @@ TEST(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinks)
 
 TEST(MainWindow, TerminalPageCarriesTheSignalLedsOfThePort)
 {
-    TForm1 form;
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
     for (int n = 2; n <= 7; ++n) {
         auto* led = form.findChild<TComLed*>(QString("ComLed%1").arg(n));
         ASSERT_NE(led, nullptr) << n;

@@ -1,0 +1,65 @@
+#include "AppTestSupport.h"
+
+#include "link/ServerPage.h"
+#include "platform/ui/ScriptedDialogs.h"
+#include "platform/ui/StatusBar.h"
+#include "sim/SimTcp.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+} // namespace
+
+// The main window's TCP road: the File menu connects to a unit that listens, the Server page reads its image.
+TEST(ServerRoad, ConnectFromTheMenuAndReadOverTcp)
+{
+    SimTcp sim(SimTcp::AsServer);
+    sim.WithUnit([](SimUnit& unit) {
+        unit.Password = "";
+        for (int a = 0; a < SimUnit::kConfigSize; ++a)
+            unit.Memory[static_cast<size_t>(a)] = static_cast<uint8_t>(a * 13 + 1);
+    });
+    TTempIni ini;
+    TScriptedDialogs dialogs;
+    TScopedDialogs useDialogs(dialogs);
+    TForm1 form(OptionsWith(ini));
+    form.Server->Timing = LinkTiming{}.Scaled(0.05, 0.25);
+    form.ServerPage1->ClientPortEdit->setText(QString::number(sim.Port()));
+
+    dialogs.AnswerInput(true, "127.0.0.1");
+    form.FileConnectItem->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return form.Server->Tcp.ClientActive(); }));
+    EXPECT_EQ(form.StatusBar1->PanelText(1).rfind("CLIENT: Connect to: ", 0), 0u) << form.StatusBar1->PanelText(1);
+
+    form.ServerPage1->ReadButtonTCP->click();
+    ASSERT_TRUE(PumpUntil([&] { return form.Server->Transfer.Idle(); }));
+    EXPECT_EQ(form.Status(), "EEPROM Read OK!");
+    const std::string unit = sim.WithUnit([](SimUnit& u) {
+        return std::string(reinterpret_cast<const char*>(u.Memory.data()), SimUnit::kConfigSize);
+    });
+    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), unit);
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
+    EXPECT_FALSE(form.TransferRunning());
+
+    form.Disconnect1->trigger();
+    EXPECT_TRUE(PumpUntil([&] { return !form.Server->Tcp.ClientActive(); }));
+}
