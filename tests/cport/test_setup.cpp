@@ -16,26 +16,13 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "DialogTestSupport.h"
+
 #include <functional>
 #include <memory>
 
 namespace
 {
-
-template <typename T> T* Find(QWidget& Form, const char* Name)
-{
-    T* Control = Form.findChild<T*>(QLatin1String(Name));
-    EXPECT_NE(Control, nullptr) << Name;
-    return Control;
-}
-
-QStringList Items(const QComboBox* Box)
-{
-    QStringList List;
-    for (int i = 0; i < Box->count(); ++i)
-        List << Box->itemText(i);
-    return List;
-}
 
 void Choose(QWidget& Form, const char* Combo, const char* Text)
 {

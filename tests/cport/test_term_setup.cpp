@@ -11,26 +11,13 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "DialogTestSupport.h"
+
 #include <functional>
 #include <vector>
 
 namespace
 {
-
-template <typename T> T* Find(QWidget& Form, const char* Name)
-{
-    T* Control = Form.findChild<T*>(QLatin1String(Name));
-    EXPECT_NE(Control, nullptr) << Name;
-    return Control;
-}
-
-QStringList Items(const QComboBox* Box)
-{
-    QStringList List;
-    for (int i = 0; i < Box->count(); ++i)
-        List << Box->itemText(i);
-    return List;
-}
 
 // Runs the dialog for the terminal and, once it shows, lets Act work on it.
 bool RunDialog(TCustomComTerminal& Term, std::function<void(QWidget&)> Act)
