@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
 #include "pages/ImageFields.h"
@@ -8,6 +9,7 @@
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
+#include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
 #include "pages/ImageFields.h"
@@ -73,6 +75,8 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     Image.OnStatus = [this](const std::string& text) { SetStatus(text); };
     OnQuit = [](int code) { QCoreApplication::exit(code); };
     OnShowSetupDialog = [this](TComPort& port) { EditComPort(port, this); };
+    // A port event handler that fails is shown like any other failing handler; the next events still come.
+    SetComExceptionHandler([](std::exception_ptr error) { RunGuarded([error] { std::rethrow_exception(error); }); });
 
     BuildActions();
     BuildMenus();
@@ -102,6 +106,7 @@ TForm1::~TForm1()
     // The controls go before the port: a terminal or LED unregisters its link from the port as it goes,
     // and the port (a member) would otherwise be gone by the time the base class deletes the children.
     RunGuarded([this] { ComPort1.Close(); });
+    SetComExceptionHandler(nullptr);
     // The TCP link watches the Server page's controls: it goes while they are still whole.
     FormSave->OnClose = nullptr;
     Server.reset();

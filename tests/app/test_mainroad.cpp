@@ -7,8 +7,13 @@
 #include "sim/SimPty.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
 
 // The field engineer's road through the main window: read a unit over the serial port, change a setting on a
 // page, write the image back. The unit is the simulated one behind a pseudo-terminal.
@@ -82,3 +87,33 @@ TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
     EXPECT_TRUE(sim.WithUnit([](SimUnit& unit) { return unit.Violations; }).empty());
 }
 
+
+TEST_F(MainRoad, AFailingPortHandlerIsShownAndTheNextBytesStillArrive)
+{
+    int calls = 0;
+    TComLink failing;
+    failing.OnRxBuf = [&](TCustomComPort*, const void*, int) {
+        ++calls;
+        throw std::runtime_error("listener failed");
+    };
+    form.DetachTerminal(); // the failing listener takes the bytes alone
+    form.ComPort1.RegisterLink(&failing);
+    struct Unregister {
+        TComPort& port;
+        TComLink* link;
+        ~Unregister() { port.UnRegisterLink(link); }
+    } unregister{form.ComPort1, &failing};
+    const auto pumpUntil = [](const std::function<bool()>& done) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done() && std::chrono::steady_clock::now() < limit)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    };
+    form.ComPort1.WriteStr("kvrw1\r"); // the unit answers "OK"
+    pumpUntil([&] { return !dialogs.Messages().empty(); });
+    ASSERT_FALSE(dialogs.Messages().empty());
+    EXPECT_EQ(dialogs.Messages().front(), "listener failed");
+    const int before = calls;
+    form.ComPort1.WriteStr("kvrw0\rkvrw1\r");
+    pumpUntil([&] { return calls > before; });
+    EXPECT_GT(calls, before) << "the port still hands over what comes in";
+}
