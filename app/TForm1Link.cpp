@@ -50,7 +50,6 @@ void TForm1::BuildTerminalPage()
     memoLayout->addWidget(TermPage->Memo4.data());
     BuildSignalLeds();
     TermPage->AttachTerminal(&ComPort1Term);
-    OnTransferRunning = [this] { return Link.Busy.Busy(); };
     OnSendComString = [this](const std::string& text) { Link.Sender.SendComString(text); };
 }
 
