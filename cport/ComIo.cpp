@@ -81,6 +81,15 @@ int TComIo::Purge(bool Input, bool Output)
         FDecoder.Reset();
         WakeIfStalled();
     }
+    if (Output) {
+        // Our own write queue is part of the transmit buffer: what it still holds goes too.
+        while (!FWrites.empty()) {
+            const auto op = FWrites.front();
+            FWrites.pop_front();
+            Finish(*op, 0);
+        }
+        FDrainPending = false;
+    }
     return FBackend.Flush(Input, Output);
 }
 
@@ -243,9 +252,21 @@ void TComIo::HangUp(int Error)
         FWrites.pop_front();
         Finish(*op, FHangupError);
     }
+    EndReadsAfterHangUp();
     FDrainPending = false;
     Record(TComEvents{evError});
     FCv.notify_all();
+}
+
+void TComIo::EndReadsAfterHangUp()
+{
+    // Reads take what came before the device went; none waits for bytes that cannot come.
+    ServeReads(TComClock::now());
+    while (!FReads.empty()) {
+        const auto op = FReads.front();
+        FReads.pop_front();
+        Finish(*op, op->Count > 0 ? 0 : FHangupError);
+    }
 }
 
 void TComIo::Record(TComEvents Events)
@@ -309,7 +330,10 @@ void TComIo::StartRead(const std::shared_ptr<TComOp>& Op, void* Buffer, int Coun
     op.Rule = MakeReadRule(FTimeouts, op.Want);
     op.Start = TComClock::now();
     FReads.push_back(Op);
-    ServeReads(op.Start);
+    if (FHungUp)
+        EndReadsAfterHangUp();
+    else
+        ServeReads(op.Start);
 }
 
 TComClock::time_point TComIo::NextLimit(const TComOp& Op) const
@@ -409,7 +433,7 @@ int TComIo::StartWrite(const std::shared_ptr<TComOp>& Op)
     op.Start = TComClock::now();
     std::uint64_t ms = 0;
     op.HasLimit = WriteLimit(FTimeouts, int(op.Data->size()), ms);
-    op.Limit = op.Start + std::chrono::milliseconds(static_cast<std::int64_t>(ms));
+    op.Limit = LimitAfter(op.Start, ms);
     if (FWrites.empty()) {
         // The device usually takes a short write at once: no trip through the I/O thread.
         const int e = WriteSome(op);
@@ -542,10 +566,4 @@ TComErrors TComIo::TakeErrors()
     const TComErrors e = FErrors;
     FErrors = {};
     return e;
-}
-
-bool TComIo::HungUp()
-{
-    TLock lk(*FLock);
-    return FHungUp;
 }

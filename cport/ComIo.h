@@ -50,7 +50,6 @@ class TComIo
     TComEvents WaitEvents(int TimeoutMs, TComStopEvent* StopEvent);
 
     TComErrors TakeErrors();
-    bool HungUp();
 
   private:
     using TLock = std::unique_lock<std::mutex>;
@@ -68,6 +67,7 @@ class TComIo
     void PollLines();
     TComErrors PollCounters();
     void HangUp(int Error);
+    void EndReadsAfterHangUp();
     void Record(TComEvents Events);
     void Finish(TComOp& Op, int Error);
     void WakeIfStalled();

@@ -4,6 +4,7 @@
 #include "cport/LedImages.h"
 
 #include <QPainter>
+#include <QThread>
 
 #include <algorithm>
 
@@ -126,6 +127,11 @@ void TComLed::DoChange(TLedState AState)
 // Drawn now rather than when the window thread next looks at its events: a long transfer does not look.
 void TComLed::SignalChange(bool OnOff)
 {
+    // A port that hands its events over on its own thread must not paint from there.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this, OnOff] { SignalChange(OnOff); }, Qt::QueuedConnection);
+        return;
+    }
     SetStateInternal(OnOff ? lsOn : lsOff);
     repaint();
 }

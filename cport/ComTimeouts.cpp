@@ -6,12 +6,16 @@ namespace
 {
 constexpr std::uint32_t NoLimit = 0xFFFFFFFFu;
 
-TComClock::time_point After(TComClock::time_point t, std::uint64_t Ms)
+} // namespace
+
+TComClock::time_point LimitAfter(TComClock::time_point t, std::uint64_t Ms)
 {
-    // A limit of some 49 days is the largest the settings can hold; it never overflows the clock.
+    // A multiplier of MAXDWORD times a long read passes what the clock's nanoseconds can hold.
+    constexpr std::uint64_t kLongest = std::uint64_t(1) << 40; // about 35 years
+    if (Ms >= kLongest)
+        return TComClock::time_point::max();
     return t + std::chrono::milliseconds(static_cast<std::int64_t>(Ms));
 }
-} // namespace
 
 TReadRule MakeReadRule(const TComTimeoutValues& t, int Count)
 {
@@ -49,9 +53,9 @@ TComClock::time_point ReadDeadline(const TReadRule& Rule, int Got, TComClock::ti
 {
     TComClock::time_point d = TComClock::time_point::max();
     if (Rule.HasTotal)
-        d = After(Start, Rule.TotalMs);
+        d = LimitAfter(Start, Rule.TotalMs);
     if (Rule.HasInterval && Got > 0)
-        d = std::min(d, After(LastByte, Rule.IntervalMs));
+        d = std::min(d, LimitAfter(LastByte, Rule.IntervalMs));
     return d;
 }
 

@@ -26,6 +26,9 @@ TReadRule MakeReadRule(const TComTimeoutValues& Timeouts, int Count);
 
 // Whether a read that has Got of Want bytes is over at Now; Start is when it began, LastByte when its
 // latest byte came (meaningful once Got > 0).
+// t + Ms, held at the clock's end: the settings allow limits far beyond what the clock can count.
+TComClock::time_point LimitAfter(TComClock::time_point t, std::uint64_t Ms);
+
 bool ReadOver(const TReadRule& Rule, int Got, int Want, TComClock::time_point Start, TComClock::time_point LastByte,
               TComClock::time_point Now);
 

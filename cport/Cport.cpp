@@ -32,6 +32,15 @@ TCustomComPort::~TCustomComPort()
     } catch (...) {
         ReportComException(std::current_exception());
     }
+    // A failing close handler leaves the port open: its threads and handle still go, before the members
+    // they use.
+    if (FConnected) {
+        ++FGeneration;
+        GuardComHandler([this] { AbortAllAsync(); });
+        StopEventThread();
+        DestroyHandle();
+        FConnected = false;
+    }
     FRetiredThread.reset();
 }
 
@@ -57,6 +66,14 @@ void TCustomComPort::Open()
         DestroyHandle();
         FConnected = false;
         throw;
+    }
+    if (FUpdateCount > 0) {
+        // The settings wait for the last EndUpdate, but the device must not run cooked (echo, line
+        // editing, unmarked 0xFF) until then: it gets the settings as they stand now, and EndUpdate
+        // applies and checks them again.
+        const TComLineSettings s = LineSettings();
+        if (FBackend->SetLine(s) == 0)
+            FIo->SetReaderOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
     }
     ++FGeneration;
     FIo->Start();
