@@ -21,6 +21,9 @@ void TForm1::BuildServerPage(const ServerBinding& binding)
     FormSave->OnClose = [this] { Server->Transfer.FormSaveClosed(); };
     OnDeactivateSockets = [this] { Server->Tcp.CloseSockets(); };
     OnTransferRunning = [this] { return Link.Busy.Busy() || !Server->Transfer.Idle(); };
+    // One unit operation at a time, whichever link it takes.
+    Link.OtherTransferRunning = [this] { return !Server->Transfer.Idle(); };
+    Server->Transfer.OtherTransferRunning = [this] { return Link.Busy.Busy(); };
 }
 
 void TForm1::ConnectServerActions()

@@ -19,6 +19,10 @@ bool SerialLink::RefuseWhileBusy()
 
 bool SerialLink::RunGuarded(const char* what, const std::function<void()>& op)
 {
+    if (OtherTransferRunning && OtherTransferRunning()) {
+        host_.SetStatusText(BusyScope::Refusal());
+        return false;
+    }
     BusyScope scope(Busy, what, [this](const std::string& text) { host_.SetStatusText(text); });
     if (!scope)
         return false;

@@ -22,6 +22,8 @@ public:
 
     LinkTiming Timing; // may be replaced while the link is idle
     LinkBusy Busy;
+    // True while another link (TCP) transfers: the serial operations wait their turn.
+    std::function<bool()> OtherTransferRunning;
     SerialSender Sender;
     UnitTimers Timers;
     SerialTransfer Transfer;

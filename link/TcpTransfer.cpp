@@ -1,5 +1,7 @@
 #include "link/TcpTransfer.h"
 
+#include "link/BusyGuard.h"
+
 #include "image/ImageStore.h"
 #include "link/LinkHost.h"
 #include "link/Protocol.h"
@@ -108,8 +110,18 @@ bool TcpTransfer::EnterTransferMode(unsigned generation)
 
 // --- read -----------------------------------------------------------------------------------------------------------
 
+bool TcpTransfer::RefuseWhileOtherRuns()
+{
+    if (!OtherTransferRunning || !OtherTransferRunning())
+        return false;
+    host_.SetStatusText(BusyScope::Refusal());
+    return true;
+}
+
 void TcpTransfer::ReadButtonTCPClick()
 {
+    if (RefuseWhileOtherRuns())
+        return;
     if (!link_.ClientActive() && !link_.ServerMode()) {
         host_.SetStatusText(TcpMsg::kNoValidSocket);
         return;
@@ -150,6 +162,8 @@ void TcpTransfer::ReadStep(const TcpChunk& chunk)
 
 void TcpTransfer::WriteButtonTCPClick()
 {
+    if (RefuseWhileOtherRuns())
+        return;
     // The edits reach the image even when nothing can be sent.
     if (!host_.CommitPendingEdits())
         return;

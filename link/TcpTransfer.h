@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <string>
 
 class ImageStore;
@@ -27,6 +28,10 @@ class TcpTransfer : public QObject
     ~TcpTransfer() override;
 
     // The unit's 3072-byte configuration area into the image; returns once the read request is out.
+    // True while the serial link holds the unit: a TCP transfer must not start inside its pauses, nor share
+    // the progress window with it.
+    std::function<bool()> OtherTransferRunning;
+
     void ReadButtonTCPClick();
     // Commits the pending edits, then writes image bytes 0..2047 in eight blocks.
     void WriteButtonTCPClick();
@@ -45,6 +50,7 @@ class TcpTransfer : public QObject
     bool Idle() const { return !tcpReading && !tcpWriting && resultsShown_ == 0; }
 
   private:
+    bool RefuseWhileOtherRuns();
     void HandleChunk(const TcpChunk& chunk);
     void ReadStep(const TcpChunk& chunk);
     void WriteStep(const TcpChunk& chunk);

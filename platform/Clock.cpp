@@ -1,6 +1,5 @@
 #include "platform/Clock.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -15,10 +14,9 @@ uint32_t NowMs()
 
 void DelayMs(int ms)
 {
-    if (ms <= 0) {
-        QCoreApplication::processEvents();
+    // No wait, no pumping: a character delay of 0 must not open a door for other handlers per byte.
+    if (ms <= 0)
         return;
-    }
     QEventLoop loop;
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "link/BusyGuard.h"
 #include "link/ServerPage.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/ui/StatusBar.h"
@@ -62,4 +63,31 @@ TEST(ServerRoad, ConnectFromTheMenuAndReadOverTcp)
 
     form.Disconnect1->trigger();
     EXPECT_TRUE(PumpUntil([&] { return !form.Server->Tcp.ClientActive(); }));
+}
+
+// One unit operation at a time: while the serial link holds the unit, a TCP transfer is refused, and the
+// other way round.
+TEST(ServerRoad, SerialAndTcpTransfersWaitForEachOther)
+{
+    SimTcp sim(SimTcp::AsServer);
+    TTempIni ini;
+    TScriptedDialogs dialogs;
+    TScopedDialogs useDialogs(dialogs);
+    TForm1 form(OptionsWith(ini));
+    form.ServerPage1->ClientPortEdit->setText(QString::number(sim.Port()));
+    dialogs.AnswerInput(true, "127.0.0.1");
+    form.FileConnectItem->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return form.Server->Tcp.ClientActive(); }));
+    {
+        BusyScope serial(form.Link.Busy, "write", [](const std::string&) {});
+        form.ServerPage1->ReadButtonTCP->click();
+        EXPECT_EQ(form.Status(), BusyScope::Refusal());
+        EXPECT_TRUE(form.Server->Transfer.Idle());
+    }
+    form.Server->Transfer.tcpReading = true; // a TCP read under way
+    form.ReadEEPROM->trigger();
+    EXPECT_EQ(form.Status(), BusyScope::Refusal());
+    EXPECT_FALSE(form.Link.Busy.Busy());
+    form.Server->Transfer.tcpReading = false;
+    EXPECT_EQ(sim.Received(), "") << "nothing reached the unit";
 }
