@@ -1,11 +1,5 @@
 #include "app/TForm1.h"
 
-#include "cport/ComGuard.h"
-#include "cport/Cportsetup.h"
-#include "pages/Bind.h"
-#include "pages/ImageFields.h"
-#include "pages/InternalSerial.h"
-
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
@@ -15,6 +9,7 @@
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
 #include "platform/ui/HandlerGuard.h"
+#include "platform/ui/RadioGroup.h"
 #include "platform/ui/StatusBar.h"
 
 #include <QAction>
@@ -263,7 +258,26 @@ void TForm1::BuildPages()
 void TForm1::BuildWindowFields()
 {
     new TInternalSerial(PageContext, TabSheet4);
-    Redraw.Add(TRedraw::Identity, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
+    Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
+    Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
+}
+
+// The analogue level labels follow the "Analogue Values" choice; they appear with the channel pages.
+void TForm1::ShowLevelCaptions()
+{
+    auto* choice = Control<TRadioGroup>("ADValRadioGroup");
+    if (!choice)
+        return;
+    const auto captions = LevelCaptions(Image, choice->ItemIndex());
+    if (!captions)
+        return;
+    for (int n = 2; n <= 7; ++n) {
+        const auto& [upper, lower] = (*captions)[static_cast<size_t>(n - 2)];
+        if (auto* label = Control<QLabel>(QString("IO%1upper").arg(n)))
+            ShowText(label, upper);
+        if (auto* label = Control<QLabel>(QString("IO%1lower").arg(n)))
+            ShowText(label, lower);
+    }
 }
 
 void TForm1::BindHelpPanel()

@@ -238,6 +238,7 @@ private:
     void BuildToolBar();
     void BuildPages();
     void BuildWindowFields();
+    void ShowLevelCaptions();
     void BuildTerminalPage();
     void BuildSignalLeds();
     void BuildServerPage(const ServerBinding& binding);

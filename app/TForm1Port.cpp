@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
-#include "image/TextTables.h"
+
+#include "link/TerminalPage.h"
 #include "platform/IniFile.h"
 
 #include <QAbstractButton>
@@ -42,12 +43,8 @@ void TForm1::ApplyPortPrefs()
 
 void TForm1::ShowPortState()
 {
-    std::string caption = ComPort1.Port();
-    if (ComPort1.Connected())
-        caption += " (" + BaudRateName(ComPort1.BaudRate()) + "): OPEN";
-    else
-        caption += ": CLOSED";
-    Button1->setText(QString::fromStdString(caption));
+    // The terminal page owns the Open/Close button's caption.
+    TermPage->ShowPortState();
 }
 
 TPortPrefs TForm1::PortSettings()

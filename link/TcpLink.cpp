@@ -1,5 +1,7 @@
 #include "link/TcpLink.h"
 
+#include "platform/ui/Latin1.h"
+
 #include "link/NetText.h"
 #include "link/ReplyWait.h"
 #include "link/ServerPage.h"
@@ -115,7 +117,7 @@ int TcpLink::Pending(QTcpSocket* socket)
 bool TcpLink::PortFromEdit(QLineEdit* edit, int& port)
 {
     std::string error;
-    if (NetText::ParsePort(edit->text().toStdString(), port, error))
+    if (NetText::ParsePort(ToLatin1(edit->text()), port, error))
         return true;
     host_.ShowMessage(error);
     return false;
@@ -204,7 +206,7 @@ bool TcpLink::StartServer(int port)
     if (ServerSocket->listen(ListenAddress, static_cast<quint16>(port)))
         return true;
     host_.ShowMessage("Cannot listen on port " + std::to_string(port) + ": " +
-                      ServerSocket->errorString().toStdString());
+                      ToLatin1(ServerSocket->errorString()));
     return false;
 }
 
@@ -268,7 +270,7 @@ void TcpLink::Log(const std::string& line)
 void TcpLink::ClientSocketConnect()
 {
     remotePort = ClientSocket->peerPort();
-    const std::string peer = ClientSocket->peerName().toStdString() + ":" + std::to_string(remotePort);
+    const std::string peer = ToLatin1(ClientSocket->peerName()) + ":" + std::to_string(remotePort);
     SetLinkTexts("Connect to: " + peer, "CLIENT: Connect to: " + peer);
     UpdateConnectImage();
 }

@@ -60,14 +60,18 @@ std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot 
 {
     edit->setMaxLength(field.MaxLength());
     ImageStore& image = ctx.Image;
-    auto show = [&image, edit, field, erased] {
+    // What the control shows for the slot; the editor compares with this, so leaving an erased slot that
+    // shows empty writes nothing.
+    auto shown = [&image, field, erased] {
         if (erased == ErasedSlot::Empty && image.ReadImageByte(field.address) == 0xFF)
-            ShowText(edit, "");
-        else
-            ShowText(edit, ReadTextSlot(image, field));
+            return std::string();
+        return ReadTextSlot(image, field);
     };
-    auto exit = [&image, edit, field, show] {
-        WriteTextSlot(image, field, ToLatin1(edit->text()));
+    auto show = [edit, shown] { ShowText(edit, shown()); };
+    auto exit = [&image, edit, field, shown, show] {
+        const std::string text = ToLatin1(edit->text());
+        if (text != shown())
+            WriteTextSlotAlways(image, field, text);
         show();
     };
     ctx.Redraw.Add(step, show);

@@ -27,7 +27,8 @@ public:
         Gnss,              // ShowGNSSTimeOut, ShowGNSSNumSAT, ShowMEMSThreshold
         AlarmOnOff,        // ShowAlarmOnOff
         Connection,        // ShowMaxPingNo.., ShowSocketTime
-        Identity,          // ShowConfigID, ShowGNSSHdop, ShowConfigToolNr
+        Identity,          // ShowConfigID, ShowGNSSHdop
+        ToolNumber,        // ShowConfigToolNr
         LoggedData,        // DecodeLoggedData, ShowAwakeTime, ShowAlarmChkTime, DecodeTimeTable, ShowIO7outTime
         UnitIdentity,      // ShowUnitIdentity
         ScalingConstants,  // ShowScalingConstants

@@ -57,3 +57,25 @@ TEST(MainWindow, TerminalPageCarriesTheSignalLedsOfThePort)
     EXPECT_EQ(form.findChild<TComLed*>("ComLed6")->LedSignal(), lsRx);
     EXPECT_THROW(form.findChild<TComLed*>("ComLed3")->SetState(lsOn), EComPort) << "a bound lamp follows its line";
 }
+
+TEST(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
+{
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini, [](TForm1& f) {
+        auto* choice = AddControl(f.TabSheet13, "ADValRadioGroup", new TRadioGroup("Analogue Values"));
+        choice->SetItems({"Default (presented in mV)", "Scaled with calibrated values"});
+        for (int n = 2; n <= 7; ++n) {
+            AddControl(f.TabSheet13, qPrintable(QString("IO%1upper").arg(n)), new QLabel("High level [mV]"));
+            AddControl(f.TabSheet13, qPrintable(QString("IO%1lower").arg(n)), new QLabel("Low level [mV]"));
+        }
+    }));
+    auto* choice = form.Control<TRadioGroup>("ADValRadioGroup");
+    choice->SetItemIndex(0);
+    form.ImageToControls();
+    EXPECT_EQ(form.Control<QLabel>("IO7lower")->text(), "Low level [ mV ]");
+    form.Image.WriteImageString(std::string("bar\0", 4), 2056, 0); // the unit text of I/O3
+    choice->SetItemIndex(1);
+    form.ImageToControls();
+    EXPECT_EQ(form.Control<QLabel>("IO3upper")->text(), "High level [ bar ]");
+    EXPECT_EQ(form.Control<QLabel>("IO3lower")->text(), "Low level [ bar ]");
+}

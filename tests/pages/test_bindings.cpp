@@ -207,3 +207,16 @@ TEST(Convert, FloatInTheSystemNotation)
         EXPECT_STREQ(e.what(), "'2,5x' is not a valid floating point value");
     }
 }
+
+TEST_F(Page, LeavingAnErasedSlotThatShowsEmptyWritesNothing)
+{
+    QLineEdit* edit = Edit("ErasedText");
+    BindTextSlot(ctx, edit, {2200, 5}, TRedraw::UserId, ErasedSlot::Empty);
+    redraw.ImageToControls();
+    ctx.Exits.at("ErasedText")();
+    EXPECT_EQ(image.ReadImageByte(2200), 0xFF) << "an untouched field stays as the unit had it";
+    EXPECT_FALSE(image.Image.Marked(2200));
+    edit->setText("ab");
+    ctx.Exits.at("ErasedText")();
+    EXPECT_EQ(image.Image.Bytes(2200, 3), std::string("ab\0", 3));
+}
