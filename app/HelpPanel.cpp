@@ -4,7 +4,10 @@
 #include "platform/ui/HandlerGuard.h"
 
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -189,14 +192,43 @@ void THelpPanel::Bind(QWidget* root)
 {
     for (QWidget* widget : root->findChildren<QWidget*>()) {
         const std::string name = widget->objectName().toStdString();
-        if (BindingsByName().count(name) && MarkWatched(widget)) {
-            widget->setMouseTracking(true);
-            widget->installEventFilter(this);
-        }
         auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+        if (BindingsByName().count(name) && MarkWatched(widget)) {
+            // A bound control keeps the mouse to itself: a container's text must not cover its own.
+            widget->setAttribute(Qt::WA_NoMousePropagation);
+            Watch(widget);
+            // The mouse moves over a memo's viewport, or an editable box's line edit, not the control itself.
+            if (area)
+                Watch(area->viewport());
+            if (auto* box = qobject_cast<QComboBox*>(widget); box && box->lineEdit())
+                Watch(box->lineEdit());
+            if (auto* spin = qobject_cast<QAbstractSpinBox*>(widget))
+                if (auto* inner = spin->findChild<QLineEdit*>())
+                    Watch(inner);
+        }
         if (area && WheelStepOf(name) > 0 && MarkWatched(area->viewport()))
             area->viewport()->installEventFilter(this);
     }
+}
+
+void THelpPanel::Watch(QWidget* widget)
+{
+    widget->setMouseTracking(true);
+    widget->installEventFilter(this);
+}
+
+// The bound control an event belongs to: the control itself, or the control whose inner part received it.
+static std::map<std::string, THelpBinding>::const_iterator BindingOf(QObject* watched)
+{
+    for (QObject* o = watched; o; o = o->parent()) {
+        auto it = BindingsByName().find(o->objectName().toStdString());
+        if (it != BindingsByName().end())
+            return it;
+        if (o != watched && !qobject_cast<QAbstractScrollArea*>(o) && !qobject_cast<QComboBox*>(o) &&
+            !qobject_cast<QAbstractSpinBox*>(o))
+            break;
+    }
+    return BindingsByName().end();
 }
 
 bool THelpPanel::eventFilter(QObject* watched, QEvent* event)
@@ -215,7 +247,7 @@ bool THelpPanel::eventFilter(QObject* watched, QEvent* event)
     const bool move = event->type() == QEvent::MouseMove;
     const bool enter = event->type() == QEvent::FocusIn;
     if (move || enter) {
-        auto it = BindingsByName().find(watched->objectName().toStdString());
+        auto it = BindingOf(watched);
         if (it != BindingsByName().end() && it->second.onEnter == enter)
             RunGuarded([&] { ShowHelpText(it->second.page, it->second.item); });
     }

@@ -43,5 +43,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Watch(QWidget* widget);
+
     QPlainTextEdit* panel_;
 };

@@ -315,6 +315,16 @@ void TForm1::Aboute1Click()
     AboutBox->exec();
 }
 
+QLayout* TForm1::SheetLayout(QWidget* sheet)
+{
+    // A sheet keeps the layout it has: a second one would be refused and lost.
+    if (QLayout* layout = sheet->layout())
+        return layout;
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
+
 void TForm1::BuildAlarmGrid()
 {
     // The "Logged Data" page may have built the grid already; otherwise it stands on its page alone.
@@ -322,8 +332,7 @@ void TForm1::BuildAlarmGrid()
     if (!AlarmStringGrid1) {
         AlarmStringGrid1 = new QTableWidget(TabSheet7);
         AlarmStringGrid1->setObjectName("AlarmStringGrid1");
-        auto* layout = new QVBoxLayout(TabSheet7);
-        layout->addWidget(AlarmStringGrid1);
+        SheetLayout(TabSheet7)->addWidget(AlarmStringGrid1);
     }
     QTableWidget* grid = AlarmStringGrid1;
     grid->horizontalHeader()->hide();

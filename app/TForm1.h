@@ -24,6 +24,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
@@ -224,6 +225,8 @@ public:
     // A control of the pages by its object name, or nullptr while no page has built it.
     template <class T>
     T* Control(const QString& name) const;
+    // The layout of a tab sheet, made on first use: several builders put controls on one sheet.
+    static QLayout* SheetLayout(QWidget* sheet);
 
 signals:
     // The window has closed: the window loop ends.

@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -41,13 +40,10 @@ void TForm1::BuildTerminalPage()
     TermPage = new TerminalPage(Link, *this, *this, Image, ComPort1);
     TermPage->setObjectName("TerminalPage");
     scroll->setWidget(TermPage);
-    auto* layout = new QVBoxLayout(TabSheet8);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroll);
+    SheetLayout(TabSheet8)->addWidget(scroll);
     TermPage->UseToolBarButtons(Button1, SpeedButton2);
     // The raw receive copy is read on the timers page, where the unit's answers are shown.
-    auto* memoLayout = new QVBoxLayout(TabSheet6);
-    memoLayout->addWidget(TermPage->Memo4.data());
+    SheetLayout(TabSheet6)->addWidget(TermPage->Memo4.data());
     BuildSignalLeds();
     TermPage->AttachTerminal(&ComPort1Term);
     OnSendComString = [this](const std::string& text) { Link.Sender.SendComString(text); };

@@ -7,14 +7,11 @@
 
 #include <QAction>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 void TForm1::BuildServerPage(const ServerBinding& binding)
 {
     ServerPage1 = new ServerPage(TabSheet11);
-    auto* layout = new QVBoxLayout(TabSheet11);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ServerPage1);
+    SheetLayout(TabSheet11)->addWidget(ServerPage1);
     Server = std::make_unique<ServerLink>(*ServerPage1, *this, *this, Image, binding);
 
     // Closing the progress window stops a TCP transfer; a serial one runs to its end.

@@ -4,6 +4,7 @@
 #include "app/HelpTexts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -223,4 +224,24 @@ TEST(HelpPanel, WheelMovesTheScrollBoxesByTheirSteps)
     EXPECT_NE(wheel(other, -120), 104); // not one of the four: Qt's own step
     EXPECT_EQ(WheelStepOf("ScrollBox9"), 4);
     EXPECT_EQ(WheelStepOf("ScrollBox2"), 4);
+}
+
+TEST(HelpPanel, InnerPartsAnswerForTheirControlAndAControlWinsOverItsGroup)
+{
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini, [](TForm1& f) {
+        AddControl(f.TabSheet7, "LoggedData", new QPlainTextEdit);
+        auto* group = AddControl(f.TabSheet2, "GroupBox37", new QGroupBox("Profile"));
+        auto* inner = new QVBoxLayout(group);
+        auto* box = new QCheckBox("KVPSR", group);
+        box->setObjectName("KVPSRCheckBox");
+        inner->addWidget(box);
+    }));
+    MoveOver(form.Control<QPlainTextEdit>("LoggedData")->viewport());
+    ASSERT_FALSE(PanelLines(form).empty());
+    EXPECT_EQ(PanelLines(form)[0].rfind("p12.6: ", 0), 0u);
+
+    MoveOver(form.Control<QWidget>("KVPSRCheckBox"));
+    ASSERT_FALSE(PanelLines(form).empty());
+    EXPECT_EQ(PanelLines(form)[0].rfind("p13.14: ", 0), 0u) << PanelLines(form)[0];
 }
