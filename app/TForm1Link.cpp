@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -6,6 +6,7 @@
 #include "platform/ui/StatusBar.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QToolButton>
 
 void TForm1::BuildServerPage(const ServerBinding& binding)
