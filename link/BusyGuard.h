@@ -8,15 +8,13 @@
 class LinkBusy {
 public:
     bool Busy() const { return holder_ != nullptr; }
-    // What holds the link ("" when free).
-    std::string Holder() const { return holder_ ? holder_ : ""; }
 
 private:
     friend class BusyScope;
     const char* holder_ = nullptr;
 };
 
-// Takes the guard for one operation. When the link is already held, Acquired() is false, the operation
+// Takes the guard for one operation. When the link is already held, the scope tests false, the operation
 // must not run, and the status text callback (when given) has shown the busy message.
 class BusyScope {
 public:
@@ -38,7 +36,6 @@ public:
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-    bool Acquired() const { return acquired_; }
     explicit operator bool() const { return acquired_; }
 
     // The status text of a refusal.

@@ -19,24 +19,6 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-// The C atoi rule, saturated instead of overflowing.
-int LeadingNumber(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        ++i;
-    long long magnitude = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-        magnitude = std::min<long long>(magnitude * 10 + (text[i] - '0'), 1LL + INT_MAX);
-    const long long value = negative ? -magnitude : magnitude;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-} // namespace
-
 namespace ScriptLines {
 
 bool IsModeSwitch(std::string_view line)
@@ -48,7 +30,7 @@ std::optional<int> PauseValue(std::string_view line)
 {
     if (line.find("T:") == std::string_view::npos)
         return std::nullopt;
-    return line.size() > 2 ? LeadingNumber(line.substr(2)) : 0;
+    return line.size() > 2 ? AtoiSaturated(line.substr(2)) : 0;
 }
 
 std::vector<std::string> Split(std::string_view text)

@@ -14,23 +14,8 @@
 
 uint8_t ByteCodeValue(const std::string& text, size_t from)
 {
-    size_t i = from;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    int64_t value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-        if (value <= INT_MAX)
-            value = value * 10 + (text[i] - '0');
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    if (value < INT_MIN)
-        value = INT_MIN;
-    return static_cast<uint8_t>(static_cast<uint32_t>(static_cast<int32_t>(value)) & 0xFF);
+    const int value = from < text.size() ? AtoiSaturated(std::string_view(text).substr(from)) : 0;
+    return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFF);
 }
 
 SerialSender::SerialSender(LinkPort& port, LinkHost& host, const LinkTiming& timing)

@@ -68,7 +68,6 @@ class TcpLink : public QObject
     bool ClientActive() const; // the client connection is made
     bool ServerMode() const;   // a unit is connected in to the server
     bool Listening() const;
-    bool ListenChecked() const { return listenChecked_; }
     // The connection commands go to: the unit's connection in, else the client when connected; else null.
     QTcpSocket* LinkSocket() const;
     QTcpSocket* FirstConnection() const;

@@ -1,5 +1,7 @@
 #include "link/UdpMonitor.h"
 
+#include "platform/ui/Latin1.h"
+
 #include "link/ComboHistory.h"
 #include "link/NetText.h"
 #include "link/ServerPage.h"
@@ -14,19 +16,6 @@
 #include <QPlainTextEdit>
 #include <QUdpSocket>
 
-namespace
-{
-std::string Latin1(const QString& text)
-{
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-QString FromLatin1(const std::string& text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-} // namespace
 
 UdpMonitor::UdpMonitor(ServerPage& page, TcpHost& host, int localPort, const QHostAddress& bindAddress)
     : page_(page), host_(host), bindAddress_(bindAddress)
@@ -42,7 +31,7 @@ void UdpMonitor::SetLocalPort(int port)
     localPort_ = port;
     NMUDP1->close();
     if (!NMUDP1->bind(bindAddress_, static_cast<quint16>(port)))
-        NMUDP1Status("UDP port " + std::to_string(port) + ": " + Latin1(NMUDP1->errorString()));
+        NMUDP1Status("UDP port " + std::to_string(port) + ": " + ToLatin1(NMUDP1->errorString()));
 }
 
 // --- sending ----------------------------------------------------------------------------------------------------
@@ -57,18 +46,18 @@ void UdpMonitor::SendUDPButtonClick()
     int localPort = 0;
     int remotePort = 0;
     std::string error;
-    if (!NetText::ParsePort(Latin1(page_.ServerPortEdit->text()), localPort, error) ||
-        !NetText::ParsePort(Latin1(page_.UDPportEdit->currentText()), remotePort, error)) {
+    if (!NetText::ParsePort(ToLatin1(page_.ServerPortEdit->text()), localPort, error) ||
+        !NetText::ParsePort(ToLatin1(page_.UDPportEdit->currentText()), remotePort, error)) {
         host_.ShowMessage(error);
         return;
     }
-    const std::string text = Latin1(page_.UDPstringEdit->currentText());
+    const std::string text = ToLatin1(page_.UDPstringEdit->currentText());
     const std::string datagram = page_.Append_CR->isChecked() ? text + '\r' : text;
     if (datagram.empty()) {
         host_.ShowMessage("Buffer Invalid: Buffer contains no data");
         return;
     }
-    std::string remoteHost = Latin1(page_.UDPIPEdit->currentText());
+    std::string remoteHost = ToLatin1(page_.UDPIPEdit->currentText());
     SetLocalPort(localPort);
     QHostAddress address;
     if (!Resolve(remoteHost, address))
@@ -76,7 +65,7 @@ void UdpMonitor::SendUDPButtonClick()
     const qint64 sent = NMUDP1->writeDatagram(datagram.data(), static_cast<qint64>(datagram.size()), address,
                                               static_cast<quint16>(remotePort));
     if (sent != static_cast<qint64>(datagram.size())) {
-        NMUDP1Status("UDP send to " + remoteHost + ": " + Latin1(NMUDP1->errorString()));
+        NMUDP1Status("UDP send to " + remoteHost + ": " + ToLatin1(NMUDP1->errorString()));
         return;
     }
     NMUDP1DataSend(remoteHost, remotePort, text);

@@ -3,6 +3,9 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstdint>
 #include <optional>
 
@@ -78,6 +81,21 @@ int StrToInt(const std::string& text)
 int StrToIntDef(const std::string& text, int fallback)
 {
     return ParseInt(text).value_or(fallback);
+}
+
+int AtoiSaturated(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    long long magnitude = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        magnitude = std::min<long long>(magnitude * 10 + (text[i] - '0'), 1LL + INT_MAX);
+    const long long value = negative ? -magnitude : magnitude;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 int HexToInt(const std::string& text)

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 // A text that is no number. The message is the one the user sees in the message box or status bar.
 class EConvertError : public std::runtime_error {
@@ -15,6 +16,10 @@ int StrToInt(const std::string& text);
 
 // As StrToInt, but a text that is no number gives fallback instead of raising.
 int StrToIntDef(const std::string& text, int fallback);
+
+// The C atoi rule (leading blanks, a sign, the digits that follow, 0 when none), saturated at the int range
+// instead of overflowing. Typed byte codes and script pauses are read this way.
+int AtoiSaturated(std::string_view text);
 
 // Reads text as hexadecimal digits only (no prefix), as "0x" + text would be read.
 int HexToInt(const std::string& text);

@@ -26,3 +26,14 @@ TEST(Convert, BadTextsRaiseTheUsersMessage)
     EXPECT_EQ(StrToIntDef("x", 17), 17);
     EXPECT_EQ(StrToIntDef("$1F", 17), 31);
 }
+
+TEST(Convert, AtoiReadsTheLeadingNumberAndSaturates)
+{
+    EXPECT_EQ(AtoiSaturated("  42ms"), 42);
+    EXPECT_EQ(AtoiSaturated("-7"), -7);
+    EXPECT_EQ(AtoiSaturated("+3"), 3);
+    EXPECT_EQ(AtoiSaturated("x1"), 0);
+    EXPECT_EQ(AtoiSaturated(""), 0);
+    EXPECT_EQ(AtoiSaturated("99999999999999999999"), 2147483647);
+    EXPECT_EQ(AtoiSaturated("-99999999999999999999"), -2147483647 - 1);
+}
