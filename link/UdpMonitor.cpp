@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QHostInfo>
 #include <QLineEdit>
 #include <QNetworkDatagram>
@@ -74,12 +75,31 @@ void UdpMonitor::SendUDPButtonClick()
     RememberComboText(*page_.UDPstringEdit, page_.UDPstringEdit->currentText(), textCount);
 }
 
+namespace
+{
+// A slow name server must not freeze the window: the lookup runs while the window handles its events.
+QList<QHostAddress> LookUp(const QString& name)
+{
+    QEventLoop loop;
+    QList<QHostAddress> found;
+    bool done = false;
+    QHostInfo::lookupHost(name, &loop, [&](const QHostInfo& info) {
+        found = info.addresses();
+        done = true;
+        loop.quit();
+    });
+    if (!done)
+        loop.exec();
+    return found;
+}
+} // namespace
+
 bool UdpMonitor::Resolve(std::string& remoteHost, QHostAddress& address)
 {
     for (bool asked = false;; asked = true) {
         if (address.setAddress(FromLatin1(remoteHost)))
             return true;
-        const QList<QHostAddress> found = QHostInfo::fromName(FromLatin1(remoteHost)).addresses();
+        const QList<QHostAddress> found = LookUp(FromLatin1(remoteHost));
         for (const QHostAddress& candidate : found)
             if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
                 address = candidate;

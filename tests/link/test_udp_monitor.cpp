@@ -161,3 +161,11 @@ TEST_F(UdpRig, AnInvalidHostIsAskedForAgain)
     EXPECT_TRUE(page.Memo2->toPlainText().isEmpty());
     EXPECT_EQ(tcpHost.Messages.size(), 1u);
 }
+
+TEST_F(UdpRig, AHostNameIsLookedUpAndReachesThePeer)
+{
+    page.UDPIPEdit->setCurrentText("localhost");
+    server.Udp.SendUDPButtonClick();
+    EXPECT_EQ(PeerReceives(), "KVI");
+    EXPECT_TRUE(tcpHost.Messages.empty());
+}
