@@ -86,8 +86,13 @@ void TForm1::CollectPrefs()
     for (const TBoolPref& pref : TerminalBoolPrefs())
         if (auto* box = Control<QAbstractButton>(pref.control))
             Prefs.*pref.value = box->isChecked();
-    // A minimised window's bounds mean nothing on the next start: keep its normal bounds.
-    const QRect bounds = isMinimized() ? normalGeometry() : QRect(pos(), size());
+    // A minimised window's bounds mean nothing on the next start: keep its normal bounds. Those count from
+    // the client area, the stored position from the frame, as move() takes it.
+    QRect bounds(pos(), size());
+    if (isMinimized()) {
+        const QPoint frame = geometry().topLeft() - pos();
+        bounds = QRect(normalGeometry().topLeft() - frame, normalGeometry().size());
+    }
     Prefs.Top = bounds.top();
     Prefs.Left = bounds.left();
     Prefs.Height = bounds.height();
