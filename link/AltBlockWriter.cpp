@@ -10,21 +10,14 @@
 #include "link/SerialLink.h"
 #include "link/TermPageHost.h"
 #include "link/TermTiming.h"
+#include "link/TrafficText.h"
 #include "platform/Convert.h"
 
-#include <cstdio>
 
 namespace {
 constexpr const char* kWriteBlockAltPrefix = "KVWXB=";
 constexpr uint8_t kNumberOffset = 20; // area and block numbers travel as number + 20
 constexpr int kProgressTotal = Protocol::kWriteProgressTotal;
-
-std::string StepText(const char* format, int n)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, n);
-    return text;
-}
 
 std::string UpToZero(const std::string& bytes)
 {
@@ -42,18 +35,6 @@ uint16_t AltBlockWriter::CalcBlockCrc(std::string_view bytes)
 {
     const uint16_t crc = Framing::CrcX25(bytes);
     return static_cast<uint16_t>((crc << 8) | (crc >> 8));
-}
-
-std::string AltBlockWriter::Readable(std::string_view bytes)
-{
-    std::string out;
-    for (char c : bytes) {
-        if (static_cast<signed char>(c) <= 32)
-            out += ReceiveRender::DecimalByte(static_cast<uint8_t>(c));
-        else
-            out.push_back(c);
-    }
-    return out;
 }
 
 void AltBlockWriter::Log(const std::string& line)
@@ -217,14 +198,14 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     SerialSender& sender = link_.Sender;
     LinkPort& port = sender.Port();
     port.ClearBuffer(true, true);
-    host_.SetProgressStep(StepText(Msg::kStepBlockWriting, block + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockWriting, block + 1));
     Log("Block: " + std::to_string(block + 1));
 
     std::string command = kWriteBlockAltPrefix;
     command.push_back(static_cast<char>(static_cast<uint8_t>(plan.Area + kNumberOffset)));
     command.push_back(static_cast<char>(static_cast<uint8_t>(block + kNumberOffset)));
     sender.SendComStringRaw(command);
-    Log(Readable(command));
+    Log(TrafficText::RenderBytes(command, false));
 
     std::string data;     // the raw bytes that count for the CRC
     std::string readable; // what went out, as the log shows it
@@ -244,7 +225,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
         } else {
             port.WriteStr(std::string(1, static_cast<char>(plan.Byte)));
             timing_.Wait(timing_.AltDataGapMs);
-            readable += Readable(std::string(1, static_cast<char>(plan.Byte)));
+            readable += TrafficText::RenderBytes(std::string(1, static_cast<char>(plan.Byte)), false);
         }
         if (!plan.Fill)
             data.push_back(static_cast<char>(plan.Byte));
@@ -263,7 +244,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     port.DrainOutput(link_.Timing.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
-    host_.SetProgressStep(StepText(Msg::kStepBlockAck, block + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, block + 1));
     timing_.Wait(link_.Timing.AckPauseMs);
 
     ReplyWait::WaitForReply(port, Protocol::kShortReplySize, timing_.AltAckLimitMs);

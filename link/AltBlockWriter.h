@@ -41,9 +41,6 @@ public:
     // The CRC-16/X-25 of bytes with its two bytes swapped, so that sending the high half first puts the CRC's
     // low byte first on the wire; 0 over no bytes.
     static uint16_t CalcBlockCrc(std::string_view bytes);
-    // Bytes as the log shows them: every byte whose signed value is 32 or less (control bytes, the blank and
-    // 0x80..0xFF) as "[" + its unsigned decimal value + "]", every other byte as itself.
-    static std::string Readable(std::string_view bytes);
 
 private:
     struct Plan {

@@ -13,17 +13,9 @@
 #include "platform/Clock.h"
 #include "platform/Convert.h"
 
-#include <cstdio>
 #include <functional>
 
 namespace {
-std::string StepText(const char* format, int n)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, n);
-    return text;
-}
-
 // While a transfer runs, the character delay it started with stands in for a charDelay text that has gone bad.
 class FallbackDelay {
 public:
@@ -299,7 +291,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
 {
     LinkPort& port = sender_.Port();
     port.ClearBuffer(true, true);
-    host_.SetProgressStep(StepText(Msg::kStepBlockWriting, n + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockWriting, n + 1));
     sender_.SendComString(Protocol::kWriteBlockPrefix + std::to_string(n));
 
     const int first = Protocol::kBlockSize * n;
@@ -320,7 +312,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
     port.DrainOutput(timing_.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
-    host_.SetProgressStep(StepText(Msg::kStepBlockAck, n + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, n + 1));
     DelayMs(timing_.AckPauseMs);
 
     ReplyWait::WaitForReply(port, Protocol::kShortReplySize, timing_.AckLimitMs);
