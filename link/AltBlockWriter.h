@@ -8,6 +8,7 @@
 class ImageStore;
 class LinkHost;
 class SerialLink;
+class SerialSession;
 class TermPageHost;
 struct TermTiming;
 
@@ -57,11 +58,10 @@ private:
 
     // The panel read and checked; "" when it is usable, else the refusal.
     std::string ReadPanel(const AltBlockParams& params, Plan& plan) const;
-    std::string Transfer(const Plan& plan, Totals& totals);
-    std::string EnterTransferMode();
-    std::string Exchange(const std::string& command, bool raw, int replySize, int settleMs);
+    // Its pauses go through the writer's wait, like every other pause of the writer.
+    SerialSession Session() const;
+    std::string Transfer(SerialSession& session, const Plan& plan, Totals& totals);
     std::string WriteEEPROMBlock_2(const Plan& plan, int block);
-    void Restore(const std::string& message);
     void Log(const std::string& line);
 
     SerialLink& link_;

@@ -13,7 +13,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-
 using namespace TcpProtocol;
 
 TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing)
