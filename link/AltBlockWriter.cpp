@@ -8,23 +8,16 @@
 #include "link/ReceiveLog.h"
 #include "link/ReplyWait.h"
 #include "link/SerialLink.h"
+#include "link/SerialSession.h"
 #include "link/TermPageHost.h"
 #include "link/TermTiming.h"
+#include "link/TrafficText.h"
 #include "platform/Convert.h"
-
-#include <cstdio>
 
 namespace {
 constexpr const char* kWriteBlockAltPrefix = "KVWXB=";
 constexpr uint8_t kNumberOffset = 20; // area and block numbers travel as number + 20
 constexpr int kProgressTotal = Protocol::kWriteProgressTotal;
-
-std::string StepText(const char* format, int n)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, n);
-    return text;
-}
 
 std::string UpToZero(const std::string& bytes)
 {
@@ -42,18 +35,6 @@ uint16_t AltBlockWriter::CalcBlockCrc(std::string_view bytes)
 {
     const uint16_t crc = Framing::CrcX25(bytes);
     return static_cast<uint16_t>((crc << 8) | (crc >> 8));
-}
-
-std::string AltBlockWriter::Readable(std::string_view bytes)
-{
-    std::string out;
-    for (char c : bytes) {
-        if (static_cast<signed char>(c) <= 32)
-            out += ReceiveRender::DecimalByte(static_cast<uint8_t>(c));
-        else
-            out.push_back(c);
-    }
-    return out;
 }
 
 void AltBlockWriter::Log(const std::string& line)
@@ -123,17 +104,19 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
         host_.StartProgress(TransferDirection::Write, kProgressTotal);
         host_.SetProgressStep(host_.RSChecked() ? Msg::kStepInvokeWriteTimers : Msg::kStepInvoke);
         host_.DetachTerminal();
-        // A transfer that has begun reaches its end even if the delay text goes bad meanwhile.
-        sender.SetFallbackCharDelay(charDelay);
+        FallbackDelay fallback(sender, charDelay);
+        SerialSession session = Session();
         try {
             port.ClearBuffer(true, true);
-            message = Transfer(plan, totals);
+            message = Transfer(session, plan, totals);
         } catch (const std::exception& e) {
             host_.ShowPortError(e.what());
             message = Msg::kCommFailure;
         }
-        Restore(message);
-        sender.SetFallbackCharDelay(std::nullopt);
+        session.Restore(message);
+        // The log area is emptied whatever the outcome: the user asked for it with the write.
+        if (port.Connected() && host_.ClearMemChecked())
+            session.ClearLogArea();
     }
     host_.ShowProgressResult(message, Msg::kWriteOk, link_.Timing.ResultHoldMs, nullptr);
     host_.CloseProgress();
@@ -150,42 +133,17 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
     }
 }
 
-std::string AltBlockWriter::Exchange(const std::string& command, bool raw, int replySize, int settleMs)
+SerialSession AltBlockWriter::Session() const
 {
-    LinkPort& port = link_.Sender.Port();
-    if (raw)
-        link_.Sender.SendComStringRaw(command);
-    else
-        link_.Sender.SendComString(command);
-    ReplyWait::WaitForReply(port, replySize, link_.Timing.WriteReplyLimitMs);
-    timing_.Wait(settleMs);
-    std::string reply;
-    port.ReadStr(reply, replySize);
-    return reply;
+    return SerialSession(link_.Sender, host_, link_.Timing, timing_.Wait);
 }
 
-std::string AltBlockWriter::EnterTransferMode()
+std::string AltBlockWriter::Transfer(SerialSession& session, const Plan& plan, Totals& totals)
 {
-    const LinkTiming& t = link_.Timing;
-    host_.SetProgressStep(Msg::kStepPrepare);
-    timing_.Wait(t.PrepareMs);
-    if (!Framing::ReplyContains(Exchange(Protocol::kPrepare, false, Protocol::kPrepareReplySize, t.ReplySettleMs),
-                                "OK"))
-        return Msg::kCommFailure;
-
-    link_.Sender.Port().ClearBuffer(true, true);
-    host_.SetProgressStep(Msg::kStepPassword);
-    timing_.Wait(t.PasswordPauseMs);
-    // The password goes out as typed: a "[" in it is part of the password, not a byte code.
-    const std::string reply = Exchange(Protocol::kPasswordPrefix + host_.PasswordText() + Protocol::kCR, true,
-                                       Protocol::kShortReplySize, timing_.AltPasswordSettleMs);
-    Log(UpToZero(reply));
-    return Framing::ReplyContains(reply, "OK") ? "" : Msg::kPasswordIncorrect;
-}
-
-std::string AltBlockWriter::Transfer(const Plan& plan, Totals& totals)
-{
-    if (std::string failure = EnterTransferMode(); !failure.empty())
+    const std::string failure =
+        session.EnterTransferMode(link_.Timing.WriteReplyLimitMs, timing_.AltPasswordSettleMs,
+                                  [this](const std::string& reply) { Log(UpToZero(reply)); });
+    if (!failure.empty())
         return failure;
 
     bool retry = false;
@@ -217,14 +175,14 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     SerialSender& sender = link_.Sender;
     LinkPort& port = sender.Port();
     port.ClearBuffer(true, true);
-    host_.SetProgressStep(StepText(Msg::kStepBlockWriting, block + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockWriting, block + 1));
     Log("Block: " + std::to_string(block + 1));
 
     std::string command = kWriteBlockAltPrefix;
     command.push_back(static_cast<char>(static_cast<uint8_t>(plan.Area + kNumberOffset)));
     command.push_back(static_cast<char>(static_cast<uint8_t>(block + kNumberOffset)));
     sender.SendComStringRaw(command);
-    Log(Readable(command));
+    Log(TrafficText::RenderBytes(command, false));
 
     std::string data;     // the raw bytes that count for the CRC
     std::string readable; // what went out, as the log shows it
@@ -244,7 +202,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
         } else {
             port.WriteStr(std::string(1, static_cast<char>(plan.Byte)));
             timing_.Wait(timing_.AltDataGapMs);
-            readable += Readable(std::string(1, static_cast<char>(plan.Byte)));
+            readable += TrafficText::RenderBytes(std::string(1, static_cast<char>(plan.Byte)), false);
         }
         if (!plan.Fill)
             data.push_back(static_cast<char>(plan.Byte));
@@ -263,7 +221,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     port.DrainOutput(link_.Timing.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
-    host_.SetProgressStep(StepText(Msg::kStepBlockAck, block + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, block + 1));
     timing_.Wait(link_.Timing.AckPauseMs);
 
     ReplyWait::WaitForReply(port, Protocol::kShortReplySize, timing_.AltAckLimitMs);
@@ -271,22 +229,4 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     port.ReadStr(reply, Protocol::kShortReplySize);
     port.ClearBuffer(true, true);
     return reply;
-}
-
-void AltBlockWriter::Restore(const std::string& message)
-{
-    const LinkTiming& t = link_.Timing;
-    SerialSender& sender = link_.Sender;
-    host_.SetStatusText(message);
-    host_.SetProgressStep(Msg::kStepRestore);
-    timing_.Wait(t.RestorePauseMs);
-    if (!sender.Port().Connected())
-        return;
-    sender.SendComString(Protocol::kRestore);
-    if (host_.ClearMemChecked()) {
-        timing_.Wait(t.ClearLogPauseMs);
-        host_.SetProgressStep(Msg::kStepClearLog);
-        sender.SendComString(Protocol::kClearLogArea);
-        timing_.Wait(t.ClearLogPauseMs);
-    }
 }

@@ -8,6 +8,7 @@
 class ImageStore;
 class LinkHost;
 class SerialLink;
+class SerialSession;
 class TermPageHost;
 struct TermTiming;
 
@@ -41,9 +42,6 @@ public:
     // The CRC-16/X-25 of bytes with its two bytes swapped, so that sending the high half first puts the CRC's
     // low byte first on the wire; 0 over no bytes.
     static uint16_t CalcBlockCrc(std::string_view bytes);
-    // Bytes as the log shows them: every byte whose signed value is 32 or less (control bytes, the blank and
-    // 0x80..0xFF) as "[" + its unsigned decimal value + "]", every other byte as itself.
-    static std::string Readable(std::string_view bytes);
 
 private:
     struct Plan {
@@ -60,11 +58,10 @@ private:
 
     // The panel read and checked; "" when it is usable, else the refusal.
     std::string ReadPanel(const AltBlockParams& params, Plan& plan) const;
-    std::string Transfer(const Plan& plan, Totals& totals);
-    std::string EnterTransferMode();
-    std::string Exchange(const std::string& command, bool raw, int replySize, int settleMs);
+    // Its pauses go through the writer's wait, like every other pause of the writer.
+    SerialSession Session() const;
+    std::string Transfer(SerialSession& session, const Plan& plan, Totals& totals);
     std::string WriteEEPROMBlock_2(const Plan& plan, int block);
-    void Restore(const std::string& message);
     void Log(const std::string& line);
 
     SerialLink& link_;

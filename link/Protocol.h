@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 // The unit's command texts and the tool's outcome messages, as the unit and the field engineers know them.
 namespace Protocol {
 
@@ -58,4 +61,12 @@ inline constexpr const char* kStepRestore = "Restore Comm settings";
 inline constexpr const char* kStepClearLog = "Clear Log Area";
 inline constexpr const char* kStepBlockWriting = "Block %d: Writing...";
 inline constexpr const char* kStepBlockAck = "Block %d: Waiting for ack...";
+
+// A block step line: one of the two formats above with the block's number counted from 1.
+inline std::string BlockStep(const char* format, int number)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, number);
+    return text;
+}
 } // namespace Msg

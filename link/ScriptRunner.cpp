@@ -26,6 +26,15 @@ bool IsModeSwitch(std::string_view line)
     return line == Protocol::kEscapeToCommandMode || line == "+++";
 }
 
+SendForm SendFormOf(const std::string& line)
+{
+    if (IsModeSwitch(line))
+        return {line, false};
+    if (line == kEscape)
+        return {"\x1b", false};
+    return {line, true};
+}
+
 std::optional<int> PauseValue(std::string_view line)
 {
     if (line.find("T:") == std::string_view::npos)
@@ -93,13 +102,8 @@ void ScriptRunner::SendOnce()
 {
     const int count = box_.count();
     const QString shown = box_.currentText();
-    const std::string text = ToLatin1(shown);
-    if (ScriptLines::IsModeSwitch(text))
-        sender_.SendComString(text);
-    else if (text == ScriptLines::kEscape)
-        sender_.SendComString("\x1b");
-    else
-        sender_.SendComString(text + Protocol::kCR);
+    const ScriptLines::SendForm form = ScriptLines::SendFormOf(ToLatin1(shown));
+    sender_.SendComString(form.withCr ? form.text + Protocol::kCR : form.text);
     RememberComboText(box_, shown, count);
 }
 

@@ -21,6 +21,14 @@ inline constexpr const char* kEscape = "<ESC>";
 
 // "---" and "+++" switch the unit's mode and go out without a CR.
 bool IsModeSwitch(std::string_view line);
+
+// How a line of the send boxes goes out: "---" and "+++" as they are, "<ESC>" as the escape byte (both
+// without CR), every other line as its text followed by a CR.
+struct SendForm {
+    std::string text;
+    bool withCr = false;
+};
+SendForm SendFormOf(const std::string& line);
 // A line holding "T:" anywhere sets the pause: the number read from its third character on by the C atoi
 // rule (blanks, a sign, digits up to the first other character; none gives 0; saturated to 32 bits).
 std::optional<int> PauseValue(std::string_view line);

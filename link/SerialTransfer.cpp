@@ -8,36 +8,18 @@
 #include "link/Protocol.h"
 #include "link/ReplyWait.h"
 #include "link/SendHelpers.h"
+#include "link/SerialSession.h"
 #include "link/Timing.h"
 #include "link/UnitTimers.h"
 #include "platform/Clock.h"
 #include "platform/Convert.h"
 
-#include <cstdio>
 #include <functional>
-
-namespace {
-std::string StepText(const char* format, int n)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, n);
-    return text;
-}
-
-// While a transfer runs, the character delay it started with stands in for a charDelay text that has gone bad.
-class FallbackDelay {
-public:
-    FallbackDelay(SerialSender& sender, int ms) : sender_(sender) { sender_.SetFallbackCharDelay(ms); }
-    ~FallbackDelay() { sender_.SetFallbackCharDelay(std::nullopt); }
-
-private:
-    SerialSender& sender_;
-};
-} // namespace
 
 SerialTransfer::SerialTransfer(SerialSender& sender, UnitTimers& timers, LinkHost& host, ImageStore& store,
                                const LinkTiming& timing)
-    : sender_(sender), timers_(timers), host_(host), store_(store), timing_(timing)
+    : sender_(sender), timers_(timers), host_(host), store_(store), timing_(timing),
+      session_(sender, host, timing, [](int ms) { DelayMs(ms); })
 {
 }
 
@@ -54,21 +36,6 @@ bool SerialTransfer::CharDelayUsable(int& ms)
     }
 }
 
-bool SerialTransfer::Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs,
-                              const char* keyword)
-{
-    LinkPort& port = sender_.Port();
-    if (raw)
-        sender_.SendComStringRaw(command);
-    else
-        sender_.SendComString(command);
-    ReplyWait::WaitForReply(port, replySize, limitMs);
-    DelayMs(settleMs);
-    std::string reply;
-    port.ReadStr(reply, replySize);
-    return Framing::ReplyContains(reply, keyword);
-}
-
 std::string SerialTransfer::EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs)
 {
     LinkPort& port = sender_.Port();
@@ -79,44 +46,13 @@ std::string SerialTransfer::EnterTransferMode(bool escapeFirst, int escapeDelayM
         DelayMs(escapeDelayMs);
     }
     port.ClearBuffer(true, true);
-    host_.SetProgressStep(Msg::kStepPrepare);
-    DelayMs(timing_.PrepareMs);
-    if (!Exchange(Protocol::kPrepare, false, Protocol::kPrepareReplySize, replyLimitMs, timing_.ReplySettleMs, "OK"))
-        return Msg::kCommFailure;
-
-    port.ClearBuffer(true, true);
-    host_.SetProgressStep(Msg::kStepPassword);
-    DelayMs(timing_.PasswordPauseMs);
-    // The password goes out as typed: a "[" in it is part of the password, not a byte code.
-    const std::string password = Protocol::kPasswordPrefix + host_.PasswordText() + Protocol::kCR;
-    if (!Exchange(password, true, Protocol::kShortReplySize, replyLimitMs, timing_.ReplySettleMs, "OK"))
-        return Msg::kPasswordIncorrect;
-    return "";
+    return session_.EnterTransferMode(replyLimitMs, timing_.ReplySettleMs);
 }
 
 std::string SerialTransfer::PortFailure(const std::exception& e)
 {
     host_.ShowPortError(e.what());
     return Msg::kCommFailure;
-}
-
-void SerialTransfer::Restore(const std::string& message)
-{
-    host_.SetStatusText(message);
-    host_.SetProgressStep(Msg::kStepRestore);
-    DelayMs(timing_.RestorePauseMs);
-    if (sender_.Port().Connected())
-        sender_.SendComString(Protocol::kRestore);
-}
-
-void SerialTransfer::ClearLogArea()
-{
-    if (!sender_.Port().Connected())
-        return;
-    DelayMs(timing_.ClearLogPauseMs);
-    host_.SetProgressStep(Msg::kStepClearLog);
-    sender_.SendComString(Protocol::kClearLogArea);
-    DelayMs(timing_.ClearLogPauseMs);
 }
 
 void SerialTransfer::ShowResult(const std::string& message, const char* okMessage, bool redrawWhileShown)
@@ -177,7 +113,7 @@ void SerialTransfer::ReadImage(ReadKind kind)
         } catch (const std::exception& e) {
             message = PortFailure(e);
         }
-        Restore(message);
+        session_.Restore(message);
     }
     ShowResult(message, Msg::kReadOk, log && message == Msg::kReadOk);
     host_.RestoreMainCaption();
@@ -208,8 +144,9 @@ std::string SerialTransfer::ReadSteps(ReadKind kind)
 
     port.ClearBuffer(true, true);
     DelayMs(timing_.BeforeRequestMs);
-    if (!Exchange(log ? Protocol::kReadWholeMemory : Protocol::kReadConfig, false, Protocol::kShortReplySize,
-                  timing_.ReadReplyLimitMs, 0, "REA="))
+    const std::string request = log ? Protocol::kReadWholeMemory : Protocol::kReadConfig;
+    if (!Framing::ReplyContains(
+            session_.Exchange(request, false, Protocol::kShortReplySize, timing_.ReadReplyLimitMs, 0), "REA="))
         return Msg::kCommFailure;
 
     host_.SetProgressStep(Msg::kStepStartReading);
@@ -257,10 +194,10 @@ void SerialTransfer::WriteEEPROMExecuteClick()
         } catch (const std::exception& e) {
             message = PortFailure(e);
         }
-        Restore(message);
+        session_.Restore(message);
         // The log area is emptied whatever the outcome: the user asked for it with the write.
         if (host_.ClearMemChecked())
-            ClearLogArea();
+            session_.ClearLogArea();
     }
     ShowResult(message, Msg::kWriteOk, false);
     host_.CloseProgress();
@@ -299,7 +236,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
 {
     LinkPort& port = sender_.Port();
     port.ClearBuffer(true, true);
-    host_.SetProgressStep(StepText(Msg::kStepBlockWriting, n + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockWriting, n + 1));
     sender_.SendComString(Protocol::kWriteBlockPrefix + std::to_string(n));
 
     const int first = Protocol::kBlockSize * n;
@@ -320,7 +257,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
     port.DrainOutput(timing_.DrainStallLimitMs);
     port.ClearBuffer(true, true);
     port.WriteStr(std::string(1, Protocol::kCR));
-    host_.SetProgressStep(StepText(Msg::kStepBlockAck, n + 1));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, n + 1));
     DelayMs(timing_.AckPauseMs);
 
     ReplyWait::WaitForReply(port, Protocol::kShortReplySize, timing_.AckLimitMs);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/SerialSession.h"
+
 #include <string>
 
 class ImageStore;
@@ -38,14 +40,8 @@ private:
     // Terminal detached, "---" (when the timer commands did not already send it), "kvrw1" and the password:
     // the failure message, or "" when the unit accepted both.
     std::string EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs);
-    // Sends a command, waits for its reply and takes it; true when it holds keyword.
-    bool Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs,
-                  const char* keyword);
     // A bad charDelay text is reported (status bar) before anything is sent or shown.
     bool CharDelayUsable(int& ms);
-    // Status line, "Restore Comm settings", "kvrw0" while the port is open.
-    void Restore(const std::string& message);
-    void ClearLogArea();
     // The result held for a second; the pages are redrawn from the new image while it shows.
     void ShowResult(const std::string& message, const char* okMessage, bool redrawWhileShown);
     void ClearBuffersIfOpen();
@@ -56,4 +52,5 @@ private:
     LinkHost& host_;
     ImageStore& store_;
     const LinkTiming& timing_;
+    SerialSession session_;
 };

@@ -13,19 +13,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <cstdio>
-
 using namespace TcpProtocol;
-
-namespace
-{
-std::string BlockStep(const char* format, int block)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, block + 1);
-    return text;
-}
-} // namespace
 
 TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing)
     : link_(link), host_(host), store_(store), timing_(timing)
@@ -193,7 +181,7 @@ void TcpTransfer::WriteEEPROMBlockTCP(int block)
 {
     if (!tcpWriting || block < 0 || block >= kWriteBlockCount)
         return;
-    host_.SetProgressStep(BlockStep(Msg::kStepBlockWriting, block));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockWriting, block + 1));
     Log("Block" + std::to_string(block + 1) + "Writing...");
     std::string data;
     data.reserve(kBlockSize);
@@ -206,7 +194,7 @@ void TcpTransfer::WriteEEPROMBlockTCP(int block)
     if (QTcpSocket* connection = link_.FirstConnection())
         Log("Len:" + std::to_string(TcpLink::Pending(connection)));
     link_.SendOnLink(frame);
-    host_.SetProgressStep(BlockStep(Msg::kStepBlockAck, block));
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, block + 1));
     Log("Block" + std::to_string(block + 1) + "Waiting for ack...");
     link_.WaitForBytes(kAckReplyCount, timing_.TcpAckLimitMs);
 }

@@ -39,9 +39,7 @@ TcpWriteSteps::Outcome TcpWriteSteps::Feed(std::string_view received)
 std::string TcpBlockFrame(int block, std::string_view data)
 {
     std::string frame = Protocol::kWriteBlockPrefix + std::to_string(block);
-    frame.reserve(frame.size() + 2 * data.size() + 4);
-    for (char c : data)
-        Framing::AppendEscaped(frame, static_cast<uint8_t>(c));
+    frame += Framing::Escape(data);
     const uint16_t checksum = Framing::BlockChecksum(data);
     Framing::AppendEscaped(frame, Framing::HighByte(checksum));
     Framing::AppendEscaped(frame, Framing::LowByte(checksum));

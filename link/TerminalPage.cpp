@@ -485,15 +485,13 @@ void TerminalPage::SpeedButton1Click()
     Guarded("send", [this] {
         const int count = ScriptComboBox->count();
         const QString shown = SendBox->currentText();
-        const std::string text = ToLatin1(shown);
+        const ScriptLines::SendForm form = ScriptLines::SendFormOf(ToLatin1(shown));
         SerialSender& sender = link_.Sender;
-        if (ScriptLines::IsModeSwitch(text)) {
-            sender.SendComString(text);
-        } else if (text == ScriptLines::kEscape) {
-            sender.SendComString(kEscapeByte);
+        if (!form.withCr) {
+            sender.SendComString(form.text);
         } else {
             Timing.Wait(sender.CharDelay());
-            sender.SendComString(text);
+            sender.SendComString(form.text);
             Timing.Wait(Timing.SendCrPauseMs);
             sender.SendComString(std::string(1, Protocol::kCR));
         }

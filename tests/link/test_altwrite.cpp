@@ -4,6 +4,7 @@
 
 #include "link/ByteMemo.h"
 #include "link/Protocol.h"
+#include "link/TrafficText.h"
 
 #include <QLineEdit>
 
@@ -72,8 +73,8 @@ TEST(AltBlockCrc, SwappedX25)
 
 TEST(AltBlockCrc, ReadableForm)
 {
-    EXPECT_EQ(AltBlockWriter::Readable(std::string("KVWXB=\x15\x14", 8)), "KVWXB=[21][20]");
-    EXPECT_EQ(AltBlockWriter::Readable(std::string("a \0\x7F\x80\xFF!", 7)), "a[32][0]\x7F[128][255]!");
+    EXPECT_EQ(TrafficText::RenderBytes(std::string("KVWXB=\x15\x14", 8), false), "KVWXB=[21][20]");
+    EXPECT_EQ(TrafficText::RenderBytes(std::string("a \0\x7F\x80\xFF!", 7), false), "a[32][0]\x7F[128][255]!");
 }
 
 TEST_F(AltWrite, StartValuesOnTheWire)

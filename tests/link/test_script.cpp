@@ -60,6 +60,19 @@ TEST(ScriptLines, PauseLines)
     EXPECT_FALSE(ScriptLines::IsModeSwitch("---\r"));
 }
 
+TEST(ScriptLinesSend, FormOfEachKindOfLine)
+{
+    using ScriptLines::SendFormOf;
+    EXPECT_EQ(SendFormOf("+++").text, "+++");
+    EXPECT_FALSE(SendFormOf("---").withCr);
+    EXPECT_EQ(SendFormOf("<ESC>").text, std::string(1, '\x1b'));
+    EXPECT_FALSE(SendFormOf("<ESC>").withCr);
+    EXPECT_EQ(SendFormOf("<esc>").text, "<esc>"); // only the exact keyword
+    EXPECT_TRUE(SendFormOf("<esc>").withCr);
+    EXPECT_EQ(SendFormOf("KVI").text, "KVI");
+    EXPECT_TRUE(SendFormOf("KVI").withCr);
+}
+
 TEST_F(Script, PauseLineThenCommands)
 {
     Run({"T:500", "KVI", "KVSWT?"});

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class LinkHost;
+class SerialSender;
+struct LinkTiming;
+
+// While a transfer runs, the character delay it started with stands in for a charDelay text that has gone bad.
+class FallbackDelay {
+public:
+    FallbackDelay(SerialSender& sender, int ms);
+    ~FallbackDelay();
+    FallbackDelay(const FallbackDelay&) = delete;
+    FallbackDelay& operator=(const FallbackDelay&) = delete;
+
+private:
+    SerialSender& sender_;
+};
+
+// The steps every serial transfer opens and closes with: "kvrw1" and the password, "kvrw0" and the log-area
+// clear. Every pause goes through wait, so a caller whose pauses keep the window running (or are recorded by
+// the tests) gets them the same way here.
+class SerialSession {
+public:
+    SerialSession(SerialSender& sender, LinkHost& host, const LinkTiming& timing, std::function<void(int ms)> wait);
+
+    // Sends a command (raw: every character as it is), waits up to limitMs for replySize bytes, pauses settleMs
+    // and takes the reply.
+    std::string Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs);
+    // "Prepare Comm settings", "kvrw1", the buffers cleared, "Checking Password", the password: the failure
+    // message, or "" when the unit accepted both. replyLimitMs bounds each reply wait; passwordSettleMs is the
+    // pause after the password's reply wait. onPasswordReply sees the password's reply, when one was asked for.
+    std::string EnterTransferMode(int replyLimitMs, int passwordSettleMs,
+                                  const std::function<void(const std::string& reply)>& onPasswordReply = {});
+    // Status line, "Restore Comm settings", "kvrw0" while the port is open.
+    void Restore(const std::string& message);
+    // "Clear Log Area" and "kvspi=0,0" with a pause either side, while the port is open.
+    void ClearLogArea();
+
+private:
+    SerialSender& sender_;
+    LinkHost& host_;
+    const LinkTiming& timing_;
+    std::function<void(int ms)> wait_;
+};
