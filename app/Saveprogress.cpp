@@ -135,11 +135,6 @@ void TFormSave::SetProgressPosition(int position)
     ProgressBar1->repaint();
 }
 
-void TFormSave::SetProgressMax(int maximum)
-{
-    ProgressBar1->setMaximum(std::max(ProgressBar1->minimum(), maximum));
-}
-
 void TFormSave::ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs,
                                    const std::function<void()>& whileShown)
 {

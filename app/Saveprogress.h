@@ -29,7 +29,6 @@ public:
     void SetProgressStep(const std::string& text);
     // Bar position, held within the bar's range.
     void SetProgressPosition(int position);
-    void SetProgressMax(int maximum);
     // The end of a transfer: "OK" in green when message equals okMessage, else "ERROR" in red with the
     // password or the stop mark; shown for ResultShowMs while events are handled, then the plain status font.
     void ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs = -1,
