@@ -8,6 +8,8 @@
 #include "pages/Bind.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
+#include "pages/Sheet.h"
+#include "pages/TransferControls.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/StatusBar.h"
@@ -206,7 +208,7 @@ void TForm1::BuildToolBar()
     ToolBar1->addSeparator();
     setDefault = NewToolButton(ToolBar1, "setDefault", "Default", "Restore Default Profile");
     ConnectGuarded(setDefault, &QToolButton::clicked, this, [this] { setDefaultClick(); });
-    NewLabel(ToolBar1, "LabelKIV", "  KIV  ");
+    Label101 = NewLabel(ToolBar1, "Label101", "KIV");
     NewLabel(ToolBar1, "LabelArtNo", "ArtNo: ");
     Label74 = NewLabel(ToolBar1, "Label74", "70000");
     NewLabel(ToolBar1, "LabelCTVersion", "   CT Profile Version: ");
@@ -257,7 +259,8 @@ void TForm1::BuildPages()
 // The fields that belong to no page of their own: the internal serial links and the tool number.
 void TForm1::BuildWindowFields()
 {
-    new TInternalSerial(PageContext, TabSheet4);
+    TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
+    BuildTransferControls(PageContext, TabSheet2, TabSheet6);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }
@@ -313,16 +316,6 @@ void TForm1::setDefaultClick()
 void TForm1::Aboute1Click()
 {
     AboutBox->exec();
-}
-
-QLayout* TForm1::SheetLayout(QWidget* sheet)
-{
-    // A sheet keeps the layout it has: a second one would be refused and lost.
-    if (QLayout* layout = sheet->layout())
-        return layout;
-    auto* layout = new QVBoxLayout(sheet);
-    layout->setContentsMargins(0, 0, 0, 0);
-    return layout;
 }
 
 void TForm1::BuildAlarmGrid()

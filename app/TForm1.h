@@ -126,10 +126,7 @@ public:
     std::string Memo4Text() override;
     void ClearMemo4() override;
     void ShowPortError(const std::string& message) override;
-    std::string PasswordText() override;
-    std::string CharDelayText() override;
-    bool RSChecked() override;
-    bool ClearMemChecked() override;
+    TransferOptions Options() override;
     std::string TimerText(int n) override;
     void SetTimerText(int n, const std::string& text) override;
     void SetModemType(const std::string& type) override;
@@ -187,6 +184,7 @@ public:
     QToolButton* ReadEEPROMExecute = nullptr;
     QToolButton* WriteEEPROMExecute = nullptr;
     QToolButton* setDefault = nullptr;
+    QLabel* Label101 = nullptr; // "KIV", then the device found
     QLabel* Label74 = nullptr;
     QLabel* configToolNr = nullptr;
     TStatusBar* StatusBar1 = nullptr;
@@ -225,8 +223,6 @@ public:
     // A control of the pages by its object name, or nullptr while no page has built it.
     template <class T>
     T* Control(const QString& name) const;
-    // The layout of a tab sheet, made on first use: several builders put controls on one sheet.
-    static QLayout* SheetLayout(QWidget* sheet);
 
 signals:
     // The window has closed: the window loop ends.

@@ -5,6 +5,8 @@
 #include "link/ByteMemo.h"
 #include "link/TerminalPage.h"
 #include "pages/ImageFields.h"
+#include "pages/Sheet.h"
+#include "pages/TransferControls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/Latin1.h"
@@ -23,11 +25,6 @@ namespace {
 TProgressDirection ProgressDirection(TransferDirection direction)
 {
     return direction == TransferDirection::Read ? TProgressDirection::Read : TProgressDirection::Write;
-}
-
-std::string TimerEditName(int n)
-{
-    return "spSWT" + std::to_string(n) + "Edit";
 }
 
 } // namespace
@@ -152,39 +149,21 @@ void TForm1::ShowPortError(const std::string& message)
     Dialogs().MessageBox("ERROR: " + message, "COM Port");
 }
 
-std::string TForm1::PasswordText()
+TransferOptions TForm1::Options()
 {
-    auto* edit = Control<QLineEdit>("PasswordEdit");
-    return edit ? ToLatin1(edit->text()) : std::string();
-}
-
-std::string TForm1::CharDelayText()
-{
-    return TermPage->CharDelayText();
-}
-
-bool TForm1::RSChecked()
-{
-    auto* box = Control<QAbstractButton>("RSCheckBox");
-    return box && box->isChecked();
-}
-
-bool TForm1::ClearMemChecked()
-{
-    auto* box = Control<QAbstractButton>("ClearMemCheckBox");
-    return box && box->isChecked();
+    return {ToLatin1(PageContext.Get<QLineEdit>("PasswordEdit")->text()),
+            PageContext.Get<QAbstractButton>("RSCheckBox")->isChecked(),
+            PageContext.Get<QAbstractButton>("ClearMemCheckBox")->isChecked(), TermPage->CharDelayText()};
 }
 
 std::string TForm1::TimerText(int n)
 {
-    auto* edit = Control<QLineEdit>(QString::fromStdString(TimerEditName(n)));
-    return edit ? ToLatin1(edit->text()) : std::string();
+    return ToLatin1(PageContext.Get<QLineEdit>(TimerEditName(n))->text());
 }
 
 void TForm1::SetTimerText(int n, const std::string& text)
 {
-    if (auto* edit = Control<QLineEdit>(QString::fromStdString(TimerEditName(n))))
-        edit->setText(FromLatin1(text));
+    PageContext.Get<QLineEdit>(TimerEditName(n))->setText(FromLatin1(text));
 }
 
 void TForm1::SetModemType(const std::string& type)
@@ -194,8 +173,7 @@ void TForm1::SetModemType(const std::string& type)
 
 void TForm1::SetDeviceLabel(const std::string& text)
 {
-    if (auto* label = Control<QLabel>("Label101"))
-        label->setText(FromLatin1(text));
+    Label101->setText(FromLatin1(text));
 }
 
 void TForm1::SetIOCheckBoxClick()

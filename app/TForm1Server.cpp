@@ -1,5 +1,6 @@
 #include "app/Saveprogress.h"
 #include "app/TForm1.h"
+#include "pages/Sheet.h"
 #include "link/ServerPage.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"

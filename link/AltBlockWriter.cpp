@@ -102,7 +102,7 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
         host_.SetStatusText(message);
     } else {
         host_.StartProgress(TransferDirection::Write, kProgressTotal);
-        host_.SetProgressStep(host_.RSChecked() ? Msg::kStepInvokeWriteTimers : Msg::kStepInvoke);
+        host_.SetProgressStep(host_.Options().timers ? Msg::kStepInvokeWriteTimers : Msg::kStepInvoke);
         host_.DetachTerminal();
         FallbackDelay fallback(sender, charDelay);
         SerialSession session = Session();
@@ -115,7 +115,7 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
         }
         session.Restore(message);
         // The log area is emptied whatever the outcome: the user asked for it with the write.
-        if (port.Connected() && host_.ClearMemChecked())
+        if (port.Connected() && host_.Options().clearLog)
             session.ClearLogArea();
     }
     host_.ShowProgressResult(message, Msg::kWriteOk, link_.Timing.ResultHoldMs, nullptr);

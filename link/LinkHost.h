@@ -5,6 +5,14 @@
 
 enum class TransferDirection { Read, Write };
 
+// What the user set for the exchanges with the unit, as the window shows it when an exchange starts.
+struct TransferOptions {
+    std::string password;  // sent after "kvpw=", unchanged, also when empty
+    bool timers = false;   // read or set the five wake-up timers with the image
+    bool clearLog = false; // empty the unit's logging area after a write
+    std::string charDelay; // the pause between sent characters, in ms, as typed
+};
+
 // What the serial transfers, the timer commands and the hardware-type read need of the main window.
 // TForm1 implements it; every call is made on the window thread. The link never waits inside these calls
 // except where a call says so.
@@ -65,10 +73,7 @@ public:
     virtual void ShowPortError(const std::string& message) = 0;
 
     // --- controls the link reads and sets ------------------------------------------------------------------
-    virtual std::string PasswordText() = 0;         // PasswordEdit
-    virtual std::string CharDelayText() = 0;        // charDelay (terminal page)
-    virtual bool RSChecked() = 0;                   // RSCheckBox
-    virtual bool ClearMemChecked() = 0;             // ClearMemCheckBox
+    virtual TransferOptions Options() = 0;
     virtual std::string TimerText(int n) = 0;       // spSWT1Edit .. spSWT5Edit, n = 1..5
     virtual void SetTimerText(int n, const std::string& text) = 0;
     virtual void SetModemType(const std::string& type) = 0; // modemType

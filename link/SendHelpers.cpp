@@ -25,7 +25,7 @@ SerialSender::SerialSender(LinkPort& port, LinkHost& host, const LinkTiming& tim
 
 int SerialSender::CharDelay() const
 {
-    return StrToInt(host_.CharDelayText());
+    return StrToInt(host_.Options().charDelay);
 }
 
 int SerialSender::DelayBeforeCharacter() const

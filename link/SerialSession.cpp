@@ -54,7 +54,7 @@ std::string SerialSession::EnterTransferMode(int replyLimitMs, int passwordSettl
     host_.SetProgressStep(Msg::kStepPassword);
     wait_(timing_.PasswordPauseMs);
     // The password goes out as typed: a "[" in it is part of the password, not a byte code.
-    const std::string password = Protocol::kPasswordPrefix + host_.PasswordText() + Protocol::kCR;
+    const std::string password = Protocol::kPasswordPrefix + host_.Options().password + Protocol::kCR;
     const std::string reply = Exchange(password, true, Protocol::kShortReplySize, replyLimitMs, passwordSettleMs);
     if (onPasswordReply)
         onPasswordReply(reply);

@@ -126,7 +126,7 @@ std::string SerialTransfer::ReadSteps(ReadKind kind)
 {
     LinkPort& port = sender_.Port();
     const bool log = kind == ReadKind::Log;
-    const bool withTimers = host_.RSChecked();
+    const bool withTimers = host_.Options().timers;
 
     host_.SetProgressStep(Msg::kStepModemType);
     if (!log)
@@ -196,7 +196,7 @@ void SerialTransfer::WriteEEPROMExecuteClick()
         }
         session_.Restore(message);
         // The log area is emptied whatever the outcome: the user asked for it with the write.
-        if (host_.ClearMemChecked())
+        if (host_.Options().clearLog)
             session_.ClearLogArea();
     }
     ShowResult(message, Msg::kWriteOk, false);
@@ -208,7 +208,7 @@ void SerialTransfer::WriteEEPROMExecuteClick()
 std::string SerialTransfer::WriteSteps()
 {
     LinkPort& port = sender_.Port();
-    const bool withTimers = host_.RSChecked();
+    const bool withTimers = host_.Options().timers;
 
     host_.SetProgressStep(withTimers ? Msg::kStepInvokeWriteTimers : Msg::kStepInvoke);
     if (withTimers) {

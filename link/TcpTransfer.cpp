@@ -91,7 +91,7 @@ bool TcpTransfer::EnterTransferMode(unsigned generation)
     if (!Still(generation))
         return false;
     host_.SetProgressStep(Msg::kStepPassword);
-    link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.PasswordText() + Protocol::kCR);
+    link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.Options().password + Protocol::kCR);
     link_.HandlePendingOnce();
     return Still(generation);
 }

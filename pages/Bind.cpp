@@ -2,12 +2,15 @@
 
 #include "image/ImageStore.h"
 #include "pages/PageContext.h"
+#include "platform/Convert.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/ExitOnFocusOut.h"
+#include "platform/ui/HandlerGuard.h"
 #include "platform/ui/KeyPress.h"
 #include "platform/ui/Latin1.h"
 #include "platform/ui/RadioGroup.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -37,6 +40,12 @@ void ShowIndex(TRadioGroup* group, int index)
         group->SetItemIndex(index);
 }
 
+void ShowIndex(QComboBox* box, int index)
+{
+    if (box->currentIndex() != index)
+        box->setCurrentIndex(index);
+}
+
 namespace {
 
 void CommitOnEnter(QLineEdit* edit, std::function<void()> exit)
@@ -49,8 +58,27 @@ void CommitOnEnter(QLineEdit* edit, std::function<void()> exit)
 
 void Register(TPageContext& ctx, QWidget* control, std::function<void()> exit)
 {
-    ctx.Exits[control->objectName().toStdString()] = exit;
+    ctx.AddExit(control->objectName().toStdString(), exit);
     OnExit(control, exit);
+}
+
+// An edit's decoder at its step, its Exit handler on leaving and on Enter.
+std::function<void()> BindEdit(TPageContext& ctx, QLineEdit* edit, TRedraw::Step step, std::function<void()> show,
+                               std::function<void()> exit)
+{
+    ctx.Redraw.Add(step, std::move(show));
+    Register(ctx, edit, exit);
+    CommitOnEnter(edit, exit);
+    return exit;
+}
+
+// A click echoed while a redraw sets the control is no edit.
+std::function<void()> UserOnly(const TRedraw& redraw, std::function<void()> edit)
+{
+    return [&redraw, edit] {
+        if (!redraw.Showing())
+            edit();
+    };
 }
 
 } // namespace
@@ -74,30 +102,70 @@ std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot 
             WriteTextSlotAlways(image, field, text);
         show();
     };
-    ctx.Redraw.Add(step, show);
-    Register(ctx, edit, exit);
-    CommitOnEnter(edit, exit);
-    return exit;
+    return BindEdit(ctx, edit, step, show, exit);
 }
 
 std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step)
 {
     ImageStore& image = ctx.Image;
-    ctx.Redraw.Add(step, [&image, edit, field] { ShowText(edit, std::to_string(ReadNumber(image, field))); });
+    auto show = [&image, edit, field] { ShowText(edit, std::to_string(ReadNumber(image, field))); };
     auto exit = [&image, edit, field] {
-        ClampedNumber n = ClampNumberText(ToLatin1(edit->text()), field.max);
+        ClampedNumber n = ClampNumberText(ToLatin1(edit->text()), field.max, field.min);
         if (n.clamped)
             edit->setText(QString::number(n.value));
         WriteNumber(image, field, n.value);
     };
-    Register(ctx, edit, exit);
-    CommitOnEnter(edit, exit);
-    return exit;
+    return BindEdit(ctx, edit, step, show, exit);
 }
 
 void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Step step)
 {
     ImageStore& image = ctx.Image;
     ctx.Redraw.Add(step, [&image, box, field] { ShowChecked(box, ReadSwitch(image, field)); });
-    box->SetOnClick([&image, box, field] { WriteSwitch(image, field, box->Checked()); });
+    box->SetOnClick(UserOnly(ctx.Redraw, [&image, box, field] { WriteSwitch(image, field, box->Checked()); }));
+}
+
+void BindChoice(TPageContext& ctx, TRadioGroup* group, MultiBitChoice field, TRedraw::Step step)
+{
+    ImageStore& image = ctx.Image;
+    ctx.Redraw.Add(step, [&image, group, field] { ShowIndex(group, ReadChoice(image, field)); });
+    group->SetOnClick(
+        UserOnly(ctx.Redraw, [&image, group, field] { WriteChoice(image, field, group->ItemIndex()); }));
+}
+
+void BindNibble(TPageContext& ctx, TRadioGroup* group, Nibble field, TRedraw::Step step)
+{
+    ImageStore& image = ctx.Image;
+    ctx.Redraw.Add(step, [&image, group, field] {
+        // An erased byte shows nothing: the unit has no setting there yet.
+        if (image.ReadImageByte(field.address) != 0xFF)
+            ShowIndex(group, ReadNibble(image, field));
+    });
+    group->SetOnClick(UserOnly(ctx.Redraw, [&image, group, field] {
+        if (group->ItemIndex() >= 0)
+            WriteNibble(image, field, group->ItemIndex());
+    }));
+}
+
+std::function<void()> BindScaled(TPageContext& ctx, QLineEdit* edit, ScaledNumber field, TRedraw::Step step)
+{
+    ImageStore& image = ctx.Image;
+    auto show = [&image, edit, field] { ShowText(edit, ScaledText(image, field)); };
+    auto exit = [&image, edit, field] {
+        ClampedNumber n = ScaledFromText(ToLatin1(edit->text()), field);
+        if (n.clamped)
+            edit->setText(FromLatin1(FloatToStrF(n.value / field.scale, field.decimals)));
+        WriteNumber(image, {field.address, field.length, ScaledMaxStored(field), WritePolicy::WhenDifferent},
+                    n.value);
+    };
+    return BindEdit(ctx, edit, step, show, exit);
+}
+
+void BindComboIndex(TPageContext& ctx, QComboBox* box, ComboIndex field, TRedraw::Step step)
+{
+    ImageStore& image = ctx.Image;
+    ctx.Redraw.Add(step, [&image, box, field] { ShowIndex(box, ReadComboIndex(image, field)); });
+    // activated: the user's picks only, so showing a value never writes it.
+    ConnectGuarded(box, &QComboBox::activated, box,
+                   [&image, field](int index) { WriteComboIndex(image, field, index); });
 }

@@ -2,10 +2,12 @@
 
 #include "pages/Fields.h"
 #include "pages/Redraw.h"
+#include "pages/Rows.h"
 
 #include <functional>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class TCheckBox;
@@ -17,9 +19,7 @@ void ShowText(QLineEdit* edit, const std::string& text);
 void ShowText(QLabel* label, const std::string& text);
 void ShowChecked(TCheckBox* box, bool checked);
 void ShowIndex(TRadioGroup* group, int index);
-
-// How a decoder shows a text slot that was never written (its first byte 0xFF).
-enum class ErasedSlot { Raw, Empty };
+void ShowIndex(QComboBox* box, int index);
 
 // The generic editors: each binds one control to one field row. The control's object name is the
 // name its Exit handler is found by (TPageContext::Exits). Returns the Exit handler.
@@ -33,3 +33,12 @@ std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot 
 std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step);
 // Switch: the click writes the bit through SetImageBits; the decoder sets the box.
 void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Step step);
+// Multi-bit choice: the click writes the item's pattern (redraw when the byte changes).
+void BindChoice(TPageContext& ctx, TRadioGroup* group, MultiBitChoice field, TRedraw::Step step);
+// Nibble: the click writes the item index into its half (always, no redraw).
+void BindNibble(TPageContext& ctx, TRadioGroup* group, Nibble field, TRedraw::Step step);
+// Scaled number: Exit converts (floating point conversion error), clamps into the edit, writes when the
+// stored value differs; the decoder shows the stored value with the field's decimals.
+std::function<void()> BindScaled(TPageContext& ctx, QLineEdit* edit, ScaledNumber field, TRedraw::Step step);
+// Combo index: a pick by the user writes the index when it differs; the decoder sets the index.
+void BindComboIndex(TPageContext& ctx, QComboBox* box, ComboIndex field, TRedraw::Step step);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class ImageStore;
 
@@ -17,12 +18,13 @@ struct TextSlot {
 
 enum class WritePolicy { Always, WhenDifferent };
 
-// An unsigned big-endian number of 1, 2 or 4 bytes with an upper bound.
+// An unsigned big-endian number of 1, 2 or 4 bytes with its bounds.
 struct NumberField {
     int address;
     int length;
     uint32_t max;
     WritePolicy policy = WritePolicy::Always;
+    uint32_t min = 0;
 };
 
 // One switch bit; an active-low switch is on while its bit is clear.
@@ -32,6 +34,38 @@ struct BitSwitch {
     bool activeLow = false;
 };
 
+// A choice among items stored under a mask of one byte: item i is the bit pattern values[i]. A pattern no
+// item has shows no item (index -1) and is left as it is until the user picks one.
+struct MultiBitChoice {
+    int address;
+    uint8_t mask;
+    std::vector<uint8_t> values;
+};
+
+// Four bits of a byte: the high half (high == true) or the low one. The item index is the value.
+struct Nibble {
+    int address;
+    bool high;
+};
+
+// A decimal fraction stored as an unsigned big-endian integer: stored = shown x scale (HDOP x 100,
+// supply level x 100, MEMS threshold / 16). Input is rounded to the nearest step or truncated, as the field
+// was defined, then clamped to the field's range.
+enum class Rounding { Nearest, Truncate };
+struct ScaledNumber {
+    int address;
+    int length;
+    double scale;
+    int decimals;
+    Rounding rounding = Rounding::Nearest;
+    uint32_t maxStored = 0; // 0: the largest value the bytes hold
+};
+
+// A pick list whose item index is stored in the bits of mask (shifted down to bit 0).
+struct ComboIndex {
+    int address;
+    uint8_t mask = 0xFF;
+};
 // --- text slots ---------------------------------------------------------------------------------------
 std::string ReadTextSlot(const ImageStore& image, const TextSlot& field);
 // Writes text + one 0 byte (marked) when it differs from the slot's text; the bytes behind the new
@@ -49,7 +83,7 @@ struct ClampedNumber {
     uint32_t value;
     bool clamped;
 };
-ClampedNumber ClampNumberText(const std::string& text, uint32_t max);
+ClampedNumber ClampNumberText(const std::string& text, uint32_t max, uint32_t min = 0);
 // Writes value (marked) as the field's big-endian bytes, always or only when a byte differs.
 // Returns whether it wrote.
 bool WriteNumber(ImageStore& image, const NumberField& field, uint32_t value);
@@ -58,3 +92,26 @@ bool WriteNumber(ImageStore& image, const NumberField& field, uint32_t value);
 bool ReadSwitch(const ImageStore& image, const BitSwitch& field);
 // Through SetImageBits: writes and redraws everything only when the bit changes.
 void WriteSwitch(ImageStore& image, const BitSwitch& field, bool on);
+
+// --- multi-bit choices ------------------------------------------------------------------------------------
+// The item whose pattern the byte holds, or -1.
+int ReadChoice(const ImageStore& image, const MultiBitChoice& field);
+// Writes the item's pattern under the mask, marked, redrawing when the byte changes (as SetImageBits).
+void WriteChoice(ImageStore& image, const MultiBitChoice& field, int item);
+
+// --- nibbles ----------------------------------------------------------------------------------------------
+int ReadNibble(const ImageStore& image, const Nibble& field);
+// Always writes, never redraws.
+void WriteNibble(ImageStore& image, const Nibble& field, int value);
+
+// --- scaled numbers ---------------------------------------------------------------------------------------
+uint32_t ScaledMaxStored(const ScaledNumber& field);
+// The stored value shown with the field's decimals.
+std::string ScaledText(const ImageStore& image, const ScaledNumber& field);
+// The stored value for a text: EConvertError for no number, NaN or infinity; clamped to 0..max.
+ClampedNumber ScaledFromText(const std::string& text, const ScaledNumber& field);
+
+// --- combo indexes ----------------------------------------------------------------------------------------
+int ReadComboIndex(const ImageStore& image, const ComboIndex& field);
+// Writes the index under the mask, marked, only when the byte changes; no redraw.
+void WriteComboIndex(ImageStore& image, const ComboIndex& field, int index);

@@ -1,7 +1,5 @@
 #include "pages/PageContext.h"
 
-#include <stdexcept>
-
 void TPageContext::RunExits(const std::vector<std::string>& names) const
 {
     for (const auto& name : names) {
@@ -10,4 +8,21 @@ void TPageContext::RunExits(const std::vector<std::string>& names) const
             throw std::logic_error("no Exit handler for " + name);
         it->second();
     }
+}
+
+void TPageContext::AddControl(QWidget* control)
+{
+    const std::string name = control->objectName().toStdString();
+    if (name.empty())
+        throw std::logic_error("a page control without a name");
+    if (!controls_.emplace(name, control).second)
+        throw std::logic_error("control " + name + " registered twice");
+    // A control that goes before the context must not leave a dangling entry behind.
+    QObject::connect(control, &QObject::destroyed, [this, name] { controls_.erase(name); });
+}
+
+void TPageContext::AddExit(const std::string& name, std::function<void()> exit)
+{
+    if (!Exits.emplace(name, std::move(exit)).second)
+        throw std::logic_error("Exit handler of " + name + " registered twice");
 }

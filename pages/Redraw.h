@@ -42,6 +42,9 @@ public:
     // Runs every decoder in step order. The outermost pass calls the painting hook around itself.
     void ImageToControls();
     int Depth() const { return depth_; }
+    // A redraw is setting the controls: an editor echoed by a decoder writes nothing, so an image shown is
+    // never changed by being shown.
+    bool Showing() const { return depth_ > 0; }
 
     // Called with true before the outermost pass and false after it (suspend and resume painting).
     std::function<void(bool)> OnOuterPass;

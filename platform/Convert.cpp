@@ -119,3 +119,10 @@ std::string FloatToStr(double value)
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(value, 'g', 15).toLatin1().toStdString();
 }
+
+std::string FloatToStrF(double value, int decimals)
+{
+    QLocale locale = QLocale::system();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals).toLatin1().toStdString();
+}

@@ -29,3 +29,5 @@ int HexToInt(const std::string& text);
 double StrToFloat(const std::string& text);
 // The shortest text of value in the system's notation.
 std::string FloatToStr(double value);
+// value with that many decimals, in the system's notation.
+std::string FloatToStrF(double value, int decimals);

@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         sim.WithUnit([](SimUnit& unit) {
-            unit.Password = "";
+            unit.Password = "pa\xE9ss"; // a Latin-1 byte goes out as one byte
             for (int a = 0; a < SimUnit::kConfigSize; ++a)
                 unit.Memory[static_cast<size_t>(a)] = static_cast<uint8_t>((a * 7 + 3) & 0xFF);
             const std::string id = "Unit Seven";
@@ -36,6 +36,7 @@ protected:
         form.ComPort1.SetPort(sim.SlavePath());
         form.ComPort1.SetBaudRate(br115200);
         form.ComPort1.Open();
+        form.PageContext.Get<QLineEdit>("PasswordEdit")->setText(QString::fromLatin1("pa\xE9ss"));
     }
 
     std::string UnitBytes(int count)
@@ -66,6 +67,10 @@ TEST_F(MainRoad, ReadPutsTheUnitsImageInTheWindow)
     auto* baud = form.findChild<TRadioGroup*>("BaudRatePC");
     EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600") << "the pages redrawn";
     EXPECT_TRUE(dialogs.Messages().empty());
+
+    form.PageContext.Get<QLineEdit>("PasswordEdit")->setText("pass");
+    form.ReadEEPROM->trigger();
+    EXPECT_EQ(form.Status(), "ERROR: Password Incorrect");
 }
 
 TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)

@@ -139,10 +139,7 @@ public:
         PortErrors.push_back(message);
         Calls.push_back("PortError:" + message);
     }
-    std::string PasswordText() override { return Password; }
-    std::string CharDelayText() override { return CharDelay; }
-    bool RSChecked() override { return RS; }
-    bool ClearMemChecked() override { return ClearMem; }
+    TransferOptions Options() override { return {Password, RS, ClearMem, CharDelay}; }
     std::string TimerText(int n) override { return TimerEdits[static_cast<size_t>(n - 1)]; }
     void SetTimerText(int n, const std::string& text) override { TimerEdits[static_cast<size_t>(n - 1)] = text; }
     void SetModemType(const std::string& type) override { ModemType = type; }

@@ -14,32 +14,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-// A page with a few bound controls over the default image, redrawn through the master redraw.
-class Page : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        image.OnRedraw = [this] {
-            ++redraws;
-            redraw.ImageToControls();
-        };
-        image.setDefaultClick();
-        redraws = 0;
-    }
-    QLineEdit* Edit(const char* name)
-    {
-        auto* edit = new QLineEdit(&window);
-        edit->setObjectName(name);
-        return edit;
-    }
-
-    ImageStore image;
-    TRedraw redraw;
-    TCommitList commits{WriteCommitOrder()};
-    TPageContext ctx{image, redraw, commits};
-    QWidget window;
-    int redraws = 0;
-};
+#include "PageFixture.h"
 
 TEST_F(Page, TextSlotEditorWritesShowsAndLimitsLength)
 {
@@ -128,13 +103,14 @@ TEST_F(Page, SetButtonRunsItsExitHandlersInOrder)
 TEST_F(Page, InternalSerialNibbles)
 {
     TInternalSerial serial(ctx);
+    auto* BaudRatePC = ctx.Get<TRadioGroup>("BaudRatePC");
     image.WriteImageString("\x52\x22", 175, 0);
     redraw.ImageToControls();
-    EXPECT_EQ(serial.BaudRatePC->ItemIndex(), 5); // 9600
-    EXPECT_EQ(serial.ParityPC->ItemIndex(), 2);   // 8N1
+    EXPECT_EQ(BaudRatePC->ItemIndex(), 5); // 9600
+    EXPECT_EQ(ctx.Get<TRadioGroup>("ParityPC")->ItemIndex(), 2);   // 8N1
     EXPECT_FALSE(image.Image.AnyMarked(175, 2)) << "showing a value writes nothing back";
 
-    serial.BaudRateTC35->SetItemIndex(9); // the user picks 115200
+    ctx.Get<TRadioGroup>("BaudRateTC35")->SetItemIndex(9); // the user picks 115200
     EXPECT_EQ(image.ReadImageByte(176), 0x92);
     EXPECT_TRUE(image.Image.Marked(176));
     EXPECT_EQ(redraws, 0);
@@ -143,12 +119,13 @@ TEST_F(Page, InternalSerialNibbles)
 TEST_F(Page, InternalSerialErasedByteLeavesTheGroupsAndOutOfRangeKeepsTheByte)
 {
     TInternalSerial serial(ctx);
-    serial.ParityTC35->SetItemIndex(4);
+    auto* BaudRatePC = ctx.Get<TRadioGroup>("BaudRatePC");
+    ctx.Get<TRadioGroup>("ParityTC35")->SetItemIndex(4);
     image.WriteImageString("\xFF\xA2", 175, 0);
-    int before = serial.BaudRatePC->ItemIndex();
+    int before = BaudRatePC->ItemIndex();
     redraw.ImageToControls();
-    EXPECT_EQ(serial.BaudRatePC->ItemIndex(), before);
-    EXPECT_EQ(serial.BaudRateTC35->ItemIndex(), 9) << "a nibble past the list selects the last item";
+    EXPECT_EQ(BaudRatePC->ItemIndex(), before);
+    EXPECT_EQ(ctx.Get<TRadioGroup>("BaudRateTC35")->ItemIndex(), 9) << "a nibble past the list selects the last item";
     EXPECT_EQ(image.ReadImageByte(176), 0xA2) << "and the image keeps what the unit stored";
 }
 

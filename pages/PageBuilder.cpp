@@ -1,0 +1,147 @@
+#include "pages/PageBuilder.h"
+
+#include "pages/Bind.h"
+#include "pages/PageContext.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/Latin1.h"
+#include "platform/ui/RadioGroup.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+bool IsEdit(const TField& field)
+{
+    if (const auto* unbound = std::get_if<Unbound>(&field))
+        return unbound->kind == Unbound::Edit || unbound->kind == Unbound::Combo;
+    return std::holds_alternative<TextField>(field) || std::holds_alternative<NumberField>(field) ||
+           std::holds_alternative<ScaledNumber>(field) || std::holds_alternative<ComboIndex>(field);
+}
+
+TRadioGroup* MakeRadioGroup(const TRow& row, QWidget* parent)
+{
+    auto* group = new TRadioGroup(FromLatin1(row.caption), parent);
+    group->SetItems(row.items);
+    group->SetColumns(row.items.size() > 4 ? 2 : 1);
+    return group;
+}
+
+// The widget and its binding, one kind of field each.
+struct Maker {
+    TPageContext& ctx;
+    const TRow& row;
+    QWidget* parent;
+
+    QWidget* operator()(const TextField& f) const
+    {
+        auto* edit = new QLineEdit(parent);
+        edit->setObjectName(QString::fromStdString(row.name));
+        BindTextSlot(ctx, edit, f.slot, row.step, f.erased);
+        return edit;
+    }
+    QWidget* operator()(const NumberField& f) const
+    {
+        auto* edit = new QLineEdit(parent);
+        edit->setObjectName(QString::fromStdString(row.name));
+        BindNumber(ctx, edit, f, row.step);
+        return edit;
+    }
+    QWidget* operator()(const ScaledNumber& f) const
+    {
+        auto* edit = new QLineEdit(parent);
+        edit->setObjectName(QString::fromStdString(row.name));
+        BindScaled(ctx, edit, f, row.step);
+        return edit;
+    }
+    QWidget* operator()(const BitSwitch& f) const
+    {
+        auto* box = new TCheckBox(FromLatin1(row.caption), parent);
+        BindSwitch(ctx, box, f, row.step);
+        return box;
+    }
+    QWidget* operator()(const MultiBitChoice& f) const
+    {
+        auto* group = MakeRadioGroup(row, parent);
+        BindChoice(ctx, group, f, row.step);
+        return group;
+    }
+    QWidget* operator()(const Nibble& f) const
+    {
+        auto* group = MakeRadioGroup(row, parent);
+        BindNibble(ctx, group, f, row.step);
+        return group;
+    }
+    QWidget* operator()(const ComboIndex& f) const
+    {
+        auto* box = new QComboBox(parent);
+        for (const auto& item : row.items)
+            box->addItem(FromLatin1(item));
+        BindComboIndex(ctx, box, f, row.step);
+        return box;
+    }
+    QWidget* operator()(const Unbound& f) const
+    {
+        switch (f.kind) {
+        case Unbound::Edit:
+            return new QLineEdit(parent);
+        case Unbound::Check:
+            return new TCheckBox(FromLatin1(row.caption), parent);
+        case Unbound::Label:
+            return new QLabel(FromLatin1(row.caption), parent);
+        case Unbound::Radio:
+            return MakeRadioGroup(row, parent);
+        case Unbound::Combo: {
+            auto* box = new QComboBox(parent);
+            for (const auto& item : row.items)
+                box->addItem(FromLatin1(item));
+            return box;
+        }
+        case Unbound::Button:
+            return new QPushButton(FromLatin1(row.caption), parent);
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+QWidget* TPageBuilder::Build(QWidget* parent, const TRow& row)
+{
+    QWidget* widget = std::visit(Maker{ctx_, row, parent}, row.field);
+    widget->setObjectName(QString::fromStdString(row.name));
+    ctx_.AddControl(widget);
+    ctx_.Rows.push_back(row);
+    if (row.hidden)
+        widget->setVisible(false);
+    return widget;
+}
+
+QGroupBox* TPageBuilder::Group(QWidget* parent, const std::string& name, const std::string& caption,
+                               const std::vector<TRow>& rows)
+{
+    auto* group = new QGroupBox(FromLatin1(caption), parent);
+    if (!name.empty()) {
+        group->setObjectName(QString::fromStdString(name));
+        ctx_.AddControl(group);
+    }
+    auto* form = new QFormLayout(group);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    for (const TRow& row : rows) {
+        QWidget* widget = Build(group, row);
+        if (IsEdit(row.field) && !row.caption.empty()) {
+            auto* label = new QLabel(FromLatin1(row.caption), group);
+            label->setBuddy(widget);
+            form->addRow(label, widget);
+            if (row.hidden)
+                label->setVisible(false);
+        } else {
+            form->addRow(widget);
+        }
+    }
+    return group;
+}
