@@ -55,28 +55,14 @@ private:
     int line_ = 1;
 };
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
+// One or two hexadecimal digits, nothing else: "0x" + token must read as a number below 256.
 std::optional<uint8_t> ByteOf(std::string_view token)
 {
     if (token.empty() || token.size() > 2)
         return std::nullopt;
-    int value = 0;
-    for (char c : token) {
-        int digit = HexDigit(c);
-        if (digit < 0)
-            return std::nullopt;
-        value = value * 16 + digit;
-    }
+    const int value = StrToIntDef("0x" + std::string(token), -1);
+    if (value < 0)
+        return std::nullopt;
     return static_cast<uint8_t>(value);
 }
 

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "FileSizeLimit.h"
 
 #include "files/KvxFile.h"
 #include "image/ToolVersion.h"
@@ -9,9 +10,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -106,18 +105,12 @@ TEST_F(ImageFilesWindow, FailedOrCancelledSavesKeepTheOldFileAndTheMarks)
 {
     const std::string path = PathOf("unit.kvx");
     std::ofstream(path, std::ios::binary) << "old file";
-    // A disk that takes no more (a file size limit holds for root too), then a folder that is not there.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = old;
-    tight.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
     MarkedImage();
     dialogs.AnswerFile(true, path);
-    form.FileSave->trigger();
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        TFileSizeLimit fullDisk(64);
+        form.FileSave->trigger();
+    }
     EXPECT_EQ(form.Status(), "ERROR: Cannot write " + path + ": File too large");
     EXPECT_EQ(FileBytes(path), "old file");
     EXPECT_EQ(FilesInFolder(), 1u);
