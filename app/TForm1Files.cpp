@@ -15,7 +15,8 @@
 #include <QFile>
 #include <QToolButton>
 
-namespace {
+namespace
+{
 
 constexpr char kKvxSaveFilter[] = "KIV hex-file (*.kvx)|*.kvx";
 constexpr char kKvxOpenFilter[] = "KIV EEMapp-file(KVX)|*.kvx";

@@ -4,7 +4,8 @@
 
 #include <optional>
 
-namespace {
+namespace
+{
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::string_view kCrLf = "\r\n";
@@ -18,8 +19,9 @@ struct TToken {
 };
 
 // Hands out the tokens of a text one by one, with where each stands.
-class TTokenReader {
-public:
+class TTokenReader
+{
+  public:
     explicit TTokenReader(std::string_view text) : text_(text) {}
 
     std::optional<TToken> Next()
@@ -40,7 +42,7 @@ public:
 
     int Line() const { return line_; }
 
-private:
+  private:
     void CountLines(size_t upTo)
     {
         for (; counted_ < upTo; ++counted_)

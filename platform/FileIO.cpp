@@ -6,7 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 int WriteAll(int fd, std::string_view data)
 {

@@ -5,8 +5,9 @@
 
 // A disk that takes no more than bytes per file, for one scope: a file size limit, which holds for root too.
 // Writes past it fail with EFBIG instead of raising SIGXFSZ.
-class TFileSizeLimit {
-public:
+class TFileSizeLimit
+{
+  public:
     explicit TFileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN))
     {
         ::getrlimit(RLIMIT_FSIZE, &old_);
@@ -22,7 +23,7 @@ public:
     TFileSizeLimit(const TFileSizeLimit&) = delete;
     TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit old_{};
     void (*oldHandler_)(int);
 };
