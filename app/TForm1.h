@@ -70,6 +70,10 @@ public:
     // then the window loop ends. Refused while a transfer runs.
     void FileExitExecute();
     void Aboute1Click();
+    // Image files: ".kvx" save and load (FileSave, FileOpen), ".bin" export (ToolButton12).
+    void FileSave1Click();
+    void FileOpen1Click();
+    void ToolButton12Click();
     // The port settings button.
     void SpeedButton3Click();
     // A transfer, script or command with the unit is under way (the device link's busy guard, or the
@@ -243,6 +247,7 @@ private:
     void BuildServerPage(const ServerBinding& binding);
     void ConnectServerActions();
     void ConnectLinkActions();
+    void ConnectFileActions();
     void BuildAlarmGrid();
 
     // start-up steps

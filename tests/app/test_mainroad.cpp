@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "files/KvxFile.h"
 #include "image/ToolVersion.h"
 #include "link/Protocol.h"
 #include "platform/ui/ScriptedDialogs.h"
@@ -121,4 +122,23 @@ TEST_F(MainRoad, AFailingPortHandlerIsShownAndTheNextBytesStillArrive)
     form.ComPort1.WriteStr("kvrw0\rkvrw1\r");
     pumpUntil([&] { return calls > before; });
     EXPECT_GT(calls, before) << "the port still hands over what comes in";
+}
+
+TEST_F(MainRoad, LoadedFileReachesTheUnitUnchangedButForTheToolNumber)
+{
+    std::string image(3072, '\0');
+    for (size_t a = 0; a < image.size(); ++a)
+        image[a] = static_cast<char>((a * 13 + 5) & 0xFF);
+    const std::string path = ini.dir.filePath("unit.kvx").toStdString();
+    std::ofstream(path, std::ios::binary) << FormatKvx(image, {}, kVersionTag);
+    dialogs.AnswerFile(true, path);
+    form.FileOpen->trigger();
+    ASSERT_EQ(form.Image.Image.Bytes(0, 3072), image);
+
+    form.WriteEEPROM->trigger();
+    EXPECT_EQ(form.Status(), "EEPROM Write OK!");
+    std::string expect = image.substr(0, 2048);
+    expect[183] = static_cast<char>(ConfigToolNr >> 8);
+    expect[184] = static_cast<char>(ConfigToolNr & 0xFF);
+    EXPECT_EQ(UnitBytes(2048), expect);
 }
