@@ -50,6 +50,8 @@ TEST_F(ImageFilesWindow, SavedFileLoadsBackByteForByte)
     MarkedImage();
     form.Variant.modemType = "TARN";
     const std::string path = PathOf("unit.kvx");
+    for (int n = 1; n <= 5; ++n)
+        form.SetTimerText(n, std::to_string(n * 15));
     Choose(form.FileSave, path);
     EXPECT_EQ(form.Status(), std::string("Save File OK : KVX-file ") + kVersionTag);
     EXPECT_EQ(form.windowTitle().toStdString(), path);
@@ -63,7 +65,8 @@ TEST_F(ImageFilesWindow, SavedFileLoadsBackByteForByte)
     Choose(form.FileOpen, path);
     EXPECT_EQ(form.Image.Image.Bytes(0, kKvxImageBytes), saved);
     EXPECT_EQ(form.Status(), std::string("Open File OK : KVX-file Version ") + kVersionTag);
-    EXPECT_EQ(form.Memo4Text(), "SWT:\r\nSWT1=\r\nSWT2=\r\nSWT3=\r\nSWT4=\r\nSWT5=\r\n");
+    EXPECT_EQ(form.Memo4Text(), "SWT:\r\nSWT1=15\r\nSWT2=30\r\nSWT3=45\r\nSWT4=60\r\nSWT5=75\r\n")
+        << "the timer edits as they stood at the save";
     EXPECT_EQ(form.Label74->text(), "75318") << "the variant decoded from the loaded bytes";
     EXPECT_TRUE(dialogs.Messages().empty());
 }
