@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr TextSlot kSimPin = {1000, 5};
 constexpr const char* kSimPinMask = "****";
 
 void RegisterExit(TPageContext& ctx, QLineEdit* edit, std::function<void()> exit, bool enterCommits = true)
@@ -62,13 +61,13 @@ void BindPhoneNumber(TPageContext& ctx, QLineEdit* edit, int k, TPhoneShown show
 void BindSimPin(TPageContext& ctx, QLineEdit* edit)
 {
     ImageStore& image = ctx.Image;
-    edit->setMaxLength(kSimPin.MaxLength());
+    edit->setMaxLength(kSimPinSlot.MaxLength());
     // The stored PIN is never shown; the mask left as it is stores nothing.
     ctx.Redraw.Add(TRedraw::UnitIdentity, [edit] { ShowText(edit, kSimPinMask); });
     auto simPinEditExit = [&image, edit] {
         const std::string pin = TextOf(edit);
         if (pin != kSimPinMask)
-            WriteTextSlot(image, kSimPin, pin);
+            WriteTextSlot(image, kSimPinSlot, pin);
     };
     RegisterExit(ctx, edit, simPinEditExit);
 }

@@ -16,6 +16,9 @@ TextSlot PhoneSlot(int k);
 // Number k as stored: the caption of the "Number k" recipient box of every channel page.
 std::string PhoneNumberText(const ImageStore& image, int k);
 
+// --- SIM PIN (1000..1004: at most four characters) ----------------------------------------------------
+constexpr TextSlot kSimPinSlot = {1000, 5};
+
 // --- reference date (43..45: year, month, day, one byte each) -------------------------------------------
 constexpr int kReferenceDateAddress = 43;
 // Six digits, two a byte; a byte of 100 or more shows "00".

@@ -51,7 +51,6 @@ QWidget* Beside(QWidget* parent, std::initializer_list<QWidget*> widgets)
     layout->setContentsMargins(0, 0, 0, 0);
     for (QWidget* w : widgets)
         layout->addWidget(w);
-    layout->addStretch(1);
     return line;
 }
 
@@ -119,7 +118,7 @@ QGroupBox* MiscellaneousGroup(TPageContext& ctx)
     ctx.Get<QLineEdit>("XOTAEdit")->setReadOnly(true);
     BindReferenceDate(ctx, ctx.Get<QLineEdit>("DateEdit1"));
     BindSimPin(ctx, ctx.Get<QLineEdit>("simPinEdit"));
-    ListField(ctx, "simPinEdit", TextField{{1000, 5}}, TRedraw::UnitIdentity);
+    ListField(ctx, "simPinEdit", TextField{kSimPinSlot}, TRedraw::UnitIdentity);
 
     auto* limit = builder.Build(group, {"SMSlimitEdit", "", NumberField{1016, 1, 255}, TRedraw::SmsLimit});
     limit->setMaximumWidth(60);
