@@ -130,10 +130,11 @@ QGroupBox* MiscellaneousGroup(TPageContext& ctx)
 
 QGroupBox* GnssGroup(TPageContext& ctx)
 {
-    auto* group = TPageBuilder(ctx).Group(nullptr, "", "GNSS",
-                                          {{"GNSSTimeOutEdit", "Search Timeout:", NumberField{281, 1, 255}, TRedraw::Gnss},
-                                           {"GNSSNumSATEdit", "Number SAT Accept:", NumberField{282, 1, 255}, TRedraw::Gnss},
-                                           {"GNSS_HdopEdit", "HDOP Accept level:", kEdit}});
+    auto* group = TPageBuilder(ctx).Group(
+        nullptr, "", "GNSS",
+        {{"GNSSTimeOutEdit", "Search Timeout:", NumberField{281, 1, 255}, TRedraw::Gnss},
+         {"GNSSNumSATEdit", "Number SAT Accept:", NumberField{282, 1, 255}, TRedraw::Gnss},
+         {"GNSS_HdopEdit", "HDOP Accept level:", kEdit}});
     BindHdop(ctx, ctx.Get<QLineEdit>("GNSS_HdopEdit"));
     ListField(ctx, "GNSS_HdopEdit", kHdopField, TRedraw::Identity);
     return group;
@@ -157,11 +158,11 @@ QGroupBox* MemsGroup(TPageContext& ctx)
 // Stored nowhere: the time zone switch is shown, its edit and the network sync switch are not.
 QGroupBox* ClockSyncGroup(TPageContext& ctx)
 {
-    auto* group = TPageBuilder(ctx).Group(nullptr, "", "Real Time Clock Sync",
-                                          {{"TZCheckBox", "Auto adjust for TimeZone (UTC+TZ)", Unbound{Unbound::Check}},
-                                           {"TZEdit", "", kEdit, TRedraw::StepCount, {}, true},
-                                           {"NTPSyncCheckBox", "Use NTP RTC Sync", Unbound{Unbound::Check},
-                                            TRedraw::StepCount, {}, true}});
+    auto* group = TPageBuilder(ctx).Group(
+        nullptr, "", "Real Time Clock Sync",
+        {{"TZCheckBox", "Auto adjust for TimeZone (UTC+TZ)", Unbound{Unbound::Check}},
+         {"TZEdit", "", kEdit, TRedraw::StepCount, {}, true},
+         {"NTPSyncCheckBox", "Use NTP RTC Sync", Unbound{Unbound::Check}, TRedraw::StepCount, {}, true}});
     ctx.Get<QLineEdit>("TZEdit")->setText("0");
     ctx.AddExit("TZEdit", [] {});
     return group;
