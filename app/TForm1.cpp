@@ -6,6 +6,7 @@
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
+#include "pages/GeneralPage.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
 #include "pages/Sheet.h"
@@ -261,7 +262,8 @@ void TForm1::BuildPages()
 void TForm1::BuildWindowFields()
 {
     TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
-    BuildTransferControls(PageContext, TabSheet2, TabSheet6);
+    GeneralPage = new TGeneralPage(PageContext, TabSheet2, TabSheet4, Variant.channelType);
+    BuildTransferControls(PageContext, TabSheet6);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }

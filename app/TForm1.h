@@ -31,6 +31,7 @@ class QTabWidget;
 class QTableWidget;
 class QToolBar;
 class QToolButton;
+class TGeneralPage;
 class TAboutBox;
 class TFormSave;
 class THelpPanel;
@@ -201,6 +202,8 @@ public:
     QWidget* TabSheet8 = nullptr;  // "Terminal"
     QWidget* TabSheet11 = nullptr; // "Server"
     QWidget* TabSheet1 = nullptr;  // "Channel Calibration"
+    // Its PhoneNumberShown signal captions the channels' recipient boxes.
+    TGeneralPage* GeneralPage = nullptr;
     QPlainTextEdit* RichEdit1 = nullptr;
     QTableWidget* AlarmStringGrid1 = nullptr;
 
