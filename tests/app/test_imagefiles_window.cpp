@@ -30,6 +30,7 @@ class ImageFilesWindow : public ::testing::Test
             form.Image.Image.Put(a, static_cast<uint8_t>(a * 11), false);
         form.Image.WriteImageString(std::string("Tank/3", 7), 0, 1);
         form.Image.WriteImageNumber(1204, 41, 2, 1);
+        form.ImageToControls(); // the pages show what the save's commit then takes
         form.setWindowTitle("before");
         form.SetStatus("before");
     }
