@@ -28,7 +28,6 @@ class QLayout;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class QTableWidget;
 class QToolBar;
 class QToolButton;
 class TAboutBox;
@@ -198,7 +197,6 @@ public:
     QWidget* TabSheet11 = nullptr; // "Server"
     QWidget* TabSheet1 = nullptr;  // "Channel Calibration"
     QPlainTextEdit* RichEdit1 = nullptr;
-    QTableWidget* AlarmStringGrid1 = nullptr;
 
     // Actions (menus, tool bar, short cuts); the layers that own an operation connect to its action.
     QAction* FileNew = nullptr;
@@ -243,7 +241,6 @@ private:
     void BuildServerPage(const ServerBinding& binding);
     void ConnectServerActions();
     void ConnectLinkActions();
-    void BuildAlarmGrid();
 
     // start-up steps
     void ReadPreferences();
