@@ -5,8 +5,11 @@
 #include "pages/TimeText.h"
 #include "platform/ui/Latin1.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -69,10 +72,14 @@ QTableWidget* BuildAlarmGrid(TPageContext& ctx, QWidget* parent)
     grid->setRowCount(kAlarmRecordCount + 2);
     const int widths[] = {45, 44, 97, 43, 64, 43, 41};
     const char* headers[] = {"Alarm", "ID", "Timestamp", "Status", "Status Info", "Sent", "Trials"};
+    // The widest text a column can hold, so that no cell is cut whatever the desktop's font.
+    const char* widest[] = {"Alarm", "255", "65535:00:00:00", "Status", "Status Info", "Sent", "Trials"};
+    const QFontMetrics metrics = grid->fontMetrics();
     for (int c = 0; c < 7; ++c) {
-        grid->setColumnWidth(c, widths[c]);
+        grid->setColumnWidth(c, std::max(widths[c], metrics.horizontalAdvance(widest[c]) + 12));
         grid->setItem(0, c, new QTableWidgetItem(headers[c]));
     }
+    grid->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     for (int r = 1; r <= kAlarmRecordCount; ++r)
         grid->setItem(r, 0, new QTableWidgetItem(QString::number(r)));
     ctx.AddControl(grid);

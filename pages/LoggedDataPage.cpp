@@ -40,7 +40,12 @@ QGroupBox* AlarmHistory(TPageContext& ctx)
     auto* group = new QGroupBox("Alarm History Viewer");
     QTableWidget* grid = BuildAlarmGrid(ctx, group);
     // Every row and column in view: the grid is small and never scrolls.
-    grid->setMinimumSize(400, 18 * grid->verticalHeader()->defaultSectionSize() + 4);
+    int width = 2 * grid->frameWidth();
+    for (int c = 0; c < grid->columnCount(); ++c)
+        width += grid->columnWidth(c);
+    grid->setMinimumSize(width, grid->rowCount() * grid->verticalHeader()->defaultSectionSize() + 2 * grid->frameWidth());
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     (new QVBoxLayout(group))->addWidget(grid);
     return group;
 }
@@ -83,10 +88,12 @@ QGroupBox* LoggedData(TPageContext& ctx)
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setMinimumSize(420, 440);
+    memo->setMinimumSize(360, 440);
     ctx.AddControl(memo);
     auto* form = static_cast<QFormLayout*>(group->layout());
-    form->addRow(new QLabel("Pos: Time stamp: Counter/Analogue value (Ch1,Ch2,Ch3,Ch4,Ch5,Ch6,Ch7)", group));
+    auto* header = new QLabel("Pos: Time stamp: Counter/Analogue value (Ch1,Ch2,Ch3,Ch4,Ch5,Ch6,Ch7)", group);
+    header->setWordWrap(true);
+    form->addRow(header);
     form->addRow(memo);
 
     auto view = std::make_shared<TLogListView>(memo);
