@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
+
+#include <sstream>
 
 #include "PageFixture.h"
 
@@ -23,11 +26,9 @@ void Put(ImageStore& image, int address, const std::string& bytes)
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; !text.empty() && (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    if (!text.empty())
-        lines.push_back(text.substr(start));
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -153,6 +154,16 @@ TEST_F(LoggedPage, TheRecordListIsRebuiltOnlyWhenWhatItShowsChanges)
         EXPECT_EQ(sets, c.sets) << c.change;
     }
     EXPECT_TRUE(memo->toPlainText().isEmpty());
+}
+
+TEST_F(LoggedPage, AlarmGridShowsEachRecordInItsRow)
+{
+    Put(image, 2171 + 8 * 15, "\x12\x67\x09\x05\x1E\x63\x07\x03");
+    redraw.ImageToControls();
+    auto* grid = ctx.Get<QTableWidget>("AlarmStringGrid1");
+    EXPECT_EQ(grid->item(16, 0)->text(), "16");
+    EXPECT_EQ(grid->item(16, 2)->text(), "4711:09:05:30");
+    EXPECT_EQ(grid->item(15, 2)->text().toStdString(), AlarmRecordCells(image, 15)[1]);
 }
 
 TEST_F(LoggedPage, PeriodEditorsClampAndNeverWrap)
