@@ -229,14 +229,13 @@ TEST(HelpPanel, InnerPartsAnswerForTheirControlAndAControlWinsOverItsGroup)
 {
     TTempIni ini;
     TForm1 form(OptionsWith(ini, [](TForm1& f) {
-        AddControl(f.TabSheet7, "LoggedData", new QPlainTextEdit);
         auto* group = AddControl(f.TabSheet2, "GroupBox37", new QGroupBox("Profile"));
         auto* inner = new QVBoxLayout(group);
         auto* box = new QCheckBox("KVPSR", group);
         box->setObjectName("KVPSRCheckBox");
         inner->addWidget(box);
     }));
-    MoveOver(form.Control<QPlainTextEdit>("LoggedData")->viewport());
+    MoveOver(form.PageContext.Get<QPlainTextEdit>("LoggedData")->viewport());
     ASSERT_FALSE(PanelLines(form).empty());
     EXPECT_EQ(PanelLines(form)[0].rfind("p12.6: ", 0), 0u);
 
