@@ -26,6 +26,7 @@ constexpr int kCommandSlot = 21;
 constexpr uint32_t kMaxAlarmDelay = 3600;
 constexpr uint32_t kMaxSupplyLevel = 2500; // 25 V
 const std::vector<std::string> kOffOn = {"Off", "On"};
+constexpr int kNumberWidth = 80;
 
 // One row's control, built, bound and registered, as its own type.
 template <class T>
@@ -50,8 +51,10 @@ QWidget* WithUnit(QWidget* parent, QWidget* field, const char* unit)
     auto* line = new QWidget(parent);
     auto* layout = new QHBoxLayout(line);
     layout->setContentsMargins(0, 0, 0, 0);
+    field->setMaximumWidth(kNumberWidth);
     layout->addWidget(field);
     layout->addWidget(new QLabel(unit, line));
+    layout->addStretch(1);
     return line;
 }
 
@@ -72,18 +75,28 @@ TChannelGroup::TChannelGroup(TPageContext& ctx, const TChannel& channel, QWidget
 void TChannelGroup::Build()
 {
     auto* grid = new QGridLayout(this);
-    grid->addWidget(AlarmTexts(), 0, 0, 1, 3);
-    auto column = [grid](int col, std::initializer_list<QWidget*> boxes) {
+    int columns = 0;
+    auto column = [grid, &columns](std::initializer_list<QWidget*> boxes) {
         auto* stack = new QVBoxLayout;
         for (QWidget* box : boxes)
             if (box)
                 stack->addWidget(box);
+        if (stack->isEmpty()) {
+            delete stack;
+            return;
+        }
         stack->addStretch(1);
-        grid->addLayout(stack, 1, col);
+        grid->setColumnStretch(columns, 1);
+        grid->addLayout(stack, 1, columns++);
     };
-    column(0, {PortBox(), AlarmChoice(), AnalogueBox()});
-    column(1, {SmsBox(), InternetBox()});
-    column(2, {DelayBox(), RestoreBox(), CommandBox(), SupplyLevel()});
+    QWidget* texts = AlarmTexts();
+    column({PortBox(), AlarmChoice()});
+    column({AnalogueBox()});
+    column({SmsBox(), InternetBox()});
+    column({DelayBox(), RestoreBox(), SupplyLevel()});
+    grid->addWidget(texts, 0, 0, 1, columns);
+    if (QWidget* commands = CommandBox())
+        grid->addWidget(commands, 2, 0, 1, columns);
 }
 
 QWidget* TChannelGroup::AlarmTexts()
@@ -121,6 +134,8 @@ QWidget* TChannelGroup::PortBox()
     w_.selection = ctx_.Get<TRadioGroup>(rows[0].name);
     w_.direction = ctx_.Get<TRadioGroup>(rows[1].name);
     w_.out = ctx_.Get<TRadioGroup>(rows[2].name);
+    for (TRadioGroup* group : {w_.selection, w_.direction, w_.out})
+        group->SetColumns(2);
     w_.direction->setEnabled(false);
     if (io1) {
         box->setVisible(false);
@@ -164,6 +179,7 @@ QWidget* TChannelGroup::AnalogueBox()
                                       {c_.Named("IO", "lowerLevel"), "",
                                        ScaledNumber{c_.lowLevel, 2, 100, -1, Rounding::Truncate, kMaxSupplyLevel},
                                        kStep});
+        w_.lowLevel->setMaximumWidth(kNumberWidth);
         grid->addWidget(w_.lowCaption, 1, 0);
         grid->addWidget(w_.lowLevel, 1, 1);
     }

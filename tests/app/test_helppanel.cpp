@@ -133,10 +133,7 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
     TTempIni ini;
     TForm1 form(OptionsWith(ini, [](TForm1& f) {
         AddControl(f.TabSheet2, "PhoneNr3", new QLineEdit);
-        AddControl(f.TabSheet13, "RestAlertMsg2", new QCheckBox);
-        AddControl(f.TabSheet13, "CheckBox40", new QCheckBox);
         AddControl(f.TabSheet2, "GroupBox32", new QGroupBox);
-        AddControl(f.TabSheet13, "IO5alarmText2", new QLineEdit);
         AddControl(f.TabSheet2, "Label214", new QLabel("Time server"));
         AddControl(f.TabSheet4, "InitString", new QComboBox);
         AddControl(f.TabSheet2, "UnboundEdit", new QLineEdit);
