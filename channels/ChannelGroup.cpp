@@ -215,8 +215,8 @@ QWidget* TChannelGroup::InternetBox()
         {{c_.Named("IP1CheckBox"), "IP1 or IP2 (IP Group A)*", BitSwitch{c_.recipients, 0x20}, kStep},
          {c_.Named("IP2CheckBox"), "IP3 or IP4 (IP Group B)*", BitSwitch{c_.recipients, 0x40}, kStep}}));
     QGroupBox* udp = builder.Group(box, "", "UDP Server Selection",
-                                   {{c_.Named("IP1CheckBox", "2"), "IP1", BitSwitch{c_.recipients, 0x80}, kStep},
-                                    {c_.udpServer2Box, "IP2", BitSwitch{kUdpServer2Byte, c_.Bit()}, kStep}});
+                                   {{c_.Named("IP1CheckBox", "2"), "IP1", BitSwitch{c_.recipients, 0x80}, kStep, {}, true},
+                                    {c_.udpServer2Box, "IP2", BitSwitch{kUdpServer2Byte, c_.Bit()}, kStep, {}, true}});
     udp->setVisible(false);
     stack->addWidget(udp);
     return box;
