@@ -14,7 +14,8 @@
 // and an I/O1 with an alarm mode is an input that starts "OFF". They are applied on the user's choice only:
 // a redraw shows the image as it is and never writes.
 
-namespace {
+namespace
+{
 
 void Connect(TRadioGroup* group, void (TChannelGroup::*click)(), TChannelGroup* owner)
 {

@@ -18,7 +18,8 @@
 // shows the choices that depend on each other, and enables what the channel's kind, direction and alarm
 // modes leave open.
 
-namespace {
+namespace
+{
 
 // The alarm phone numbers, whose texts caption the SMS recipient boxes.
 constexpr int kPhoneSlots = 46;
@@ -106,8 +107,8 @@ void TChannelGroup::ShowMixed()
     const uint8_t analogueByte = image.ReadImageByte(c_.analogueAlarm);
     const uint8_t alarmByte = image.ReadImageByte(c_.digitalAlarm);
     w_.selection->setEnabled(true);
-    Enable({w_.direction, w_.alarm, w_.analogue, w_.delay, w_.restoreSwitch, w_.out, w_.restoreAlert,
-            w_.restoreLabel, w_.restore},
+    Enable({w_.direction, w_.alarm, w_.analogue, w_.delay, w_.restoreSwitch, w_.out, w_.restoreAlert, w_.restoreLabel,
+            w_.restore},
            false);
     const bool analogue = image.ReadImageByte(kKindByte) & c_.Bit();
     ShowIndex(w_.selection, analogue ? 1 : 0);
@@ -126,8 +127,7 @@ void TChannelGroup::ShowPowerIn()
     const int mode = image.ReadImageByte(c_.analogueAlarm) & (kModeLow | kModeHigh);
     w_.analogue->setEnabled(true);
     const bool on = mode == 1;
-    Enable({w_.lowLevel, w_.delay, w_.restoreSwitch, w_.lowCaption, w_.restoreAlert, w_.restoreLabel, w_.restore},
-           on);
+    Enable({w_.lowLevel, w_.delay, w_.restoreSwitch, w_.lowCaption, w_.restoreAlert, w_.restoreLabel, w_.restore}, on);
     if (mode <= 1)
         ShowIndex(w_.analogue, mode);
 

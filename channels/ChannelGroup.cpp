@@ -17,7 +17,8 @@
 
 #include <initializer_list>
 
-namespace {
+namespace
+{
 
 constexpr auto kStep = TRedraw::ChannelPages;
 constexpr auto kNoStep = TRedraw::StepCount;
@@ -29,8 +30,7 @@ const std::vector<std::string> kOffOn = {"Off", "On"};
 constexpr int kNumberWidth = 80;
 
 // One row's control, built, bound and registered, as its own type.
-template <class T>
-T* Make(TPageContext& ctx, QWidget* parent, const TRow& row)
+template <class T> T* Make(TPageContext& ctx, QWidget* parent, const TRow& row)
 {
     TPageBuilder(ctx).Build(parent, row);
     return ctx.Get<T>(row.name);
@@ -149,8 +149,11 @@ QWidget* TChannelGroup::AlarmChoice()
     if (!c_.digitalAlarm)
         return nullptr;
     w_.alarm = Make<TRadioGroup>(ctx_, this,
-                                 {c_.Named("IO", "alarmSetting"), "Digital IO Alarm", Unbound{Unbound::Radio},
-                                  kNoStep, {"Off", "Open to Close(N.O)", "Close to Open(N.C)", "Both levels"}});
+                                 {c_.Named("IO", "alarmSetting"),
+                                  "Digital IO Alarm",
+                                  Unbound{Unbound::Radio},
+                                  kNoStep,
+                                  {"Off", "Open to Close(N.O)", "Close to Open(N.C)", "Both levels"}});
     // I/O1's alarm choice opens when an image first shows the channel as an input.
     w_.alarm->setEnabled(c_.kind != TChannelKind::Switchable);
     return w_.alarm;
@@ -163,11 +166,11 @@ QWidget* TChannelGroup::AnalogueBox()
     const bool supply = c_.kind == TChannelKind::PowerIn;
     QGroupBox* box = NamedBox(ctx_, this, c_.analogueBox, "Analogue Input Alarm");
     auto* grid = new QGridLayout(box);
-    w_.analogue = Make<TRadioGroup>(ctx_, box,
-                                    {c_.Named("IO", "adSetting"), "Alarm on", Unbound{Unbound::Radio}, kNoStep,
-                                     supply ? std::vector<std::string>{"Off", "Low level"}
-                                            : std::vector<std::string>{"Off", "Low level", "High level",
-                                                                       "Both levels"}});
+    w_.analogue =
+        Make<TRadioGroup>(ctx_, box,
+                          {c_.Named("IO", "adSetting"), "Alarm on", Unbound{Unbound::Radio}, kNoStep,
+                           supply ? std::vector<std::string>{"Off", "Low level"}
+                                  : std::vector<std::string>{"Off", "Low level", "High level", "Both levels"}});
     w_.picture = new TLevelPicture(box);
     w_.picture->setObjectName(QString::fromStdString(c_.Named("AD", "LevButton")));
     ctx_.AddControl(w_.picture);
@@ -175,10 +178,10 @@ QWidget* TChannelGroup::AnalogueBox()
     grid->addWidget(w_.picture, 0, 1);
     if (supply) {
         w_.lowCaption = Make<QLabel>(ctx_, box, {c_.Named("IO", "lower"), "Low level [ V ]", Unbound{Unbound::Label}});
-        w_.lowLevel = Make<QLineEdit>(ctx_, box,
-                                      {c_.Named("IO", "lowerLevel"), "",
-                                       ScaledNumber{c_.lowLevel, 2, 100, -1, Rounding::Truncate, kMaxSupplyLevel},
-                                       kStep});
+        w_.lowLevel =
+            Make<QLineEdit>(ctx_, box,
+                            {c_.Named("IO", "lowerLevel"), "",
+                             ScaledNumber{c_.lowLevel, 2, 100, -1, Rounding::Truncate, kMaxSupplyLevel}, kStep});
         w_.lowLevel->setMaximumWidth(kNumberWidth);
         grid->addWidget(w_.lowCaption, 1, 0);
         grid->addWidget(w_.lowLevel, 1, 1);
@@ -210,13 +213,14 @@ QWidget* TChannelGroup::InternetBox()
     QGroupBox* box = NamedBox(ctx_, this, c_.internetBox, "INTERNET Alarm(port 2200)");
     auto* stack = new QVBoxLayout(box);
     TPageBuilder builder(ctx_);
-    stack->addWidget(builder.Group(
-        box, "", "TCP Server Selection",
-        {{c_.Named("IP1CheckBox"), "IP1 or IP2 (IP Group A)*", BitSwitch{c_.recipients, 0x20}, kStep},
-         {c_.Named("IP2CheckBox"), "IP3 or IP4 (IP Group B)*", BitSwitch{c_.recipients, 0x40}, kStep}}));
-    QGroupBox* udp = builder.Group(box, "", "UDP Server Selection",
-                                   {{c_.Named("IP1CheckBox", "2"), "IP1", BitSwitch{c_.recipients, 0x80}, kStep, {}, true},
-                                    {c_.udpServer2Box, "IP2", BitSwitch{kUdpServer2Byte, c_.Bit()}, kStep, {}, true}});
+    stack->addWidget(
+        builder.Group(box, "", "TCP Server Selection",
+                      {{c_.Named("IP1CheckBox"), "IP1 or IP2 (IP Group A)*", BitSwitch{c_.recipients, 0x20}, kStep},
+                       {c_.Named("IP2CheckBox"), "IP3 or IP4 (IP Group B)*", BitSwitch{c_.recipients, 0x40}, kStep}}));
+    QGroupBox* udp =
+        builder.Group(box, "", "UDP Server Selection",
+                      {{c_.Named("IP1CheckBox", "2"), "IP1", BitSwitch{c_.recipients, 0x80}, kStep, {}, true},
+                       {c_.udpServer2Box, "IP2", BitSwitch{kUdpServer2Byte, c_.Bit()}, kStep, {}, true}});
     udp->setVisible(false);
     stack->addWidget(udp);
     return box;

@@ -15,11 +15,11 @@ struct TPageContext;
 
 // The controls of one channel group; those a channel does not have stay null.
 struct TChannelControls {
-    TRadioGroup* selection = nullptr;  // kind: on/off (I/O1), digital/analogue (I/O2..I/O7)
+    TRadioGroup* selection = nullptr; // kind: on/off (I/O1), digital/analogue (I/O2..I/O7)
     TRadioGroup* direction = nullptr;
-    TRadioGroup* out = nullptr;        // initial state of an output
-    TRadioGroup* alarm = nullptr;      // "Digital IO Alarm"
-    TRadioGroup* analogue = nullptr;   // "Alarm on"
+    TRadioGroup* out = nullptr;      // initial state of an output
+    TRadioGroup* alarm = nullptr;    // "Digital IO Alarm"
+    TRadioGroup* analogue = nullptr; // "Alarm on"
     std::array<TCheckBox*, 5> phones{};
     QLineEdit* delay = nullptr;
     QLineEdit* restore = nullptr;
@@ -27,23 +27,24 @@ struct TChannelControls {
     TCheckBox* restoreAlert = nullptr;
     QLabel* restoreLabel = nullptr;
     TLevelPicture* picture = nullptr;
-    QLineEdit* lowLevel = nullptr;     // the power-in monitor's alarm level
+    QLineEdit* lowLevel = nullptr; // the power-in monitor's alarm level
     QLabel* lowCaption = nullptr;
-    QLineEdit* supplyLevel = nullptr;  // the supply level the unit last measured
+    QLineEdit* supplyLevel = nullptr; // the supply level the unit last measured
 };
 
 // One channel's settings group on the "Channels" page, built from its row of the channel table: the
 // controls, their editors (the coupling of kind, direction and alarm modes included) and the decoder that
 // shows and enables them from the image.
-class TChannelGroup : public QGroupBox {
+class TChannelGroup : public QGroupBox
+{
     Q_OBJECT
-public:
+  public:
     TChannelGroup(TPageContext& ctx, const TChannel& channel, QWidget* parent = nullptr);
 
     const TChannel& Channel() const { return c_; }
     const TChannelControls& Controls() const { return w_; }
 
-private:
+  private:
     // Layout (ChannelGroup.cpp).
     void Build();
     QWidget* PortBox();

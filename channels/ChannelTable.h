@@ -33,14 +33,14 @@ struct TChannel {
     int recipients;
     int digitalAlarm;
     int analogueAlarm;
-    int alarmDelay;  // word, seconds
+    int alarmDelay; // word, seconds
     // Level words: signed millivolts or scaled units on I/O2..I/O7, unsigned hundredths of a volt on I/O8.
     int highLevel;
     int lowLevel;
     int hysteresis;
-    int alarmText;   // 32-byte slots: on closing (or the supply alarm), on opening
+    int alarmText; // 32-byte slots: on closing (or the supply alarm), on opening
     int alarmText2;
-    int command;     // 21-byte slots of the unit commands, stored without "KV"
+    int command; // 21-byte slots of the unit commands, stored without "KV"
     int command2;
     uint8_t commandBit; // in kCommandBoxByte
     const char* commandBox;

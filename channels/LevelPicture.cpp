@@ -3,7 +3,8 @@
 #include <QPainter>
 #include <QPixmap>
 
-namespace {
+namespace
+{
 
 constexpr int kWidth = 64;
 constexpr int kHeight = 40;

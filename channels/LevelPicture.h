@@ -7,15 +7,16 @@
 // The level diagram beside an analogue alarm choice: which level raises the alarm and whether a message
 // follows the return to normal. Pictures by index: 0 low, 1 high, 2 both levels, 3 supply low; 7, 8, 9, 10
 // the same with the restore message; -1 none.
-class TLevelPicture : public QLabel {
+class TLevelPicture : public QLabel
+{
     Q_OBJECT
-public:
+  public:
     explicit TLevelPicture(QWidget* parent = nullptr);
 
     int ImageIndex() const { return index_; }
     void SetImageIndex(int index);
 
-private:
+  private:
     int index_ = -1;
 };
 

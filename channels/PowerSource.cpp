@@ -11,7 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 constexpr int kBatteryOnTime = 2167; // word, minutes; its high byte is the status shown
 constexpr TRedraw::Step kStep = TRedraw::ChannelPages;

@@ -8,7 +8,8 @@
 
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 constexpr NumberField kWord{kRestoreDelayWord, 2, 0xFFFF};
 constexpr uint32_t kErased = 0xFFFF;

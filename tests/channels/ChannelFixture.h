@@ -8,8 +8,9 @@
 #include <string>
 
 // The "Channels" page over the default image, as the window builds it.
-class ChannelPage : public Page {
-public:
+class ChannelPage : public Page
+{
+  public:
     void SetUp() override
     {
         Page::SetUp();

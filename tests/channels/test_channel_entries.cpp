@@ -15,9 +15,14 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
         const char* shown;
         std::string stored; // 286-287; empty: the conversion error, nothing written
     };
-    const Case cases[] = {{"11.57", "11.57", "\x04\x85"s}, {"0.29", "0.29", "\x00\x1D"s}, {"25.5", "25", "\x09\xC4"s},
-                          {"25", "25", "\x09\xC4"s},       {"-1", "0", "\x00\x00"s},      {"1e30", "25", "\x09\xC4"s},
-                          {"nan", "nan", ""},               {"inf", "inf", ""}};
+    const Case cases[] = {{"11.57", "11.57", "\x04\x85"s},
+                          {"0.29", "0.29", "\x00\x1D"s},
+                          {"25.5", "25", "\x09\xC4"s},
+                          {"25", "25", "\x09\xC4"s},
+                          {"-1", "0", "\x00\x00"s},
+                          {"1e30", "25", "\x09\xC4"s},
+                          {"nan", "nan", ""},
+                          {"inf", "inf", ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         Load(286, "\x12\x34"s);
@@ -44,9 +49,9 @@ TEST_F(ChannelPage, UnitCommandsAreStoredWithoutTheirPrefixInTheirOwnSlot)
         EXPECT_EQ(StripCommandPrefix(typed), stored) << typed;
 
     const std::pair<const char*, int> edits[] = {
-        {"IO1kvcmdText", 1128}, {"IO1kvcmdText2", 1233}, {"IO2kvcmdText", 1149}, {"IO2kvcmdText2", 1254},
-        {"IO3kvcmdText", 1170}, {"IO3kvcmdText2", 1275}, {"IO4kvcmdText", 1191}, {"IO4kvcmdText2", 1296},
-        {"IO8kvcmdText", 1212}};
+        {"IO1kvcmdText", 1128},  {"IO1kvcmdText2", 1233}, {"IO2kvcmdText", 1149},
+        {"IO2kvcmdText2", 1254}, {"IO3kvcmdText", 1170},  {"IO3kvcmdText2", 1275},
+        {"IO4kvcmdText", 1191},  {"IO4kvcmdText2", 1296}, {"IO8kvcmdText", 1212}};
     const std::string full(20, 'C');
     for (const auto& [name, address] : edits) {
         SCOPED_TRACE(name);

@@ -7,7 +7,8 @@
 
 using namespace std::string_literals;
 
-namespace {
+namespace
+{
 
 // The unit's map of the channels, written out here apart from the page's own table.
 struct Expect {
@@ -43,8 +44,8 @@ TEST_F(ChannelPage, EachOfTheSixtyFourRecipientBoxesOwnsOneBit)
     image.WriteImageString(phone + '\0', 46 + 19 * 2, 0);
     redraw.ImageToControls();
     for (const Expect& e : kMap) {
-        const std::string boxes[] = {Name("IO", e.n, "Phone1"), Name("IO", e.n, "Phone2"), Name("IO", e.n, "Phone3"),
-                                     Name("IO", e.n, "Phone4"), Name("IO", e.n, "Phone5"), Name("IP1CheckBox", e.n),
+        const std::string boxes[] = {Name("IO", e.n, "Phone1"), Name("IO", e.n, "Phone2"),    Name("IO", e.n, "Phone3"),
+                                     Name("IO", e.n, "Phone4"), Name("IO", e.n, "Phone5"),    Name("IP1CheckBox", e.n),
                                      Name("IP2CheckBox", e.n),  Name("IP1CheckBox", e.n, "2")};
         EXPECT_EQ(Box(boxes[2])->text().replace("&&", "&").toStdString(), phone) << "captioned by number 3";
         for (int bit = 0; bit < 8; ++bit) {
@@ -119,10 +120,10 @@ TEST_F(ChannelPage, GroupsOpenWhatTheChannelsKindAndAlarmLeaveOpen)
         bool enabled;
     };
     const Case cases[] = {
-        {158, "\x04"s, "IO3adSetting", true},     {158, "\x04"s, "IO3alarmSetting", false},
-        {158, "\x00"s, "IO3alarmSetting", true},  {152, "\x00"s, "delay3Edit", false},
-        {152, "\x01"s, "RestoreEdit3", true},     {160, "\x04"s, "IO3out", true},
-        {288, "\x01"s, "IO8lowerLevel", true},    {288, "\x03"s, "IO8lowerLevel", false},
+        {158, "\x04"s, "IO3adSetting", true},    {158, "\x04"s, "IO3alarmSetting", false},
+        {158, "\x00"s, "IO3alarmSetting", true}, {152, "\x00"s, "delay3Edit", false},
+        {152, "\x01"s, "RestoreEdit3", true},    {160, "\x04"s, "IO3out", true},
+        {288, "\x01"s, "IO8lowerLevel", true},   {288, "\x03"s, "IO8lowerLevel", false},
         {158, "\x01"s, "IO1alarmSetting", true}, // switched off: left as the last image opened it
     };
     Load(158, "\x00\x00\x00\x00\x00"s);
