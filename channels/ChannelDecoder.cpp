@@ -2,6 +2,7 @@
 
 #include "image/ImageStore.h"
 #include "pages/Bind.h"
+#include "pages/GeneralFields.h"
 #include "pages/PageContext.h"
 #include "platform/Convert.h"
 #include "platform/ui/CheckBox.h"
@@ -20,10 +21,6 @@
 
 namespace
 {
-
-// The alarm phone numbers, whose texts caption the SMS recipient boxes.
-constexpr int kPhoneSlots = 46;
-constexpr int kPhoneSlot = 19;
 
 constexpr int kSupplyMeasured = 2320; // millivolts
 constexpr uint32_t kSupplyMeasuredMax = 24000;
@@ -60,11 +57,11 @@ void TChannelGroup::ShowPage()
     }
 }
 
+// The SMS recipient boxes are captioned by the alarm phone numbers they stand for.
 void TChannelGroup::ShowRecipientCaptions()
 {
     for (size_t k = 0; k < w_.phones.size(); ++k) {
-        const QString caption =
-            CaptionText(ReadTextSlot(ctx_.Image, {kPhoneSlots + kPhoneSlot * static_cast<int>(k), kPhoneSlot}));
+        const QString caption = CaptionText(PhoneNumberText(ctx_.Image, static_cast<int>(k) + 1));
         if (w_.phones[k]->text() != caption)
             w_.phones[k]->setText(caption);
     }
