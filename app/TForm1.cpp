@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
+#include "channels/ChannelsPage.h"
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
@@ -262,6 +263,7 @@ void TForm1::BuildWindowFields()
     TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
     GeneralPage = new TGeneralPage(PageContext, TabSheet2, TabSheet4, Variant.channelType);
     BuildLoggedDataPage(PageContext, TabSheet7, TabSheet6);
+    BuildChannelsPage(PageContext, TabSheet13, TabSheet7);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }
