@@ -8,6 +8,7 @@
 #include "pages/Bind.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
+#include "pages/OptionBits.h"
 #include "pages/Sheet.h"
 #include "pages/TransferControls.h"
 #include "platform/ui/HandlerGuard.h"
@@ -261,17 +262,15 @@ void TForm1::BuildWindowFields()
 {
     TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
     BuildTransferControls(PageContext, TabSheet2, TabSheet6);
+    BuildOptionBits();
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }
 
-// The analogue level labels follow the "Analogue Values" choice; they appear with the channel pages.
+// The analogue level labels follow the "Analogue Values" choice; the labels appear with the channel pages.
 void TForm1::ShowLevelCaptions()
 {
-    auto* choice = Control<TRadioGroup>("ADValRadioGroup");
-    if (!choice)
-        return;
-    const auto captions = LevelCaptions(Image, choice->ItemIndex());
+    const auto captions = LevelCaptions(Image, PageContext.Get<TRadioGroup>("ADValRadioGroup")->ItemIndex());
     if (!captions)
         return;
     for (int n = 2; n <= 7; ++n) {
