@@ -34,9 +34,11 @@ void TOptionBits::PICheckBoxClick(int n)
 {
     if (!User())
         return;
+    // Taken before any write: the redraw after the pulse bit shows the box as the image still has it.
+    const bool logged = PI_[size_t(n - 1)]->Checked();
     if (n >= 5)
         WriteSwitch(ctx_.Image, PlainPulses(n), true);
-    WriteSwitch(ctx_.Image, Logged(n), PI_[size_t(n - 1)]->Checked());
+    WriteSwitch(ctx_.Image, Logged(n), logged);
     if (n == 1) {
         // Logging I/O1 switches logging on, timed.
         WriteSwitch(ctx_.Image, kAnadataLog.first, true);
