@@ -213,6 +213,8 @@ void TOptionBits::ShowPacketFormat()
     CheckBox37->setEnabled(units);
 }
 
+// The destination captions from the server fields; then the choices that a channel type or a variant may
+// have disabled end enabled.
 void TOptionBits::ShowDestinations()
 {
     Call(Hooks.ShowIPLabels);
