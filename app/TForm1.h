@@ -34,6 +34,7 @@ class TGeneralPage;
 class TAboutBox;
 class TFormSave;
 class THelpPanel;
+class TOptionBits;
 class TStatusBar;
 class TerminalPage;
 class ServerPage;
@@ -95,6 +96,9 @@ public:
     // What the pages are built on: the image, the redraw, the commit list and the Exit handlers by name.
     TPageContext PageContext{Image, Redraw, CommitList};
 
+    // The option switches of the settings pages; their hooks reach the controls of the other pages.
+    std::unique_ptr<TOptionBits> OptionBits;
+
     void ImageToControls() override;
     void setDefaultClick();
     void FinishImageRead() override;
@@ -109,8 +113,6 @@ public:
     TermPortAdapter<TComPort> ComPort1Term{ComPort1};
     SerialLink Link;
     TerminalPage* TermPage = nullptr;
-    // The settings page's I/O option switches (SetIOCheckBox) into the image; filled by that page.
-    std::function<void()> OnSetIOCheckBoxClick;
 
     // LinkHost
     void SetStatusText(const std::string& text) override { SetStatus(text); }
@@ -242,6 +244,7 @@ private:
     void BuildToolBar();
     void BuildPages();
     void BuildWindowFields();
+    void BuildOptionBits();
     void ShowLevelCaptions();
     void BuildTerminalPage();
     void BuildSignalLeds();

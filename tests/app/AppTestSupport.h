@@ -54,8 +54,6 @@ inline void BuildPreferenceControls(TForm1& form)
             hex->SetChecked(false);
     });
     (void)log;
-    AddControl(form.TabSheet8, "CheckBox7", new TCheckBox("DTR"));
-    AddControl(form.TabSheet8, "CheckBox8", new TCheckBox("RTS"));
     for (const char* name : {"InitString", "InitString2"}) {
         auto* box = AddControl(form.TabSheet4, name, new QComboBox);
         box->setEditable(true);
