@@ -88,6 +88,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     FormSave = new TFormSave(this);
     BuildTerminalPage();
     ConnectLinkActions();
+    ConnectProfileActions();
     BuildServerPage(options.Server);
     ConnectServerActions();
 

@@ -70,6 +70,9 @@ public:
     // then the window loop ends. Refused while a transfer runs.
     void FileExitExecute();
     void Aboute1Click();
+    // Settings profile (".kvp"): the save (SaveINIButton) and the read-back (the hidden ReadINIButton).
+    void SaveINIButtonClick();
+    void ReadINIButtonClick();
     // The port settings button.
     void SpeedButton3Click();
     // A transfer, script or command with the unit is under way (the device link's busy guard, or the
@@ -243,6 +246,7 @@ private:
     void BuildServerPage(const ServerBinding& binding);
     void ConnectServerActions();
     void ConnectLinkActions();
+    void ConnectProfileActions();
     void BuildAlarmGrid();
 
     // start-up steps

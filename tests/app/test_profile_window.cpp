@@ -1,0 +1,279 @@
+#include "AppTestSupport.h"
+#include "app/ProfileControls.h"
+#include "files/ProfileTestSupport.h"
+#include "pages/PageBuilder.h"
+#include "platform/Convert.h"
+#include "platform/IniFile.h"
+#include "platform/ui/Latin1.h"
+#include "platform/ui/ScriptedDialogs.h"
+
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+// The key that records a control, the one the read-back restores it from where there is one.
+const TProfileKey& KeyOf(const std::string& control)
+{
+    const TProfileKey* first = nullptr;
+    for (const auto& section : ProfileSections()) {
+        for (const auto& key : section.Keys) {
+            if (key.Control == control && key.Read != ProfileRead::No)
+                return key;
+            if (key.Control == control && !first)
+                first = &key;
+        }
+    }
+    if (!first)
+        throw std::logic_error(control);
+    return *first;
+}
+
+bool IsRead(const std::string& control)
+{
+    static const auto read = ProfileReadControls();
+    return std::find(read.begin(), read.end(), control) != read.end();
+}
+
+// Stand-ins for the page controls the profile records that no page has built, each of its kind and, where
+// the read-back restores it, bound to a field of its own from address 2100 on, so that the image shows what
+// the read-back did.
+void BuildStandIns(TPageContext& ctx, QWidget* parent)
+{
+    int address = 2100;
+    const std::vector<std::string> items = {"a", "b", "c", "d"};
+    for (const auto& control : ProfileSaveControls()) {
+        if (ctx.HasControl(control))
+            continue;
+        const TProfileKey& key = KeyOf(control);
+        const bool read = IsRead(control);
+        TRow row{control, control, Unbound{Unbound::Edit}, TRedraw::ChannelPages, items};
+        if (key.Form == ProfileForm::Check) {
+            row.field = read ? TField(BitSwitch{address++, 0x01}) : TField(Unbound{Unbound::Check});
+        } else if (key.Form == ProfileForm::Index) {
+            row.field = read ? TField(MultiBitChoice{address++, 0x0F, {0, 1, 2, 3}}) : TField(Unbound{Unbound::Radio});
+        } else if (read && key.Read != ProfileRead::Yes) {
+            row.field = NumberField{address, 2, 65535};
+            address += 2;
+        } else if (read) {
+            row.field = TextField{TextSlot{address, 20}};
+            address += 20;
+        } else if (control == "ComboBox1") {
+            row.field = Unbound{Unbound::Combo};
+        }
+        QWidget* widget = TPageBuilder(ctx).Build(parent, row);
+        if (auto* box = qobject_cast<QComboBox*>(widget))
+            box->setEditable(true);
+        if (control == "DateEdit1")
+            qobject_cast<QLineEdit*>(widget)->setInputMask("99-99-99");
+    }
+    EXPECT_LT(address, 3072);
+}
+
+int SlotAddress(const TPageContext& ctx, const std::string& name)
+{
+    for (const TRow& row : ctx.Rows)
+        if (row.name == name)
+            return std::get<TextField>(row.field).slot.address;
+    throw std::logic_error(name);
+}
+
+// Puts each value into its control as a user would.
+void Enter(TPageContext& ctx, const TFakeValues& values)
+{
+    for (const auto& [control, text] : values.texts) {
+        if (auto* box = qobject_cast<QComboBox*>(ctx.Get<QWidget>(control)))
+            box->setEditText(FromLatin1(text));
+        else
+            ctx.Get<QLineEdit>(control)->setText(FromLatin1(text));
+        if (ctx.Exits.count(control))
+            ctx.Exits.at(control)();
+    }
+    for (const auto& [control, on] : values.checks)
+        ctx.Get<TCheckBox>(control)->SetChecked(on);
+    for (const auto& [control, index] : values.indexes)
+        ctx.Get<TRadioGroup>(control)->SetItemIndex(index);
+}
+
+// The stand-ins on a page of their own over the default image.
+struct TStandInPage {
+    TStandInPage()
+    {
+        image.OnRedraw = [this] { redraw.ImageToControls(); };
+        image.setDefaultClick();
+        BuildStandIns(ctx, &window);
+    }
+    int SlotAddress(const std::string& name) const { return ::SlotAddress(ctx, name); }
+    void Enter(const TFakeValues& values) { ::Enter(ctx, values); }
+
+    ImageStore image;
+    TRedraw redraw;
+    TCommitList commits{WriteCommitOrder()};
+    TPageContext ctx{image, redraw, commits};
+    QWidget window;
+};
+
+class ProfileWindow : public ::testing::Test {
+protected:
+    void Save(const IProfileValues& source)
+    {
+        const TProfileSave save = BuildProfile(source, "2.14.02", "20261205");
+        ASSERT_FALSE(save.Fault);
+        IniFile ini(path);
+        WriteProfile(ini, save.Entries);
+    }
+    TProfileRead Read() const { return ReadProfile(IniFile(path)); }
+
+    TTempFolder folder;
+    std::string path = folder.Path("unit.kvp");
+    TFakeValues values;
+};
+
+TEST_F(ProfileWindow, ReadBackRestoresEveryFieldItKnowsAndNothingElse)
+{
+    TStandInPage source;
+    values.texts["DateEdit1"] = "120526";
+    source.Enter(values);
+    Save(TProfileControls(source.ctx));
+    EXPECT_EQ(IniFile(path).ReadString("Main Init Settings", "Reference Date", ""), "120526");
+    EXPECT_EQ(IniFile(path).ReadString("Main Init Settings", "Init AT-Command 1", ""), values.texts["ComboBox1"]);
+
+    TStandInPage target;
+    const std::string before = target.image.Image.Bytes(0, 3072);
+    const TProfileRead read = Read();
+    ASSERT_FALSE(read.Fault);
+    ApplyProfile(target.ctx, read.Values);
+
+    std::set<int> restored;
+    for (const TRow& row : target.ctx.Rows) {
+        for (const TFieldBytes& f : FieldBytes(row.field)) {
+            for (int a = f.address; a < f.address + f.count; ++a) {
+                EXPECT_EQ(target.image.ReadImageByte(a) & f.mask, source.image.ReadImageByte(a) & f.mask)
+                    << row.name << " at " << a;
+                restored.insert(a);
+            }
+        }
+    }
+    EXPECT_GT(restored.size(), 69u);
+    for (int a = 0; a < 3072; ++a) {
+        if (!restored.count(a))
+            ASSERT_EQ(target.image.ReadImageByte(a), static_cast<uint8_t>(before[static_cast<size_t>(a)])) << a;
+    }
+    for (const auto& control : ProfileReadControls()) {
+        if (KeyOf(control).Form == ProfileForm::Text)
+            EXPECT_EQ(ToLatin1(target.ctx.Get<QLineEdit>(control)->text()), values.texts[control]) << control;
+    }
+}
+
+TEST_F(ProfileWindow, ATextLongerThanItsFieldIsCutToTheField)
+{
+    TStandInPage page;
+    values.texts["PhoneNr2"] = std::string(40, '7');
+    Save(values);
+    const int address = page.SlotAddress("PhoneNr2");
+    ASSERT_EQ(page.SlotAddress("PhoneNr3"), address + 20);
+    ApplyProfile(page.ctx, Read().Values);
+    EXPECT_EQ(page.image.ReadImageString(address, 20), std::string(19, '7'));
+    EXPECT_EQ(page.image.ReadImageByte(address + 19), 0);
+    EXPECT_EQ(page.image.ReadImageString(address + 20, 20), values.texts["PhoneNr3"]);
+    EXPECT_EQ(ToLatin1(page.ctx.Get<QLineEdit>("PhoneNr2")->text()), std::string(19, '7'));
+}
+
+// A value that an Exit handling refuses half way (here a delay that no check before has seen): the image
+// goes back to what it was, edited marks included, and the controls show it again.
+TEST_F(ProfileWindow, AFailureHalfWayPutsTheImageBack)
+{
+    TStandInPage page;
+    Save(values);
+    TProfileRead read = Read();
+    ASSERT_FALSE(read.Fault);
+    auto delay = std::find_if(read.Values.begin(), read.Values.end(),
+                              [](const TProfileValue& v) { return v.Control == "delay2Edit"; });
+    ASSERT_NE(delay, read.Values.end());
+    delay->Text = "zz";
+    const std::string bytes = page.image.Image.Bytes(0, 3072);
+    EXPECT_THROW(ApplyProfile(page.ctx, read.Values), EConvertError);
+    EXPECT_EQ(page.image.Image.Bytes(0, 3072), bytes);
+    EXPECT_FALSE(page.image.Image.AnyMarked(0, 3072));
+    const int phone1 = page.SlotAddress("PhoneNr1");
+    EXPECT_EQ(ToLatin1(page.ctx.Get<QLineEdit>("PhoneNr1")->text()), page.image.ReadImageString(phone1, 20));
+}
+
+// Until every page is built the save and the read-back refuse and name what is missing; then they run.
+TEST(ProfileMainWindow, SaveAndReadBackRefuseWhileAControlIsMissing)
+{
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
+    TScriptedDialogs dialogs;
+    TScopedDialogs scoped(dialogs);
+    TTempFolder folder;
+    const std::string path = folder.Path("unit.kvp");
+    dialogs.AnswerFile(true, path);
+    const std::string image = form.Image.Image.Bytes(0, 3072);
+    const auto missing = MissingControls(form.PageContext, ProfileSaveControls());
+    form.SaveINIButtonClick();
+    if (missing.empty()) {
+        EXPECT_TRUE(std::ifstream(path).good());
+        return;
+    }
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    for (const auto& name : missing)
+        EXPECT_NE(dialogs.Messages()[0].find(" " + name), std::string::npos) << name;
+    EXPECT_FALSE(std::ifstream(path).good());
+    form.ReadINIButtonClick();
+    EXPECT_EQ(dialogs.Messages().size(), 2u);
+    EXPECT_EQ(dialogs.Shown.size(), 2u); // no file dialog
+    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), image);
+}
+
+// Enable after the pages land: every control of the tables exists with the kind its form needs, and a
+// profile saved from one window and read back into another restores the image byte for byte.
+TEST(ProfileMainWindow, DISABLED_ReadBackIntoAFreshWindowRestoresTheImage)
+{
+    TTempIni ini;
+    TForm1 source(OptionsWith(ini));
+    ASSERT_EQ(MissingControls(source.PageContext, ProfileSaveControls()), std::vector<std::string>{});
+    for (const auto& control : ProfileSaveControls()) {
+        QWidget* widget = source.PageContext.Get<QWidget>(control);
+        switch (KeyOf(control).Form) {
+        case ProfileForm::Check:
+            EXPECT_TRUE(qobject_cast<TCheckBox*>(widget)) << control;
+            break;
+        case ProfileForm::Index:
+            EXPECT_TRUE(qobject_cast<TRadioGroup*>(widget)) << control;
+            break;
+        default:
+            EXPECT_TRUE(qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget)) << control;
+        }
+    }
+    // The user changes what the read-back restores.
+    for (const auto& control : ProfileReadControls()) {
+        QWidget* widget = source.PageContext.Get<QWidget>(control);
+        if (auto* box = qobject_cast<TCheckBox*>(widget))
+            box->SetChecked(!box->Checked());
+        else if (auto* group = qobject_cast<TRadioGroup*>(widget))
+            group->SetItemIndex(group->ItemIndex() <= 0 ? 1 : 0);
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget); edit && KeyOf(control).Read == ProfileRead::Yes) {
+            edit->setText("P" + QString::fromStdString(control).right(3));
+            source.PageContext.Exits.at(control)();
+        }
+    }
+    TScriptedDialogs dialogs;
+    TScopedDialogs scoped(dialogs);
+    TTempFolder folder;
+    const std::string path = folder.Path("unit.kvp");
+    dialogs.AnswerFile(true, path);
+    source.SaveINIButtonClick();
+    ASSERT_TRUE(dialogs.Messages().empty()) << dialogs.Messages()[0];
+
+    TForm1 target(OptionsWith(ini));
+    dialogs.AnswerFile(true, path);
+    target.ReadINIButtonClick();
+    ASSERT_TRUE(dialogs.Messages().empty()) << dialogs.Messages()[0];
+    EXPECT_EQ(target.Image.Image.Bytes(0, 3072), source.Image.Image.Bytes(0, 3072));
+    EXPECT_EQ(target.windowTitle().toStdString(), path);
+}
+
+} // namespace
