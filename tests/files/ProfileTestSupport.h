@@ -11,8 +11,8 @@
 #include <set>
 #include <string>
 
-// Control values made up from each control's place in the tables: every text distinct (a whole number
-// where the profile needs one), boxes and groups varied. Tests override single controls.
+// Control values made up from each control's place in the tables: every text a distinct number, boxes and
+// groups varied. Tests override single controls.
 class TFakeValues : public IProfileValues {
 public:
     TFakeValues()
@@ -24,11 +24,10 @@ public:
                     indexes.count(key.Control))
                     continue;
                 ++n;
-                const bool number = key.Read != ProfileRead::No && key.Read != ProfileRead::Yes;
                 if (key.Form == ProfileForm::Text && key.Level != ProfileLevel::None)
                     texts[key.Control] = std::to_string(n % 20); // within every level's limit
                 else if (key.Form == ProfileForm::Text)
-                    texts[key.Control] = number ? std::to_string(n * 7) : "v" + std::to_string(n);
+                    texts[key.Control] = std::to_string(n * 7); // a number suits every edit
                 else if (key.Form == ProfileForm::Check)
                     checks[key.Control] = n % 3 != 0;
                 else
