@@ -170,8 +170,9 @@ TEST(ProfileMainWindow, SaveProposesItsNameAndReadBackRestoresTheImageAndTitle)
     ASSERT_TRUE(dialogs.Messages().empty()) << dialogs.Messages()[0];
     EXPECT_EQ(target.form.Image.Image.Bytes(0, 3072), expected);
     for (const auto& control : ProfileReadControls()) {
-        if (KeyOf(control).Form == ProfileForm::Text)
+        if (KeyOf(control).Form == ProfileForm::Text) {
             EXPECT_EQ(ToLatin1(target.form.PageContext.Get<QLineEdit>(control)->text()), values.texts[control]);
+        }
     }
     EXPECT_EQ(target.form.windowTitle().toStdString(), path);
 }

@@ -1,12 +1,11 @@
+#include "FileSizeLimit.h"
 #include "files/ProfileRead.h"
 #include "files/ProfileTestSupport.h"
 #include "platform/IniFile.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <random>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -212,16 +211,11 @@ TEST_F(Profile, AFailedWriteLeavesTheOldFileAsItWas)
     const std::string old = "[Info]\r\nOwner=Plant 7\r\n";
     PutFile(path, old);
     const TProfileSave save = BuildProfile(values, "2.14.02", kDate);
-    rlimit before{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = before;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    IniFile ini(path);
-    EXPECT_THROW(WriteProfile(ini, save.Entries), EIniFileException);
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        TFileSizeLimit limit(1024);
+        IniFile ini(path);
+        EXPECT_THROW(WriteProfile(ini, save.Entries), EIniFileException);
+    }
     EXPECT_EQ(FileBytes(path), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.dir), {}), 1);
 }
@@ -346,8 +340,9 @@ TEST_F(Profile, DamagedProfilesAreReadOrRefusedWholeAndSavedIntoCleanly)
         const TProfileRead again = Read();
         ASSERT_FALSE(again.Fault) << "round " << round << ": " << again.Fault->Text();
         for (const auto& v : again.Values) {
-            if (v.Form == ProfileForm::Text)
+            if (v.Form == ProfileForm::Text) {
                 ASSERT_EQ(v.Text, values.texts.at(v.Control)) << "round " << round;
+            }
         }
         EXPECT_EQ(IniFile(path).ReadString("SWT Settings", kProfileClosingKey, ""), kProfileClosingKey);
     }
