@@ -88,9 +88,9 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     FormSave = new TFormSave(this);
     BuildTerminalPage();
     ConnectLinkActions();
-    ConnectProfileActions();
     BuildServerPage(options.Server);
     ConnectServerActions();
+    ConnectProfileActions();
 
     if (options.BuildPages)
         options.BuildPages(*this);

@@ -70,15 +70,16 @@ public:
     // then the window loop ends. Refused while a transfer runs.
     void FileExitExecute();
     void Aboute1Click();
-    // Settings profile (".kvp"): the save (SaveINIButton) and the read-back (the hidden ReadINIButton).
-    void SaveINIButtonClick();
-    void ReadINIButtonClick();
     // The port settings button.
     void SpeedButton3Click();
     // A transfer, script or command with the unit is under way (the device link's busy guard, or the
     // progress window holding a result): closing now would pull the window from under a running wait.
     bool TransferRunning() const;
     const std::string& IniPath() const { return iniPath_; }
+
+    // Settings profile (".kvp"): the save (SaveINIButton) and the read-back (the hidden ReadINIButton).
+    void SaveINIButtonClick();
+    void ReadINIButtonClick();
 
     // --- serial port ---------------------------------------------------------------------------------------
     // Configured at start-up from the INI file, never opened by it: the user opens it with Button1.
@@ -243,10 +244,10 @@ private:
     void ShowLevelCaptions();
     void BuildTerminalPage();
     void BuildSignalLeds();
+    void ConnectProfileActions();
     void BuildServerPage(const ServerBinding& binding);
     void ConnectServerActions();
     void ConnectLinkActions();
-    void ConnectProfileActions();
     void BuildAlarmGrid();
 
     // start-up steps
