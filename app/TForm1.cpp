@@ -92,6 +92,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     ConnectFileActions();
     BuildServerPage(options.Server);
     ConnectServerActions();
+    ConnectProfileActions();
 
     if (options.BuildPages)
         options.BuildPages(*this);

@@ -82,6 +82,10 @@ public:
     bool TransferRunning() const;
     const std::string& IniPath() const { return iniPath_; }
 
+    // Settings profile (".kvp"): the save (SaveINIButton) and the read-back (the hidden ReadINIButton).
+    void SaveINIButtonClick();
+    void ReadINIButtonClick();
+
     // --- serial port ---------------------------------------------------------------------------------------
     // Configured at start-up from the INI file, never opened by it: the user opens it with Button1.
     TComPort ComPort1;
@@ -248,6 +252,7 @@ private:
     void ShowLevelCaptions();
     void BuildTerminalPage();
     void BuildSignalLeds();
+    void ConnectProfileActions();
     void BuildServerPage(const ServerBinding& binding);
     void ConnectServerActions();
     void ConnectLinkActions();
