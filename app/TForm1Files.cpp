@@ -1,3 +1,4 @@
+#include "app/FileReport.h"
 #include "app/TForm1.h"
 #include "files/BinFile.h"
 #include "files/KvxFile.h"
@@ -9,10 +10,8 @@
 #include "platform/FileIO.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
-#include "platform/ui/Latin1.h"
 
 #include <QAction>
-#include <QFile>
 #include <QToolButton>
 
 namespace
@@ -25,30 +24,6 @@ constexpr char kBinProposedName[] = "KIV_CT.bin";
 constexpr int kUserIdAddress = 0;
 constexpr int kUserIdSlot = 41;
 constexpr int kConfigIdAddress = 41;
-
-// Paths are the file system's bytes; the window shows single-byte text.
-QString PathCaption(const std::string& path)
-{
-    return QFile::decodeName(path.c_str());
-}
-
-std::string PathText(const std::string& path)
-{
-    return ToLatin1(PathCaption(path));
-}
-
-// A name made of image text (Latin-1) as the file system spells it.
-std::string LocalFileName(const std::string& latin1Name)
-{
-    return QFile::encodeName(FromLatin1(latin1Name)).toStdString();
-}
-
-// A file fault leaves everything as it was; the user learns what and why from the status bar and a box.
-void ReportFileFault(TForm1& form, const std::string& text)
-{
-    form.SetStatus("ERROR: " + text);
-    Dialogs().MessageBox("ERROR: " + text, kHandlerErrorCaption);
-}
 
 bool WriteImageFile(TForm1& form, const std::string& path, const std::string& bytes)
 {

@@ -5,7 +5,6 @@
 #include "platform/IniFile.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -65,21 +64,6 @@ struct TProfileBuilder {
 };
 
 } // namespace
-
-std::string ProfileDateStamp(int year, int month, int day)
-{
-    char text[40];
-    std::snprintf(text, sizeof text, "%02d%02d%02d", year, month, day);
-    return text;
-}
-
-std::string ProposedProfileName(const std::string& configId, const std::string& userId, const std::string& date,
-                                const std::string& versionTag)
-{
-    const bool hasUserId = !userId.empty() && static_cast<unsigned char>(userId[0]) != 0xFF;
-    const std::string middle = hasUserId ? "_" + userId + "_" : "__";
-    return "KIV_" + configId + middle + date + " " + versionTag + ".kvp";
-}
 
 TProfileSave BuildProfile(const IProfileValues& values, const std::string& versionTag, const std::string& date)
 {

@@ -19,14 +19,6 @@ public:
     virtual int Index(const std::string& control) const = 0;
 };
 
-// The date stamp of a save: four digits of year, two of month, two of day.
-std::string ProfileDateStamp(int year, int month, int day);
-
-// "KIV_" + config ID + "_" + user ID + "_" + date + " " + tag + ".kvp"; without a user ID (empty, or erased
-// as its first byte 0xFF shows) the two underscores stand together.
-std::string ProposedProfileName(const std::string& configId, const std::string& userId, const std::string& date,
-                                const std::string& versionTag);
-
 struct TProfileEntry {
     std::string Section;
     std::string Key;

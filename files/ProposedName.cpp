@@ -13,7 +13,20 @@ std::string Upper(std::string text)
     return text;
 }
 
+// An erased user ID (first byte 0xFF) counts as none.
+bool HasUserId(const std::string& userId)
+{
+    return !userId.empty() && static_cast<unsigned char>(userId[0]) != 0xFF;
+}
+
 } // namespace
+
+std::string DateStamp(int year, int month, int day)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d%02d%02d", year, month, day);
+    return text;
+}
 
 std::string FileNameSafe(std::string name)
 {
@@ -25,12 +38,16 @@ std::string FileNameSafe(std::string name)
 
 std::string KvxProposedName(const TKvxNameParts& parts)
 {
-    char date[32];
-    std::snprintf(date, sizeof date, "%02d%02d%02d", parts.Year, parts.Month, parts.Day);
-    const bool hasUserId = !parts.UserId.empty() && static_cast<unsigned char>(parts.UserId[0]) != 0xFF;
     std::string name = "KIV-" + Upper(parts.ModemType) + "_7" + parts.HwNumber + "_" + parts.ConfigId + "_";
-    if (hasUserId)
+    if (HasUserId(parts.UserId))
         name += parts.UserId;
-    name += std::string("_") + date + " " + parts.VersionTag + ".kvx";
+    name += "_" + DateStamp(parts.Year, parts.Month, parts.Day) + " " + parts.VersionTag + ".kvx";
     return FileNameSafe(name);
+}
+
+std::string ProposedProfileName(const std::string& configId, const std::string& userId, const std::string& date,
+                                const std::string& versionTag)
+{
+    const std::string middle = HasUserId(userId) ? "_" + userId + "_" : "__";
+    return FileNameSafe("KIV_" + configId + middle + date + " " + versionTag + ".kvp");
 }

@@ -1,6 +1,7 @@
 #include "FileSizeLimit.h"
 #include "files/ProfileRead.h"
 #include "files/ProfileTestSupport.h"
+#include "files/ProposedName.h"
 #include "platform/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -348,9 +349,9 @@ TEST_F(Profile, DamagedProfilesAreReadOrRefusedWholeAndSavedIntoCleanly)
     }
 }
 
-TEST(ProfileName, ProposedNameWithAndWithoutAUserId)
+TEST(ProfileName, ProposedNameWithAndWithoutAUserIdAndUnsafeTexts)
 {
-    EXPECT_EQ(ProfileDateStamp(2026, 12, 5), "20261205");
+    EXPECT_EQ(DateStamp(2026, 12, 5), "20261205");
     const struct {
         const char* config;
         const char* user;
@@ -360,9 +361,10 @@ TEST(ProfileName, ProposedNameWithAndWithoutAUserId)
         {"A1", "", "KIV_A1__20261205 2.14.02.kvp"},
         {"A1", "\xFF\xFF", "KIV_A1__20261205 2.14.02.kvp"},
         {"", "", "KIV___20261205 2.14.02.kvp"},
+        {"../A1", "Site/4\\b\tc", "KIV_.._A1_Site_4_b_c_20261205 2.14.02.kvp"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ProposedProfileName(c.config, c.user, ProfileDateStamp(2026, 12, 5), "2.14.02"), c.name);
+        EXPECT_EQ(ProposedProfileName(c.config, c.user, DateStamp(2026, 12, 5), "2.14.02"), c.name);
 }
 
 } // namespace
