@@ -6,6 +6,7 @@
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
+#include "pages/CommunicationPage.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
 #include "pages/Sheet.h"
@@ -70,6 +71,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
         iniPath_ = ProgramIniPath(QCoreApplication::applicationFilePath().toStdString());
     Image.OnRedraw = [this] { ImageToControls(); };
     Image.OnStatus = [this](const std::string& text) { SetStatus(text); };
+    CommitList.BeforeRun = [this] { PageContext.CommitFocused(*this); };
     OnQuit = [](int code) { QCoreApplication::exit(code); };
     OnShowSetupDialog = [this](TComPort& port) { EditComPort(port, this); };
     // A port event handler that fails is shown like any other failing handler; the next events still come.
@@ -261,6 +263,7 @@ void TForm1::BuildWindowFields()
 {
     TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
     BuildTransferControls(PageContext, TabSheet2, TabSheet6);
+    BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }

@@ -1,5 +1,7 @@
 #include "pages/PageContext.h"
 
+#include <QComboBox>
+
 void TPageContext::RunExits(const std::vector<std::string>& names) const
 {
     for (const auto& name : names) {
@@ -8,6 +10,19 @@ void TPageContext::RunExits(const std::vector<std::string>& names) const
             throw std::logic_error("no Exit handler for " + name);
         it->second();
     }
+}
+
+void TPageContext::CommitFocused(const QWidget& window) const
+{
+    QWidget* focus = window.focusWidget();
+    // An editable pick list's edit may hold the focus on the list's behalf.
+    if (focus && !Exits.count(focus->objectName().toStdString()) && qobject_cast<QComboBox*>(focus->parentWidget()))
+        focus = focus->parentWidget();
+    if (!focus)
+        return;
+    auto it = Exits.find(focus->objectName().toStdString());
+    if (it != Exits.end())
+        it->second();
 }
 
 void TPageContext::AddControl(QWidget* control)

@@ -42,6 +42,8 @@ void TCommitList::Set(const std::string& name, std::function<void()> handler)
 
 void TCommitList::Run() const
 {
+    if (BeforeRun)
+        BeforeRun();
     for (const auto& handler : handlers_)
         if (handler)
             handler();

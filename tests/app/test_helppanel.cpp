@@ -138,7 +138,6 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
         AddControl(f.TabSheet2, "GroupBox32", new QGroupBox);
         AddControl(f.TabSheet13, "IO5alarmText2", new QLineEdit);
         AddControl(f.TabSheet2, "Label214", new QLabel("Time server"));
-        AddControl(f.TabSheet4, "InitString", new QComboBox);
         AddControl(f.TabSheet2, "UnboundEdit", new QLineEdit);
     }));
     MoveOver(form.Control<QWidget>("PhoneNr3"));
