@@ -1,7 +1,5 @@
 #include "pages/PageContext.h"
 
-#include <QComboBox>
-
 void TPageContext::RunExits(const std::vector<std::string>& names) const
 {
     for (const auto& name : names) {
@@ -14,10 +12,8 @@ void TPageContext::RunExits(const std::vector<std::string>& names) const
 
 void TPageContext::CommitFocused(const QWidget& window) const
 {
-    QWidget* focus = window.focusWidget();
-    // An editable pick list's edit may hold the focus on the list's behalf.
-    if (focus && !Exits.count(focus->objectName().toStdString()) && qobject_cast<QComboBox*>(focus->parentWidget()))
-        focus = focus->parentWidget();
+    // An editable pick list holds the focus itself, on behalf of its edit.
+    const QWidget* focus = window.focusWidget();
     if (!focus)
         return;
     auto it = Exits.find(focus->objectName().toStdString());

@@ -16,7 +16,7 @@ QComboBox* BuildTextPickList(TPageContext& ctx, const TRow& row, TStoredText sto
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     // The default completer matches without regard to case, and on leaving the list would swap a typed
-    // "at+cops=0,,,0" for the item "AT+COPS=0,,,0": one that knows no names and minds case changes nothing.
+    // "POOL.NTP.ORG" for the item "pool.ntp.org": one that knows no names and minds case changes nothing.
     auto* exact = new QCompleter(QStringList(), box);
     exact->setCaseSensitivity(Qt::CaseSensitive);
     box->setCompleter(exact);
