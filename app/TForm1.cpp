@@ -7,6 +7,7 @@
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
 #include "pages/CommunicationPage.h"
+#include "pages/GeneralPage.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
 #include "pages/Sheet.h"
@@ -90,6 +91,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     FormSave = new TFormSave(this);
     BuildTerminalPage();
     ConnectLinkActions();
+    ConnectFileActions();
     BuildServerPage(options.Server);
     ConnectServerActions();
 
@@ -262,7 +264,8 @@ void TForm1::BuildPages()
 void TForm1::BuildWindowFields()
 {
     TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
-    BuildTransferControls(PageContext, TabSheet2, TabSheet6);
+    GeneralPage = new TGeneralPage(PageContext, TabSheet2, TabSheet4, Variant.channelType);
+    BuildTransferControls(PageContext, TabSheet6);
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });

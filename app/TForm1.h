@@ -31,6 +31,7 @@ class QTabWidget;
 class QTableWidget;
 class QToolBar;
 class QToolButton;
+class TGeneralPage;
 class TAboutBox;
 class TFormSave;
 class THelpPanel;
@@ -70,6 +71,10 @@ public:
     // then the window loop ends. Refused while a transfer runs.
     void FileExitExecute();
     void Aboute1Click();
+    // Image files: ".kvx" save and load (FileSave, FileOpen), ".bin" export (ToolButton12).
+    void FileSave1Click();
+    void FileOpen1Click();
+    void ToolButton12Click();
     // The port settings button.
     void SpeedButton3Click();
     // A transfer, script or command with the unit is under way (the device link's busy guard, or the
@@ -197,6 +202,8 @@ public:
     QWidget* TabSheet8 = nullptr;  // "Terminal"
     QWidget* TabSheet11 = nullptr; // "Server"
     QWidget* TabSheet1 = nullptr;  // "Channel Calibration"
+    // Its PhoneNumberShown signal captions the channels' recipient boxes.
+    TGeneralPage* GeneralPage = nullptr;
     QPlainTextEdit* RichEdit1 = nullptr;
     QTableWidget* AlarmStringGrid1 = nullptr;
 
@@ -243,6 +250,7 @@ private:
     void BuildServerPage(const ServerBinding& binding);
     void ConnectServerActions();
     void ConnectLinkActions();
+    void ConnectFileActions();
     void BuildAlarmGrid();
 
     // start-up steps

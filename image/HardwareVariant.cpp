@@ -212,11 +212,10 @@ const std::vector<std::string>& ChannelTypeItems(THardwareVariant variant, int c
 
 void LoadChannelTypes(const ImageStore& image, std::array<uint8_t, kVariantChannels>& channelType)
 {
-    for (int i = 0; i < kVariantChannels; ++i) {
-        uint8_t code = image.ReadImageByte(kChannelTypeAddress + i);
-        if (code < 16)
-            channelType[static_cast<size_t>(i)] = code;
-    }
+    // Every byte as the unit holds it, also a code no pick list offers: the commit stores these bytes back,
+    // and a kept code of an earlier unit would overwrite this one's.
+    for (int i = 0; i < kVariantChannels; ++i)
+        channelType[static_cast<size_t>(i)] = image.ReadImageByte(kChannelTypeAddress + i);
 }
 
 TChannelPick PickChannelType(THardwareVariant variant, int channel, const TChannelPickerState& state)

@@ -43,7 +43,7 @@ uint16_t EncodeHardwareNumber(const std::string& modemType, std::string& hwNumbe
 // Empty for no variant or a channel outside 1..7.
 const std::vector<std::string>& ChannelTypeItems(THardwareVariant variant, int channel);
 
-// Image bytes 1031..1037 into channelType; a code of 16 or more leaves its entry as it was.
+// Image bytes 1031..1037 into channelType, as stored (a code no pick list offers included).
 void LoadChannelTypes(const ImageStore& image, std::array<uint8_t, kVariantChannels>& channelType);
 
 // What the channel-type picker of one channel is set from.

@@ -23,12 +23,9 @@ const char* TimerEditName(int n)
     return kTimerEdits[n - 1];
 }
 
-void BuildTransferControls(TPageContext& ctx, QWidget* generalSheet, QWidget* timersSheet)
+void BuildTransferControls(TPageContext& ctx, QWidget* timersSheet)
 {
     TPageBuilder builder(ctx);
-    TSheet::Of(generalSheet)
-        ->Add(builder.Group(nullptr, "", "Password", {{"PasswordEdit", "Password", Unbound{Unbound::Edit}}}));
-
     std::vector<TRow> rows = {
         {"RSCheckBox", "Read/Set SWT Timers when Read/Write Memory", Unbound{Unbound::Check}},
         {"ClearMemCheckBox", "Clear Log Area after Write Memory", Unbound{Unbound::Check}},

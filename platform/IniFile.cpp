@@ -1,12 +1,10 @@
 #include "platform/IniFile.h"
 
 #include "platform/Convert.h"
+#include "platform/FileIO.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -71,69 +69,16 @@ size_t ValueStart(std::string_view line, std::string_view key)
     return pos + 1;
 }
 
-bool WriteAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// Writes text to a new file beside path and renames it over path, so that a reader (or a crash) sees the
-// old file or the new one, never a part of either.
-bool ReplaceFile(const std::string& path, std::string_view text)
-{
-    struct stat old {
-    };
-    bool exists = ::stat(path.c_str(), &old) == 0;
-    std::string temp;
-    int fd = -1;
-    for (int i = 0; i < 100 && fd < 0; ++i) {
-        temp = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(i);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, text) && (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(temp.c_str());
-    return false;
-}
-
 } // namespace
 
 IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName))
 {
-    int fd = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        // A missing file reads as empty; one that exists but cannot be read must not be overwritten.
-        unreadable_ = errno != ENOENT;
-        return;
-    }
     std::string text;
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            unreadable_ = n < 0;
-            break;
-        }
-        text.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    if (unreadable_)
+    // A missing file reads as empty; one that exists but cannot be read must not be overwritten.
+    if (int error = ReadWholeFile(fileName_, text)) {
+        unreadable_ = error != ENOENT;
         return;
+    }
     for (size_t pos = 0; pos < text.size();) {
         size_t lf = text.find('\n', pos);
         if (lf == kNone) {
@@ -273,7 +218,7 @@ void IniFile::Save() const
     std::string text;
     for (const Line& line : lines_)
         text.append(line.text).append(line.end);
-    if (!ReplaceFile(fileName_, text))
+    if (ReplaceFile(fileName_, text) != 0)
         throw EIniFileException("Unable to write to " + fileName_);
 }
 

@@ -132,7 +132,6 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
 {
     TTempIni ini;
     TForm1 form(OptionsWith(ini, [](TForm1& f) {
-        AddControl(f.TabSheet2, "PhoneNr3", new QLineEdit);
         AddControl(f.TabSheet13, "RestAlertMsg2", new QCheckBox);
         AddControl(f.TabSheet13, "CheckBox40", new QCheckBox);
         AddControl(f.TabSheet2, "GroupBox32", new QGroupBox);
@@ -140,7 +139,7 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
         AddControl(f.TabSheet2, "Label214", new QLabel("Time server"));
         AddControl(f.TabSheet2, "UnboundEdit", new QLineEdit);
     }));
-    MoveOver(form.Control<QWidget>("PhoneNr3"));
+    MoveOver(form.PageContext.Get<QWidget>("PhoneNr3"));
     std::vector<std::string> lines = PanelLines(form);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "p1.4: " + std::string(FindHelpRow(1, 4)->line1));

@@ -1,5 +1,7 @@
 #include "AppTestSupport.h"
+#include "ImageDiff.h"
 
+#include "files/KvxFile.h"
 #include "image/ToolVersion.h"
 #include "link/Protocol.h"
 #include "pages/Bind.h"
@@ -32,6 +34,8 @@ protected:
             const std::string id = "Unit Seven";
             std::copy(id.begin(), id.end() + 1, unit.Memory.begin());
             unit.Memory[175] = 0x52;
+            for (int k = 0; k < 7; ++k) // valid channel-type codes: the window stores them back
+                unit.Memory[size_t(1031 + k)] = static_cast<uint8_t>(k);
             unit.Memory[185] = 5342 >> 8;
             unit.Memory[186] = 5342 & 0xFF;
         });
@@ -92,14 +96,16 @@ TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
     const std::string before = UnitBytes(2048);
 
     form.findChild<TRadioGroup*>("BaudRatePC")->SetItemIndex(9); // the user picks 115200
+    form.PageContext.Get<QLineEdit>("PhoneNr5")->setText("+46"); // typed, not left: the write commits it
     form.WriteEEPROM->trigger();
 
     EXPECT_EQ(form.Status(), "EEPROM Write OK!");
     std::string expect = before;
     expect[175] = '\x92';
+    expect.replace(122, 4, std::string("+46\0", 4));
     expect[183] = static_cast<char>(ConfigToolNr >> 8);
     expect[184] = static_cast<char>(ConfigToolNr & 0xFF);
-    EXPECT_EQ(UnitBytes(2048), expect);
+    EXPECT_EQ(ChangedAddresses(expect, UnitBytes(2048)), std::vector<int>{});
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, 2048));
     EXPECT_TRUE(sim.WithUnit([](SimUnit& unit) { return unit.Violations; }).empty());
 }
@@ -133,6 +139,25 @@ TEST_F(MainRoad, AFailingPortHandlerIsShownAndTheNextBytesStillArrive)
     form.ComPort1.WriteStr("kvrw0\rkvrw1\r");
     pumpUntil([&] { return calls > before; });
     EXPECT_GT(calls, before) << "the port still hands over what comes in";
+}
+
+TEST_F(MainRoad, LoadedFileReachesTheUnitUnchangedButForTheToolNumber)
+{
+    std::string image(3072, '\0');
+    for (size_t a = 0; a < image.size(); ++a)
+        image[a] = static_cast<char>((a * 13 + 5) & 0xFF);
+    const std::string path = ini.dir.filePath("unit.kvx").toStdString();
+    std::ofstream(path, std::ios::binary) << FormatKvx(image, {}, kVersionTag);
+    dialogs.AnswerFile(true, path);
+    form.FileOpen->trigger();
+    ASSERT_EQ(form.Image.Image.Bytes(0, 3072), image);
+
+    form.WriteEEPROM->trigger();
+    EXPECT_EQ(form.Status(), "EEPROM Write OK!");
+    std::string expect = image.substr(0, 2048);
+    expect[183] = static_cast<char>(ConfigToolNr >> 8);
+    expect[184] = static_cast<char>(ConfigToolNr & 0xFF);
+    EXPECT_EQ(UnitBytes(2048), expect);
 }
 
 // The tool bar buttons take no focus: the edit being typed in is never left before a write, and is committed

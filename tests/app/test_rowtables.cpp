@@ -28,8 +28,9 @@ TEST(RowTables, EveryFieldFitsAndNoTwoShareBits)
             EXPECT_LE(uint64_t(n->max), (uint64_t(1) << (8 * n->length)) - 1);
             EXPECT_LE(n->min, n->max);
         }
-        if (const auto* t = std::get_if<TextField>(&row.field))
+        if (const auto* t = std::get_if<TextField>(&row.field)) {
             EXPECT_GE(t->slot.slot, 2);
+        }
         for (const TFieldBytes& bytes : FieldBytes(row.field)) {
             ASSERT_GE(bytes.address, 0);
             ASSERT_LE(bytes.address + bytes.count, MemoryImage::kConfigSize);

@@ -209,8 +209,8 @@ TEST(MainWindowFrame, ExitAndCutHaveTheirOwnShortCuts)
 TEST(MainWindowFrame, CutWorksOnTheFocusedEditAndEndsNothing)
 {
     TTempIni ini;
-    QLineEdit* edit = nullptr;
-    TForm1 form(OptionsWith(ini, [&](TForm1& f) { edit = AddControl(f.TabSheet2, "PhoneNr1", new QLineEdit); }));
+    TForm1 form(OptionsWith(ini));
+    auto* edit = form.PageContext.Get<QLineEdit>("PhoneNr1");
     int quits = 0;
     form.OnQuit = [&](int) { ++quits; };
     form.show();

@@ -78,13 +78,13 @@ TEST(ChannelTypeLists, HoldTheItemsOfEachVariant)
     EXPECT_TRUE(ChannelTypeItems(V::MOSS, 0).empty());
 }
 
-TEST(ChannelTypes, LoadTakesCodesBelowSixteenOnly)
+TEST(ChannelTypes, LoadTakesEveryCodeAsStored)
 {
     ImageStore image;
     image.LoadPlain(kChannelTypeAddress, std::string("\x07\x10\xC8\x00\x0F\x09\x0A", 7));
     std::array<uint8_t, 7> types = {1, 2, 3, 4, 5, 6, 7};
     LoadChannelTypes(image, types);
-    EXPECT_EQ(types, (std::array<uint8_t, 7>{7, 2, 3, 0, 15, 9, 10}));
+    EXPECT_EQ(types, (std::array<uint8_t, 7>{7, 0x10, 0xC8, 0, 15, 9, 10}));
 }
 
 namespace {

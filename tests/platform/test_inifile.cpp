@@ -1,12 +1,12 @@
 #include "platform/IniFile.h"
 
-#include <csignal>
+#include "FileSizeLimit.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -278,18 +278,13 @@ TEST_F(IniFileTest, FailedWriteRaisesAndLeavesTheOldFile)
     // the object forgets the failed write, and no temporary file is left behind.
     Put("[A]\r\nx=1\r\n");
     IniFile ini(path);
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = old;
-    tight.rlim_cur = 16;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-    EXPECT_THROW(ini.WriteString("A", "x", std::string(100, 'v')), EIniFileException);
-    IniFile::Batch batch(ini);
-    ini.WriteString("A", "y", std::string(100, 'v'));
-    EXPECT_THROW(batch.Commit(), EIniFileException);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        TFileSizeLimit limit(16);
+        EXPECT_THROW(ini.WriteString("A", "x", std::string(100, 'v')), EIniFileException);
+        IniFile::Batch batch(ini);
+        ini.WriteString("A", "y", std::string(100, 'v'));
+        EXPECT_THROW(batch.Commit(), EIniFileException);
+    }
     EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n");
     EXPECT_EQ(ini.ReadString("A", "x", ""), "1");
     EXPECT_EQ(ini.ReadString("A", "y", "none"), "none");

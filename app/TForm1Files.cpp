@@ -1,0 +1,148 @@
+#include "app/TForm1.h"
+#include "files/BinFile.h"
+#include "files/KvxFile.h"
+#include "files/ProposedName.h"
+#include "image/ToolVersion.h"
+#include "link/ByteMemo.h"
+#include "link/LocalTime.h"
+#include "link/TerminalPage.h"
+#include "platform/FileIO.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/HandlerGuard.h"
+#include "platform/ui/Latin1.h"
+
+#include <QAction>
+#include <QFile>
+#include <QToolButton>
+
+namespace
+{
+
+constexpr char kKvxSaveFilter[] = "KIV hex-file (*.kvx)|*.kvx";
+constexpr char kKvxOpenFilter[] = "KIV EEMapp-file(KVX)|*.kvx";
+constexpr char kBinSaveFilter[] = "KIV config-file (*.bin)|*.bin";
+constexpr char kBinProposedName[] = "KIV_CT.bin";
+constexpr int kUserIdAddress = 0;
+constexpr int kUserIdSlot = 41;
+constexpr int kConfigIdAddress = 41;
+
+// Paths are the file system's bytes; the window shows single-byte text.
+QString PathCaption(const std::string& path)
+{
+    return QFile::decodeName(path.c_str());
+}
+
+std::string PathText(const std::string& path)
+{
+    return ToLatin1(PathCaption(path));
+}
+
+// A name made of image text (Latin-1) as the file system spells it.
+std::string LocalFileName(const std::string& latin1Name)
+{
+    return QFile::encodeName(FromLatin1(latin1Name)).toStdString();
+}
+
+// A file fault leaves everything as it was; the user learns what and why from the status bar and a box.
+void ReportFileFault(TForm1& form, const std::string& text)
+{
+    form.SetStatus("ERROR: " + text);
+    Dialogs().MessageBox("ERROR: " + text, kHandlerErrorCaption);
+}
+
+bool WriteImageFile(TForm1& form, const std::string& path, const std::string& bytes)
+{
+    if (int error = ReplaceFile(path, bytes)) {
+        ReportFileFault(form, "Cannot write " + PathText(path) + ": " + SystemErrorText(error));
+        return false;
+    }
+    return true;
+}
+
+// The committed user ID and Config ID are in the image, which is what the pages show after the commit.
+TKvxNameParts ProposedNameParts(const ImageStore& image, const TVariantState& variant)
+{
+    const LocalTime today = LocalTimeNow();
+    TKvxNameParts parts;
+    parts.ModemType = variant.modemType;
+    parts.HwNumber = variant.hwNumber;
+    parts.ConfigId = std::to_string(image.ReadImageNumber(kConfigIdAddress, 2));
+    parts.UserId = image.ReadImageString(kUserIdAddress, kUserIdSlot);
+    parts.Year = today.Year;
+    parts.Month = today.Month;
+    parts.Day = today.Day;
+    parts.VersionTag = kVersionTag;
+    return parts;
+}
+
+} // namespace
+
+void TForm1::ConnectFileActions()
+{
+    ConnectGuarded(FileSave, &QAction::triggered, this, [this] { FileSave1Click(); });
+    ConnectGuarded(FileOpen, &QAction::triggered, this, [this] { FileOpen1Click(); });
+    ConnectGuarded(ToolButton12, &QToolButton::clicked, this, [this] { ToolButton12Click(); });
+}
+
+void TForm1::FileSave1Click()
+{
+    if (!CommitPendingEdits())
+        return;
+    StampConfigToolNr();
+    EncodeModemType();
+    Image.ImageSize = MemoryImage::kConfigSize;
+
+    std::string path = LocalFileName(KvxProposedName(ProposedNameParts(Image, Variant)));
+    if (!Dialogs().SaveFile({"", kKvxSaveFilter}, path))
+        return;
+    std::array<std::string, kKvxTimers> timers;
+    for (int n = 1; n <= kKvxTimers; ++n)
+        timers[static_cast<size_t>(n - 1)] = TimerText(n);
+    const std::string file = FormatKvx(Image.Image.Bytes(0, kKvxImageBytes), timers, kVersionTag);
+    // The edits count as kept only once they are in the file.
+    if (!WriteImageFile(*this, path, file))
+        return;
+    Image.UnmarkRange(0, kKvxImageBytes);
+    SetStatus(std::string("Save File OK : KVX-file ") + kVersionTag);
+    setWindowTitle(PathCaption(path));
+}
+
+void TForm1::FileOpen1Click()
+{
+    std::string path;
+    if (!Dialogs().OpenFile({"", kKvxOpenFilter}, path))
+        return;
+    std::string text;
+    if (int error = ReadWholeFile(path, text)) {
+        ReportFileFault(*this, "Cannot open " + PathText(path) + ": " + SystemErrorText(error));
+        return;
+    }
+    // The whole file is read and checked before anything of the window changes.
+    const TKvxParse parsed = ParseKvx(text, kVersionTag);
+    if (!parsed.Ok) {
+        ReportFileFault(*this, PathText(path) + ": " + parsed.Error);
+        return;
+    }
+    const TKvxContent& content = parsed.Content;
+    Image.LoadPlain(0, content.Image);
+    SetStatus(content.Status);
+    if (!content.Warning.empty())
+        Dialogs().MessageBox(content.Warning, kKvxWarningCaption);
+    ClearMemo4();
+    if (TermPage->Memo4)
+        for (const std::string& line : content.Lines)
+            TermPage->Memo4->Append(line + "\r\n");
+    setWindowTitle(PathCaption(path));
+    FinishImageRead();
+}
+
+void TForm1::ToolButton12Click()
+{
+    const std::string file = FormatBin(Image.Image.Bytes(0, kBinImageBytes));
+    std::string path = kBinProposedName;
+    if (!Dialogs().SaveFile({"", kBinSaveFilter}, path))
+        return;
+    if (!WriteImageFile(*this, path, file))
+        return;
+    Image.UnmarkRange(0, kBinImageBytes);
+}

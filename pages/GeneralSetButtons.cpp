@@ -1,0 +1,73 @@
+#include "pages/GeneralSetButtons.h"
+
+#include "pages/ImageFields.h"
+#include "pages/PageBuilder.h"
+#include "pages/PageContext.h"
+#include "pages/Sheet.h"
+#include "platform/ui/HandlerGuard.h"
+
+#include <QGroupBox>
+#include <QLayout>
+#include <QPushButton>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The Exit handlers a Set button runs, in order; some belong to the channel and communication pages.
+std::vector<std::string> PhoneSetList()
+{
+    return {"PhoneNr1",    "PhoneNr2",        "PhoneNr3",       "PhoneNr4",      "PhoneNr5",
+            "UserIDText",  "SMSlimitEdit",    "TZEdit",         "AlarmOnOff",    "GNSSTimeOutEdit",
+            "GNSSNumSATEdit", "GNSS_HdopEdit", "MEMSThEdit"};
+}
+
+std::vector<std::string> CommunicationSetList()
+{
+    std::vector<std::string> names = {"IPEdit1",        "IPEdit2",     "RPortEdit", "RPort2Edit",   "PingEdit",
+                                      "DisconEdit",     "SocketTimeEdit", "SMSpollEdit", "ConfigID", "AlarmChkTime",
+                                      "IO7outTimeEdit"};
+    for (int n = 1; n <= 7; ++n)
+        names.push_back("IO" + std::to_string(n) + "_ComboBox");
+    return names;
+}
+
+// Runs the handlers in order; a conversion error stops the list. A control whose page is not part of the
+// window has no handler and nothing pending to commit.
+void RunSetList(const TPageContext& ctx, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names)
+        if (auto it = ctx.Exits.find(name); it != ctx.Exits.end())
+            it->second();
+}
+
+QPushButton* HiddenSetButton(TPageContext& ctx, QWidget* parent, const char* name)
+{
+    return static_cast<QPushButton*>(
+        TPageBuilder(ctx).Build(parent, {name, "Set", Unbound{Unbound::Button}, TRedraw::StepCount, {}, true}));
+}
+
+} // namespace
+
+void BuildGeneralSetButtons(TPageContext& ctx, QWidget* phoneGroup, QWidget* communicationSheet,
+                            const std::array<uint8_t, 7>& channelType)
+{
+    auto PhoneSetButtonClick = [&ctx] { RunSetList(ctx, PhoneSetList()); };
+    auto SetButton1Click = [&ctx, &channelType] {
+        RunSetList(ctx, CommunicationSetList());
+        StoreChannelTypes(ctx.Image, channelType);
+    };
+
+    QPushButton* phoneSet = HiddenSetButton(ctx, phoneGroup, "PhoneSetButton");
+    phoneGroup->layout()->addWidget(phoneSet);
+    ConnectGuarded(phoneSet, &QPushButton::clicked, phoneSet, PhoneSetButtonClick);
+    QPushButton* commSet = HiddenSetButton(ctx, nullptr, "SetButton1");
+    TSheet::Of(communicationSheet)->Add(commSet);
+    ConnectGuarded(commSet, &QPushButton::clicked, commSet, SetButton1Click);
+
+    ctx.Commits.Set("PhoneSetButtonClick", PhoneSetButtonClick);
+    ctx.Commits.Set("SetButton1Click", SetButton1Click);
+    ctx.Commits.Set("simPinEditExit", [&ctx] { ctx.RunExits({"simPinEdit"}); });
+    ctx.Commits.Set("DateEdit1Exit", [&ctx] { ctx.RunExits({"DateEdit1"}); });
+}

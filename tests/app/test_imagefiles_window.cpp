@@ -1,0 +1,130 @@
+#include "AppTestSupport.h"
+#include "FileSizeLimit.h"
+
+#include "files/KvxFile.h"
+#include "image/ToolVersion.h"
+#include "platform/ui/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+// The image files through the main window: the dialogs answered by the test, the files in a temporary folder.
+class ImageFilesWindow : public ::testing::Test
+{
+  protected:
+    std::string PathOf(const std::string& name) const { return ini.dir.filePath(name.c_str()).toStdString(); }
+    static std::string FileBytes(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    long FilesInFolder() const { return std::distance(std::filesystem::directory_iterator(PathOf("")), {}); }
+    // Marked edits, a caption and a status of its own, each to be seen unchanged after a fault.
+    void MarkedImage()
+    {
+        for (int a = 0; a < kKvxImageBytes; ++a)
+            form.Image.Image.Put(a, static_cast<uint8_t>(a * 11), false);
+        form.Image.WriteImageString(std::string("Tank/3", 7), 0, 1);
+        form.Image.WriteImageNumber(1204, 41, 2, 1);
+        form.ImageToControls(); // the pages show what the save's commit then takes
+        form.setWindowTitle("before");
+        form.SetStatus("before");
+    }
+    void Choose(QAction* action, const std::string& path)
+    {
+        dialogs.AnswerFile(true, path);
+        action->trigger();
+    }
+
+    TTempIni ini;
+    TScriptedDialogs dialogs;
+    TScopedDialogs useDialogs{dialogs};
+    TForm1 form{OptionsWith(ini)};
+};
+
+TEST_F(ImageFilesWindow, SavedFileLoadsBackByteForByte)
+{
+    MarkedImage();
+    form.Variant.modemType = "TARN";
+    const std::string path = PathOf("unit.kvx");
+    for (int n = 1; n <= 5; ++n)
+        form.SetTimerText(n, std::to_string(n * 15));
+    Choose(form.FileSave, path);
+    EXPECT_EQ(form.Status(), std::string("Save File OK : KVX-file ") + kVersionTag);
+    EXPECT_EQ(form.windowTitle().toStdString(), path);
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, kKvxImageBytes));
+    EXPECT_EQ(form.Image.ReadImageNumber(183, 4), ConfigToolNr * 65536u + 5318);
+    EXPECT_EQ(dialogs.ProposedFileNames.at(0).rfind("KIV-TARN_75318_1204_Tank_3_", 0), 0u);
+    EXPECT_EQ(FilesInFolder(), 1) << "no temporary file left beside it";
+
+    const std::string saved = form.Image.Image.Bytes(0, kKvxImageBytes);
+    form.Image.Image.Fill(0);
+    Choose(form.FileOpen, path);
+    EXPECT_EQ(form.Image.Image.Bytes(0, kKvxImageBytes), saved);
+    EXPECT_EQ(form.Status(), std::string("Open File OK : KVX-file Version ") + kVersionTag);
+    EXPECT_EQ(form.Memo4Text(), "SWT:\r\nSWT1=15\r\nSWT2=30\r\nSWT3=45\r\nSWT4=60\r\nSWT5=75\r\n")
+        << "the timer edits as they stood at the save";
+    EXPECT_EQ(form.Label74->text(), "75318") << "the variant decoded from the loaded bytes";
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(ImageFilesWindow, FaultyFileChangesNothingButTheReport)
+{
+    Choose(form.FileSave, PathOf("good.kvx"));
+    const std::string good = FileBytes(PathOf("good.kvx"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"missing.kvx", "Cannot open " + PathOf("missing.kvx") + ": No such file or directory"},
+        {"", "after 0 of 3072 bytes"},
+        {good.substr(0, 3000 * 3) + "\r\nVersion 2.14.02\r\n", "token 3001 (line 2)"},
+        {"4G" + good.substr(2), "token 1 (line 1)"},
+    };
+    for (const auto& [bytes, report] : cases) {
+        const std::string path = PathOf(bytes == "missing.kvx" ? bytes : "bad.kvx");
+        if (bytes != "missing.kvx")
+            std::ofstream(path, std::ios::binary) << bytes;
+        MarkedImage();
+        const std::string before = form.Image.Image.Bytes(0, kKvxImageBytes);
+        Choose(form.FileOpen, path);
+        EXPECT_EQ(form.Image.Image.Bytes(0, kKvxImageBytes), before) << report;
+        EXPECT_TRUE(form.Image.Image.Marked(0) && form.Image.Image.Marked(42)) << report;
+        EXPECT_EQ(form.windowTitle(), "before") << report;
+        EXPECT_EQ(form.Status().rfind("ERROR: ", 0), 0u) << report;
+        EXPECT_NE(form.Status().find(report), std::string::npos) << form.Status();
+        EXPECT_EQ(dialogs.Messages().back(), form.Status());
+    }
+}
+
+TEST_F(ImageFilesWindow, FailedOrCancelledSavesKeepTheOldFileAndTheMarks)
+{
+    const std::string path = PathOf("unit.kvx");
+    std::ofstream(path, std::ios::binary) << "old file";
+    MarkedImage();
+    {
+        TFileSizeLimit fullDisk(64);
+        Choose(form.FileSave, path);
+    }
+    EXPECT_EQ(form.Status(), "ERROR: Cannot write " + path + ": File too large");
+    EXPECT_EQ(FileBytes(path), "old file");
+    EXPECT_EQ(FilesInFolder(), 1);
+    EXPECT_TRUE(form.Image.Image.Marked(0));
+    EXPECT_EQ(form.windowTitle(), "before");
+
+    // The ".bin" export: cancelled, failed, then written; only the written one clears the marks.
+    const std::string bin = PathOf("no folder/unit.bin");
+    for (const std::string& chosen : {std::string(), bin, PathOf("unit.bin")}) {
+        EXPECT_TRUE(form.Image.Image.Marked(0)) << chosen;
+        dialogs.AnswerFile(!chosen.empty(), chosen);
+        form.ToolButton12->click();
+        if (chosen == bin) {
+            EXPECT_EQ(form.Status(), "ERROR: Cannot write " + bin + ": No such file or directory");
+        }
+    }
+    EXPECT_EQ(dialogs.ProposedFileNames.back(), "KIV_CT.bin");
+    EXPECT_EQ(FileBytes(PathOf("unit.bin")),
+              "\x88\x77\x66\x55\x44\x33\x22\x11\xDA\xC0\xBE\xBA\x55\x55\x55\x55" + form.Image.Image.Bytes(0, 3072));
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, kKvxImageBytes));
+}

@@ -1,0 +1,140 @@
+#include "files/KvxFile.h"
+#include "files/ProposedName.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <regex>
+
+namespace
+{
+
+const std::string kTag = "2.14.02";
+
+std::string SampleImage()
+{
+    std::string image(kKvxImageBytes, '\0');
+    for (size_t a = 0; a < image.size(); ++a)
+        image[a] = static_cast<char>((a * 37 + a / 256) & 0xFF);
+    return image;
+}
+
+const std::string kImage = SampleImage();
+const std::string kSaved = FormatKvx(kImage, {"60", "", "5", "1440", "abc"}, kTag);
+const std::string kRun = kSaved.substr(0, kKvxImageBytes * 3); // the byte tokens alone
+
+// The checksum trailer, high byte upper case and low byte lower case, off by delta.
+std::string ChecksumTrailer(int delta)
+{
+    unsigned sum = 0;
+    for (char c : kImage)
+        sum += static_cast<uint8_t>(c);
+    const unsigned c = (0xFFFFu - sum % 65536u + static_cast<unsigned>(delta)) & 0xFFFF;
+    char text[16];
+    std::snprintf(text, sizeof text, "%X %x", c >> 8, c & 0xFF);
+    return text;
+}
+
+} // namespace
+
+TEST(KvxFile, SavedFileLoadsBackWithAnyLineEndsAndLetterCase)
+{
+    ASSERT_EQ(kSaved.find("\r\n"), 9216u) << "one line of 3072 tokens, each with its blank";
+    EXPECT_EQ(kSaved.substr(9216),
+              "\r\nVersion 2.14.02\r\nSWT:\r\nSWT1=60\r\nSWT2=\r\nSWT3=5\r\nSWT4=1440\r\nSWT5=abc\r\nEND\r\n");
+    std::string lower = kSaved;
+    for (size_t i = 0; i < kRun.size(); ++i)
+        lower[i] = static_cast<char>(std::tolower(lower[i]));
+    for (const std::string& text : {kSaved, std::regex_replace(kSaved, std::regex("\r\n"), "\r\r\n"),
+                                    std::regex_replace(kSaved, std::regex("\r\n"), "\n"), lower}) {
+        const TKvxParse parsed = ParseKvx(text, kTag);
+        ASSERT_TRUE(parsed.Ok) << parsed.Error;
+        EXPECT_EQ(parsed.Content.Image, kImage);
+        EXPECT_EQ(parsed.Content.Status, "Open File OK : KVX-file Version 2.14.02");
+        EXPECT_EQ(parsed.Content.Warning, "");
+        EXPECT_EQ(parsed.Content.Lines,
+                  (std::vector<std::string>{"SWT:", "SWT1=60", "SWT2=", "SWT3=5", "SWT4=1440", "SWT5=abc"}));
+    }
+}
+
+TEST(KvxFile, TrailerFormsGiveTheirStatusAndWarning)
+{
+    struct Case {
+        std::string trailer, status, warning;
+        size_t lines;
+    } const cases[] = {
+        {"", "Open File OK : KVX-file Version Unknown", "", 0},
+        {"\r\nVersion\r\n", "Open File OK : KVX-file Version Unknown", "", 0},
+        {"\r\nVersion 2.10.01\r\nSWT:\r\n", "Open File OK : KVX-file Version 2.10.01", "KVX-file version mismatch!", 1},
+        {"\nRelease v2.14.02b", "Open File OK : KVX-file Release v2.14.02b", "", 0},
+        {"\n" + ChecksumTrailer(0) + "\nSWT: a b c d e f g", "KVX-file OK : Config file checksum match", "", 6},
+        {"\n" + ChecksumTrailer(1), "KVX-file ERROR : Config file checksum do not match", "KVX-file checksum mismatch!",
+         0},
+    };
+    for (const Case& c : cases) {
+        const TKvxParse parsed = ParseKvx(kRun + c.trailer, kTag);
+        ASSERT_TRUE(parsed.Ok) << c.trailer << ": " << parsed.Error;
+        EXPECT_EQ(parsed.Content.Image, kImage);
+        EXPECT_EQ(parsed.Content.Status, c.status) << c.trailer;
+        EXPECT_EQ(parsed.Content.Warning, c.warning) << c.trailer;
+        EXPECT_EQ(parsed.Content.Lines.size(), c.lines) << c.trailer;
+    }
+}
+
+TEST(KvxFile, FaultyFilesAreRefusedNamingTokenAndLine)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "KVX-file ends on line 1 after 0 of 3072 bytes"},
+        {"\r\n\r\n", "KVX-file ends on line 3 after 0 of 3072 bytes"},
+        {kRun.substr(0, 1000 * 3), "KVX-file ends on line 1 after 1000 of 3072 bytes"},
+        {kRun.substr(0, 3071 * 3) + "\r\nVersion 2.14.02", "KVX-file token 3072 (line 2): 'Version' is not a byte"},
+        {kRun.substr(0, 17 * 3) + "G1" + kRun.substr(17 * 3 + 2), "KVX-file token 18 (line 1): 'G1' is not a byte"},
+        {"0FF " + kRun, "KVX-file token 1 (line 1): '0FF' is not a byte"},
+        {kRun + "\n\nZZ 01", "KVX-file token 3073 (line 3): '0xZZ' is not a valid integer value"},
+    };
+    for (const auto& [text, error] : cases) {
+        const TKvxParse parsed = ParseKvx(text, kTag);
+        EXPECT_FALSE(parsed.Ok);
+        EXPECT_EQ(parsed.Error.substr(0, error.size()), error);
+    }
+}
+
+// Thousands of damaged copies of a good file: each either loads whole or is refused with a reason.
+TEST(KvxFile, MutatedFilesLoadWholeOrAreRefused)
+{
+    std::mt19937 random(20);
+    const auto upTo = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n)(random); };
+    int loaded = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text = kSaved + ChecksumTrailer(0);
+        for (size_t edits = 1 + upTo(3); edits > 0; --edits) {
+            const size_t at = upTo(text.size()), kind = upTo(3);
+            if (kind == 0 && at < text.size())
+                text[at] = static_cast<char>(upTo(255));
+            else if (kind == 1)
+                text.erase(at, upTo(40));
+            else if (kind == 2)
+                text.insert(at, std::string(upTo(8), " \r\n\tA0x\xff"[upTo(7)]));
+            else
+                text.resize(at);
+        }
+        const TKvxParse parsed = ParseKvx(text, kTag);
+        loaded += parsed.Ok;
+        EXPECT_TRUE(parsed.Ok ? parsed.Content.Image.size() == kKvxImageBytes && parsed.Content.Lines.size() <= 6
+                              : parsed.Error.rfind("KVX-file", 0) == 0);
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_LT(loaded, 4000);
+}
+
+TEST(ProposedName, UserIdPresentErasedOrUnsafe)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"Tank3", "KIV-TARN_75318_1204_Tank3_20261205 2.14.02.kvx"},
+        {"", "KIV-TARN_75318_1204__20261205 2.14.02.kvx"},
+        {"\xFF\xFFxy", "KIV-TARN_75318_1204__20261205 2.14.02.kvx"},
+        {"Site/4\\b\tc", "KIV-TARN_75318_1204_Site_4_b_c_20261205 2.14.02.kvx"},
+    };
+    for (const auto& [userId, name] : cases)
+        EXPECT_EQ(KvxProposedName({"tarn", "5318", "1204", userId, 2026, 12, 5, kTag}), name);
+}

@@ -1,0 +1,138 @@
+#include "image/HardwareVariant.h"
+#include "pages/GeneralFields.h"
+#include "pages/GeneralPage.h"
+#include "platform/Convert.h"
+
+#include <QLabel>
+
+#include "ImageDiff.h"
+#include "PageFixture.h"
+
+class GeneralPage : public Page {
+public:
+    void SetUp() override
+    {
+        Page::SetUp();
+        QObject::connect(page, &TGeneralPage::PhoneNumberShown,
+                         [this](int k, const QString& text) { captions.emplace_back(k, text.toStdString()); });
+    }
+    std::string Text(const char* name) { return ctx.Get<QLineEdit>(name)->text().toStdString(); }
+
+    QWidget generalSheet, communicationSheet;
+    std::array<uint8_t, 7> channelType{};
+    TGeneralPage* page = new TGeneralPage(ctx, &generalSheet, &communicationSheet, channelType);
+    std::vector<std::pair<int, std::string>> captions;
+};
+
+TEST_F(GeneralPage, EditsStoreTheirFieldAndShowTheClamp)
+{
+    struct Case {
+        const char* control;
+        const char* typed;
+        int address;
+        std::string bytes;
+        const char* shown;
+    } cases[] = {
+        {"UserIDText", "XY", 0, {"XY\0", 3}, "XY"},
+        {"PhoneNr1", "+4612345", 46, {"+4612345\0", 9}, "+4612345"},
+        {"simPinEdit", "123456", 1000, {"1234\0", 5}, "1234"}, // cut to its slot
+        {"ConfigID", "258", 41, "\x01\x02", "258"},
+        {"ConfigID", "70000", 41, "\xFF\xFF", "65535"},
+        {"ConfigID", "-5", 41, {"\0\0", 2}, "0"},
+        {"DateEdit1", "211005", 43, "\x15\x0A\x05", "21-10-05"},
+        {"GNSSTimeOutEdit", "300", 281, "\xFF", "255"},
+        {"GNSSNumSATEdit", "-1", 282, {"\0", 1}, "0"},
+        {"SMSlimitEdit", "5", 1016, "\x05", "5"},
+        {"SMSlimitEdit", "300", 1016, "\xFF", "255"},
+        {"GNSS_HdopEdit", "2.57", 279, "\x01\x01", "2.57"},
+        {"GNSS_HdopEdit", "0.4", 279, {"\0\xC8", 2}, "2.00"},
+        {"GNSS_HdopEdit", "700", 279, "\xFF\xFF", "655.35"},
+        {"MEMSThEdit", "100", 283, "\x06", "100"},
+        {"MEMSThEdit", "2041", 283, {"\0", 1}, "0"},
+        {"MEMSThEdit", "-32", 283, {"\0", 1}, "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " " + c.typed);
+        Type(c.control, c.typed);
+        EXPECT_EQ(image.Image.Bytes(c.address, int(c.bytes.size())), c.bytes);
+        EXPECT_EQ(Text(c.control), c.shown);
+    }
+    EXPECT_EQ(ctx.Get<QLabel>("Label204")->text(), "MEMS sensor disabled");
+
+    const char* bad[][2] = {{"ConfigID", "12a"}, {"DateEdit1", "2110"}, {"GNSS_HdopEdit", "x"}, {"MEMSThEdit", "1k"}};
+    const std::string before = image.Image.Bytes(0, 3072);
+    for (const auto& [control, typed] : bad)
+        EXPECT_THROW(Type(control, typed), EConvertError) << control;
+    EXPECT_EQ(ChangedAddresses(before, image.Image.Bytes(0, 3072)), std::vector<int>{});
+}
+
+// A field unit's image, shown and committed as the write paths do, is what it was: the HDOP keeps its
+// hundredths, erased and out-of-range fields stay as they are.
+TEST_F(GeneralPage, ShowingAndCommittingChangesNothing)
+{
+    struct Case {
+        uint8_t (*fill)(int address);
+        uint16_t hdop;
+        const char* shown;
+    } cases[] = {
+        {[](int) -> uint8_t { return 0xFF; }, 0xFFFF, "655.35"},
+        {[](int a) -> uint8_t { return uint8_t(a * 7 + 3); }, 257, "2.57"},
+        {[](int a) -> uint8_t { return uint8_t(a * 13 + 100); }, 40, "0.40"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        std::string bytes(3072, '\0');
+        for (int a = 0; a < 3072; ++a)
+            bytes[size_t(a)] = char(c.fill(a));
+        bytes[279] = char(c.hdop >> 8);
+        bytes[280] = char(c.hdop & 0xFF);
+        for (int k = 0; k < 7; ++k) // channel-type codes as the window holds them after a read
+            bytes[size_t(1031 + k)] = char(k);
+        image.LoadPlain(0, bytes);
+        LoadChannelTypes(image, channelType);
+        redraw.ImageToControls();
+        EXPECT_EQ(Text("GNSS_HdopEdit"), c.shown);
+        commits.Run();
+        EXPECT_EQ(ChangedAddresses(bytes, image.Image.Bytes(0, 3072)), std::vector<int>{});
+    }
+}
+
+TEST_F(GeneralPage, SetButtonCommitsInOrderAndStopsAtAConversionError)
+{
+    const std::string before = image.Image.Bytes(0, 3072);
+    ctx.Get<QLineEdit>("PhoneNr2")->setText("+46");   // typed, never left
+    ctx.Get<QLineEdit>("SMSlimitEdit")->setText("x"); // after the phone numbers and the unit ID
+    ctx.Get<QLineEdit>("GNSS_HdopEdit")->setText("3");
+    ctx.Get<QLineEdit>("DateEdit1")->setText("991231");
+    EXPECT_THROW(commits.Run(), EConvertError);
+    EXPECT_EQ(PhoneNumberText(image, 2), "+46");
+    EXPECT_EQ(image.Image.Bytes(279, 2), before.substr(279, 2)) << "the HDOP comes after the limit";
+    EXPECT_EQ(image.Image.Bytes(43, 3), before.substr(43, 3)) << "the date comes after the Set buttons";
+}
+
+TEST_F(GeneralPage, RecipientCaptionsFollowTheStoredNumbers)
+{
+    redraw.ImageToControls();
+    ASSERT_EQ(captions.size(), 5u);
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_EQ(captions[size_t(k - 1)], std::make_pair(k, PhoneNumberText(image, k)));
+    captions.clear();
+    Type("PhoneNr3", "+4670");
+    Type("PhoneNr4", Text("PhoneNr4").c_str()); // left unchanged: nothing stored, nothing to follow
+    EXPECT_EQ(captions, (std::vector<std::pair<int, std::string>>{{3, "+4670"}}));
+}
+
+TEST_F(GeneralPage, UnitIdentityShown)
+{
+    image.WriteImageString("\x01", 2542, 0);
+    image.WriteImageString("\x02\x03", 2564, 0);
+    image.WriteImageString("\xFF", 2543, 0);
+    image.WriteImageString("1234", 1000, 0);
+    redraw.ImageToControls();
+    EXPECT_EQ(ctx.Get<QLabel>("HWModelLabel")->text().toStdString(), std::to_string(1 * 65536 + 2 * 256 + 3));
+    EXPECT_EQ(ctx.Get<QLabel>("HWSerialLabel")->text(), "N/A");
+    EXPECT_EQ(Text("simPinEdit"), "****");
+    image.WriteImageString(std::string("KV-123\0", 7), 2543, 0);
+    redraw.ImageToControls();
+    EXPECT_EQ(ctx.Get<QLabel>("HWSerialLabel")->text(), "KV-123");
+}
