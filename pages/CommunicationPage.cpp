@@ -233,9 +233,9 @@ void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* t
     TSheet* general = TSheet::Of(generalSheet);
     general->Add(FormGroup(ctx, "Miscellaneous",
                            {{"Restart if inactive:", build.Build(nullptr, kDisconEdit), nullptr, Unit("[min]")}}),
-                 1);
-    general->Add(BuildInitCommandTable(ctx), 1);
-    general->Add(BuildTimeServers(ctx), 1);
+                 0);
+    general->Add(BuildInitCommandTable(ctx), 0);
+    general->Add(BuildTimeServers(ctx), 0);
 
     // After the option switches have set the server choices.
     ctx.Redraw.Add(TRedraw::SmsLimit, [&ctx] { ShowIPLabels(ctx); });
