@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
+#include "channels/ChannelsPage.h"
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
@@ -10,8 +11,8 @@
 #include "pages/GeneralPage.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
+#include "pages/LoggedDataPage.h"
 #include "pages/Sheet.h"
-#include "pages/TransferControls.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/StatusBar.h"
@@ -19,13 +20,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -265,7 +264,8 @@ void TForm1::BuildWindowFields()
 {
     TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
     GeneralPage = new TGeneralPage(PageContext, TabSheet2, TabSheet4, Variant.channelType);
-    BuildTransferControls(PageContext, TabSheet6);
+    BuildLoggedDataPage(PageContext, TabSheet7, TabSheet6);
+    BuildChannelsPage(PageContext, TabSheet13, TabSheet7);
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
@@ -322,28 +322,4 @@ void TForm1::setDefaultClick()
 void TForm1::Aboute1Click()
 {
     AboutBox->exec();
-}
-
-void TForm1::BuildAlarmGrid()
-{
-    // The "Logged Data" page may have built the grid already; otherwise it stands on its page alone.
-    AlarmStringGrid1 = Control<QTableWidget>("AlarmStringGrid1");
-    if (!AlarmStringGrid1) {
-        AlarmStringGrid1 = new QTableWidget(TabSheet7);
-        AlarmStringGrid1->setObjectName("AlarmStringGrid1");
-        SheetLayout(TabSheet7)->addWidget(AlarmStringGrid1);
-    }
-    QTableWidget* grid = AlarmStringGrid1;
-    grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
-    grid->setColumnCount(7);
-    const int widths[] = {45, 44, 97, 43, 64, 43, 41};
-    const char* headers[] = {"Alarm", "ID", "Timestamp", "Status", "Status Info", "Sent", "Trials"};
-    grid->setRowCount(18);
-    for (int c = 0; c < 7; ++c) {
-        grid->setColumnWidth(c, widths[c]);
-        grid->setItem(0, c, new QTableWidgetItem(headers[c]));
-    }
-    for (int r = 1; r <= 16; ++r)
-        grid->setItem(r, 0, new QTableWidgetItem(QString::number(r)));
 }

@@ -28,7 +28,6 @@ class QLayout;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class QTableWidget;
 class QToolBar;
 class QToolButton;
 class TGeneralPage;
@@ -205,7 +204,6 @@ public:
     // Its PhoneNumberShown signal captions the channels' recipient boxes.
     TGeneralPage* GeneralPage = nullptr;
     QPlainTextEdit* RichEdit1 = nullptr;
-    QTableWidget* AlarmStringGrid1 = nullptr;
 
     // Actions (menus, tool bar, short cuts); the layers that own an operation connect to its action.
     QAction* FileNew = nullptr;
@@ -251,7 +249,6 @@ private:
     void ConnectServerActions();
     void ConnectLinkActions();
     void ConnectFileActions();
-    void BuildAlarmGrid();
 
     // start-up steps
     void ReadPreferences();

@@ -6,7 +6,7 @@
 #include "link/TerminalPage.h"
 #include "pages/ImageFields.h"
 #include "pages/Sheet.h"
-#include "pages/TransferControls.h"
+#include "pages/WakeUpTimers.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/Latin1.h"
@@ -70,6 +70,10 @@ void TForm1::ConnectLinkActions()
 {
     ConnectGuarded(ReadEEPROM, &QAction::triggered, this, [this] { Link.ReadEEPROMExecuteClick(); });
     ConnectGuarded(WriteEEPROM, &QAction::triggered, this, [this] { Link.WriteEEPROMExecuteClick(); });
+    const auto button = [this](const char* name) { return PageContext.Get<QAbstractButton>(name); };
+    ConnectGuarded(button("readLogValues"), &QAbstractButton::clicked, this, [this] { Link.readLogValuesClick(); });
+    ConnectGuarded(button("SetSWTButton"), &QAbstractButton::clicked, this, [this] { Link.SetSWTButtonClick(); });
+    ConnectGuarded(button("ReadSWTButton"), &QAbstractButton::clicked, this, [this] { Link.ReadSWTButtonClick(); });
 }
 
 void TForm1::ResetProgress(int total)

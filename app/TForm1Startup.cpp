@@ -28,7 +28,6 @@ void TForm1::FormCreate()
     setWindowTitle(MainWindowCaption());
     RunGuarded([this] { setDefaultClick(); });
     helpPanel_->Clear();
-    RunGuarded([this] { BuildAlarmGrid(); });
 }
 
 void TForm1::ReadPreferences()

@@ -47,10 +47,7 @@ public:
     std::string Memo4Text() override { return Memo4; }
     void ClearMemo4() override { Memo4.clear(); }
     void ShowPortError(const std::string&) override {}
-    std::string PasswordText() override { return "1234"; }
-    std::string CharDelayText() override { return "0"; }
-    bool RSChecked() override { return false; }
-    bool ClearMemChecked() override { return false; }
+    TransferOptions Options() override { return {"1234", false, false, "0"}; }
     std::string TimerText(int) override { return "60"; }
     void SetTimerText(int, const std::string&) override {}
     void SetModemType(const std::string&) override {}

@@ -1,11 +1,19 @@
 #include "image/MemoryImage.h"
 
 #include <algorithm>
+#include <atomic>
+
+void MemoryImage::StampLogArea()
+{
+    static std::atomic<uint64_t> lastStamp{0};
+    logStamp_ = ++lastStamp;
+}
 
 void MemoryImage::Fill(uint8_t value)
 {
     bytes_.fill(value);
     marks_.fill(false);
+    StampLogArea();
 }
 
 void MemoryImage::LoadPlain(int address, const uint8_t* data, int count)
@@ -15,6 +23,8 @@ void MemoryImage::LoadPlain(int address, const uint8_t* data, int count)
     int n = std::min(count, kSize - address);
     std::copy(data, data + n, bytes_.begin() + address);
     std::fill(marks_.begin() + address, marks_.begin() + address + n, false);
+    if (address + n > kConfigSize)
+        StampLogArea();
 }
 
 std::string MemoryImage::Bytes(int address, int count) const

@@ -22,6 +22,8 @@ public:
     {
         bytes_[static_cast<size_t>(address)] = value;
         marks_[static_cast<size_t>(address)] = mark;
+        if (address >= kConfigSize)
+            StampLogArea();
     }
 
     // Every byte to value, no marks.
@@ -32,7 +34,15 @@ public:
     std::string Bytes(int address, int count) const;
     bool AnyMarked(int first, int count) const;
 
+    // Changes with every write into the logging area (addresses 3072..65535), so a view built from that area
+    // can tell it is still current without reading it again. Stamps are unique across all images: a copy
+    // carries the stamp of the bytes it copied.
+    uint64_t LogAreaStamp() const { return logStamp_; }
+
 private:
+    void StampLogArea();
+
+    uint64_t logStamp_ = 0;
     std::array<uint8_t, kSize> bytes_{};
     std::array<bool, kSize> marks_{};
 };

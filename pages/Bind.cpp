@@ -2,7 +2,6 @@
 
 #include "image/ImageStore.h"
 #include "pages/PageContext.h"
-#include "platform/Convert.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/ExitOnFocusOut.h"
 #include "platform/ui/HandlerGuard.h"
@@ -175,7 +174,7 @@ std::function<void()> BindScaled(TPageContext& ctx, QLineEdit* edit, ScaledNumbe
     auto exit = [&image, edit, field] {
         ClampedNumber n = ScaledFromText(ToLatin1(edit->text()), field);
         if (n.clamped)
-            edit->setText(FromLatin1(FloatToStrF(n.value / field.scale, field.decimals)));
+            edit->setText(FromLatin1(ScaledStoredText(n.value, field)));
         WriteNumber(image, {field.address, field.length, ScaledMaxStored(field), WritePolicy::WhenDifferent},
                     n.value);
     };

@@ -98,9 +98,15 @@ uint32_t ScaledMaxStored(const ScaledNumber& field)
     return field.length >= 4 ? 0xFFFFFFFFu : (1u << (8 * field.length)) - 1;
 }
 
+std::string ScaledStoredText(uint32_t stored, const ScaledNumber& field)
+{
+    const double shown = stored / field.scale;
+    return field.decimals < 0 ? FloatToStr(shown) : FloatToStrF(shown, field.decimals);
+}
+
 std::string ScaledText(const ImageStore& image, const ScaledNumber& field)
 {
-    return FloatToStrF(image.ReadImageNumber(field.address, field.length) / field.scale, field.decimals);
+    return ScaledStoredText(image.ReadImageNumber(field.address, field.length), field);
 }
 
 ClampedNumber ScaledFromText(const std::string& text, const ScaledNumber& field)

@@ -50,7 +50,8 @@ struct Nibble {
 
 // A decimal fraction stored as an unsigned big-endian integer: stored = shown x scale (HDOP x 100,
 // supply level x 100, MEMS threshold / 16). Input is rounded to the nearest step or truncated, as the field
-// was defined, then clamped to the field's range.
+// was defined, then clamped to the field's range. Shown with that many decimals, or as the shortest text
+// (no trailing zeros) when decimals is negative.
 enum class Rounding { Nearest, Truncate };
 struct ScaledNumber {
     int address;
@@ -106,7 +107,8 @@ void WriteNibble(ImageStore& image, const Nibble& field, int value);
 
 // --- scaled numbers ---------------------------------------------------------------------------------------
 uint32_t ScaledMaxStored(const ScaledNumber& field);
-// The stored value shown with the field's decimals.
+// A stored value as the field shows it; ScaledText shows the value the image holds.
+std::string ScaledStoredText(uint32_t stored, const ScaledNumber& field);
 std::string ScaledText(const ImageStore& image, const ScaledNumber& field);
 // The stored value for a text: EConvertError for no number, NaN or infinity; clamped to 0..max.
 ClampedNumber ScaledFromText(const std::string& text, const ScaledNumber& field);

@@ -54,6 +54,8 @@ std::vector<std::string> WriteCommitOrder()
     std::vector<std::string> order = {"PhoneSetButtonClick"};
     for (int n = 1; n <= 9; ++n)
         order.push_back("BitBtn" + std::to_string(n) + "Click");
+    // The power-in monitor's unit command has no Set button to commit it.
+    order.push_back("IO8kvcmdTextExit");
     for (const char* name : {"SetButton1Click", "simPinEditExit", "DateEdit1Exit", "awakeTimeExit", "MaxPingNoExit",
                              "MaxReConnPeriodExit", "MaxReConnNoExit"})
         order.push_back(name);

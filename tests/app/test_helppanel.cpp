@@ -132,10 +132,7 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
 {
     TTempIni ini;
     TForm1 form(OptionsWith(ini, [](TForm1& f) {
-        AddControl(f.TabSheet13, "RestAlertMsg2", new QCheckBox);
-        AddControl(f.TabSheet13, "CheckBox40", new QCheckBox);
         AddControl(f.TabSheet2, "GroupBox32", new QGroupBox);
-        AddControl(f.TabSheet13, "IO5alarmText2", new QLineEdit);
         AddControl(f.TabSheet2, "Label214", new QLabel("Time server"));
         AddControl(f.TabSheet2, "UnboundEdit", new QLineEdit);
     }));
@@ -145,11 +142,11 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
     EXPECT_EQ(lines[0], "p1.4: " + std::string(FindHelpRow(1, 4)->line1));
     EXPECT_EQ(lines[2], "");
 
-    MoveOver(form.Control<QWidget>("RestAlertMsg2"));
+    MoveOver(form.PageContext.Get<QWidget>("RestAlertMsg2"));
     EXPECT_EQ(PanelLines(form)[0].rfind("p4.9: ", 0), 0u);
-    MoveOver(form.Control<QWidget>("CheckBox40"));
+    MoveOver(form.PageContext.Get<QWidget>("CheckBox40"));
     EXPECT_EQ(PanelLines(form)[0], "p9.11: Send KV command internally on alarm");
-    MoveOver(form.Control<QWidget>("IO5alarmText2"));
+    MoveOver(form.PageContext.Get<QWidget>("IO5alarmText2"));
     EXPECT_EQ(PanelLines(form)[0].rfind("p6.1: ", 0), 0u);
     MoveOver(form.Control<QWidget>("Label214"));
     EXPECT_EQ(PanelLines(form)[0].rfind("p13.28: ", 0), 0u);
@@ -228,14 +225,13 @@ TEST(HelpPanel, InnerPartsAnswerForTheirControlAndAControlWinsOverItsGroup)
 {
     TTempIni ini;
     TForm1 form(OptionsWith(ini, [](TForm1& f) {
-        AddControl(f.TabSheet7, "LoggedData", new QPlainTextEdit);
         auto* group = AddControl(f.TabSheet2, "GroupBox37", new QGroupBox("Profile"));
         auto* inner = new QVBoxLayout(group);
         auto* box = new QCheckBox("KVPSR", group);
         box->setObjectName("KVPSRCheckBox");
         inner->addWidget(box);
     }));
-    MoveOver(form.Control<QPlainTextEdit>("LoggedData")->viewport());
+    MoveOver(form.PageContext.Get<QPlainTextEdit>("LoggedData")->viewport());
     ASSERT_FALSE(PanelLines(form).empty());
     EXPECT_EQ(PanelLines(form)[0].rfind("p12.6: ", 0), 0u);
 

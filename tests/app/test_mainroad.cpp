@@ -13,10 +13,13 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QAbstractButton>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <stdexcept>
@@ -158,6 +161,54 @@ TEST_F(MainRoad, LoadedFileReachesTheUnitUnchangedButForTheToolNumber)
     expect[183] = static_cast<char>(ConfigToolNr >> 8);
     expect[184] = static_cast<char>(ConfigToolNr & 0xFF);
     EXPECT_EQ(UnitBytes(2048), expect);
+}
+
+TEST_F(MainRoad, TimersTravelWithTheReadAndTheWriteWhenAsked)
+{
+    sim.WithUnit([](SimUnit& unit) {
+        const uint8_t timers[] = {6, 30, 0, 90, 7, 0, 0, 60, 0, 0, 0, 5, 0, 0, 0, 0, 23, 59, 0x02, 0xD0};
+        std::copy(std::begin(timers), std::end(timers), unit.Memory.begin() + 2687);
+    });
+    form.PageContext.Get<QAbstractButton>("RSCheckBox")->setChecked(true);
+    form.ReadEEPROM->trigger();
+    ASSERT_EQ(form.Status(), "EEPROM Read OK!");
+    auto edit = [&](const char* name) { return form.PageContext.Get<QLineEdit>(name); };
+    EXPECT_EQ(edit("LogTimeEdit")->text(), "06:30");
+    EXPECT_EQ(edit("spSWT1Edit")->text(), "90") << "the image read after the timers is what the page shows";
+
+    // Typed and left: clamped into the edit, and the write sends what the edits show.
+    for (auto [name, typed] : {std::pair{"spSWT2Edit", "2000"}, {"spSWT3Edit", "-5"}}) {
+        edit(name)->setText(typed);
+        form.PageContext.Exits.at(name)();
+    }
+    form.WriteEEPROM->trigger();
+    EXPECT_EQ(form.Status(), "EEPROM Write OK!");
+    const auto commands = sim.WithUnit([](SimUnit& unit) { return unit.Commands; });
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "KVSWT?"), 1);
+    EXPECT_EQ(sim.WithUnit([](SimUnit& unit) { return unit.Timers; }),
+              (std::array<std::string, 5>{"90", "1440", "0", "0", "720"}));
+}
+
+TEST_F(MainRoad, LogReadListsTheRecordsAndTheWriteClearsTheLogWhenAsked)
+{
+    sim.WithUnit([](SimUnit& unit) {
+        unit.Memory[1019] = 0x01;
+        unit.Memory[1023] = 0x01; // day counters, not dates
+        const uint8_t stamp[] = {0, 12, 8, 15, 0, 0, 0, 4, 0xD2};
+        std::copy(std::begin(stamp), std::end(stamp), unit.Memory.begin() + 2473);
+        std::copy(std::begin(stamp), std::end(stamp), unit.Memory.begin() + 3072);
+    });
+    form.PageContext.Get<QAbstractButton>("readLogValues")->click();
+    ASSERT_EQ(form.Status(), "EEPROM Read OK!");
+    const QString list = form.PageContext.Get<QPlainTextEdit>("LoggedData")->toPlainText();
+    EXPECT_EQ(list.count('\n') + 1, 6855);
+    EXPECT_TRUE(list.startsWith("1: 12,08:15:00,1234,,,,,,,\n2: ")) << list.left(60).toStdString();
+    EXPECT_EQ(form.PageContext.Get<QLineEdit>("TimeStampEdit")->text(), "12,08:15:00");
+    EXPECT_EQ(form.PageContext.Get<QLineEdit>("PulseCountEdit")->text(), "1234");
+
+    form.PageContext.Get<QAbstractButton>("ClearMemCheckBox")->setChecked(true);
+    form.WriteEEPROM->trigger();
+    EXPECT_EQ(sim.WithUnit([](SimUnit& unit) { return unit.Commands.back(); }), "kvspi=0,0");
 }
 
 // The tool bar buttons take no focus: the edit being typed in is never left before a write, and is committed

@@ -119,5 +119,5 @@ TEST(CommitList, RunsInOrderAndStopsAtAConversionError)
     EXPECT_THROW(list.Run(), EConvertError);
     EXPECT_EQ(ran, (std::vector<std::string>{"PhoneSetButtonClick", "SetButton1Click"}));
     EXPECT_THROW(list.Set("NoSuchHandler", [] {}), std::logic_error);
-    EXPECT_EQ(list.Order().size(), 24u);
+    EXPECT_EQ(list.Order().size(), 25u);
 }

@@ -1,0 +1,44 @@
+#include "channels/ChannelCommits.h"
+
+#include "pages/PageContext.h"
+
+#include <QLineEdit>
+
+std::vector<std::string> ChannelCommitEdits(const TChannel& channel)
+{
+    std::vector<std::string> edits = {channel.Named("IO", "alarmText")};
+    if (channel.alarmText2)
+        edits.push_back(channel.Named("IO", "alarmText2"));
+    if (channel.kind == TChannelKind::PowerIn)
+        edits.push_back(channel.Named("IO", "lowerLevel"));
+    edits.push_back(channel.Named("delay", "Edit"));
+    edits.push_back(channel.Named("RestoreEdit"));
+    if (channel.n == 2)
+        for (const TChannel& other : Channels())
+            if (other.command2) {
+                edits.push_back(other.Named("IO", "kvcmdText"));
+                edits.push_back(other.Named("IO", "kvcmdText2"));
+            }
+    return edits;
+}
+
+void CommitTypedEdits(const TPageContext& ctx, const std::vector<std::string>& edits)
+{
+    for (const std::string& name : edits) {
+        auto* edit = ctx.Get<QLineEdit>(name);
+        if (!edit->isModified())
+            continue;
+        ctx.RunExits({name});
+        edit->setModified(false);
+    }
+}
+
+void SetChannelCommits(TPageContext& ctx)
+{
+    for (const TChannel& channel : Channels())
+        ctx.Commits.Set("BitBtn" + std::to_string(channel.n) + "Click",
+                        [&ctx, edits = ChannelCommitEdits(channel)] { CommitTypedEdits(ctx, edits); });
+    const TChannel& supply = Channels().back();
+    ctx.Commits.Set(supply.Named("IO", "kvcmdText") + "Exit",
+                    [&ctx, edit = supply.Named("IO", "kvcmdText")] { CommitTypedEdits(ctx, {edit}); });
+}

@@ -1,0 +1,121 @@
+#include "channels/ChannelGroup.h"
+
+#include "channels/LevelPicture.h"
+#include "image/ImageStore.h"
+#include "pages/Bind.h"
+#include "pages/PageContext.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/RadioGroup.h"
+
+#include <QScopedValueRollback>
+
+// The rules that tie a channel's kind, direction and alarm modes together, so that an analogue channel has
+// no digital alarm and is an input, a digital channel has no analogue alarm, an output has no digital alarm
+// and an I/O1 with an alarm mode is an input that starts "OFF". They are applied on the user's choice only:
+// a redraw shows the image as it is and never writes.
+
+namespace
+{
+
+void Connect(TRadioGroup* group, void (TChannelGroup::*click)(), TChannelGroup* owner)
+{
+    if (group)
+        group->SetOnClick([owner, click] { (owner->*click)(); });
+}
+
+} // namespace
+
+void TChannelGroup::BindEditors()
+{
+    Connect(w_.selection, &TChannelGroup::SelectionClick, this);
+    Connect(w_.direction, &TChannelGroup::DirectionClick, this);
+    Connect(w_.out, &TChannelGroup::OutClick, this);
+    Connect(w_.alarm, &TChannelGroup::AlarmSettingClick, this);
+    Connect(w_.analogue, &TChannelGroup::AdSettingClick, this);
+    if (w_.restoreAlert)
+        QObject::connect(w_.restoreAlert, &QCheckBox::toggled, this, [this] { ShowLevelPicture(); });
+}
+
+bool TChannelGroup::UserClick() const
+{
+    return !ctx_.Redraw.Showing() && !forcing_;
+}
+
+void TChannelGroup::Force(TRadioGroup* group, int index)
+{
+    QScopedValueRollback<bool> forcing(forcing_, true);
+    ShowIndex(group, index);
+}
+
+void TChannelGroup::ForceDigitalAlarmOff()
+{
+    Force(w_.alarm, 0);
+    ctx_.Image.SetImageBits(c_.digitalAlarm, 0, kModeLow, kModeHigh);
+}
+
+void TChannelGroup::SelectionClick()
+{
+    const int index = w_.selection->ItemIndex();
+    if (!UserClick() || index < 0)
+        return;
+    ImageStore& image = ctx_.Image;
+    image.SetImageBits(kKindByte, index, c_.Bit());
+    if (c_.kind == TChannelKind::Switchable) {
+        if (index == 1) // switched off
+            ForceDigitalAlarmOff();
+        return;
+    }
+    if (index == 1) { // analogue
+        ForceDigitalAlarmOff();
+        Force(w_.direction, 0);
+        image.SetImageBits(kDirectionByte, 0, c_.Bit());
+        w_.restoreSwitch->setEnabled(true);
+    } else {
+        Force(w_.analogue, 0);
+        image.SetImageBits(c_.analogueAlarm, 0, kModeLow, kModeHigh);
+    }
+}
+
+void TChannelGroup::DirectionClick()
+{
+    const int index = w_.direction->ItemIndex();
+    if (!UserClick() || index < 0)
+        return;
+    ctx_.Image.SetImageBits(kDirectionByte, index, c_.Bit());
+    if (index == 1) // output
+        ForceDigitalAlarmOff();
+}
+
+void TChannelGroup::OutClick()
+{
+    const int index = w_.out->ItemIndex();
+    if (UserClick() && index >= 0)
+        ctx_.Image.SetImageBits(kStateByte, index, c_.Bit());
+}
+
+void TChannelGroup::AlarmSettingClick()
+{
+    const int index = w_.alarm->ItemIndex();
+    if (!UserClick() || index < 0)
+        return;
+    ImageStore& image = ctx_.Image;
+    image.SetImageBits(c_.digitalAlarm, index, kModeLow, kModeHigh);
+    if (c_.kind == TChannelKind::Switchable) { // an alarm input, starting "OFF"
+        image.SetImageBits(kDirectionByte, 0, c_.Bit());
+        image.SetImageBits(kStateByte, 0, c_.Bit());
+    }
+}
+
+// The picture follows the choice shown, also when a redraw moves it.
+void TChannelGroup::AdSettingClick()
+{
+    const int index = w_.analogue->ItemIndex();
+    if (UserClick() && index >= 0)
+        ctx_.Image.SetImageBits(c_.analogueAlarm, index, kModeLow, kModeHigh);
+    ShowLevelPicture();
+}
+
+void TChannelGroup::ShowLevelPicture()
+{
+    w_.picture->SetImageIndex(LevelPictureIndex(c_.kind, w_.analogue->ItemIndex(), w_.restoreAlert->Checked()));
+}

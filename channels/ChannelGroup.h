@@ -1,0 +1,86 @@
+#pragma once
+
+#include "channels/ChannelTable.h"
+
+#include <QGroupBox>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class TCheckBox;
+class TLevelPicture;
+class TRadioGroup;
+struct TPageContext;
+
+// The controls of one channel group; those a channel does not have stay null.
+struct TChannelControls {
+    TRadioGroup* selection = nullptr; // kind: on/off (I/O1), digital/analogue (I/O2..I/O7)
+    TRadioGroup* direction = nullptr;
+    TRadioGroup* out = nullptr;      // initial state of an output
+    TRadioGroup* alarm = nullptr;    // "Digital IO Alarm"
+    TRadioGroup* analogue = nullptr; // "Alarm on"
+    std::array<TCheckBox*, 5> phones{};
+    QLineEdit* delay = nullptr;
+    QLineEdit* restore = nullptr;
+    TRadioGroup* restoreSwitch = nullptr;
+    TCheckBox* restoreAlert = nullptr;
+    QLabel* restoreLabel = nullptr;
+    TLevelPicture* picture = nullptr;
+    QLineEdit* lowLevel = nullptr; // the power-in monitor's alarm level
+    QLabel* lowCaption = nullptr;
+    QLineEdit* supplyLevel = nullptr; // the supply level the unit last measured
+};
+
+// One channel's settings group on the "Channels" page, built from its row of the channel table: the
+// controls, their editors (the coupling of kind, direction and alarm modes included) and the decoder that
+// shows and enables them from the image.
+class TChannelGroup : public QGroupBox
+{
+    Q_OBJECT
+  public:
+    TChannelGroup(TPageContext& ctx, const TChannel& channel, QWidget* parent = nullptr);
+
+    const TChannel& Channel() const { return c_; }
+    const TChannelControls& Controls() const { return w_; }
+
+  private:
+    // Layout (ChannelGroup.cpp).
+    void Build();
+    QWidget* PortBox();
+    QWidget* AlarmChoice();
+    QWidget* AnalogueBox();
+    QWidget* SmsBox();
+    QWidget* InternetBox();
+    QWidget* DelayBox();
+    QWidget* RestoreBox();
+    QWidget* CommandBox();
+    QWidget* AlarmTexts();
+    QWidget* SupplyLevel();
+
+    // Editors (ChannelCoupling.cpp).
+    void BindEditors();
+    void SelectionClick();
+    void DirectionClick();
+    void OutClick();
+    void AlarmSettingClick();
+    void AdSettingClick();
+    void ShowLevelPicture();
+    bool UserClick() const;
+    void Force(TRadioGroup* group, int index);
+    void ForceDigitalAlarmOff();
+
+    // Decoder (ChannelDecoder.cpp).
+    void ShowPage();
+    void ShowRecipientCaptions();
+    void ShowDigital(uint8_t alarmByte, bool stateOfInputsToo);
+    void ShowSwitchable();
+    void ShowMixed();
+    void ShowPowerIn();
+
+    TPageContext& ctx_;
+    const TChannel& c_;
+    TChannelControls w_;
+    // Set while an editor moves a companion control: that control's own editor must not run for it.
+    bool forcing_ = false;
+};

@@ -1,0 +1,22 @@
+#include "channels/ChannelsPage.h"
+
+#include "channels/ChannelCommits.h"
+#include "channels/ChannelGroup.h"
+#include "channels/PowerSource.h"
+#include "channels/RestoreDelay.h"
+#include "pages/Sheet.h"
+
+void BuildChannelsPage(TPageContext& ctx, QWidget* channelsSheet, QWidget* loggedDataSheet)
+{
+    TSheet* sheet = TSheet::Of(channelsSheet, 1);
+    sheet->setObjectName("ScrollBox9");
+    std::vector<QLineEdit*> restoreEdits;
+    for (const TChannel& channel : Channels()) {
+        auto* group = new TChannelGroup(ctx, channel);
+        sheet->Add(group);
+        restoreEdits.push_back(group->Controls().restore);
+    }
+    BindRestoreDelay(ctx, restoreEdits);
+    SetChannelCommits(ctx);
+    BuildPowerSourceMonitor(ctx, loggedDataSheet);
+}

@@ -1,0 +1,153 @@
+#include "ChannelFixture.h"
+
+#include "channels/LevelPicture.h"
+#include "image/MemoryImage.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::string_literals;
+
+namespace
+{
+
+// The unit's map of the channels, written out here apart from the page's own table.
+struct Expect {
+    int n;
+    int recipients;
+    int digitalAlarm; // 0: none
+    int analogueAlarm;
+};
+const Expect kMap[] = {{1, 141, 150, 0},   {2, 142, 151, 268}, {3, 143, 152, 193}, {4, 144, 153, 210},
+                       {5, 145, 154, 227}, {6, 146, 155, 244}, {7, 147, 156, 261}, {8, 148, 0, 288}};
+
+} // namespace
+
+TEST_F(ChannelPage, KindAndDirectionWriteTheChannelsOwnBit)
+{
+    for (const Expect& e : kMap) {
+        if (e.n == 8)
+            continue;
+        SCOPED_TRACE(e.n);
+        Load(158, "\x00\x00\x00\x00\x00"s);
+        Radio(Name("IO", e.n, "selection"))->SetItemIndex(1);
+        EXPECT_EQ(Byte(158), 1 << (e.n - 1));
+        Radio(Name("IO", e.n, "selection"))->SetItemIndex(0);
+        Radio(Name("IO", e.n, "direction"))->SetItemIndex(1);
+        Radio(Name("IO", e.n, "out"))->SetItemIndex(1);
+        EXPECT_EQ(image.Image.Bytes(158, 5), "\x00\x00"s + char(1 << (e.n - 1)) + '\0' + char(1 << (e.n - 1)));
+    }
+}
+
+TEST_F(ChannelPage, EachOfTheSixtyFourRecipientBoxesOwnsOneBit)
+{
+    const std::string phone = "+46 70&1";
+    image.WriteImageString(phone + '\0', 46 + 19 * 2, 0);
+    redraw.ImageToControls();
+    for (const Expect& e : kMap) {
+        const std::string boxes[] = {Name("IO", e.n, "Phone1"), Name("IO", e.n, "Phone2"),    Name("IO", e.n, "Phone3"),
+                                     Name("IO", e.n, "Phone4"), Name("IO", e.n, "Phone5"),    Name("IP1CheckBox", e.n),
+                                     Name("IP2CheckBox", e.n),  Name("IP1CheckBox", e.n, "2")};
+        EXPECT_EQ(Box(boxes[2])->text().replace("&&", "&").toStdString(), phone) << "captioned by number 3";
+        for (int bit = 0; bit < 8; ++bit) {
+            SCOPED_TRACE(boxes[bit]);
+            Load(141, std::string(8, '\0'));
+            Box(boxes[bit])->SetChecked(true);
+            EXPECT_EQ(image.Image.Bytes(141, 8), std::string(8, '\0').replace(size_t(e.n - 1), 1, 1, char(1 << bit)));
+            Box(boxes[bit])->SetChecked(false);
+            EXPECT_EQ(image.Image.Bytes(141, 8), std::string(8, '\0'));
+        }
+    }
+}
+
+// Forcing is the user's choice only: a choice drags its companions along and leaves every other bit.
+TEST_F(ChannelPage, AChoiceForcesItsCompanionsAndNothingElse)
+{
+    struct Case {
+        const char* control;
+        int index;
+        char kinds; // byte 158 first, with every channel a digital input
+        int address;
+        std::string before; // from address on
+        std::string after;
+    };
+    const Case cases[] = {
+        // Analogue: no digital alarm (restore switch kept), an input.
+        {"IO3selection", 1, 0x00, 152, "\x07"s, "\x04"s},
+        {"IO3selection", 1, 0x00, 158, "\x00\x00\xFF"s, "\x04\x00\xFB"s},
+        // Digital: no analogue alarm (restore alert kept).
+        {"IO4selection", 0, 0x08, 210, "\x13"s, "\x10"s},
+        // An output has no digital alarm.
+        {"IO5direction", 1, 0x00, 154, "\x06"s, "\x04"s},
+        // I/O1 switched off has no alarm; its direction and state stay.
+        {"IO1selection", 1, 0x00, 150, "\x06\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01"s,
+         "\x04\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01\x00\x01"s},
+        // An I/O1 output drops its alarm and stays an output that starts "ON".
+        {"IO1direction", 1, 0x00, 150, "\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01"s,
+         "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01"s},
+        // An I/O1 alarm makes an input starting "OFF".
+        {"IO1alarmSetting", 1, 0x00, 150, "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01"s,
+         "\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"s},
+        {"IO6alarmSetting", 2, 0x00, 155, "\x04"s, "\x06"s},
+        {"IO8adSetting", 1, 0x00, 288, "\xF0"s, "\xF1"s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        Load(158, c.kinds + std::string(4, '\0'));
+        Load(c.address, c.before);
+        ASSERT_NE(Radio(c.control)->ItemIndex(), c.index);
+        Radio(c.control)->SetItemIndex(c.index);
+        EXPECT_EQ(image.Image.Bytes(c.address, int(c.after.size())), c.after);
+    }
+}
+
+TEST_F(ChannelPage, ShowingAnImageAndCommittingItUntouchedWritesNothing)
+{
+    std::string unit(MemoryImage::kConfigSize, '\0');
+    for (size_t a = 0; a < unit.size(); ++a)
+        unit[a] = char((a * 7 + 3) & 0xFF);
+    Load(0, unit);
+    commits.Run();
+    EXPECT_FALSE(image.Image.AnyMarked(0, MemoryImage::kConfigSize));
+    EXPECT_EQ(image.Image.Bytes(0, MemoryImage::kConfigSize), unit);
+}
+
+TEST_F(ChannelPage, GroupsOpenWhatTheChannelsKindAndAlarmLeaveOpen)
+{
+    struct Case {
+        int address;
+        std::string bytes;
+        const char* control;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {158, "\x04"s, "IO3adSetting", true},    {158, "\x04"s, "IO3alarmSetting", false},
+        {158, "\x00"s, "IO3alarmSetting", true}, {152, "\x00"s, "delay3Edit", false},
+        {152, "\x01"s, "RestoreEdit3", true},    {160, "\x04"s, "IO3out", true},
+        {288, "\x01"s, "IO8lowerLevel", true},   {288, "\x03"s, "IO8lowerLevel", false},
+        {158, "\x01"s, "IO1alarmSetting", true}, // switched off: left as the last image opened it
+    };
+    Load(158, "\x00\x00\x00\x00\x00"s);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control + std::to_string(c.bytes[0]));
+        Load(c.address, c.bytes);
+        EXPECT_EQ(ctx.Get<QWidget>(c.control)->isEnabled(), c.enabled);
+    }
+}
+
+TEST_F(ChannelPage, LevelPictureFollowsTheAlarmChoiceAndTheRestoreAlert)
+{
+    struct Case {
+        int n;
+        int index;
+        bool alert;
+        int picture;
+    };
+    const Case cases[] = {{3, 0, true, -1}, {3, 1, false, 0}, {3, 3, false, 2}, {3, 2, true, 8},
+                          {2, 3, true, 9},  {8, 1, false, 3}, {8, 1, true, 10}, {8, 0, false, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.n * 100 + c.index * 10 + c.alert);
+        Box(Name("RestAlertMsg", c.n))->SetChecked(c.alert);
+        Radio(Name("IO", c.n, "adSetting"))->SetItemIndex(c.index);
+        EXPECT_EQ(ctx.Get<TLevelPicture>(Name("AD", c.n, "LevButton"))->ImageIndex(), c.picture);
+    }
+}
