@@ -224,11 +224,11 @@ void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* t
     communication->Add(ConnectionGroup(ctx), 1);
 
     TSheet* timers = TSheet::Of(timersSheet);
-    timers->Add(HeartBeatGroup(ctx), 1);
+    timers->Add(BuildDestinationLabels(ctx), 0);
+    timers->Add(HeartBeatGroup(ctx), 0);
     timers->Add(FormGroup(ctx, "Wake up interval low power (SWT5)",
                           {{"Min Awake Time:", build.Build(nullptr, kAwakeTime), "Label77", Unit("[min]")}}),
-                1);
-    timers->Add(BuildDestinationLabels(ctx), 1);
+                0);
 
     TSheet* general = TSheet::Of(generalSheet);
     general->Add(FormGroup(ctx, "Miscellaneous",
