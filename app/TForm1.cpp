@@ -12,6 +12,7 @@
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
 #include "pages/LoggedDataPage.h"
+#include "pages/OptionBits.h"
 #include "pages/Sheet.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/RadioGroup.h"
@@ -93,6 +94,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     ConnectFileActions();
     BuildServerPage(options.Server);
     ConnectServerActions();
+    ConnectProfileActions();
 
     if (options.BuildPages)
         options.BuildPages(*this);
@@ -266,18 +268,17 @@ void TForm1::BuildWindowFields()
     GeneralPage = new TGeneralPage(PageContext, TabSheet2, TabSheet4, Variant.channelType);
     BuildLoggedDataPage(PageContext, TabSheet7, TabSheet6);
     BuildChannelsPage(PageContext, TabSheet13, TabSheet7);
+    BuildOptionBits();
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
+    FollowOptionSwitches(PageContext, OptionBits->Hooks);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }
 
-// The analogue level labels follow the "Analogue Values" choice; they appear with the channel pages.
+// The analogue level labels follow the "Analogue Values" choice; the labels appear with the channel pages.
 void TForm1::ShowLevelCaptions()
 {
-    auto* choice = Control<TRadioGroup>("ADValRadioGroup");
-    if (!choice)
-        return;
-    const auto captions = LevelCaptions(Image, choice->ItemIndex());
+    const auto captions = LevelCaptions(Image, PageContext.Get<TRadioGroup>("ADValRadioGroup")->ItemIndex());
     if (!captions)
         return;
     for (int n = 2; n <= 7; ++n) {

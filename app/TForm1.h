@@ -34,6 +34,7 @@ class TGeneralPage;
 class TAboutBox;
 class TFormSave;
 class THelpPanel;
+class TOptionBits;
 class TStatusBar;
 class TerminalPage;
 class ServerPage;
@@ -81,6 +82,10 @@ public:
     bool TransferRunning() const;
     const std::string& IniPath() const { return iniPath_; }
 
+    // Settings profile (".kvp"): the save (SaveINIButton) and the read-back (the hidden ReadINIButton).
+    void SaveINIButtonClick();
+    void ReadINIButtonClick();
+
     // --- serial port ---------------------------------------------------------------------------------------
     // Configured at start-up from the INI file, never opened by it: the user opens it with Button1.
     TComPort ComPort1;
@@ -94,6 +99,9 @@ public:
     TVariantState Variant;
     // What the pages are built on: the image, the redraw, the commit list and the Exit handlers by name.
     TPageContext PageContext{Image, Redraw, CommitList};
+
+    // The option switches of the settings pages; their hooks reach the controls of the other pages.
+    std::unique_ptr<TOptionBits> OptionBits;
 
     void ImageToControls() override;
     void setDefaultClick();
@@ -109,8 +117,6 @@ public:
     TermPortAdapter<TComPort> ComPort1Term{ComPort1};
     SerialLink Link;
     TerminalPage* TermPage = nullptr;
-    // The settings page's I/O option switches (SetIOCheckBox) into the image; filled by that page.
-    std::function<void()> OnSetIOCheckBoxClick;
 
     // LinkHost
     void SetStatusText(const std::string& text) override { SetStatus(text); }
@@ -242,9 +248,11 @@ private:
     void BuildToolBar();
     void BuildPages();
     void BuildWindowFields();
+    void BuildOptionBits();
     void ShowLevelCaptions();
     void BuildTerminalPage();
     void BuildSignalLeds();
+    void ConnectProfileActions();
     void BuildServerPage(const ServerBinding& binding);
     void ConnectServerActions();
     void ConnectLinkActions();

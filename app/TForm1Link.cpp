@@ -5,6 +5,7 @@
 #include "link/ByteMemo.h"
 #include "link/TerminalPage.h"
 #include "pages/ImageFields.h"
+#include "pages/OptionBits.h"
 #include "pages/Sheet.h"
 #include "pages/WakeUpTimers.h"
 #include "platform/ui/Dialogs.h"
@@ -182,6 +183,5 @@ void TForm1::SetDeviceLabel(const std::string& text)
 
 void TForm1::SetIOCheckBoxClick()
 {
-    if (OnSetIOCheckBoxClick)
-        OnSetIOCheckBoxClick();
+    OptionBits->SetIOCheckBoxClick();
 }

@@ -2,9 +2,7 @@
 
 #include "link/TerminalPage.h"
 #include "platform/IniFile.h"
-
-#include <QAbstractButton>
-#include <QPushButton>
+#include "platform/ui/CheckBox.h"
 
 namespace {
 
@@ -76,13 +74,10 @@ void TForm1::SetLinesAfterSetup()
 {
     // Both boxes ticked (a box that changes runs its own click handler), then both lines follow their boxes:
     // RTS first, then DTR.
-    auto* dtr = Control<QAbstractButton>("CheckBox7");
-    auto* rts = Control<QAbstractButton>("CheckBox8");
-    for (QAbstractButton* box : {dtr, rts})
-        if (box)
-            box->setChecked(true);
-    ComPort1.SetRTS(rts ? rts->isChecked() : true);
-    ComPort1.SetDTR(dtr ? dtr->isChecked() : true);
+    TermPage->CheckBox7->SetChecked(true);
+    TermPage->CheckBox8->SetChecked(true);
+    TermPage->CheckBox8Click();
+    TermPage->CheckBox7Click();
 }
 
 void TForm1::ClosePort()

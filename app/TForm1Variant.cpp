@@ -19,8 +19,7 @@ void TForm1::FinishImageRead()
     for (QWidget* page : {TabSheet2, TabSheet4})
         page->setEnabled(true);
     for (const char* name : {"BaudRatePC", "ParityPC", "FlowControl1", "BaudRateTC35", "ParityTC35"})
-        if (auto* group = Control<QWidget>(name))
-            group->setEnabled(true);
+        PageContext.Get<QWidget>(name)->setEnabled(true);
     TabSheet13->setEnabled(true);
     Image.ImageLoaded = 1;
     DecodeModemType();
@@ -59,9 +58,9 @@ void TForm1::ShowChannelTypeCombos()
     LoadChannelTypes(Image, Variant.channelType);
     const THardwareVariant variant = VariantOf(Variant.modemType);
     for (int n = 1; n <= kVariantChannels; ++n) {
-        auto* enable = Control<QAbstractButton>(Numbered("PI%1CheckBox", n));
+        auto* enable = PageContext.Get<QAbstractButton>(Numbered("PI%1CheckBox", n).toStdString());
         auto* picker = Control<QComboBox>(Numbered("IO%1_ComboBox", n));
-        if (!enable || !picker)
+        if (!picker)
             continue; // the channel pages are not built
         TChannelPickerState state;
         state.enabled = enable->isChecked();
@@ -78,10 +77,10 @@ void TForm1::ShowChannelTypeCombos()
         TChannelPick pick = PickChannelType(variant, n, state);
         if (pick.pulseRule) {
             // Setting a box runs its click handler, which keeps byte 1021 in step.
-            if (auto* freq = Control<QAbstractButton>(Numbered("Freq%1CheckBox", n)))
-                freq->setChecked(pick.freqChecked);
-            if (auto* freqOrDiff = Control<QAbstractButton>("freqOrDiff"))
-                freqOrDiff->setChecked(pick.freqOrDiffChecked);
+            if (n <= 4)
+                PageContext.Get<QAbstractButton>(Numbered("Freq%1CheckBox", n).toStdString())
+                    ->setChecked(pick.freqChecked);
+            PageContext.Get<QAbstractButton>("freqOrDiff")->setChecked(pick.freqOrDiffChecked);
         }
         if (pick.itemIndex != picker->currentIndex())
             picker->setCurrentIndex(pick.itemIndex);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -36,6 +37,23 @@ static void BitChangeRedrawsEverything(benchmark::State& state)
     }
 }
 BENCHMARK(BitChangeRedrawsEverything)->Unit(benchmark::kMicrosecond);
+
+// Every option switch of the window changed in turn, each change redrawing every page: far below a frame.
+static void EveryOptionBitRedrawsEverything(benchmark::State& state)
+{
+    TForm1& form = Form();
+    std::vector<BitSwitch> bits;
+    for (const TRow& row : form.PageContext.Rows)
+        if (const auto* bit = std::get_if<BitSwitch>(&row.field); bit && row.step == TRedraw::OptionBits)
+            bits.push_back(*bit);
+    size_t next = 0;
+    for (auto _ : state) {
+        const BitSwitch& bit = bits[next++ % bits.size()];
+        form.Image.SetImageBits(bit.address, (form.Image.ReadImageByte(bit.address) & bit.mask) ? 0 : 1, bit.mask);
+    }
+    state.counters["switches"] = static_cast<double>(bits.size());
+}
+BENCHMARK(EveryOptionBitRedrawsEverything)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {

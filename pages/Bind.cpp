@@ -145,12 +145,29 @@ void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Ste
     box->SetOnClick(UserOnly(ctx.Redraw, [&image, box, field] { WriteSwitch(image, field, box->Checked()); }));
 }
 
-void BindChoice(TPageContext& ctx, TRadioGroup* group, MultiBitChoice field, TRedraw::Step step)
+namespace {
+
+// A radio group showing the item that read finds in the image; the user's pick is stored by write.
+template <class Field>
+void BindRadio(TPageContext& ctx, TRadioGroup* group, Field field, TRedraw::Step step,
+               int (*read)(const ImageStore&, const Field&), void (*write)(ImageStore&, const Field&, int))
 {
     ImageStore& image = ctx.Image;
-    ctx.Redraw.Add(step, [&image, group, field] { ShowIndex(group, ReadChoice(image, field)); });
+    ctx.Redraw.Add(step, [&image, group, field, read] { ShowIndex(group, read(image, field)); });
     group->SetOnClick(
-        UserOnly(ctx.Redraw, [&image, group, field] { WriteChoice(image, field, group->ItemIndex()); }));
+        UserOnly(ctx.Redraw, [&image, group, field, write] { write(image, field, group->ItemIndex()); }));
+}
+
+} // namespace
+
+void BindChoice(TPageContext& ctx, TRadioGroup* group, MultiBitChoice field, TRedraw::Step step)
+{
+    BindRadio(ctx, group, std::move(field), step, ReadChoice, WriteChoice);
+}
+
+void BindPairChoice(TPageContext& ctx, TRadioGroup* group, BitPairChoice field, TRedraw::Step step)
+{
+    BindRadio(ctx, group, std::move(field), step, ReadPairChoice, WritePairChoice);
 }
 
 void BindNibble(TPageContext& ctx, TRadioGroup* group, Nibble field, TRedraw::Step step)

@@ -54,6 +54,8 @@ std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField
 void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Step step);
 // Multi-bit choice: the click writes the item's pattern (redraw when the byte changes).
 void BindChoice(TPageContext& ctx, TRadioGroup* group, MultiBitChoice field, TRedraw::Step step);
+// Choice over two bits: the click writes the item's two bits (each a switch write).
+void BindPairChoice(TPageContext& ctx, TRadioGroup* group, BitPairChoice field, TRedraw::Step step);
 // Nibble: the click writes the item index into its half (always, no redraw).
 void BindNibble(TPageContext& ctx, TRadioGroup* group, Nibble field, TRedraw::Step step);
 // Scaled number: Exit converts (floating point conversion error), clamps into the edit, writes when the

@@ -4,6 +4,7 @@
 #include "pages/Bind.h"
 #include "pages/DestinationLabels.h"
 #include "pages/InitCommands.h"
+#include "pages/OptionBits.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
 #include "pages/Sheet.h"
@@ -237,8 +238,22 @@ void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* t
     general->Add(BuildInitCommandTable(ctx), 0);
     general->Add(BuildTimeServers(ctx), 0);
 
-    // After the option switches have set the server choices.
-    ctx.Redraw.Add(TRedraw::SmsLimit, [&ctx] { ShowIPLabels(ctx); });
     for (const char* name : kCommittedNumbers)
         ctx.Commits.Set(std::string(name) + "Exit", ctx.Exits.at(name));
+}
+
+void FollowOptionSwitches(TPageContext& ctx, TOptionHooks& hooks)
+{
+    auto* userName = ctx.Get<QLineEdit>("UserName");
+    hooks.UserNameEnabled = [userName](bool enabled) { userName->setEnabled(enabled); };
+    auto* maxPing = ctx.Get<QLineEdit>("MaxPingNo");
+    auto* maxPingCaption = ctx.Get<QLabel>("Label18");
+    hooks.MaxPingEnabled = [maxPing, maxPingCaption](bool enabled) {
+        maxPing->setEnabled(enabled);
+        maxPingCaption->setEnabled(enabled);
+    };
+    auto* awakeCaption = ctx.Get<QLabel>("Label77");
+    hooks.AwakeTimeCaption = [awakeCaption](const std::string& caption) { ShowText(awakeCaption, caption); };
+    hooks.DestinationChosen = [&ctx](int timer, int item) { ShowChosenDestination(ctx, timer, item); };
+    hooks.ShowIPLabels = [&ctx] { ShowIPLabels(ctx); };
 }

@@ -21,12 +21,21 @@ constexpr TDestination kDestinations[] = {
     {"IPSWT4", "Label141", "Monitoring data (SWT4)"},
 };
 
-QString ServerText(const TPageContext& ctx, int item)
+QString Address(const TPageContext& ctx, int item)
 {
-    const char* address = item == 0 ? "IPEdit1" : "IPEdit2";
-    const char* port = item == 0 ? "RPortEdit" : "RPort2Edit";
-    return QString("IP%1:").arg(item + 1) + ctx.Get<QLineEdit>(address)->text() + " " +
-           ctx.Get<QLineEdit>(port)->text();
+    return QString("IP%1:").arg(item + 1) + ctx.Get<QLineEdit>(item == 0 ? "IPEdit1" : "IPEdit2")->text();
+}
+
+QString Port(const TPageContext& ctx, int item)
+{
+    return ctx.Get<QLineEdit>(item == 0 ? "RPortEdit" : "RPort2Edit")->text();
+}
+
+void Show(const TPageContext& ctx, const TDestination& d, const QString& text)
+{
+    auto* label = ctx.Get<QLabel>(d.label);
+    if (label->text() != text)
+        label->setText(text);
 }
 
 } // namespace
@@ -45,19 +54,16 @@ QGroupBox* BuildDestinationLabels(TPageContext& ctx)
     return group;
 }
 
+void ShowChosenDestination(const TPageContext& ctx, int timer, int item)
+{
+    Show(ctx, kDestinations[timer - 2], Address(ctx, item));
+}
+
 void ShowIPLabels(const TPageContext& ctx)
 {
     for (const TDestination& d : kDestinations) {
-        // The choices are option switches of the data transfer page, built on their own; a choice not yet
-        // there has no item selected.
-        if (!ctx.HasControl(d.choice))
-            continue;
         const int item = ctx.Get<TRadioGroup>(d.choice)->ItemIndex();
-        if (item != 0 && item != 1)
-            continue;
-        auto* label = ctx.Get<QLabel>(d.label);
-        const QString text = ServerText(ctx, item);
-        if (label->text() != text)
-            label->setText(text);
+        if (item == 0 || item == 1)
+            Show(ctx, d, Address(ctx, item) + " " + Port(ctx, item));
     }
 }

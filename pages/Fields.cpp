@@ -80,6 +80,28 @@ void WriteChoice(ImageStore& image, const MultiBitChoice& field, int item)
     image.SetImageBits(field.address, 0b01, next & field.mask, static_cast<uint8_t>(field.mask & ~next));
 }
 
+int ReadPairChoice(const ImageStore& image, const BitPairChoice& field)
+{
+    const bool first = ReadSwitch(image, field.first);
+    const uint8_t pattern = static_cast<uint8_t>((first ? 2 : 0) | (ReadSwitch(image, field.second) ? 1 : 0));
+    auto it = std::find(field.values.begin(), field.values.end(), pattern);
+    if (it != field.values.end())
+        return static_cast<int>(it - field.values.begin());
+    auto sameFirst = [first](uint8_t value) { return ((value & 2) != 0) == first; };
+    if (std::count_if(field.values.begin(), field.values.end(), sameFirst) != 1)
+        return -1;
+    return static_cast<int>(std::find_if(field.values.begin(), field.values.end(), sameFirst) - field.values.begin());
+}
+
+void WritePairChoice(ImageStore& image, const BitPairChoice& field, int item)
+{
+    if (item < 0 || item >= static_cast<int>(field.values.size()))
+        return;
+    const uint8_t value = field.values[static_cast<size_t>(item)];
+    WriteSwitch(image, field.first, (value & 2) != 0);
+    WriteSwitch(image, field.second, (value & 1) != 0);
+}
+
 int ReadNibble(const ImageStore& image, const Nibble& field)
 {
     const uint8_t b = image.ReadImageByte(field.address);

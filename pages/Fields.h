@@ -42,6 +42,15 @@ struct MultiBitChoice {
     std::vector<uint8_t> values;
 };
 
+// A choice kept in two bits that may lie in two bytes. Item i stores values[i]: bit 1 of it for the first
+// bit, bit 0 for the second. While the first bit is clear the unit does not look at the second, so a pattern no
+// item stores shows the one item that stores the same first bit (-1 if there is none or several).
+struct BitPairChoice {
+    BitSwitch first;
+    BitSwitch second;
+    std::vector<uint8_t> values;
+};
+
 // Four bits of a byte: the high half (high == true) or the low one. The item index is the value.
 struct Nibble {
     int address;
@@ -99,6 +108,11 @@ void WriteSwitch(ImageStore& image, const BitSwitch& field, bool on);
 int ReadChoice(const ImageStore& image, const MultiBitChoice& field);
 // Writes the item's pattern under the mask, marked, redrawing when the byte changes (as SetImageBits).
 void WriteChoice(ImageStore& image, const MultiBitChoice& field, int item);
+
+// --- choices over two bits ----------------------------------------------------------------------------------
+int ReadPairChoice(const ImageStore& image, const BitPairChoice& field);
+// Writes the first bit, then the second, each as a switch (a changed byte redraws).
+void WritePairChoice(ImageStore& image, const BitPairChoice& field, int item);
 
 // --- nibbles ----------------------------------------------------------------------------------------------
 int ReadNibble(const ImageStore& image, const Nibble& field);

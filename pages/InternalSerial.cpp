@@ -21,6 +21,9 @@ constexpr auto kStep = TRedraw::SerialSettings;
 const std::vector<TRow> kPortRows = {
     {"BaudRatePC", "Baud Rate", Nibble{kPortLink, true}, kStep, kBaudItems},
     {"ParityPC", "Format", Nibble{kPortLink, false}, kStep, kFormatItems},
+    // An option bit, shown with the other option switches.
+    {"FlowControl1", "Flow Control", MultiBitChoice{1012, 0x01, {0x00, 0x01}}, TRedraw::OptionBits,
+     {"XON/XOFF", "CTS"}},
 };
 const std::vector<TRow> kModemRows = {
     {"BaudRateTC35", "Baud Rate", Nibble{kModemLink, true}, kStep, kBaudItems},

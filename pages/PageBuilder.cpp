@@ -70,6 +70,12 @@ struct Maker {
         BindChoice(ctx, group, f, row.step);
         return group;
     }
+    QWidget* operator()(const BitPairChoice& f) const
+    {
+        auto* group = MakeRadioGroup(row, parent);
+        BindPairChoice(ctx, group, f, row.step);
+        return group;
+    }
     QWidget* operator()(const Nibble& f) const
     {
         auto* group = MakeRadioGroup(row, parent);

@@ -8,26 +8,43 @@ void TRedraw::Add(Step step, std::function<void()> decoder)
     steps_[static_cast<size_t>(step)].push_back(std::move(decoder));
 }
 
+// One pass of decoders: counts the depth (so echoed editors write nothing) and brackets the outermost pass.
+class TRedraw::TPass {
+public:
+    explicit TPass(TRedraw& redraw) : r_(redraw)
+    {
+        if (r_.depth_++ == 0 && r_.OnOuterPass)
+            r_.OnOuterPass(true);
+    }
+    ~TPass()
+    {
+        if (--r_.depth_ == 0 && r_.OnOuterPass)
+            r_.OnOuterPass(false);
+    }
+    TPass(const TPass&) = delete;
+    TPass& operator=(const TPass&) = delete;
+
+private:
+    TRedraw& r_;
+};
+
 void TRedraw::ImageToControls()
 {
     if (depth_ >= kMaxDepth)
         return;
-    struct DepthScope {
-        TRedraw& r;
-        explicit DepthScope(TRedraw& redraw) : r(redraw)
-        {
-            if (r.depth_++ == 0 && r.OnOuterPass)
-                r.OnOuterPass(true);
-        }
-        ~DepthScope()
-        {
-            if (--r.depth_ == 0 && r.OnOuterPass)
-                r.OnOuterPass(false);
-        }
-    } scope(*this);
+    TPass pass(*this);
     for (const auto& step : steps_)
         for (const auto& decoder : step)
             decoder();
+}
+
+void TRedraw::ShowStep(Step step)
+{
+    if (depth_ >= kMaxDepth)
+        return;
+    TPass pass(*this);
+    for (const auto& decoder : steps_[static_cast<size_t>(step)])
+        decoder();
 }
 
 TCommitList::TCommitList(std::vector<std::string> order) : order_(std::move(order)), handlers_(order_.size()) {}

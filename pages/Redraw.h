@@ -41,6 +41,9 @@ public:
     void Add(Step step, std::function<void()> decoder);
     // Runs every decoder in step order. The outermost pass calls the painting hook around itself.
     void ImageToControls();
+    // Runs the decoders of one step alone, as the full redraw runs them: the redraw of the fields that an
+    // operation changed without their own editors' redraw.
+    void ShowStep(Step step);
     int Depth() const { return depth_; }
     // A redraw is setting the controls: an editor echoed by a decoder writes nothing, so an image shown is
     // never changed by being shown.
@@ -50,6 +53,7 @@ public:
     std::function<void(bool)> OnOuterPass;
 
 private:
+    class TPass;
     std::array<std::vector<std::function<void()>>, StepCount> steps_;
     int depth_ = 0;
 };

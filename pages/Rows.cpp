@@ -11,6 +11,10 @@ struct BytesOf {
     {
         return {{f.address, 1, f.mask}};
     }
+    std::vector<TFieldBytes> operator()(const BitPairChoice& f) const
+    {
+        return {{f.first.address, 1, f.first.mask}, {f.second.address, 1, f.second.mask}};
+    }
     std::vector<TFieldBytes> operator()(const Nibble& f) const
     {
         return {{f.address, 1, static_cast<uint8_t>(f.high ? 0xF0 : 0x0F)}};

@@ -54,8 +54,6 @@ inline void BuildPreferenceControls(TForm1& form)
             hex->SetChecked(false);
     });
     (void)log;
-    AddControl(form.TabSheet8, "CheckBox7", new TCheckBox("DTR"));
-    AddControl(form.TabSheet8, "CheckBox8", new TCheckBox("RTS"));
 }
 
 inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TForm1&)> build = {})

@@ -99,6 +99,8 @@ TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
     const std::string before = UnitBytes(2048);
 
     form.findChild<TRadioGroup*>("BaudRatePC")->SetItemIndex(9); // the user picks 115200
+    ASSERT_TRUE(form.PageContext.Get<TCheckBox>("SetIOCheckBox")->Checked());
+    form.PageContext.Get<TCheckBox>("SetIOCheckBox")->SetChecked(false); // and clears I/O7 toggling
     form.PageContext.Get<QLineEdit>("PhoneNr5")->setText("+46"); // typed, not left: the write commits it
     form.WriteEEPROM->trigger();
 
@@ -106,6 +108,8 @@ TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
     std::string expect = before;
     expect[175] = '\x92';
     expect.replace(122, 4, std::string("+46\0", 4));
+    expect[1015] = static_cast<char>(before[1015] | 0x08); // active low: set when cleared
+    expect[159] = static_cast<char>(before[159] & ~0x04);  // and the toggling bit of I/O7 with it
     expect[183] = static_cast<char>(ConfigToolNr >> 8);
     expect[184] = static_cast<char>(ConfigToolNr & 0xFF);
     EXPECT_EQ(ChangedAddresses(expect, UnitBytes(2048)), std::vector<int>{});

@@ -62,14 +62,12 @@ TEST(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
 {
     TTempIni ini;
     TForm1 form(OptionsWith(ini, [](TForm1& f) {
-        auto* choice = AddControl(f.TabSheet13, "ADValRadioGroup", new TRadioGroup("Analogue Values"));
-        choice->SetItems({"Default (presented in mV)", "Scaled with calibrated values"});
         for (int n = 2; n <= 7; ++n) {
             AddControl(f.TabSheet13, qPrintable(QString("IO%1upper").arg(n)), new QLabel("High level [mV]"));
             AddControl(f.TabSheet13, qPrintable(QString("IO%1lower").arg(n)), new QLabel("Low level [mV]"));
         }
     }));
-    auto* choice = form.Control<TRadioGroup>("ADValRadioGroup");
+    auto* choice = form.PageContext.Get<TRadioGroup>("ADValRadioGroup");
     choice->SetItemIndex(0);
     form.ImageToControls();
     EXPECT_EQ(form.Control<QLabel>("IO7lower")->text(), "Low level [ mV ]");

@@ -2,6 +2,7 @@
 
 #include "app/ProgramIni.h"
 #include "app/Saveprogress.h"
+#include "link/TerminalPage.h"
 #include "platform/IniFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"
@@ -200,9 +201,11 @@ TEST(PortButton, OpenPortShowsItsRateAndTicksBothLines)
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     TTempIni ini;
     TForm1 form(OptionsWith(ini, BuildPreferenceControls));
-    auto* dtr = form.Control<QAbstractButton>("CheckBox7");
+    TCheckBox* dtr = form.TermPage->CheckBox7;
     int dtrClicks = 0;
-    static_cast<TCheckBox*>(dtr)->SetOnClick([&] { ++dtrClicks; });
+    dtr->SetOnClick([&] { ++dtrClicks; });
+    dtr->SetChecked(false); // the user cleared it
+    dtrClicks = 0;
     form.ComPort1.SetPort(name);
     form.ComPort1.SetBaudRate(br115200);
     form.ComPort1.Open();
@@ -210,7 +213,7 @@ TEST(PortButton, OpenPortShowsItsRateAndTicksBothLines)
     form.SpeedButton3->click();
     EXPECT_EQ(form.Button1->text().toStdString(), std::string(name) + " (115200): OPEN");
     EXPECT_TRUE(dtr->isChecked());
-    EXPECT_TRUE(form.Control<QAbstractButton>("CheckBox8")->isChecked());
+    EXPECT_TRUE(form.TermPage->CheckBox8->isChecked());
     EXPECT_EQ(dtrClicks, 1);
     EXPECT_EQ(IniFile(ini.path).ReadString("Comport Settings", "Port", ""), name);
 

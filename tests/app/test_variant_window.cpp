@@ -13,23 +13,20 @@ struct ChannelControls {
     TCheckBox* freqOrDiff = nullptr;
     TRadioGroup* dip[11] = {};
     TRadioGroup* modemType = nullptr;
-    int freqClicks = 0;
     int labelsApplied = 0;
 
     void Build(TForm1& f)
     {
         QWidget* page = f.TabSheet13;
         for (int n = 1; n <= 7; ++n) {
-            enable[n] = AddControl(page, qPrintable(QString("PI%1CheckBox").arg(n)), new TCheckBox);
+            enable[n] = f.PageContext.Get<TCheckBox>("PI" + std::to_string(n) + "CheckBox");
             mode[n] = AddControl(page, qPrintable(QString("Ch%1RadioGroup").arg(n)), new TRadioGroup);
             mode[n]->SetItems({"Pulse", "Analogue"});
             picker[n] = AddControl(page, qPrintable(QString("IO%1_ComboBox").arg(n)), new QComboBox);
         }
-        for (int n = 1; n <= 4; ++n) {
-            freq[n] = AddControl(page, qPrintable(QString("Freq%1CheckBox").arg(n)), new TCheckBox);
-            freq[n]->SetOnClick([this] { ++freqClicks; });
-        }
-        freqOrDiff = AddControl(page, "freqOrDiff", new TCheckBox);
+        for (int n = 1; n <= 4; ++n)
+            freq[n] = f.PageContext.Get<TCheckBox>("Freq" + std::to_string(n) + "CheckBox");
+        freqOrDiff = f.PageContext.Get<TCheckBox>("freqOrDiff");
         for (int k = 1; k <= 10; ++k) {
             dip[k] = AddControl(page, qPrintable(QString("DIPSW%1_RG").arg(k)), new TRadioGroup);
             dip[k]->SetItems({"OFF", "ON"});
@@ -119,12 +116,9 @@ TEST(VariantWindow, FinishImageReadMarksTheImageAndSetsThePickers)
     form.TabSheet2->setEnabled(false);
     form.Image.ImageLoaded = 0;
     PutHardwareNumber(form, 0x14, 0xDE);       // MOSS
+    form.Image.LoadPlain(1019, std::string(1, '\x01')); // channel 1 logged, channel 4 not
     form.Image.LoadPlain(1021, std::string(1, '\x80'));
-    c.enable[1]->SetChecked(true);             // channel 1: R = 0 -> pulse rule
-    c.mode[1]->SetItemIndex(0);
-    c.enable[4]->SetChecked(false);
-    c.freq[1]->SetChecked(false);
-    c.freqClicks = 0;
+    c.mode[1]->SetItemIndex(0);                // channel 1: R = 0 -> pulse rule
     redraws = 0;
 
     form.FinishImageRead();
@@ -134,7 +128,8 @@ TEST(VariantWindow, FinishImageReadMarksTheImageAndSetsThePickers)
     EXPECT_EQ(form.Variant.modemType, "MOSS");
     EXPECT_TRUE(c.freq[1]->Checked());
     EXPECT_TRUE(c.freqOrDiff->Checked());
-    EXPECT_EQ(c.freqClicks, 1); // the box ran its click handler
+    EXPECT_EQ(form.Image.ReadImageByte(1021), 0x80);
+    EXPECT_FALSE(form.Image.Image.Marked(1021)) << "boxes set as the image holds them write nothing";
     EXPECT_EQ(c.picker[1]->currentIndex(), 2);
     EXPECT_EQ(c.picker[1]->currentText(), "Pulse Input Freq calc");
     EXPECT_EQ(c.picker[4]->currentIndex(), 0);

@@ -20,6 +20,13 @@ public:
     void SetUp() override
     {
         Page::SetUp();
+        // The server choices of the timers, as the option switches make them.
+        for (const char* name : {"IPSWT2", "IPSWT3", "IPSWT4"}) {
+            auto* choice = new TRadioGroup("IP Address", &window);
+            choice->setObjectName(name);
+            choice->SetItems({"IP1", "IP2"});
+            ctx.AddControl(choice);
+        }
         BuildCommunicationPage(ctx, &general, &timers, &comm);
         redraw.ImageToControls();
     }
@@ -174,11 +181,7 @@ TEST_F(Communication, AListFileThatCannotBeReadOrHoldsNoLineIsReportedAndTheList
 
 TEST_F(Communication, DestinationCaptionsFollowTheChoiceAndThePortExit)
 {
-    auto* choice = new TRadioGroup("IP Address", &window);
-    choice->setObjectName("IPSWT3");
-    choice->SetItems({"IP1", "IP2"});
-    ctx.AddControl(choice);
-    choice->SetItemIndex(1);
+    ctx.Get<TRadioGroup>("IPSWT3")->SetItemIndex(1);
     Leave("IPEdit2", "srv.example");
     EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "--") << "an address alone refreshes nothing";
     Leave("RPort2Edit", "2150");

@@ -1,0 +1,84 @@
+#include "pages/OptionBits.h"
+
+#include "pages/OptionFields.h"
+#include "pages/PageContext.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/Latin1.h"
+#include "platform/ui/RadioGroup.h"
+
+#include <QLabel>
+
+using namespace OptionFields;
+
+void TOptionBits::AnadataLogClick()
+{
+    const int item = AnadataLog->ItemIndex();
+    if (User())
+        WritePairChoice(ctx_.Image, kAnadataLog, item);
+    usePulseVEventCheckBox->setEnabled(item == 2);
+    if (item > 0) {
+        for (int n = 1; n <= 7; ++n) {
+            TCheckBox* box = PI_[size_t(n - 1)];
+            const QString caption = QString("Input Ch %1 (I/O%1)").arg(n);
+            if (box->text() != caption)
+                box->setText(caption);
+            box->setEnabled(true);
+        }
+        Call(Hooks.ChannelChoicesEnabled);
+    }
+    Help(12, 1);
+}
+
+// Also run by the channel-type choice, which is a user's act as well.
+void TOptionBits::PICheckBoxClick(int n)
+{
+    if (!User())
+        return;
+    // Taken before any write: the redraw after the pulse bit shows the box as the image still has it.
+    const bool logged = PI_[size_t(n - 1)]->Checked();
+    if (n >= 5)
+        WriteSwitch(ctx_.Image, PlainPulses(n), true);
+    WriteSwitch(ctx_.Image, Logged(n), logged);
+    if (n == 1) {
+        // Logging I/O1 switches logging on, timed.
+        WriteSwitch(ctx_.Image, kAnadataLog.first, true);
+        WriteSwitch(ctx_.Image, kAnadataLog.second, true);
+        usePulseVEventCheckBox->setEnabled(false);
+    }
+}
+
+void TOptionBits::freqOrDiffClick()
+{
+    const bool freq = freqOrDiff->Checked();
+    if (User())
+        WriteSwitch(ctx_.Image, kFreqOrDiff, freq);
+    Label162->setText(kRateCaptions[freq]);
+    for (TCheckBox* rate : Freq_)
+        rate->setToolTip(kRateHints[freq]);
+}
+
+// Periodic (item 0) or synchronised (item 1): a synchronised timer starts at its start time.
+void TOptionBits::Periodicity(TRadioGroup* choice, const MultiBitChoice& field, int timer)
+{
+    if (User())
+        WriteChoice(ctx_.Image, field, choice->ItemIndex());
+    Call(Hooks.StartTimeEnabled, timer, choice->ItemIndex() == 1);
+}
+
+void TOptionBits::PIPeriodLogClick()
+{
+    Help(12, 5);
+    Periodicity(PIPeriodLog, kPIPeriodLog, 1);
+}
+
+void TOptionBits::PIPeriodSendClick()
+{
+    Periodicity(PIPeriodSend, kPIPeriodSend, 2);
+    Help(11, 2);
+}
+
+void TOptionBits::InfoPeriodSendClick()
+{
+    Periodicity(InfoPeriodSend, kInfoPeriodSend, 3);
+    Help(11, 2);
+}
