@@ -7,6 +7,7 @@
 #include "pages/OptionBits.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
+#include "pages/SetButton.h"
 #include "pages/Sheet.h"
 #include "platform/ui/Latin1.h"
 
@@ -240,6 +241,9 @@ void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* t
 
     for (const char* name : kCommittedNumbers)
         ctx.Commits.Set(std::string(name) + "Exit", ctx.Exits.at(name));
+    // The hidden Set button of the dial-up login.
+    AddSetButton(ctx, ctx.Get<QWidget>("UserName")->parentWidget(), "BitBtn9",
+                 [&ctx] { ctx.RunExits({"InitString", "InitString2", "UserName", "PassWord"}); });
 }
 
 void FollowOptionSwitches(TPageContext& ctx, TOptionHooks& hooks)
