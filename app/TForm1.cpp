@@ -7,6 +7,7 @@
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/Bind.h"
+#include "pages/CommunicationPage.h"
 #include "pages/GeneralPage.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
@@ -71,6 +72,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
         iniPath_ = ProgramIniPath(QCoreApplication::applicationFilePath().toStdString());
     Image.OnRedraw = [this] { ImageToControls(); };
     Image.OnStatus = [this](const std::string& text) { SetStatus(text); };
+    CommitList.BeforeRun = [this] { PageContext.CommitFocused(*this); };
     OnQuit = [](int code) { QCoreApplication::exit(code); };
     OnShowSetupDialog = [this](TComPort& port) { EditComPort(port, this); };
     // A port event handler that fails is shown like any other failing handler; the next events still come.
@@ -267,6 +269,8 @@ void TForm1::BuildWindowFields()
     BuildLoggedDataPage(PageContext, TabSheet7, TabSheet6);
     BuildChannelsPage(PageContext, TabSheet13, TabSheet7);
     BuildOptionBits();
+    BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
+    FollowOptionSwitches(PageContext, OptionBits->Hooks);
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }

@@ -2,9 +2,9 @@
 #include "app/HelpPanel.h"
 #include "app/TForm1.h"
 #include "app/WindowGeometry.h"
+#include "pages/ApnNames.h"
 #include "platform/IniFile.h"
 #include "platform/ui/HandlerGuard.h"
-#include "platform/ui/Latin1.h"
 #include "platform/ui/TextControl.h"
 
 #include <QAbstractButton>
@@ -65,7 +65,5 @@ void TForm1::ApplyWindowPrefs()
 void TForm1::ApplyApnPrefs()
 {
     for (const char* name : {"InitString", "InitString2"})
-        if (auto* box = Control<QComboBox>(name))
-            for (const std::string& apn : Prefs.Apn)
-                box->addItem(FromLatin1(apn));
+        AddApnNames(PageContext.Get<QComboBox>(name), Prefs.Apn);
 }

@@ -1,6 +1,7 @@
 #include "channels/ChannelCommits.h"
 
 #include "pages/PageContext.h"
+#include "pages/SetButton.h"
 
 #include <QLineEdit>
 
@@ -33,11 +34,14 @@ void CommitTypedEdits(const TPageContext& ctx, const std::vector<std::string>& e
     }
 }
 
-void SetChannelCommits(TPageContext& ctx)
+void SetChannelCommits(TPageContext& ctx, const std::vector<QWidget*>& groups)
 {
-    for (const TChannel& channel : Channels())
-        ctx.Commits.Set("BitBtn" + std::to_string(channel.n) + "Click",
-                        [&ctx, edits = ChannelCommitEdits(channel)] { CommitTypedEdits(ctx, edits); });
+    // The hidden Set button of each channel group commits the group's typed edits.
+    for (size_t i = 0; i < Channels().size(); ++i) {
+        const TChannel& channel = Channels()[i];
+        AddSetButton(ctx, groups.at(i), "BitBtn" + std::to_string(channel.n),
+                     [&ctx, edits = ChannelCommitEdits(channel)] { CommitTypedEdits(ctx, edits); });
+    }
     const TChannel& supply = Channels().back();
     ctx.Commits.Set(supply.Named("IO", "kvcmdText") + "Exit",
                     [&ctx, edit = supply.Named("IO", "kvcmdText")] { CommitTypedEdits(ctx, {edit}); });

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class QWidget;
 struct TPageContext;
 
 // The edits a channel group's hidden Set button commits, in order. The unit commands of I/O1..I/O4 go
@@ -17,4 +18,4 @@ std::vector<std::string> ChannelCommitEdits(const TChannel& channel);
 void CommitTypedEdits(const TPageContext& ctx, const std::vector<std::string>& edits);
 
 // Fills the channels' entries of the commit list the write paths and the ".kvx" save run.
-void SetChannelCommits(TPageContext& ctx);
+void SetChannelCommits(TPageContext& ctx, const std::vector<QWidget*>& groups);

@@ -11,12 +11,14 @@ void BuildChannelsPage(TPageContext& ctx, QWidget* channelsSheet, QWidget* logge
     TSheet* sheet = TSheet::Of(channelsSheet, 1);
     sheet->setObjectName("ScrollBox9");
     std::vector<QLineEdit*> restoreEdits;
+    std::vector<QWidget*> groups;
     for (const TChannel& channel : Channels()) {
         auto* group = new TChannelGroup(ctx, channel);
         sheet->Add(group);
         restoreEdits.push_back(group->Controls().restore);
+        groups.push_back(group);
     }
     BindRestoreDelay(ctx, restoreEdits);
-    SetChannelCommits(ctx);
+    SetChannelCommits(ctx, groups);
     BuildPowerSourceMonitor(ctx, loggedDataSheet);
 }

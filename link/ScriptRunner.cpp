@@ -60,6 +60,17 @@ std::vector<std::string> Split(std::string_view text)
     return lines;
 }
 
+std::optional<std::vector<std::string>> ReadLines(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        return std::nullopt;
+    return Split(text);
+}
+
 } // namespace ScriptLines
 
 ScriptRunner::ScriptRunner(SerialSender& sender, LinkHost& host, DirectCommands& commands,
@@ -114,14 +125,11 @@ void ScriptRunner::Add(const std::string& text)
 
 bool ScriptRunner::LoadFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
+    const auto lines = ScriptLines::ReadLines(path);
+    if (!lines)
         return false;
     box_.clear();
-    for (const std::string& line : ScriptLines::Split(text))
+    for (const std::string& line : *lines)
         box_.addItem(FromLatin1(line));
     box_.setCurrentIndex(0);
     return true;

@@ -34,6 +34,8 @@ SendForm SendFormOf(const std::string& line);
 std::optional<int> PauseValue(std::string_view line);
 // A script file's lines: they end at CR, LF or CR LF; a line break at the very end starts no further line.
 std::vector<std::string> Split(std::string_view text);
+// The lines of a text file (Split), or nothing when the file cannot be read.
+std::optional<std::vector<std::string>> ReadLines(const std::string& path);
 
 } // namespace ScriptLines
 

@@ -47,28 +47,12 @@ void ShowIndex(QComboBox* box, int index)
 
 namespace {
 
-void CommitOnEnter(QLineEdit* edit, std::function<void()> exit)
+void CommitOnEnter(QWidget* control, std::function<void()> exit)
 {
-    OnKeyPress(edit, [exit](QObject*, char& key) {
+    OnKeyPress(control, [exit](QObject*, char& key) {
         if (key == '\r')
             exit();
     });
-}
-
-void Register(TPageContext& ctx, QWidget* control, std::function<void()> exit)
-{
-    ctx.AddExit(control->objectName().toStdString(), exit);
-    OnExit(control, exit);
-}
-
-// An edit's decoder at its step, its Exit handler on leaving and on Enter.
-std::function<void()> BindEdit(TPageContext& ctx, QLineEdit* edit, TRedraw::Step step, std::function<void()> show,
-                               std::function<void()> exit)
-{
-    ctx.Redraw.Add(step, std::move(show));
-    Register(ctx, edit, exit);
-    CommitOnEnter(edit, exit);
-    return exit;
 }
 
 // A click echoed while a redraw sets the control is no edit.
@@ -80,10 +64,8 @@ std::function<void()> UserOnly(const TRedraw& redraw, std::function<void()> edit
     };
 }
 
-} // namespace
-
-std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot field, TRedraw::Step step,
-                                   ErasedSlot erased)
+std::function<void()> BindTextSlotOn(TPageContext& ctx, QWidget* control, QLineEdit* edit, TextSlot field,
+                                     TRedraw::Step step, ErasedSlot erased, TStoredText stored)
 {
     edit->setMaxLength(field.MaxLength());
     ImageStore& image = ctx.Image;
@@ -95,25 +77,64 @@ std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot 
         return ReadTextSlot(image, field);
     };
     auto show = [edit, shown] { ShowText(edit, shown()); };
-    auto exit = [&image, edit, field, shown, show] {
+    auto exit = [&image, edit, field, shown, show, stored] {
         const std::string text = ToLatin1(edit->text());
         if (text != shown())
-            WriteTextSlotAlways(image, field, text);
+            WriteTextSlotAlways(image, field, stored ? stored(text) : text);
         show();
     };
-    return BindEdit(ctx, edit, step, show, exit);
+    return BindEdit(ctx, control, step, show, exit);
+}
+
+} // namespace
+
+std::function<void()> BindEdit(TPageContext& ctx, QWidget* control, TRedraw::Step step, std::function<void()> show,
+                               std::function<void()> exit)
+{
+    ctx.Redraw.Add(step, std::move(show));
+    ctx.AddExit(control->objectName().toStdString(), exit);
+    OnExit(control, exit);
+    CommitOnEnter(control, exit);
+    return exit;
+}
+
+bool ShowsStoredNumber(const ImageStore& image, const QLineEdit* edit, const NumberField& field)
+{
+    return ToLatin1(edit->text()) == std::to_string(ReadNumber(image, field));
+}
+
+uint32_t NumberEditValue(const ImageStore& image, QLineEdit* edit, const NumberField& field)
+{
+    if (ShowsStoredNumber(image, edit, field))
+        return ReadNumber(image, field);
+    ClampedNumber n = ClampNumberText(ToLatin1(edit->text()), field.max, field.min);
+    if (n.clamped)
+        edit->setText(QString::number(n.value));
+    return n.value;
+}
+
+void ShowNumber(const ImageStore& image, QLineEdit* edit, const NumberField& field)
+{
+    ShowText(edit, std::to_string(ReadNumber(image, field)));
+}
+
+std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot field, TRedraw::Step step,
+                                   ErasedSlot erased)
+{
+    return BindTextSlotOn(ctx, edit, edit, field, step, erased, nullptr);
+}
+
+std::function<void()> BindTextSlot(TPageContext& ctx, QComboBox* box, TextSlot field, TRedraw::Step step,
+                                   ErasedSlot erased, TStoredText stored)
+{
+    return BindTextSlotOn(ctx, box, box->lineEdit(), field, step, erased, stored);
 }
 
 std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step)
 {
     ImageStore& image = ctx.Image;
-    auto show = [&image, edit, field] { ShowText(edit, std::to_string(ReadNumber(image, field))); };
-    auto exit = [&image, edit, field] {
-        ClampedNumber n = ClampNumberText(ToLatin1(edit->text()), field.max, field.min);
-        if (n.clamped)
-            edit->setText(QString::number(n.value));
-        WriteNumber(image, field, n.value);
-    };
+    auto show = [&image, edit, field] { ShowNumber(image, edit, field); };
+    auto exit = [&image, edit, field] { WriteNumber(image, field, NumberEditValue(image, edit, field)); };
     return BindEdit(ctx, edit, step, show, exit);
 }
 

@@ -7,9 +7,11 @@
 #include <functional>
 #include <string>
 
+class ImageStore;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QWidget;
 class TCheckBox;
 class TRadioGroup;
 struct TPageContext;
@@ -21,6 +23,19 @@ void ShowChecked(TCheckBox* box, bool checked);
 void ShowIndex(TRadioGroup* group, int index);
 void ShowIndex(QComboBox* box, int index);
 
+// An edit-like control's decoder at its step and its Exit handler, registered under the control's object name,
+// run on leaving the control and on Enter (the focus stays). Returns the Exit handler. The building block of
+// the editors below and of irregular fields.
+std::function<void()> BindEdit(TPageContext& ctx, QWidget* control, TRedraw::Step step, std::function<void()> show,
+                               std::function<void()> exit);
+
+// The value a number edit stores. While the edit still shows the stored value, that value is kept as it is,
+// also outside the bounds: a value read from a unit and left alone goes back to it unchanged. A typed text is
+// converted (conversion error on a bad text) and clamped to min..max, the bound written back into the edit.
+uint32_t NumberEditValue(const ImageStore& image, QLineEdit* edit, const NumberField& field);
+bool ShowsStoredNumber(const ImageStore& image, const QLineEdit* edit, const NumberField& field);
+void ShowNumber(const ImageStore& image, QLineEdit* edit, const NumberField& field);
+
 // The generic editors: each binds one control to one field row. The control's object name is the
 // name its Exit handler is found by (TPageContext::Exits). Returns the Exit handler.
 
@@ -28,8 +43,12 @@ void ShowIndex(QComboBox* box, int index);
 // Enter commits without moving the focus.
 std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot field, TRedraw::Step step,
                                    ErasedSlot erased = ErasedSlot::Raw);
-// Number: Exit converts (conversion error on a bad text), clamps to 0..max writing the bound back into
-// the edit, and writes by the field's policy; no redraw. Enter commits.
+// The same for an editable pick list: the list's edit holds the text, the list itself is what is left.
+// stored, when given, turns the typed text into the text stored (a prefix the unit does not want dropped).
+using TStoredText = std::string (*)(const std::string& typed);
+std::function<void()> BindTextSlot(TPageContext& ctx, QComboBox* box, TextSlot field, TRedraw::Step step,
+                                   ErasedSlot erased = ErasedSlot::Raw, TStoredText stored = nullptr);
+// Number: Exit takes NumberEditValue and writes it by the field's policy; no redraw. Enter commits.
 std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step);
 // Switch: the click writes the bit through SetImageBits; the decoder sets the box.
 void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Step step);

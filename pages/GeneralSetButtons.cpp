@@ -3,6 +3,7 @@
 #include "pages/ImageFields.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
+#include "pages/SetButton.h"
 #include "pages/Sheet.h"
 #include "platform/ui/HandlerGuard.h"
 
@@ -42,12 +43,6 @@ void RunSetList(const TPageContext& ctx, const std::vector<std::string>& names)
             it->second();
 }
 
-QPushButton* HiddenSetButton(TPageContext& ctx, QWidget* parent, const char* name)
-{
-    return static_cast<QPushButton*>(
-        TPageBuilder(ctx).Build(parent, {name, "Set", Unbound{Unbound::Button}, TRedraw::StepCount, {}, true}));
-}
-
 } // namespace
 
 void BuildGeneralSetButtons(TPageContext& ctx, QWidget* phoneGroup, QWidget* communicationSheet,
@@ -59,15 +54,8 @@ void BuildGeneralSetButtons(TPageContext& ctx, QWidget* phoneGroup, QWidget* com
         StoreChannelTypes(ctx.Image, channelType);
     };
 
-    QPushButton* phoneSet = HiddenSetButton(ctx, phoneGroup, "PhoneSetButton");
-    phoneGroup->layout()->addWidget(phoneSet);
-    ConnectGuarded(phoneSet, &QPushButton::clicked, phoneSet, PhoneSetButtonClick);
-    QPushButton* commSet = HiddenSetButton(ctx, nullptr, "SetButton1");
-    TSheet::Of(communicationSheet)->Add(commSet);
-    ConnectGuarded(commSet, &QPushButton::clicked, commSet, SetButton1Click);
-
-    ctx.Commits.Set("PhoneSetButtonClick", PhoneSetButtonClick);
-    ctx.Commits.Set("SetButton1Click", SetButton1Click);
+    phoneGroup->layout()->addWidget(AddSetButton(ctx, phoneGroup, "PhoneSetButton", PhoneSetButtonClick));
+    TSheet::Of(communicationSheet)->Add(AddSetButton(ctx, nullptr, "SetButton1", SetButton1Click));
     ctx.Commits.Set("simPinEditExit", [&ctx] { ctx.RunExits({"simPinEdit"}); });
     ctx.Commits.Set("DateEdit1Exit", [&ctx] { ctx.RunExits({"DateEdit1"}); });
 }

@@ -10,6 +10,17 @@ void TPageContext::RunExits(const std::vector<std::string>& names) const
     }
 }
 
+void TPageContext::CommitFocused(const QWidget& window) const
+{
+    // An editable pick list holds the focus itself, on behalf of its edit.
+    const QWidget* focus = window.focusWidget();
+    if (!focus)
+        return;
+    auto it = Exits.find(focus->objectName().toStdString());
+    if (it != Exits.end())
+        it->second();
+}
+
 void TPageContext::AddControl(QWidget* control)
 {
     const std::string name = control->objectName().toStdString();

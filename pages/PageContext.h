@@ -30,6 +30,9 @@ struct TPageContext {
 
     // Runs the Exit handlers of the named controls in order; a conversion error stops the run.
     void RunExits(const std::vector<std::string>& names) const;
+    // Runs the Exit handler of the control that has the focus in window, if it has one: the value being typed
+    // reaches the image as if the control had been left (the focus stays).
+    void CommitFocused(const QWidget& window) const;
     // Registers a control under its object name; a name given twice is a programming error (logic_error).
     void AddControl(QWidget* control);
     // Registers a control's Exit handler under its object name, once.

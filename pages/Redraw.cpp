@@ -59,6 +59,8 @@ void TCommitList::Set(const std::string& name, std::function<void()> handler)
 
 void TCommitList::Run() const
 {
+    if (BeforeRun)
+        BeforeRun();
     for (const auto& handler : handlers_)
         if (handler)
             handler();

@@ -67,8 +67,13 @@ public:
     explicit TCommitList(std::vector<std::string> order);
     // Fills an entry declared in the order; an unknown name is a programming error (std::logic_error).
     void Set(const std::string& name, std::function<void()> handler);
+    // Runs BeforeRun, then the entries in order.
     void Run() const;
     const std::vector<std::string>& Order() const { return order_; }
+
+    // Run first on every run: the window commits the edit that has the focus. Tool bar buttons take none, so
+    // the edit being typed in is never left before a write or a save, and its value would be lost.
+    std::function<void()> BeforeRun;
 
 private:
     std::vector<std::string> order_;

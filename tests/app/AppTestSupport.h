@@ -38,8 +38,8 @@ T* AddControl(QWidget* page, const char* name, T* control)
     return control;
 }
 
-// The controls of the link, terminal and communication pages that start-up and shut-down fill and read, as
-// those pages will name them; ShowTS behaves as its click handler does (HexCheckBox follows it).
+// The controls of the link and terminal pages that start-up and shut-down fill and read, as those pages will
+// name them; ShowTS behaves as its click handler does (HexCheckBox follows it).
 inline void BuildPreferenceControls(TForm1& form)
 {
     for (const char* name : {"ServerPortEdit", "ClientPortEdit", "UDPIPEdit", "UDPportEdit"})
@@ -54,10 +54,6 @@ inline void BuildPreferenceControls(TForm1& form)
             hex->SetChecked(false);
     });
     (void)log;
-    for (const char* name : {"InitString", "InitString2"}) {
-        auto* box = AddControl(form.TabSheet4, name, new QComboBox);
-        box->setEditable(true);
-    }
 }
 
 inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TForm1&)> build = {})

@@ -134,7 +134,6 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
     TForm1 form(OptionsWith(ini, [](TForm1& f) {
         AddControl(f.TabSheet2, "GroupBox32", new QGroupBox);
         AddControl(f.TabSheet2, "Label214", new QLabel("Time server"));
-        AddControl(f.TabSheet4, "InitString", new QComboBox);
         AddControl(f.TabSheet2, "UnboundEdit", new QLineEdit);
     }));
     MoveOver(form.PageContext.Get<QWidget>("PhoneNr3"));

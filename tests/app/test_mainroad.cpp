@@ -4,6 +4,9 @@
 #include "files/KvxFile.h"
 #include "image/ToolVersion.h"
 #include "link/Protocol.h"
+#include "pages/Bind.h"
+#include "pages/PickList.h"
+#include "platform/ui/TextControl.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "sim/PtyDrainPort.h"
 #include "sim/SimPty.h"
@@ -13,6 +16,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,6 +64,14 @@ protected:
     TForm1 form{[this] {
         TForm1::TOptions options = OptionsWith(ini);
         options.MakePortLink = [this](TComPort& port) { return std::make_unique<PtyDrainPort>(port, sim); };
+        options.BuildPages = [](TForm1& f) {
+            auto* edit = new QLineEdit(f.TabSheet4);
+            edit->setObjectName("ProbeEdit");
+            f.PageContext.AddControl(edit);
+            BindTextSlot(f.PageContext, edit, {778, 10}, TRedraw::InternetFields);
+            BuildTextPickList(f.PageContext, {"ProbeList", "", TextField{{788, 10}}, TRedraw::InternetFields})
+                ->setParent(f.TabSheet4);
+        };
         return options;
     }()};
 };
@@ -201,4 +213,30 @@ TEST_F(MainRoad, LogReadListsTheRecordsAndTheWriteClearsTheLogWhenAsked)
     form.PageContext.Get<QAbstractButton>("ClearMemCheckBox")->setChecked(true);
     form.WriteEEPROM->trigger();
     EXPECT_EQ(sim.WithUnit([](SimUnit& unit) { return unit.Commands.back(); }), "kvspi=0,0");
+}
+
+// The tool bar buttons take no focus: the edit being typed in is never left before a write, and is committed
+// all the same, a plain edit and a pick list alike. The probes edit the dial-up code (778-797), which no page
+// edits and no commit list writes.
+TEST_F(MainRoad, WriteCommitsTheEditBeingTypedIn)
+{
+    form.ReadEEPROM->trigger();
+    ASSERT_EQ(form.Status(), "EEPROM Read OK!");
+    form.show();
+    const struct {
+        const char* control;
+        const char* typed;
+        int address;
+    } cases[] = {{"ProbeEdit", "probe", 778}, {"ProbeList", "picked", 788}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        auto* control = form.PageContext.Get<QWidget>(c.control);
+        control->setFocus();
+        ASSERT_EQ(form.focusWidget(), control);
+        SetControlText(control, c.typed);
+        form.WriteEEPROMExecute->click();
+        EXPECT_EQ(form.Status(), "EEPROM Write OK!");
+        const std::string stored = std::string(c.typed) + '\0';
+        EXPECT_EQ(UnitBytes(c.address + int(stored.size())).substr(size_t(c.address)), stored);
+    }
 }

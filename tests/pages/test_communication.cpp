@@ -1,0 +1,190 @@
+#include "pages/ApnNames.h"
+#include "pages/CommunicationPage.h"
+#include "platform/ui/RadioGroup.h"
+#include "platform/ui/ScriptedDialogs.h"
+#include "platform/ui/TextControl.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <fstream>
+
+#include "PageFixture.h"
+
+class Communication : public Page {
+public:
+    void SetUp() override
+    {
+        Page::SetUp();
+        // The server choices of the timers, as the option switches make them.
+        for (const char* name : {"IPSWT2", "IPSWT3", "IPSWT4"}) {
+            auto* choice = new TRadioGroup("IP Address", &window);
+            choice->setObjectName(name);
+            choice->SetItems({"IP1", "IP2"});
+            ctx.AddControl(choice);
+        }
+        BuildCommunicationPage(ctx, &general, &timers, &comm);
+        redraw.ImageToControls();
+    }
+    // The user types text into a control and leaves it.
+    void Leave(const std::string& name, const std::string& text)
+    {
+        SetControlText(ctx.Get<QWidget>(name), text);
+        ctx.Exits.at(name)();
+    }
+    std::string Shown(const std::string& name) { return *ControlText(ctx.Get<QWidget>(name)); }
+
+    QWidget general{&window};
+    QWidget timers{&window};
+    QWidget comm{&window};
+};
+
+TEST_F(Communication, InitCommandsDropALeadingAtOnceAndTimeServersKeepIt)
+{
+    const std::string longest = "AT^SCFG=\"URC/DstIfc\",\"usb0-mdm\"";
+    const struct {
+        int n;
+        std::string typed, stored;
+    } cases[] = {
+        {1, "AT&F", "&F"},  {2, "at+cops=0,,,0", "+cops=0,,,0"}, {3, "AT", ""},      {4, "A", "A"},
+        {5, " ATZ", " ATZ"}, {1, "ATATZ", "ATZ"},                {2, "", ""},        {3, longest, longest.substr(2)},
+        {6, "ATZ", "ATZ"},  {7, "", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string name = "ComboBox" + std::to_string(c.n);
+        SCOPED_TRACE(name + " " + c.typed);
+        const int address = 1317 + 31 * (c.n - 1);
+        Leave(name, c.typed);
+        EXPECT_EQ(image.ReadImageString(address, 31), c.stored);
+        EXPECT_EQ(image.ReadImageByte(address + static_cast<int>(c.stored.size())), 0);
+        EXPECT_EQ(Shown(name), c.stored) << "the field shows what is stored";
+    }
+}
+
+TEST_F(Communication, LeavingAListKeepsTheCaseTyped)
+{
+    auto* box = ctx.Get<QComboBox>("ComboBox6");
+    box->setEditText("POOL.NTP.ORG");
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(box, &out);
+    EXPECT_EQ(image.ReadImageString(1472, 31), "POOL.NTP.ORG");
+    EXPECT_EQ(Shown("ComboBox6"), "POOL.NTP.ORG") << "no list item swapped in";
+}
+
+TEST_F(Communication, NumbersClampToTheirBounds)
+{
+    const struct {
+        const char* name;
+        int address, length;
+        const char* typed;
+        const char* shown;
+        uint32_t stored;
+    } cases[] = {
+        {"SocketTimeEdit", 772, 2, "600", "546", 546}, {"SocketTimeEdit", 772, 2, "-5", "0", 0},
+        {"awakeTime", 1009, 2, "600", "540", 540},     {"awakeTime", 1009, 2, "-1", "0", 0},
+        {"PingEdit", 774, 2, "1", "2", 2},             {"PingEdit", 774, 2, "0", "0", 0},
+        {"PingEdit", 774, 2, "70000", "65535", 65535}, {"PingEdit", 774, 2, "-3", "0", 0},
+        {"DisconEdit", 776, 2, "70000", "65535", 65535}, {"DisconEdit", 776, 2, "-7", "0", 0},
+        {"RPortEdit", 865, 2, "2040", "2040", 2040},   {"RPortEdit", 865, 2, "", "0", 0},
+        {"RPortEdit", 865, 2, "70000", "65535", 65535}, {"RPort2Edit", 871, 2, "-80", "0", 0},
+        {"MaxReConnPeriod", 987, 1, "300", "255", 255}, {"MaxReConnNo", 988, 1, "-1", "0", 0},
+        {"MaxPingNo", 989, 1, "300", "255", 255},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.typed);
+        Leave(c.name, c.typed);
+        EXPECT_EQ(Shown(c.name), c.shown);
+        EXPECT_EQ(image.ReadImageNumber(c.address, c.length), c.stored);
+    }
+    EXPECT_EQ(image.Image.Bytes(865, 2), "\xFF\xFF");
+    EXPECT_EQ(redraws, 0) << "number editors redraw nothing";
+}
+
+// Values a unit holds outside the bounds, erased slots, texts that start with "AT" or fill their slot: shown,
+// and left alone, they go back to the unit as they came, whatever commits them.
+TEST_F(Communication, ValuesReadAndLeftAloneGoBackUnchanged)
+{
+    image.WriteImageString("\xFF\xFF", 1009, 0);         // awake time
+    image.WriteImageString("\x1F\x26", 772, 0);          // socket time
+    image.WriteImageString(std::string("\0\x01", 2), 774, 0); // heart beat 1
+    image.WriteImageString(std::string(31, '\xFF'), 1317, 0);
+    image.WriteImageString(std::string("ATZ\0", 4), 1348, 0);
+    image.WriteImageString(std::string(31, 'x'), 1379, 0);
+    image.WriteImageString(std::string(50, 'y'), 885, 0);
+    redraw.ImageToControls();
+    const std::string before = image.Image.Bytes(0, 3072);
+
+    commits.Run();
+    for (const auto& [name, exit] : ctx.Exits)
+        exit();
+    EXPECT_EQ(image.Image.Bytes(0, 3072), before);
+    EXPECT_EQ(Shown("PassWord"), "*******");
+}
+
+TEST_F(Communication, ApnNamesAreCutToTheirSlot)
+{
+    auto* apn1 = ctx.Get<QComboBox>("InitString");
+    const std::string longName(60, 'n');
+    QTemporaryDir dir;
+    const std::string listFile = dir.filePath("apn.txt").toStdString();
+    std::ofstream(listFile) << std::string(55, 'f') << "\r\nsecond\r\n";
+    TScriptedDialogs dialogs;
+    TScopedDialogs use(dialogs);
+    dialogs.AnswerFile(true, listFile);
+
+    const std::string apn2Before = image.Image.Bytes(935, 50);
+    const struct {
+        const char* source;
+        std::function<void()> fill;
+        std::string first;
+        int count;
+    } cases[] = {
+        {"program INI", [&] { AddApnNames(apn1, std::vector<std::string>{longName}); }, longName.substr(0, 49), 1},
+        {"list file", [&] { ctx.Get<QToolButton>("SpeedButton10")->click(); }, std::string(49, 'f'), 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        apn1->clear();
+        c.fill();
+        ASSERT_EQ(apn1->count(), c.count);
+        apn1->setCurrentIndex(0);
+        ctx.Exits.at("InitString")();
+        EXPECT_EQ(image.ReadImageString(885, 50), c.first);
+        EXPECT_EQ(image.ReadImageByte(934), 0);
+        EXPECT_EQ(image.Image.Bytes(935, 50), apn2Before) << "APN2 untouched";
+    }
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(Communication, AListFileThatCannotBeReadOrHoldsNoLineIsReportedAndTheListStays)
+{
+    auto* apn1 = ctx.Get<QComboBox>("InitString");
+    AddApnNames(apn1, std::vector<std::string>{"one", "two"});
+    QTemporaryDir dir;
+    const std::string empty = dir.filePath("empty.txt").toStdString();
+    std::ofstream{empty};
+    TScriptedDialogs dialogs;
+    TScopedDialogs use(dialogs);
+    for (const std::string& path : {dir.filePath("missing.txt").toStdString(), empty}) {
+        dialogs.AnswerFile(true, path);
+        ctx.Get<QToolButton>("SpeedButton10")->click();
+        EXPECT_EQ(apn1->count(), 2);
+    }
+    ASSERT_EQ(dialogs.Messages().size(), 2u);
+    EXPECT_EQ(dialogs.Messages()[0], "Cannot open file \"" + dir.filePath("missing.txt").toStdString() + "\".");
+    EXPECT_EQ(dialogs.Messages()[1], "The file \"" + empty + "\" holds no line.");
+}
+
+TEST_F(Communication, DestinationCaptionsFollowTheChoiceAndThePortExit)
+{
+    ctx.Get<TRadioGroup>("IPSWT3")->SetItemIndex(1);
+    Leave("IPEdit2", "srv.example");
+    EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "--") << "an address alone refreshes nothing";
+    Leave("RPort2Edit", "2150");
+    EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "IP2:srv.example 2150");
+    EXPECT_EQ(ctx.Get<QLabel>("IPLabel_1")->text(), "--") << "no choice, no caption";
+}
