@@ -61,16 +61,6 @@ void Register(TPageContext& ctx, QWidget* control, std::function<void()> exit)
     OnExit(control, exit);
 }
 
-// An edit's decoder at its step, its Exit handler on leaving and on Enter.
-std::function<void()> BindEdit(TPageContext& ctx, QLineEdit* edit, TRedraw::Step step, std::function<void()> show,
-                               std::function<void()> exit)
-{
-    ctx.Redraw.Add(step, std::move(show));
-    Register(ctx, edit, exit);
-    CommitOnEnter(edit, exit);
-    return exit;
-}
-
 // A click echoed while a redraw sets the control is no edit.
 std::function<void()> UserOnly(const TRedraw& redraw, std::function<void()> edit)
 {
@@ -81,6 +71,15 @@ std::function<void()> UserOnly(const TRedraw& redraw, std::function<void()> edit
 }
 
 } // namespace
+
+std::function<void()> BindEdit(TPageContext& ctx, QLineEdit* edit, TRedraw::Step step, std::function<void()> show,
+                               std::function<void()> exit)
+{
+    ctx.Redraw.Add(step, std::move(show));
+    Register(ctx, edit, exit);
+    CommitOnEnter(edit, exit);
+    return exit;
+}
 
 std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot field, TRedraw::Step step,
                                    ErasedSlot erased)

@@ -21,6 +21,11 @@ void ShowChecked(TCheckBox* box, bool checked);
 void ShowIndex(TRadioGroup* group, int index);
 void ShowIndex(QComboBox* box, int index);
 
+// An edit of a kind of its own: show is its decoder at step; exit runs when the edit is left and on Enter,
+// and is registered under the edit's object name. Returns exit.
+std::function<void()> BindEdit(TPageContext& ctx, QLineEdit* edit, TRedraw::Step step, std::function<void()> show,
+                               std::function<void()> exit);
+
 // The generic editors: each binds one control to one field row. The control's object name is the
 // name its Exit handler is found by (TPageContext::Exits). Returns the Exit handler.
 

@@ -115,9 +115,10 @@ TEST(ProfileMainWindow, SaveAndReadBackRefuseWhileAControlIsMissing)
     for (const auto& name : missing)
         EXPECT_NE(dialogs.Messages()[0].find(" " + name), std::string::npos) << name;
     EXPECT_FALSE(std::ifstream(path).good());
-    form.ReadINIButtonClick();
+    const bool readMissing = !MissingControls(form.PageContext, ProfileReadControls()).empty();
+    form.ReadINIButtonClick(); // a file that does not exist lacks a number the read-back needs
     EXPECT_EQ(dialogs.Messages().size(), 2u);
-    EXPECT_EQ(dialogs.Shown.size(), 2u); // no file dialog
+    EXPECT_EQ(dialogs.Shown.size(), readMissing ? 2u : 3u) << "a file dialog only with every control there";
     EXPECT_EQ(form.Image.Image.Bytes(0, 3072), image);
 }
 
