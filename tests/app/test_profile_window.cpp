@@ -261,6 +261,20 @@ TEST(ProfileMainWindow, AFaultChangesNeitherTheFileNorTheImage)
     EXPECT_EQ(form.windowTitle(), title);
 }
 
+// The delays a profile holds reach the image as the user's own typing would, held to their ranges.
+TEST(ProfileMainWindow, ReadBackStoresTheDelaysThroughTheirEdits)
+{
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
+    ApplyProfile(form.PageContext, {{"delay3Edit", ProfileForm::Text, "5000"},
+                                    {"delay1Edit", ProfileForm::Text, "-7"},
+                                    {"RestoreEdit2", ProfileForm::Text, "65535"}});
+    EXPECT_EQ(form.Image.Image.Bytes(191, 2), std::string("\x0E\x10"));
+    EXPECT_EQ(form.Image.Image.Bytes(171, 2), std::string(2, '\0'));
+    EXPECT_EQ(form.Image.Image.Bytes(275, 2), std::string("\x02\x58"));
+    EXPECT_EQ(form.PageContext.Get<QLineEdit>("RestoreEdit8")->text(), "600");
+}
+
 // A value that an Exit handling refuses half way (a delay that no check before has seen): the image goes
 // back to what it was, edited marks included, and the controls show it again.
 TEST(ProfileMainWindow, AFailureHalfWayPutsTheImageBack)

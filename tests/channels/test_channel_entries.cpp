@@ -91,6 +91,10 @@ TEST_F(ChannelPage, CommitsStoreWhatWasTypedButNotLeft)
         ctx.Get<QLineEdit>(name)->selectAll();
         ctx.Get<QLineEdit>(name)->insert("KVxy"); // typed over the shown text
     }
+    for (const char* name : {"IO4upperLevel", "hystEdit6", "IO5constX1", "IO2unit"}) {
+        ctx.Get<QLineEdit>(name)->selectAll();
+        ctx.Get<QLineEdit>(name)->insert("3000");
+    }
     Type("IO8lowerLevel", "3"); // left already: committing it again changes nothing
     image.UnmarkRange(0, 3072);
     commits.Run();
@@ -98,5 +102,9 @@ TEST_F(ChannelPage, CommitsStoreWhatWasTypedButNotLeft)
     EXPECT_EQ(image.Image.Bytes(1275, 3), "xy\0"s);
     EXPECT_EQ(image.Image.Bytes(1212, 3), "xy\0"s);
     EXPECT_EQ(image.Image.Bytes(483, 5), "KVxy\0"s);
+    EXPECT_EQ(image.Image.Bytes(194, 2), "\x09\xC4"s) << "held at 2500 mV";
+    EXPECT_EQ(image.Image.Bytes(232, 2), "\x0B\xB8"s);
+    EXPECT_EQ(image.Image.Bytes(2086, 2), "\x0B\xB8"s);
+    EXPECT_EQ(image.Image.Bytes(2494, 5), "3000\0"s);
     EXPECT_FALSE(image.Image.AnyMarked(286, 2));
 }
