@@ -10,7 +10,9 @@ std::vector<std::string> ChannelCommitEdits(const TChannel& channel)
     if (channel.alarmText2)
         edits.push_back(channel.Named("IO", "alarmText2"));
     const std::vector<std::string> delays = {channel.Named("delay", "Edit"), channel.Named("RestoreEdit")};
-    auto add = [&edits](const std::vector<std::string>& names) { edits.insert(edits.end(), names.begin(), names.end()); };
+    auto add = [&edits](const std::vector<std::string>& names) {
+        edits.insert(edits.end(), names.begin(), names.end());
+    };
     if (channel.kind == TChannelKind::Mixed) {
         // I/O2 commits its delays before its levels, I/O3..I/O7 after their calibration.
         if (channel.n == 2)

@@ -4,8 +4,8 @@
 #include "channels/LevelPicture.h"
 #include "channels/WordEdit.h"
 #include "image/ImageStore.h"
-#include "pages/PageBuilder.h"
 #include "pages/OptionFields.h"
+#include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/Latin1.h"
@@ -256,7 +256,8 @@ void TChannelGroup::Levels(QGroupBox* box, QGridLayout* grid)
     auto levels = [&image] { return LevelRange(image); };
     BindWord(ctx_, w_.highLevel, {c_.highLevel, true}, levels, kStep);
     BindWord(ctx_, w_.lowLevel, {c_.lowLevel, true}, levels, kStep);
-    BindWord(ctx_, w_.hysteresis, {c_.hysteresis, false}, [] { return kUnsignedWord; }, kStep);
+    BindWord(
+        ctx_, w_.hysteresis, {c_.hysteresis, false}, [] { return kUnsignedWord; }, kStep);
 
     QWidget* const rows[][3] = {{w_.highCaption, w_.highLevel, w_.restoreHigh},
                                 {w_.lowCaption, w_.lowLevel, w_.restoreLow}};

@@ -34,9 +34,9 @@ struct TChannelControls {
     QLineEdit* highLevel = nullptr;
     QLabel* highCaption = nullptr;
     QLineEdit* hysteresis = nullptr;
-    QLabel* restoreHigh = nullptr; // the hysteresis below the high level, where the alarm ends
-    QLabel* restoreLow = nullptr;  // and above the low level
-    TRadioGroup* special = nullptr; // I/O2's "Capture"/"PWM"
+    QLabel* restoreHigh = nullptr;    // the hysteresis below the high level, where the alarm ends
+    QLabel* restoreLow = nullptr;     // and above the low level
+    TRadioGroup* special = nullptr;   // I/O2's "Capture"/"PWM"
     QLineEdit* supplyLevel = nullptr; // the supply level the unit last measured
 };
 

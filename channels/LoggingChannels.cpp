@@ -50,12 +50,14 @@ void IO1edgeClick(ImageStore& image, int index)
         image.SetImageBits(kEdgeByte, index, kFalling, kBoth);
 }
 
-TRadioGroup* BuildEdge(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout,
-                       std::function<void(int, int)> showHelp)
+TRadioGroup* BuildEdge(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout, std::function<void(int, int)> showHelp)
 {
-    auto* edge = static_cast<TRadioGroup*>(
-        TPageBuilder(ctx).Build(group, {"IO1edge", "Pulse Counting Transition", Unbound{Unbound::Radio},
-                                        TRedraw::StepCount, {"Low to high", "High to low", "Both"}}));
+    const TRow row{"IO1edge",
+                   "Pulse Counting Transition",
+                   Unbound{Unbound::Radio},
+                   TRedraw::StepCount,
+                   {"Low to high", "High to low", "Both"}};
+    auto* edge = static_cast<TRadioGroup*>(TPageBuilder(ctx).Build(group, row));
     edge->SetColumns(3);
     edge->setEnabled(false);
     ImageStore& image = ctx.Image;

@@ -34,9 +34,10 @@ QGroupBox* ChannelCalibration(TPageContext& ctx, const TChannel& channel)
     QGroupBox* group = TPageBuilder(ctx).Group(nullptr, CalibrationGroupName(channel),
                                                "A/D Cal values ch" + std::to_string(channel.n), rows);
     for (const TPoint& point : kPoints)
-        BindWord(ctx, ctx.Get<QLineEdit>(channel.Named("IO", point.name)),
-                 {channel.CalibrationWord(point.word), point.isSigned},
-                 [point] { return point.isSigned ? kSignedWord : kUnsignedWord; }, kStep);
+        BindWord(
+            ctx, ctx.Get<QLineEdit>(channel.Named("IO", point.name)),
+            {channel.CalibrationWord(point.word), point.isSigned},
+            [point] { return point.isSigned ? kSignedWord : kUnsignedWord; }, kStep);
     return group;
 }
 

@@ -30,14 +30,15 @@ bool SwitchChannel(int channel)
     return channel >= kFirstSwitchChannel && channel <= kLastSwitchChannel;
 }
 
-// Both editors store nothing while their edit still shows what the image holds: a commit before a write
-// leaves an image as it came, even a value they would correct.
+// Both editors store nothing while their edit still shows what the image holds: the commit before a write
+// runs them, and an image shown and written back leaves as it came, even a value they would correct.
+
 void BuildAlarmOnOff(TPageContext& ctx, QWidget* generalSheet)
 {
     auto* holder = new QWidget;
     TPageBuilder builder(ctx);
-    auto* box = static_cast<TCheckBox*>(builder.Build(
-        holder, {"AlarmOnOffCheck", "Turn ON / OFF Alarm Ch with I/O(3-7):", Unbound{Unbound::Check}}));
+    auto* box = static_cast<TCheckBox*>(
+        builder.Build(holder, {"AlarmOnOffCheck", "Turn ON / OFF Alarm Ch with I/O(3-7):", Unbound{Unbound::Check}}));
     auto* edit = static_cast<QLineEdit*>(builder.Build(holder, {"AlarmOnOff", "", Unbound{Unbound::Edit}}));
     edit->setText("0");
     edit->setEnabled(false);
@@ -60,10 +61,11 @@ void BuildAlarmOnOff(TPageContext& ctx, QWidget* generalSheet)
         }
         image.WriteImageString(std::string(1, static_cast<char>(channel)), kAlarmOnOff, 1);
     };
-    BindEdit(ctx, edit, TRedraw::AlarmOnOff, [edit, box, stored, &image] {
+    auto show = [&image, edit, box, stored] {
         ShowText(edit, stored());
         ShowChecked(box, SwitchChannel(image.ReadImageByte(kAlarmOnOff)));
-    }, exit);
+    };
+    BindEdit(ctx, edit, TRedraw::AlarmOnOff, show, exit);
     const TRedraw& redraw = ctx.Redraw;
     box->SetOnClick([&redraw, box, edit, exit] {
         edit->setEnabled(box->Checked());
@@ -94,7 +96,8 @@ void BuildAlarmChkTime(TPageContext& ctx)
 
     ImageStore& image = ctx.Image;
     auto stored = [&image] { return std::to_string(ReadNumber(image, kCheckPeriod)); };
-    BindEdit(ctx, edit, TRedraw::LoggedData, [edit, stored] { ShowText(edit, stored()); }, [&image, edit, stored] {
+    auto show = [edit, stored] { ShowText(edit, stored()); };
+    auto exit = [&image, edit, stored] {
         const std::string text = ToLatin1(edit->text());
         if (text == stored())
             return;
@@ -102,7 +105,8 @@ void BuildAlarmChkTime(TPageContext& ctx)
         if (minutes.clamped)
             edit->setText(QString::number(minutes.value));
         WriteNumber(image, kCheckPeriod, minutes.value);
-    });
+    };
+    BindEdit(ctx, edit, TRedraw::LoggedData, show, exit);
 }
 
 } // namespace

@@ -44,13 +44,13 @@ TEST_F(AnaloguePage, LevelsHoldToTheLimitsOfThePresentation)
         const char* shown;
         std::string stored;
     };
-    const Case cases[] = {{false, "3000", "2500", "\x09\xC4"s}, {false, "-100", "-100", "\xFF\x9C"s},
-                          {false, "", "0", "\x00\x00"s},        {true, "40000", "32767", "\x7F\xFF"s},
+    const Case cases[] = {{false, "3000", "2500", "\x09\xC4"s},  {false, "-100", "-100", "\xFF\x9C"s},
+                          {false, "", "0", "\x00\x00"s},         {true, "40000", "32767", "\x7F\xFF"s},
                           {true, "32768", "32767", "\x7F\xFF"s}, {true, "-40000", "-32768", "\x80\x00"s},
                           {true, "3000", "3000", "\x0B\xB8"s}};
     for (const Analogue& a : kAnalogue) {
-        for (const auto& [edit, address] : {std::pair{Name("IO", a.n, "upperLevel"), a.high},
-                                            std::pair{Name("IO", a.n, "lowerLevel"), a.low}}) {
+        for (const auto& [edit, address] :
+             {std::pair{Name("IO", a.n, "upperLevel"), a.high}, std::pair{Name("IO", a.n, "lowerLevel"), a.low}}) {
             for (const Case& c : cases) {
                 SCOPED_TRACE(edit + " " + c.typed + (c.scaled ? " scaled" : " mV"));
                 Load(kPresentation, c.scaled ? "\x01"s : "\x00"s);
@@ -88,7 +88,8 @@ TEST_F(AnaloguePage, HysteresisIsAnUnsignedWordShownBesideTheLevels)
 TEST_F(AnaloguePage, LevelsOpenWithTheAlarmThatWatchesThem)
 {
     // mode: the analogue alarm byte's bits 0-1; the edits and captions open for the levels it watches.
-    const std::tuple<char, bool, bool> modes[] = {{0, false, false}, {1, false, true}, {2, true, false}, {3, true, true}};
+    const std::tuple<char, bool, bool> modes[] = {
+        {0, false, false}, {1, false, true}, {2, true, false}, {3, true, true}};
     Load(158, "\x7E"s);
     for (const auto& [mode, high, low] : modes) {
         Load(193, std::string(1, mode));

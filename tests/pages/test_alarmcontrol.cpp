@@ -41,10 +41,10 @@ TEST_F(AlarmControl, EditsHoldToTheirRangeAndLeaveAnUntouchedValueAsItCame)
         char stored;
     };
     const Case cases[] = {
-        {"AlarmOnOff", 273, 0, "5", "5", 5},          {"AlarmOnOff", 273, 5, "9", "0", 0},
-        {"AlarmOnOff", 273, 5, "2", "0", 0},          {"AlarmOnOff", 273, 45, nullptr, "45", 45},
-        {"AlarmChkTime", 1018, 9, "0", "1", 1},       {"AlarmChkTime", 1018, 9, "300", "255", char(255)},
-        {"AlarmChkTime", 1018, 9, "-4", "1", 1},      {"AlarmChkTime", 1018, 0, nullptr, "0", 0},
+        {"AlarmOnOff", 273, 0, "5", "5", 5},     {"AlarmOnOff", 273, 5, "9", "0", 0},
+        {"AlarmOnOff", 273, 5, "2", "0", 0},     {"AlarmOnOff", 273, 45, nullptr, "45", 45},
+        {"AlarmChkTime", 1018, 9, "0", "1", 1},  {"AlarmChkTime", 1018, 9, "300", "255", char(255)},
+        {"AlarmChkTime", 1018, 9, "-4", "1", 1}, {"AlarmChkTime", 1018, 0, nullptr, "0", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.edit) + " " + (c.typed ? c.typed : "as shown"));
