@@ -71,21 +71,24 @@ void BuildStandIns(TPageContext& ctx, QWidget* parent)
     EXPECT_LT(address, 3072);
 }
 
-// Puts each value into its control as a user would.
+// Puts each value into its control as a user would, in the order of the profile's keys, as the read-back
+// does: the channels' choices drag companions along, so the order counts.
 void Enter(TPageContext& ctx, const TFakeValues& values)
 {
-    for (const auto& [control, text] : values.texts) {
-        if (auto* box = qobject_cast<QComboBox*>(ctx.Get<QWidget>(control)))
-            box->setEditText(FromLatin1(text));
-        else
-            ctx.Get<QLineEdit>(control)->setText(FromLatin1(text));
-        if (ctx.Exits.count(control))
-            ctx.Exits.at(control)();
+    for (const auto& control : ProfileSaveControls()) {
+        if (auto text = values.texts.find(control); text != values.texts.end()) {
+            if (auto* box = qobject_cast<QComboBox*>(ctx.Get<QWidget>(control)))
+                box->setEditText(FromLatin1(text->second));
+            else
+                ctx.Get<QLineEdit>(control)->setText(FromLatin1(text->second));
+            if (ctx.Exits.count(control))
+                ctx.Exits.at(control)();
+        } else if (auto check = values.checks.find(control); check != values.checks.end()) {
+            ctx.Get<TCheckBox>(control)->SetChecked(check->second);
+        } else if (auto index = values.indexes.find(control); index != values.indexes.end()) {
+            ctx.Get<TRadioGroup>(control)->SetItemIndex(index->second);
+        }
     }
-    for (const auto& [control, on] : values.checks)
-        ctx.Get<TCheckBox>(control)->SetChecked(on);
-    for (const auto& [control, index] : values.indexes)
-        ctx.Get<TRadioGroup>(control)->SetItemIndex(index);
 }
 
 // The main window with stand-ins for the controls its pages do not build yet.
