@@ -85,43 +85,6 @@ TEST_F(AnaloguePage, HysteresisIsAnUnsignedWordShownBesideTheLevels)
     }
 }
 
-TEST_F(AnaloguePage, LevelsOpenWithTheAlarmThatWatchesThem)
-{
-    // mode: the analogue alarm byte's bits 0-1; the edits and captions open for the levels it watches.
-    const std::tuple<char, bool, bool> modes[] = {
-        {0, false, false}, {1, false, true}, {2, true, false}, {3, true, true}};
-    Load(158, "\x7E"s);
-    for (const auto& [mode, high, low] : modes) {
-        Load(193, std::string(1, mode));
-        SCOPED_TRACE(int(mode));
-        EXPECT_EQ(ctx.Get<QWidget>("IO3upperLevel")->isEnabled(), high);
-        EXPECT_EQ(ctx.Get<QWidget>("IO3upper")->isEnabled(), high);
-        EXPECT_EQ(ctx.Get<QWidget>("IO3lowerLevel")->isEnabled(), low);
-        EXPECT_EQ(ctx.Get<QWidget>("IO3lower")->isEnabled(), low);
-    }
-    Load(158, "\x00"s);
-    EXPECT_FALSE(ctx.Get<QWidget>("IO3lowerLevel")->isEnabled()) << "a digital channel has no levels";
-}
-
-TEST_F(AnaloguePage, EveryDelayHoldsToItsRangeAndEveryRestoreEditStoresTheSharedDelay)
-{
-    const std::pair<int, int> delays[] = {{1, 171}, {2, 173}, {3, 191}, {4, 208},
-                                          {5, 225}, {6, 242}, {7, 259}, {8, 284}};
-    for (const auto& [n, address] : delays) {
-        SCOPED_TRACE(n);
-        const std::string delay = Name("delay", n, "Edit");
-        for (const auto& [typed, shown, stored] : {std::tuple{"5000", "3600", "\x0E\x10"s}, {"-3", "0", "\x00\x00"s}}) {
-            Type(delay.c_str(), typed);
-            EXPECT_EQ(Text(delay), shown);
-            EXPECT_EQ(Word(address), stored);
-        }
-        Load(275, "\x00\x00"s);
-        Type(Name("RestoreEdit", n).c_str(), "65535");
-        EXPECT_EQ(Word(275), "\x02\x58"s);
-        EXPECT_EQ(Text(Name("RestoreEdit", 9 - n)), "600");
-    }
-}
-
 // The calibration block: Y1, Y2 signed and X1, X2 unsigned words held at their bounds, then the unit text,
 // at most 8 characters and its 0 byte, the rest of its slot left alone.
 TEST_F(AnaloguePage, CalibrationBlocksTakeTheirWordsAndAUnitTextCutToItsSlot)

@@ -113,6 +113,7 @@ TEST_F(ChannelPage, ShowingAnImageAndCommittingItUntouchedWritesNothing)
     EXPECT_EQ(image.Image.Bytes(0, MemoryImage::kConfigSize), unit);
 }
 
+// The levels open with the analogue alarm that watches them: 1 low, 2 high, 3 both.
 TEST_F(ChannelPage, GroupsOpenWhatTheChannelsKindAndAlarmLeaveOpen)
 {
     struct Case {
@@ -123,6 +124,9 @@ TEST_F(ChannelPage, GroupsOpenWhatTheChannelsKindAndAlarmLeaveOpen)
     };
     const Case cases[] = {
         {158, "\x04"s, "IO3adSetting", true},    {158, "\x04"s, "IO3alarmSetting", false},
+        {193, "\x01"s, "IO3lowerLevel", true},   {193, "\x01"s, "IO3upper", false},
+        {193, "\x02"s, "IO3upperLevel", true},   {193, "\x02"s, "IO3lower", false},
+        {193, "\x03"s, "IO3lowerLevel", true},   {193, "\x00"s, "IO3upperLevel", false},
         {158, "\x00"s, "IO3alarmSetting", true}, {152, "\x00"s, "delay3Edit", false},
         {152, "\x01"s, "RestoreEdit3", true},    {160, "\x04"s, "IO3out", true},
         {288, "\x01"s, "IO8lowerLevel", true},   {288, "\x03"s, "IO8lowerLevel", false},
