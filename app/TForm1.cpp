@@ -3,9 +3,11 @@
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
+#include "channels/ChannelTable.h"
 #include "channels/ChannelsPage.h"
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
+#include "pages/AlarmControl.h"
 #include "pages/Bind.h"
 #include "pages/CommunicationPage.h"
 #include "pages/GeneralPage.h"
@@ -267,7 +269,8 @@ void TForm1::BuildWindowFields()
     TSheet::Of(TabSheet4)->Add(new TInternalSerial(PageContext));
     GeneralPage = new TGeneralPage(PageContext, TabSheet2, TabSheet4, Variant.channelType);
     BuildLoggedDataPage(PageContext, TabSheet7, TabSheet6);
-    BuildChannelsPage(PageContext, TabSheet13, TabSheet7);
+    BuildAlarmControl(PageContext, TabSheet2);
+    BuildChannelsPage(PageContext, TabSheet13, TabSheet7, TabSheet1);
     BuildOptionBits();
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     FollowOptionSwitches(PageContext, OptionBits->Hooks);
@@ -275,18 +278,18 @@ void TForm1::BuildWindowFields()
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }
 
-// The analogue level labels follow the "Analogue Values" choice; the labels appear with the channel pages.
+// The analogue level labels follow the "Analogue Values" choice.
 void TForm1::ShowLevelCaptions()
 {
-    const auto captions = LevelCaptions(Image, PageContext.Get<TRadioGroup>("ADValRadioGroup")->ItemIndex());
-    if (!captions)
-        return;
-    for (int n = 2; n <= 7; ++n) {
-        const auto& [upper, lower] = (*captions)[static_cast<size_t>(n - 2)];
-        if (auto* label = Control<QLabel>(QString("IO%1upper").arg(n)))
-            ShowText(label, upper);
-        if (auto* label = Control<QLabel>(QString("IO%1lower").arg(n)))
-            ShowText(label, lower);
+    const int index = PageContext.Get<TRadioGroup>("ADValRadioGroup")->ItemIndex();
+    for (const TChannel& channel : Channels()) {
+        if (!channel.calibration)
+            continue;
+        const auto captions = LevelCaptions(Image, index, channel.UnitText());
+        if (!captions)
+            return;
+        ShowText(PageContext.Get<QLabel>(channel.Named("IO", "upper")), captions->first);
+        ShowText(PageContext.Get<QLabel>(channel.Named("IO", "lower")), captions->second);
     }
 }
 

@@ -10,10 +10,25 @@ std::vector<std::string> ChannelCommitEdits(const TChannel& channel)
     std::vector<std::string> edits = {channel.Named("IO", "alarmText")};
     if (channel.alarmText2)
         edits.push_back(channel.Named("IO", "alarmText2"));
-    if (channel.kind == TChannelKind::PowerIn)
-        edits.push_back(channel.Named("IO", "lowerLevel"));
-    edits.push_back(channel.Named("delay", "Edit"));
-    edits.push_back(channel.Named("RestoreEdit"));
+    const std::vector<std::string> delays = {channel.Named("delay", "Edit"), channel.Named("RestoreEdit")};
+    auto add = [&edits](const std::vector<std::string>& names) {
+        edits.insert(edits.end(), names.begin(), names.end());
+    };
+    if (channel.kind == TChannelKind::Mixed) {
+        // I/O2 commits its delays before its levels, I/O3..I/O7 after their calibration.
+        if (channel.n == 2)
+            add(delays);
+        add({channel.Named("IO", "upperLevel"), channel.Named("IO", "lowerLevel"), channel.Named("IO", "unit"),
+             channel.Named("IO", "constY1"), channel.Named("IO", "constX1"), channel.Named("IO", "constY2"),
+             channel.Named("IO", "constX2")});
+        if (channel.n != 2)
+            add(delays);
+        add({channel.Named("hystEdit")});
+    } else {
+        if (channel.kind == TChannelKind::PowerIn)
+            edits.push_back(channel.Named("IO", "lowerLevel"));
+        add(delays);
+    }
     if (channel.n == 2)
         for (const TChannel& other : Channels())
             if (other.command2) {

@@ -7,6 +7,8 @@
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QScopedValueRollback>
 
 // The rules that tie a channel's kind, direction and alarm modes together, so that an analogue channel has
@@ -32,6 +34,7 @@ void TChannelGroup::BindEditors()
     Connect(w_.out, &TChannelGroup::OutClick, this);
     Connect(w_.alarm, &TChannelGroup::AlarmSettingClick, this);
     Connect(w_.analogue, &TChannelGroup::AdSettingClick, this);
+    Connect(w_.special, &TChannelGroup::SpecClick, this);
     if (w_.restoreAlert)
         QObject::connect(w_.restoreAlert, &QCheckBox::toggled, this, [this] { ShowLevelPicture(); });
 }
@@ -106,6 +109,15 @@ void TChannelGroup::AlarmSettingClick()
     }
 }
 
+// "PWM" drives I/O2 as an output and "Capture" reads it as an input: the direction bit alone, with none of the
+// direction choice's companions.
+void TChannelGroup::SpecClick()
+{
+    const int index = w_.special->ItemIndex();
+    if (UserClick() && index >= 0)
+        ctx_.Image.SetImageBits(kDirectionByte, index, c_.Bit());
+}
+
 // The picture follows the choice shown, also when a redraw moves it.
 void TChannelGroup::AdSettingClick()
 {
@@ -115,7 +127,25 @@ void TChannelGroup::AdSettingClick()
     ShowLevelPicture();
 }
 
+// With the restore message on, the hysteresis shows beside each level that raises the alarm.
 void TChannelGroup::ShowLevelPicture()
 {
-    w_.picture->SetImageIndex(LevelPictureIndex(c_.kind, w_.analogue->ItemIndex(), w_.restoreAlert->Checked()));
+    const int index = w_.analogue->ItemIndex();
+    const bool alert = w_.restoreAlert->Checked();
+    w_.picture->SetImageIndex(LevelPictureIndex(c_.kind, index, alert));
+    if (!w_.restoreHigh)
+        return;
+    HystEditChange();
+    for (QLabel* restore : {w_.restoreHigh, w_.restoreLow})
+        restore->setVisible(alert && index > 0);
+    w_.restoreHigh->setEnabled(index == 2 || index == 3);
+    w_.restoreLow->setEnabled(index == 1 || index == 3);
+}
+
+// The hysteresis lies below the high level and above the low one.
+void TChannelGroup::HystEditChange()
+{
+    const QString text = w_.hysteresis->text();
+    w_.restoreHigh->setText("-" + text + "mV");
+    w_.restoreLow->setText("+" + text + "mV");
 }

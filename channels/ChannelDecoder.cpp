@@ -105,13 +105,17 @@ void TChannelGroup::ShowMixed()
     const uint8_t alarmByte = image.ReadImageByte(c_.digitalAlarm);
     w_.selection->setEnabled(true);
     Enable({w_.direction, w_.alarm, w_.analogue, w_.delay, w_.restoreSwitch, w_.out, w_.restoreAlert, w_.restoreLabel,
-            w_.restore},
+            w_.restore, w_.highLevel, w_.highCaption, w_.lowLevel, w_.lowCaption},
            false);
     const bool analogue = image.ReadImageByte(kKindByte) & c_.Bit();
     ShowIndex(w_.selection, analogue ? 1 : 0);
     if (analogue) {
+        const int mode = analogueByte & (kModeLow | kModeHigh);
         Enable({w_.delay, w_.restoreSwitch, w_.analogue, w_.restoreAlert, w_.restoreLabel, w_.restore}, true);
-        ShowIndex(w_.analogue, analogueByte & (kModeLow | kModeHigh));
+        ShowIndex(w_.analogue, mode);
+        // Mode 1 watches the low level, 2 the high one, 3 both.
+        Enable({w_.lowLevel, w_.lowCaption}, mode & kModeLow);
+        Enable({w_.highLevel, w_.highCaption}, mode & kModeHigh);
     } else {
         ShowDigital(alarmByte, true);
     }

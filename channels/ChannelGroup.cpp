@@ -2,6 +2,9 @@
 
 #include "channels/CommandText.h"
 #include "channels/LevelPicture.h"
+#include "channels/WordEdit.h"
+#include "image/ImageStore.h"
+#include "pages/OptionFields.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
 #include "platform/ui/CheckBox.h"
@@ -28,6 +31,9 @@ constexpr uint32_t kMaxAlarmDelay = 3600;
 constexpr uint32_t kMaxSupplyLevel = 2500; // 25 V
 const std::vector<std::string> kOffOn = {"Off", "On"};
 constexpr int kNumberWidth = 80;
+// The high level's limit: millivolts up to 2.5 V, or scaled units as far as the signed word goes.
+constexpr int kMaxMillivolts = 2500;
+constexpr const char* kDefaultHysteresis = "60";
 
 // One row's control, built, bound and registered, as its own type.
 template <class T> T* Make(TPageContext& ctx, QWidget* parent, const TRow& row)
@@ -44,6 +50,13 @@ QGroupBox* NamedBox(TPageContext& ctx, QWidget* parent, const char* name, const 
         ctx.AddControl(box);
     }
     return box;
+}
+
+// The levels are shown as "Analogue Values" says: millivolts or the channel's scaled unit.
+TWordRange LevelRange(const ImageStore& image)
+{
+    const bool scaled = ReadChoice(image, OptionFields::kADValRadioGroup) != 0;
+    return {kSignedWord.min, scaled ? kSignedWord.max : kMaxMillivolts};
 }
 
 QWidget* WithUnit(QWidget* parent, QWidget* field, const char* unit)
@@ -90,7 +103,7 @@ void TChannelGroup::Build()
         grid->addLayout(stack, 1, columns++);
     };
     QWidget* texts = AlarmTexts();
-    column({PortBox(), AlarmChoice()});
+    column({PortBox(), AlarmChoice(), SpecialBox()});
     column({AnalogueBox()});
     column({SmsBox(), InternetBox()});
     column({DelayBox(), RestoreBox(), SupplyLevel()});
@@ -159,6 +172,29 @@ QWidget* TChannelGroup::AlarmChoice()
     return w_.alarm;
 }
 
+// I/O2's special function: only the "Capture"/"PWM" choice has a meaning, the unit's; never shown.
+QWidget* TChannelGroup::SpecialBox()
+{
+    if (!c_.specialFunction)
+        return nullptr;
+    auto* box = new QGroupBox("Special Function", this);
+    TPageBuilder builder(ctx_);
+    auto* grid = new QGridLayout(box);
+    const char* names[] = {"frequency", "LabelFreq", "duty", "LabelDuty"};
+    const char* captions[][2] = {{"Frequency", "Hz"}, {"Duty cycle", "%"}};
+    for (int k = 0; k < 2; ++k) {
+        grid->addWidget(new QLabel(captions[k][0], box), k, 0);
+        grid->addWidget(builder.Build(box, {c_.Named("IO", names[2 * k]), "", Unbound{Unbound::Edit}}), k, 1);
+        grid->addWidget(new QLabel(captions[k][1], box), k, 2);
+        grid->addWidget(builder.Build(box, {c_.Named("IO", names[2 * k + 1]), "", Unbound{Unbound::Label}}), k, 3);
+    }
+    w_.special = Make<TRadioGroup>(ctx_, box,
+                                   {c_.Named("IO", "spec"), "", Unbound{Unbound::Radio}, kNoStep, {"Capture", "PWM"}});
+    grid->addWidget(w_.special, 2, 0, 1, 4);
+    box->setVisible(false);
+    return box;
+}
+
 QWidget* TChannelGroup::AnalogueBox()
 {
     if (!c_.analogueAlarm)
@@ -176,6 +212,8 @@ QWidget* TChannelGroup::AnalogueBox()
     ctx_.AddControl(w_.picture);
     grid->addWidget(w_.analogue, 0, 0);
     grid->addWidget(w_.picture, 0, 1);
+    if (c_.kind == TChannelKind::Mixed)
+        Levels(box, grid);
     if (supply) {
         w_.lowCaption = Make<QLabel>(ctx_, box, {c_.Named("IO", "lower"), "Low level [ V ]", Unbound{Unbound::Label}});
         w_.lowLevel =
@@ -190,9 +228,52 @@ QWidget* TChannelGroup::AnalogueBox()
                                       {c_.Named("RestAlertMsg"), "Send Alert Message on Restore ",
                                        BitSwitch{c_.analogueAlarm, kRestoreAlert}, kStep});
     w_.restoreLabel = Make<QLabel>(ctx_, box, {c_.restoreLabel, "to normal analogue level", Unbound{Unbound::Label}});
-    grid->addWidget(w_.restoreAlert, 2, 0, 1, 2);
-    grid->addWidget(w_.restoreLabel, 3, 0, 1, 2);
+    const int row = grid->rowCount();
+    grid->addWidget(w_.restoreAlert, row, 0, 1, 3);
+    grid->addWidget(w_.restoreLabel, row + 1, 0, 1, 3);
     return box;
+}
+
+// The high and the low level, each with the hysteresis by which the input returns to normal beside it.
+void TChannelGroup::Levels(QGroupBox* box, QGridLayout* grid)
+{
+    auto label = [this, box](const std::string& name, const char* caption) {
+        return Make<QLabel>(ctx_, box, {name, caption, Unbound{Unbound::Label}});
+    };
+    auto edit = [this, box](const std::string& name) {
+        auto* made = Make<QLineEdit>(ctx_, box, {name, "", Unbound{Unbound::Edit}});
+        made->setMaximumWidth(kNumberWidth);
+        return made;
+    };
+    w_.highCaption = label(c_.Named("IO", "upper"), "High level [mV]");
+    w_.highLevel = edit(c_.Named("IO", "upperLevel"));
+    w_.restoreHigh = label(c_.Named("restore", "H"), "");
+    w_.lowCaption = label(c_.Named("IO", "lower"), "Low level [mV]");
+    w_.lowLevel = edit(c_.Named("IO", "lowerLevel"));
+    w_.restoreLow = label(c_.Named("restore", "L"), "");
+    w_.hysteresis = edit(c_.Named("hystEdit"));
+    const ImageStore& image = ctx_.Image;
+    auto levels = [&image] { return LevelRange(image); };
+    BindWord(ctx_, w_.highLevel, {c_.highLevel, true}, levels, kStep);
+    BindWord(ctx_, w_.lowLevel, {c_.lowLevel, true}, levels, kStep);
+    BindWord(
+        ctx_, w_.hysteresis, {c_.hysteresis, false}, [] { return kUnsignedWord; }, kStep);
+
+    QWidget* const rows[][3] = {{w_.highCaption, w_.highLevel, w_.restoreHigh},
+                                {w_.lowCaption, w_.lowLevel, w_.restoreLow}};
+    for (const auto& line : rows) {
+        const int row = grid->rowCount();
+        for (int k = 0; k < 3; ++k)
+            grid->addWidget(line[k], row, k);
+    }
+    const int row = grid->rowCount();
+    grid->addWidget(new QLabel("Hysteresis", box), row, 0);
+    grid->addWidget(w_.hysteresis, row, 1);
+    for (QLabel* restore : {w_.restoreHigh, w_.restoreLow})
+        restore->setVisible(false);
+    // The restore labels follow the hysteresis text, also when a redraw sets it.
+    QObject::connect(w_.hysteresis, &QLineEdit::textChanged, this, [this] { HystEditChange(); });
+    w_.hysteresis->setText(kDefaultHysteresis);
 }
 
 QWidget* TChannelGroup::SmsBox()

@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class TCheckBox;
@@ -27,8 +28,15 @@ struct TChannelControls {
     TCheckBox* restoreAlert = nullptr;
     QLabel* restoreLabel = nullptr;
     TLevelPicture* picture = nullptr;
-    QLineEdit* lowLevel = nullptr; // the power-in monitor's alarm level
+    // The alarm levels: millivolts or scaled units on I/O2..I/O7, volts on the power-in monitor (low only).
+    QLineEdit* lowLevel = nullptr;
     QLabel* lowCaption = nullptr;
+    QLineEdit* highLevel = nullptr;
+    QLabel* highCaption = nullptr;
+    QLineEdit* hysteresis = nullptr;
+    QLabel* restoreHigh = nullptr;    // the hysteresis below the high level, where the alarm ends
+    QLabel* restoreLow = nullptr;     // and above the low level
+    TRadioGroup* special = nullptr;   // I/O2's "Capture"/"PWM"
     QLineEdit* supplyLevel = nullptr; // the supply level the unit last measured
 };
 
@@ -49,7 +57,9 @@ class TChannelGroup : public QGroupBox
     void Build();
     QWidget* PortBox();
     QWidget* AlarmChoice();
+    QWidget* SpecialBox();
     QWidget* AnalogueBox();
+    void Levels(QGroupBox* box, QGridLayout* grid);
     QWidget* SmsBox();
     QWidget* InternetBox();
     QWidget* DelayBox();
@@ -65,7 +75,9 @@ class TChannelGroup : public QGroupBox
     void OutClick();
     void AlarmSettingClick();
     void AdSettingClick();
+    void SpecClick();
     void ShowLevelPicture();
+    void HystEditChange();
     bool UserClick() const;
     void Force(TRadioGroup* group, int index);
     void ForceDigitalAlarmOff();

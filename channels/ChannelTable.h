@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/Fields.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,11 +57,19 @@ struct TChannel {
     const char* delayBox;
     const char* restoreBox;
     const char* analogueBox;
+    // The two-point calibration of an analogue input: the words Y1, Y2, X1, X2, then the unit text.
+    int calibration;
+    // I/O2's "Capture"/"PWM" choice, kept in the direction bit.
+    bool specialFunction;
 
     // The mask of the channel in the bytes with one bit per channel.
     uint8_t Bit() const { return static_cast<uint8_t>(1u << (n - 1)); }
     // A control name with the channel number between prefix and suffix: Named("IO", "selection").
     std::string Named(const std::string& prefix, const std::string& suffix = "") const;
+    // The calibration word k: 0 Y1, 1 Y2, 2 X1, 3 X2.
+    int CalibrationWord(int k) const { return calibration + 2 * k; }
+    // The name of the scaled unit, which captions the levels when they are shown scaled.
+    TextSlot UnitText() const { return {calibration + 8, 9}; }
     // "Channel n Settings", or the power-in monitor's caption.
     std::string Caption() const;
 };

@@ -4,9 +4,10 @@
 #include "channels/ChannelGroup.h"
 #include "channels/PowerSource.h"
 #include "channels/RestoreDelay.h"
+#include "channels/ScalingConstants.h"
 #include "pages/Sheet.h"
 
-void BuildChannelsPage(TPageContext& ctx, QWidget* channelsSheet, QWidget* loggedDataSheet)
+void BuildChannelsPage(TPageContext& ctx, QWidget* channelsSheet, QWidget* loggedDataSheet, QWidget* calibrationSheet)
 {
     TSheet* sheet = TSheet::Of(channelsSheet, 1);
     sheet->setObjectName("ScrollBox9");
@@ -19,6 +20,7 @@ void BuildChannelsPage(TPageContext& ctx, QWidget* channelsSheet, QWidget* logge
         groups.push_back(group);
     }
     BindRestoreDelay(ctx, restoreEdits);
+    BuildScalingConstants(ctx, calibrationSheet);
     SetChannelCommits(ctx, groups);
     BuildPowerSourceMonitor(ctx, loggedDataSheet);
 }

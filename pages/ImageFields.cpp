@@ -27,16 +27,10 @@ void StoreChannelTypes(ImageStore& image, const std::array<uint8_t, 7>& channelT
                                kChannelTypesAddress + static_cast<int>(k), 1);
 }
 
-std::optional<TLevelCaptions> LevelCaptions(const ImageStore& image, int analogueValuesIndex)
+std::optional<TLevelCaptions> LevelCaptions(const ImageStore& image, int analogueValuesIndex, const TextSlot& unit)
 {
-    // The unit texts of I/O2..I/O7, 9-byte slots.
-    constexpr int kUnitAddress[6] = {2494, 2056, 2073, 2090, 2107, 2124};
     if (analogueValuesIndex != 0 && analogueValuesIndex != 1)
         return std::nullopt;
-    TLevelCaptions captions;
-    for (size_t i = 0; i < captions.size(); ++i) {
-        std::string unit = analogueValuesIndex == 0 ? "mV" : image.ReadImageString(kUnitAddress[i], 9);
-        captions[i] = {"High level [ " + unit + " ]", "Low level [ " + unit + " ]"};
-    }
-    return captions;
+    const std::string name = analogueValuesIndex == 0 ? "mV" : ReadTextSlot(image, unit);
+    return TLevelCaptions{"High level [ " + name + " ]", "Low level [ " + name + " ]"};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/Fields.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -21,7 +23,7 @@ void StampConfigToolNr(ImageStore& image);
 constexpr int kChannelTypesAddress = 1031;
 void StoreChannelTypes(ImageStore& image, const std::array<uint8_t, 7>& channelType);
 
-// The captions of the analogue level labels of I/O2..I/O7 (upper, lower) for the "Analogue Values"
-// choice: item 0 in mV, item 1 in each channel's unit text; any other item leaves them as they are.
-using TLevelCaptions = std::array<std::pair<std::string, std::string>, 6>;
-std::optional<TLevelCaptions> LevelCaptions(const ImageStore& image, int analogueValuesIndex);
+// The captions of an analogue channel's level labels (upper, lower) for the "Analogue Values" choice: item 0
+// in mV, item 1 in the channel's unit text; any other item leaves them as they are.
+using TLevelCaptions = std::pair<std::string, std::string>;
+std::optional<TLevelCaptions> LevelCaptions(const ImageStore& image, int analogueValuesIndex, const TextSlot& unit);

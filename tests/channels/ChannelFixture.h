@@ -14,7 +14,7 @@ class ChannelPage : public Page
     void SetUp() override
     {
         Page::SetUp();
-        BuildChannelsPage(ctx, new QWidget(&window), new QWidget(&window));
+        BuildChannelsPage(ctx, new QWidget(&window), new QWidget(&window), new QWidget(&window));
         redraw.ImageToControls();
     }
     static std::string Name(const std::string& prefix, int n, const std::string& suffix = "")

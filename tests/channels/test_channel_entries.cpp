@@ -66,17 +66,20 @@ TEST_F(ChannelPage, UnitCommandsAreStoredWithoutTheirPrefixInTheirOwnSlot)
 
 TEST_F(ChannelPage, DelaysClampAndTheRestoreDelayIsOneForAll)
 {
-    Type("delay3Edit", "5000");
-    EXPECT_EQ(image.Image.Bytes(191, 2), "\x0E\x10"s);
-    Type("delay8Edit", "-5");
-    EXPECT_EQ(image.Image.Bytes(284, 2), "\x00\x00"s);
-    EXPECT_EQ(ctx.Get<QLineEdit>("delay8Edit")->text(), "0");
-    for (const auto& [typed, stored, shown] :
-         {std::tuple{"65535", "\x02\x58"s, "600"}, {"70000", "\x02\x58"s, "600"}, {"-1", "\x00\x00"s, "0"}}) {
-        Type("RestoreEdit5", typed);
-        EXPECT_EQ(image.Image.Bytes(275, 2), stored) << typed;
-        for (int n = 1; n <= 8; ++n)
-            EXPECT_EQ(ctx.Get<QLineEdit>(Name("RestoreEdit", n))->text().toStdString(), shown);
+    const int delays[] = {171, 173, 191, 208, 225, 242, 259, 284};
+    for (int n = 1; n <= 8; ++n) {
+        SCOPED_TRACE(n);
+        for (const auto& [typed, shown, stored] : {std::tuple{"5000", "3600", "\x0E\x10"s}, {"-5", "0", "\x00\x00"s}}) {
+            Type(Name("delay", n, "Edit").c_str(), typed);
+            EXPECT_EQ(ctx.Get<QLineEdit>(Name("delay", n, "Edit"))->text().toStdString(), shown);
+            EXPECT_EQ(image.Image.Bytes(delays[n - 1], 2), stored);
+        }
+        for (const auto& [typed, stored, shown] :
+             {std::tuple{"65535", "\x02\x58"s, "600"}, {"70000", "\x02\x58"s, "600"}, {"-1", "\x00\x00"s, "0"}}) {
+            Type(Name("RestoreEdit", n).c_str(), typed);
+            EXPECT_EQ(image.Image.Bytes(275, 2), stored) << typed;
+            EXPECT_EQ(ctx.Get<QLineEdit>(Name("RestoreEdit", 9 - n))->text().toStdString(), shown);
+        }
     }
     Load(275, "\xFF\xFF"s);
     EXPECT_EQ(ctx.Get<QLineEdit>("RestoreEdit1")->text(), "600");
@@ -91,6 +94,10 @@ TEST_F(ChannelPage, CommitsStoreWhatWasTypedButNotLeft)
         ctx.Get<QLineEdit>(name)->selectAll();
         ctx.Get<QLineEdit>(name)->insert("KVxy"); // typed over the shown text
     }
+    for (const char* name : {"IO4upperLevel", "hystEdit6", "IO5constX1", "IO2unit"}) {
+        ctx.Get<QLineEdit>(name)->selectAll();
+        ctx.Get<QLineEdit>(name)->insert("3000");
+    }
     Type("IO8lowerLevel", "3"); // left already: committing it again changes nothing
     image.UnmarkRange(0, 3072);
     commits.Run();
@@ -98,5 +105,9 @@ TEST_F(ChannelPage, CommitsStoreWhatWasTypedButNotLeft)
     EXPECT_EQ(image.Image.Bytes(1275, 3), "xy\0"s);
     EXPECT_EQ(image.Image.Bytes(1212, 3), "xy\0"s);
     EXPECT_EQ(image.Image.Bytes(483, 5), "KVxy\0"s);
+    EXPECT_EQ(image.Image.Bytes(194, 2), "\x09\xC4"s) << "held at 2500 mV";
+    EXPECT_EQ(image.Image.Bytes(232, 2), "\x0B\xB8"s);
+    EXPECT_EQ(image.Image.Bytes(2086, 2), "\x0B\xB8"s);
+    EXPECT_EQ(image.Image.Bytes(2494, 5), "3000\0"s);
     EXPECT_FALSE(image.Image.AnyMarked(286, 2));
 }

@@ -88,6 +88,8 @@ TEST_F(ChannelPage, AChoiceForcesItsCompanionsAndNothingElse)
         {"IO1alarmSetting", 1, 0x00, 150, "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01"s,
          "\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"s},
         {"IO6alarmSetting", 2, 0x00, 155, "\x04"s, "\x06"s},
+        // I/O2's "PWM" makes it an output and keeps its alarm.
+        {"IO2spec", 1, 0x00, 151, "\x03"s + std::string(9, '\0'), "\x03"s + std::string(8, '\0') + "\x02"s},
         {"IO8adSetting", 1, 0x00, 288, "\xF0"s, "\xF1"s},
     };
     for (const Case& c : cases) {
@@ -111,6 +113,7 @@ TEST_F(ChannelPage, ShowingAnImageAndCommittingItUntouchedWritesNothing)
     EXPECT_EQ(image.Image.Bytes(0, MemoryImage::kConfigSize), unit);
 }
 
+// The levels open with the analogue alarm that watches them: 1 low, 2 high, 3 both.
 TEST_F(ChannelPage, GroupsOpenWhatTheChannelsKindAndAlarmLeaveOpen)
 {
     struct Case {
@@ -121,6 +124,9 @@ TEST_F(ChannelPage, GroupsOpenWhatTheChannelsKindAndAlarmLeaveOpen)
     };
     const Case cases[] = {
         {158, "\x04"s, "IO3adSetting", true},    {158, "\x04"s, "IO3alarmSetting", false},
+        {193, "\x01"s, "IO3lowerLevel", true},   {193, "\x01"s, "IO3upper", false},
+        {193, "\x02"s, "IO3upperLevel", true},   {193, "\x02"s, "IO3lower", false},
+        {193, "\x03"s, "IO3lowerLevel", true},   {193, "\x00"s, "IO3upperLevel", false},
         {158, "\x00"s, "IO3alarmSetting", true}, {152, "\x00"s, "delay3Edit", false},
         {152, "\x01"s, "RestoreEdit3", true},    {160, "\x04"s, "IO3out", true},
         {288, "\x01"s, "IO8lowerLevel", true},   {288, "\x03"s, "IO8lowerLevel", false},
@@ -134,20 +140,32 @@ TEST_F(ChannelPage, GroupsOpenWhatTheChannelsKindAndAlarmLeaveOpen)
     }
 }
 
-TEST_F(ChannelPage, LevelPictureFollowsTheAlarmChoiceAndTheRestoreAlert)
+// With the restore message the hysteresis labels show, open beside the levels that raise the alarm.
+TEST_F(ChannelPage, LevelPictureAndRestoreLabelsFollowTheAlarmChoiceAndTheRestoreAlert)
 {
     struct Case {
         int n;
         int index;
         bool alert;
         int picture;
+        const char* labels; // shown: the ones enabled, "H" and "L"; nullptr: hidden
     };
-    const Case cases[] = {{3, 0, true, -1}, {3, 1, false, 0}, {3, 3, false, 2}, {3, 2, true, 8},
-                          {2, 3, true, 9},  {8, 1, false, 3}, {8, 1, true, 10}, {8, 0, false, -1}};
+    const Case cases[] = {{3, 0, true, -1, nullptr}, {3, 1, false, 0, nullptr}, {3, 3, false, 2, nullptr},
+                          {3, 2, true, 8, "H"},      {2, 3, true, 9, "HL"},     {7, 1, true, 7, "L"},
+                          {8, 1, false, 3, nullptr}, {8, 1, true, 10, nullptr}, {8, 0, false, -1, nullptr}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n * 100 + c.index * 10 + c.alert);
         Box(Name("RestAlertMsg", c.n))->SetChecked(c.alert);
         Radio(Name("IO", c.n, "adSetting"))->SetItemIndex(c.index);
         EXPECT_EQ(ctx.Get<TLevelPicture>(Name("AD", c.n, "LevButton"))->ImageIndex(), c.picture);
+        if (c.n == 8)
+            continue;
+        for (const char* side : {"H", "L"}) {
+            auto* label = ctx.Get<QWidget>(Name("restore", c.n, side));
+            EXPECT_EQ(!label->isHidden(), c.labels != nullptr) << side;
+            if (c.labels) {
+                EXPECT_EQ(label->isEnabled(), std::string(c.labels).find(side) != std::string::npos) << side;
+            }
+        }
     }
 }

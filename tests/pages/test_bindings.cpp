@@ -159,18 +159,13 @@ TEST(ImageFields, LevelCaptions)
     ImageStore image;
     image.setDefaultClick();
     image.WriteImageString(std::string("bar\0", 4), 2056, 1);
-    auto mv = LevelCaptions(image, 0);
-    ASSERT_TRUE(mv);
-    for (const auto& [upper, lower] : *mv) {
-        EXPECT_EQ(upper, "High level [ mV ]");
-        EXPECT_EQ(lower, "Low level [ mV ]");
-    }
-    auto scaled = LevelCaptions(image, 1);
-    ASSERT_TRUE(scaled);
-    EXPECT_EQ((*scaled)[1].first, "High level [ bar ]"); // I/O3
-    EXPECT_EQ((*scaled)[1].second, "Low level [ bar ]");
-    EXPECT_EQ((*scaled)[0].first, "High level [  ]"); // I/O2's unit text is empty in the default image
-    EXPECT_FALSE(LevelCaptions(image, -1));
+    const TextSlot io3{2056, 9}, io2{2494, 9};
+    EXPECT_EQ(LevelCaptions(image, 0, io3), TLevelCaptions("High level [ mV ]", "Low level [ mV ]"));
+    EXPECT_EQ(LevelCaptions(image, 1, io3), TLevelCaptions("High level [ bar ]", "Low level [ bar ]"));
+    EXPECT_EQ(LevelCaptions(image, 1, io2)->first, "High level [  ]"); // empty in the default image
+    image.WriteImageString("kilopascal", 2056, 1);
+    EXPECT_EQ(LevelCaptions(image, 1, io3)->second, "Low level [ kilopasc ]") << "at most 8 characters";
+    EXPECT_FALSE(LevelCaptions(image, -1, io3));
 }
 
 TEST(Convert, FloatInTheSystemNotation)
