@@ -44,6 +44,10 @@ QString CaptionText(const std::string& text)
 void TChannelGroup::ShowPage()
 {
     ShowRecipientCaptions();
+    // The direction shows the stored bit also where the kind leaves it disabled, so a profile saved from the
+    // page records what the image holds.
+    if (w_.direction)
+        ShowIndex(w_.direction, (ctx_.Image.ReadImageByte(kDirectionByte) & c_.Bit()) ? 1 : 0);
     switch (c_.kind) {
     case TChannelKind::Switchable:
         ShowSwitchable();
@@ -73,7 +77,6 @@ void TChannelGroup::ShowDigital(uint8_t alarmByte, bool stateOfInputsToo)
 {
     ImageStore& image = ctx_.Image;
     const bool output = image.ReadImageByte(kDirectionByte) & c_.Bit();
-    ShowIndex(w_.direction, output ? 1 : 0);
     if (output) {
         w_.out->setEnabled(true);
     } else {
