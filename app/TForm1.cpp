@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
+#include "channels/ChannelTypes.h"
 #include "channels/ChannelsPage.h"
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
@@ -267,6 +268,7 @@ void TForm1::BuildWindowFields()
     BuildLoggedDataPage(PageContext, TabSheet7, TabSheet6);
     BuildChannelsPage(PageContext, TabSheet13, TabSheet7);
     BuildOptionBits();
+    BuildChannelTypes();
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
+#include <set>
+
 
 namespace {
 
@@ -71,21 +73,35 @@ void BuildStandIns(TPageContext& ctx, QWidget* parent)
     EXPECT_LT(address, 3072);
 }
 
-// Puts each value into its control as a user would.
+// Puts each value into its control as a user would, in the order the read-back restores them: the channel
+// pages couple some of their choices, so the order decides what the image ends with.
 void Enter(TPageContext& ctx, const TFakeValues& values)
 {
-    for (const auto& [control, text] : values.texts) {
-        if (auto* box = qobject_cast<QComboBox*>(ctx.Get<QWidget>(control)))
-            box->setEditText(FromLatin1(text));
-        else
-            ctx.Get<QLineEdit>(control)->setText(FromLatin1(text));
-        if (ctx.Exits.count(control))
-            ctx.Exits.at(control)();
-    }
+    auto enter = [&ctx, &values](const std::string& control) {
+        if (auto text = values.texts.find(control); text != values.texts.end()) {
+            if (auto* box = qobject_cast<QComboBox*>(ctx.Get<QWidget>(control)))
+                box->setEditText(FromLatin1(text->second));
+            else
+                ctx.Get<QLineEdit>(control)->setText(FromLatin1(text->second));
+            if (ctx.Exits.count(control))
+                ctx.Exits.at(control)();
+        } else if (auto check = values.checks.find(control); check != values.checks.end()) {
+            ctx.Get<TCheckBox>(control)->SetChecked(check->second);
+        } else if (auto index = values.indexes.find(control); index != values.indexes.end()) {
+            ctx.Get<TRadioGroup>(control)->SetItemIndex(index->second);
+        }
+    };
+    std::vector<std::string> order = ProfileReadControls();
+    for (const auto& [control, text] : values.texts)
+        order.push_back(control);
     for (const auto& [control, on] : values.checks)
-        ctx.Get<TCheckBox>(control)->SetChecked(on);
+        order.push_back(control);
     for (const auto& [control, index] : values.indexes)
-        ctx.Get<TRadioGroup>(control)->SetItemIndex(index);
+        order.push_back(control);
+    std::set<std::string> done;
+    for (const auto& control : order)
+        if (done.insert(control).second)
+            enter(control);
 }
 
 // The main window with stand-ins for the controls its pages do not build yet.
