@@ -47,7 +47,6 @@ TCalibrationSend::TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost
         button->setObjectName(QString("ADcal%1Button").arg(n));
         ctx_.AddControl(button);
         ConnectGuarded(button, &QPushButton::clicked, this, [this, n] { ADcalButtonClick(n); });
-        buttons_[static_cast<size_t>(n - kFirst)] = button;
         form->addRow(QString("A/D Cal values ch%1").arg(n), button);
     }
     Button2 = new QPushButton(kSendAll, this);
@@ -67,7 +66,7 @@ TCalibrationSend::TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost
     TSheet::Of(sheet)->Add(this, 1);
 }
 
-void TCalibrationSend::Guarded(const std::function<void()>& op)
+void TCalibrationSend::UnderBusyGuard(const std::function<void()>& op)
 {
     std::exception_ptr failure;
     link_.RunGuarded("calibration", [&] {
@@ -92,7 +91,7 @@ bool TCalibrationSend::SendChannel(int n)
 
 void TCalibrationSend::ADcalButtonClick(int n)
 {
-    Guarded([this, n] { SendChannel(n); });
+    UnderBusyGuard([this, n] { SendChannel(n); });
 }
 
 void TCalibrationSend::Button2Click()
@@ -101,7 +100,7 @@ void TCalibrationSend::Button2Click()
         return;
     QPointer<TCalibrationSend> self(this);
     bool sent = false;
-    Guarded([&] { sent = SendAll(); });
+    UnderBusyGuard([&] { sent = SendAll(); });
     // The window may have gone during a wait; then there is nothing left to show.
     if (!self || !sent)
         return;

@@ -3,7 +3,7 @@
 #include <QGroupBox>
 #include <QTimer>
 
-#include <array>
+#include <functional>
 
 class LinkHost;
 class QProgressBar;
@@ -23,12 +23,10 @@ public:
     void ADcalButtonClick(int n); // ADcal2ButtonClick .. ADcal7ButtonClick
     void Button2Click();
 
-    QPushButton* Button(int n) const { return buttons_[static_cast<size_t>(n - 2)]; }
-
 private:
     // Runs op under the busy guard; a number the block's edits do not hold ends it and is shown as any
     // failing handler is.
-    void Guarded(const std::function<void()>& op);
+    void UnderBusyGuard(const std::function<void()>& op);
     // The block's pending edits into the image, then its line to the unit; false when the line did not go
     // out whole.
     bool SendChannel(int n);
@@ -38,7 +36,6 @@ private:
     TPageContext& ctx_;
     SerialLink& link_;
     LinkHost& host_;
-    std::array<QPushButton*, 6> buttons_{};
     QPushButton* Button2 = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
     QTimer doneShown_;

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -64,6 +66,15 @@ QPlainTextEdit* Memo(TPageContext& ctx, QWidget* parent, const TLegend& legend)
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setFocusPolicy(Qt::NoFocus);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Sized to its text: the legend is read at a glance, never scrolled.
+    const QFontMetrics metrics(memo->font());
+    int width = 0;
+    for (const QString& line : memo->toPlainText().split('\n'))
+        width = std::max(width, metrics.horizontalAdvance(line));
+    const int lines = static_cast<int>(legend.lines.size()) + 1;
+    memo->setFixedSize(width + 24, lines * metrics.lineSpacing() + 16);
     ctx.AddControl(memo);
     return memo;
 }
@@ -85,14 +96,23 @@ void TDipSwitches::Build(QWidget* sheet)
         TRow row{"DIPSW" + std::to_string(k) + "_RG", "", SwitchField(k), TRedraw::OptionBits, {"", ""}};
         auto* choice = static_cast<TRadioGroup*>(builder.Build(group, row));
         choice->SetColumns(2);
+        choice->setFlat(true);
+        choice->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         choice->SetOnClick([this, k] { Click(k); });
         switches_[static_cast<size_t>(k - 1)] = choice;
         Show(k, 0);
         grid->addWidget(choice, k, 0);
     }
-    int column = 1;
-    for (const TLegend& legend : Legends())
-        grid->addWidget(Memo(ctx_, group, legend), 0, column++, kCount + 1, 1);
+    // The legends two by two beside the switches: TARN above, MOSS below, "OFF" left of "ON".
+    auto* legends = new QGridLayout;
+    int place = 0;
+    for (const TLegend& legend : Legends()) {
+        legends->addWidget(Memo(ctx_, group, legend), place / 2, place % 2, Qt::AlignTop);
+        ++place;
+    }
+    legends->setRowStretch(2, 1);
+    grid->addLayout(legends, 0, 1, kCount + 1, 1);
+    grid->setColumnStretch(1, 1);
     TSheet::Of(sheet)->Add(group, 1);
 }
 

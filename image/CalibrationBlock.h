@@ -7,7 +7,6 @@ class ImageStore;
 
 // The two-point calibration of an analogue channel (I/O2..I/O7) as the image keeps it: 17 bytes holding
 // Y1, Y2, X1, X2 as 16-bit words, high byte first, then the unit text in a 9-byte slot.
-inline constexpr int kCalibrationWords = 4;
 inline constexpr int kCalibrationUnitOffset = 8;
 inline constexpr int kCalibrationUnitSlot = 9;
 

@@ -63,9 +63,9 @@ void AddPulseInputs(std::vector<TOptionBits::TOptionRow>& rows)
 void AddChannelChoices(std::vector<TOptionBits::TOptionRow>& rows)
 {
     for (int n = 1; n <= 7; ++n) {
-        TOptionBits::TOptionRow row{{"Ch" + std::to_string(n) + "RadioGroup", n == 1 ? "Pulse  Digital" : "Digital  Analogue",
-                                     ChannelChoice(n), kStep, kTwoBlank},
-                                    G::Swt1};
+        const char* caption = n == 1 ? "Pulse  Digital" : "Digital  Analogue";
+        const std::string name = "Ch" + std::to_string(n) + "RadioGroup";
+        TOptionBits::TOptionRow row{{name, caption, ChannelChoice(n), kStep, kTwoBlank}, G::Swt1};
         row.click = [n](TOptionBits& o) { o.ChRadioGroupClick(n); };
         row.beside = "PI" + std::to_string(n) + "CheckBox";
         rows.push_back(std::move(row));

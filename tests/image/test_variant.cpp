@@ -225,9 +225,11 @@ TEST(ChannelPicker, ShowsBackEveryTypeItsRowWires)
                 s.modeIndex = row.radio;
                 for (const TDipSetting& d : row.dips)
                     s.dip[size_t(d.sw)] = d.on;
+                // Plain pulses: the channel's bit set; a rate: clear, by frequency with bit 7 set.
                 const uint8_t bit = uint8_t(1 << (n - 1));
-                s.optionByte = row.pulse == TPulseCount::Plain ? 0xFF : row.pulse == TPulseCount::Freq ? uint8_t(~bit)
-                                                                                                      : uint8_t(0x7F & ~bit);
+                s.optionByte = row.pulse == TPulseCount::Plain  ? 0xFF
+                               : row.pulse == TPulseCount::Freq ? uint8_t(~bit)
+                                                                : uint8_t(0x7F & ~bit);
                 s.channelType = uint8_t(row.OwnInput() ? n - 1 : row.code);
                 const TChannelPick pick = PickChannelType(variant, n, s);
                 EXPECT_EQ(pick.itemIndex, int(i) + 1) << VariantName(variant) << " I/O" << n << " " << row.text;
