@@ -4,6 +4,7 @@
 #include "app/HelpPanel.h"
 #include "app/Saveprogress.h"
 #include "channels/ChannelTable.h"
+#include "channels/ChannelTypes.h"
 #include "channels/ChannelsPage.h"
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
@@ -274,6 +275,7 @@ void TForm1::BuildWindowFields()
     BuildOptionBits();
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     FollowOptionSwitches(PageContext, OptionBits->Hooks);
+    BuildChannelTypes();
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }

@@ -32,6 +32,8 @@ class QToolBar;
 class QToolButton;
 class TGeneralPage;
 class TAboutBox;
+class TCalibrationSend;
+class TChannelTypes;
 class TFormSave;
 class THelpPanel;
 class TOptionBits;
@@ -102,6 +104,10 @@ public:
 
     // The option switches of the settings pages; their hooks reach the controls of the other pages.
     std::unique_ptr<TOptionBits> OptionBits;
+    // The channel types per hardware variant and the DIP switches they set.
+    std::unique_ptr<TChannelTypes> ChannelTypes;
+    // The calibration write of the "Channel Calibration" page.
+    TCalibrationSend* CalibrationSend = nullptr;
 
     void ImageToControls() override;
     void setDefaultClick();
@@ -249,6 +255,7 @@ private:
     void BuildPages();
     void BuildWindowFields();
     void BuildOptionBits();
+    void BuildChannelTypes();
     void ShowLevelCaptions();
     void BuildTerminalPage();
     void BuildSignalLeds();

@@ -1,18 +1,30 @@
 #include "app/TForm1.h"
+#include "channels/CalibrationSend.h"
+#include "channels/ChannelTypes.h"
+#include "pages/OptionBits.h"
+#include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 
 namespace {
 
-QString Numbered(const char* pattern, int n)
+std::string Numbered(const char* prefix, int n, const char* suffix)
 {
-    return QString(pattern).arg(n);
+    return prefix + std::to_string(n) + suffix;
 }
 
 } // namespace
+
+// The channel types and their DIP switches on the "Data Transfer/Logging/Timers" page, and the calibration
+// write on the "Channel Calibration" page.
+void TForm1::BuildChannelTypes()
+{
+    ChannelTypes = std::make_unique<TChannelTypes>(PageContext, *OptionBits, Variant, TabSheet6);
+    OnApplyModemTypeLabels = [this] { ChannelTypes->ApplyModemTypeLabels(); };
+    CalibrationSend = new TCalibrationSend(PageContext, Link, *this, TabSheet1);
+}
 
 void TForm1::FinishImageRead()
 {
@@ -27,17 +39,15 @@ void TForm1::FinishImageRead()
     ShowChannelTypeCombos();
 }
 
+// The relabel puts "Modem Type" at the variant decoded.
 void TForm1::DecodeModemType()
 {
     THardwareNumber decoded =
         DecodeHardwareNumber(static_cast<uint16_t>(Image.ReadImageNumber(kHardwareNumberAddress, 2)));
     Variant.hwNumber = decoded.hwNumber;
     Label74->setText(QString::fromStdString("7" + Variant.hwNumber));
-    if (decoded.variant != THardwareVariant::None) {
+    if (decoded.variant != THardwareVariant::None)
         Variant.modemType = VariantName(decoded.variant);
-        if (auto* group = Control<TRadioGroup>("ModemTypeRadioG"))
-            group->SetItemIndex(decoded.variant == THardwareVariant::TARN ? 0 : 1);
-    }
     ApplyModemTypeLabels();
 }
 
@@ -57,32 +67,23 @@ void TForm1::ShowChannelTypeCombos()
 {
     LoadChannelTypes(Image, Variant.channelType);
     const THardwareVariant variant = VariantOf(Variant.modemType);
+    TChannelPickerState state;
+    for (int k = 1; k <= 10; ++k)
+        state.dip[static_cast<size_t>(k)] = ChannelTypes->Dips().Switch(k)->ItemIndex();
     for (int n = 1; n <= kVariantChannels; ++n) {
-        auto* enable = PageContext.Get<QAbstractButton>(Numbered("PI%1CheckBox", n).toStdString());
-        auto* picker = Control<QComboBox>(Numbered("IO%1_ComboBox", n));
-        if (!picker)
-            continue; // the channel pages are not built
-        TChannelPickerState state;
-        state.enabled = enable->isChecked();
-        auto* mode = Control<TRadioGroup>(Numbered("Ch%1RadioGroup", n));
-        state.modeIndex = mode ? mode->ItemIndex() : -1;
-        for (int k = 1; k <= 10; ++k) {
-            auto* dip = Control<TRadioGroup>(Numbered("DIPSW%1_RG", k));
-            state.dip[static_cast<size_t>(k)] = dip ? dip->ItemIndex() : -1;
-        }
+        state.enabled = PageContext.Get<TCheckBox>(Numbered("PI", n, "CheckBox"))->Checked();
+        state.modeIndex = PageContext.Get<TRadioGroup>(Numbered("Ch", n, "RadioGroup"))->ItemIndex();
         state.optionByte = Image.ReadImageByte(kChannelOptionAddress);
         state.channelType = Variant.channelType[static_cast<size_t>(n - 1)];
-        state.currentItem = picker->currentIndex();
+        state.currentItem = ChannelTypes->List(n)->currentIndex();
 
         TChannelPick pick = PickChannelType(variant, n, state);
         if (pick.pulseRule) {
             // Setting a box runs its click handler, which keeps byte 1021 in step.
             if (n <= 4)
-                PageContext.Get<QAbstractButton>(Numbered("Freq%1CheckBox", n).toStdString())
-                    ->setChecked(pick.freqChecked);
-            PageContext.Get<QAbstractButton>("freqOrDiff")->setChecked(pick.freqOrDiffChecked);
+                PageContext.Get<TCheckBox>(Numbered("Freq", n, "CheckBox"))->SetChecked(pick.freqChecked);
+            PageContext.Get<TCheckBox>("freqOrDiff")->SetChecked(pick.freqOrDiffChecked);
         }
-        if (pick.itemIndex != picker->currentIndex())
-            picker->setCurrentIndex(pick.itemIndex);
+        ChannelTypes->ShowType(n, pick.itemIndex);
     }
 }

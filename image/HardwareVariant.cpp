@@ -1,63 +1,26 @@
 #include "image/HardwareVariant.h"
 
+#include "image/ChannelTypeTable.h"
 #include "image/ImageStore.h"
 #include "platform/Convert.h"
+
+#include <algorithm>
 
 namespace {
 
 using TItems = std::vector<std::string>;
 
-TItems WithPrompt(int channel, const TItems& items)
-{
-    TItems all{"Select Ch" + std::to_string(channel)};
-    all.insert(all.end(), items.begin(), items.end());
-    return all;
-}
-
-const TItems kTarnCh1 = {"Pulse Input",          "Pulse Input Freq calc", "Pulse Input Diff calc", "DigIO Weak Pull-Up",
-                         "DigIO Strong Pull-Up", "Int Temp",              "Int Humidity",          "Int Pressure"};
-const TItems kTarnCh2to5 = {"DigIO", "Analog 0-2.5V", "Analog 4-20mA", "Int Temp", "Int Humidity", "Int Pressure"};
-const TItems kTarnCh6 = {"DigIO", "Analog 0-5V", "Analog 0-10V", "Int Temp", "Int Humidity", "Int Pressure"};
-const TItems kTarnCh7 = {"PT100 Analog 0-2.5V", "PT1000 Analog 0-2.5V", "Int Temp/Humid",
-                         "Int Temp",            "Int Humidity",         "Int Pressure"};
-const TItems kMossCh1 = {"Pulse Input", "Pulse Input Freq calc", "Pulse Input Diff calc", "DigIO"};
-const TItems kMossCh2to4 = {"Pulse Input", "Pulse Input Freq calc", "Pulse Input Diff calc", "Analog 0-2.5V",
-                            "Analog 4-20mA"};
-const TItems kMossCh5 = {"DigIO", "Analog 0-2.5V", "Analog 4-20mA"};
-const TItems kMossCh6and7 = {"DigIO", "Analog 0-2.5V", "Analog 0-30V"};
-
-std::array<TItems, kVariantChannels> BuildLists(const std::array<const TItems*, kVariantChannels>& parts)
+// The pick-list texts: the prompt, then the item of each row.
+std::array<TItems, kVariantChannels> BuildLists(THardwareVariant variant)
 {
     std::array<TItems, kVariantChannels> lists;
-    for (int i = 0; i < kVariantChannels; ++i)
-        lists[static_cast<size_t>(i)] = WithPrompt(i + 1, *parts[static_cast<size_t>(i)]);
+    for (int n = 1; n <= kVariantChannels; ++n) {
+        TItems& items = lists[static_cast<size_t>(n - 1)];
+        items.push_back("Select Ch" + std::to_string(n));
+        for (const TChannelTypeRow& row : ChannelTypeRows(variant, n))
+            items.push_back(row.text);
+    }
     return lists;
-}
-
-const std::array<TItems, kVariantChannels>& TarnLists()
-{
-    static const auto lists =
-        BuildLists({&kTarnCh1, &kTarnCh2to5, &kTarnCh2to5, &kTarnCh2to5, &kTarnCh2to5, &kTarnCh6, &kTarnCh7});
-    return lists;
-}
-
-const std::array<TItems, kVariantChannels>& MossLists()
-{
-    static const auto lists = BuildLists(
-        {&kMossCh1, &kMossCh2to4, &kMossCh2to4, &kMossCh2to4, &kMossCh5, &kMossCh6and7, &kMossCh6and7});
-    return lists;
-}
-
-// The frequency box of channel n is ticked when bit n - 1 of the option byte is clear; freqOrDiff when bit 7
-// is set. Ticked frequency with freqOrDiff picks "Freq calc", frequency alone "Diff calc", else plain pulses.
-TChannelPick PulseRule(int channel, uint8_t optionByte)
-{
-    TChannelPick pick;
-    pick.pulseRule = true;
-    pick.freqChecked = (optionByte & (1u << (channel - 1))) == 0;
-    pick.freqOrDiffChecked = (optionByte & 0x80) != 0;
-    pick.itemIndex = !pick.freqChecked ? 1 : pick.freqOrDiffChecked ? 2 : 3;
-    return pick;
 }
 
 TChannelPick Keep(const TChannelPickerState& s)
@@ -74,84 +37,38 @@ TChannelPick Item(int index)
     return pick;
 }
 
-TChannelPick TarnRule(int n, const TChannelPickerState& s)
+bool SwitchesShow(const std::vector<TDipSetting>& dips, const TChannelPickerState& s)
 {
-    const int r = s.modeIndex;
-    const auto& d = s.dip;
-    if (n == 1) {
-        if (r == 0 && d[1] == 0)
-            return PulseRule(1, s.optionByte);
-        if (r == 1 && d[1] == 0)
-            return Item(4);
-        if (r == 1 && d[1] == 1)
-            return Item(5);
-    } else if (n <= 6) {
-        const int dn = d[static_cast<size_t>(n)];
-        if (r == 0 && dn == 0)
-            return Item(1);
-        if (r == 1 && dn == 0)
-            return Item(2);
-        if (r == 1 && dn == 1)
-            return Item(3);
-    } else {
-        if (r == 1 && d[7] == 1 && d[8] == 0)
-            return Item(1);
-        if (r == 1 && d[7] == 0 && d[8] == 1)
-            return Item(2);
-    }
-    return Keep(s);
+    return std::all_of(dips.begin(), dips.end(),
+                       [&s](const TDipSetting& d) { return s.dip[static_cast<size_t>(d.sw)] == d.on; });
 }
 
-// The internal sensors override the mode and switch settings on TARN units.
-void TarnSensorOverride(int n, uint8_t code, TChannelPick& pick)
+// How pulse channel n counts by the option byte: its bit set counts plain pulses, clear a rate whose kind
+// bit 7 gives.
+TPulseCount PulseCountOf(int channel, uint8_t optionByte)
 {
-    // Items of codes 7 (temperature/humidity), 8 (temperature), 9 (humidity), 10 (pressure); 0 = not offered.
-    static const int kChannel1[4] = {0, 6, 7, 8};
-    static const int kChannels2to6[4] = {0, 4, 5, 6};
-    static const int kChannel7[4] = {3, 4, 5, 6};
-    if (code < 7 || code > 10)
-        return;
-    const int* items = n == 1 ? kChannel1 : n == 7 ? kChannel7 : kChannels2to6;
-    int item = items[code - 7];
-    if (item != 0)
-        pick.itemIndex = item;
+    if (optionByte & (1u << (channel - 1)))
+        return TPulseCount::Plain;
+    return optionByte & 0x80 ? TPulseCount::Freq : TPulseCount::Diff;
 }
 
-TChannelPick MossRule(int n, const TChannelPickerState& s)
+// The own-input row whose selector and switches the page shows; among pulse rows the one the option byte
+// counts by, with the frequency boxes that show it.
+TChannelPick WiredType(const std::vector<TChannelTypeRow>& rows, int channel, const TChannelPickerState& s)
 {
-    const int r = s.modeIndex;
-    const auto& d = s.dip;
-    if (n == 1) {
-        if (r == 0)
-            return PulseRule(1, s.optionByte);
-        if (r == 1)
-            return Item(4);
-    } else if (n <= 4) {
-        const int dn = d[static_cast<size_t>(n)];
-        if (r == 0 && dn == 0)
-            return PulseRule(n, s.optionByte);
-        if (r == 1 && dn == 0)
-            return Item(4);
-        if (r == 1 && dn == 1)
-            return Item(5);
-    } else if (n == 5) {
-        if (r == 0 && d[5] == 0)
-            return Item(1);
-        if (r == 1 && d[5] == 0)
-            return Item(2);
-        if (r == 1 && d[5] == 1)
-            return Item(3);
-    } else {
-        // Channel 6 is set by switches 1, 6 and 7; channel 7 by switches 8, 9 and 10.
-        const int a = n == 6 ? d[1] : d[8];
-        const int b = n == 6 ? d[6] : d[9];
-        const int c = n == 6 ? d[7] : d[10];
-        if (r == 0 && a == 1 && b == 0 && c == 0)
-            return Item(1);
-        if (r == 1 && a == 1 && b == 0 && c == 0)
-            return Item(2);
-        if (r == 1 && a == 0 && b == 1 && c == 1)
-            return Item(3);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const TChannelTypeRow& row = rows[i];
+        if (!row.OwnInput() || row.radio != s.modeIndex || !SwitchesShow(row.dips, s))
+            continue;
+        TChannelPick pick = Item(static_cast<int>(i) + 1);
+        if (row.pulse != TPulseCount::None) {
+            if (row.pulse != PulseCountOf(channel, s.optionByte))
+                continue;
+            pick.pulseRule = true;
+            pick.freqChecked = row.pulse != TPulseCount::Plain;
+            pick.freqOrDiffChecked = (s.optionByte & 0x80) != 0;
+        }
+        return pick;
     }
     return Keep(s);
 }
@@ -160,9 +77,13 @@ TChannelPick MossRule(int n, const TChannelPickerState& s)
 
 THardwareVariant VariantOf(const std::string& modemType)
 {
-    if (modemType == "TARN")
+    std::string upper = modemType;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    if (upper == "TARN")
         return THardwareVariant::TARN;
-    if (modemType == "MOSS")
+    if (upper == "MOSS")
         return THardwareVariant::MOSS;
     return THardwareVariant::None;
 }
@@ -192,9 +113,10 @@ THardwareNumber DecodeHardwareNumber(uint16_t stored)
 
 uint16_t EncodeHardwareNumber(const std::string& modemType, std::string& hwNumber)
 {
-    if (modemType == "TARN")
+    const THardwareVariant variant = VariantOf(modemType);
+    if (variant == THardwareVariant::TARN)
         hwNumber = std::to_string(kTarnNumber);
-    else if (modemType == "MOSS")
+    else if (variant == THardwareVariant::MOSS)
         hwNumber = std::to_string(kMossNumber);
     int n = StrToIntDef(hwNumber, 0);
     // hwNumber only ever holds a decoded word; anything else must not wrap into another number.
@@ -204,10 +126,11 @@ uint16_t EncodeHardwareNumber(const std::string& modemType, std::string& hwNumbe
 const std::vector<std::string>& ChannelTypeItems(THardwareVariant variant, int channel)
 {
     static const TItems kNone;
+    static const auto tarn = BuildLists(THardwareVariant::TARN);
+    static const auto moss = BuildLists(THardwareVariant::MOSS);
     if (channel < 1 || channel > kVariantChannels || variant == THardwareVariant::None)
         return kNone;
-    const auto& lists = variant == THardwareVariant::TARN ? TarnLists() : MossLists();
-    return lists[static_cast<size_t>(channel - 1)];
+    return (variant == THardwareVariant::TARN ? tarn : moss)[static_cast<size_t>(channel - 1)];
 }
 
 void LoadChannelTypes(const ImageStore& image, std::array<uint8_t, kVariantChannels>& channelType)
@@ -224,12 +147,11 @@ TChannelPick PickChannelType(THardwareVariant variant, int channel, const TChann
         return Keep(state);
     if (!state.enabled)
         return Item(0);
-    if (variant == THardwareVariant::TARN) {
-        TChannelPick pick = TarnRule(channel, state);
-        TarnSensorOverride(channel, state.channelType, pick);
-        return pick;
-    }
-    if (variant == THardwareVariant::MOSS)
-        return MossRule(channel, state);
-    return Keep(state);
+    const std::vector<TChannelTypeRow>& rows = ChannelTypeRows(variant, channel);
+    TChannelPick pick = WiredType(rows, channel, state);
+    // An internal sensor's code names its item whatever the channel's wiring shows.
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (!rows[i].OwnInput() && rows[i].code == state.channelType)
+            pick.itemIndex = static_cast<int>(i) + 1;
+    return pick;
 }

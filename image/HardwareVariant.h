@@ -25,7 +25,8 @@ struct TVariantState {
     std::array<uint8_t, kVariantChannels> channelType{};
 };
 
-// "TARN" and "MOSS" exactly, as the channel-type rules compare the word; anything else is no variant.
+// "TARN" and "MOSS" in any letter case (a unit may answer the variant query in its own case); anything else
+// is no variant.
 THardwareVariant VariantOf(const std::string& modemType);
 const char* VariantName(THardwareVariant variant);
 

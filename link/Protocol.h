@@ -19,6 +19,10 @@ inline constexpr const char* kClearLogArea = "kvspi=0,0\r";
 inline constexpr const char* kSetTimerPrefix = "KVSWT=";
 inline constexpr const char* kReadTimers = "KVSWT?\r";
 inline constexpr const char* kReadHardwareType = "KVRP1\r";
+// Byte writes into the unit's configuration memory (the calibration blocks): the prefix and the tool's
+// write-enable code.
+inline constexpr const char* kByteWritePrefix = "KVWE=";
+inline constexpr const char* kWriteEnableCode = "QZ7M4K";
 
 // Reply sizes the tool waits for and takes.
 inline constexpr int kPrepareReplySize = 10;

@@ -39,21 +39,21 @@ int SerialSender::DelayBeforeCharacter() const
     }
 }
 
-void SerialSender::SendComString(const std::string& text)
+bool SerialSender::SendComString(const std::string& text)
 {
-    Send(text, true);
+    return Send(text, true);
 }
 
-void SerialSender::SendComStringRaw(const std::string& text)
+bool SerialSender::SendComStringRaw(const std::string& text)
 {
-    Send(text, false);
+    return Send(text, false);
 }
 
-void SerialSender::Send(const std::string& text, bool byteCodes)
+bool SerialSender::Send(const std::string& text, bool byteCodes)
 {
     if (!port_.Connected()) {
         host_.SetStatusText(Msg::kPortClosed);
-        return;
+        return false;
     }
     try {
         size_t i = 0;
@@ -71,9 +71,11 @@ void SerialSender::Send(const std::string& text, bool byteCodes)
     } catch (const EConvertError&) {
         throw;
     } catch (const std::exception& e) {
-        // A port error: the rest of the text is dropped and the caller goes on as if it had been sent.
+        // A port error: the rest of the text is dropped; most callers go on as if it had been sent.
         host_.ShowPortError(e.what());
+        return false;
     }
+    return true;
 }
 
 void SerialSender::EscapeSendChksum(uint8_t b)

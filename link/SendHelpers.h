@@ -19,9 +19,10 @@ public:
     // saturates rather than overflows). A closed port: status "Communication failure", nothing sent.
     // A port error ends the send with the "COM Port" message box; it does not reach the caller. A charDelay
     // text that is no number raises EConvertError before anything is sent (unless a fallback is set).
-    void SendComString(const std::string& text);
+    // True when the whole text went out.
+    bool SendComString(const std::string& text);
     // The same, every character as it is ("[" included): for text the user typed as data, a password.
-    void SendComStringRaw(const std::string& text);
+    bool SendComStringRaw(const std::string& text);
     // One frame byte, escaped when needed, each written byte followed by the byte gap. The caller has
     // found the port open.
     void EscapeSendChksum(uint8_t b);
@@ -35,7 +36,7 @@ public:
     LinkPort& Port() const { return port_; }
 
 private:
-    void Send(const std::string& text, bool byteCodes);
+    bool Send(const std::string& text, bool byteCodes);
     int DelayBeforeCharacter() const;
 
     LinkPort& port_;

@@ -16,7 +16,8 @@ LinkTiming LinkTiming::Scaled(double delayFactor, double limitFactor) const
     for (int* delay : {&t.EscapeBeforeReadMs, &t.EscapeBeforeWriteMs, &t.EscapeBeforeCommandMs, &t.PrepareMs,
                        &t.ReplySettleMs, &t.PasswordPauseMs, &t.BeforeRequestMs, &t.AfterDataMs, &t.ModemTypePauseMs,
                        &t.TimersPauseMs, &t.BlockPauseMs, &t.ByteGapMs, &t.AckPauseMs, &t.RestorePauseMs,
-                       &t.ClearLogPauseMs, &t.ResultHoldMs, &t.TimerSetGapMs, &t.AnswerPauseMs})
+                       &t.ClearLogPauseMs, &t.ResultHoldMs, &t.TimerSetGapMs, &t.AnswerPauseMs,
+                       &t.CalibrationGapMs, &t.CalibrationDoneMs})
         *delay = Scale(*delay, delayFactor, 0);
     for (int* limit : {&t.ReadReplyLimitMs, &t.WriteReplyLimitMs, &t.AckLimitMs, &t.DataIdleLimitMs,
                        &t.DrainStallLimitMs, &t.TcpReplyLimitMs, &t.TcpAckLimitMs})

@@ -23,6 +23,8 @@ struct LinkTiming {
     int ResultHoldMs = 1000;         // the result shown in the progress window
     int TimerSetGapMs = 1000;        // after each "KVSWT=" command
     int AnswerPauseMs = 500;         // after "KVSWT?" / "KVRP1", for the answer to come in
+    int CalibrationGapMs = 1000;     // between two calibration lines sent one after another
+    int CalibrationDoneMs = 3000;    // "Done!" shown after the last calibration line
 
     // --- time limits (waits that do not run the window) ---------------------------------------------
     int ReadReplyLimitMs = 4000;     // replies during a read

@@ -169,6 +169,8 @@ void TOptionBits::Hold()
     usePulseVEventCheckBox = box("usePulseVEventCheckBox");
     for (int n = 1; n <= 7; ++n)
         PI_[size_t(n - 1)] = box("PI" + std::to_string(n) + "CheckBox");
+    for (int n = 1; n <= 7; ++n)
+        Ch_[size_t(n - 1)] = group("Ch" + std::to_string(n) + "RadioGroup");
     for (int n = 1; n <= 4; ++n)
         Freq_[size_t(n - 1)] = box("Freq" + std::to_string(n) + "CheckBox");
     freqOrDiff = box("freqOrDiff");
@@ -184,6 +186,8 @@ void TOptionBits::Settle()
 {
     for (TRadioGroup* period : {PIPeriodLog, PIPeriodSend, InfoPeriodSend, StatusPeriodSend, SleepPeriodSend})
         period->SetColumns(period->Count());
+    for (TRadioGroup* wiring : Ch_)
+        wiring->SetColumns(2);
     {
         const QSignalBlocker quiet(freqOrDiff);
         freqOrDiff->setChecked(true);

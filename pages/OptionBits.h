@@ -35,7 +35,7 @@ struct TOptionHooks {
     std::function<void(int timer, bool enabled)> StartTimeEnabled;
     // "Analogue Values": the level captions of the analogue channels.
     std::function<void()> LevelCaptions;
-    // Logging switched on: the channel choices that logging uses are enabled.
+    // The I/O1 counting edge, which stands with the logging controls of the channels.
     std::function<void()> ChannelChoicesEnabled;
 };
 
@@ -79,6 +79,7 @@ public:
     // --- pulse inputs, logging and periodicity ---
     void AnadataLogClick();
     void PICheckBoxClick(int n); // PI1CheckBoxClick .. PI7CheckBoxClick
+    void ChRadioGroupClick(int n); // Ch1RadioGroupClick .. Ch7RadioGroupClick
     void freqOrDiffClick();
     void PIPeriodLogClick();
     void PIPeriodSendClick();
@@ -147,6 +148,7 @@ private:
     TRadioGroup* AnadataLog = nullptr;
     TCheckBox* usePulseVEventCheckBox = nullptr;
     std::array<TCheckBox*, 7> PI_{};
+    std::array<TRadioGroup*, 7> Ch_{};
     std::array<TCheckBox*, 4> Freq_{};
     TCheckBox* freqOrDiff = nullptr;
     QLabel* Label162 = nullptr;

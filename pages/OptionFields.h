@@ -59,6 +59,12 @@ constexpr BitSwitch PlainPulses(int channel)
     return {1021, static_cast<uint8_t>(1 << (channel - 1))};
 }
 inline constexpr BitSwitch kFreqOrDiff{1021, 0x80};
+// Channel n's input wiring: the left (bit clear) or the right (set) word of its choice group's caption.
+inline MultiBitChoice ChannelChoice(int channel)
+{
+    const auto bit = static_cast<uint8_t>(1 << (channel - 1));
+    return {1020, bit, {0x00, bit}};
+}
 // What the rate boxes count, by the difference of counts (0) or by frequency (1): caption and hint.
 inline constexpr const char* kRateCaptions[2] = {"Diff", "Freq"};
 inline constexpr const char* kRateHints[2] = {"No of Pulses between each log time", "Pulses / min"};

@@ -24,6 +24,8 @@ void TOptionBits::AnadataLogClick()
                 box->setText(caption);
             box->setEnabled(true);
         }
+        for (TRadioGroup* wiring : Ch_)
+            wiring->setEnabled(true);
         Call(Hooks.ChannelChoicesEnabled);
     }
     Help(12, 1);
@@ -45,6 +47,32 @@ void TOptionBits::PICheckBoxClick(int n)
         WriteSwitch(ctx_.Image, kAnadataLog.second, true);
         usePulseVEventCheckBox->setEnabled(false);
     }
+}
+
+// The channel's input wiring. Pulses are counted on the left item of channels 1 to 4, so their rate boxes
+// apply there only; channels 5 to 7 always count plain pulses.
+void TOptionBits::ChRadioGroupClick(int n)
+{
+    const int r = Ch_[size_t(n - 1)]->ItemIndex();
+    if (User()) {
+        WriteSwitch(ctx_.Image, {ChannelChoice(n).address, ChannelChoice(n).mask}, r == 1);
+        if (n >= 5)
+            WriteSwitch(ctx_.Image, PlainPulses(n), true);
+        // The log box names its channel once the user has wired it; a shown image keeps the logging captions.
+        TCheckBox* log = PI_[size_t(n - 1)];
+        const QString caption = QString("Input Ch %1 (I/O%1)").arg(n);
+        if (log->text() != caption)
+            log->setText(caption);
+    }
+    if (n <= 4 && r >= 0) {
+        Freq_[size_t(n - 1)]->setEnabled(r == 0);
+        freqOrDiff->setEnabled(r == 0);
+    }
+    if (n == 7)
+        Ch_[6]->setEnabled(true);
+    const bool logToo = n <= 2 ? r == 1 : n >= 4 && r == 0;
+    if (logToo)
+        PICheckBoxClick(n);
 }
 
 void TOptionBits::freqOrDiffClick()

@@ -59,6 +59,19 @@ void AddPulseInputs(std::vector<TOptionBits::TOptionRow>& rows)
     }
 }
 
+// What each channel's input is wired as, beside its log box: the left or the right word of the caption.
+void AddChannelChoices(std::vector<TOptionBits::TOptionRow>& rows)
+{
+    for (int n = 1; n <= 7; ++n) {
+        const char* caption = n == 1 ? "Pulse  Digital" : "Digital  Analogue";
+        const std::string name = "Ch" + std::to_string(n) + "RadioGroup";
+        TOptionBits::TOptionRow row{{name, caption, ChannelChoice(n), kStep, kTwoBlank}, G::Swt1};
+        row.click = [n](TOptionBits& o) { o.ChRadioGroupClick(n); };
+        row.beside = "PI" + std::to_string(n) + "CheckBox";
+        rows.push_back(std::move(row));
+    }
+}
+
 } // namespace
 
 // The rows in the order the option-bit decoder visits them; each group lays its rows out in this order.
@@ -165,6 +178,7 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
     click([](TOptionBits& o) { o.UNCheckBoxClick(); });
     add(Switch("reset24hCheckBox", "Force Reset every 24h ", {1011, 0x80}, G::Misc));
     add(Switch("AppendUserIDCheckBox", "Append Unit ID", {166, 0x80}, G::SmsAlarm));
+    AddChannelChoices(rows);
 
     add(Switch("RTCDateCheckBox", "Use RTC Date in", {1023, 0x01, true}, G::Clock));
     add(Label("Label103", "#-sending and logging", G::Clock, "RTCDateCheckBox"));

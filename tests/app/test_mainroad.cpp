@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 #include "ImageDiff.h"
 
+#include "channels/CalibrationSend.h"
 #include "files/KvxFile.h"
 #include "image/ToolVersion.h"
 #include "link/Protocol.h"
@@ -17,6 +18,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -239,4 +243,92 @@ TEST_F(MainRoad, WriteCommitsTheEditBeingTypedIn)
         const std::string stored = std::string(c.typed) + '\0';
         EXPECT_EQ(UnitBytes(c.address + int(stored.size())).substr(size_t(c.address)), stored);
     }
+}
+
+namespace {
+
+// Runs the window until done holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time = std::chrono::seconds(10))
+{
+    const auto limit = std::chrono::steady_clock::now() + time;
+    while (!done() && std::chrono::steady_clock::now() < limit)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+} // namespace
+
+// The calibration block of each analogue channel reaches the unit's memory byte for byte, one channel or
+// all six, and only what went out is reported done.
+class Calibration : public MainRoad {
+protected:
+    std::vector<std::string> ByteWrites()
+    {
+        return sim.WithUnit([](SimUnit& unit) {
+            std::vector<std::string> lines;
+            for (const std::string& line : unit.Commands)
+                if (line.rfind("KVWE=", 0) == 0)
+                    lines.push_back(line);
+            return lines;
+        });
+    }
+    QPushButton* Button(const char* name) { return form.PageContext.Get<QPushButton>(name); }
+    QProgressBar* Bar() { return form.PageContext.Get<QProgressBar>("ProgressBar2"); }
+};
+
+TEST_F(Calibration, ChannelBlockReachesTheUnit)
+{
+    const std::string block("\x00\x00\x03\xE8\x00\x00\x09\xC4" "bar\0", 12);
+    form.Image.WriteImageString(block, 2048, 1);
+    form.ImageToControls(); // the block edits show it: the send commits them first
+    sim.WithUnit([](SimUnit& unit) { std::fill_n(unit.Memory.begin() + 2048, 17, 0xEE); });
+    Button("ADcal3Button")->click();
+    ASSERT_TRUE(PumpUntil([&] { return !ByteWrites().empty(); }));
+    EXPECT_EQ(ByteWrites(), std::vector<std::string>{"KVWE=QZ7M4K,2048:0,2049:0,2050:3,2051:232,2052:0,2053:0,"
+                                                     "2054:9,2055:196,2056:98,2057:97,2058:114,2059:0"});
+    EXPECT_EQ(UnitBytes(2065).substr(2048), block + std::string(5, '\xEE'));
+    EXPECT_TRUE(sim.WithUnit([](SimUnit& unit) { return unit.Violations; }).empty());
+}
+
+TEST_F(Calibration, SendAllGoesOutInChannelOrderUnderTheBusyGuard)
+{
+    std::string refusal;
+    QTimer::singleShot(form.Link.Timing.CalibrationGapMs / 2, &form, [&] {
+        Button("ADcal5Button")->click(); // a second write would interleave its line
+        refusal = form.Status();
+    });
+    Button("Button2")->click();
+    EXPECT_EQ(refusal, Msg::kLinkBusy);
+    EXPECT_EQ(Button("Button2")->text(), "Done!");
+    EXPECT_EQ(Bar()->value(), 100);
+    ASSERT_TRUE(PumpUntil([&] { return ByteWrites().size() == 6; }));
+    const std::vector<std::string> lines = ByteWrites();
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const int address = k == 0 ? 2486 : 2048 + 17 * int(k - 1);
+        EXPECT_EQ(lines[k].substr(0, 17), "KVWE=QZ7M4K," + std::to_string(address) + ":") << k;
+    }
+    for (int block : {2486, 2048, 2065, 2082, 2099, 2116}) // the words and the empty unit text
+        EXPECT_EQ(UnitBytes(block + 9).substr(size_t(block)), form.Image.Image.Bytes(block, 9)) << block;
+    ASSERT_TRUE(PumpUntil([&] { return Button("Button2")->text() == "Send all ch values"; }));
+    EXPECT_EQ(Bar()->value(), 0);
+}
+
+TEST_F(Calibration, PortClosedMidSequenceEndsItWithoutDone)
+{
+    QTimer::singleShot(form.Link.Timing.CalibrationGapMs / 2, &form, [&] { form.ComPort1.Close(); });
+    Button("Button2")->click();
+    EXPECT_EQ(form.Status(), "Communication failure");
+    EXPECT_EQ(Button("Button2")->text(), "Send all ch values");
+    EXPECT_EQ(Bar()->value(), 28) << "the bar stays at the last channel sent";
+    EXPECT_FALSE(form.Link.Busy.Busy());
+    PumpUntil([&] { return ByteWrites().size() > 1; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(ByteWrites().size(), 1u);
+}
+
+TEST_F(Calibration, PageGoneDuringAWaitEndsTheSequence)
+{
+    QTimer::singleShot(form.Link.Timing.CalibrationGapMs / 2, &form, [&] { delete form.CalibrationSend; });
+    form.CalibrationSend->Button2Click();
+    EXPECT_FALSE(form.Link.Busy.Busy());
+    EXPECT_FALSE(form.PageControl1->findChild<QPushButton*>("Button2"));
 }

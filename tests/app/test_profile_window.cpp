@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
+#include <set>
+
 
 namespace {
 

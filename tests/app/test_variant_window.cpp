@@ -1,54 +1,36 @@
 #include "AppTestSupport.h"
 
+#include "channels/ChannelTypes.h"
+#include "image/ChannelTypeTable.h"
+
 #include <QLabel>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ChannelControls {
-    TCheckBox* enable[8] = {};
-    TRadioGroup* mode[8] = {};
-    QComboBox* picker[8] = {};
-    TCheckBox* freq[5] = {};
-    TCheckBox* freqOrDiff = nullptr;
-    TRadioGroup* dip[11] = {};
-    TRadioGroup* modemType = nullptr;
-    int labelsApplied = 0;
-
-    void Build(TForm1& f)
-    {
-        QWidget* page = f.TabSheet13;
-        for (int n = 1; n <= 7; ++n) {
-            enable[n] = f.PageContext.Get<TCheckBox>("PI" + std::to_string(n) + "CheckBox");
-            mode[n] = AddControl(page, qPrintable(QString("Ch%1RadioGroup").arg(n)), new TRadioGroup);
-            mode[n]->SetItems({"Pulse", "Analogue"});
-            picker[n] = AddControl(page, qPrintable(QString("IO%1_ComboBox").arg(n)), new QComboBox);
-        }
-        for (int n = 1; n <= 4; ++n)
-            freq[n] = f.PageContext.Get<TCheckBox>("Freq" + std::to_string(n) + "CheckBox");
-        freqOrDiff = f.PageContext.Get<TCheckBox>("freqOrDiff");
-        for (int k = 1; k <= 10; ++k) {
-            dip[k] = AddControl(page, qPrintable(QString("DIPSW%1_RG").arg(k)), new TRadioGroup);
-            dip[k]->SetItems({"OFF", "ON"});
-            dip[k]->SetItemIndex(0);
-        }
-        modemType = AddControl(page, "ModemTypeRadioG", new TRadioGroup);
-        modemType->SetItems({"TARN (75318)", "MOSS (75342)"});
-        f.OnApplyModemTypeLabels = [this, &f] {
-            ++labelsApplied;
-            // As the channel pages do: the pick lists of the variant, prompt first.
-            for (int n = 1; n <= 7; ++n) {
-                picker[n]->clear();
-                for (const std::string& item : ChannelTypeItems(VariantOf(f.Variant.modemType), n))
-                    picker[n]->addItem(QString::fromStdString(item));
-            }
-        };
-    }
-};
-
 void PutHardwareNumber(TForm1& form, uint8_t high, uint8_t low)
 {
     form.Image.LoadPlain(185, std::string{static_cast<char>(high), static_cast<char>(low)});
+}
+
+void Put(TForm1& form, int address, uint8_t value)
+{
+    form.Image.LoadPlain(address, std::string(1, static_cast<char>(value)));
+}
+
+// The user picks an item of channel n's type list and leaves the list.
+void Pick(TForm1& form, int n, int item)
+{
+    QComboBox* list = form.ChannelTypes->List(n);
+    list->setCurrentIndex(item);
+    emit list->activated(item);
+    form.PageContext.Exits.at("IO" + std::to_string(n) + "_ComboBox")();
+}
+
+TRadioGroup* ModemType(TForm1& form)
+{
+    return form.PageContext.Get<TRadioGroup>("ModemTypeRadioG");
 }
 
 } // namespace
@@ -56,33 +38,43 @@ void PutHardwareNumber(TForm1& form, uint8_t high, uint8_t low)
 TEST(VariantWindow, DecodeShowsTheArticleNumberAndChoosesTheVariant)
 {
     TTempIni ini;
-    ChannelControls c;
-    TForm1 form(OptionsWith(ini, [&](TForm1& f) { c.Build(f); }));
+    TForm1 form(OptionsWith(ini));
+    QComboBox* list = form.ChannelTypes->List(1);
 
     PutHardwareNumber(form, 0x14, 0xC6);
     form.DecodeModemType();
     EXPECT_EQ(form.Label74->text(), "75318");
     EXPECT_EQ(form.Variant.hwNumber, "5318");
     EXPECT_EQ(form.Variant.modemType, "TARN");
-    EXPECT_EQ(c.modemType->ItemIndex(), 0);
-    EXPECT_EQ(c.labelsApplied, 1);
+    EXPECT_EQ(ModemType(form)->ItemIndex(), 0);
+    EXPECT_EQ(list->count(), 9);
+    EXPECT_EQ(list->currentIndex(), -1) << "a relabel leaves no choice";
+    EXPECT_EQ(list->placeholderText(), "Select Ch1");
 
     PutHardwareNumber(form, 0xFF, 0xFF);
     form.DecodeModemType();
     EXPECT_EQ(form.Label74->text(), "70000");
     EXPECT_EQ(form.Variant.modemType, "TARN"); // kept
-    EXPECT_EQ(c.labelsApplied, 2);
 
     PutHardwareNumber(form, 0x00, 0x63);
     form.DecodeModemType();
     EXPECT_EQ(form.Label74->text(), "799");
     EXPECT_EQ(form.Variant.hwNumber, "99");
-    EXPECT_EQ(c.modemType->ItemIndex(), 0);
+    EXPECT_EQ(ModemType(form)->ItemIndex(), 0);
 
     PutHardwareNumber(form, 0x14, 0xDE);
     form.DecodeModemType();
     EXPECT_EQ(form.Variant.modemType, "MOSS");
-    EXPECT_EQ(c.modemType->ItemIndex(), 1);
+    EXPECT_EQ(ModemType(form)->ItemIndex(), 1);
+    EXPECT_EQ(list->count(), 5);
+    EXPECT_EQ(form.PageContext.Get<QLabel>("Label196")->text(), "Log Bank 7 / Ch7 (IO7):");
+    EXPECT_TRUE(form.ChannelTypes->Dips().Switch(10)->isEnabled());
+
+    form.Variant.modemType = "tarn"; // as a unit may answer the variant query
+    form.ApplyModemTypeLabels();
+    EXPECT_EQ(ModemType(form)->ItemIndex(), 0);
+    EXPECT_EQ(list->count(), 9);
+    EXPECT_FALSE(form.ChannelTypes->Dips().Switch(10)->isEnabled());
 }
 
 TEST(VariantWindow, EncodeWritesTheVariantsNumberMarked)
@@ -107,52 +99,123 @@ TEST(VariantWindow, EncodeWritesTheVariantsNumberMarked)
 TEST(VariantWindow, FinishImageReadMarksTheImageAndSetsThePickers)
 {
     TTempIni ini;
-    ChannelControls c;
-    int redraws = 0;
-    TForm1 form(OptionsWith(ini, [&](TForm1& f) {
-        c.Build(f);
-        f.Redraw.Add(TRedraw::ChannelPages, [&] { ++redraws; });
-    }));
+    TForm1 form(OptionsWith(ini));
     form.TabSheet2->setEnabled(false);
     form.Image.ImageLoaded = 0;
-    PutHardwareNumber(form, 0x14, 0xDE);       // MOSS
-    form.Image.LoadPlain(1019, std::string(1, '\x01')); // channel 1 logged, channel 4 not
-    form.Image.LoadPlain(1021, std::string(1, '\x80'));
-    c.mode[1]->SetItemIndex(0);                // channel 1: R = 0 -> pulse rule
-    redraws = 0;
+    PutHardwareNumber(form, 0x14, 0xDE); // MOSS
+    Put(form, 1019, 0x05);               // channels 1 and 3 logged, 4 not
+    Put(form, 1020, 0x00);               // all wired to the left word
+    Put(form, 1021, 0x80);               // rates by frequency
+    Put(form, 188, 0x04);                // DIP 3 "ON": channel 3 matches no type
+    Put(form, kChannelTypeAddress + 2, 0xC8);
 
     form.FinishImageRead();
     EXPECT_EQ(form.Image.ImageLoaded, 1);
     EXPECT_TRUE(form.TabSheet2->isEnabled());
-    EXPECT_EQ(redraws, 1);
     EXPECT_EQ(form.Variant.modemType, "MOSS");
-    EXPECT_TRUE(c.freq[1]->Checked());
-    EXPECT_TRUE(c.freqOrDiff->Checked());
-    EXPECT_EQ(form.Image.ReadImageByte(1021), 0x80);
-    EXPECT_FALSE(form.Image.Image.Marked(1021)) << "boxes set as the image holds them write nothing";
-    EXPECT_EQ(c.picker[1]->currentIndex(), 2);
-    EXPECT_EQ(c.picker[1]->currentText(), "Pulse Input Freq calc");
-    EXPECT_EQ(c.picker[4]->currentIndex(), 0);
-    EXPECT_EQ(c.picker[4]->currentText(), "Select Ch4");
+    EXPECT_EQ(form.Variant.channelType[2], 0xC8) << "a code no list offers is kept as stored";
+    EXPECT_TRUE(form.PageContext.Get<TCheckBox>("Freq1CheckBox")->Checked());
+    EXPECT_TRUE(form.PageContext.Get<TCheckBox>("freqOrDiff")->Checked());
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072)) << "showing an image writes nothing";
+    EXPECT_EQ(form.ChannelTypes->List(1)->currentText(), "Pulse Input Freq calc");
+    EXPECT_EQ(form.ChannelTypes->List(3)->currentIndex(), -1);
+    EXPECT_EQ(form.ChannelTypes->List(4)->currentText(), "Select Ch4");
 }
 
-TEST(VariantWindow, TarnSensorCodeOverridesThePicker)
+// What choosing a type sets, from the channel-type table, on an image of outputs with logging off.
+TEST(VariantWindow, ChoosingATypeSetsWhatItImplies)
+{
+    struct Bits {
+        int address;
+        uint8_t mask;
+        uint8_t value;
+    };
+    struct Case {
+        const char* variant;
+        int n;
+        int item;
+        std::vector<Bits> bits;
+        uint8_t code;
+    } const cases[] = {
+        // rate by difference: pulse bit and kind bit clear, switch 1 "OFF", an input, logged, logging on
+        {"TARN", 1, 3, {{1021, 0x81, 0x00}, {188, 0x01, 0}, {1020, 0x01, 0}, {160, 0x01, 0}, {1019, 0x01, 0x01},
+                        {1014, 0x80, 0x80}}, 0},
+        // an internal sensor leaves the wiring and the direction as they are
+        {"TARN", 3, 5, {{1020, 0x04, 0x04}, {188, 0x04, 0x04}, {160, 0x04, 0x04}, {1019, 0x04, 0x04}}, 9},
+        {"TARN", 2, 3, {{188, 0x02, 0x02}, {1020, 0x02, 0x02}, {160, 0x02, 0}}, 1},
+        {"TARN", 7, 3, {{1020, 0x40, 0}, {160, 0x40, 0x40}, {1019, 0x40, 0x40}}, 7},
+        {"TARN", 7, 0, {{1019, 0x40, 0}, {1020, 0x40, 0x40}, {160, 0x40, 0x40}}, 6},
+        {"MOSS", 6, 3, {{188, 0x61, 0x60}, {1020, 0x20, 0x20}, {160, 0x20, 0}}, 5},
+        {"MOSS", 3, 2, {{1021, 0x84, 0x80}, {188, 0x04, 0}, {1020, 0x04, 0}}, 2},
+        {"moss", 7, 3, {{188, 0x80, 0}, {187, 0x03, 0x03}, {1020, 0x40, 0x40}}, 6},
+    };
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.variant) + " I/O" + std::to_string(c.n) + " item " + std::to_string(c.item));
+        form.setDefaultClick();
+        for (auto [address, value] : {std::pair{160, 0xFF}, {1019, 0x00}, {1014, 0x00}, {1020, 0x04}, {1021, 0xFF},
+                                      {188, 0x04}, {187, 0x00}, {185, 0xFF}, {186, 0xFF}})
+            Put(form, address, uint8_t(value));
+        form.FinishImageRead();
+        form.Variant.modemType = c.variant;
+        form.ApplyModemTypeLabels();
+        form.Variant.channelType = {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11};
+
+        Pick(form, c.n, c.item);
+        for (const Bits& b : c.bits)
+            EXPECT_EQ(form.Image.ReadImageByte(b.address) & b.mask, b.value) << "byte " << b.address;
+        form.PageContext.Get<QPushButton>("Button5")->click();
+        EXPECT_EQ(form.Image.ReadImageByte(kChannelTypeAddress + c.n - 1), c.code);
+        EXPECT_EQ(form.Image.ReadImageByte(kChannelTypeAddress + (c.n % 7)), 0x11) << "other channels' codes kept";
+    }
+}
+
+// Every type chosen through the page is the type the page shows back after the image is read again.
+TEST(VariantWindow, EveryTypeChosenIsShownBack)
 {
     TTempIni ini;
-    ChannelControls c;
-    TForm1 form(OptionsWith(ini, [&](TForm1& f) { c.Build(f); }));
+    TForm1 form(OptionsWith(ini));
+    for (auto [high, low] : {std::pair{0x14, 0xC6}, {0x14, 0xDE}}) {
+        PutHardwareNumber(form, uint8_t(high), uint8_t(low));
+        form.FinishImageRead();
+        const THardwareVariant variant = VariantOf(form.Variant.modemType);
+        for (int n = 1; n <= 7; ++n)
+            for (int item = 1; item <= int(ChannelTypeRows(variant, n).size()); ++item) {
+                Pick(form, n, item);
+                form.PageContext.Get<QPushButton>("Button5")->click();
+                form.FinishImageRead();
+                EXPECT_EQ(form.ChannelTypes->List(n)->currentIndex(), item)
+                    << form.Variant.modemType << " I/O" << n << " item " << item;
+            }
+    }
+}
+
+// A list without a choice, or one only shown from the image, leaves its channel as it is: a commit after a
+// read, and after a switch of the variant, changes no byte.
+TEST(VariantWindow, UntouchedListsLeaveTheirChannels)
+{
+    TTempIni ini;
+    TForm1 form(OptionsWith(ini));
     PutHardwareNumber(form, 0x14, 0xC6); // TARN
-    form.Image.LoadPlain(1031 + 2, std::string(1, '\x09'));
-    form.Image.LoadPlain(1031 + 1, std::string(1, '\x00'));
-    form.DecodeModemType();
-    c.enable[3]->SetChecked(true);
-    c.mode[3]->SetItemIndex(1);
-    c.enable[2]->SetChecked(true);
-    c.mode[2]->SetItemIndex(0);
-    c.dip[2]->SetItemIndex(1);
-    c.picker[2]->setCurrentIndex(3);
-    form.ShowChannelTypeCombos();
-    EXPECT_EQ(form.Variant.channelType[2], 9);
-    EXPECT_EQ(c.picker[3]->currentText(), "Int Humidity");
-    EXPECT_EQ(c.picker[2]->currentIndex(), 3); // R = 0, D2 = 1: no rule, kept
+    Put(form, 1019, 0x7F);
+    Put(form, 1014, 0x80);
+    Put(form, 166, 0x00); // logging timed and on I/O1 events
+    for (int k = 0; k < 7; ++k)
+        Put(form, kChannelTypeAddress + k, uint8_t(k == 2 ? 9 : k));
+    form.FinishImageRead();
+    const std::string read = form.Image.Image.Bytes(0, 3072);
+    auto* setButton = form.PageContext.Get<QPushButton>("SetButton1");
+
+    setButton->click();
+    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), read);
+
+    ModemType(form)->SetItemIndex(1); // the user switches to MOSS: every list without a choice
+    EXPECT_EQ(form.Variant.modemType, "MOSS");
+    for (int n = 1; n <= 7; ++n) {
+        EXPECT_EQ(form.ChannelTypes->List(n)->currentIndex(), -1);
+        form.PageContext.Exits.at("IO" + std::to_string(n) + "_ComboBox")();
+    }
+    setButton->click();
+    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), read) << "the logging bits of byte 1019 and the codes kept";
 }

@@ -1,3 +1,4 @@
+#include "image/ChannelTypeTable.h"
 #include "image/HardwareVariant.h"
 #include "image/ImageStore.h"
 #include "image/ToolVersion.h"
@@ -35,7 +36,7 @@ TEST(HardwareNumber, EncodesFromTheVariantWordOrKeepsTheNumber)
         const char* hwAfter;
     } cases[] = {
         {"TARN", "0000", 5318, "5318"}, {"MOSS", "5318", 5342, "5342"}, {"", "0000", 0, "0000"},
-        {"", "99", 99, "99"},           {"tarn", "99", 99, "99"},       {"MOSS\r\n", "5318", 5318, "5318"},
+        {"", "99", 99, "99"},           {"tarn", "99", 5318, "5318"},   {"MOSS\r\n", "5318", 5318, "5318"},
         {"", "70000", 0, "70000"},
     };
     for (const Case& c : cases) {
@@ -45,11 +46,11 @@ TEST(HardwareNumber, EncodesFromTheVariantWordOrKeepsTheNumber)
     }
 }
 
-TEST(HardwareNumber, VariantWordIsComparedExactly)
+TEST(HardwareNumber, VariantWordIsComparedInUpperCase)
 {
     EXPECT_EQ(VariantOf("TARN"), V::TARN);
-    EXPECT_EQ(VariantOf("MOSS"), V::MOSS);
-    EXPECT_EQ(VariantOf("Moss"), V::None);
+    EXPECT_EQ(VariantOf("Moss"), V::MOSS) << "a unit that answers in lower case is still recognised";
+    EXPECT_EQ(VariantOf("MOSS "), V::None);
     EXPECT_EQ(VariantOf(""), V::None);
     EXPECT_STREQ(VariantName(V::MOSS), "MOSS");
 }
@@ -207,6 +208,34 @@ TEST(ChannelPicker, PulseRuleSetsTheFrequencyBoxes)
     s.modeIndex = 0;
     pick = PickChannelType(V::TARN, 2, s); // TARN channels 2-6 have no pulse rule
     EXPECT_FALSE(pick.pulseRule);
+}
+
+// Every type a list offers, wired as its row says, is the type the page shows back: the choice and its
+// inverse come from one table.
+TEST(ChannelPicker, ShowsBackEveryTypeItsRowWires)
+{
+    for (V variant : {V::TARN, V::MOSS})
+        for (int n = 1; n <= 7; ++n) {
+            const auto& rows = ChannelTypeRows(variant, n);
+            ASSERT_EQ(rows.size() + 1, ChannelTypeItems(variant, n).size());
+            for (size_t i = 0; i < rows.size(); ++i) {
+                const TChannelTypeRow& row = rows[i];
+                TChannelPickerState s;
+                s.enabled = true;
+                s.modeIndex = row.radio;
+                for (const TDipSetting& d : row.dips)
+                    s.dip[size_t(d.sw)] = d.on;
+                // Plain pulses: the channel's bit set; a rate: clear, by frequency with bit 7 set.
+                const uint8_t bit = uint8_t(1 << (n - 1));
+                s.optionByte = row.pulse == TPulseCount::Plain  ? 0xFF
+                               : row.pulse == TPulseCount::Freq ? uint8_t(~bit)
+                                                                : uint8_t(0x7F & ~bit);
+                s.channelType = uint8_t(row.OwnInput() ? n - 1 : row.code);
+                const TChannelPick pick = PickChannelType(variant, n, s);
+                EXPECT_EQ(pick.itemIndex, int(i) + 1) << VariantName(variant) << " I/O" << n << " " << row.text;
+                EXPECT_EQ(pick.pulseRule, row.pulse != TPulseCount::None) << row.text;
+            }
+        }
 }
 
 TEST(ToolVersion, NumberAndTextAgree)

@@ -114,6 +114,10 @@ std::vector<Forced> ForcedBits()
         {"PI5CheckBox", 0x00, {{1021, 0x10}}},
         {"PI6CheckBox", 0x00, {{1021, 0x20}}},
         {"PI7CheckBox", 0x00, {{1021, 0x40}}},
+        {"Ch1RadioGroup", 0x00, {{1014, 0x80}, {166, 0x01}}}, // digital I/O1 is logged as I/O1 is
+        {"Ch5RadioGroup", 0x00, {{1021, 0x10}}},
+        {"Ch6RadioGroup", 0x00, {{1021, 0x20}}},
+        {"Ch7RadioGroup", 0x00, {{1021, 0x40}}},
     };
     // [#4] .. [#7] clear [#3].
     for (const char* name : {"CheckBox16", "CheckBox17", "CheckBox18", "CheckBox19"})

@@ -153,7 +153,42 @@ std::string SimUnit::HandleLine(const std::string& line)
         return TimersAnswer();
     if (line == "KVRP1")
         return HardwareAnswer;
+    if (line.rfind("KVWE=", 0) == 0)
+        return HandleByteWrite(line);
     return "";
+}
+
+// "KVWE=" code then ",address:value" pairs in plain decimal (no blanks, no leading zeros): each byte stored as
+// it comes; a line with a wrong code or a malformed pair stores nothing.
+std::string SimUnit::HandleByteWrite(const std::string& line)
+{
+    if (line.compare(5, WriteEnableCode.size(), WriteEnableCode) != 0) {
+        Violations.push_back("byte write without the write-enable code: " + line);
+        return kNo6;
+    }
+    size_t at = 5 + WriteEnableCode.size();
+    auto number = [&line, &at](char lead, long& value) {
+        if (at >= line.size() || line[at] != lead)
+            return false;
+        const size_t first = ++at;
+        value = 0;
+        while (at < line.size() && line[at] >= '0' && line[at] <= '9' && value <= 65535)
+            value = value * 10 + (line[at++] - '0');
+        return at > first && (at - first == 1 || line[first] != '0');
+    };
+    std::vector<std::pair<long, long>> pairs;
+    while (at < line.size()) {
+        long address = 0;
+        long value = 0;
+        if (!number(',', address) || !number(':', value) || address >= kConfigSize || value > 255) {
+            Violations.push_back("bad byte write pair before " + std::to_string(at) + ": " + line);
+            return kNo6;
+        }
+        pairs.emplace_back(address, value);
+    }
+    for (auto [address, value] : pairs)
+        Memory[static_cast<size_t>(address)] = static_cast<uint8_t>(value);
+    return kOk6;
 }
 
 std::string SimUnit::TimersAnswer() const

@@ -54,6 +54,7 @@ public:
     std::array<uint8_t, kMemorySize> Memory{};
     std::string Password = "1234";
     std::string HardwareAnswer = "KVRP1: KIV-Corvo MOSS\r\nOK\r\n";
+    std::string WriteEnableCode = "QZ7M4K"; // "KVWE=" byte writes carry it
     std::array<std::string, 5> Timers{"60", "1440", "5", "0", "720"};
     SimFaults Faults;
 
@@ -70,6 +71,7 @@ public:
 
 private:
     std::string HandleLine(const std::string& line);
+    std::string HandleByteWrite(const std::string& line);
     std::string HandleFrame();
     std::string HandleAltFrame();
     std::string ReadReply(int size);
