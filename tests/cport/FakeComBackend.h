@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,28 +34,13 @@ class TFakeComBackend final : public TComBackend
                 FLines = unsigned(Lines), FCounters = Counters, FLinesChanged = true;
         });
     }
-    void SetLines(unsigned Lines)
-    {
-        Change([&] { FLines = Lines, FLinesChanged = true; });
-    }
-    void SetCounters(const TLineCounters& C)
-    {
-        Change([&] { FCounters = C, FLinesChanged = true; });
-    }
-    void HangUp()
-    {
-        Change([&] { FHung = true; });
-    }
-    void SetWriteRoom(long Bytes)
-    {
-        Change([&] { FRoom = Bytes; });
-    } // below 0 without limit
+    void SetLines(unsigned Lines) { Put(FLines, Lines, true); }
+    void SetCounters(const TLineCounters& C) { Put(FCounters, C, true); }
+    void HangUp() { Put(FHung, true); }
+    void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
     std::string Written() { return Get(FOut); }
     std::vector<std::string> Log() { return Get(FLog); }
-    void ClearLog()
-    {
-        Change([&] { FLog.clear(); });
-    }
+    void ClearLog() { Put(FLog, {}); }
     TComLineSettings LastLine() { return Get(FLine); }
     unsigned OutputLines() { return Get(FOutLines); } // DTR and RTS as the port set them
     int RefuseOpen = 0, RefuseBuffer = 0, RefuseLine = 0, RefuseTimeouts = 0;
@@ -64,7 +48,9 @@ class TFakeComBackend final : public TComBackend
     // --- device
     int Open(const std::string& Path) override
     {
-        return Logged("open " + Path, RefuseOpen, [&] { FOpen = true, FHung = false; });
+        if (!RefuseOpen)
+            FOpen = true, Put(FHung, false);
+        return Logged("open " + Path, RefuseOpen);
     }
     void Close() override
     {
@@ -74,7 +60,9 @@ class TFakeComBackend final : public TComBackend
     int SetQueueSizes(int In, int Out) override { return Logged("buffer " + N(In) + " " + N(Out), RefuseBuffer); }
     int SetLine(const TComLineSettings& S) override
     {
-        return Logged("line " + N(S.BaudRate), RefuseLine, [&] { FLine = S; });
+        if (!RefuseLine)
+            Put(FLine, S);
+        return Logged("line " + N(S.BaudRate), RefuseLine);
     }
     int SetTimeouts(const TComTimeoutValues& T) override
     {
@@ -112,22 +100,21 @@ class TFakeComBackend final : public TComBackend
         FWoken = FLinesChanged = false;
         return 0;
     }
-    void Wake() override
-    {
-        Change([&] { FWoken = true; });
-    }
+    void Wake() override { Put(FWoken, true); }
     bool HasModemLines() override { return true; }
     int GetModemLines(unsigned& Lines) override { return Lines = Get(FLines), 0; }
     int SetModemLines(unsigned Lines, bool On) override
     {
-        return Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0,
-                      [&] { FOutLines = On ? (FOutLines | Lines) : (FOutLines & ~Lines); });
+        Put(FOutLines, On ? (Get(FOutLines) | Lines) : (Get(FOutLines) & ~Lines));
+        return Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0);
     }
     int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
     int SetOutputFlow(bool On) override { return Logged("flow " + N(On), 0); }
     int Flush(bool Input, bool Output) override
     {
-        return Logged("flush " + N(Input) + N(Output), 0, [&] { FIn.erase(0, Input ? FIn.size() : 0); });
+        if (Input)
+            Put(FIn, {});
+        return Logged("flush " + N(Input) + N(Output), 0);
     }
     int OutputQueued(int& Count) override { return Count = 0; }
     bool GetCounters(TLineCounters& Counters) override { return Counters = Get(FCounters), true; }
@@ -140,19 +127,18 @@ class TFakeComBackend final : public TComBackend
         Step();
         FCv.notify_all();
     }
+    template <class T> void Put(T& Field, T Value, bool LinesChanged = false)
+    {
+        Change([&] { Field = std::move(Value), FLinesChanged |= LinesChanged; });
+    }
     template <class T> T Get(const T& Field)
     {
         std::lock_guard<std::mutex> g(FLock);
         return Field;
     }
-    int Logged(
-        const std::string& Entry, int Result, std::function<void()> Done = [] {})
+    int Logged(const std::string& Entry, int Result)
     {
-        Change([&] {
-            FLog.push_back(Entry);
-            if (!Result)
-                Done();
-        });
+        Change([&] { FLog.push_back(Entry); });
         return Result;
     }
 

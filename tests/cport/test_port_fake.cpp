@@ -21,18 +21,26 @@ struct PortTest : ::testing::Test, TFakePort {
     Log log;
     void TearDown() override { Port.Close(); } // the handlers use the fixture's members
 
+    TCustomComPort::TNotifyEvent Say(const char* What)
+    {
+        return [this, What](TCustomComPort*) { log.push_back(What); };
+    }
+    TCustomComPort::TComSignalEvent Line(const std::string& What)
+    {
+        return [this, What](TCustomComPort*, bool On) { log.push_back(What + (On ? " on" : " off")); };
+    }
     void Record()
     {
         Port.OnError = [&](TCustomComPort*, TComErrors) { log.push_back("Error"); };
         Port.OnRxChar = [&](TCustomComPort*, int) { log.push_back("RxChar"); };
-        Port.OnTxEmpty = [&](TCustomComPort*) { log.push_back("TxEmpty"); };
-        Port.OnBreak = [&](TCustomComPort*) { log.push_back("Break"); };
-        Port.OnRing = [&](TCustomComPort*) { log.push_back("Ring"); };
-        Port.OnCTSChange = [&](TCustomComPort*, bool on) { log.push_back(on ? "CTS on" : "CTS off"); };
-        Port.OnDSRChange = [&](TCustomComPort*, bool on) { log.push_back(on ? "DSR on" : "DSR off"); };
-        Port.OnRxFlag = [&](TCustomComPort*) { log.push_back("RxFlag"); };
-        Port.OnRLSDChange = [&](TCustomComPort*, bool on) { log.push_back(on ? "RLSD on" : "RLSD off"); };
-        Port.OnRx80Full = [&](TCustomComPort*) { log.push_back("Rx80Full"); };
+        Port.OnTxEmpty = Say("TxEmpty");
+        Port.OnBreak = Say("Break");
+        Port.OnRing = Say("Ring");
+        Port.OnRxFlag = Say("RxFlag");
+        Port.OnRx80Full = Say("Rx80Full");
+        Port.OnCTSChange = Line("CTS");
+        Port.OnDSRChange = Line("DSR");
+        Port.OnRLSDChange = Line("RLSD");
     }
     static TComLink::TRxBufEvent Append(std::string& To)
     {
@@ -51,7 +59,6 @@ TEST_F(PortTest, NothingReachesTheDeviceWhileClosedAndAllGroupsAtOpen)
     Port.Timeouts().SetWriteTotalConstant(250);
     Port.FlowControl().SetFlowControl(fcSoftware);
     EXPECT_TRUE(Dev->Log().empty());
-
     Port.Open();
     EXPECT_EQ(Dev->Log(), (Log{"open /dev/ttyFAKE0", "buffer 500000 8192", "line 123457", "timeouts 4294967295 250"}));
     const TComLineSettings s = Dev->LastLine();
@@ -60,7 +67,7 @@ TEST_F(PortTest, NothingReachesTheDeviceWhileClosedAndAllGroupsAtOpen)
     EXPECT_EQ(s.XonLim, 59464); // the low 16 bits of a quarter of 500000
 }
 
-TEST_F(PortTest, UpdateHoldsChangesBackUntilTheLastEndUpdate)
+TEST_F(PortTest, UpdateHoldsChangesBackUntilTheLastEndUpdateButAReopenIsRawAtOnce)
 {
     Port.Open();
     Dev->ClearLog();
@@ -74,33 +81,38 @@ TEST_F(PortTest, UpdateHoldsChangesBackUntilTheLastEndUpdate)
     Port.EndUpdate();
     EXPECT_EQ(Dev->Log(), (Log{"buffer 4096 1024", "line 38400", "timeouts 4294967295 1000"}));
     EXPECT_EQ(Dev->LastLine().DataBits, 7);
-
-    Dev->ClearLog();
-    Port.EndUpdate();          // without a BeginUpdate: nothing
-    Port.SetBaudRate(br38400); // unchanged: nothing
-    EXPECT_TRUE(Dev->Log().empty());
+    Port.EndUpdate();                // without a BeginUpdate: nothing
+    Port.SetBaudRate(br38400);       // unchanged: nothing
     Port.SetStopBits(sbTwoStopBits); // open, no update: at once
-    EXPECT_EQ(Dev->Log(), (Log{"line 38400"}));
-}
+    EXPECT_EQ(Dev->Log().size(), 4u);
 
-TEST_F(PortTest, APortReopenedInsideAnUpdateIsRawAtOnce)
-{
-    Port.Open();
+    // A port reopened under a new name inside an update never runs cooked until EndUpdate.
     Dev->ClearLog();
     Port.BeginUpdate();
     Port.SetBaudRate(br57600);
     Port.SetPort("ttyFAKE1");
-    const Log inside = Dev->Log();
-    const auto opened = std::find(inside.begin(), inside.end(), "open /dev/ttyFAKE1");
-    ASSERT_NE(opened, inside.end());
-    EXPECT_NE(std::find(opened, inside.end(), "line 57600"), inside.end()) << "no settings until EndUpdate";
+    EXPECT_EQ(Dev->Log(), (Log{"flush 11", "close", "open /dev/ttyFAKE1", "line 57600"}));
     Dev->ClearLog();
     Port.EndUpdate();
-    EXPECT_EQ(Dev->Log(), (Log{"buffer 1024 1024", "line 57600", "timeouts 4294967295 1000"}));
+    EXPECT_EQ(Dev->Log(), (Log{"buffer 4096 1024", "line 57600", "timeouts 4294967295 1000"}));
 }
 
-TEST_F(PortTest, RefusedSettingsRaiseTheirCodesAndKeepTheNewValue)
+TEST_F(PortTest, RefusalsRaiseTheirCodesKeepTheNewValueAndAFailedOpenLeavesThePortClosed)
 {
+    int notices = 0;
+    Port.OnAfterOpen = Port.OnAfterClose = [&](TCustomComPort*) { ++notices; };
+    Dev->RefuseLine = EINVAL;
+    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 7));
+    EXPECT_FALSE(Port.Connected());
+    EXPECT_EQ(Dev->Log().back(), "close");
+    Dev->RefuseLine = 0;
+    Port.Buffer().SetInputSize(0);
+    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 9, EINVAL));
+    EXPECT_FALSE(Port.Connected());
+    EXPECT_EQ(notices, 0);
+
+    Port.Buffer().SetInputSize(1025);
+    EXPECT_EQ(Port.Buffer().InputSize(), 1024);
     Port.Open();
     Dev->RefuseLine = EINVAL;
     EXPECT_TRUE(RaisesCom([&] { Port.SetBaudRate(br1200); }, 7, EINVAL));
@@ -114,41 +126,9 @@ TEST_F(PortTest, RefusedSettingsRaiseTheirCodesAndKeepTheNewValue)
     EXPECT_TRUE(RaisesCom([&] { Port.SetEventThreadPriority(tpHigher); }, 14));
 }
 
-TEST_F(PortTest, AFailedOpenLeavesThePortClosedWithoutNotices)
+TEST_F(PortTest, OptionCopiesAreNotBoundAndAreAppliedOnce)
 {
-    int notices = 0;
-    Port.OnAfterOpen = Port.OnAfterClose = [&](TCustomComPort*) { ++notices; };
-    Dev->RefuseLine = EINVAL;
-    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 7));
-    EXPECT_FALSE(Port.Connected());
-    EXPECT_EQ(Dev->Log().back(), "close");
-    Dev->RefuseLine = 0;
-    Port.Buffer().SetInputSize(0);
-    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 9, EINVAL));
-    EXPECT_FALSE(Port.Connected());
-    EXPECT_EQ(notices, 0);
-}
-
-TEST_F(PortTest, FlowPresetsAndOptionCopies)
-{
-    TComFlowControl& f = Port.FlowControl();
-    f.SetControlRTS(rtsEnable);
-    f.SetControlDTR(dtrEnable);
-    EXPECT_EQ(f.FlowControl(), fcCustom); // as the main window's port starts
-    f.SetFlowControl(fcHardware);
-    EXPECT_EQ(f.ControlRTS(), rtsHandshake);
-    EXPECT_TRUE(f.OutCTSFlow());
-    f.SetControlDTR(dtrHandshake);
-    EXPECT_EQ(f.FlowControl(), fcHardware);
-    f.SetFlowControl(fcSoftware);
-    EXPECT_EQ(f.FlowControl(), fcSoftware);
-    EXPECT_EQ(f.ControlDTR(), dtrHandshake); // never touched by a preset
-    f.SetFlowControl(fcNone);
-    EXPECT_EQ(f.FlowControl(), fcNone);
-
-    Port.Buffer().SetInputSize(1025);
-    EXPECT_EQ(Port.Buffer().InputSize(), 1024);
-    TComParity p = Port.Parity(); // a copy is not bound to the port
+    TComParity p = Port.Parity();
     p.SetBits(prMark);
     p.SetCheck(true);
     EXPECT_EQ(Port.Parity().Bits(), prNone);
@@ -157,17 +137,17 @@ TEST_F(PortTest, FlowPresetsAndOptionCopies)
     Port.SetParity(p);
     EXPECT_EQ(Dev->LastLine().Parity, prMark);
     EXPECT_TRUE(Dev->LastLine().ParityCheck);
-    f.SetOutDSRFlow(true);
-    f.SetFlowControl(fcCustom); // changes nothing, still tells the device once
-    EXPECT_TRUE(f.OutDSRFlow());
+    Port.FlowControl().SetOutDSRFlow(true);
+    Port.FlowControl().SetFlowControl(fcCustom); // changes nothing, still tells the device once
+    EXPECT_TRUE(Port.FlowControl().OutDSRFlow());
     EXPECT_EQ(Dev->Log(), (Log{"line 9600", "line 9600", "line 9600"}));
 }
 
 TEST_F(PortTest, ChangingThePortReopensOnTheNewName)
 {
-    Port.OnBeforeClose = [&](TCustomComPort*) { log.push_back("before close"); };
-    Port.OnAfterClose = [&](TCustomComPort*) { log.push_back("after close"); };
-    Port.OnAfterOpen = [&](TCustomComPort*) { log.push_back("after open"); };
+    Port.OnBeforeClose = Say("before close");
+    Port.OnAfterClose = Say("after close");
+    Port.OnAfterOpen = Say("after open");
     Port.Open();
     log.clear();
     Port.SetPort("/dev/ttyUSB3");
@@ -225,10 +205,7 @@ TEST_F(PortTest, OneBatchReachesTheHandlersInDeliveryOrder)
     Port.Buffer().SetInputSize(10);
     Record();
     TComErrors errors;
-    Port.OnError = [&](TCustomComPort*, TComErrors e) {
-        errors = e;
-        log.push_back("Error");
-    };
+    Port.OnError = [&](TCustomComPort*, TComErrors e) { errors = e, log.push_back("Error"); };
     Port.Open();
     log.clear(); // the line report of the open
 
@@ -246,11 +223,10 @@ TEST_F(PortTest, OneBatchReachesTheHandlersInDeliveryOrder)
     if (log.size() == order.size() + 1 && log.front() == "TxEmpty")
         log.erase(log.begin());
     EXPECT_EQ(log, order);
-    EXPECT_TRUE(errors.Contains(ceRxParity));
-    EXPECT_TRUE(errors.Contains(ceBreak));
+    EXPECT_TRUE(errors.Contains(ceRxParity) && errors.Contains(ceBreak));
 }
 
-TEST_F(PortTest, WithoutAByteTakingLinkBytesWaitInTheQueue)
+TEST_F(PortTest, BytesWaitInTheQueueUntilALinkOrOnRxBufTakesThem)
 {
     for (bool triggers : {true, false}) {
         TFakePort fp;
@@ -263,32 +239,28 @@ TEST_F(PortTest, WithoutAByteTakingLinkBytesWaitInTheQueue)
         fp.Dev->Feed("0123456789");
         ASSERT_TRUE(PumpUntil([&] { return rxChar > 0 || offered.size() == 10; }));
         EXPECT_EQ(rxChar, triggers ? 10 : 0);
-        EXPECT_EQ(fp.Port.InputCount(), triggers ? 10 : 0) << "without the trigger OnRxBuf takes them";
+        EXPECT_EQ(fp.Port.InputCount(), triggers ? 10 : 0);
     }
-}
 
-TEST_F(PortTest, ByteTakingLinksGetTheBytesOnceAndTheQueueEmpties)
-{
     std::string portBuf, linkBuf, otherBuf;
     int rxChar = 0;
     Port.OnRxChar = [&](TCustomComPort*, int) { ++rxChar; };
     Port.OnRxBuf = Append(portBuf);
     TComLink link, other, lamp;
     link.OnRxBuf = Append(linkBuf);
-    link.OnRx = [&](TCustomComPort*, bool on) { log.push_back(on ? "on" : "off"); };
+    link.OnRx = Line("link");
     other.OnRxBuf = Append(otherBuf);
-    lamp.OnRx = [&](TCustomComPort*, bool on) { log.push_back(on ? "lamp on" : "lamp off"); };
+    lamp.OnRx = Line("lamp");
     for (TComLink* l : {&link, &other, &lamp})
         Port.RegisterLink(l);
     EXPECT_FALSE(Port.TriggersOnRxChar());
     Port.Open();
     Dev->Feed("0123456789");
     ASSERT_TRUE(PumpUntil([&] { return otherBuf.size() == 10; }));
-    EXPECT_EQ(portBuf, "0123456789");
-    EXPECT_EQ(linkBuf, "0123456789");
+    EXPECT_EQ(portBuf + linkBuf, "01234567890123456789");
     EXPECT_EQ(rxChar, 0);
     EXPECT_EQ(Port.InputCount(), 0);
-    EXPECT_EQ(log, (Log{"on", "lamp on", "off", "lamp off"}));
+    EXPECT_EQ(log, (Log{"link on", "lamp on", "link off", "lamp off"}));
     for (TComLink* l : {&lamp, &other, &link})
         Port.UnRegisterLink(l);
 }
@@ -314,17 +286,13 @@ TEST_F(PortTest, LinkDetachedByAnotherHandlerHearsNothingMore)
     ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 4; }));
     PumpFor(50);
     EXPECT_EQ(Port.InputCount(), 4); // no byte-taking link any more: the bytes wait
-}
 
-TEST_F(PortTest, LinkRegistrationErrors)
-{
-    TComLink a, never;
-    a.OnRxBuf = [](TCustomComPort*, const void*, int) {};
+    TComLink never;
     Port.RegisterLink(&a);
     EXPECT_TRUE(RaisesCom([&] { Port.RegisterLink(&a); }, 18, -1));
     EXPECT_TRUE(RaisesCom([&] { Port.SetTriggersOnRxChar(false); }, 22));
-    Port.UnRegisterLink(&a);
     EXPECT_TRUE(RaisesCom([&] { Port.UnRegisterLink(&never); }, 18));
+    Port.UnRegisterLink(&a);
 }
 
 TEST_F(PortTest, LinesAreReportedAsTheyStandAtOpenAndOffAtClose)
@@ -333,66 +301,45 @@ TEST_F(PortTest, LinesAreReportedAsTheyStandAtOpenAndOffAtClose)
     Dev->SetLines(mlCTS);
     Port.Open();
     EXPECT_EQ(log, (Log{"CTS on", "DSR off", "RLSD off"}));
-    log.clear();
     Dev->SetLines(mlCTS | mlRLSD);
-    ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }));
-    EXPECT_EQ(log, (Log{"RLSD on"}));
-    log.clear();
+    ASSERT_TRUE(PumpUntil([&] { return log.size() > 3; }));
     Port.Close();
-    EXPECT_EQ(log, (Log{"CTS off", "DSR off", "RLSD off"}));
+    EXPECT_EQ(log, (Log{"CTS on", "DSR off", "RLSD off", "RLSD on", "CTS off", "DSR off", "RLSD off"}));
 }
 
-TEST_F(PortTest, CloseFromInsideAHandlerNeverDeadlocks)
+TEST_F(PortTest, CloseFromAHandlerOrWithABatchPendingNeverDeadlocks)
 {
-    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone}) {
-        TFakePort fp;
-        std::atomic<int> calls{0};
-        fp.Port.SetSyncMethod(method);
-        fp.Port.OnRxChar = [&](TCustomComPort* p, int) {
-            ++calls;
-            p->Close();
-        };
-        fp.Port.Open();
-        TWatchdog guard("close from a handler");
-        fp.Dev->Feed("bye");
-        ASSERT_TRUE(PumpUntil([&] { return !fp.Port.Connected(); })) << method;
-        EXPECT_EQ(calls.load(), 1);
-        fp.Port.Open(); // and the port opens again
-        EXPECT_TRUE(fp.Port.Connected());
-        fp.Port.Close();
-    }
-}
-
-TEST_F(PortTest, CloseWhileABatchIsPendingDropsIt)
-{
-    for (TSyncMethod method : {smThreadSync, smWindowSync}) {
-        TFakePort fp;
-        int calls = 0;
-        fp.Port.SetSyncMethod(method);
-        fp.Port.OnRxChar = [&](TCustomComPort*, int) { ++calls; };
-        fp.Port.Open();
-        fp.Dev->Feed("late");
-        ASSERT_TRUE(WaitWithoutPumping([&] { return fp.Port.InputCount() == 4; }));
-        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the batch is on its way
-        {
-            TWatchdog guard("close with a batch pending");
+    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone})
+        for (bool fromHandler : {true, false}) {
+            if (method == smNone && !fromHandler)
+                continue; // without hand-over no batch waits
+            TFakePort fp;
+            std::atomic<int> calls{0};
+            fp.Port.SetSyncMethod(method);
+            fp.Port.OnRxChar = [&](TCustomComPort* p, int) { ++calls, fromHandler ? p->Close() : void(); };
+            fp.Port.Open();
+            TWatchdog guard("close from a handler or with a batch pending");
+            fp.Dev->Feed("bye");
+            if (fromHandler) {
+                ASSERT_TRUE(PumpUntil([&] { return !fp.Port.Connected(); })) << method;
+            } else {
+                ASSERT_TRUE(WaitWithoutPumping([&] { return fp.Port.InputCount() == 3; }));
+                std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the batch is on its way
+                fp.Port.Close();
+            }
+            fp.Port.Open(); // and the port opens again; a dropped batch is not delivered after all
+            PumpFor(50);
+            EXPECT_EQ(calls.load(), fromHandler ? 1 : 0) << method;
             fp.Port.Close();
         }
-        fp.Port.Open();
-        PumpFor(50);
-        EXPECT_EQ(calls, 0) << method;
-    }
 }
 
-TEST_F(PortTest, FailingHandlerIsReportedAndLaterEventsStillArrive)
+TEST_F(PortTest, FailingHandlersAreReportedAndLaterEventsStillArrive)
 {
     TReportedErrors reported;
     int flags = 0, rx = 0;
     Port.SetEventChar('!');
-    Port.OnRxChar = [&](TCustomComPort*, int) {
-        ++rx;
-        throw EComPort(3, EIO);
-    };
+    Port.OnRxChar = [&](TCustomComPort*, int) { ++rx, throw EComPort(3, EIO); };
     Port.OnRxFlag = [&](TCustomComPort*) { ++flags; };
     Port.Open();
     Dev->Feed("hi!");
@@ -402,23 +349,20 @@ TEST_F(PortTest, FailingHandlerIsReportedAndLaterEventsStillArrive)
     Dev->Feed("again!");
     ASSERT_TRUE(PumpUntil([&] { return flags == 2; }));
     EXPECT_EQ(rx, 2);
-}
 
-TEST_F(PortTest, AFailingCloseHandlerStillLetsThePortGoWhole)
-{
-    TReportedErrors reported;
+    // A close handler that fails while the port is destroyed: no thread or handle outlives what it uses.
     auto port = std::make_unique<TFakePort>();
     port->Port.Open();
     port->Port.OnBeforeClose = [](TCustomComPort*) { throw std::runtime_error("no"); };
-    port.reset(); // under the sanitizers: no thread or handle outlives the members it uses
-    EXPECT_EQ(reported.Messages, Log{"no"});
+    port.reset();
+    EXPECT_EQ(reported.Messages.back(), "no");
 }
 
 TEST_F(PortTest, WritesLightTheLinksAndHandThemWhatWentOut)
 {
     std::string sent;
     TComLink link;
-    link.OnTx = [&](TCustomComPort*, bool on) { log.push_back(on ? "on" : "off"); };
+    link.OnTx = Line("tx");
     link.OnTxBuf = Append(sent);
     Port.RegisterLink(&link);
     Port.Open();
@@ -427,15 +371,14 @@ TEST_F(PortTest, WritesLightTheLinksAndHandThemWhatWentOut)
     EXPECT_EQ(Port.WriteStr("kvrw1"), 5);
     EXPECT_EQ(sent, "kvrw1");
     ASSERT_TRUE(PumpUntil([&] { return log.size() == 2; }));
-    EXPECT_EQ(log, (Log{"on", "off"}));
+    EXPECT_EQ(log, (Log{"tx on", "tx off"}));
 
     // A device that takes three bytes and no more: the write ends short after its time limit.
-    sent.clear();
     Port.Timeouts().SetWriteTotalMultiplier(0);
     Port.Timeouts().SetWriteTotalConstant(50);
     Dev->SetWriteRoom(3);
     EXPECT_EQ(Port.WriteStr("abcdefgh"), 3);
-    EXPECT_EQ(sent, "abc");
+    EXPECT_EQ(sent, "kvrw1abc");
     EXPECT_EQ(Dev->Written(), "kvrw1abc");
     Port.UnRegisterLink(&link);
 }
@@ -449,7 +392,6 @@ TEST_F(PortTest, AsyncRecords)
     EXPECT_TRUE(RaisesCom([&] { Port.WaitForAsync(rec); }, 4, -1));
     InitAsync(rec);
     EXPECT_EQ(Port.WaitForAsync(rec), 0); // nothing started
-
     std::string buf;
     EXPECT_EQ(Port.ReadStrAsync(buf, 4, rec), 0);
     EXPECT_FALSE(Port.IsAsyncCompleted(rec));
@@ -459,10 +401,10 @@ TEST_F(PortTest, AsyncRecords)
     EXPECT_EQ(buf.substr(0, 2), "ab");
 
     // A record dropped while its read is pending: later bytes go to the queue, not to freed memory.
-    std::string gone;
-    Port.ReadStrAsync(gone, 8, rec);
+    auto gone = std::make_unique<std::string>();
+    Port.ReadStrAsync(*gone, 8, rec);
     DoneAsync(rec);
-    gone = std::string();
+    gone.reset();
     Dev->Feed("later");
     ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 5; }));
 
@@ -501,30 +443,24 @@ TEST_F(PortTest, WaitForEventWorksWithoutTheEventThreadOnly)
     TComEvents ev{evRxChar};
     EXPECT_TRUE(RaisesCom([&] { Port.WaitForEvent(ev, nullptr, 10); }, 20));
     Port.Close();
-
     Port.SetEvents({});
     Port.Open();
     ev = TComEvents{evRxChar, evBreak};
     Port.WaitForEvent(ev, nullptr, 20);
     EXPECT_TRUE(ev.Empty()); // the time-out
-
-    std::thread feeder([&] {
+    TComStopEvent stop;
+    std::thread later([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         Dev->Inject("\xFF\x00\x00"s);
-    });
-    ev = TComEvents{evRxChar, evBreak};
-    Port.WaitForEvent(ev, nullptr, -1);
-    feeder.join();
-    EXPECT_EQ(ev, TComEvents{evBreak});
-
-    TComStopEvent stop;
-    std::thread stopper([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         stop.Set();
     });
+    ev = TComEvents{evRxChar, evBreak};
+    Port.WaitForEvent(ev, nullptr, -1);
+    EXPECT_EQ(ev, TComEvents{evBreak});
     ev = TComEvents{evRing};
     Port.WaitForEvent(ev, &stop, -1);
-    stopper.join();
+    later.join();
     EXPECT_TRUE(ev.Empty());
 }
 
@@ -548,10 +484,9 @@ TEST_F(PortTest, LastErrorsComeFromTheDriverCountersOnceEach)
 
 TEST_F(PortTest, WithoutEventsNothingIsDispatchedButDataStillMoves)
 {
-    Log seen;
     TComLink conn;
-    conn.OnConn = [&](TCustomComPort*, bool on) { seen.push_back(on ? "open" : "closed"); };
-    conn.OnRxBuf = [&](TCustomComPort*, const void*, int) { seen.push_back("bytes"); };
+    conn.OnConn = Line("conn");
+    conn.OnRxBuf = [&](TCustomComPort*, const void*, int) { log.push_back("bytes"); };
     Port.RegisterLink(&conn);
     Port.SetEvents({});
     Record();
@@ -561,13 +496,11 @@ TEST_F(PortTest, WithoutEventsNothingIsDispatchedButDataStillMoves)
     Port.TransmitChar('!');
     ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 5; }));
     PumpFor(50);
-    EXPECT_EQ(log, (Log{"CTS off", "DSR off", "RLSD off"})); // the line report of the open only
     std::string in;
     EXPECT_EQ(Port.ReadStr(in, 5), 5);
     EXPECT_EQ(Dev->Written(), "!");
     Port.Close();
-    Port.Open();
-    Port.Close();
-    EXPECT_EQ(seen, (Log{"open", "closed", "open", "closed"}));
+    // The line reports of the open and the close only: the CTS change and the bytes between were not told.
+    EXPECT_EQ(log, (Log{"conn on", "CTS off", "DSR off", "RLSD off", "CTS off", "DSR off", "RLSD off", "conn off"}));
     Port.UnRegisterLink(&conn);
 }

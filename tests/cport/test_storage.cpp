@@ -19,36 +19,15 @@ namespace
 using Log = std::vector<std::string>;
 
 // Every stored setting far from its default, as the INI store writes it.
-const std::string OddKeys = "[ComPort1]\r\n"
-                            "Port=ttyUSB3\r\n"
-                            "BaudRate=Custom\r\n"
-                            "CustomBaudRate=250000\r\n"
-                            "StopBits=2\r\n"
-                            "DataBits=7\r\n"
-                            "Parity=Mark\r\n"
-                            "FlowControl=Custom\r\n"
-                            "EventChar=A\r\n"
-                            "DiscardNull=Yes\r\n"
-                            "Parity.Check=Yes\r\n"
-                            "Parity.Replace=Yes\r\n"
-                            "Parity.ReplaceChar=#32\r\n"
-                            "Buffer.OutputSize=8192\r\n"
-                            "Buffer.InputSize=500000\r\n"
-                            "Timeouts.ReadInterval=-1\r\n"
-                            "Timeouts.ReadTotalConstant=7\r\n"
-                            "Timeouts.ReadTotalMultiplier=3\r\n"
-                            "Timeouts.WriteTotalConstant=2500\r\n"
-                            "Timeouts.WriteTotalMultiplier=11\r\n"
-                            "FlowControl.ControlRTS=Toggle\r\n"
-                            "FlowControl.ControlDTR=Handshake\r\n"
-                            "FlowControl.DSRSensitivity=Yes\r\n"
-                            "FlowControl.OutCTSFlow=Yes\r\n"
-                            "FlowControl.OutDSRFlow=Yes\r\n"
-                            "FlowControl.TxContinueOnXoff=Yes\r\n"
-                            "FlowControl.XonXoffIn=Yes\r\n"
-                            "FlowControl.XonXoffOut=No\r\n"
-                            "FlowControl.XoffChar=#200\r\n"
-                            "FlowControl.XonChar==\r\n";
+const std::string OddKeys =
+    "[ComPort1]\r\nPort=ttyUSB3\r\nBaudRate=Custom\r\nCustomBaudRate=250000\r\nStopBits=2\r\nDataBits=7\r\n"
+    "Parity=Mark\r\nFlowControl=Custom\r\nEventChar=A\r\nDiscardNull=Yes\r\nParity.Check=Yes\r\n"
+    "Parity.Replace=Yes\r\nParity.ReplaceChar=#32\r\nBuffer.OutputSize=8192\r\nBuffer.InputSize=500000\r\n"
+    "Timeouts.ReadInterval=-1\r\nTimeouts.ReadTotalConstant=7\r\nTimeouts.ReadTotalMultiplier=3\r\n"
+    "Timeouts.WriteTotalConstant=2500\r\nTimeouts.WriteTotalMultiplier=11\r\nFlowControl.ControlRTS=Toggle\r\n"
+    "FlowControl.ControlDTR=Handshake\r\nFlowControl.DSRSensitivity=Yes\r\nFlowControl.OutCTSFlow=Yes\r\n"
+    "FlowControl.OutDSRFlow=Yes\r\nFlowControl.TxContinueOnXoff=Yes\r\nFlowControl.XonXoffIn=Yes\r\n"
+    "FlowControl.XonXoffOut=No\r\nFlowControl.XoffChar=#200\r\nFlowControl.XonChar==\r\n";
 
 const TStoredProps AllGroups = {spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers};
 
@@ -243,21 +222,13 @@ TEST_F(StorageTest, RegistryStoreKeepsTextsAndDwords)
     Load(OddKeys);
     Port.SetStoredProps({spBasic, spTimeouts, spOthers});
     storage.StoreSettings(stRegistry, "HKEY_CURRENT_USER\\Software\\Ports");
-    EXPECT_EQ(Read(storage.RegistryFile), "[HKEY_CURRENT_USER\\Software\\Ports\\ComPort1]\r\n"
-                                          "Port=\"ttyUSB3\"\r\n"
-                                          "BaudRate=\"Custom\"\r\n"
-                                          "CustomBaudRate=dword:0003d090\r\n"
-                                          "StopBits=\"2\"\r\n"
-                                          "DataBits=\"7\"\r\n"
-                                          "Parity=\"Mark\"\r\n"
-                                          "FlowControl=\"Custom\"\r\n"
-                                          "EventChar=\"A\"\r\n"
-                                          "DiscardNull=\"Yes\"\r\n"
-                                          "Timeouts.ReadInterval=dword:ffffffff\r\n"
-                                          "Timeouts.ReadTotalConstant=dword:00000007\r\n"
-                                          "Timeouts.ReadTotalMultiplier=dword:00000003\r\n"
-                                          "Timeouts.WriteTotalConstant=dword:000009c4\r\n"
-                                          "Timeouts.WriteTotalMultiplier=dword:0000000b\r\n");
+    EXPECT_EQ(
+        Read(storage.RegistryFile),
+        "[HKEY_CURRENT_USER\\Software\\Ports\\ComPort1]\r\nPort=\"ttyUSB3\"\r\nBaudRate=\"Custom\"\r\n"
+        "CustomBaudRate=dword:0003d090\r\nStopBits=\"2\"\r\nDataBits=\"7\"\r\nParity=\"Mark\"\r\n"
+        "FlowControl=\"Custom\"\r\nEventChar=\"A\"\r\nDiscardNull=\"Yes\"\r\nTimeouts.ReadInterval=dword:ffffffff\r\n"
+        "Timeouts.ReadTotalConstant=dword:00000007\r\nTimeouts.ReadTotalMultiplier=dword:00000003\r\n"
+        "Timeouts.WriteTotalConstant=dword:000009c4\r\nTimeouts.WriteTotalMultiplier=dword:0000000b\r\n");
     TComPort back;
     back.SetStoredProps({spBasic, spTimeouts, spOthers});
     TComPortStorage loader(back);
