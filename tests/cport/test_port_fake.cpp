@@ -4,7 +4,6 @@
 #include "CportTestSupport.h"
 #include "FakeComBackend.h"
 #include "PtyPair.h"
-#include "cport/ComStream.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +157,7 @@ TEST_F(PortTest, ChangingThePortReopensOnTheNewName)
     EXPECT_FALSE(Port.Connected());
 }
 
-TEST_F(PortTest, LineOperationsAndTheStreamReachTheDevice)
+TEST_F(PortTest, LineOperationsReachTheDevice)
 {
     Port.Open();
     Dev->ClearLog();
@@ -172,15 +171,6 @@ TEST_F(PortTest, LineOperationsAndTheStreamReachTheDevice)
     EXPECT_EQ(Dev->OutputLines(), unsigned(mlDTR));
     Dev->SetLines(mlCTS | mlRLSD);
     EXPECT_EQ(Port.Signals(), (TComSignals{csCTS, csRLSD}));
-
-    TComStream stream(&Port);
-    EXPECT_EQ(stream.Write("kvrea0", 6), 6);
-    EXPECT_EQ(Dev->Written(), "kvrea0");
-    Dev->Feed("REA=");
-    char buf[8] = {};
-    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 4; }));
-    EXPECT_EQ(stream.Read(buf, 8), 4);
-    EXPECT_EQ(std::string(buf, 4), "REA=");
 }
 
 TEST_F(PortTest, AnOutputPurgeAlsoDropsQueuedWrites)
@@ -391,7 +381,6 @@ TEST_F(PortTest, AsyncRecords)
     TAsync* rec = nullptr;
     EXPECT_TRUE(RaisesCom([&] { Port.WaitForAsync(rec); }, 4, -1));
     InitAsync(rec);
-    EXPECT_EQ(Port.WaitForAsync(rec), 0); // nothing started
     std::string buf;
     EXPECT_EQ(Port.ReadStrAsync(buf, 4, rec), 0);
     EXPECT_FALSE(Port.IsAsyncCompleted(rec));
@@ -435,51 +424,6 @@ TEST_F(PortTest, AReadWithoutTotalLimitEndsWhenTheDeviceGoes)
     Dev->HangUp();
     ASSERT_EQ(reader.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the read hangs";
     EXPECT_LE(reader.get(), 0) << "no byte came";
-}
-
-TEST_F(PortTest, WaitForEventWorksWithoutTheEventThreadOnly)
-{
-    Port.Open();
-    TComEvents ev{evRxChar};
-    EXPECT_TRUE(RaisesCom([&] { Port.WaitForEvent(ev, nullptr, 10); }, 20));
-    Port.Close();
-    Port.SetEvents({});
-    Port.Open();
-    ev = TComEvents{evRxChar, evBreak};
-    Port.WaitForEvent(ev, nullptr, 20);
-    EXPECT_TRUE(ev.Empty()); // the time-out
-    TComStopEvent stop;
-    std::thread later([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        Dev->Inject("\xFF\x00\x00"s);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        stop.Set();
-    });
-    ev = TComEvents{evRxChar, evBreak};
-    Port.WaitForEvent(ev, nullptr, -1);
-    EXPECT_EQ(ev, TComEvents{evBreak});
-    ev = TComEvents{evRing};
-    Port.WaitForEvent(ev, &stop, -1);
-    later.join();
-    EXPECT_TRUE(ev.Empty());
-}
-
-TEST_F(PortTest, LastErrorsComeFromTheDriverCountersOnceEach)
-{
-    Port.Open();
-    TLineCounters c;
-    c.Parity = 2;
-    c.Frame = 1;
-    Dev->SetCounters(c);
-    TComErrors seen;
-    ASSERT_TRUE(WaitWithoutPumping([&] { return !(seen += Port.LastErrors()).Empty(); }));
-    EXPECT_EQ(seen, TComErrors{ceFrame}); // no parity error while the check is off
-    Dev->SetCounters(c);                  // unchanged counters: nothing new
-    c.Parity = 3;
-    Dev->SetCounters(c);
-    Port.Parity().SetCheck(true);
-    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.LastErrors() == TComErrors{ceRxParity}; }));
-    EXPECT_TRUE(Port.LastErrors().Empty());
 }
 
 TEST_F(PortTest, WithoutEventsNothingIsDispatchedButDataStillMoves)

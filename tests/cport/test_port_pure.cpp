@@ -181,52 +181,35 @@ TEST(RxQueue, WrapsKeepsOrderAndKeepsBytesWhenTheLimitDrops)
     EXPECT_EQ(std::string(buf, 4), "yz12");
 }
 
-TEST(ReadRules, FollowTheTimeOutsAndSaturate)
+TEST(ReadRules, TotalsIntervalsWriteLimitsAndSaturation)
 {
-    const TComTimeoutValues defaults;
-    EXPECT_TRUE(MakeReadRule(defaults, 100).AtOnce);
-
-    TComTimeoutValues first;
-    first.ReadTotalMultiplier = 0xFFFFFFFFu;
-    first.ReadTotalConstant = 500;
-    TReadRule r = MakeReadRule(first, 100);
-    EXPECT_TRUE(r.FirstByte);
-    EXPECT_EQ(r.TotalMs, 500u);
-
-    TComTimeoutValues total;
-    total.ReadInterval = 0;
-    total.ReadTotalMultiplier = 10;
-    total.ReadTotalConstant = 200;
-    r = MakeReadRule(total, 30);
-    EXPECT_FALSE(r.AtOnce || r.FirstByte || r.HasInterval);
-    EXPECT_EQ(r.TotalMs, 500u);
-
-    TComTimeoutValues interval;
-    interval.ReadInterval = 20;
-    r = MakeReadRule(interval, 30);
-    EXPECT_FALSE(r.HasTotal);
+    // Which rule applies is seen end to end over a pseudo-terminal; here the sums and the edges.
+    TComTimeoutValues t;
+    t.ReadInterval = 0;
+    t.ReadTotalMultiplier = 10;
+    t.ReadTotalConstant = 200;
+    EXPECT_EQ(MakeReadRule(t, 30).TotalMs, 500u);
+    t.ReadInterval = 20;
+    t.ReadTotalMultiplier = t.ReadTotalConstant = 0;
+    const TReadRule r = MakeReadRule(t, 30);
     const auto t0 = TComClock::now();
-    using std::chrono::milliseconds;
-    EXPECT_FALSE(ReadOver(r, 0, 30, t0, t0, t0 + milliseconds(100000))); // no byte yet: no interval
-    EXPECT_FALSE(ReadOver(r, 3, 30, t0, t0 + milliseconds(5), t0 + milliseconds(24)));
-    EXPECT_TRUE(ReadOver(r, 3, 30, t0, t0 + milliseconds(5), t0 + milliseconds(25)));
-    EXPECT_TRUE(ReadOver(r, 30, 30, t0, t0, t0));
-    EXPECT_EQ(ReadDeadline(r, 3, t0, t0 + milliseconds(5)), t0 + milliseconds(25));
+    const auto at = [&](int ms) { return t0 + std::chrono::milliseconds(ms); };
+    EXPECT_FALSE(ReadOver(r, 0, 30, t0, t0, at(100000))); // no byte yet: no interval
+    EXPECT_FALSE(ReadOver(r, 3, 30, t0, at(5), at(24)));
+    EXPECT_TRUE(ReadOver(r, 3, 30, t0, at(5), at(25)));
+    EXPECT_EQ(ReadDeadline(r, 3, t0, at(5)), at(25));
 
     std::uint64_t ms = 0;
-    EXPECT_TRUE(WriteLimit(defaults, 5, ms));
+    EXPECT_TRUE(WriteLimit(TComTimeoutValues{}, 5, ms));
     EXPECT_EQ(ms, 1500u);
-    TComTimeoutValues none = defaults;
-    none.WriteTotalMultiplier = none.WriteTotalConstant = 0;
-    EXPECT_FALSE(WriteLimit(none, 5, ms));
+    t.WriteTotalMultiplier = t.WriteTotalConstant = 0;
+    EXPECT_FALSE(WriteLimit(t, 5, ms));
 
     // Limits beyond the clock saturate: a wrapped deadline would end a long read at once.
     EXPECT_EQ(LimitAfter(t0, 0xFFFFFFFFull * 4000), TComClock::time_point::max());
-    TComTimeoutValues huge;
-    huge.ReadInterval = 0;
-    huge.ReadTotalMultiplier = 0xFFFFFFFFu;
-    huge.ReadTotalConstant = 0;
-    EXPECT_GT(ReadDeadline(MakeReadRule(huge, 4000), 0, t0, t0), t0 + std::chrono::hours(24 * 365));
+    t.ReadInterval = 0;
+    t.ReadTotalMultiplier = 0xFFFFFFFFu;
+    EXPECT_GT(ReadDeadline(MakeReadRule(t, 4000), 0, t0, t0), t0 + std::chrono::hours(24 * 365));
 }
 
 TEST(Conversions, TextsOrdinalsMasksAndMessages)

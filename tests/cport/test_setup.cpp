@@ -9,7 +9,6 @@
 
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -183,29 +182,6 @@ TEST_F(SetupTest, ComboBoxBindingAndAutoApply)
 
     Box.SetComProperty(cpBaudRate); // another property of the same port shows its value
     EXPECT_EQ(Box.Text(), "115200");
-}
-
-TEST_F(SetupTest, RadioGroupBindingAndClicks)
-{
-    TComRadioGroup Group;
-    Group.SetComProperty(cpStopBits);
-    ASSERT_EQ(Group.findChildren<QRadioButton*>().size(), 3);
-    EXPECT_EQ(Group.ItemIndex(), 0);
-    Port.SetStopBits(sbTwoStopBits);
-    Group.SetComPort(&Port);
-    EXPECT_EQ(Group.ItemIndex(), 2);
-
-    int Clicks = 0;
-    Group.OnClick = [&](TComRadioGroup*) { ++Clicks; };
-    Group.SetAutoApply(true);
-    Group.findChildren<QRadioButton*>()[1]->click();
-    EXPECT_EQ(Clicks, 1);
-    EXPECT_EQ(Port.StopBits(), sbOne5StopBits);
-    // The port shows another value: the group follows without applying anything back.
-    Port.SetStopBits(sbOneStopBit);
-    Group.UpdateSettings();
-    EXPECT_EQ(Group.ItemIndex(), 0);
-    EXPECT_EQ(Port.StopBits(), sbOneStopBit);
 }
 
 TEST(SetupPickers, AGonePortLeavesTheControlsUnboundOnTheFirstItem)
