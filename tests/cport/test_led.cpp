@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -160,15 +161,15 @@ TEST_F(LedPortTest, ARingLightsTheLampForItsDurationOnly)
 TEST_F(LedPortTest, ALampToldOnTheEventThreadChangesOnItsOwn)
 {
     Port.SetSyncMethod(smNone); // the port's events run on its event thread
-    QThread* changedOn = nullptr;
-    led.OnChange = [&](TComLed*, TLedState) { changedOn = QThread::currentThread(); };
+    std::atomic<QThread*> litOn{nullptr};
+    led.OnChange = [&](TComLed*, TLedState s) { litOn = s == lsOn ? QThread::currentThread() : litOn.load(); };
     led.SetLedSignal(lsCTS);
     led.SetComPort(&Port);
     Port.Open();
     Dev->SetLines(mlCTS);
-    ASSERT_TRUE(PumpUntil([&] { return led.State() == lsOn; }));
-    EXPECT_EQ(changedOn, led.thread());
-    Port.Close(); // while changedOn lives
+    ASSERT_TRUE(PumpUntil([&] { return litOn.load() != nullptr; }));
+    EXPECT_EQ(litOn.load(), led.thread());
+    Port.Close(); // while litOn lives
 }
 
 TEST_F(LedPortTest, ReceiveLampBlinksWithEachBlock)

@@ -34,8 +34,8 @@ std::string Name(EC Code)
     return Word;
 }
 
-// What the parser makes of the bytes: 'c' for a character, Code(p1,p2) for a code; parameters are cleared after
-// each code, as the terminal does.
+// What the parser makes of the bytes: 'c' for a character, Code(p1,p2) for a code. The parser clears the
+// parameters of the code before at each new ESC.
 std::string Parse(TEscapeCodes& Codes, const std::string& Bytes)
 {
     std::string Out;
@@ -49,7 +49,6 @@ std::string Parse(TEscapeCodes& Codes, const std::string& Bytes)
         for (std::size_t i = 0; i < Codes.Params.size(); ++i)
             Out += (i ? "," : "") + Codes.Params[i];
         Out += ")";
-        Codes.Params.clear();
     }
     return Out.empty() ? Out : Out.substr(1);
 }

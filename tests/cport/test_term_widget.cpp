@@ -129,6 +129,7 @@ TEST_F(Attached, CursorKeysFollowTheModeAndTheEmulationAndEmptyCodesAreNotEchoed
         {TVT::teVT100orANSI, "^[?1h", TArrows::akTerminal, Qt::Key_Up, "^OA"},
         {TVT::teVT100orANSI, "^[?1h", TArrows::akTerminal, Qt::Key_Left, "^OD"},
         {TVT::teVT100orANSI, "^[?1h", TArrows::akTerminal, Qt::Key_Home, ""},
+        {TVT::teVT52, "", TArrows::akTerminal, Qt::Key_Up, ""}, // still in application mode: VT52 has no such code
         {TVT::teVT100orANSI, "^[?1l", TArrows::akTerminal, Qt::Key_Up, "^[A"},
         {TVT::teVT52, "", TArrows::akTerminal, Qt::Key_Down, "^B"},
         {TVT::teNone, "", TArrows::akTerminal, Qt::Key_Up, ""},
