@@ -1,10 +1,15 @@
 #pragma once
 
 #include "cport/ComBackend.h"
+#include "cport/Cport.h"
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A scripted serial device: the test feeds received bytes, moves the modem lines, counts line errors, hangs
@@ -13,62 +18,148 @@ class TFakeComBackend final : public TComBackend
 {
   public:
     // --- script (any thread)
-    void Feed(const std::string& Bytes);     // as a marking driver hands them over (0xFF doubled)
-    void FeedMarked(const std::string& Raw); // a raw marked stream: breaks, bad bytes
-    void SetLines(unsigned Lines);           // CTS, DSR, ring, carrier as the device sees them
-    void SetCounters(const TLineCounters& Counters);
-    void HangUp();
-    void SetWriteRoom(long Bytes); // bytes the device still takes; below 0 without limit
-    void Inject(const std::string& Raw, unsigned Lines, const TLineCounters& Counters); // all in one go
-
-    std::string Written();
-    std::vector<std::string> Log();
-    void ClearLog();
-    TComLineSettings LastLine();
-    unsigned OutputLines(); // DTR and RTS as the port set them
-    bool BreakOn();
-
-    int RefuseOpen = 0;
-    int RefuseBuffer = 0;
-    int RefuseLine = 0;
-    int RefuseTimeouts = 0;
-    bool ModemLines = true;
+    void Feed(const std::string& Bytes) // as a marking driver hands them over (0xFF doubled)
+    {
+        std::string raw;
+        for (char c : Bytes)
+            raw.append(c == '\xFF' ? 2 : 1, c);
+        Inject(raw);
+    }
+    // A raw marked stream (breaks, bad bytes), with the lines and counters in the same go when given.
+    void Inject(const std::string& Raw, int Lines = -1, TLineCounters Counters = {})
+    {
+        Change([&] {
+            FIn += Raw;
+            if (Lines >= 0)
+                FLines = unsigned(Lines), FCounters = Counters, FLinesChanged = true;
+        });
+    }
+    void SetLines(unsigned Lines) { Put(FLines, Lines, true); }
+    void SetCounters(const TLineCounters& C) { Put(FCounters, C, true); }
+    void HangUp() { Put(FHung, true); }
+    void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
+    std::string Written() { return Get(FOut); }
+    std::vector<std::string> Log() { return Get(FLog); }
+    void ClearLog() { Put(FLog, {}); }
+    TComLineSettings LastLine() { return Get(FLine); }
+    unsigned OutputLines() { return Get(FOutLines); } // DTR and RTS as the port set them
+    int RefuseOpen = 0, RefuseBuffer = 0, RefuseLine = 0, RefuseTimeouts = 0;
 
     // --- device
-    int Open(const std::string& Path) override;
-    void Close() override;
-    int SetQueueSizes(int InputSize, int OutputSize) override;
-    int SetLine(const TComLineSettings& Settings) override;
-    int SetTimeouts(const TComTimeoutValues& Timeouts) override;
-    long Read(void* Buffer, std::size_t Count) override;
-    long Write(const void* Buffer, std::size_t Count) override;
-    int Wait(bool WantRead, bool WantWrite, int TimeoutMs, unsigned& Ready) override;
-    void Wake() override;
-    bool HasModemLines() override { return ModemLines; }
-    int GetModemLines(unsigned& Lines) override;
-    int SetModemLines(unsigned Lines, bool On) override;
-    int SetBreak(bool On) override;
-    int SetOutputFlow(bool On) override;
-    int Flush(bool Input, bool Output) override;
-    int OutputQueued(int& Count) override;
-    bool GetCounters(TLineCounters& Counters) override;
+    int Open(const std::string& Path) override
+    {
+        if (!RefuseOpen)
+            FOpen = true, Put(FHung, false);
+        return Logged("open " + Path, RefuseOpen);
+    }
+    void Close() override
+    {
+        if (std::exchange(FOpen, false))
+            Logged("close", 0);
+    }
+    int SetQueueSizes(int In, int Out) override { return Logged("buffer " + N(In) + " " + N(Out), RefuseBuffer); }
+    int SetLine(const TComLineSettings& S) override
+    {
+        if (!RefuseLine)
+            Put(FLine, S);
+        return Logged("line " + N(S.BaudRate), RefuseLine);
+    }
+    int SetTimeouts(const TComTimeoutValues& T) override
+    {
+        return Logged("timeouts " + N(T.ReadInterval) + " " + N(T.WriteTotalConstant), RefuseTimeouts);
+    }
+    long Read(void* Buffer, std::size_t Count) override
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        const std::size_t n = std::min(Count, FIn.size());
+        std::memcpy(Buffer, FIn.data(), n);
+        FIn.erase(0, n);
+        return n ? long(n) : FHung ? -EIO : -EAGAIN;
+    }
+    long Write(const void* Buffer, std::size_t Count) override
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        if (FHung || FRoom == 0)
+            return FHung ? -EIO : -EAGAIN;
+        const std::size_t n = FRoom > 0 ? std::min(Count, std::size_t(FRoom)) : Count;
+        FRoom -= FRoom > 0 ? long(n) : 0;
+        FOut.append(static_cast<const char*>(Buffer), n);
+        return long(n);
+    }
+    int Wait(bool WantRead, bool WantWrite, int TimeoutMs, unsigned& Ready) override
+    {
+        std::unique_lock<std::mutex> lk(FLock);
+        const auto bit = [](bool On, unsigned Bit) { return On ? Bit : 0u; };
+        const auto ready = [&] {
+            return bit(WantRead && !FIn.empty(), wrReadable) | bit(WantWrite && FRoom != 0, wrWritable) |
+                   bit((WantRead || WantWrite) && FHung, wrHangup) | bit(FLinesChanged, wrLines);
+        };
+        FCv.wait_for(lk, std::chrono::milliseconds(TimeoutMs < 0 ? 3600000 : TimeoutMs),
+                     [&] { return FWoken || ready(); });
+        Ready = ready();
+        FWoken = FLinesChanged = false;
+        return 0;
+    }
+    void Wake() override { Put(FWoken, true); }
+    bool HasModemLines() override { return true; }
+    int GetModemLines(unsigned& Lines) override { return Lines = Get(FLines), 0; }
+    int SetModemLines(unsigned Lines, bool On) override
+    {
+        Put(FOutLines, On ? (Get(FOutLines) | Lines) : (Get(FOutLines) & ~Lines));
+        return Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0);
+    }
+    int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
+    int SetOutputFlow(bool On) override { return Logged("flow " + N(On), 0); }
+    int Flush(bool Input, bool Output) override
+    {
+        if (Input)
+            Put(FIn, {});
+        return Logged("flush " + N(Input) + N(Output), 0);
+    }
+    int OutputQueued(int& Count) override { return Count = 0; }
+    bool GetCounters(TLineCounters& Counters) override { return Counters = Get(FCounters), true; }
 
   private:
-    void Add(const std::string& Entry) { FLog.push_back(Entry); }
+    static std::string N(auto Value) { return std::to_string(Value); }
+    template <class F> void Change(F&& Step)
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        Step();
+        FCv.notify_all();
+    }
+    template <class T> void Put(T& Field, T Value, bool LinesChanged = false)
+    {
+        Change([&] { Field = std::move(Value), FLinesChanged |= LinesChanged; });
+    }
+    template <class T> T Get(const T& Field)
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        return Field;
+    }
+    int Logged(const std::string& Entry, int Result)
+    {
+        Change([&] { FLog.push_back(Entry); });
+        return Result;
+    }
 
     std::mutex FLock;
     std::condition_variable FCv;
-    std::string FIn;
-    std::string FOut;
+    std::string FIn, FOut;
     long FRoom = -1;
-    bool FWoken = false;
-    bool FLinesChanged = false;
-    bool FHung = false;
-    bool FOpen = false;
-    bool FBreak = false;
-    unsigned FLines = 0;
-    unsigned FOutLines = 0;
+    bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false;
+    unsigned FLines = 0, FOutLines = 0;
     TLineCounters FCounters;
     TComLineSettings FLine;
     std::vector<std::string> FLog;
+};
+
+// A port on the scripted device; Dev stays valid as long as the port lives.
+struct TFakePort {
+    TComPort Port;
+    TFakeComBackend* Dev = new TFakeComBackend;
+    explicit TFakePort(const std::string& Name = "ttyFAKE0")
+    {
+        Port.SetBackend(std::unique_ptr<TComBackend>(Dev));
+        Port.SetPort(Name);
+    }
 };

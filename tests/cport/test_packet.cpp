@@ -1,6 +1,5 @@
 // The data packet splitter: packets by start and stop strings, size and the owner's tests, what is discarded,
 // the buffer limit, large blocks, and packets cut from what a port receives.
-#include "FakeComBackend.h"
 #include "PtyPair.h"
 #include "cport/ComNotify.h"
 #include "cport/Cport.h"
@@ -8,292 +7,164 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+using namespace std::string_literals;
 
 namespace
 {
-
-// Records every report in order: "P:" for a packet, "D:" for discarded bytes.
-struct Recorder {
-    std::vector<std::string> Events;
-    void Attach(TComDataPacket& p)
-    {
-        p.OnPacket = [this](TComDataPacket*, const std::string& s) { Events.push_back("P:" + s); };
-        p.OnDiscard = [this](TComDataPacket*, const std::string& s) { Events.push_back("D:" + s); };
-    }
-};
-
-using Events = std::vector<std::string>;
+// Records every report in order, '|' between: "P:" for a packet, "D:" for discarded bytes.
+void Attach(TComDataPacket& p, std::string& Seen)
+{
+    const auto say = [&Seen](const char* Kind) {
+        return [&Seen, Kind](TComDataPacket*, const std::string& s) {
+            Seen += std::string(Seen.empty() ? "" : "|") + Kind + s;
+        };
+    };
+    p.OnPacket = say("P:");
+    p.OnDiscard = say("D:");
+}
 
 struct PacketTest : ::testing::Test {
     TComDataPacket packet;
-    Recorder rec;
-    void SetUp() override { rec.Attach(packet); }
+    std::string seen;
+    void SetUp() override { Attach(packet, seen); }
 };
-
 } // namespace
 
-TEST_F(PacketTest, BracketedWordWithoutItsBrackets)
+TEST_F(PacketTest, StringsSizeAndLimits)
 {
-    packet.SetStartString("<");
+    const std::string a1000(1000, 'a'), b22(22, 'b'), a5000(5000, 'a');
+    // Start, stop, size, options ('i' include the strings, 'c' case-blind, '0' no limit), the blocks split at
+    // '|', what is reported, and what is left collected.
+    const std::tuple<std::string, std::string, int, std::string, std::string, std::string, std::string> Cases[] = {
+        {"<", ">", 0, "", "ab<word>cd", "D:ab|P:word", "cd"},
+        {"<", ">", 0, "i", "ab<word>", "D:ab|P:<word>", ""},
+        {"{{", "}}", 0, "", "x{{one}}{{tw|o}}..{{thr|ee}|}", "D:x|P:one|P:two|D:..|P:three", ""},
+        {"#", "#", 0, "", "#abc#def#", "P:abc|D:def", "#"}, // the stop is looked for behind the start
+        {"", "", 4, "", "0123456789", "P:0123|P:4567", "89"},
+        {"", "\r", 0, "", "OK\r\nREA=1\r|part", "P:OK|P:\nREA=1", "part"},
+        {"<", "", 0, "", "no start|\0\xFF"s, "P:no start|P:\0\xFF"s, ""}, // without an end test a block is a packet
+        {"", ";", 5, "", "ab;cdefghij;", "P:ab|P:cdefg|P:hij", ""},       // whichever end comes first
+        {"BEGIN", "end", 0, "c", "xxbegin data ENDyy", "D:xx|P: data ", "yy"},
+        {"<", ">", 0, "", "<" + a1000 + "|" + b22 + "|c|z<ok>", "D:<" + a1000 + b22 + "c|D:z|P:ok", ""},
+        {"<", ">", 0, "0", "<" + a5000 + "|>", "P:" + a5000, ""},
+    };
+    for (const auto& [Start, Stop, Size, Options, Blocks, Want, Left] : Cases) {
+        TComDataPacket p;
+        std::string got;
+        Attach(p, got);
+        p.SetStartString(Start);
+        p.SetStopString(Stop);
+        p.SetSize(Size);
+        p.SetIncludeStrings(Options == "i");
+        p.SetCaseInsensitive(Options == "c");
+        p.SetMaxBufferSize(Options == "0" ? 0 : 1024);
+        for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
+            p.AddData(Blocks.substr(from, (to = Blocks.find('|', from)) - from));
+        EXPECT_EQ(got, Want) << Blocks.substr(0, 30);
+        EXPECT_EQ(p.Collected(), Left) << Blocks.substr(0, 30);
+    }
+}
+
+TEST_F(PacketTest, ChangingATestEmptiesTheCollectedDataOutsideAPacket)
+{
+    bool inPacket = true;
+    packet.OnDiscard = [&](TComDataPacket* p, const std::string& s) { seen += s, inPacket = p->InPacket(); };
     packet.SetStopString(">");
-    packet.AddData("ab<word>cd");
-    EXPECT_EQ(rec.Events, (Events{"D:ab", "P:word"}));
-    EXPECT_EQ(packet.Collected(), "cd");
-    EXPECT_FALSE(packet.InPacket());
-}
+    packet.AddData("half");
+    ASSERT_TRUE(packet.InPacket());
+    packet.SetStartString("[");
+    packet.SetStartString("["); // the same value: nothing
+    EXPECT_EQ(seen, "half");
+    EXPECT_FALSE(inPacket) << "the flag is clear when the discard is told";
 
-TEST_F(PacketTest, IncludeStringsKeepsTheBrackets)
-{
-    packet.SetStartString("<");
-    packet.SetStopString(">");
-    packet.SetIncludeStrings(true);
-    packet.AddData("ab<word>cd");
-    EXPECT_EQ(rec.Events, (Events{"D:ab", "P:<word>"}));
-}
-
-TEST_F(PacketTest, PacketsFollowingEachOtherInOneBlockAndAcrossBlocks)
-{
-    packet.SetStartString("{{");
-    packet.SetStopString("}}");
-    packet.AddData("x{{one}}{{tw");
-    packet.AddData("o}}..{{thr");
-    packet.AddData("ee}");
-    EXPECT_EQ(rec.Events, (Events{"D:x", "P:one", "P:two", "D:.."}));
-    packet.AddData("}");
-    EXPECT_EQ(rec.Events.back(), "P:three");
-    EXPECT_EQ(packet.Collected(), "");
-}
-
-TEST_F(PacketTest, StopStringIsLookedForBehindTheStartString)
-{
-    // Start and stop are the same text: the stop found is the second one.
-    packet.SetStartString("#");
-    packet.SetStopString("#");
-    packet.AddData("#abc#def#");
-    EXPECT_EQ(rec.Events, (Events{"P:abc", "D:def"}));
-    EXPECT_EQ(packet.Collected(), "#");
-    EXPECT_TRUE(packet.InPacket());
-}
-
-TEST_F(PacketTest, SizeCutsFixedPackets)
-{
-    packet.SetSize(4);
-    packet.AddData("0123456789");
-    EXPECT_EQ(rec.Events, (Events{"P:0123", "P:4567"}));
-    EXPECT_EQ(packet.Collected(), "89");
-    EXPECT_TRUE(packet.InPacket());
-}
-
-TEST_F(PacketTest, LinesEndedByCarriageReturn)
-{
-    packet.SetStopString("\r");
-    packet.AddData("OK\r\nREA=1\r");
-    packet.AddData("part");
-    EXPECT_EQ(rec.Events, (Events{"P:OK", "P:\nREA=1"}));
-    EXPECT_EQ(packet.Collected(), "part");
-}
-
-TEST_F(PacketTest, WithoutAnEndTestEveryBlockIsAPacket)
-{
-    packet.SetStartString("<");
-    packet.AddData("no start here");
-    packet.AddData(std::string("\0\xFF", 2));
-    EXPECT_EQ(rec.Events, (Events{"P:no start here", std::string("P:\0\xFF", 4)}));
-    EXPECT_EQ(packet.Collected(), "");
-}
-
-TEST_F(PacketTest, SizeOrStopWhicheverComesFirst)
-{
-    packet.SetSize(5);
-    packet.SetStopString(";");
-    packet.AddData("ab;cdefghij;");
-    EXPECT_EQ(rec.Events, (Events{"P:ab", "P:cdefg", "P:hij"}));
-}
-
-TEST_F(PacketTest, CaseInsensitiveMatching)
-{
+    Attach(packet, seen = "");
     packet.SetStartString("BEGIN");
     packet.SetStopString("end");
     packet.SetCaseInsensitive(true);
-    packet.AddData("xxbegin data ENDyy");
-    EXPECT_EQ(rec.Events, (Events{"D:xx", "P: data "}));
-
-    rec.Events.clear();
-    packet.SetCaseInsensitive(false); // empties what is collected
-    EXPECT_EQ(rec.Events, (Events{"D:yy"}));
-    rec.Events.clear();
+    packet.SetCaseInsensitive(false);
     packet.AddData("begin x end BEGIN y end");
-    EXPECT_EQ(rec.Events, (Events{"D:begin x end ", "P: y "}));
-}
-
-TEST_F(PacketTest, BufferLimitDiscardsAnOpenPacket)
-{
-    packet.SetStartString("<");
-    packet.SetStopString(">");
-    packet.AddData("<" + std::string(1000, 'a'));
-    EXPECT_TRUE(rec.Events.empty());
-    packet.AddData(std::string(22, 'b'));
-    EXPECT_TRUE(rec.Events.empty()); // 1023 bytes: not yet
-    packet.AddData("c");
-    ASSERT_EQ(rec.Events.size(), 1u);
-    EXPECT_EQ(rec.Events[0], "D:<" + std::string(1000, 'a') + std::string(22, 'b') + "c");
-    EXPECT_FALSE(packet.InPacket());
-    rec.Events.clear();
-    packet.AddData("z<ok>");
-    EXPECT_EQ(rec.Events, (Events{"D:z", "P:ok"}));
-}
-
-TEST_F(PacketTest, NoLimitKeepsCollecting)
-{
-    packet.SetStartString("<");
-    packet.SetStopString(">");
-    packet.SetMaxBufferSize(0);
-    packet.AddData("<" + std::string(5000, 'a'));
-    EXPECT_TRUE(rec.Events.empty());
-    packet.AddData(">");
-    EXPECT_EQ(rec.Events, (Events{"P:" + std::string(5000, 'a')}));
-}
-
-TEST_F(PacketTest, ChangingATestEmptiesTheCollectedData)
-{
-    packet.SetStopString(">");
-    packet.AddData("half");
-    packet.SetStartString("[");
-    EXPECT_EQ(rec.Events, (Events{"D:half"}));
-    EXPECT_FALSE(packet.InPacket());
-    packet.SetStartString("["); // the same value: nothing
-    EXPECT_EQ(rec.Events.size(), 1u);
+    EXPECT_EQ(seen, "D:begin x end |P: y ");
 }
 
 TEST_F(PacketTest, LargeBlockWithPacketSizeOne)
 {
     packet.SetSize(1);
-    std::string block(500 * 1024, '\0');
+    std::string block(500 * 1024, '\0'), joined;
     for (std::size_t i = 0; i < block.size(); ++i)
         block[i] = char((i * 31 + i / 977) & 0xFF);
-    std::size_t count = 0;
-    std::string joined;
-    joined.reserve(block.size());
     bool oneByteEach = true;
-    packet.OnPacket = [&](TComDataPacket*, const std::string& s) {
-        ++count;
-        oneByteEach = oneByteEach && s.size() == 1;
-        joined += s;
-    };
-    int discards = 0;
-    packet.OnDiscard = [&](TComDataPacket*, const std::string&) { ++discards; };
+    packet.OnPacket = [&](TComDataPacket*, const std::string& s) { oneByteEach &= s.size() == 1, joined += s; };
     packet.AddData(block);
-    EXPECT_EQ(count, block.size());
     EXPECT_TRUE(oneByteEach);
     EXPECT_TRUE(joined == block);
-    EXPECT_EQ(discards, 0);
-    EXPECT_EQ(packet.Collected(), "");
+    EXPECT_EQ(seen + packet.Collected(), "");
 }
 
 TEST_F(PacketTest, OwnersTestsDecideAndPositionsBeyondTheDataAreHeld)
 {
     // Start at the first digit; end three bytes on, or far beyond the data once "!" is seen.
     packet.OnCustomStart = [](TComDataPacket*, const std::string& s, int& pos) {
-        const auto at = s.find_first_of("0123456789");
-        pos = at == std::string::npos ? 0 : int(at) + 1;
+        pos = s.find_first_of("0123456789") == std::string::npos ? 0 : int(s.find_first_of("0123456789")) + 1;
     };
     packet.OnCustomStop = [](TComDataPacket*, const std::string& s, int& pos) {
         pos = s.find('!') != std::string::npos ? 1000 : (s.size() >= 3 ? 3 : 0);
     };
     packet.AddData("ab12345x");
-    EXPECT_EQ(rec.Events, (Events{"D:ab", "P:123", "P:45x"}));
-    rec.Events.clear();
     packet.AddData("zz9!");
-    EXPECT_EQ(rec.Events, (Events{"D:zz", "P:9!"}));
-    EXPECT_EQ(packet.Collected(), "");
+    EXPECT_EQ(seen, "D:ab|P:123|P:45x|D:zz|P:9!");
 
-    // A start beyond the data discards it all and opens a packet.
-    rec.Events.clear();
+    // A start beyond the data discards it all and opens a packet; an end test that always says yes ends a
+    // packet at every byte.
     packet.OnCustomStart = [](TComDataPacket*, const std::string&, int& pos) { pos = 99; };
     packet.OnCustomStop = [](TComDataPacket*, const std::string&, int& pos) { pos = 0; };
     packet.AddData("hello");
-    EXPECT_EQ(rec.Events, (Events{"D:hello"}));
     EXPECT_TRUE(packet.InPacket());
-}
-
-TEST_F(PacketTest, AnEndTestThatAlwaysSaysYesEndsWithTheData)
-{
+    packet.OnCustomStart = nullptr;
     packet.OnCustomStop = [](TComDataPacket*, const std::string&, int& pos) { pos = 1; };
     packet.AddData("abc");
-    EXPECT_EQ(rec.Events, (Events{"P:a", "P:b", "P:c"}));
-}
+    EXPECT_EQ(seen, "D:ab|P:123|P:45x|D:zz|P:9!|D:hello|P:a|P:b|P:c");
 
-TEST_F(PacketTest, MinusOneLeavesTheTestToTheStrings)
-{
-    int starts = 0;
-    packet.OnCustomStart = [&](TComDataPacket*, const std::string&, int& pos) {
-        ++starts;
-        pos = -1;
+    // -1 leaves the test to the strings; a handler may feed more data.
+    TComDataPacket strings;
+    std::string got;
+    Attach(strings, got);
+    strings.OnCustomStart = [](TComDataPacket*, const std::string&, int& pos) { pos = -1; };
+    strings.SetStartString("<");
+    strings.SetStopString(">");
+    strings.OnPacket = [&](TComDataPacket* p, const std::string& s) {
+        got += "|P:" + s;
+        if (s == "a")
+            p->AddData("<in>");
     };
-    packet.SetStartString("<");
-    packet.SetStopString(">");
-    packet.AddData("-<a>");
-    EXPECT_EQ(rec.Events, (Events{"D:-", "P:a"}));
-    EXPECT_GE(starts, 1);
+    strings.AddData("-<a><b>");
+    EXPECT_EQ(got, "D:-|P:a|P:b|P:in");
 }
 
-TEST_F(PacketTest, AHandlerMayFeedMoreData)
-{
-    packet.SetStopString(";");
-    bool fed = false;
-    packet.OnPacket = [&](TComDataPacket* p, const std::string& s) {
-        rec.Events.push_back("P:" + s);
-        if (!fed) {
-            fed = true;
-            p->AddData("in;");
-        }
-    };
-    packet.AddData("a;b;");
-    EXPECT_EQ(rec.Events, (Events{"P:a", "P:b", "P:in"}));
-}
-
-TEST(PacketOnPort, PacketsFromWhatThePortReceives)
+TEST(PacketOnPort, PacketsFromWhatThePortReceivesAndAPortThatGoes)
 {
     TPtyPair pty;
-    TComPort port;
-    port.SetPort(pty.SlavePath());
     TComDataPacket packet;
-    Recorder rec;
-    rec.Attach(packet);
+    std::string seen;
+    Attach(packet, seen);
     packet.SetStartString("<");
     packet.SetStopString(">");
-    packet.SetComPort(&port);
-    EXPECT_EQ(packet.ComPort(), &port);
-    port.Open();
-
-    ASSERT_TRUE(pty.Send("noise<OK>tail<RE"));
-    ASSERT_TRUE(pty.Send("A=5>"));
-    EXPECT_TRUE(PumpUntil([&] { return rec.Events.size() >= 4; }));
-    EXPECT_EQ(rec.Events, (Events{"D:noise", "P:OK", "D:tail", "P:REA=5"}));
-    // The splitter takes the bytes: none stay queued for the application.
-    EXPECT_EQ(port.InputCount(), 0);
-
-    packet.SetComPort(nullptr);
-    ASSERT_TRUE(pty.Send("<late>"));
-    EXPECT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 6; }));
-    port.Close();
-}
-
-TEST(PacketOnPort, APortThatGoesLeavesTheSplitterUnbound)
-{
-    TComDataPacket packet;
     {
         TComPort port;
         TComPortWatch watch(port);
+        port.SetPort(pty.SlavePath());
         packet.SetComPort(&port);
-        EXPECT_TRUE(port.HasLink());
+        port.Open();
+        ASSERT_TRUE(pty.Send("noise<OK>tail<RE"));
+        ASSERT_TRUE(pty.Send("A=5>"));
+        EXPECT_TRUE(PumpUntil([&] { return seen.find("REA=5") != std::string::npos; }));
+        EXPECT_EQ(seen, "D:noise|P:OK|D:tail|P:REA=5");
+        EXPECT_EQ(port.InputCount(), 0) << "the splitter takes the bytes";
+        packet.SetComPort(nullptr);
+        ASSERT_TRUE(pty.Send("<late>"));
+        EXPECT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 6; }));
+        packet.SetComPort(&port);
     }
     EXPECT_EQ(packet.ComPort(), nullptr);
-    packet.SetStopString(";");
-    std::string got;
-    packet.OnPacket = [&](TComDataPacket*, const std::string& s) { got = s; };
-    packet.AddData("still works;");
-    EXPECT_EQ(got, "still works");
+    packet.AddData("<still works>");
+    EXPECT_EQ(seen, "D:noise|P:OK|D:tail|P:REA=5|P:still works");
 }

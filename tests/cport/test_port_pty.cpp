@@ -1,28 +1,16 @@
 // The port against a pseudo-terminal pair: bytes on the wire, the receive queue, time-outs, open errors.
+#include "CportTestSupport.h"
 #include "PtyPair.h"
 #include "cport/BaudOther.h"
-#include "cport/Cport.h"
-
-#include "ComExpect.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <thread>
 
 using namespace std::string_literals;
 
 namespace
 {
-std::string AllBytes()
-{
-    std::string s;
-    for (int i = 0; i < 256; ++i)
-        s.push_back(char(i));
-    s += std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00A\xFF"s; // runs of 0xFF and what a mark looks like
-    return s;
-}
-
 std::string Pattern(std::size_t n)
 {
     std::string s(n, '\0');
@@ -42,17 +30,19 @@ struct PtyPortTest : ::testing::Test {
         port.Buffer().SetInputSize(500000);
         port.Buffer().SetOutputSize(8192);
     }
-
     std::string ReadAll(std::size_t n)
     {
-        std::string got;
+        std::string got, part;
         WaitWithoutPumping([&] {
-            std::string part;
             port.ReadStr(part, int(n - got.size()));
             got += part;
             return got.size() >= n;
         });
         return got;
+    }
+    bool Queued(int n)
+    {
+        return WaitWithoutPumping([&] { return port.InputCount() >= n; }) && port.InputCount() == n;
     }
 };
 } // namespace
@@ -60,120 +50,81 @@ struct PtyPortTest : ::testing::Test {
 TEST_F(PtyPortTest, EveryByteValueCrossesUnchangedBothWays)
 {
     port.Open();
-    const std::string bytes = AllBytes();
-
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.push_back(char(i));
+    bytes += std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00A\xFF"s; // runs of 0xFF and what a mark looks like
     ASSERT_TRUE(pty.Send(bytes));
-    ASSERT_TRUE(WaitWithoutPumping([&] { return port.InputCount() >= int(bytes.size()); }));
-    EXPECT_EQ(port.InputCount(), int(bytes.size()));
+    ASSERT_TRUE(Queued(int(bytes.size())));
     std::string in;
     EXPECT_EQ(port.ReadStr(in, int(bytes.size()) + 10), int(bytes.size()));
     EXPECT_EQ(in, bytes);
-
     EXPECT_EQ(port.WriteStr(bytes), int(bytes.size()));
     EXPECT_EQ(pty.Receive(bytes.size()), bytes);
 }
 
-TEST_F(PtyPortTest, QueueFillsWhileTheWindowThreadDoesNotPump)
+TEST_F(PtyPortTest, QueueFillsWithoutPumpingAndAFullQueueHoldsTheDeviceBack)
 {
-    port.Open();
-    const std::string data = Pattern(70000);
-    std::thread sender([&] { pty.Send(data); });
-
-    // Polls the count without reading and without pumping events, as the image transfers do.
-    const bool reached = WaitWithoutPumping([&] { return port.InputCount() >= 70000; });
-    sender.join();
-    ASSERT_TRUE(reached) << port.InputCount();
-    EXPECT_EQ(port.InputCount(), 70000);
-    std::string in;
-    EXPECT_EQ(port.ReadStr(in, 70000), 70000);
-    EXPECT_EQ(in, data);
-    EXPECT_EQ(port.InputCount(), 0);
+    for (int limit : {500000, 1024}) {
+        port.Buffer().SetInputSize(limit);
+        port.Open();
+        const std::string data = Pattern(limit > 70000 ? 70000 : 20000);
+        std::thread sender([&] { pty.Send(data); });
+        // Polls the count without reading and without pumping events, as the image transfers do.
+        const int most = std::min<int>(limit, int(data.size()));
+        EXPECT_TRUE(Queued(most)) << port.InputCount();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(port.InputCount(), most) << "never more than the input buffer setting";
+        EXPECT_EQ(ReadAll(data.size()), data) << "no byte lost";
+        sender.join();
+        EXPECT_EQ(port.InputCount(), 0);
+        port.Close();
+    }
 }
 
-TEST_F(PtyPortTest, FullQueueHoldsBackTheDeviceWithoutLosingBytes)
+TEST_F(PtyPortTest, ReadsEndAsTheTimeOutsSay)
 {
-    port.Buffer().SetInputSize(1024);
+    const struct {
+        const char* name;
+        int interval, multiplier, constant;
+        std::string early, late; // sent before the read, and while it waits
+        int count;
+        std::string want;
+    } cases[] = {
+        {"at once, nothing queued", -1, 0, 0, "", "", 100, ""},
+        {"at once with what is queued", -1, 0, 0, "1234567", "", 100, "1234567"},
+        {"first byte rule waits", -1, -1, 10000, "", "x", 10, "x"},
+        {"the total runs out with three of ten", 0, 0, 100, "abc", "", 10, "abc"},
+        {"the count is there: no waiting for the limit", 0, 0, 5000, "defghij", "", 4, "defg"},
+        {"no total: the first byte, then the pause", 30, 0, 0, "", "hello", 100, "hello"},
+    };
     port.Open();
-    const std::string data = Pattern(20000);
-    std::thread sender([&] { pty.Send(data); });
-
-    ASSERT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 1024; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(port.InputCount(), 1024); // never more than the input buffer setting
-    const std::string in = ReadAll(data.size());
-    sender.join();
-    EXPECT_EQ(in, data);
-}
-
-TEST_F(PtyPortTest, ReadReturnsAtOnceWithWhatIsQueuedByDefault)
-{
-    port.Open();
-    std::string in = "stale";
-    EXPECT_EQ(port.ReadStr(in, 100), 0);
-    EXPECT_EQ(in, "");
-    EXPECT_EQ(port.ReadStr(in, 0), 0);
-
-    ASSERT_TRUE(pty.Send("1234567"));
-    ASSERT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 7; }));
-    EXPECT_EQ(port.ReadStr(in, 100), 7);
-    EXPECT_EQ(in, "1234567");
-}
-
-TEST_F(PtyPortTest, ReadWaitsForTheFirstByteUnderTheFirstByteRule)
-{
-    port.Timeouts().SetReadTotalMultiplier(-1);
-    port.Timeouts().SetReadTotalConstant(10000);
-    port.Open();
-    std::thread sender([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        pty.Send("x");
-    });
-    std::string in;
-    EXPECT_EQ(port.ReadStr(in, 10), 1);
-    EXPECT_EQ(in, "x");
-    sender.join();
-}
-
-TEST_F(PtyPortTest, ReadEndsWithTheTotalTimeOutOrTheCount)
-{
-    port.Timeouts().SetReadInterval(0);
-    port.Timeouts().SetReadTotalConstant(100);
-    port.Open();
-    ASSERT_TRUE(pty.Send("abc"));
-    std::string in;
-    EXPECT_EQ(port.ReadStr(in, 10), 3); // the total runs out with three of ten
-    EXPECT_EQ(in, "abc");
-
-    ASSERT_TRUE(pty.Send("defghij"));
-    EXPECT_EQ(port.ReadStr(in, 4), 4); // the count is there: no waiting for the limit
-    EXPECT_EQ(in, "defg");
-    EXPECT_EQ(port.InputCount(), 3);
-}
-
-TEST_F(PtyPortTest, ReadEndsWhenTheIntervalPassesAfterTheFirstByte)
-{
-    port.Timeouts().SetReadInterval(30);
-    port.Open();
-    std::thread sender([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        pty.Send("hello");
-    });
-    std::string in;
-    EXPECT_EQ(port.ReadStr(in, 100), 5); // no total: waits for the first byte, ends on the pause
-    EXPECT_EQ(in, "hello");
-    sender.join();
+    for (const auto& c : cases) {
+        port.ClearBuffer(true, false);
+        port.Timeouts().SetReadInterval(c.interval);
+        port.Timeouts().SetReadTotalMultiplier(c.multiplier);
+        port.Timeouts().SetReadTotalConstant(c.constant);
+        ASSERT_TRUE(pty.Send(c.early));
+        ASSERT_TRUE(Queued(int(c.early.size())));
+        std::thread sender([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            pty.Send(c.late);
+        });
+        std::string in = "stale";
+        EXPECT_EQ(port.ReadStr(in, c.count), int(c.want.size())) << c.name;
+        EXPECT_EQ(in, c.want) << c.name;
+        sender.join();
+    }
 }
 
 TEST_F(PtyPortTest, OpenErrorsCarryTheSystemErrorAndLeaveThePortClosed)
 {
     int beforeOpen = 0;
     port.OnBeforeOpen = [&](TCustomComPort*) { ++beforeOpen; };
-
     port.SetPort("/dev/ttyNoSuchPort99");
     EXPECT_TRUE(RaisesCom([&] { port.Open(); }, 1, ENOENT));
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(beforeOpen, 1);
-
     port.SetPort("/dev/null");
     EXPECT_TRUE(RaisesCom([&] { port.Open(); }, 1, ENOTTY));
 
@@ -185,22 +136,23 @@ TEST_F(PtyPortTest, OpenErrorsCarryTheSystemErrorAndLeaveThePortClosed)
         other.Open();
         FAIL() << "a busy device opened twice";
     } catch (const EComPort& e) {
-        EXPECT_EQ(e.Code, 1);
-        EXPECT_EQ(e.WinCode, EBUSY);
         EXPECT_STREQ(e.what(), ("Unable to open com port (system error code: " + std::to_string(EBUSY) + ")").c_str());
     }
     EXPECT_FALSE(other.Connected());
-    EXPECT_TRUE(port.Connected());
     port.Close();
     other.Open(); // free again once closed
     EXPECT_TRUE(other.Connected());
 }
 
-TEST_F(PtyPortTest, CloseDiscardsTheQueueAndLineOperationsFailAfterwards)
+TEST_F(PtyPortTest, ClearAndCloseDiscardTheQueueAndLineOperationsFailWhenClosed)
 {
     port.Open();
+    ASSERT_TRUE(pty.Send("old reply"));
+    ASSERT_TRUE(Queued(9));
+    port.ClearBuffer(true, true);
+    EXPECT_EQ(port.InputCount(), 0);
     ASSERT_TRUE(pty.Send("unread"));
-    ASSERT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 6; }));
+    ASSERT_TRUE(Queued(6));
     port.Close();
 
     EXPECT_THROW(port.InputCount(), EComPort);
@@ -213,40 +165,17 @@ TEST_F(PtyPortTest, CloseDiscardsTheQueueAndLineOperationsFailAfterwards)
     EXPECT_EQ(ReadAll(5), "fresh");
 }
 
-TEST_F(PtyPortTest, ClearBufferEmptiesTheQueue)
+TEST_F(PtyPortTest, RatesWithoutASpeedConstantReachTheDeviceAndLinesAreNoFault)
 {
     port.Open();
-    ASSERT_TRUE(pty.Send("old reply"));
-    ASSERT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 9; }));
-    port.ClearBuffer(true, true);
-    EXPECT_EQ(port.InputCount(), 0);
-    ASSERT_TRUE(pty.Send("OK\r"));
-    EXPECT_EQ(ReadAll(3), "OK\r");
-}
-
-TEST_F(PtyPortTest, RatesWithoutASpeedConstantReachTheDevice)
-{
-    port.SetBaudRate(br14400);
-    port.Open();
-    int rate = 0;
-    ASSERT_EQ(ReadRate(pty.Slave(), rate), 0);
-    EXPECT_EQ(rate, 14400);
-
-    port.SetBaudRate(brCustom);
-    port.SetCustomBaudRate(31250);
-    ASSERT_EQ(ReadRate(pty.Slave(), rate), 0);
-    EXPECT_EQ(rate, 31250);
-
-    port.SetBaudRate(br57600);
-    ASSERT_EQ(ReadRate(pty.Slave(), rate), 0);
-    EXPECT_EQ(rate, 57600);
-}
-
-TEST_F(PtyPortTest, PseudoTerminalHasNoModemLines)
-{
-    port.FlowControl().SetControlDTR(dtrEnable);
-    port.FlowControl().SetControlRTS(rtsEnable);
-    port.Open();
+    for (auto [baud, custom, want] : {std::tuple{br14400, 0, 14400}, {brCustom, 31250, 31250}, {br57600, 0, 57600}}) {
+        port.SetCustomBaudRate(custom ? custom : port.CustomBaudRate());
+        port.SetBaudRate(baud);
+        int rate = 0;
+        ASSERT_EQ(ReadRate(pty.Slave(), rate), 0);
+        EXPECT_EQ(rate, want);
+    }
+    // A pseudo-terminal has no modem lines: setting them is no error.
     EXPECT_TRUE(port.Signals().Empty());
     port.SetDTR(false);
     port.SetRTS(true);
@@ -265,11 +194,11 @@ TEST_F(PtyPortTest, UnpluggedDeviceIsReportedOnceAndStopsTheReader)
     };
     port.Open();
     ASSERT_TRUE(pty.Send("tail"));
-    ASSERT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 4; }));
+    ASSERT_TRUE(Queued(4));
     pty.CloseMaster();
 
     ASSERT_TRUE(PumpUntil([&] { return errorsSeen > 0; }));
-    PumpUntil([] { return false; }, 100);
+    PumpFor(100);
     EXPECT_EQ(errorsSeen, 1);
     EXPECT_TRUE(last.Contains(ceIO));
     std::string in;

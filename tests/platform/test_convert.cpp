@@ -2,19 +2,12 @@
 
 #include <gtest/gtest.h>
 
-TEST(Convert, DecimalAndHexadecimal)
+TEST(Convert, DecimalAndHexadecimalAndTheUsersMessageForTheRest)
 {
-    EXPECT_EQ(StrToInt("10"), 10);
-    EXPECT_EQ(StrToInt("-42"), -42);
-    EXPECT_EQ(StrToInt("$10"), 16);
-    EXPECT_EQ(StrToInt("0x10"), 16);
-    EXPECT_EQ(StrToInt("  7"), 7);
-    EXPECT_EQ(StrToInt("2147483647"), 2147483647);
+    for (auto [text, value] :
+         {std::pair{"10", 10}, {"-42", -42}, {"$10", 16}, {"0x10", 16}, {"  7", 7}, {"2147483647", 2147483647}})
+        EXPECT_EQ(StrToInt(text), value) << text;
     EXPECT_EQ(HexToInt("ff"), 255);
-}
-
-TEST(Convert, BadTextsRaiseTheUsersMessage)
-{
     for (const char* bad : {"", "abc", "12a", "1 2", "0x", "$", "2147483648", "9999999999"}) {
         try {
             StrToInt(bad);
@@ -29,11 +22,12 @@ TEST(Convert, BadTextsRaiseTheUsersMessage)
 
 TEST(Convert, AtoiReadsTheLeadingNumberAndSaturates)
 {
-    EXPECT_EQ(AtoiSaturated("  42ms"), 42);
-    EXPECT_EQ(AtoiSaturated("-7"), -7);
-    EXPECT_EQ(AtoiSaturated("+3"), 3);
-    EXPECT_EQ(AtoiSaturated("x1"), 0);
-    EXPECT_EQ(AtoiSaturated(""), 0);
-    EXPECT_EQ(AtoiSaturated("99999999999999999999"), 2147483647);
-    EXPECT_EQ(AtoiSaturated("-99999999999999999999"), -2147483647 - 1);
+    for (auto [text, value] : {std::pair{"  42ms", 42},
+                               {"-7", -7},
+                               {"+3", 3},
+                               {"x1", 0},
+                               {"", 0},
+                               {"99999999999999999999", 2147483647},
+                               {"-99999999999999999999", -2147483647 - 1}})
+        EXPECT_EQ(AtoiSaturated(text), value) << text;
 }

@@ -2,7 +2,6 @@
 
 #include "FileSizeLimit.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -13,8 +12,7 @@ namespace fs = std::filesystem;
 
 namespace
 {
-
-const std::string kClosing(20, '=');
+const std::string kClosing(20, '='), kLine41(41, '=');
 
 class IniFileTest : public ::testing::Test
 {
@@ -42,68 +40,48 @@ class IniFileTest : public ::testing::Test
 
 // A hand-edited file: comments, blank lines, text before the first section, blanks around "=", keys
 // holding "/", "(" and "=", a LF line among CR LF lines, and a last line without a line end.
-const std::string kOdd = "; preferences\r\n"
-                         "stray=before any section\r\n"
-                         "\r\n"
-                         "[Comport Settings]\r\n"
-                         "Port = COM3  \r\n"
-                         "# not a key\r\n"
-                         "Baudrate=7\n"
-                         "\r\n"
-                         "[I/O1 Settings]\r\n"
-                         "Phone Nr 1 Select=1\r\n"
-                         "Port Direction(In(0),Out(1))=0\r\n"
-                         "TCP Server IP1/IP2 Select=1\r\n"
-                         "Formula=a=b\r\n"
-                         "=========================================\r\n"
-                         "[Form]\r\n"
-                         "Top=100";
+const std::string kOdd = "; preferences\r\nstray=before any section\r\n\r\n[Comport Settings]\r\nPort = COM3  \r\n"
+                         "# not a key\r\nBaudrate=7\n\r\n[I/O1 Settings]\r\nPhone Nr 1 Select=1\r\n"
+                         "Port Direction(In(0),Out(1))=0\r\nTCP Server IP1/IP2 Select=1\r\nFormula=a=b\r\n" +
+                         kLine41 + "\r\n[Form]\r\nTop=100";
 
-TEST_F(IniFileTest, OddFileReadsAndKeepsItsBytes)
+TEST_F(IniFileTest, OddFileReadsCaseBlindAndEachWriteChangesOnlyItsOwnLine)
 {
     Put(kOdd);
     IniFile ini(path);
-    EXPECT_EQ(ini.ReadString("Comport Settings", "Port", "COM1"), "COM3");
-    EXPECT_EQ(ini.ReadInteger("Comport Settings", "Baudrate", 0), 7);
-    EXPECT_EQ(ini.ReadString("I/O1 Settings", "Port Direction(In(0),Out(1))", "x"), "0");
-    EXPECT_EQ(ini.ReadString("I/O1 Settings", "TCP Server IP1/IP2 Select", "x"), "1");
-    EXPECT_EQ(ini.ReadString("I/O1 Settings", "Phone Nr 1", "none"), "none"); // a longer key is another key
-    EXPECT_EQ(ini.ReadString("I/O1 Settings", "Formula", ""), "a=b");
-    EXPECT_EQ(ini.ReadString("I/O1 Settings", kClosing, ""), kClosing);
-    EXPECT_EQ(ini.ReadString("Comport Settings", "stray", "none"), "none");
-    EXPECT_EQ(ini.ReadInteger("Form", "Top", 0), 100);
-
+    const std::tuple<std::string, std::string, std::string> reads[] = {
+        {"COMPORT settings", "port", "COM3"},
+        {"Comport Settings", "Baudrate", "7"},
+        {"I/O1 Settings", "Port Direction(In(0),Out(1))", "0"},
+        {"I/O1 Settings", "TCP Server IP1/IP2 Select", "1"},
+        {"I/O1 Settings", "Phone Nr 1", "none"}, // a longer key is another key
+        {"I/O1 Settings", "Formula", "a=b"},
+        {"I/O1 Settings", kClosing, kClosing},
+        {"Comport Settings", "stray", "none"},
+        {"Form", "Top", "100"},
+    };
+    for (const auto& [section, key, value] : reads)
+        EXPECT_EQ(ini.ReadString(section, key, "none"), value) << section << "/" << key;
     // Writing values the file already holds changes nothing.
     ini.WriteString("I/O1 Settings", kClosing, kClosing);
     ini.WriteString("Comport Settings", "Port", "COM3");
     EXPECT_EQ(Bytes(), kOdd);
 
-    // Each write goes to disk at once, and only its own line changes.
+    // Each write goes to disk at once, keeps the file's own key spelling, and ends its line in CR LF.
     ini.WriteString("I/O1 Settings", "Formula", "c=d");
-    std::string expected = kOdd;
-    expected.replace(expected.find("Formula=a=b"), 11, "Formula=c=d");
-    EXPECT_EQ(Bytes(), expected);
-    EXPECT_EQ(IniFile(path).ReadString("I/O1 Settings", "Formula", ""), "c=d");
-}
-
-TEST_F(IniFileTest, UpdateInPlaceIsCaseBlindAndKeepsOtherLines)
-{
-    Put(kOdd);
-    IniFile ini(path);
-    EXPECT_EQ(ini.ReadString("COMPORT settings", "port", ""), "COM3");
     ini.WriteString("comport SETTINGS", "PORT", "/dev/ttyUSB0");
     ini.WriteInteger("form", "TOP", -5);
     ini.WriteBool("Comport Settings", "baudrate", true);
-
-    // The file's own key spelling stays; the changed lines end in CR LF.
     std::string expected = kOdd;
+    expected.replace(expected.find("Formula=a=b"), 11, "Formula=c=d");
     expected.replace(expected.find("Port = COM3  \r\n"), 15, "Port =/dev/ttyUSB0\r\n");
     expected.replace(expected.find("Baudrate=7\n"), 11, "Baudrate=1\r\n");
     expected.replace(expected.find("Top=100"), 7, "Top=-5\r\n");
     EXPECT_EQ(Bytes(), expected);
+    EXPECT_EQ(IniFile(path).ReadString("I/O1 Settings", "Formula", ""), "c=d");
 }
 
-TEST_F(IniFileTest, NewKeysAndSectionsGoAtTheEnd)
+TEST_F(IniFileTest, NewKeysAndSectionsGoAtTheEndOfTheirPlace)
 {
     Put("[A]\r\nx=1\r\n; about B\r\n\r\n[B]\r\ny=2");
     IniFile ini(path);
@@ -111,12 +89,15 @@ TEST_F(IniFileTest, NewKeysAndSectionsGoAtTheEnd)
     ini.WriteString("B", "w", "4");       // after a last line that had no line end
     ini.WriteString("New", "k", " v ");   // a new section at the end
     ini.WriteString("New", "Second", ""); // an empty value
-    EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\nz=3\r\n; about B\r\n\r\n[B]\r\ny=2\r\nw=4\r\n[New]\r\nk= v \r\nSecond=\r\n");
-    EXPECT_EQ(ini.ReadString("New", "k", ""), "v");
+    ini.WriteString("S", "==", "=x");     // a key of equals signs
+    EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\nz=3\r\n; about B\r\n\r\n[B]\r\ny=2\r\nw=4\r\n[New]\r\nk= v \r\nSecond=\r\n"
+                       "[S]\r\n====x\r\n");
+    IniFile again(path);
+    EXPECT_EQ(again.ReadString("New", "k", ""), "v");
+    EXPECT_EQ(again.ReadString("S", "==", ""), "=x");
 
     Put("[Empty]\r\n\r\n[Next]\r\n");
-    IniFile other(path);
-    other.WriteString("Empty", "a", "1");
+    IniFile(path).WriteString("Empty", "a", "1");
     EXPECT_EQ(Bytes(), "[Empty]\r\na=1\r\n\r\n[Next]\r\n");
 }
 
@@ -124,15 +105,13 @@ TEST_F(IniFileTest, NewFileHasTheProfileLayout)
 {
     {
         IniFile ini(path);
-        EXPECT_EQ(ini.ReadString("Info", "CT Version", "none"), "none");
         ini.WriteString("Info", "CT Version", "V1");
         ini.WriteString("Info", kClosing, kClosing);
         ini.WriteString("Alarm/Message", "Use IMEI*HW no", "0");
         ini.WriteString("Alarm/Message", kClosing, kClosing);
     }
-    const std::string line41(41, '=');
-    const std::string first = "[Info]\r\nCT Version=V1\r\n" + line41 + "\r\n[Alarm/Message]\r\nUse IMEI*HW no=0\r\n";
-    EXPECT_EQ(Bytes(), first + line41 + "\r\n");
+    const std::string alarm = "\r\n[Alarm/Message]\r\nUse IMEI*HW no=0\r\n" + kLine41 + "\r\n";
+    EXPECT_EQ(Bytes(), "[Info]\r\nCT Version=V1\r\n" + kLine41 + alarm);
 
     // A second save into an older file that lacks a key: the closing key is put back last.
     IniFile ini(path);
@@ -140,21 +119,7 @@ TEST_F(IniFileTest, NewFileHasTheProfileLayout)
     ini.WriteString("Info", "Date", "20261205");
     ini.DeleteKey("Info", kClosing);
     ini.WriteString("Info", kClosing, kClosing);
-    EXPECT_EQ(Bytes(), "[Info]\r\nCT Version=V2\r\nDate=20261205\r\n" + line41 +
-                           "\r\n[Alarm/Message]\r\nUse IMEI*HW no=0\r\n" + line41 + "\r\n");
-}
-
-TEST_F(IniFileTest, KeysOfEqualsSignsRoundTrip)
-{
-    IniFile ini(path);
-    ini.WriteString("S", "==", "=x");
-    ini.WriteString("S", "a", "b=c");
-    EXPECT_EQ(Bytes(), "[S]\r\n====x\r\na=b=c\r\n");
-    IniFile again(path);
-    EXPECT_EQ(again.ReadString("S", "==", ""), "=x");
-    EXPECT_EQ(again.ReadString("S", "a", ""), "b=c");
-    again.WriteString("S", "==", "y");
-    EXPECT_EQ(Bytes(), "[S]\r\n===y\r\na=b=c\r\n");
+    EXPECT_EQ(Bytes(), "[Info]\r\nCT Version=V2\r\nDate=20261205\r\n" + kLine41 + alarm);
 }
 
 TEST_F(IniFileTest, IntegersAndBools)
@@ -170,58 +135,41 @@ TEST_F(IniFileTest, IntegersAndBools)
     for (auto [key, value] : cases)
         EXPECT_EQ(ini.ReadInteger("N", key, 99), value) << key;
     EXPECT_EQ(ini.ReadInteger("Missing section", "one", 99), 99);
-
-    EXPECT_TRUE(ini.ReadBool("N", "one", false));
-    EXPECT_TRUE(ini.ReadBool("N", "two", false));
-    EXPECT_FALSE(ini.ReadBool("N", "zero", true));
-    EXPECT_TRUE(ini.ReadBool("N", "word", true));
-    EXPECT_FALSE(ini.ReadBool("N", "word", false));
-    EXPECT_TRUE(ini.ReadBool("N", "missing", true));
-
+    EXPECT_EQ((std::vector<bool>{ini.ReadBool("N", "one", false), ini.ReadBool("N", "two", false),
+                                 ini.ReadBool("N", "zero", true), ini.ReadBool("N", "word", true),
+                                 ini.ReadBool("N", "word", false), ini.ReadBool("N", "missing", true)}),
+              (std::vector<bool>{true, true, false, true, false, true}));
     ini.WriteInteger("W", "i", -1);
     ini.WriteBool("W", "t", true);
     ini.WriteBool("W", "f", false);
     EXPECT_NE(Bytes().find("[W]\r\ni=-1\r\nt=1\r\nf=0\r\n"), std::string::npos);
 }
 
-TEST_F(IniFileTest, ValuesAreTrimmedCutAndKeptToOneLine)
-{
-    IniFile ini(path);
-    ini.WriteString("S", "pad", " \t x  y \t ");
-    ini.WriteString("S", "long", std::string(3000, 'q'));
-    ini.WriteString("S", "two lines", "first\r\n[Injected]\r\nx=1");
-    IniFile again(path);
-    EXPECT_EQ(again.ReadString("S", "pad", ""), "x  y");
-    EXPECT_EQ(again.ReadString("S", "long", ""), std::string(2047, 'q'));
-    EXPECT_EQ(again.ReadString("S", "two lines", ""), "first");
-    EXPECT_EQ(again.ReadString("Injected", "x", "none"), "none");
-}
-
-TEST_F(IniFileTest, SingleByteTextKeepsItsBytes)
+TEST_F(IniFileTest, ValuesAreTrimmedCutKeptToOneLineAndKeepTheirBytes)
 {
     std::string high;
     for (int c = 0x80; c <= 0xFF; ++c)
         high += static_cast<char>(c);
     IniFile ini(path);
+    ini.WriteString("S", "pad", " \t x  y \t ");
+    ini.WriteString("S", "long", std::string(3000, 'q'));
+    ini.WriteString("S", "two lines", "first\r\n[Injected]\r\nx=1");
     ini.WriteString("S\xE4", "K\xF6", high);
-    EXPECT_EQ(Bytes(), "[S\xE4]\r\nK\xF6=" + high + "\r\n");
-    EXPECT_EQ(IniFile(path).ReadString("S\xE4", "K\xF6", ""), high);
+    IniFile again(path);
+    EXPECT_EQ(again.ReadString("S", "pad", ""), "x  y");
+    EXPECT_EQ(again.ReadString("S", "long", ""), std::string(2047, 'q'));
+    EXPECT_EQ(again.ReadString("S", "two lines", ""), "first");
+    EXPECT_EQ(again.ReadString("Injected", "x", "none"), "none");
+    EXPECT_NE(Bytes().find("[S\xE4]\r\nK\xF6=" + high + "\r\n"), std::string::npos);
+    EXPECT_EQ(again.ReadString("S\xE4", "K\xF6", ""), high);
     // Case-blind matching touches ASCII letters only: 0xC4 is not the same key as 0xE4.
-    EXPECT_EQ(IniFile(path).ReadString("S\xC4", "K\xF6", "none"), "none");
+    EXPECT_EQ(again.ReadString("S\xC4", "K\xF6", "none"), "none");
 }
 
-TEST_F(IniFileTest, LfFileReadsAndKeepsItsLineEnds)
-{
-    Put("[A]\nx=1\ny=2\n");
-    IniFile ini(path);
-    EXPECT_EQ(ini.ReadString("A", "y", ""), "2");
-    ini.WriteString("A", "x", "9");
-    EXPECT_EQ(Bytes(), "[A]\nx=9\r\ny=2\n");
-}
-
-TEST_F(IniFileTest, BatchWritesTheFileOnceOrNotAtAll)
+TEST_F(IniFileTest, BatchWritesTheFileOnceOrNotAtAllAndKeepsItsMode)
 {
     Put("[A]\r\nx=1\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     IniFile ini(path);
     {
         IniFile::Batch batch(ini);
@@ -236,6 +184,11 @@ TEST_F(IniFileTest, BatchWritesTheFileOnceOrNotAtAll)
         batch.Commit();
     }
     EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\n[B]\r\ny=3\r\n");
+    struct stat st {
+    };
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(FilesInDir(), 1u);
 
     // A save stopped by an error on the way leaves the file and the object as they were.
     try {
@@ -244,22 +197,9 @@ TEST_F(IniFileTest, BatchWritesTheFileOnceOrNotAtAll)
         throw std::runtime_error("stopped");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\n[B]\r\ny=3\r\n");
     EXPECT_EQ(ini.ReadString("A", "x", ""), "2");
     ini.WriteString("C", "z", "4");
     EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\n[B]\r\ny=3\r\n[C]\r\nz=4\r\n");
-}
-
-TEST_F(IniFileTest, WriteKeepsTheFileMode)
-{
-    Put("[A]\r\nx=1\r\n");
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    IniFile(path).WriteString("A", "x", "2");
-    struct stat st {
-    };
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(FilesInDir(), 1u);
 }
 
 TEST_F(IniFileTest, FailedWriteRaisesAndLeavesTheOldFile)
@@ -296,5 +236,4 @@ TEST_F(IniFileTest, FailedWriteRaisesAndLeavesTheOldFile)
     EXPECT_THROW(folder.WriteString("A", "x", "1"), EIniFileException);
     EXPECT_TRUE(fs::is_directory(dir));
 }
-
 } // namespace

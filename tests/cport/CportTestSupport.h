@@ -1,0 +1,110 @@
+#pragma once
+
+#include "cport/ComGuard.h"
+#include "cport/Cport.h"
+#include "cport/EComPort.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Whether Call raises EComPort with Code (and, when given, the system error WinCode).
+template <class F>::testing::AssertionResult RaisesCom(F&& Call, int Code, int WinCode = -2)
+{
+    try {
+        Call();
+    } catch (const EComPort& e) {
+        if (e.Code != Code || (WinCode != -2 && e.WinCode != WinCode))
+            return ::testing::AssertionFailure() << "raised " << e.Code << "/" << e.WinCode << " (" << e.what() << ")";
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "raised nothing";
+}
+
+// Every setting of a port in one readable line, for comparing two ports or one port before and after.
+inline std::string PortSnapshot(TCustomComPort& p)
+{
+    auto n = [](auto v) { return std::to_string(int(v)) + ","; };
+    TComFlowControl& f = p.FlowControl();
+    TComTimeouts& t = p.Timeouts();
+    TComParity& r = p.Parity();
+    return "port=" + p.Port() + " line=" + n(p.BaudRate()) + n(p.CustomBaudRate()) + n(p.StopBits()) + n(p.DataBits()) +
+           n(r.Bits()) + n(r.Check()) + n(r.Replace()) + n(r.ReplaceChar()) + n(p.DiscardNull()) + n(p.EventChar()) +
+           " buffer=" + n(p.Buffer().InputSize()) + n(p.Buffer().OutputSize()) + " timeouts=" + n(t.ReadInterval()) +
+           n(t.ReadTotalMultiplier()) + n(t.ReadTotalConstant()) + n(t.WriteTotalMultiplier()) +
+           n(t.WriteTotalConstant()) + " flow=" + n(f.OutCTSFlow()) + n(f.OutDSRFlow()) + n(f.ControlDTR()) +
+           n(f.ControlRTS()) + n(f.XonXoffOut()) + n(f.XonXoffIn()) + n(f.DSRSensitivity()) + n(f.TxContinueOnXoff()) +
+           n(f.XonChar()) + n(f.XoffChar());
+}
+
+// Ends the test program when a scenario that could deadlock is not over within a generous limit.
+class TWatchdog
+{
+  public:
+    explicit TWatchdog(const char* What)
+    {
+        std::thread([Done = FDone, What] {
+            for (int i = 0; i < 2000 && !*Done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!*Done)
+                std::fprintf(stderr, "deadlock: %s did not finish\n", What), std::abort();
+        }).detach();
+    }
+    ~TWatchdog() { *FDone = true; }
+
+  private:
+    std::shared_ptr<std::atomic<bool>> FDone = std::make_shared<std::atomic<bool>>(false);
+};
+
+// Terminal bytes written with '^' for ESC.
+inline std::string E(std::string Text)
+{
+    std::replace(Text.begin(), Text.end(), '^', '\x1b');
+    return Text;
+}
+
+// Collects what reaches the port's exception handler while it lives.
+struct TReportedErrors {
+    std::vector<std::string> Messages;
+    TReportedErrors()
+    {
+        SetComExceptionHandler([this](std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const std::exception& x) {
+                Messages.push_back(x.what());
+            }
+        });
+    }
+    ~TReportedErrors() { SetComExceptionHandler(nullptr); }
+};
+
+// A control of a dialog by its object name; a missing one fails the test.
+template <typename T> T* Find(QWidget& Form, const char* Name)
+{
+    T* Control = Form.findChild<T*>(QLatin1String(Name));
+    EXPECT_NE(Control, nullptr) << Name;
+    return Control;
+}
+
+// Runs a modal dialog and, once it shows, lets Act work on it; returns what Run returned.
+template <class R> auto RunModal(R&& Run, std::function<void(QWidget&)> Act)
+{
+    QTimer::singleShot(0, [Act] {
+        if (QWidget* Dialog = QApplication::activeModalWidget())
+            Act(*Dialog);
+    });
+    return Run();
+}

@@ -1,0 +1,452 @@
+// The port over a scripted device: when settings reach the device and in which order, what a refusal leaves
+// behind, events and their order, links, closing from handlers, handler failures, async records, a device
+// that goes away.
+#include "CportTestSupport.h"
+#include "FakeComBackend.h"
+#include "PtyPair.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <future>
+
+using namespace std::string_literals;
+
+namespace
+{
+using Log = std::vector<std::string>;
+
+struct PortTest : ::testing::Test, TFakePort {
+    Log log;
+    void TearDown() override { Port.Close(); } // the handlers use the fixture's members
+
+    TCustomComPort::TNotifyEvent Say(const char* What)
+    {
+        return [this, What](TCustomComPort*) { log.push_back(What); };
+    }
+    TCustomComPort::TComSignalEvent Line(const std::string& What)
+    {
+        return [this, What](TCustomComPort*, bool On) { log.push_back(What + (On ? " on" : " off")); };
+    }
+    void Record()
+    {
+        Port.OnError = [&](TCustomComPort*, TComErrors) { log.push_back("Error"); };
+        Port.OnRxChar = [&](TCustomComPort*, int) { log.push_back("RxChar"); };
+        Port.OnTxEmpty = Say("TxEmpty");
+        Port.OnBreak = Say("Break");
+        Port.OnRing = Say("Ring");
+        Port.OnRxFlag = Say("RxFlag");
+        Port.OnRx80Full = Say("Rx80Full");
+        Port.OnCTSChange = Line("CTS");
+        Port.OnDSRChange = Line("DSR");
+        Port.OnRLSDChange = Line("RLSD");
+    }
+    static TComLink::TRxBufEvent Append(std::string& To)
+    {
+        return [&To](TCustomComPort*, const void* b, int n) { To.append(static_cast<const char*>(b), n); };
+    }
+};
+} // namespace
+
+TEST_F(PortTest, NothingReachesTheDeviceWhileClosedAndAllGroupsAtOpen)
+{
+    Port.SetBaudRate(brCustom);
+    Port.SetCustomBaudRate(123457);
+    Port.Parity().SetBits(prEven);
+    Port.Buffer().SetInputSize(500000);
+    Port.Buffer().SetOutputSize(8192);
+    Port.Timeouts().SetWriteTotalConstant(250);
+    Port.FlowControl().SetFlowControl(fcSoftware);
+    EXPECT_TRUE(Dev->Log().empty());
+    Port.Open();
+    EXPECT_EQ(Dev->Log(), (Log{"open /dev/ttyFAKE0", "buffer 500000 8192", "line 123457", "timeouts 4294967295 250"}));
+    const TComLineSettings s = Dev->LastLine();
+    EXPECT_EQ(s.Parity, prEven);
+    EXPECT_TRUE(s.XonXoffIn && s.XonXoffOut);
+    EXPECT_EQ(s.XonLim, 59464); // the low 16 bits of a quarter of 500000
+}
+
+TEST_F(PortTest, UpdateHoldsChangesBackUntilTheLastEndUpdateButAReopenIsRawAtOnce)
+{
+    Port.Open();
+    Dev->ClearLog();
+    Port.BeginUpdate();
+    Port.BeginUpdate();
+    Port.SetBaudRate(br38400);
+    Port.SetDataBits(dbSeven);
+    Port.Buffer().SetInputSize(4096);
+    Port.EndUpdate();
+    EXPECT_TRUE(Dev->Log().empty());
+    Port.EndUpdate();
+    EXPECT_EQ(Dev->Log(), (Log{"buffer 4096 1024", "line 38400", "timeouts 4294967295 1000"}));
+    EXPECT_EQ(Dev->LastLine().DataBits, 7);
+    Port.EndUpdate();                // without a BeginUpdate: nothing
+    Port.SetBaudRate(br38400);       // unchanged: nothing
+    Port.SetStopBits(sbTwoStopBits); // open, no update: at once
+    EXPECT_EQ(Dev->Log().size(), 4u);
+
+    // A port reopened under a new name inside an update never runs cooked until EndUpdate.
+    Dev->ClearLog();
+    Port.BeginUpdate();
+    Port.SetBaudRate(br57600);
+    Port.SetPort("ttyFAKE1");
+    EXPECT_EQ(Dev->Log(), (Log{"flush 11", "close", "open /dev/ttyFAKE1", "line 57600"}));
+    Dev->ClearLog();
+    Port.EndUpdate();
+    EXPECT_EQ(Dev->Log(), (Log{"buffer 4096 1024", "line 57600", "timeouts 4294967295 1000"}));
+}
+
+TEST_F(PortTest, RefusalsRaiseTheirCodesKeepTheNewValueAndAFailedOpenLeavesThePortClosed)
+{
+    int notices = 0;
+    Port.OnAfterOpen = Port.OnAfterClose = [&](TCustomComPort*) { ++notices; };
+    Dev->RefuseLine = EINVAL;
+    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 7));
+    EXPECT_FALSE(Port.Connected());
+    EXPECT_EQ(Dev->Log().back(), "close");
+    Dev->RefuseLine = 0;
+    Port.Buffer().SetInputSize(0);
+    EXPECT_TRUE(RaisesCom([&] { Port.Open(); }, 9, EINVAL));
+    EXPECT_FALSE(Port.Connected());
+    EXPECT_EQ(notices, 0);
+
+    Port.Buffer().SetInputSize(1025);
+    EXPECT_EQ(Port.Buffer().InputSize(), 1024);
+    Port.Open();
+    Dev->RefuseLine = EINVAL;
+    EXPECT_TRUE(RaisesCom([&] { Port.SetBaudRate(br1200); }, 7, EINVAL));
+    EXPECT_EQ(Port.BaudRate(), br1200);
+    EXPECT_EQ(Dev->LastLine().BaudRate, 9600);
+    Dev->RefuseTimeouts = EIO;
+    EXPECT_TRUE(RaisesCom([&] { Port.Timeouts().SetReadInterval(10); }, 8));
+    Dev->RefuseBuffer = ENOMEM;
+    EXPECT_TRUE(RaisesCom([&] { Port.Buffer().SetInputSize(100); }, 9));
+    EXPECT_TRUE(RaisesCom([&] { Port.SetSyncMethod(smNone); }, 14, -1)); // frozen while open
+    EXPECT_TRUE(RaisesCom([&] { Port.SetEventThreadPriority(tpHigher); }, 14));
+}
+
+TEST_F(PortTest, OptionCopiesAreNotBoundAndAreAppliedOnce)
+{
+    TComParity p = Port.Parity();
+    p.SetBits(prMark);
+    p.SetCheck(true);
+    EXPECT_EQ(Port.Parity().Bits(), prNone);
+    Port.Open();
+    Dev->ClearLog();
+    Port.SetParity(p);
+    EXPECT_EQ(Dev->LastLine().Parity, prMark);
+    EXPECT_TRUE(Dev->LastLine().ParityCheck);
+    Port.FlowControl().SetOutDSRFlow(true);
+    Port.FlowControl().SetFlowControl(fcCustom); // changes nothing, still tells the device once
+    EXPECT_TRUE(Port.FlowControl().OutDSRFlow());
+    EXPECT_EQ(Dev->Log(), (Log{"line 9600", "line 9600", "line 9600"}));
+}
+
+TEST_F(PortTest, ChangingThePortReopensOnTheNewName)
+{
+    Port.OnBeforeClose = Say("before close");
+    Port.OnAfterClose = Say("after close");
+    Port.OnAfterOpen = Say("after open");
+    Port.Open();
+    log.clear();
+    Port.SetPort("/dev/ttyUSB3");
+    EXPECT_EQ(log, (Log{"before close", "after close", "after open"}));
+    EXPECT_EQ(Dev->Log()[Dev->Log().size() - 4], "open /dev/ttyUSB3");
+    Dev->RefuseOpen = ENOENT;
+    EXPECT_TRUE(RaisesCom([&] { Port.SetPort("ttyGONE"); }, 1, ENOENT));
+    EXPECT_FALSE(Port.Connected());
+}
+
+TEST_F(PortTest, LineOperationsReachTheDevice)
+{
+    Port.Open();
+    Dev->ClearLog();
+    Port.SetDTR(true);
+    Port.SetRTS(false);
+    Port.SetBreak(true);
+    Port.SetBreak(false);
+    Port.SetXonXoff(false);
+    Port.ClearBuffer(true, false);
+    EXPECT_EQ(Dev->Log(), (Log{"dtr 1", "rts 0", "break 1", "break 0", "flow 0", "flush 10"}));
+    EXPECT_EQ(Dev->OutputLines(), unsigned(mlDTR));
+    Dev->SetLines(mlCTS | mlRLSD);
+    EXPECT_EQ(Port.Signals(), (TComSignals{csCTS, csRLSD}));
+}
+
+TEST_F(PortTest, AnOutputPurgeAlsoDropsQueuedWrites)
+{
+    Port.Timeouts().SetWriteTotalMultiplier(0);
+    Port.Timeouts().SetWriteTotalConstant(0); // no time limit: only the purge can end the write
+    Port.Open();
+    Dev->SetWriteRoom(0); // the device takes nothing: the write waits in our queue
+    TAsync* rec = nullptr;
+    InitAsync(rec);
+    Port.WriteStrAsync("stale", rec);
+    Port.ClearBuffer(false, true);
+    EXPECT_TRUE(Port.IsAsyncCompleted(rec));
+    Dev->SetWriteRoom(-1);
+    EXPECT_EQ(Port.WriteStr("next"), 4);
+    EXPECT_EQ(Dev->Written(), "next");
+    DoneAsync(rec);
+}
+
+TEST_F(PortTest, OneBatchReachesTheHandlersInDeliveryOrder)
+{
+    Port.SetEventChar('Z');
+    Port.Parity().SetCheck(true);
+    Port.Buffer().SetInputSize(10);
+    Record();
+    TComErrors errors;
+    Port.OnError = [&](TCustomComPort*, TComErrors e) { errors = e, log.push_back("Error"); };
+    Port.Open();
+    log.clear(); // the line report of the open
+
+    // The first batch keeps the event thread waiting for the window thread, so the rest piles up into one.
+    Port.WriteStr("x");
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    Port.WriteStr("y");
+    TLineCounters counters;
+    counters.Parity = 1;
+    Dev->Inject("abcdefgZ\xFF\x00\x00\xFF\x00q"s, mlCTS | mlDSR | mlRing | mlRLSD, counters);
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 9; }, 2000)) << Port.InputCount();
+    const Log order = {"Error",  "RxChar", "TxEmpty", "Break",   "Ring",
+                       "CTS on", "DSR on", "RxFlag",  "RLSD on", "Rx80Full"};
+    ASSERT_TRUE(PumpUntil([&] { return log.size() >= order.size() && log.back() == "Rx80Full"; }));
+    if (log.size() == order.size() + 1 && log.front() == "TxEmpty")
+        log.erase(log.begin());
+    EXPECT_EQ(log, order);
+    EXPECT_TRUE(errors.Contains(ceRxParity) && errors.Contains(ceBreak));
+}
+
+TEST_F(PortTest, BytesWaitInTheQueueUntilALinkOrOnRxBufTakesThem)
+{
+    for (bool triggers : {true, false}) {
+        TFakePort fp;
+        int rxChar = 0;
+        std::string offered;
+        fp.Port.SetTriggersOnRxChar(triggers);
+        fp.Port.OnRxChar = [&](TCustomComPort*, int n) { rxChar = n; };
+        fp.Port.OnRxBuf = triggers ? TComLink::TRxBufEvent() : Append(offered);
+        fp.Port.Open();
+        fp.Dev->Feed("0123456789");
+        ASSERT_TRUE(PumpUntil([&] { return rxChar > 0 || offered.size() == 10; }));
+        EXPECT_EQ(rxChar, triggers ? 10 : 0);
+        EXPECT_EQ(fp.Port.InputCount(), triggers ? 10 : 0);
+    }
+
+    std::string portBuf, linkBuf, otherBuf;
+    int rxChar = 0;
+    Port.OnRxChar = [&](TCustomComPort*, int) { ++rxChar; };
+    Port.OnRxBuf = Append(portBuf);
+    TComLink link, other, lamp;
+    link.OnRxBuf = Append(linkBuf);
+    link.OnRx = Line("link");
+    other.OnRxBuf = Append(otherBuf);
+    lamp.OnRx = Line("lamp");
+    for (TComLink* l : {&link, &other, &lamp})
+        Port.RegisterLink(l);
+    EXPECT_FALSE(Port.TriggersOnRxChar());
+    Port.Open();
+    Dev->Feed("0123456789");
+    ASSERT_TRUE(PumpUntil([&] { return otherBuf.size() == 10; }));
+    EXPECT_EQ(portBuf + linkBuf, "01234567890123456789");
+    EXPECT_EQ(rxChar, 0);
+    EXPECT_EQ(Port.InputCount(), 0);
+    EXPECT_EQ(log, (Log{"link on", "lamp on", "link off", "lamp off"}));
+    for (TComLink* l : {&lamp, &other, &link})
+        Port.UnRegisterLink(l);
+}
+
+TEST_F(PortTest, LinkDetachedByAnotherHandlerHearsNothingMore)
+{
+    std::string first, second;
+    TComLink a, b;
+    a.OnRxBuf = [&](TCustomComPort* p, const void* d, int n) {
+        first.append(static_cast<const char*>(d), n);
+        p->UnRegisterLink(&b); // as a transfer detaches the terminal
+        p->UnRegisterLink(&a);
+    };
+    b.OnRxBuf = Append(second);
+    Port.RegisterLink(&a);
+    Port.RegisterLink(&b);
+    Port.Open();
+    Dev->Feed("data");
+    ASSERT_TRUE(PumpUntil([&] { return first == "data"; }));
+    EXPECT_EQ(second, "");
+    EXPECT_FALSE(Port.HasLink());
+    Dev->Feed("more");
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 4; }));
+    PumpFor(50);
+    EXPECT_EQ(Port.InputCount(), 4); // no byte-taking link any more: the bytes wait
+
+    TComLink never;
+    Port.RegisterLink(&a);
+    EXPECT_TRUE(RaisesCom([&] { Port.RegisterLink(&a); }, 18, -1));
+    EXPECT_TRUE(RaisesCom([&] { Port.SetTriggersOnRxChar(false); }, 22));
+    EXPECT_TRUE(RaisesCom([&] { Port.UnRegisterLink(&never); }, 18));
+    Port.UnRegisterLink(&a);
+}
+
+TEST_F(PortTest, LinesAreReportedAsTheyStandAtOpenAndOffAtClose)
+{
+    Record();
+    Dev->SetLines(mlCTS);
+    Port.Open();
+    EXPECT_EQ(log, (Log{"CTS on", "DSR off", "RLSD off"}));
+    Dev->SetLines(mlCTS | mlRLSD);
+    ASSERT_TRUE(PumpUntil([&] { return log.size() > 3; }));
+    Port.Close();
+    EXPECT_EQ(log, (Log{"CTS on", "DSR off", "RLSD off", "RLSD on", "CTS off", "DSR off", "RLSD off"}));
+}
+
+TEST_F(PortTest, CloseFromAHandlerOrWithABatchPendingNeverDeadlocks)
+{
+    for (TSyncMethod method : {smThreadSync, smWindowSync, smNone})
+        for (bool fromHandler : {true, false}) {
+            if (method == smNone && !fromHandler)
+                continue; // without hand-over no batch waits
+            TFakePort fp;
+            std::atomic<int> calls{0};
+            fp.Port.SetSyncMethod(method);
+            fp.Port.OnRxChar = [&](TCustomComPort* p, int) { ++calls, fromHandler ? p->Close() : void(); };
+            fp.Port.Open();
+            TWatchdog guard("close from a handler or with a batch pending");
+            fp.Dev->Feed("bye");
+            if (fromHandler) {
+                ASSERT_TRUE(PumpUntil([&] { return !fp.Port.Connected(); })) << method;
+            } else {
+                ASSERT_TRUE(WaitWithoutPumping([&] { return fp.Port.InputCount() == 3; }));
+                std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the batch is on its way
+                fp.Port.Close();
+            }
+            fp.Port.Open(); // and the port opens again; a dropped batch is not delivered after all
+            PumpFor(50);
+            EXPECT_EQ(calls.load(), fromHandler ? 1 : 0) << method;
+            fp.Port.Close();
+        }
+}
+
+TEST_F(PortTest, FailingHandlersAreReportedAndLaterEventsStillArrive)
+{
+    TReportedErrors reported;
+    int flags = 0, rx = 0;
+    Port.SetEventChar('!');
+    Port.OnRxChar = [&](TCustomComPort*, int) { ++rx, throw EComPort(3, EIO); };
+    Port.OnRxFlag = [&](TCustomComPort*) { ++flags; };
+    Port.Open();
+    Dev->Feed("hi!");
+    ASSERT_TRUE(PumpUntil([&] { return flags == 1; })); // same batch, after the failing step
+    EXPECT_EQ(reported.Messages, (Log{"ReadFile function failed (system error code: " + std::to_string(EIO) + ")"}));
+    Port.ClearBuffer(true, false);
+    Dev->Feed("again!");
+    ASSERT_TRUE(PumpUntil([&] { return flags == 2; }));
+    EXPECT_EQ(rx, 2);
+
+    // A close handler that fails while the port is destroyed: no thread or handle outlives what it uses.
+    auto port = std::make_unique<TFakePort>();
+    port->Port.Open();
+    port->Port.OnBeforeClose = [](TCustomComPort*) { throw std::runtime_error("no"); };
+    port.reset();
+    EXPECT_EQ(reported.Messages.back(), "no");
+}
+
+TEST_F(PortTest, WritesLightTheLinksAndHandThemWhatWentOut)
+{
+    std::string sent;
+    TComLink link;
+    link.OnTx = Line("tx");
+    link.OnTxBuf = Append(sent);
+    Port.RegisterLink(&link);
+    Port.Open();
+    EXPECT_EQ(Port.WriteStr(""), 0);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(Port.WriteStr("kvrw1"), 5);
+    EXPECT_EQ(sent, "kvrw1");
+    ASSERT_TRUE(PumpUntil([&] { return log.size() == 2; }));
+    EXPECT_EQ(log, (Log{"tx on", "tx off"}));
+
+    // A device that takes three bytes and no more: the write ends short after its time limit.
+    Port.Timeouts().SetWriteTotalMultiplier(0);
+    Port.Timeouts().SetWriteTotalConstant(50);
+    Dev->SetWriteRoom(3);
+    EXPECT_EQ(Port.WriteStr("abcdefgh"), 3);
+    EXPECT_EQ(sent, "kvrw1abc");
+    EXPECT_EQ(Dev->Written(), "kvrw1abc");
+    Port.UnRegisterLink(&link);
+}
+
+TEST_F(PortTest, AsyncRecords)
+{
+    Port.Timeouts().SetReadTotalMultiplier(-1);
+    Port.Timeouts().SetReadTotalConstant(5000);
+    Port.Open();
+    TAsync* rec = nullptr;
+    EXPECT_TRUE(RaisesCom([&] { Port.WaitForAsync(rec); }, 4, -1));
+    InitAsync(rec);
+    std::string buf;
+    EXPECT_EQ(Port.ReadStrAsync(buf, 4, rec), 0);
+    EXPECT_FALSE(Port.IsAsyncCompleted(rec));
+    Dev->Feed("ab");
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.IsAsyncCompleted(rec); }));
+    EXPECT_EQ(Port.WaitForAsync(rec), 2);
+    EXPECT_EQ(buf.substr(0, 2), "ab");
+
+    // A record dropped while its read is pending: later bytes go to the queue, not to freed memory.
+    auto gone = std::make_unique<std::string>();
+    Port.ReadStrAsync(*gone, 8, rec);
+    DoneAsync(rec);
+    gone.reset();
+    Dev->Feed("later");
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 5; }));
+
+    // An aborted read raises on its wait.
+    InitAsync(rec);
+    Port.ClearBuffer(true, false);
+    Port.ReadStrAsync(buf, 4, rec);
+    Port.AbortAllAsync();
+    EXPECT_TRUE(RaisesCom([&] { Port.WaitForAsync(rec); }, 3, ECANCELED));
+    DoneAsync(rec);
+}
+
+TEST_F(PortTest, AReadWithoutTotalLimitEndsWhenTheDeviceGoes)
+{
+    Port.Timeouts().SetReadInterval(100); // waits for a first byte without a total limit
+    Port.Timeouts().SetReadTotalMultiplier(0);
+    Port.Timeouts().SetReadTotalConstant(0);
+    Port.Open();
+    auto reader = std::async(std::launch::async, [this] {
+        std::string got;
+        try {
+            return Port.ReadStr(got, 10);
+        } catch (const EComPort&) {
+            return -1; // the device's error: as good an end as any, but an end
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Dev->HangUp();
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the read hangs";
+    EXPECT_LE(reader.get(), 0) << "no byte came";
+}
+
+TEST_F(PortTest, WithoutEventsNothingIsDispatchedButDataStillMoves)
+{
+    TComLink conn;
+    conn.OnConn = Line("conn");
+    conn.OnRxBuf = [&](TCustomComPort*, const void*, int) { log.push_back("bytes"); };
+    Port.RegisterLink(&conn);
+    Port.SetEvents({});
+    Record();
+    Port.Open();
+    Dev->Feed("quiet");
+    Dev->SetLines(mlCTS);
+    Port.TransmitChar('!');
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 5; }));
+    PumpFor(50);
+    std::string in;
+    EXPECT_EQ(Port.ReadStr(in, 5), 5);
+    EXPECT_EQ(Dev->Written(), "!");
+    Port.Close();
+    // The line reports of the open and the close only: the CTS change and the bytes between were not told.
+    EXPECT_EQ(log, (Log{"conn on", "CTS off", "DSR off", "RLSD off", "CTS off", "DSR off", "RLSD off", "conn off"}));
+    Port.UnRegisterLink(&conn);
+}
