@@ -16,7 +16,8 @@
 
 namespace {
 
-// The Exit handlers a Set button runs, in order; some belong to the channel and communication pages.
+// The Exit handlers a Set button runs, in order; some belong to the channel and communication pages. The SMS
+// poll period of the unit's own tool has no control here, so it has nothing pending to commit.
 std::vector<std::string> PhoneSetList()
 {
     return {"PhoneNr1",    "PhoneNr2",        "PhoneNr3",       "PhoneNr4",      "PhoneNr5",
@@ -27,30 +28,22 @@ std::vector<std::string> PhoneSetList()
 std::vector<std::string> CommunicationSetList()
 {
     std::vector<std::string> names = {"IPEdit1",        "IPEdit2",     "RPortEdit", "RPort2Edit",   "PingEdit",
-                                      "DisconEdit",     "SocketTimeEdit", "SMSpollEdit", "ConfigID", "AlarmChkTime",
+                                      "DisconEdit",     "SocketTimeEdit", "ConfigID", "AlarmChkTime",
                                       "IO7outTimeEdit"};
     for (int n = 1; n <= 7; ++n)
         names.push_back("IO" + std::to_string(n) + "_ComboBox");
     return names;
 }
 
-// Runs the handlers in order; a conversion error stops the list. A control whose page is not part of the
-// window has no handler and nothing pending to commit.
-void RunSetList(const TPageContext& ctx, const std::vector<std::string>& names)
-{
-    for (const std::string& name : names)
-        if (auto it = ctx.Exits.find(name); it != ctx.Exits.end())
-            it->second();
-}
 
 } // namespace
 
 void BuildGeneralSetButtons(TPageContext& ctx, QWidget* phoneGroup, QWidget* communicationSheet,
                             const std::array<uint8_t, 7>& channelType)
 {
-    auto PhoneSetButtonClick = [&ctx] { RunSetList(ctx, PhoneSetList()); };
+    auto PhoneSetButtonClick = [&ctx] { ctx.RunExits(PhoneSetList()); };
     auto SetButton1Click = [&ctx, &channelType] {
-        RunSetList(ctx, CommunicationSetList());
+        ctx.RunExits(CommunicationSetList());
         StoreChannelTypes(ctx.Image, channelType);
     };
 

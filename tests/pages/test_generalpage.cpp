@@ -13,6 +13,12 @@ public:
     void SetUp() override
     {
         Page::SetUp();
+        // The Set buttons also commit the edits of pages this test does not build.
+        for (const char* other : {"AlarmOnOff", "IPEdit1", "IPEdit2", "RPortEdit", "RPort2Edit", "PingEdit",
+                                  "DisconEdit", "SocketTimeEdit", "AlarmChkTime", "IO7outTimeEdit"})
+            ctx.AddExit(other, [] {});
+        for (int n = 1; n <= 7; ++n)
+            ctx.AddExit("IO" + std::to_string(n) + "_ComboBox", [] {});
         QObject::connect(page, &TGeneralPage::PhoneNumberShown,
                          [this](int k, const QString& text) { captions.emplace_back(k, text.toStdString()); });
     }
