@@ -1,7 +1,7 @@
 #include "app/Saveprogress.h"
 #include "app/TForm1.h"
 #include "pages/Sheet.h"
-#include "link/ServerPage.h"
+#include "link/ui/ServerPage.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/StatusBar.h"

@@ -3,7 +3,7 @@
 
 #include "files/KvxFile.h"
 #include "image/ToolVersion.h"
-#include "link/Protocol.h"
+#include "link/protocol/Protocol.h"
 #include "pages/Bind.h"
 #include "pages/PickList.h"
 #include "platform/ui/TextControl.h"

@@ -1,7 +1,7 @@
 #include "AppTestSupport.h"
 
-#include "link/BusyGuard.h"
-#include "link/ServerPage.h"
+#include "link/protocol/BusyGuard.h"
+#include "link/ui/ServerPage.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/ui/StatusBar.h"
 #include "sim/SimTcp.h"
