@@ -1,16 +1,14 @@
 #include "link/net/ServerLink.h"
 
-#include "link/ui/ServerPage.h"
+#include "link/net/ServerView.h"
 #include "link/net/TcpHost.h"
-
-#include <QToolButton>
 
 #include <exception>
 
 namespace
 {
 // No exception may cross the event loop: one that escapes a click shows as a message instead.
-template <typename Handler> auto Guarded(TcpHost& host, Handler handler)
+template <typename Handler> std::function<void()> Guarded(TcpHost& host, Handler handler)
 {
     return [&host, handler] {
         try {
@@ -22,18 +20,28 @@ template <typename Handler> auto Guarded(TcpHost& host, Handler handler)
 }
 } // namespace
 
-ServerLink::ServerLink(ServerPage& page, LinkHost& host, TcpHost& tcpHost, ImageStore& store,
+ServerLink::ServerLink(ServerView& view, LinkHost& host, TcpHost& tcpHost, ImageStore& store, LinkBusy& busy,
                        const ServerBinding& binding)
-    : Udp(page, tcpHost, binding.UdpPort, binding.Address), Tcp(page, tcpHost, Udp, Timing),
-      Transfer(Tcp, host, store, Timing), Terminal(page, Tcp)
+    : view_(view), Udp(view, tcpHost, binding.UdpPort, binding.Address), Tcp(view, tcpHost, Udp, Timing),
+      Transfer(Tcp, host, store, Timing, busy), Terminal(view, Tcp)
 {
     Tcp.ListenAddress = binding.Address;
-    QObject::connect(page.ToolButton7, &QToolButton::clicked, &Tcp,
-                     Guarded(tcpHost, [this] { Tcp.FileConnectItemClick(); }));
-    QObject::connect(page.ReadButtonTCP, &QToolButton::clicked, &Transfer,
-                     Guarded(tcpHost, [this] { Transfer.ReadButtonTCPClick(); }));
-    QObject::connect(page.WriteButtonTCP, &QToolButton::clicked, &Transfer,
-                     Guarded(tcpHost, [this] { Transfer.WriteButtonTCPClick(); }));
-    QObject::connect(page.SendUDPButton, &QToolButton::clicked, &Udp,
-                     Guarded(tcpHost, [this] { Udp.SendUDPButtonClick(); }));
+    ServerRequests requests;
+    requests.Connect = Guarded(tcpHost, [this] { Tcp.FileConnectItemClick(); });
+    requests.ReadImage = Guarded(tcpHost, [this] { Transfer.ReadButtonTCPClick(); });
+    requests.WriteImage = Guarded(tcpHost, [this] { Transfer.WriteButtonTCPClick(); });
+    requests.SendUdp = Guarded(tcpHost, [this] { Udp.SendUDPButtonClick(); });
+    requests.StatusKeyDown = [this](int key) { Terminal.Memo2KeyDown(key); };
+    view.Bind(requests);
+}
+
+ServerLink::ServerLink(ServerView& view, LinkHost& host, TcpHost& tcpHost, ImageStore& store,
+                       const ServerBinding& binding)
+    : ServerLink(view, host, tcpHost, store, ownBusy_, binding)
+{
+}
+
+ServerLink::~ServerLink()
+{
+    view_.Bind({});
 }

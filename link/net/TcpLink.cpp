@@ -4,7 +4,7 @@
 
 #include "link/net/NetText.h"
 #include "link/serial/ReplyWait.h"
-#include "link/ui/ServerPage.h"
+#include "link/net/ServerView.h"
 #include "link/net/TcpHost.h"
 #include "link/protocol/TcpProtocol.h"
 #include "link/protocol/Timing.h"
@@ -12,11 +12,7 @@
 #include "link/net/UdpMonitor.h"
 #include "platform/Clock.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -49,8 +45,8 @@ bool IsReportable(QAbstractSocket::SocketError error)
 }
 } // namespace
 
-TcpLink::TcpLink(ServerPage& page, TcpHost& host, UdpMonitor& udp, const LinkTiming& timing)
-    : page_(page), host_(host), udp_(udp), timing_(timing)
+TcpLink::TcpLink(ServerView& view, TcpHost& host, UdpMonitor& udp, const LinkTiming& timing)
+    : view_(view), host_(host), udp_(udp), timing_(timing)
 {
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName("ClientSocket");
@@ -114,10 +110,10 @@ int TcpLink::Pending(QTcpSocket* socket)
 
 // --- menu items -----------------------------------------------------------------------------------------------
 
-bool TcpLink::PortFromEdit(QLineEdit* edit, int& port)
+bool TcpLink::PortFromText(const std::string& text, int& port)
 {
     std::string error;
-    if (NetText::ParsePort(ToLatin1(edit->text()), port, error))
+    if (NetText::ParsePort(text, port, error))
         return true;
     host_.ShowMessage(error);
     return false;
@@ -132,7 +128,7 @@ void TcpLink::SetListenChecked(bool checked)
 void TcpLink::FileConnectItemClick()
 {
     int port = 0;
-    if (!PortFromEdit(page_.ClientPortEdit, port))
+    if (!PortFromText(view_.ClientPortText(), port))
         return;
     CloseClient(true);
     std::string hostName = connectHost;
@@ -155,7 +151,7 @@ void TcpLink::FileListenItemClick()
         return;
     }
     int port = 0;
-    if (!PortFromEdit(page_.ServerPortEdit, port))
+    if (!PortFromText(view_.ServerPortText(), port))
         return;
     SetListenChecked(true);
     udp_.SetLocalPort(port);
@@ -241,7 +237,7 @@ void TcpLink::CloseServer()
 
 void TcpLink::SetLinkTexts(const std::string& pageText, const std::string& barText)
 {
-    page_.SetLinkText(QString::fromLatin1(pageText.data(), static_cast<qsizetype>(pageText.size())));
+    view_.SetLinkText(pageText);
     host_.SetLinkStateText(barText);
 }
 
@@ -257,12 +253,12 @@ void TcpLink::ShowNotListening()
 
 void TcpLink::UpdateConnectImage()
 {
-    page_.ConnectSocketImage->setVisible(ClientActive() || ServerMode());
+    view_.ShowConnected(ClientActive() || ServerMode());
 }
 
 void TcpLink::Log(const std::string& line)
 {
-    AddMemoLine(page_.Memo2, line);
+    view_.AddStatusLine(line);
 }
 
 // --- socket events ----------------------------------------------------------------------------------------------
@@ -297,7 +293,7 @@ void TcpLink::ClientSocketRead()
 void TcpLink::ClientSocketError(QAbstractSocket::SocketError error)
 {
     if (IsReportable(error))
-        AddMemoLine(page_.Memo3, "Error connecting to:" + connectHost);
+        view_.AddReceiveLine("Error connecting to:" + connectHost);
 }
 
 void TcpLink::ServerSocketAccept()
@@ -309,7 +305,7 @@ void TcpLink::ServerSocketAccept()
                 [this, connection] { ServerSocketClientDisconnect(connection); });
         connect(connection, &QTcpSocket::errorOccurred, this,
                 [this, connection](QAbstractSocket::SocketError error) { ServerSocketClientError(connection, error); });
-        page_.IPAddLabel->setText(QString::fromStdString(NetText::DottedAddress(connection->localAddress())));
+        view_.SetLocalAddress(NetText::DottedAddress(connection->localAddress()));
         remotePort = connection->peerPort();
         const std::string peer = PeerText(connection);
         SetLinkTexts("Connect to: " + peer, "SERVER: Connect to: " + peer);
@@ -336,8 +332,7 @@ void TcpLink::ServerSocketClientRead(QTcpSocket* connection)
 void TcpLink::ServerSocketClientError(QTcpSocket*, QAbstractSocket::SocketError error)
 {
     if (IsReportable(error))
-        AddMemoLine(page_.Memo3,
-                    "Socket Error:" + connectHost + "Error Code:" + std::to_string(static_cast<int>(error)));
+        view_.AddReceiveLine("Socket Error:" + connectHost + "Error Code:" + std::to_string(static_cast<int>(error)));
 }
 
 // --- reading ------------------------------------------------------------------------------------------------------
@@ -359,12 +354,11 @@ void TcpLink::TakeChunk(QTcpSocket* socket)
 
 void TcpLink::ShowReceived(const TcpChunk& chunk)
 {
-    AddMemoLine(page_.Memo3, chunk.timeStamp + "TCP:" + chunk.peer + " : Bytes:" + std::to_string(chunk.bytes.size()));
-    if (page_.ShowTS2->isChecked())
-        AddMemoLine(page_.Memo3,
-                    chunk.timeStamp + TrafficText::RenderBytes(chunk.bytes, page_.HexCheckBox2->isChecked()));
+    view_.AddReceiveLine(chunk.timeStamp + "TCP:" + chunk.peer + " : Bytes:" + std::to_string(chunk.bytes.size()));
+    if (view_.ShowAllCharacters())
+        view_.AddReceiveLine(chunk.timeStamp + TrafficText::RenderBytes(chunk.bytes, view_.ShowHex()));
     else
-        AddMemoLine(page_.Memo3, chunk.bytes);
+        view_.AddReceiveLine(chunk.bytes);
 }
 
 // --- sending and waiting

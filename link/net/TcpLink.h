@@ -8,10 +8,9 @@
 #include <functional>
 #include <string>
 
-class QLineEdit;
 class QTcpServer;
 class QTcpSocket;
-class ServerPage;
+class ServerView;
 class TcpHost;
 class UdpMonitor;
 struct LinkTiming;
@@ -27,12 +26,13 @@ struct TcpChunk {
 // The TCP link to a unit: a client connection the tool makes (ClientSocket) and a listening server a unit
 // connects in to (ServerSocket, with its accepted connections). Commands go to the unit's connection in to
 // the server while there is one, else to the client connection. Every read is handed to the transfer (when
-// one is set) and then shown in the receive field Memo3. Window thread only; sockets run on Qt's events.
+// one is set) and then shown in the receive field Memo3. The page is read and shown through ServerView.
+// Window thread only; sockets run on Qt's events.
 class TcpLink : public QObject
 {
     Q_OBJECT
   public:
-    TcpLink(ServerPage& page, TcpHost& host, UdpMonitor& udp, const LinkTiming& timing);
+    TcpLink(ServerView& view, TcpHost& host, UdpMonitor& udp, const LinkTiming& timing);
     ~TcpLink() override;
 
     // --- menu items and buttons --------------------------------------------------------------------------
@@ -72,7 +72,7 @@ class TcpLink : public QObject
     QTcpSocket* LinkSocket() const;
     QTcpSocket* FirstConnection() const;
     int ServerPort() const { return serverPort_; }
-    ServerPage& Page() const { return page_; }
+    ServerView& View() const { return view_; }
 
     std::string connectHost; // the address typed for the client connection, offered again next time
     int remotePort = 0;      // peer port of the last connection made (client connect or accept)
@@ -103,11 +103,11 @@ class TcpLink : public QObject
     void CloseClient(bool backToListening);
     void CloseServer();
     void UpdateConnectImage();
-    bool PortFromEdit(QLineEdit* edit, int& port);
+    bool PortFromText(const std::string& text, int& port);
     void SetListenChecked(bool checked);
     void Log(const std::string& line);
 
-    ServerPage& page_;
+    ServerView& view_;
     TcpHost& host_;
     UdpMonitor& udp_;
     const LinkTiming& timing_;

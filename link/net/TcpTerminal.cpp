@@ -1,55 +1,45 @@
 #include "link/net/TcpTerminal.h"
 
-#include "link/ui/ServerPage.h"
+#include "link/net/ServerView.h"
 #include "link/net/TcpLink.h"
 #include "link/protocol/TrafficText.h"
 
-#include <QCheckBox>
-#include <QKeyEvent>
-#include <QPlainTextEdit>
-#include <QToolButton>
+#include <Qt>
 
-TcpTerminal::TcpTerminal(ServerPage& page, TcpLink& link) : page_(page), link_(link)
-{
-    page_.Memo2->installEventFilter(this);
-    connect(page_.SpeedButton4, &QToolButton::clicked, this, &TcpTerminal::SpeedButton4Click);
-    connect(page_.SpeedButton5, &QToolButton::clicked, this, &TcpTerminal::SpeedButton5Click);
-}
+#include <string>
+#include <vector>
 
-bool TcpTerminal::eventFilter(QObject* watched, QEvent* event)
+namespace
 {
-    if (watched == page_.Memo2 && event->type() == QEvent::KeyPress)
-        Memo2KeyDown(static_cast<QKeyEvent*>(event)->key());
-    return QObject::eventFilter(watched, event);
+// The memo's lines; a final empty line does not count.
+std::vector<std::string> TypedLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    if (lines.back().empty())
+        lines.pop_back();
+    return lines;
 }
+} // namespace
+
+TcpTerminal::TcpTerminal(ServerView& view, TcpLink& link) : view_(view), link_(link) {}
 
 void TcpTerminal::Memo2KeyDown(int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
-    QStringList lines = page_.Memo2->toPlainText().split('\n');
-    if (lines.back().isEmpty()) // a final empty line does not count
-        lines.removeLast();
-    const auto count = lines.size();
-    if (count == 0)
+    const std::vector<std::string> lines = TypedLines(view_.TypedText());
+    if (lines.empty())
         return; // nothing typed: nothing to send
-    const QByteArray typed = lines.back().toLatin1();
-    const std::string line(typed.constData(), static_cast<size_t>(typed.size()));
-    AddMemoLine(page_.Memo3, line + ":" + std::to_string(count));
+    const std::string& line = lines.back();
+    view_.AddReceiveLine(line + ":" + std::to_string(lines.size()));
     std::string out = TrafficText::ExpandByteCodes(line);
-    AddMemoLine(page_.Memo3, out);
-    if (page_.Append_CR->isChecked())
+    view_.AddReceiveLine(out);
+    if (view_.AppendCrLf())
         out += "\r\n";
     if (!out.empty())
         link_.SendOnLink(out);
-}
-
-void TcpTerminal::SpeedButton4Click()
-{
-    page_.Memo2->clear();
-}
-
-void TcpTerminal::SpeedButton5Click()
-{
-    page_.Memo3->clear();
 }

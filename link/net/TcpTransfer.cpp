@@ -1,12 +1,10 @@
 #include "link/net/TcpTransfer.h"
 
-#include "link/protocol/BusyGuard.h"
-
 #include "image/ImageStore.h"
+#include "link/net/ServerView.h"
+#include "link/net/TcpLink.h"
 #include "link/protocol/LinkHost.h"
 #include "link/protocol/Protocol.h"
-#include "link/ui/ServerPage.h"
-#include "link/net/TcpLink.h"
 #include "link/protocol/TcpProtocol.h"
 #include "link/protocol/Timing.h"
 
@@ -15,8 +13,9 @@
 
 using namespace TcpProtocol;
 
-TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing)
-    : link_(link), host_(host), store_(store), timing_(timing)
+TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing,
+                         LinkBusy& busy)
+    : link_(link), host_(host), store_(store), timing_(timing), busy_(busy)
 {
     link_.OnChunk = [this](const TcpChunk& chunk) { HandleChunk(chunk); };
     link_.OnConnectionClosed = [this](QTcpSocket* socket) { ConnectionClosed(socket); };
@@ -52,11 +51,29 @@ void TcpTransfer::FormSaveClosed()
     tcpWriting = false;
     readSteps_ = TcpReadSteps();
     writeSteps_ = TcpWriteSteps();
+    ReleaseGuardWhenIdle();
+}
+
+bool TcpTransfer::TakeGuard()
+{
+    if (hold_)
+        return true; // this transfer's own, its result still on show
+    hold_.emplace(busy_, kTcpTransferHold, [this](const std::string& text) { host_.SetStatusText(text); });
+    if (*hold_)
+        return true;
+    hold_.reset();
+    return false;
+}
+
+void TcpTransfer::ReleaseGuardWhenIdle()
+{
+    if (Idle())
+        hold_.reset();
 }
 
 void TcpTransfer::Log(const std::string& line)
 {
-    AddMemoLine(link_.Page().Memo2, line);
+    link_.View().AddStatusLine(line);
 }
 
 void TcpTransfer::LogChunk(const TcpChunk& chunk)
@@ -76,10 +93,11 @@ void TcpTransfer::End(const std::string& message, const char* okMessage)
         host_.ShowProgressResult(message, ok, timing_.ResultHoldMs, nullptr);
         --resultsShown_;
         // A transfer started while this result was on show owns the window now.
-        if (generation != generation_ || tcpReading || tcpWriting)
-            return;
-        host_.RestoreMainCaption();
-        host_.CloseProgress();
+        if (generation == generation_ && !tcpReading && !tcpWriting) {
+            host_.RestoreMainCaption();
+            host_.CloseProgress();
+        }
+        ReleaseGuardWhenIdle();
     });
 }
 
@@ -98,20 +116,13 @@ bool TcpTransfer::EnterTransferMode(unsigned generation)
 
 // --- read -----------------------------------------------------------------------------------------------------------
 
-bool TcpTransfer::RefuseWhileOtherRuns()
-{
-    if (!OtherTransferRunning || !OtherTransferRunning())
-        return false;
-    host_.SetStatusText(BusyScope::Refusal());
-    return true;
-}
-
 void TcpTransfer::ReadButtonTCPClick()
 {
-    if (RefuseWhileOtherRuns())
+    if (!TakeGuard())
         return;
     if (!link_.ClientActive() && !link_.ServerMode()) {
         host_.SetStatusText(TcpMsg::kNoValidSocket);
+        ReleaseGuardWhenIdle();
         return;
     }
     Begin(true);
@@ -150,13 +161,16 @@ void TcpTransfer::ReadStep(const TcpChunk& chunk)
 
 void TcpTransfer::WriteButtonTCPClick()
 {
-    if (RefuseWhileOtherRuns())
+    if (!TakeGuard())
         return;
     // The edits reach the image even when nothing can be sent.
-    if (!host_.CommitPendingEdits())
+    if (!host_.CommitPendingEdits()) {
+        ReleaseGuardWhenIdle();
         return;
+    }
     if (!link_.ClientActive() && !link_.ServerMode()) {
         host_.SetStatusText(TcpMsg::kNoValidSocket);
+        ReleaseGuardWhenIdle();
         return;
     }
     Begin(false);

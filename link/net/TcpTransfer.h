@@ -1,12 +1,13 @@
 #pragma once
 
+#include "link/protocol/BusyGuard.h"
 #include "link/protocol/TcpReadSteps.h"
 #include "link/protocol/TcpWriteSteps.h"
 
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
+#include <optional>
 #include <string>
 
 class ImageStore;
@@ -20,18 +21,16 @@ struct TcpChunk;
 // commands (and, for the write, the eight blocks); the unit's replies arrive as socket reads and drive the
 // step handlers, which decide the outcome and end the progress window. A transfer stops, and sends nothing
 // more, once it has failed, once the user has closed the progress window, or when its connection ends.
+// A transfer holds the link's busy guard from its start until it is idle again, so no serial operation starts
+// inside it nor shares the progress window with it; a new TCP transfer may start while a result is on show.
 class TcpTransfer : public QObject
 {
     Q_OBJECT
   public:
-    TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing);
+    TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing, LinkBusy& busy);
     ~TcpTransfer() override;
 
     // The unit's 3072-byte configuration area into the image; returns once the read request is out.
-    // True while the serial link holds the unit: a TCP transfer must not start inside its pauses, nor share
-    // the progress window with it.
-    std::function<bool()> OtherTransferRunning;
-
     void ReadButtonTCPClick();
     // Commits the pending edits, then writes image bytes 0..2047 in eight blocks.
     void WriteButtonTCPClick();
@@ -50,7 +49,9 @@ class TcpTransfer : public QObject
     bool Idle() const { return !tcpReading && !tcpWriting && resultsShown_ == 0; }
 
   private:
-    bool RefuseWhileOtherRuns();
+    // The busy guard for this transfer: false (the busy message shown) while another operation holds it.
+    bool TakeGuard();
+    void ReleaseGuardWhenIdle();
     void HandleChunk(const TcpChunk& chunk);
     void ReadStep(const TcpChunk& chunk);
     void WriteStep(const TcpChunk& chunk);
@@ -69,6 +70,8 @@ class TcpTransfer : public QObject
     LinkHost& host_;
     ImageStore& store_;
     const LinkTiming& timing_;
+    LinkBusy& busy_;
+    std::optional<BusyScope> hold_;
     TcpReadSteps readSteps_;
     TcpWriteSteps writeSteps_;
     QPointer<QTcpSocket> socket_;

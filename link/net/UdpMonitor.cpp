@@ -2,24 +2,18 @@
 
 #include "platform/ui/Latin1.h"
 
-#include "link/ui/ComboHistory.h"
 #include "link/net/NetText.h"
-#include "link/ui/ServerPage.h"
+#include "link/net/ServerView.h"
 #include "link/net/TcpHost.h"
 #include "link/protocol/TrafficText.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QEventLoop>
 #include <QHostInfo>
-#include <QLineEdit>
 #include <QNetworkDatagram>
-#include <QPlainTextEdit>
 #include <QUdpSocket>
 
-
-UdpMonitor::UdpMonitor(ServerPage& page, TcpHost& host, int localPort, const QHostAddress& bindAddress)
-    : page_(page), host_(host), bindAddress_(bindAddress)
+UdpMonitor::UdpMonitor(ServerView& view, TcpHost& host, int localPort, const QHostAddress& bindAddress)
+    : view_(view), host_(host), bindAddress_(bindAddress)
 {
     NMUDP1 = new QUdpSocket(this);
     NMUDP1->setObjectName("NMUDP1");
@@ -39,26 +33,24 @@ void UdpMonitor::SetLocalPort(int port)
 
 void UdpMonitor::SendUDPButtonClick()
 {
-    const int ipCount = page_.UDPIPEdit->count();
-    const int portCount = page_.UDPportEdit->count();
-    const int textCount = page_.UDPstringEdit->count();
+    const UdpSendFields fields = view_.UdpFields();
 
     // Both ports are checked before the socket is touched.
     int localPort = 0;
     int remotePort = 0;
     std::string error;
-    if (!NetText::ParsePort(ToLatin1(page_.ServerPortEdit->text()), localPort, error) ||
-        !NetText::ParsePort(ToLatin1(page_.UDPportEdit->currentText()), remotePort, error)) {
+    if (!NetText::ParsePort(fields.localPort, localPort, error) ||
+        !NetText::ParsePort(fields.remotePort, remotePort, error)) {
         host_.ShowMessage(error);
         return;
     }
-    const std::string text = ToLatin1(page_.UDPstringEdit->currentText());
-    const std::string datagram = page_.Append_CR->isChecked() ? text + '\r' : text;
+    const std::string& text = fields.text;
+    const std::string datagram = fields.appendCr ? text + '\r' : text;
     if (datagram.empty()) {
         host_.ShowMessage("Buffer Invalid: Buffer contains no data");
         return;
     }
-    std::string remoteHost = ToLatin1(page_.UDPIPEdit->currentText());
+    std::string remoteHost = fields.remoteHost;
     SetLocalPort(localPort);
     QHostAddress address;
     if (!Resolve(remoteHost, address))
@@ -70,9 +62,7 @@ void UdpMonitor::SendUDPButtonClick()
         return;
     }
     NMUDP1DataSend(remoteHost, remotePort, text);
-    RememberComboText(*page_.UDPIPEdit, FromLatin1(remoteHost), ipCount);
-    RememberComboText(*page_.UDPportEdit, page_.UDPportEdit->currentText(), portCount);
-    RememberComboText(*page_.UDPstringEdit, page_.UDPstringEdit->currentText(), textCount);
+    view_.RememberUdpSend(fields, remoteHost);
 }
 
 namespace
@@ -122,19 +112,19 @@ bool UdpMonitor::NMUDP1InvalidHost(std::string& remoteHost)
     if (!host_.InputQuery("Invalid host", "Specify valid hostname: ", answer))
         return false;
     remoteHost = answer;
-    page_.UDPIPEdit->setCurrentText(FromLatin1(answer));
+    view_.SetUdpHost(answer);
     return true;
 }
 
 void UdpMonitor::NMUDP1DataSend(const std::string& remoteHost, int remotePort, const std::string& text)
 {
-    AddMemoLine(page_.Memo2, TrafficText::TimeStampNow() + "UDP Data sent: " + remoteHost + ":" +
-                                 std::to_string(remotePort) + " : Bytes:" + std::to_string(text.size()) + ":" + text);
+    view_.AddStatusLine(TrafficText::TimeStampNow() + "UDP Data sent: " + remoteHost + ":" +
+                        std::to_string(remotePort) + " : Bytes:" + std::to_string(text.size()) + ":" + text);
 }
 
 void UdpMonitor::NMUDP1Status(const std::string& text)
 {
-    AddMemoLine(page_.Memo2, text);
+    view_.AddStatusLine(text);
 }
 
 // --- receiving ----------------------------------------------------------------------------------------------------
@@ -147,7 +137,7 @@ void UdpMonitor::NMUDP1DataReceived()
             // Read and dropped, so that the socket goes on to the next datagram.
             NMUDP1->receiveDatagram(0);
             if (size >= kReceiveBufferSize)
-                AddMemoLine(page_.Memo3, "Buffer too small for data");
+                view_.AddReceiveLine("Buffer too small for data");
             continue;
         }
         std::string data(static_cast<size_t>(size), '\0');
@@ -164,11 +154,11 @@ void UdpMonitor::NMUDP1DataReceived()
 void UdpMonitor::ShowDatagram(const std::string& data, const QHostAddress& from, quint16 port)
 {
     const std::string stamp = TrafficText::TimeStampNow();
-    AddMemoLine(page_.Memo3, stamp + "UDP:" + NetText::DottedAddress(from) + ":" + std::to_string(port) +
-                                 " : Bytes:" + std::to_string(data.size()));
+    view_.AddReceiveLine(stamp + "UDP:" + NetText::DottedAddress(from) + ":" + std::to_string(port) +
+                         " : Bytes:" + std::to_string(data.size()));
     const std::string_view text = TrafficText::UpToNul(data);
-    if (page_.ShowTS2->isChecked())
-        AddMemoLine(page_.Memo3, stamp + TrafficText::RenderBytes(text, page_.HexCheckBox2->isChecked()));
+    if (view_.ShowAllCharacters())
+        view_.AddReceiveLine(stamp + TrafficText::RenderBytes(text, view_.ShowHex()));
     else
-        AddMemoLine(page_.Memo3, text);
+        view_.AddReceiveLine(text);
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 class QUdpSocket;
-class ServerPage;
+class ServerView;
 class TcpHost;
 
 // The UDP text monitor of the Server page (NMUDP1): sends one datagram of text to any address and port, and
@@ -19,7 +19,7 @@ class UdpMonitor : public QObject
     static constexpr int kReceiveBufferSize = 650;
 
     // Binds at once to localPort on bindAddress (the tool's design port is 2050).
-    UdpMonitor(ServerPage& page, TcpHost& host, int localPort = 2050,
+    UdpMonitor(ServerView& view, TcpHost& host, int localPort = 2050,
                const QHostAddress& bindAddress = QHostAddress(QHostAddress::AnyIPv4));
 
     // LocalPort := port: the socket is closed and bound anew to that port.
@@ -39,7 +39,7 @@ class UdpMonitor : public QObject
     bool Resolve(std::string& remoteHost, QHostAddress& address);
     void ShowDatagram(const std::string& data, const QHostAddress& from, quint16 port);
 
-    ServerPage& page_;
+    ServerView& view_;
     TcpHost& host_;
     QHostAddress bindAddress_;
     QUdpSocket* NMUDP1 = nullptr;

@@ -2,12 +2,19 @@
 
 #include <string>
 
-// One guard for the serial link. The waits of a transfer, a script or a direct command keep the window
-// running, so a click can start another operation on the same port inside them; the guard refuses it, as
-// the main window refuses a port close or a window close while the link is busy.
+// The holder name of a TCP image transfer. It holds the guard from its start until its result has gone, and
+// leaves the serial port free.
+inline constexpr const char* kTcpTransferHold = "TCP transfer";
+
+// One guard for every operation with the unit, over the serial port or over TCP. The waits of a transfer, a
+// script or a direct command keep the window running, so a click can start another operation inside them;
+// the guard refuses it, as the main window refuses a window close while the guard is held. The window owns
+// the one guard; the serial link and the TCP transfer take it.
 class LinkBusy {
 public:
     bool Busy() const { return holder_ != nullptr; }
+    // Held by an operation that needs the serial port (anything but a TCP transfer): the port stays open.
+    bool PortBusy() const;
 
 private:
     friend class BusyScope;

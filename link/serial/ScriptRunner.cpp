@@ -1,6 +1,5 @@
 #include "link/serial/ScriptRunner.h"
 
-#include "link/ui/ComboHistory.h"
 #include "link/serial/DirectCommands.h"
 #include "link/protocol/LinkHost.h"
 #include "link/serial/LinkPort.h"
@@ -8,10 +7,6 @@
 #include "link/serial/SendHelpers.h"
 #include "link/protocol/TermTiming.h"
 #include "platform/Convert.h"
-#include "platform/ui/Latin1.h"
-
-#include <QComboBox>
-#include <QLineEdit>
 
 #include <algorithm>
 #include <cctype>
@@ -74,8 +69,8 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path)
 } // namespace ScriptLines
 
 ScriptRunner::ScriptRunner(SerialSender& sender, LinkHost& host, DirectCommands& commands,
-                           const TermTiming& timing, QComboBox& scriptBox, QLineEdit& delayEdit)
-    : sender_(sender), host_(host), commands_(commands), timing_(timing), box_(scriptBox), delayEdit_(delayEdit)
+                           const TermTiming& timing, ScriptList& list)
+    : sender_(sender), host_(host), commands_(commands), timing_(timing), list_(list)
 {
 }
 
@@ -85,20 +80,20 @@ void ScriptRunner::Run()
         host_.SetStatusText(Msg::kPortClosed);
         return;
     }
-    for (int i = 0; i < box_.count(); ++i) {
-        box_.setCurrentIndex(i);
-        RunLine(ToLatin1(box_.currentText()));
+    for (int i = 0; i < list_.Count(); ++i) {
+        list_.Select(i);
+        RunLine(list_.Shown());
         if (RepaintTerminal)
             RepaintTerminal();
         // Read after the line: a "T:" line's value governs the pause that follows it.
-        timing_.Wait(StrToInt(ToLatin1(delayEdit_.text())));
+        timing_.Wait(StrToInt(list_.PauseText()));
     }
 }
 
 void ScriptRunner::RunLine(const std::string& line)
 {
     if (auto pause = ScriptLines::PauseValue(line)) {
-        delayEdit_.setText(QString::number(*pause));
+        list_.SetPause(*pause);
         return;
     }
     if (line == ScriptLines::kSetRtc)
@@ -111,16 +106,16 @@ void ScriptRunner::RunLine(const std::string& line)
 
 void ScriptRunner::SendOnce()
 {
-    const int count = box_.count();
-    const QString shown = box_.currentText();
-    const ScriptLines::SendForm form = ScriptLines::SendFormOf(ToLatin1(shown));
+    const int count = list_.Count();
+    const std::string shown = list_.Shown();
+    const ScriptLines::SendForm form = ScriptLines::SendFormOf(shown);
     sender_.SendComString(form.withCr ? form.text + Protocol::kCR : form.text);
-    RememberComboText(box_, shown, count);
+    list_.Remember(shown, count);
 }
 
 void ScriptRunner::Add(const std::string& text)
 {
-    RememberComboText(box_, FromLatin1(text), box_.count());
+    list_.Remember(text, list_.Count());
 }
 
 bool ScriptRunner::LoadFile(const std::string& path)
@@ -128,9 +123,6 @@ bool ScriptRunner::LoadFile(const std::string& path)
     const auto lines = ScriptLines::ReadLines(path);
     if (!lines)
         return false;
-    box_.clear();
-    for (const std::string& line : *lines)
-        box_.addItem(FromLatin1(line));
-    box_.setCurrentIndex(0);
+    list_.Replace(*lines);
     return true;
 }

@@ -8,8 +8,6 @@
 
 class DirectCommands;
 class LinkHost;
-class QComboBox;
-class QLineEdit;
 class SerialSender;
 struct TermTiming;
 
@@ -39,13 +37,31 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path);
 
 } // namespace ScriptLines
 
-// The script of the terminal page: the list ScriptComboBox (one command line per item) and the pause edit
-// DelayEdit2. A run sends every line with the pause after each; "T:" lines change the pause, "<SET RTC>" sets
-// the unit's clock, "---" and "+++" go out without CR, every other line with CR ("[n]" byte codes apply).
+// The script list (one command line per item) and its pause as the runner reads and sets them; the terminal
+// page keeps them in ScriptComboBox and DelayEdit2. Texts are bytes.
+class ScriptList {
+public:
+    virtual ~ScriptList() = default;
+
+    virtual int Count() = 0;
+    virtual void Select(int index) = 0;
+    // The line the list shows (selected or typed).
+    virtual std::string Shown() = 0;
+    // text joins the list unless one of its first count items equals it exactly; the list then shows text.
+    virtual void Remember(const std::string& text, int count) = 0;
+    // The list becomes lines, the first one selected.
+    virtual void Replace(const std::vector<std::string>& lines) = 0;
+    virtual std::string PauseText() = 0;
+    virtual void SetPause(int ms) = 0;
+};
+
+// The script of the terminal page. A run sends every line with the pause after each; "T:" lines change the
+// pause, "<SET RTC>" sets the unit's clock, "---" and "+++" go out without CR, every other line with CR ("[n]"
+// byte codes apply).
 class ScriptRunner {
 public:
     ScriptRunner(SerialSender& sender, LinkHost& host, DirectCommands& commands, const TermTiming& timing,
-                 QComboBox& scriptBox, QLineEdit& delayEdit);
+                 ScriptList& list);
 
     // Shows what the unit answered so far; runs after each line of a run.
     std::function<void()> RepaintTerminal;
@@ -70,6 +86,5 @@ private:
     LinkHost& host_;
     DirectCommands& commands_;
     const TermTiming& timing_;
-    QComboBox& box_;
-    QLineEdit& delayEdit_;
+    ScriptList& list_;
 };

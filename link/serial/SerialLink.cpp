@@ -3,15 +3,19 @@
 #include "link/protocol/LinkHost.h"
 #include "platform/Convert.h"
 
-SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store)
-    : Sender(port, host, Timing), Timers(Sender, host, Timing), Transfer(Sender, Timers, host, store, Timing),
-      host_(host)
+SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store, LinkBusy& busy)
+    : Busy(busy), Sender(port, host, Timing), Timers(Sender, host, Timing),
+      Transfer(Sender, Timers, host, store, Timing), host_(host)
+{
+}
+
+SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store) : SerialLink(port, host, store, ownBusy_)
 {
 }
 
 bool SerialLink::RefuseWhileBusy()
 {
-    if (!Busy.Busy())
+    if (!Busy.PortBusy())
         return false;
     host_.SetStatusText(BusyScope::Refusal());
     return true;
@@ -19,10 +23,6 @@ bool SerialLink::RefuseWhileBusy()
 
 bool SerialLink::RunGuarded(const char* what, const std::function<void()>& op)
 {
-    if (OtherTransferRunning && OtherTransferRunning()) {
-        host_.SetStatusText(BusyScope::Refusal());
-        return false;
-    }
     BusyScope scope(Busy, what, [this](const std::string& text) { host_.SetStatusText(text); });
     if (!scope)
         return false;

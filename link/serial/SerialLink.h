@@ -13,17 +13,24 @@ class LinkHost;
 class LinkPort;
 
 // The serial side of the device link as the main window holds it: the send helpers, the transfers and the
-// timer and hardware-type commands, behind one busy guard. The click handlers here are the ones the main
-// window's buttons and actions call; each is refused with a status message while another operation holds the
-// link.
+// timer and hardware-type commands, behind the busy guard. The click handlers here are the ones the main
+// window's buttons and actions call; each is refused with a status message while another operation, serial
+// or TCP, holds the guard.
 class SerialLink {
 public:
+    // busy: the guard the TCP transfer takes too.
+    SerialLink(LinkPort& port, LinkHost& host, ImageStore& store, LinkBusy& busy);
+    // A link on its own guards itself.
     SerialLink(LinkPort& port, LinkHost& host, ImageStore& store);
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
 
+private:
+    LinkBusy ownBusy_;
+
+public:
     LinkTiming Timing; // may be replaced while the link is idle
-    LinkBusy Busy;
-    // True while another link (TCP) transfers: the serial operations wait their turn.
-    std::function<bool()> OtherTransferRunning;
+    LinkBusy& Busy;
     SerialSender Sender;
     UnitTimers Timers;
     SerialTransfer Transfer;
@@ -34,8 +41,8 @@ public:
     void SetSWTButtonClick();
     void ReadSWTButtonClick();
 
-    // For the port close and the window close: true, with the busy message in the status bar, while an
-    // operation holds the link; the caller then does not close.
+    // For the port's Open/Close: true, with the busy message in the status bar, while an operation that needs
+    // the port holds the guard; the caller then leaves the port as it is.
     bool RefuseWhileBusy();
 
     // Runs op under the busy guard; false (and the busy message in the status bar) when the link is held.

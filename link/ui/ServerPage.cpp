@@ -1,12 +1,15 @@
 #include "link/ui/ServerPage.h"
 
 #include "link/protocol/TrafficText.h"
+#include "link/ui/ComboHistory.h"
+#include "platform/ui/Latin1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -76,6 +79,21 @@ ServerPage::ServerPage(QWidget* parent) : QWidget(parent)
     StatusBar2->addWidget(statusPanel0_);
     StatusBar2->addWidget(statusPanel1_);
     layout->addWidget(StatusBar2);
+
+    connect(SpeedButton4, &QToolButton::clicked, this, &ServerPage::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &ServerPage::SpeedButton5Click);
+    // The other buttons and the status field's keys reach the link while one is bound.
+    const auto request = [this](std::function<void()> ServerRequests::*which) {
+        return [this, which] {
+            if (requests_.*which)
+                (requests_.*which)();
+        };
+    };
+    connect(ToolButton7, &QToolButton::clicked, this, request(&ServerRequests::Connect));
+    connect(ReadButtonTCP, &QToolButton::clicked, this, request(&ServerRequests::ReadImage));
+    connect(WriteButtonTCP, &QToolButton::clicked, this, request(&ServerRequests::WriteImage));
+    connect(SendUDPButton, &QToolButton::clicked, this, request(&ServerRequests::SendUdp));
+    Memo2->installEventFilter(this);
 }
 
 QWidget* ServerPage::BuildToolBar()
@@ -142,14 +160,116 @@ QGroupBox* ServerPage::BuildUdpBox()
     return GroupBox49;
 }
 
-void ServerPage::SetLinkText(const QString& text)
-{
-    statusPanel0_->setText(text);
-}
-
 QString ServerPage::LinkText() const
 {
     return statusPanel0_->text();
+}
+
+void ServerPage::SpeedButton4Click()
+{
+    Memo2->clear();
+}
+
+void ServerPage::SpeedButton5Click()
+{
+    Memo3->clear();
+}
+
+// --- what the link reads ------------------------------------------------------------------------------------
+
+std::string ServerPage::ServerPortText()
+{
+    return ToLatin1(ServerPortEdit->text());
+}
+
+std::string ServerPage::ClientPortText()
+{
+    return ToLatin1(ClientPortEdit->text());
+}
+
+bool ServerPage::ShowAllCharacters()
+{
+    return ShowTS2->isChecked();
+}
+
+bool ServerPage::ShowHex()
+{
+    return HexCheckBox2->isChecked();
+}
+
+bool ServerPage::AppendCrLf()
+{
+    return Append_CR->isChecked();
+}
+
+std::string ServerPage::TypedText()
+{
+    return ToLatin1(Memo2->toPlainText());
+}
+
+UdpSendFields ServerPage::UdpFields()
+{
+    UdpSendFields fields;
+    fields.localPort = ServerPortText();
+    fields.remoteHost = ToLatin1(UDPIPEdit->currentText());
+    fields.remotePort = ToLatin1(UDPportEdit->currentText());
+    fields.text = ToLatin1(UDPstringEdit->currentText());
+    fields.appendCr = AppendCrLf();
+    fields.hostItems = UDPIPEdit->count();
+    fields.portItems = UDPportEdit->count();
+    fields.textItems = UDPstringEdit->count();
+    return fields;
+}
+
+// --- what the link shows ------------------------------------------------------------------------------------
+
+void ServerPage::AddStatusLine(std::string_view bytes)
+{
+    AddMemoLine(Memo2, bytes);
+}
+
+void ServerPage::AddReceiveLine(std::string_view bytes)
+{
+    AddMemoLine(Memo3, bytes);
+}
+
+void ServerPage::SetLinkText(const std::string& text)
+{
+    statusPanel0_->setText(FromLatin1(text));
+}
+
+void ServerPage::ShowConnected(bool connected)
+{
+    ConnectSocketImage->setVisible(connected);
+}
+
+void ServerPage::SetLocalAddress(const std::string& address)
+{
+    IPAddLabel->setText(FromLatin1(address));
+}
+
+void ServerPage::SetUdpHost(const std::string& host)
+{
+    UDPIPEdit->setCurrentText(FromLatin1(host));
+}
+
+void ServerPage::RememberUdpSend(const UdpSendFields& asked, const std::string& remoteHost)
+{
+    RememberComboText(*UDPIPEdit, FromLatin1(remoteHost), asked.hostItems);
+    RememberComboText(*UDPportEdit, UDPportEdit->currentText(), asked.portItems);
+    RememberComboText(*UDPstringEdit, UDPstringEdit->currentText(), asked.textItems);
+}
+
+void ServerPage::Bind(const ServerRequests& requests)
+{
+    requests_ = requests;
+}
+
+bool ServerPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Memo2 && event->type() == QEvent::KeyPress && requests_.StatusKeyDown)
+        requests_.StatusKeyDown(static_cast<QKeyEvent*>(event)->key());
+    return QWidget::eventFilter(watched, event);
 }
 
 void AddMemoLine(QPlainTextEdit* memo, std::string_view bytes)

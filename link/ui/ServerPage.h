@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/net/ServerView.h"
+
 #include <QWidget>
 
 #include <string_view>
@@ -14,9 +16,10 @@ class QStatusBar;
 class QToolButton;
 
 // The controls of the "Server" page: the TCP link's ports, state and logs, the TCP terminal and the UDP
-// monitor. The main window puts it into its tab sheet TabSheet11. Controls only; the link, terminal and monitor
-// drive them. Every named control carries its name as its object name.
-class ServerPage : public QWidget
+// monitor. The main window puts it into its tab sheet TabSheet11. The link, terminal and monitor read and show
+// through ServerView; the page's buttons reach them through the requests bound to it. Every named control
+// carries its name as its object name.
+class ServerPage : public QWidget, public ServerView
 {
     Q_OBJECT
   public:
@@ -54,8 +57,31 @@ class ServerPage : public QWidget
     QStatusBar* StatusBar2 = nullptr;
 
     // Panel 0 of StatusBar2: the link text.
-    void SetLinkText(const QString& text);
     QString LinkText() const;
+
+    // The two tool buttons empty the status field and the receive field.
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+
+    // ServerView
+    std::string ServerPortText() override;
+    std::string ClientPortText() override;
+    bool ShowAllCharacters() override;
+    bool ShowHex() override;
+    bool AppendCrLf() override;
+    std::string TypedText() override;
+    UdpSendFields UdpFields() override;
+    void AddStatusLine(std::string_view bytes) override;
+    void AddReceiveLine(std::string_view bytes) override;
+    void SetLinkText(const std::string& text) override;
+    void ShowConnected(bool connected) override;
+    void SetLocalAddress(const std::string& address) override;
+    void SetUdpHost(const std::string& host) override;
+    void RememberUdpSend(const UdpSendFields& asked, const std::string& remoteHost) override;
+    void Bind(const ServerRequests& requests) override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QWidget* BuildToolBar();
@@ -64,6 +90,7 @@ class ServerPage : public QWidget
 
     QLabel* statusPanel0_ = nullptr;
     QLabel* statusPanel1_ = nullptr;
+    ServerRequests requests_;
 };
 
 // Adds bytes to a memo the way the unit's text reads: Latin-1, up to the first zero byte, line breaks (CR LF,

@@ -9,6 +9,7 @@
 #include "link/protocol/LinkHost.h"
 #include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
+#include "link/ui/ScriptBoxes.h"
 #include "link/ui/SendBoxItems.h"
 #include "link/serial/SerialLink.h"
 #include "link/serial/TermPageHost.h"
@@ -112,7 +113,8 @@ TerminalPage::TerminalPage(SerialLink& link, LinkHost& host, TermPageHost& pageH
     page->addWidget(BuildServicePanel());
     BuildToolBarButtons();
 
-    Scripts = std::make_unique<ScriptRunner>(link.Sender, host, Commands, Timing, *ScriptComboBox, *DelayEdit2);
+    ScriptView = std::make_unique<ScriptBoxes>(*ScriptComboBox, *DelayEdit2);
+    Scripts = std::make_unique<ScriptRunner>(link.Sender, host, Commands, Timing, *ScriptView);
     Scripts->RepaintTerminal = [this] { ComTerminal1->repaint(); };
     AltWriter.AddLogLine = [this](const std::string& line) { AddLogLine(line); };
 

@@ -23,6 +23,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class ScriptBoxes;
 class SerialLink;
 class TComTerminal;
 class TCheckBox;
@@ -131,6 +132,7 @@ public:
     QPointer<ByteMemo> Memo4;    // shown on the "Data Transfer/Logging/Timers" page
 
     DirectCommands Commands;
+    std::unique_ptr<ScriptBoxes> ScriptView; // ScriptComboBox and DelayEdit2 for the runner
     std::unique_ptr<ScriptRunner> Scripts;
     AltBlockWriter AltWriter;
 
