@@ -68,7 +68,7 @@ TForm1::TForm1(QWidget* parent) : TForm1(TOptions{}, parent) {}
 TForm1::TForm1(const TOptions& options, QWidget* parent)
     : QMainWindow(parent), CommitList(WriteCommitOrder()),
       ComPortLink1(options.MakePortLink ? options.MakePortLink(ComPort1) : std::make_unique<ComPortLink>(ComPort1)),
-      Link(*ComPortLink1, *this, Image), iniPath_(options.IniPath)
+      Link(*ComPortLink1, *this, Image, LinkGuard), iniPath_(options.IniPath)
 {
     setObjectName("Form1");
     if (iniPath_.empty())
@@ -77,6 +77,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     Image.OnStatus = [this](const std::string& text) { SetStatus(text); };
     CommitList.BeforeRun = [this] { PageContext.CommitFocused(*this); };
     OnQuit = [](int code) { QCoreApplication::exit(code); };
+    OnTransferRunning = [this] { return LinkGuard.Busy(); };
     OnShowSetupDialog = [this](TComPort& port) { EditComPort(port, this); };
     // A port event handler that fails is shown like any other failing handler; the next events still come.
     SetComExceptionHandler([](std::exception_ptr error) { RunGuarded([error] { std::rethrow_exception(error); }); });

@@ -5,12 +5,12 @@
 #include "image/HardwareVariant.h"
 #include "cport/TermPortLink.h"
 #include "image/ImageStore.h"
-#include "link/ComPortLink.h"
-#include "link/LinkHost.h"
-#include "link/SerialLink.h"
-#include "link/ServerLink.h"
-#include "link/TcpHost.h"
-#include "link/TermPageHost.h"
+#include "link/serial/ComPortLink.h"
+#include "link/protocol/LinkHost.h"
+#include "link/serial/SerialLink.h"
+#include "link/net/ServerLink.h"
+#include "link/net/TcpHost.h"
+#include "link/serial/TermPageHost.h"
 #include "pages/PageContext.h"
 #include "pages/Redraw.h"
 
@@ -121,6 +121,8 @@ public:
     // Members after ComPort1: they go before it.
     std::unique_ptr<ComPortLink> ComPortLink1;
     TermPortAdapter<TComPort> ComPort1Term{ComPort1};
+    // One operation with the unit at a time, over the serial port or over TCP: both links take this guard.
+    LinkBusy LinkGuard;
     SerialLink Link;
     TerminalPage* TermPage = nullptr;
 
@@ -173,7 +175,7 @@ public:
     // --- hooks of the layers built on this window -----------------------------------------------------------
     // Channel pages: relabel the channel pages and reload the type pick lists for Variant.modemType.
     std::function<void()> OnApplyModemTypeLabels;
-    // Device link: its busy guard (a transfer, script or direct command is running).
+    // Device link: its busy guard (a transfer, script or direct command, serial or TCP, is running).
     std::function<bool()> OnTransferRunning;
     // Device link: SendComString (sends only on an open port, reports "Communication failure" otherwise).
     std::function<void(const std::string&)> OnSendComString;

@@ -1,6 +1,6 @@
 #include "app/TForm1.h"
 
-#include "link/TerminalPage.h"
+#include "link/ui/TerminalPage.h"
 #include "platform/IniFile.h"
 #include "platform/ui/CheckBox.h"
 

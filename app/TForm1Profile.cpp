@@ -4,7 +4,7 @@
 #include "files/ProfileKeys.h"
 #include "files/ProposedName.h"
 #include "image/ToolVersion.h"
-#include "link/LocalTime.h"
+#include "link/protocol/LocalTime.h"
 #include "platform/IniFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"

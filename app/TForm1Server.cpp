@@ -1,7 +1,7 @@
 #include "app/Saveprogress.h"
 #include "app/TForm1.h"
 #include "pages/Sheet.h"
-#include "link/ServerPage.h"
+#include "link/ui/ServerPage.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/StatusBar.h"
@@ -14,15 +14,11 @@ void TForm1::BuildServerPage(const ServerBinding& binding)
 {
     ServerPage1 = new ServerPage(TabSheet11);
     SheetLayout(TabSheet11)->addWidget(ServerPage1);
-    Server = std::make_unique<ServerLink>(*ServerPage1, *this, *this, Image, binding);
+    Server = std::make_unique<ServerLink>(*ServerPage1, *this, *this, Image, LinkGuard, binding);
 
     // Closing the progress window stops a TCP transfer; a serial one runs to its end.
     FormSave->OnClose = [this] { Server->Transfer.FormSaveClosed(); };
     OnDeactivateSockets = [this] { Server->Tcp.CloseSockets(); };
-    OnTransferRunning = [this] { return Link.Busy.Busy() || !Server->Transfer.Idle(); };
-    // One unit operation at a time, whichever link it takes.
-    Link.OtherTransferRunning = [this] { return !Server->Transfer.Idle(); };
-    Server->Transfer.OtherTransferRunning = [this] { return Link.Busy.Busy(); };
 }
 
 void TForm1::ConnectServerActions()

@@ -1,5 +1,5 @@
-#include "link/ByteMemo.h"
-#include "link/ReceiveLog.h"
+#include "link/ui/ByteMemo.h"
+#include "link/protocol/ReceiveLog.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -3,11 +3,11 @@
 // CPU time as a share of the wall time.
 #include "cport/Cport.h"
 #include "image/ImageStore.h"
-#include "link/ComPortLink.h"
-#include "link/Framing.h"
-#include "link/LinkHost.h"
-#include "link/Protocol.h"
-#include "link/SerialLink.h"
+#include "link/serial/ComPortLink.h"
+#include "link/protocol/Framing.h"
+#include "link/protocol/LinkHost.h"
+#include "link/protocol/Protocol.h"
+#include "link/serial/SerialLink.h"
 #include "platform/Clock.h"
 #include "sim/SimPty.h"
 

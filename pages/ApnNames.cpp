@@ -1,6 +1,6 @@
 #include "pages/ApnNames.h"
 
-#include "link/ScriptRunner.h"
+#include "link/serial/ScriptRunner.h"
 #include "pages/PageContext.h"
 #include "pages/PickList.h"
 #include "platform/ui/Dialogs.h"

@@ -4,7 +4,7 @@
 #include "channels/CalibrationSend.h"
 #include "files/KvxFile.h"
 #include "image/ToolVersion.h"
-#include "link/Protocol.h"
+#include "link/protocol/Protocol.h"
 #include "pages/Bind.h"
 #include "pages/PickList.h"
 #include "platform/ui/TextControl.h"

@@ -1,7 +1,8 @@
 #include "AppTestSupport.h"
 
-#include "link/BusyGuard.h"
-#include "link/ServerPage.h"
+#include "app/Saveprogress.h"
+#include "link/protocol/BusyGuard.h"
+#include "link/ui/ServerPage.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/ui/StatusBar.h"
 #include "sim/SimTcp.h"
@@ -65,8 +66,8 @@ TEST(ServerRoad, ConnectFromTheMenuAndReadOverTcp)
     EXPECT_TRUE(PumpUntil([&] { return !form.Server->Tcp.ClientActive(); }));
 }
 
-// One unit operation at a time: while the serial link holds the unit, a TCP transfer is refused, and the
-// other way round.
+// One unit operation at a time: while the serial link holds the guard, a TCP transfer is refused, and the
+// other way round; closing the window asks the same guard.
 TEST(ServerRoad, SerialAndTcpTransfersWaitForEachOther)
 {
     SimTcp sim(SimTcp::AsServer);
@@ -74,6 +75,7 @@ TEST(ServerRoad, SerialAndTcpTransfersWaitForEachOther)
     TScriptedDialogs dialogs;
     TScopedDialogs useDialogs(dialogs);
     TForm1 form(OptionsWith(ini));
+    form.Server->Timing = LinkTiming{}.Scaled(0.05, 0.01);
     form.ServerPage1->ClientPortEdit->setText(QString::number(sim.Port()));
     dialogs.AnswerInput(true, "127.0.0.1");
     form.FileConnectItem->trigger();
@@ -84,10 +86,16 @@ TEST(ServerRoad, SerialAndTcpTransfersWaitForEachOther)
         EXPECT_EQ(form.Status(), BusyScope::Refusal());
         EXPECT_TRUE(form.Server->Transfer.Idle());
     }
-    form.Server->Transfer.tcpReading = true; // a TCP read under way
+    EXPECT_EQ(sim.Received(), "") << "nothing reached the unit";
+
+    sim.HoldAfter(0); // the unit answers nothing: the TCP read stays under way
+    form.ServerPage1->ReadButtonTCP->click();
+    ASSERT_TRUE(form.Server->Transfer.tcpReading);
+    EXPECT_TRUE(form.TransferRunning());
     form.ReadEEPROM->trigger();
     EXPECT_EQ(form.Status(), BusyScope::Refusal());
-    EXPECT_FALSE(form.Link.Busy.Busy());
-    form.Server->Transfer.tcpReading = false;
-    EXPECT_EQ(sim.Received(), "") << "nothing reached the unit";
+    EXPECT_FALSE(form.Link.RefuseWhileBusy()) << "the serial port may still be opened or closed";
+    form.FormSave->close(); // the user gives the read up
+    EXPECT_FALSE(form.TransferRunning());
+    EXPECT_FALSE(form.LinkGuard.Busy());
 }

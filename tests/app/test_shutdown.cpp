@@ -2,7 +2,7 @@
 
 #include "app/ProgramIni.h"
 #include "app/Saveprogress.h"
-#include "link/TerminalPage.h"
+#include "link/ui/TerminalPage.h"
 #include "platform/IniFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"

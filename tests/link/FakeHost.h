@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/LinkHost.h"
+#include "link/protocol/LinkHost.h"
 #include "platform/Clock.h"
 
 #include <array>

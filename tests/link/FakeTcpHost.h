@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/TcpHost.h"
+#include "link/net/TcpHost.h"
 
 #include <deque>
 #include <string>

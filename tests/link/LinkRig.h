@@ -4,8 +4,8 @@
 
 #include "cport/Cport.h"
 #include "image/ImageStore.h"
-#include "link/ComPortLink.h"
-#include "link/SerialLink.h"
+#include "link/serial/ComPortLink.h"
+#include "link/serial/SerialLink.h"
 #include "platform/Clock.h"
 #include "sim/PtyDrainPort.h"
 #include "sim/SimPty.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/LinkPort.h"
+#include "link/serial/LinkPort.h"
 
 #include <stdexcept>
 #include <string>

@@ -4,8 +4,8 @@
 #include "FakeTcpHost.h"
 
 #include "image/ImageStore.h"
-#include "link/ServerLink.h"
-#include "link/ServerPage.h"
+#include "link/net/ServerLink.h"
+#include "link/ui/ServerPage.h"
 #include "sim/SimTcp.h"
 
 #include <QCoreApplication>

@@ -5,9 +5,9 @@
 
 #include "cport/Cport.h"
 #include "image/ImageStore.h"
-#include "link/SerialLink.h"
-#include "link/TermPageHost.h"
-#include "link/TerminalPage.h"
+#include "link/serial/SerialLink.h"
+#include "link/serial/TermPageHost.h"
+#include "link/ui/TerminalPage.h"
 #include "platform/ui/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

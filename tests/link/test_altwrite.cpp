@@ -2,9 +2,9 @@
 #include "LinkRig.h"
 #include "TermPageRig.h"
 
-#include "link/ByteMemo.h"
-#include "link/Protocol.h"
-#include "link/TrafficText.h"
+#include "link/ui/ByteMemo.h"
+#include "link/protocol/Protocol.h"
+#include "link/protocol/TrafficText.h"
 
 #include <QLineEdit>
 

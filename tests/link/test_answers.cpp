@@ -1,4 +1,4 @@
-#include "link/UnitAnswers.h"
+#include "link/protocol/UnitAnswers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The direct unit commands: their bytes and pauses on the wire, the clock read, the SMS number list.
 #include "TermPageRig.h"
 
-#include "link/Protocol.h"
+#include "link/protocol/Protocol.h"
 
 #include <QComboBox>
 

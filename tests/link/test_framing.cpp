@@ -1,5 +1,5 @@
-#include "link/Framing.h"
-#include "link/Protocol.h"
+#include "link/protocol/Framing.h"
+#include "link/protocol/Protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "LinkRig.h"
 #include "RecordingPort.h"
 
-#include "link/Protocol.h"
+#include "link/protocol/Protocol.h"
 
 using Strings = std::vector<std::string>;
 

@@ -1,6 +1,6 @@
 #include "LinkRig.h"
 
-#include "link/Protocol.h"
+#include "link/protocol/Protocol.h"
 
 // The table as it stands: the unit answers within the delays the firmware expects.
 struct RealTiming : LinkRig {

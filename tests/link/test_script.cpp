@@ -1,7 +1,7 @@
 // The script runner: script files, line keywords, the run's bytes and pauses on the wire.
 #include "TermPageRig.h"
 
-#include "link/Protocol.h"
+#include "link/protocol/Protocol.h"
 #include "platform/ui/HandlerGuard.h"
 
 #include <QComboBox>

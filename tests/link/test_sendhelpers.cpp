@@ -1,8 +1,8 @@
 #include "FakeHost.h"
 #include "RecordingPort.h"
 
-#include "link/SendHelpers.h"
-#include "link/Timing.h"
+#include "link/serial/SendHelpers.h"
+#include "link/protocol/Timing.h"
 #include "platform/Convert.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "TcpRig.h"
 
-#include "link/TcpProtocol.h"
+#include "link/protocol/TcpProtocol.h"
 
 #include <QCheckBox>
 #include <QLabel>

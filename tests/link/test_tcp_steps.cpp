@@ -1,9 +1,9 @@
-#include "link/NetText.h"
-#include "link/Protocol.h"
-#include "link/TcpProtocol.h"
-#include "link/TcpReadSteps.h"
-#include "link/TcpWriteSteps.h"
-#include "link/TrafficText.h"
+#include "link/net/NetText.h"
+#include "link/protocol/Protocol.h"
+#include "link/protocol/TcpProtocol.h"
+#include "link/protocol/TcpReadSteps.h"
+#include "link/protocol/TcpWriteSteps.h"
+#include "link/protocol/TrafficText.h"
 #include "sim/SimUnit.h"
 
 #include <gtest/gtest.h>

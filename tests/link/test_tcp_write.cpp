@@ -1,7 +1,7 @@
 #include "TcpRig.h"
 
-#include "link/Protocol.h"
-#include "link/TcpProtocol.h"
+#include "link/protocol/Protocol.h"
+#include "link/protocol/TcpProtocol.h"
 
 #include <QTimer>
 

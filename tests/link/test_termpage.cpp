@@ -3,8 +3,8 @@
 
 #include "cport/ComTerminal.h"
 #include "cport/test_term_fakeport.h"
-#include "link/ByteMemo.h"
-#include "link/Protocol.h"
+#include "link/ui/ByteMemo.h"
+#include "link/protocol/Protocol.h"
 #include "sim/SimPty.h"
 
 #include "platform/ui/CheckBox.h"

@@ -1,6 +1,6 @@
 // The receive log's rendering, stamps and mark, and the byte memo that shows it.
-#include "link/ByteMemo.h"
-#include "link/ReceiveLog.h"
+#include "link/ui/ByteMemo.h"
+#include "link/protocol/ReceiveLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/ComPortLink.h"
+#include "link/serial/ComPortLink.h"
 #include "platform/Clock.h"
 #include "sim/SimPty.h"
 

@@ -1,8 +1,0 @@
-#include "link/BusyGuard.h"
-
-#include "link/Protocol.h"
-
-std::string BusyScope::Refusal()
-{
-    return Msg::kLinkBusy;
-}

@@ -1,0 +1,249 @@
+#include "link/net/TcpTransfer.h"
+
+#include "image/ImageStore.h"
+#include "link/net/ServerView.h"
+#include "link/net/TcpLink.h"
+#include "link/protocol/LinkHost.h"
+#include "link/protocol/Protocol.h"
+#include "link/protocol/TcpProtocol.h"
+#include "link/protocol/Timing.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+using namespace TcpProtocol;
+
+TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing,
+                         LinkBusy& busy)
+    : link_(link), host_(host), store_(store), timing_(timing), busy_(busy)
+{
+    link_.OnChunk = [this](const TcpChunk& chunk) { HandleChunk(chunk); };
+    link_.OnConnectionClosed = [this](QTcpSocket* socket) { ConnectionClosed(socket); };
+}
+
+TcpTransfer::~TcpTransfer()
+{
+    link_.OnChunk = nullptr;
+    link_.OnConnectionClosed = nullptr;
+}
+
+int TcpTransfer::tcpStep() const
+{
+    return lastWasRead_ ? readSteps_.Step() : writeSteps_.Step();
+}
+
+void TcpTransfer::Begin(bool reading)
+{
+    ++generation_;
+    lastWasRead_ = reading;
+    tcpReading = reading;
+    tcpWriting = !reading;
+    if (reading)
+        tcpReadDone = false;
+    readSteps_ = TcpReadSteps();
+    writeSteps_ = TcpWriteSteps();
+    socket_ = link_.LinkSocket();
+}
+
+void TcpTransfer::FormSaveClosed()
+{
+    tcpReading = false;
+    tcpWriting = false;
+    readSteps_ = TcpReadSteps();
+    writeSteps_ = TcpWriteSteps();
+    ReleaseGuardWhenIdle();
+}
+
+bool TcpTransfer::TakeGuard()
+{
+    if (hold_)
+        return true; // this transfer's own, its result still on show
+    hold_.emplace(busy_, kTcpTransferHold, [this](const std::string& text) { host_.SetStatusText(text); });
+    if (*hold_)
+        return true;
+    hold_.reset();
+    return false;
+}
+
+void TcpTransfer::ReleaseGuardWhenIdle()
+{
+    if (Idle())
+        hold_.reset();
+}
+
+void TcpTransfer::Log(const std::string& line)
+{
+    link_.View().AddStatusLine(line);
+}
+
+void TcpTransfer::LogChunk(const TcpChunk& chunk)
+{
+    Log(chunk.timeStamp + "TCP:" + chunk.peer + " : Bytes:" + std::to_string(chunk.bytes.size()));
+}
+
+void TcpTransfer::End(const std::string& message, const char* okMessage)
+{
+    tcpReading = false;
+    tcpWriting = false;
+    ++resultsShown_;
+    const unsigned generation = generation_;
+    // The result is held while the window runs, and not inside a socket's read handler: the socket would
+    // hold back what arrives meanwhile until more came.
+    QTimer::singleShot(0, this, [this, generation, message, ok = std::string(okMessage)] {
+        host_.ShowProgressResult(message, ok, timing_.ResultHoldMs, nullptr);
+        --resultsShown_;
+        // A transfer started while this result was on show owns the window now.
+        if (generation == generation_ && !tcpReading && !tcpWriting) {
+            host_.RestoreMainCaption();
+            host_.CloseProgress();
+        }
+        ReleaseGuardWhenIdle();
+    });
+}
+
+bool TcpTransfer::EnterTransferMode(unsigned generation)
+{
+    host_.SetProgressStep(Msg::kStepInvoke);
+    link_.SendTcpCommand(kPrepare);
+    link_.HandlePendingOnce(); // the answer's step runs here
+    if (!Still(generation))
+        return false;
+    host_.SetProgressStep(Msg::kStepPassword);
+    link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.Options().password + Protocol::kCR);
+    link_.HandlePendingOnce();
+    return Still(generation);
+}
+
+// --- read -----------------------------------------------------------------------------------------------------------
+
+void TcpTransfer::ReadButtonTCPClick()
+{
+    if (!TakeGuard())
+        return;
+    if (!link_.ClientActive() && !link_.ServerMode()) {
+        host_.SetStatusText(TcpMsg::kNoValidSocket);
+        ReleaseGuardWhenIdle();
+        return;
+    }
+    Begin(true);
+    const unsigned generation = generation_;
+    store_.ImageSize = kConfigSize;
+    host_.StartProgress(TransferDirection::Read, store_.ImageSize);
+
+    if (!EnterTransferMode(generation))
+        return;
+    host_.SetProgressStep(Msg::kStepStartReading);
+    host_.SetStatusText("");
+    link_.SendTcpCommand(kReadConfig);
+}
+
+void TcpTransfer::ReadStep(const TcpChunk& chunk)
+{
+    LogChunk(chunk);
+    TcpReadSteps::Outcome out = readSteps_.Feed(chunk.bytes);
+    for (const std::string& line : out.logLines)
+        Log(line);
+    if (out.progress >= 0)
+        host_.SetProgressPosition(out.progress);
+    if (out.result == TcpReadSteps::Result::Going)
+        return;
+    tcpReadDone = out.checksumCompared;
+    if (!out.image.empty()) {
+        store_.LoadPlain(0, out.image);
+        host_.FinishImageRead();
+    }
+    if (out.reportStatus)
+        host_.SetStatusText(out.message);
+    End(out.message, Msg::kReadOk);
+}
+
+// --- write ----------------------------------------------------------------------------------------------------------
+
+void TcpTransfer::WriteButtonTCPClick()
+{
+    if (!TakeGuard())
+        return;
+    // The edits reach the image even when nothing can be sent.
+    if (!host_.CommitPendingEdits()) {
+        ReleaseGuardWhenIdle();
+        return;
+    }
+    if (!link_.ClientActive() && !link_.ServerMode()) {
+        host_.SetStatusText(TcpMsg::kNoValidSocket);
+        ReleaseGuardWhenIdle();
+        return;
+    }
+    Begin(false);
+    const unsigned generation = generation_;
+    host_.StartProgress(TransferDirection::Write, store_.ImageSize);
+
+    if (!EnterTransferMode(generation))
+        return;
+    host_.SetStatusText("");
+    for (int block = 0; block < kWriteBlockCount; ++block) {
+        // Each answer is judged before the next block goes: a refused block or a cancel ends the write here.
+        if (block > 0)
+            link_.HandlePendingOnce();
+        if (!Still(generation))
+            return;
+        WriteEEPROMBlockTCP(block);
+    }
+    link_.HandlePendingOnce();
+}
+
+void TcpTransfer::WriteEEPROMBlockTCP(int block)
+{
+    if (!tcpWriting || block < 0 || block >= kWriteBlockCount)
+        return;
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockWriting, block + 1));
+    Log("Block" + std::to_string(block + 1) + "Writing...");
+    std::string data;
+    data.reserve(kBlockSize);
+    for (int a = kBlockSize * block; a < kBlockSize * (block + 1); ++a) {
+        store_.UnmarkRange(a, 1);
+        data.push_back(static_cast<char>(store_.ReadImageByte(a)));
+        host_.SetProgressPosition(2 * (a + 1));
+    }
+    const std::string frame = TcpBlockFrame(block, data);
+    if (QTcpSocket* connection = link_.FirstConnection())
+        Log("Len:" + std::to_string(TcpLink::Pending(connection)));
+    link_.SendOnLink(frame);
+    host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, block + 1));
+    Log("Block" + std::to_string(block + 1) + "Waiting for ack...");
+    link_.WaitForBytes(kAckReplyCount, timing_.TcpAckLimitMs);
+}
+
+void TcpTransfer::WriteStep(const TcpChunk& chunk)
+{
+    LogChunk(chunk);
+    TcpWriteSteps::Outcome out = writeSteps_.Feed(chunk.bytes);
+    for (const std::string& line : out.logLines)
+        Log(line);
+    if (out.result == TcpWriteSteps::Result::Going)
+        return;
+    if (out.result == TcpWriteSteps::Result::Finished)
+        host_.SetStatusText(out.message);
+    End(out.message, Msg::kWriteOk);
+}
+
+// --- socket events ------------------------------------------------------------------------------------------------
+
+void TcpTransfer::HandleChunk(const TcpChunk& chunk)
+{
+    // Replies count only on the connection the transfer runs on.
+    if (!socket_ || chunk.socket != socket_)
+        return;
+    if (tcpReading)
+        ReadStep(chunk);
+    else if (tcpWriting)
+        WriteStep(chunk);
+}
+
+void TcpTransfer::ConnectionClosed(QTcpSocket* socket)
+{
+    if (!(tcpReading || tcpWriting) || socket != socket_)
+        return;
+    // The unit hung up: nothing more can come, so the transfer fails now instead of waiting for ever.
+    host_.SetStatusText(Msg::kCommFailure);
+    End(Msg::kCommFailure, tcpReading ? Msg::kReadOk : Msg::kWriteOk);
+}

@@ -1,0 +1,81 @@
+#include "link/serial/SerialSession.h"
+
+#include "link/protocol/Framing.h"
+#include "link/protocol/LinkHost.h"
+#include "link/serial/LinkPort.h"
+#include "link/protocol/Protocol.h"
+#include "link/serial/ReplyWait.h"
+#include "link/serial/SendHelpers.h"
+#include "link/protocol/Timing.h"
+
+#include <utility>
+
+FallbackDelay::FallbackDelay(SerialSender& sender, int ms) : sender_(sender)
+{
+    sender_.SetFallbackCharDelay(ms);
+}
+
+FallbackDelay::~FallbackDelay()
+{
+    sender_.SetFallbackCharDelay(std::nullopt);
+}
+
+SerialSession::SerialSession(SerialSender& sender, LinkHost& host, const LinkTiming& timing,
+                             std::function<void(int ms)> wait)
+    : sender_(sender), host_(host), timing_(timing), wait_(std::move(wait))
+{
+}
+
+std::string SerialSession::Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs)
+{
+    LinkPort& port = sender_.Port();
+    if (raw)
+        sender_.SendComStringRaw(command);
+    else
+        sender_.SendComString(command);
+    ReplyWait::WaitForReply(port, replySize, limitMs);
+    wait_(settleMs);
+    std::string reply;
+    port.ReadStr(reply, replySize);
+    return reply;
+}
+
+std::string SerialSession::EnterTransferMode(int replyLimitMs, int passwordSettleMs,
+                                             const std::function<void(const std::string& reply)>& onPasswordReply)
+{
+    host_.SetProgressStep(Msg::kStepPrepare);
+    wait_(timing_.PrepareMs);
+    const std::string prepared =
+        Exchange(Protocol::kPrepare, false, Protocol::kPrepareReplySize, replyLimitMs, timing_.ReplySettleMs);
+    if (!Framing::ReplyContains(prepared, "OK"))
+        return Msg::kCommFailure;
+
+    sender_.Port().ClearBuffer(true, true);
+    host_.SetProgressStep(Msg::kStepPassword);
+    wait_(timing_.PasswordPauseMs);
+    // The password goes out as typed: a "[" in it is part of the password, not a byte code.
+    const std::string password = Protocol::kPasswordPrefix + host_.Options().password + Protocol::kCR;
+    const std::string reply = Exchange(password, true, Protocol::kShortReplySize, replyLimitMs, passwordSettleMs);
+    if (onPasswordReply)
+        onPasswordReply(reply);
+    return Framing::ReplyContains(reply, "OK") ? "" : Msg::kPasswordIncorrect;
+}
+
+void SerialSession::Restore(const std::string& message)
+{
+    host_.SetStatusText(message);
+    host_.SetProgressStep(Msg::kStepRestore);
+    wait_(timing_.RestorePauseMs);
+    if (sender_.Port().Connected())
+        sender_.SendComString(Protocol::kRestore);
+}
+
+void SerialSession::ClearLogArea()
+{
+    if (!sender_.Port().Connected())
+        return;
+    wait_(timing_.ClearLogPauseMs);
+    host_.SetProgressStep(Msg::kStepClearLog);
+    sender_.SendComString(Protocol::kClearLogArea);
+    wait_(timing_.ClearLogPauseMs);
+}
