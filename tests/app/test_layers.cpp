@@ -103,11 +103,12 @@ TEST(Layers, LinkRolesIncludeOnlyTheRolesBeforeThem)
             for (int n = 1; std::getline(in, line); ++n) {
                 const std::string where = entry.path().string() + ":" + std::to_string(n);
                 std::smatch m;
-                if (std::regex_search(line, m, quoted))
+                if (std::regex_search(line, m, quoted)) {
                     EXPECT_TRUE(MayInclude(rule, m[1].str())) << where << " includes " << m[1].str();
-                else if (std::regex_search(line, m, qt))
+                } else if (std::regex_search(line, m, qt)) {
                     EXPECT_TRUE(kCoreHeaders.count(m[1].str()) || (rule.network && kNetworkHeaders.count(m[1].str())))
                         << where << " includes <" << m[1].str() << ">";
+                }
             }
         }
     }

@@ -1,5 +1,5 @@
 #include "image/ImageStore.h"
-#include "link/CalibrationLine.h"
+#include "link/protocol/CalibrationLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "link/CalibrationLine.h"
+#include "link/protocol/CalibrationLine.h"
 
-#include "link/Protocol.h"
+#include "link/protocol/Protocol.h"
 
 namespace {
 
