@@ -14,7 +14,6 @@
 // The main window as the link sees it, recording every call in order.
 class FakeHost : public LinkHost {
 public:
-    // --- what the link reads -----------------------------------------------------------------------------
     std::string Password = "1234";
     std::string CharDelay = "0";
     bool RS = false;
@@ -23,7 +22,6 @@ public:
     bool CommitSucceeds = true;
     std::string Memo4;
 
-    // --- what the link did -----------------------------------------------------------------------------
     std::vector<std::string> Calls; // every call, in order, with its argument
     std::string Status;
     std::string ModemType = "unset";
@@ -34,9 +32,9 @@ public:
     bool TerminalAttached = true;
     std::vector<std::string> PortErrors;
 
-    std::function<void(bool attached)> OnTerminal;           // e.g. to feed Memo4 while attached
-    std::function<void(const std::string& step)> OnStep;     // e.g. to click something while the transfer waits
-    std::function<void()> OnRedraw;                          // during ImageToControls / FinishImageRead
+    std::function<void(bool attached)> OnTerminal;       // e.g. to feed Memo4 while attached
+    std::function<void(const std::string& step)> OnStep; // e.g. to click something while the transfer waits
+    std::function<void()> OnRedraw;                      // during ImageToControls / FinishImageRead
 
     int Count(const std::string& call) const { return static_cast<int>(std::count(Calls.begin(), Calls.end(), call)); }
     // Index of the first call equal to call, -1 when none.

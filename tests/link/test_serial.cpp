@@ -57,27 +57,6 @@ TEST_F(Serial, LogReadFillsTheWholeMemoryAndRedrawsWhileTheResultShows)
     EXPECT_EQ(Commands(), (Strings{"---", "kvrw1", "kvpw=1234", "kvrea", "kvrw0"}));
 }
 
-TEST_F(Serial, NothingElseStartsInsideATransfer)
-{
-    int refusals = 0;
-    host.OnStep = [&](const std::string& step) {
-        if (step != Msg::kStepPassword)
-            return;
-        host.CharDelay = "x"; // gone bad midway: the transfer goes on with the delay it began with
-        link.WriteEEPROMExecuteClick();
-        link.ReadEEPROMExecuteClick();
-        link.ReadSWTButtonClick();
-        EXPECT_TRUE(link.RefuseWhileBusy()); // as the port close and the window close ask
-        refusals = host.Count("Status:" + BusyScope::Refusal());
-    };
-    link.ReadEEPROMExecuteClick();
-    EXPECT_EQ(refusals, 4);
-    EXPECT_EQ(host.Count("Commit"), 0);
-    EXPECT_EQ(host.Status, Msg::kReadOk);
-    EXPECT_EQ(Commands(), kRead);
-    EXPECT_FALSE(link.Busy.Busy());
-}
-
 TEST_F(Serial, TimerReadTakesFiveGoodPeriodsOrKeepsTheEdits)
 {
     const struct {
@@ -281,6 +260,10 @@ TEST_F(RealTiming, Read)
 {
     std::string imageSeen;
     host.OnRedraw = [&] { imageSeen = Image(0, 3072); };
+    host.OnStep = [&](const std::string& step) {
+        if (step == Msg::kStepPassword)
+            host.CharDelay = "x"; // gone bad midway: the read goes on with the delay it began with
+    };
     link.ReadEEPROMExecuteClick();
 
     EXPECT_EQ(host.Status, Msg::kReadOk);

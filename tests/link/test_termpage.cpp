@@ -5,7 +5,6 @@
 #include "cport/test_term_fakeport.h"
 #include "link/ByteMemo.h"
 #include "link/Protocol.h"
-#include "link/ReceiveLog.h"
 #include "platform/ui/CheckBox.h"
 #include "sim/SimPty.h"
 
@@ -30,8 +29,6 @@ struct TermPageReceive : TermPage {
     }
     ~TermPageReceive() override { page.DetachTerminal(); }
 };
-
-LocalTime At(int h, int m, int s, int cs) { return LocalTime{2026, 1, 1, h, m, s, cs}; }
 } // namespace
 
 TEST_F(TermPage, SendBoxLinesOnTheWire)
@@ -67,7 +64,8 @@ TEST_F(TermPage, SendBoxLinesOnTheWire)
     EXPECT_EQ(port.Timeline, "<0>KVI<100>\r");
 }
 
-// Inside the pause of a send, the send box, the script, the direct commands and the service writer are refused.
+// Inside the pause of a send, every other operation on the unit is refused, and so is closing the port or the
+// window.
 TEST_F(TermPage, NothingElseRunsInsideAPause)
 {
     bool nested = false;
@@ -81,10 +79,15 @@ TEST_F(TermPage, NothingElseRunsInsideAPause)
         page.SpeedButton7Click();
         page.SpeedButton12Click();
         page.Button3Click();
+        link.ReadEEPROMExecuteClick();
+        link.WriteEEPROMExecuteClick();
+        link.ReadSWTButtonClick();
+        EXPECT_TRUE(link.RefuseWhileBusy());
     };
     Send("KVI");
     EXPECT_EQ(port.Timeline, "<0>KVI<100>\r");
-    EXPECT_EQ(host.Count("Status:" + BusyScope::Refusal()), 4);
+    EXPECT_EQ(host.Count("Status:" + BusyScope::Refusal()), 8);
+    EXPECT_EQ(host.Count("Commit"), 0);
     EXPECT_FALSE(link.Busy.Busy());
 }
 
@@ -95,16 +98,14 @@ TEST_F(TermPageReceive, RawCopyKeepsEveryByteAndTheLogRendersThem)
     terminalPort.Receive(block2);
     EXPECT_EQ(page.Memo4Text(), block1 + block2);
     EXPECT_EQ(page.Memo1->Bytes(), "09:07:03.00 : " + block1 + block2);
-    EXPECT_EQ(page.Label114->text(), "9");
     page.HexCheckBox->setChecked(true);
     now.Second = 4;
     terminalPort.Receive(block1);
     EXPECT_EQ(page.Memo1->Bytes(), "09:07:03.00 : " + block1 + block2 + "[4F][4B][0D][00][78]");
 
-    // Erase empties the log and its counter, not the raw copy, which has a clear of its own.
+    // Erase empties the log, not the raw copy, which has a clear of its own.
     page.SpeedButton2Click();
     EXPECT_EQ(page.Memo1->Bytes(), "");
-    EXPECT_EQ(page.Label114->text(), "0");
     EXPECT_EQ(page.Memo4Text(), block1 + block2 + block1);
     page.ClearMemo4();
     EXPECT_EQ(page.Memo4Text(), "");
@@ -159,42 +160,6 @@ TEST_F(TermPage, PortButtonOpensAndClosesThePortButNotWhileTheLinkIsBusy)
     EXPECT_FALSE(comPort.Connected());
     EXPECT_EQ(host.PortErrors.size(), 1u);
     EXPECT_EQ(host.Status, "EEPROM Read OK!"); // not cleared after an error
-}
-
-TEST(ReceiveLog, StampsAndRenderings)
-{
-    struct Block {
-        std::string bytes;
-        LocalTime at;
-    };
-    const struct {
-        const char* name;
-        bool showTS, hex, showAll;
-        std::vector<Block> blocks;
-        std::string text;
-    } cases[] = {
-        {"a second a line", true, false, false,
-         {{"KIV ", At(10, 20, 30, 5)}, {"Corvo", At(10, 20, 30, 99)}, {"OK", At(10, 20, 31, 2)}},
-         "10:20:30.05 : KIV Corvo\r\n10:20:31.02 : OK"},
-        {"no empty line after a break", true, false, false, {{"OK\r\n", At(1, 2, 3, 4)}, {"X", At(1, 2, 4, 0)}},
-         "01:02:03.04 : OK\r\n01:02:04.00 : X"},
-        {"all characters", true, false, true,
-         {{"A\r\xC8", At(0, 0, 5, 0)}, {std::string("b c\0~\x7F\x80", 7), At(0, 0, 5, 1)}},
-         "00:00:05.00 : A[13][200]b[32]c[0]~\x7F[128]"},
-        {"no stamps: raw, hex or not", false, true, false, {{"A\r", At(0, 0, 1, 0)}, {std::string("\0B", 2), At(0, 0, 9, 0)}},
-         std::string("A\r\0B", 4)},
-    };
-    for (const auto& c : cases) {
-        ReceiveLog log;
-        ReceiveLogOptions options;
-        options.ShowTS = c.showTS;
-        options.Hex = c.hex;
-        options.ShowAll = c.showAll;
-        std::string text;
-        for (const auto& b : c.blocks)
-            text += log.OnBlock(text, b.bytes, b.at, options).Append;
-        EXPECT_EQ(text, c.text) << c.name;
-    }
 }
 
 TEST(ByteMemo, KeepsEveryByteShowsLatin1AndSelectsTheMark)

@@ -33,26 +33,6 @@ struct UdpRig : TcpRig {
     }
 };
 
-TEST_F(UdpRig, ADatagramIsShownPlainOrByteByByte)
-{
-    for (int i = 0; i < 3; ++i) {
-        page.ShowTS2->setChecked(i > 0);
-        page.HexCheckBox2->setChecked(i == 2);
-        PeerSends("KVI\r\n");
-        ASSERT_TRUE(PumpUntil([&] { return ShownBytes(page.Memo3) == 5u * (i + 1); }));
-    }
-    PeerSends(std::string("\0KVI", 4)); // a zero byte first: an empty data line
-    ASSERT_TRUE(PumpUntil([this] { return ShownBytes(page.Memo3) == 19; }));
-    const Strings lines = MemoLines(page.Memo3);
-    ASSERT_EQ(lines.size(), 8u);
-    for (size_t i : {0u, 2u, 4u})
-        EXPECT_EQ(lines[i].substr(18), Sender() + "5");
-    EXPECT_EQ(lines[1], "KVI");
-    EXPECT_EQ(lines[3].substr(18), "KVI[13][10]");
-    EXPECT_EQ(lines[5].substr(18), "[4B][56][49][0D][0A]");
-    EXPECT_EQ(lines[7].size(), 18u); // the time stamp alone
-}
-
 TEST_F(UdpRig, DatagramsOf650BytesAreDroppedAndTheMonitorGoesOn)
 {
     PeerSends(std::string(649, 'a'));
@@ -118,15 +98,8 @@ TEST_F(UdpRig, AnInvalidHostIsAskedForAgainAndANameIsLookedUp)
     EXPECT_EQ(PeerReceives(), "KVI");
     EXPECT_EQ(page.UDPIPEdit->currentText(), "127.0.0.1");
 
-    page.Memo2->clear();
-    page.UDPIPEdit->setCurrentText("");
-    server.Udp.SendUDPButtonClick(); // cancelled: nothing sent, nothing logged, a message
-    EXPECT_EQ(PeerReceives(200), "(none)");
-    EXPECT_TRUE(page.Memo2->toPlainText().isEmpty());
-    EXPECT_EQ(tcpHost.Messages.size(), 1u);
-
     page.UDPIPEdit->setCurrentText("localhost");
     server.Udp.SendUDPButtonClick();
     EXPECT_EQ(PeerReceives(), "KVI");
-    EXPECT_EQ(tcpHost.Messages.size(), 1u);
+    EXPECT_TRUE(tcpHost.Messages.empty());
 }
