@@ -35,6 +35,7 @@ public:
     std::function<void(bool attached)> OnTerminal;       // e.g. to feed Memo4 while attached
     std::function<void(const std::string& step)> OnStep; // e.g. to click something while the transfer waits
     std::function<void()> OnRedraw;                      // during ImageToControls / FinishImageRead
+    std::function<void()> WhileResultShows;              // e.g. to start the next transfer meanwhile
 
     int Count(const std::string& call) const { return static_cast<int>(std::count(Calls.begin(), Calls.end(), call)); }
     // Index of the first call equal to call, -1 when none.
@@ -80,6 +81,8 @@ public:
         Calls.push_back("Result:" + std::string(message == okMessage ? "OK" : "ERROR") + ":" + message);
         if (whileShown)
             whileShown();
+        if (WhileResultShows)
+            WhileResultShows();
         DelayMs(holdMs);
         Calls.push_back("EndResult");
     }

@@ -97,6 +97,7 @@ inline size_t ShownBytes(QPlainTextEdit* memo)
 // The two ways a link is made: the tool connects to the unit, or the unit connects in to the tool.
 enum class LinkMode { Client, Server };
 inline std::string LinkModeName(LinkMode mode) { return mode == LinkMode::Client ? "AsClient" : "AsServer"; }
+inline void PrintTo(LinkMode mode, std::ostream* os) { *os << LinkModeName(mode); }
 
 // The Server page with its link, against the simulated unit over loopback TCP, with hosts that record.
 struct TcpRig : ::testing::Test {

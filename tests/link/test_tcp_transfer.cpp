@@ -131,25 +131,19 @@ TEST_P(TcpImageBothWays, ClosingTheWindowDuringTheBlocksStopsTheRead)
     ExpectOnlyStoredBlocksChanged();
 }
 
-// A read started while a write waits takes over: the write sends no block after it, and its end cannot close
-// the read's window.
-TEST_P(TcpImageBothWays, AReadStartedDuringAWriteTakesOver)
+// A read started while a failed write's result still shows owns the window: the old result cannot close it.
+TEST_P(TcpImageBothWays, AReadStartedWhileAResultShowsOwnsTheWindow)
 {
-    sim->HoldAfter(3); // "kv", the password and block 0 answered; the write then waits
-    host.OnStep = [this](const std::string& step) {
-        if (step == "Block 2: Waiting for ack...") {
-            host.OnStep = nullptr;
-            sim->Release();
-            server.Transfer.ReadButtonTCPClick();
-        }
+    sim->WithUnit([](SimUnit& u) { u.Faults.RefuseBlock = 2; });
+    host.WhileResultShows = [this] {
+        host.WhileResultShows = nullptr;
+        server.Transfer.ReadButtonTCPClick();
     };
-    server.Transfer.WriteButtonTCPClick();
-    ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }));
-    const Strings commands = Commands();
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), "KVWEB2"), 0);
-    EXPECT_EQ(commands.back(), "kvrea0");
+    Run(true);
     EXPECT_EQ(host.Status, Msg::kReadOk);
     EXPECT_EQ(Image(0, 3072), UnitMemory(0, 3072));
+    EXPECT_EQ(host.Count("CloseProgress"), 1);
+    EXPECT_TRUE(host.InOrder({"Result:ERROR:", "StartProgress:Read:3072", "Result:OK:EEPROM Read OK!", "CloseProgress"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, TcpImageBothWays, ::testing::Values(LinkMode::Client, LinkMode::Server),
