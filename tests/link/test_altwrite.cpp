@@ -129,10 +129,7 @@ TEST_F(AltWrite, ValueBytesGoOutWithoutTouchingTheImage)
 
 TEST_F(AltWrite, NothingGoesOutForABadPanelNoImageABadDelayOrAClosedPort)
 {
-    const struct {
-        const char *blocks, *size;
-        std::string status;
-    } cases[] = {
+    const struct { const char *blocks, *size; std::string status; } cases[] = {
         {"1", "1200", "ERROR: Block size must be 1..1199!"},
         {"1", "0", "ERROR: Block size must be 1..1199!"},
         {"1", "-5", "ERROR: Block size must be 1..1199!"},

@@ -65,11 +65,7 @@ TEST(Framing, ReadReplyNeedsImageChecksumAndTail)
         const auto sum = static_cast<uint16_t>(BlockChecksum(image) + checksumDelta);
         return image + Byte(sum >> 8) + Byte(sum & 0xFF) + tail;
     };
-    const struct {
-        const char* name;
-        std::string received;
-        const char* message;
-    } cases[] = {
+    const struct { const char* name; std::string received; const char* message; } cases[] = {
         {"good", reply(0, "\r\nOK\r\n"), nullptr},
         {"bytes before the tail", reply(0, "junk\r\nOK\r\n"), nullptr},
         {"checksum off", reply(1, "\r\nOK\r\n"), Msg::kChecksumFailed},
@@ -97,11 +93,7 @@ struct Sending : ::testing::Test {
 
 TEST_F(Sending, OneWritePerCharacterWithByteCodesInBrackets)
 {
-    const struct {
-        std::string text;
-        bool raw;
-        Strings writes;
-    } cases[] = {
+    const struct { std::string text; bool raw; Strings writes; } cases[] = {
         {"kvrw1\r", false, {"k", "v", "r", "w", "1", "\r"}},
         {"A[66]C", false, {"A", "B", "C"}},
         {"[300]", false, {","}},

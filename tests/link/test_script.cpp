@@ -47,12 +47,7 @@ TEST(ScriptLines, FileLinesAndPauses)
 
 TEST_F(Script, RunsOnTheWire)
 {
-    const struct {
-        Lines lines;
-        const char* delay;
-        bool open;
-        std::string timeline, status;
-    } cases[] = {
+    const struct { Lines lines; const char* delay; bool open; std::string timeline, status; } cases[] = {
         {{"T:500", "KVI", "KVSWT?"}, "2000", true, "<500>KVI\r<500>KVSWT?\r<500>", ""},
         {{"---", "+++"}, "2000", true, "---<2000>+++<2000>", ""}, // mode switches without CR
         // An empty line is a lone CR; "<ESC>" means nothing in a run.
@@ -103,11 +98,7 @@ TEST_F(Script, LoadReplacesTheList)
 
 TEST_F(Direct, ClockCommandsTakeDateAndTimeFromOneReading)
 {
-    const struct {
-        LocalTime start;
-        bool withDate;
-        std::string timeline;
-    } cases[] = {
+    const struct { LocalTime start; bool withDate; std::string timeline; } cases[] = {
         // The time is read after the pause, a second after the click.
         {{2026, 3, 5, 9, 7, 3, 0}, false, "KVSRD=26-03-05\r<1000>KVSRTC=1:09:07:04\r"},
         // A day that turns during the pause: its date goes out too.

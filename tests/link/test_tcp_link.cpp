@@ -169,12 +169,7 @@ TEST_F(TcpLinkControl, TerminalSendsTheLastLineOnEnter)
     EXPECT_EQ(page.Memo2->toPlainText(), "first\nKVI\n"); // the memo took the Enter after the send
     EXPECT_EQ(MemoLines(page.Memo3), (Strings{"KVI:2", "KVI"}));
 
-    const struct {
-        QString memo;
-        bool appendCR, caretAtStart;
-        Qt::Key key;
-        std::string sent;
-    } cases[] = {
+    const struct { QString memo; bool appendCR, caretAtStart; Qt::Key key; std::string sent; } cases[] = {
         {"", true, false, Qt::Key_Return, ""},                       // an empty terminal sends nothing
         {"KVI", true, false, Qt::Key_A, ""},                         // other keys send nothing
         {"[27]KVI[300][-1]", false, false, Qt::Key_Enter, "\x1BKVI,\xFF"}, // byte codes expanded

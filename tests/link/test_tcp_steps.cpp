@@ -82,12 +82,7 @@ TEST(TcpReadSteps, RefusedAnswersAndABadHeaderTakeTheFailurePath)
 {
     const std::string good = "\r\nanything\r\nOK\r\n";
     const std::string block1 = "REA=\r\n" + std::string(256, 'x');
-    const struct {
-        const char* name;
-        std::string kv, password, block1;
-        std::string message;
-        int step;
-    } cases[] = {
+    const struct { const char* name; std::string kv, password, block1; std::string message; int step; } cases[] = {
         {"kv of 256 bytes", "OK" + std::string(254, ' '), good, block1, "", 1},
         {"OK after a zero byte", std::string("\0OK", 3), good, block1, "", 1},
         {"password refused", good, "\r\nERROR\r\n", block1, Msg::kPasswordIncorrect, 2},
@@ -112,10 +107,7 @@ TEST(TcpReadSteps, RefusedAnswersAndABadHeaderTakeTheFailurePath)
 
 TEST(TcpWriteSteps, ARefusedAnswerStopsTheWrite)
 {
-    const struct {
-        int step;
-        std::string answer, message;
-    } cases[] = {{1, "\r\nNO\r\n", ""},
+    const struct { int step; std::string answer, message; } cases[] = {{1, "\r\nNO\r\n", ""},
                  {2, "\r\nERROR\r\n", Msg::kPasswordIncorrect},
                  {5, "\r\nKVWEB ERROR\r\n", ""},
                  {7, "OK" + std::string(510, ' '), ""}}; // "OK" too far into a long answer

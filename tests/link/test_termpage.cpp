@@ -33,11 +33,7 @@ struct TermPageReceive : TermPage {
 
 TEST_F(TermPage, SendBoxLinesOnTheWire)
 {
-    const struct {
-        std::string text, charDelay;
-        bool open;
-        std::string timeline, status;
-    } cases[] = {
+    const struct { std::string text, charDelay; bool open; std::string timeline, status; } cases[] = {
         {"---", "0", true, "---", ""}, // mode switches and the escape go out alone, without pauses
         {"+++", "0", true, "+++", ""},
         {"<ESC>", "0", true, "\x1b", ""},
