@@ -1,4 +1,4 @@
-// The serial protocol's pieces: the frame escape, checksums and CRC, reply checks, the sender's bytes on the
+// The serial protocol: the frame escape, checksums and CRC, reply checks, the sender's bytes on the
 // wire, and the unit's short answers.
 #include "FakeHost.h"
 #include "RecordingPort.h"

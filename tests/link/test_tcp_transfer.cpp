@@ -158,6 +158,7 @@ struct TcpFault {
     bool statusShown;
     Strings commands; // empty: not fixed, the unit hangs up while the tool sends
 };
+void PrintTo(const TcpFault& c, std::ostream* os) { *os << c.name; }
 } // namespace
 
 struct TcpImageFault : TcpImage, ::testing::WithParamInterface<std::tuple<LinkMode, TcpFault>> {
