@@ -3,6 +3,9 @@
 #include "link/protocol/LinkHost.h"
 #include "platform/Clock.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -11,7 +14,6 @@
 // The main window as the link sees it, recording every call in order.
 class FakeHost : public LinkHost {
 public:
-    // --- what the link reads -----------------------------------------------------------------------------
     std::string Password = "1234";
     std::string CharDelay = "0";
     bool RS = false;
@@ -20,9 +22,7 @@ public:
     bool CommitSucceeds = true;
     std::string Memo4;
 
-    // --- what the link did -----------------------------------------------------------------------------
-    std::vector<std::string> Calls;         // every call, in order, with its argument
-    std::vector<std::string> StatusHistory; // every status text set
+    std::vector<std::string> Calls; // every call, in order, with its argument
     std::string Status;
     std::string ModemType = "unset";
     std::string DeviceLabel;
@@ -32,40 +32,34 @@ public:
     bool TerminalAttached = true;
     std::vector<std::string> PortErrors;
 
-    // Called on attach/detach, so a test can feed Memo4 from the port while the terminal is attached.
-    std::function<void(bool attached)> OnTerminal;
-    // Called at each progress step, e.g. to click something while the transfer waits.
-    std::function<void(const std::string& step)> OnStep;
-    // Called during ImageToControls / FinishImageRead, e.g. to look at the image at that moment.
-    std::function<void()> OnRedraw;
+    std::function<void(bool attached)> OnTerminal;       // e.g. to feed Memo4 while attached
+    std::function<void(const std::string& step)> OnStep; // e.g. to click something while the transfer waits
+    std::function<void()> OnRedraw;                      // during ImageToControls / FinishImageRead
+    std::function<void()> WhileResultShows;              // e.g. to start the next transfer meanwhile
 
-    int Count(const std::string& call) const
-    {
-        int n = 0;
-        for (const auto& c : Calls)
-            n += c == call;
-        return n;
-    }
+    int Count(const std::string& call) const { return static_cast<int>(std::count(Calls.begin(), Calls.end(), call)); }
     // Index of the first call equal to call, -1 when none.
     int IndexOf(const std::string& call) const
     {
-        for (size_t i = 0; i < Calls.size(); ++i)
-            if (Calls[i] == call)
-                return static_cast<int>(i);
-        return -1;
+        const auto at = std::find(Calls.begin(), Calls.end(), call);
+        return at == Calls.end() ? -1 : static_cast<int>(at - Calls.begin());
     }
-    int LastIndexOf(const std::string& call) const
+    // Each of calls made, each after the one before.
+    ::testing::AssertionResult InOrder(const std::vector<std::string>& calls) const
     {
-        for (size_t i = Calls.size(); i-- > 0;)
-            if (Calls[i] == call)
-                return static_cast<int>(i);
-        return -1;
+        int last = -1;
+        for (const auto& call : calls) {
+            const int at = IndexOf(call);
+            if (at <= last)
+                return ::testing::AssertionFailure() << call << " missing or out of order";
+            last = at;
+        }
+        return ::testing::AssertionSuccess();
     }
 
     void SetStatusText(const std::string& text) override
     {
         Status = text;
-        StatusHistory.push_back(text);
         Calls.push_back("Status:" + text);
     }
     void ResetProgress(int total) override { Calls.push_back("ResetProgress:" + std::to_string(total)); }
@@ -87,6 +81,8 @@ public:
         Calls.push_back("Result:" + std::string(message == okMessage ? "OK" : "ERROR") + ":" + message);
         if (whileShown)
             whileShown();
+        if (WhileResultShows)
+            WhileResultShows();
         DelayMs(holdMs);
         Calls.push_back("EndResult");
     }
@@ -114,20 +110,8 @@ public:
     }
     void ApplyModemTypeLabels() override { Calls.push_back("ApplyModemTypeLabels"); }
     void RestoreMainCaption() override { Calls.push_back("Caption"); }
-    void DetachTerminal() override
-    {
-        TerminalAttached = false;
-        Calls.push_back("Detach");
-        if (OnTerminal)
-            OnTerminal(false);
-    }
-    void AttachTerminal() override
-    {
-        TerminalAttached = true;
-        Calls.push_back("Attach");
-        if (OnTerminal)
-            OnTerminal(true);
-    }
+    void DetachTerminal() override { Terminal(false, "Detach"); }
+    void AttachTerminal() override { Terminal(true, "Attach"); }
     std::string Memo4Text() override { return Memo4; }
     void ClearMemo4() override
     {
@@ -144,4 +128,13 @@ public:
     void SetTimerText(int n, const std::string& text) override { TimerEdits[static_cast<size_t>(n - 1)] = text; }
     void SetModemType(const std::string& type) override { ModemType = type; }
     void SetDeviceLabel(const std::string& text) override { DeviceLabel = text; }
+
+private:
+    void Terminal(bool attached, const char* call)
+    {
+        TerminalAttached = attached;
+        Calls.push_back(call);
+        if (OnTerminal)
+            OnTerminal(attached);
+    }
 };

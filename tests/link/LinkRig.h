@@ -6,7 +6,6 @@
 #include "image/ImageStore.h"
 #include "link/serial/ComPortLink.h"
 #include "link/serial/SerialLink.h"
-#include "platform/Clock.h"
 #include "sim/PtyDrainPort.h"
 #include "sim/SimPty.h"
 
@@ -17,11 +16,9 @@ inline ::testing::AssertionResult SameBytes(const std::string& a, const std::str
 {
     if (a == b)
         return ::testing::AssertionSuccess();
-    size_t i = 0;
-    while (i < a.size() && i < b.size() && a[i] == b[i])
-        ++i;
+    const auto diff = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
     return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size() << ", first difference at "
-                                         << i;
+                                         << (diff.first - a.begin());
 }
 
 // The tool's serial link through the real port against the simulated unit over a pseudo-terminal, with a
@@ -35,15 +32,6 @@ struct LinkRig : ::testing::Test {
     ImageStore store;
     SerialLink link{port, host, store};
 
-    // Delays shrunk, limits long enough for a slow build. The answers read through the terminal only get
-    // the answer pause to come in, through the port's event thread, on a loaded machine: that one stays long.
-    static LinkTiming FastTiming()
-    {
-        LinkTiming t = LinkTiming{}.Scaled(0.05, 0.25);
-        t.AnswerPauseMs = 400;
-        return t;
-    }
-
     LinkRig()
     {
         com.SetPort(sim.SlavePath());
@@ -51,16 +39,16 @@ struct LinkRig : ::testing::Test {
         com.Buffer().SetInputSize(500000);
         com.Buffer().SetOutputSize(8192);
         com.Open();
-        link.Timing = FastTiming();
+        // Delays shrunk, limits long enough for a slow build. The answers read through the terminal only get
+        // the answer pause to come in, through the port's event thread, on a loaded machine: that one stays long.
+        link.Timing = LinkTiming{}.Scaled(0.05, 0.25);
+        link.Timing.AnswerPauseMs = 400;
         store.ImageLoaded = 1;
         terminal.OnRxBuf = [this](TCustomComPort*, const void* buffer, int count) {
             host.Memo4.append(static_cast<const char*>(buffer), static_cast<size_t>(count));
         };
         host.OnTerminal = [this](bool attached) {
-            if (attached)
-                com.RegisterLink(&terminal);
-            else
-                com.UnRegisterLink(&terminal);
+            attached ? com.RegisterLink(&terminal) : com.UnRegisterLink(&terminal);
         };
         com.RegisterLink(&terminal);
     }
@@ -71,15 +59,13 @@ struct LinkRig : ::testing::Test {
         com.Close();
     }
 
-    SimUnit Unit()
-    {
-        return sim.WithUnit([](SimUnit& u) { return u; });
-    }
+    SimUnit Unit() { return sim.WithUnit([](SimUnit& u) { return u; }); }
     std::vector<std::string> Commands() { return Unit().Commands; }
     std::string UnitMemory(int from, int count)
     {
-        auto u = Unit();
-        return std::string(reinterpret_cast<const char*>(u.Memory.data()) + from, static_cast<size_t>(count));
+        return sim.WithUnit([&](SimUnit& u) {
+            return std::string(reinterpret_cast<const char*>(u.Memory.data()) + from, static_cast<size_t>(count));
+        });
     }
     std::string Image(int from, int count) const { return store.Image.Bytes(from, count); }
 };

@@ -1,21 +1,26 @@
 #pragma once
 
 #include "link/serial/LinkPort.h"
+#include "sim/SimUnit.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-// A port that keeps every write apart and answers from a queue the test fills.
+// A port that keeps every write apart and notes the pauses between them, so a test sees the bytes on the wire
+// with their spacing ("KVI<100>\r"). It answers from Input, which the test fills or, with a unit set, the unit
+// fills at once with its answer to each write.
 class RecordingPort : public LinkPort {
 public:
     bool Open = true;
+    SimUnit* Unit = nullptr;
     std::vector<std::string> Writes;
     std::vector<std::string> Events; // "W:<bytes>", "Clear", "Drain" in order
+    std::string Timeline;            // writes and pauses ("<ms>") in order
     std::string Input;
     int Clears = 0;
-    int Drains = 0;
-    int FailWriteAt = -1; // the write with this index raises a port error
+    int FailWriteAt = -1; // the write with this index raises a port error, once
     int FailClearAt = -1; // the buffer clear with this index raises a port error
 
     std::string Wire() const
@@ -24,6 +29,13 @@ public:
         for (const auto& w : Writes)
             all += w;
         return all;
+    }
+    void Wait(int ms) { Timeline += "<" + std::to_string(ms) + ">"; }
+    void Forget()
+    {
+        Writes.clear();
+        Events.clear();
+        Timeline.clear();
     }
 
     bool Connected() const override { return Open; }
@@ -38,10 +50,15 @@ public:
     }
     int WriteStr(const std::string& bytes) override
     {
-        if (static_cast<int>(Writes.size()) == FailWriteAt)
+        if (static_cast<int>(Writes.size()) == FailWriteAt) {
+            FailWriteAt = -1;
             throw std::runtime_error("WriteFile function failed");
+        }
         Writes.push_back(bytes);
         Events.push_back("W:" + bytes);
+        Timeline += bytes;
+        if (Unit)
+            Input += Unit->Feed(bytes);
         return static_cast<int>(bytes.size());
     }
     int ReadStr(std::string& bytes, int count) override
@@ -50,9 +67,5 @@ public:
         Input.erase(0, bytes.size());
         return static_cast<int>(bytes.size());
     }
-    void DrainOutput(int) override
-    {
-        ++Drains;
-        Events.push_back("Drain");
-    }
+    void DrainOutput(int) override { Events.push_back("Drain"); }
 };

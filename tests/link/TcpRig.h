@@ -1,11 +1,11 @@
 #pragma once
 
 #include "FakeHost.h"
-#include "FakeTcpHost.h"
 
 #include "image/ImageStore.h"
 #include "link/net/ServerLink.h"
 #include "link/ui/ServerPage.h"
+#include "link/net/TcpHost.h"
 #include "sim/SimTcp.h"
 
 #include <QCoreApplication>
@@ -17,28 +17,47 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
+#include <deque>
 #include <memory>
 #include <thread>
 
-// Runs the window's events until done() holds; false when the safety limit passed first.
+// The main window as the TCP link and the UDP monitor see it, recording what they asked of it.
+class FakeTcpHost : public TcpHost {
+public:
+    std::deque<std::string> Answers; // to the input box, in order; with none left the box is cancelled
+    std::string LinkState = "unset";
+    bool ListenChecked = false;
+    std::vector<std::string> Queries; // caption + "|" + prompt + "|" + the text offered
+    std::vector<std::string> Messages;
+
+    void SetLinkStateText(const std::string& text) override { LinkState = text; }
+    void SetListenChecked(bool checked) override { ListenChecked = checked; }
+    void EnableSerialTransferButtons(bool) override {}
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& text) override
+    {
+        Queries.push_back(caption + "|" + prompt + "|" + text);
+        if (Answers.empty())
+            return false;
+        text = Answers.front();
+        Answers.pop_front();
+        return true;
+    }
+    void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+};
+
+// Runs the window's events until done() holds (true), or for limitMs (false).
 inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 30000)
 {
-    const auto start = std::chrono::steady_clock::now();
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (!done()) {
-        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(limitMs))
+        if (std::chrono::steady_clock::now() > limit)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
-
-// Lets events run for a while, for things that must not happen.
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
-}
+inline void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
 inline int FreeTcpPort()
 {
@@ -46,7 +65,6 @@ inline int FreeTcpPort()
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
-
 inline int FreeUdpPort()
 {
     QUdpSocket probe;
@@ -61,37 +79,25 @@ inline std::vector<std::string> MemoLines(QPlainTextEdit* memo)
         lines.push_back(line.toLatin1().toStdString());
     return lines;
 }
-
 inline bool HasLine(QPlainTextEdit* memo, const std::string& line)
 {
-    for (const std::string& l : MemoLines(memo))
-        if (l == line)
-            return true;
-    return false;
+    const auto lines = MemoLines(memo);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
-
 // The byte counts of the receive field's "TCP:" and "UDP:" header lines, added up.
 inline size_t ShownBytes(QPlainTextEdit* memo)
 {
     size_t total = 0;
-    for (const std::string& line : MemoLines(memo)) {
-        const size_t at = line.find(" : Bytes:");
-        if (at != std::string::npos && line.rfind("TS:", 0) == 0)
+    for (const std::string& line : MemoLines(memo))
+        if (const size_t at = line.find(" : Bytes:"); at != std::string::npos && line.rfind("TS:", 0) == 0)
             total += std::stoul(line.substr(at + 9));
-    }
     return total;
 }
 
 // The two ways a link is made: the tool connects to the unit, or the unit connects in to the tool.
 enum class LinkMode { Client, Server };
-inline std::string LinkModeName(const ::testing::TestParamInfo<LinkMode>& info)
-{
-    return info.param == LinkMode::Client ? "AsClient" : "AsServer";
-}
-inline void PrintTo(LinkMode mode, std::ostream* os)
-{
-    *os << (mode == LinkMode::Client ? "client" : "server");
-}
+inline std::string LinkModeName(LinkMode mode) { return mode == LinkMode::Client ? "AsClient" : "AsServer"; }
+inline void PrintTo(LinkMode mode, std::ostream* os) { *os << LinkModeName(mode); }
 
 // The Server page with its link, against the simulated unit over loopback TCP, with hosts that record.
 struct TcpRig : ::testing::Test {
@@ -107,50 +113,30 @@ struct TcpRig : ::testing::Test {
         server.Timing = LinkTiming{}.Scaled(0.05, 0.25);
         page.ServerPortEdit->setText(QString::number(FreeTcpPort()));
     }
-    ~TcpRig() override { sim.reset(); }
-
-    // The tool connects to a unit that listens.
-    void ConnectToUnit()
-    {
-        sim = std::make_unique<SimTcp>(SimTcp::AsServer);
-        page.ClientPortEdit->setText(QString::number(sim->Port()));
-        tcpHost.Answers.push_back("127.0.0.1");
-        server.Tcp.FileConnectItemClick();
-        ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ClientActive(); }));
-    }
-
-    // The tool listens and a unit connects in.
-    void UnitConnectsIn()
-    {
-        server.Tcp.FileListenItemClick();
-        ASSERT_TRUE(server.Tcp.Listening());
-        sim = std::make_unique<SimTcp>(static_cast<uint16_t>(server.Tcp.ServerPort()));
-        ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ServerMode(); }));
-    }
 
     void MakeLink(LinkMode mode)
     {
-        if (mode == LinkMode::Client)
-            ConnectToUnit();
-        else
-            UnitConnectsIn();
+        if (mode == LinkMode::Client) { // the tool connects to a unit that listens
+            sim = std::make_unique<SimTcp>(SimTcp::AsServer);
+            page.ClientPortEdit->setText(QString::number(sim->Port()));
+            tcpHost.Answers.push_back("127.0.0.1");
+            server.Tcp.FileConnectItemClick();
+            ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ClientActive(); }));
+        } else { // the tool listens and a unit connects in
+            server.Tcp.FileListenItemClick();
+            ASSERT_TRUE(server.Tcp.Listening());
+            sim = std::make_unique<SimTcp>(static_cast<uint16_t>(server.Tcp.ServerPort()));
+            ASSERT_TRUE(PumpUntil([this] { return server.Tcp.ServerMode(); }));
+        }
     }
+    void ConnectToUnit() { MakeLink(LinkMode::Client); }
 
-    // Runs a transfer's start handler, then the window until the transfer and its result are over.
-    void RunTransfer(const std::function<void()>& start)
-    {
-        start();
-        ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }));
-    }
-
-    SimUnit Unit()
-    {
-        return sim->WithUnit([](SimUnit& u) { return u; });
-    }
+    SimUnit Unit() { return sim->WithUnit([](SimUnit& u) { return u; }); }
     std::string UnitMemory(int from, int count)
     {
-        auto u = Unit();
-        return std::string(reinterpret_cast<const char*>(u.Memory.data()) + from, static_cast<size_t>(count));
+        return sim->WithUnit([&](SimUnit& u) {
+            return std::string(reinterpret_cast<const char*>(u.Memory.data()) + from, static_cast<size_t>(count));
+        });
     }
     std::string Image(int from, int count) const { return store.Image.Bytes(from, count); }
 };

@@ -17,7 +17,6 @@ uint16_t X25(const std::string& data)
 // A service-panel block: escaped data, then its CRC low byte first (escaped too), then the CR that got us here.
 std::string SimUnit::HandleAltFrame()
 {
-    Frames.push_back(frame_);
     std::string raw;
     for (size_t i = 0; i < frame_.size(); ++i) {
         auto b = static_cast<uint8_t>(frame_[i]);

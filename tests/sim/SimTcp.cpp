@@ -77,12 +77,6 @@ size_t SimTcp::BytesSent()
     return bytesSent_;
 }
 
-bool SimTcp::Connected()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return connected_;
-}
-
 void SimTcp::HangUpAfter(int replies)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -129,10 +123,6 @@ void SimTcp::Run(int listenFd, uint16_t toolPort)
 void SimTcp::Serve(int fd)
 {
     NoDelay(fd);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        connected_ = true;
-    }
     char buffer[4096];
     bool open = true;
     while (open && !stop_) {
@@ -151,10 +141,6 @@ void SimTcp::Serve(int fd)
         for (const std::string& reply : replies)
             if (!(open = SendReply(fd, reply)))
                 break;
-    }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        connected_ = false;
     }
     close(fd);
 }

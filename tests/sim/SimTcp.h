@@ -39,8 +39,6 @@ class SimTcp
     // Replies and bytes sent so far.
     int RepliesSent();
     size_t BytesSent();
-    // A connection to the tool stands.
-    bool Connected();
 
     // After this many replies in all the unit closes the connection (a unit that hangs up); -1: never.
     void HangUpAfter(int replies);
@@ -63,7 +61,6 @@ class SimTcp
     size_t bytesSent_ = 0;
     int hangUpAfter_ = -1;
     int holdAfter_ = -1;
-    bool connected_ = false;
     uint16_t port_ = 0;
     int wake_[2] = {-1, -1};
     std::atomic<bool> stop_{false};

@@ -250,7 +250,6 @@ std::vector<std::string> SimUnit::TcpReadReply()
 
 std::string SimUnit::HandleFrame()
 {
-    Frames.push_back(frame_);
     std::string raw;
     bool wellFormed = true;
     for (size_t i = 0; i < frame_.size(); ++i) {

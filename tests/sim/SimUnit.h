@@ -62,8 +62,6 @@ public:
     // Every command in order: the line without its CR, "---" for the escape, "KVWEB<n>" for a block.
     // Over TCP empty lines (the LF after a typed line's CR) are not listed.
     std::vector<std::string> Commands;
-    // The escaped bytes of each written block as they came (data and checksum, without the CR).
-    std::vector<std::string> Frames;
     // Protocol breaches: a frame before the password, a byte that should have been escaped, a bad checksum...
     std::vector<std::string> Violations;
     int BlocksStored = 0;

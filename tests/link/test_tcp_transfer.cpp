@@ -1,0 +1,244 @@
+// The TCP image read and write against the simulated unit, each both ways: the tool connected to the unit, and
+// the unit connected in to the tool.
+#include "TcpRig.h"
+
+#include "link/protocol/Protocol.h"
+#include "link/protocol/TcpProtocol.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
+
+using Strings = std::vector<std::string>;
+
+namespace {
+const Strings kRead{"kv", "kvpw=1234", "kvrea0"};
+const Strings kWrite{"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2", "KVWEB3", "KVWEB4", "KVWEB5", "KVWEB6", "KVWEB7"};
+
+// Closes the progress window when the transfer shows this step; the close runs when the window next does.
+void CloseAtStep(TcpRig& rig, const std::string& at)
+{
+    rig.host.OnStep = [&rig, at](const std::string& step) {
+        if (step == at)
+            QTimer::singleShot(0, [&rig] { rig.server.Transfer.FormSaveClosed(); });
+    };
+}
+} // namespace
+
+// An image of our own with fresh edits, never read: the TCP write does not ask.
+struct TcpImage : TcpRig {
+    std::string imageBefore, unitBefore;
+
+    void Begin(LinkMode mode)
+    {
+        MakeLink(mode);
+        std::string ramp;
+        for (int i = 0; i < 3072; ++i)
+            ramp.push_back(static_cast<char>((i * 29 + 5) & 0xFF));
+        store.LoadPlain(0, ramp);
+        store.WriteImageString("(edit)", 20, 1);
+        store.WriteImageString("(high)", 2600, 1);
+        store.ImageLoaded = 0;
+        imageBefore = store.Image.Bytes(0, 65536);
+        unitBefore = UnitMemory(0, 3072);
+    }
+    // Runs a transfer, then the window until the transfer and its result are over.
+    void Run(bool write)
+    {
+        write ? server.Transfer.WriteButtonTCPClick() : server.Transfer.ReadButtonTCPClick();
+        ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }));
+    }
+    Strings Commands() { return Unit().Commands; }
+    int Results() const
+    {
+        return static_cast<int>(std::count_if(host.Calls.begin(), host.Calls.end(),
+                                              [](const std::string& c) { return c.rfind("Result:", 0) == 0; }));
+    }
+    // A transfer that failed changed no image byte, and the unit holds the image only in the blocks it stored.
+    void ExpectOnlyStoredBlocksChanged()
+    {
+        EXPECT_EQ(store.Image.Bytes(0, 65536), imageBefore);
+        EXPECT_EQ(host.FinishImageReads, 0);
+        const size_t stored = static_cast<size_t>(Unit().BlocksStored) * 256;
+        EXPECT_EQ(UnitMemory(0, 3072), imageBefore.substr(0, stored) + unitBefore.substr(stored));
+    }
+};
+
+struct TcpImageBothWays : TcpImage, ::testing::WithParamInterface<LinkMode> {
+    void SetUp() override { Begin(GetParam()); }
+};
+
+TEST_P(TcpImageBothWays, ReadFillsTheImage)
+{
+    sim->WithUnit([](SimUnit& u) {
+        u.Memory[300] = 0x7D;                     // escaped on the wire, one byte in the image
+        u.Faults.PrepareReply = "\r\nOK\r\n"; // short: the wait runs to its limit, and the read goes on
+    });
+    server.Timing.TcpReplyLimitMs = 200;
+    store.ImageSize = 65536; // the read sets its own
+    Run(false);
+    EXPECT_EQ(Image(0, 3072), UnitMemory(0, 3072));
+    EXPECT_EQ(store.Image.Byte(300), 0x7D);
+    EXPECT_FALSE(store.Image.AnyMarked(0, 3072));
+    EXPECT_EQ(store.ImageSize, 3072);
+    EXPECT_EQ(host.FinishImageReads, 1);
+    EXPECT_EQ(host.Status, Msg::kReadOk);
+    EXPECT_TRUE(server.Transfer.tcpReadDone);
+    EXPECT_EQ(host.ProgressPosition, 3072);
+    EXPECT_EQ(sim->Received(), "kv\rkvpw=1234\rkvrea0"); // "kvrea0" without CR, and no "kvrw0"
+    EXPECT_TRUE(Unit().Violations.empty());
+    EXPECT_TRUE(host.InOrder({"StartProgress:Read:3072", "Step:Invoke KV-Commands", "Step:Checking Password",
+                              "Step:Start Reading", "Status:", "FinishImageRead", "Status:EEPROM Read OK!",
+                              "Result:OK:EEPROM Read OK!", "EndResult", "Caption", "CloseProgress"}));
+    for (const char* line : {"CMD:kvrea0", "Pwd Check OK", "1st Read Block Received OK", "2nd Read Block Received OK",
+                             "3rd Read Block Received OK", "12th Read Block Received OK", "Checksum OK"})
+        EXPECT_TRUE(HasLine(page.Memo2, line)) << line;
+}
+
+TEST_P(TcpImageBothWays, WriteLeavesTheUnitEqualToTheImagesFirst2048Bytes)
+{
+    Run(true);
+    EXPECT_EQ(host.Status, Msg::kWriteOk);
+    EXPECT_EQ(UnitMemory(0, 2048), Image(0, 2048));
+    EXPECT_EQ(UnitMemory(2048, 1024), unitBefore.substr(2048)); // never sent over TCP
+    EXPECT_EQ(Commands(), kWrite);
+    EXPECT_TRUE(Unit().Violations.empty());
+    EXPECT_FALSE(store.Image.AnyMarked(0, 2048));
+    EXPECT_TRUE(store.Image.AnyMarked(2600, 6));
+    EXPECT_EQ(host.Count("Stamp"), 0);
+    EXPECT_TRUE(host.InOrder({"Commit", "StartProgress:Write:3072", "Step:Block 8: Waiting for ack...",
+                              "Result:OK:EEPROM Write OK!", "CloseProgress"}));
+    EXPECT_EQ(host.ProgressPosition, 4096);
+    for (const char* line : {"Block1Writing...", "Block1Waiting for ack...", "8th Block Send/Write OK"})
+        EXPECT_TRUE(HasLine(page.Memo2, line)) << line;
+    EXPECT_EQ(HasLine(page.Memo2, "Len:0"), GetParam() == LinkMode::Server);
+}
+
+// The user closes the progress window while the blocks come in: the read stops, the rest is only shown.
+TEST_P(TcpImageBothWays, ClosingTheWindowDuringTheBlocksStopsTheRead)
+{
+    sim->HoldAfter(5); // the answers and three blocks
+    server.Transfer.ReadButtonTCPClick();
+    ASSERT_TRUE(PumpUntil([this] { return host.ProgressPosition == 3 * 256; }));
+    server.Transfer.FormSaveClosed();
+    EXPECT_FALSE(server.Transfer.tcpReading);
+    sim->Release();
+    ASSERT_TRUE(PumpUntil([this] { return sim->RepliesSent() == 15 && ShownBytes(page.Memo3) == sim->BytesSent(); }));
+    ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }));
+    EXPECT_EQ(host.ProgressPosition, 3 * 256);
+    EXPECT_EQ(Results(), 0);
+    ExpectOnlyStoredBlocksChanged();
+}
+
+// A read started while a failed write's result still shows owns the window: the old result cannot close it.
+TEST_P(TcpImageBothWays, AReadStartedWhileAResultShowsOwnsTheWindow)
+{
+    sim->WithUnit([](SimUnit& u) { u.Faults.RefuseBlock = 2; });
+    host.WhileResultShows = [this] {
+        host.WhileResultShows = nullptr;
+        server.Transfer.ReadButtonTCPClick();
+    };
+    Run(true);
+    EXPECT_EQ(host.Status, Msg::kReadOk);
+    EXPECT_EQ(Image(0, 3072), UnitMemory(0, 3072));
+    EXPECT_EQ(host.Count("CloseProgress"), 1);
+    EXPECT_TRUE(host.InOrder({"Result:ERROR:", "StartProgress:Read:3072", "Result:OK:EEPROM Read OK!", "CloseProgress"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, TcpImageBothWays, ::testing::Values(LinkMode::Client, LinkMode::Server),
+                         [](const auto& info) { return LinkModeName(info.param); });
+
+namespace {
+struct TcpFault {
+    const char* name;
+    bool write;
+    std::function<void(TcpRig&)> setup;
+    std::optional<std::string> message; // the result shown; none for a transfer the user closed
+    bool statusShown;
+    Strings commands; // empty: not fixed, the unit hangs up while the tool sends
+};
+void PrintTo(const TcpFault& c, std::ostream* os) { *os << c.name; }
+} // namespace
+
+struct TcpImageFault : TcpImage, ::testing::WithParamInterface<std::tuple<LinkMode, TcpFault>> {
+    void SetUp() override { Begin(std::get<0>(GetParam())); }
+};
+
+// Every failure ends the transfer once: one result (or none when the user closed the window), the window closed,
+// no image byte changed, and nothing sent after the failure.
+TEST_P(TcpImageFault, EndsTheTransferAndKeepsTheImage)
+{
+    const TcpFault& c = std::get<1>(GetParam());
+    c.setup(*this);
+    Run(c.write);
+    if (!c.commands.empty())
+        EXPECT_EQ(Commands(), c.commands);
+    EXPECT_EQ(Results(), c.message ? 1 : 0);
+    if (c.message) {
+        EXPECT_EQ(host.Count("Result:ERROR:" + *c.message), 1);
+        EXPECT_EQ(host.Count("CloseProgress"), 1);
+        if (!c.message->empty())
+            EXPECT_EQ(host.Count("Status:" + *c.message) > 0, c.statusShown);
+    }
+    EXPECT_FALSE(server.Transfer.tcpReading || server.Transfer.tcpWriting);
+    ExpectOnlyStoredBlocksChanged();
+    if (c.message == Msg::kCommFailure) { // the unit hung up: no socket error, and the tool listens (again)
+        EXPECT_FALSE(HasLine(page.Memo3, "Error connecting to:127.0.0.1"));
+        EXPECT_FALSE(server.Tcp.ServerMode() || server.Tcp.ClientActive());
+        EXPECT_TRUE(server.Tcp.Listening());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, TcpImageFault,
+    ::testing::Combine(
+        ::testing::Values(LinkMode::Client, LinkMode::Server),
+        ::testing::Values(
+            TcpFault{"ReadWrongPassword", false, [](TcpRig& r) { r.host.Password = "9999"; }, Msg::kPasswordIncorrect,
+                     false, {"kv", "kvpw=9999"}},
+            TcpFault{"ReadKvRefused", false,
+                     [](TcpRig& r) {
+                         r.sim->WithUnit([](SimUnit& u) { u.Faults.PrepareReply = "\r\nKIV Corvo busy\r\nNO\r\n"; });
+                     },
+                     "", false, {"kv"}},
+            TcpFault{"ReadBadChecksum", false,
+                     [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.BadReadChecksum = true; }); },
+                     Msg::kChecksumFailed, true, kRead},
+            TcpFault{"ReadShortBlock", false,
+                     [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.ShortReadBlock = 6; }); },
+                     Msg::kReadFailed, true, kRead},
+            TcpFault{"ReadClosingReplyOfNineBytes", false,
+                     [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.ClosingReply = "\r\nOK:0\r\n\r"; }); },
+                     Msg::kReadFailed, true, kRead},
+            TcpFault{"ReadHangUp", false, [](TcpRig& r) { r.sim->HangUpAfter(6); }, Msg::kCommFailure, true, kRead},
+            // Closed while the password goes out: the read request is never sent.
+            TcpFault{"ReadClosedBeforeTheRequest", false, [](TcpRig& r) { CloseAtStep(r, Msg::kStepPassword); },
+                     std::nullopt, false, {"kv", "kvpw=1234"}},
+            TcpFault{"WriteWrongPassword", true, [](TcpRig& r) { r.host.Password = "0000"; }, Msg::kPasswordIncorrect,
+                     false, {"kv", "kvpw=0000"}},
+            TcpFault{"WriteRefusedBlock", true,
+                     [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.RefuseBlock = 2; }); }, "", false,
+                     {"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2"}},
+            TcpFault{"WriteHangUp", true, [](TcpRig& r) { r.sim->HangUpAfter(4); }, Msg::kCommFailure, true, {}},
+            // Closed while block 3 waits for its answer: block 4 never goes out.
+            TcpFault{"WriteClosedAtBlock3", true, [](TcpRig& r) { CloseAtStep(r, "Block 3: Waiting for ack..."); },
+                     std::nullopt, false, {"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2"}})),
+    [](const auto& info) {
+        return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param));
+    });
+
+TEST_F(TcpImage, NothingStartsWithoutALinkOrWhenAnEditCannotBeCommitted)
+{
+    server.Transfer.ReadButtonTCPClick();
+    server.Transfer.WriteButtonTCPClick(); // the edits are committed all the same
+    const std::string noSocket = "Status:" + std::string(TcpMsg::kNoValidSocket);
+    EXPECT_EQ(host.Calls, (Strings{noSocket, "Commit", noSocket}));
+    ConnectToUnit();
+    host.CommitSucceeds = false;
+    server.Transfer.WriteButtonTCPClick();
+    PumpFor(50);
+    EXPECT_EQ(host.Calls.back(), "Commit");
+    EXPECT_EQ(sim->Received(), "");
+    EXPECT_TRUE(server.Transfer.Idle());
+}
