@@ -5,12 +5,15 @@
 #include "platform/ui/RadioGroup.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -64,4 +67,14 @@ inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TFor
     options.Server.Address = QHostAddress(QHostAddress::LocalHost);
     options.Server.UdpPort = 0;
     return options;
+}
+
+// Runs the window until done holds or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds time = std::chrono::seconds(20))
+{
+    const auto limit = std::chrono::steady_clock::now() + time;
+    while (!done() && std::chrono::steady_clock::now() < limit)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
 }
