@@ -82,14 +82,6 @@ std::string Filled(uint8_t fill)
     return std::string(kSize, static_cast<char>(fill));
 }
 
-std::string FieldUnit()
-{
-    std::string bytes(kSize, '\0');
-    for (int a = 0; a < kSize; ++a)
-        bytes[size_t(a)] = static_cast<char>((a * 7 + 3) & 0xFF);
-    return bytes;
-}
-
 // Bits a user's click writes besides the switch's own, on an image of all 0x00 or all 0xFF.
 struct Forced {
     std::string name;
@@ -179,7 +171,7 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
         {"SleepPeriodSend", 1013, 0x20, 1014, 0x02, {0, 0, 2, 1}, {1, 3, 2}},
         {"AnadataLog", 1014, 0x80, 166, 0x01, {0, 0, 2, 1}, {1, 3, 2}},
     };
-    const std::string unit = FieldUnit();
+    const std::string unit = FieldUnitBytes();
     for (const Case& c : cases) {
         auto* group = ctx.Get<TRadioGroup>(c.name);
         for (int pattern : {3, 0, 1, 2, 3}) {
@@ -204,7 +196,7 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
 TEST_F(Options, ImagesAreShownAsTheyAreWithoutAWrite)
 {
     // Each change of image turns switches from one state to the other: every handler a redraw runs is met.
-    for (const std::string& bytes : {Filled(0x00), Filled(0xFF), Filled(0xEF), FieldUnit(), Filled(0xFF), Filled(0x00)}) {
+    for (const std::string& bytes : {Filled(0x00), Filled(0xFF), Filled(0xEF), FieldUnitBytes(), Filled(0xFF), Filled(0x00)}) {
         seen.clear();
         Show(bytes);
         EXPECT_EQ(image.Image.Bytes(0, kSize), bytes);
