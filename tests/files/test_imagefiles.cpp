@@ -127,14 +127,22 @@ TEST(KvxFile, MutatedFilesLoadWholeOrAreRefused)
     EXPECT_LT(loaded, 4000);
 }
 
+// The image file's and the profile's proposed names: the user ID present, erased or holding characters a
+// file name cannot take.
 TEST(ProposedName, UserIdPresentErasedOrUnsafe)
 {
-    const std::pair<std::string, std::string> cases[] = {
-        {"Tank3", "KIV-TARN_75318_1204_Tank3_20261205 2.14.02.kvx"},
-        {"", "KIV-TARN_75318_1204__20261205 2.14.02.kvx"},
-        {"\xFF\xFFxy", "KIV-TARN_75318_1204__20261205 2.14.02.kvx"},
-        {"Site/4\\b\tc", "KIV-TARN_75318_1204_Site_4_b_c_20261205 2.14.02.kvx"},
+    EXPECT_EQ(DateStamp(2026, 12, 5), "20261205");
+    const struct {
+        std::string config, userId, image, profile;
+    } cases[] = {
+        {"1204", "Tank3", "KIV-TARN_75318_1204_Tank3_20261205 2.14.02.kvx", "KIV_1204_Tank3_20261205 2.14.02.kvp"},
+        {"1204", "", "KIV-TARN_75318_1204__20261205 2.14.02.kvx", "KIV_1204__20261205 2.14.02.kvp"},
+        {"", "\xFF\xFFxy", "KIV-TARN_75318___20261205 2.14.02.kvx", "KIV___20261205 2.14.02.kvp"},
+        {"../A1", "Site/4\\b\tc", "KIV-TARN_75318_.._A1_Site_4_b_c_20261205 2.14.02.kvx",
+         "KIV_.._A1_Site_4_b_c_20261205 2.14.02.kvp"},
     };
-    for (const auto& [userId, name] : cases)
-        EXPECT_EQ(KvxProposedName({"tarn", "5318", "1204", userId, 2026, 12, 5, kTag}), name);
+    for (const auto& c : cases) {
+        EXPECT_EQ(KvxProposedName({"tarn", "5318", c.config, c.userId, 2026, 12, 5, kTag}), c.image);
+        EXPECT_EQ(ProposedProfileName(c.config, c.userId, DateStamp(2026, 12, 5), kTag), c.profile);
+    }
 }
