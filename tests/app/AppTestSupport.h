@@ -41,24 +41,6 @@ T* AddControl(QWidget* page, const char* name, T* control)
     return control;
 }
 
-// The controls of the link and terminal pages that start-up and shut-down fill and read, as those pages will
-// name them; ShowTS behaves as its click handler does (HexCheckBox follows it).
-inline void BuildPreferenceControls(TForm1& form)
-{
-    for (const char* name : {"ServerPortEdit", "ClientPortEdit", "UDPIPEdit", "UDPportEdit"})
-        AddControl(form.TabSheet11, name, new QLineEdit);
-    auto* log = AddControl(form.TabSheet8, "CheckBox14", new TCheckBox("Show LOG window"));
-    auto* ts = AddControl(form.TabSheet8, "ShowTS", new TCheckBox("Log with Time Stamp "));
-    auto* hex = AddControl(form.TabSheet8, "HexCheckBox", new TCheckBox("Show Hex"));
-    ts->setChecked(true);
-    ts->SetOnClick([ts, hex] {
-        hex->setEnabled(ts->Checked());
-        if (!ts->Checked())
-            hex->SetChecked(false);
-    });
-    (void)log;
-}
-
 inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TForm1&)> build = {})
 {
     TForm1::TOptions options;

@@ -47,7 +47,7 @@ TEST(ShutDown, ClosingWritesFourSectionsAndKeepsTheUsersApnNames)
     ini.Put("[User APN]\r\nAPN1=my.private.apn\r\nAPN30=last.one\r\n");
     Recorder rec{{}, &ini, {}};
     {
-        TForm1 form(OptionsWith(ini, BuildPreferenceControls));
+        TForm1 form(OptionsWith(ini));
         rec.Hook(form);
         form.Control<QLineEdit>("ServerPortEdit")->setText("5000");
         form.Control<QAbstractButton>("CheckBox14")->setChecked(true);
@@ -81,7 +81,7 @@ TEST(ShutDown, ExitClosesSocketsFirstWritesNoApnNamesAndEndsTheLoop)
     const std::string handEdited = "[User APN]\r\nAPN1=hand.edited\r\n";
     ini.Put(handEdited);
     Recorder rec{{}, &ini, {}};
-    TForm1 form(OptionsWith(ini, BuildPreferenceControls));
+    TForm1 form(OptionsWith(ini));
     rec.Hook(form);
     form.show();
     form.FileExit->trigger();
@@ -182,7 +182,7 @@ TEST(PortButton, OpenPortShowsItsRateAndTicksBothLines)
     char name[256] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     TTempIni ini;
-    TForm1 form(OptionsWith(ini, BuildPreferenceControls));
+    TForm1 form(OptionsWith(ini));
     TCheckBox* dtr = form.TermPage->CheckBox7;
     int dtrClicks = 0;
     dtr->SetOnClick([&] { ++dtrClicks; });
