@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // Puts each value into its control as a user would, in the order of the profile's keys, as the read-back
@@ -34,20 +36,16 @@ void Enter(TPageContext& ctx, const TFakeValues& values)
 // The values of the controls the read-back restores, the rest left as the pages show them.
 TFakeValues ReadBackValues()
 {
-    const TFakeValues all;
-    TFakeValues some;
-    some.texts.clear();
-    some.checks.clear();
-    some.indexes.clear();
-    for (const auto& control : ProfileReadControls()) {
-        if (all.texts.count(control))
-            some.texts[control] = all.texts.at(control);
-        if (all.checks.count(control))
-            some.checks[control] = all.checks.at(control);
-        if (all.indexes.count(control))
-            some.indexes[control] = all.indexes.at(control);
-    }
-    return some;
+    TFakeValues values;
+    const auto read = ProfileReadControls();
+    const auto keepRead = [&read](auto& byControl) {
+        for (auto it = byControl.begin(); it != byControl.end();)
+            it = std::count(read.begin(), read.end(), it->first) ? std::next(it) : byControl.erase(it);
+    };
+    keepRead(values.texts);
+    keepRead(values.checks);
+    keepRead(values.indexes);
+    return values;
 }
 
 class ProfileWindow : public ::testing::Test {
