@@ -5,12 +5,15 @@
 #include "platform/ui/RadioGroup.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -38,24 +41,6 @@ T* AddControl(QWidget* page, const char* name, T* control)
     return control;
 }
 
-// The controls of the link and terminal pages that start-up and shut-down fill and read, as those pages will
-// name them; ShowTS behaves as its click handler does (HexCheckBox follows it).
-inline void BuildPreferenceControls(TForm1& form)
-{
-    for (const char* name : {"ServerPortEdit", "ClientPortEdit", "UDPIPEdit", "UDPportEdit"})
-        AddControl(form.TabSheet11, name, new QLineEdit);
-    auto* log = AddControl(form.TabSheet8, "CheckBox14", new TCheckBox("Show LOG window"));
-    auto* ts = AddControl(form.TabSheet8, "ShowTS", new TCheckBox("Log with Time Stamp "));
-    auto* hex = AddControl(form.TabSheet8, "HexCheckBox", new TCheckBox("Show Hex"));
-    ts->setChecked(true);
-    ts->SetOnClick([ts, hex] {
-        hex->setEnabled(ts->Checked());
-        if (!ts->Checked())
-            hex->SetChecked(false);
-    });
-    (void)log;
-}
-
 inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TForm1&)> build = {})
 {
     TForm1::TOptions options;
@@ -64,4 +49,14 @@ inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TFor
     options.Server.Address = QHostAddress(QHostAddress::LocalHost);
     options.Server.UdpPort = 0;
     return options;
+}
+
+// Runs the window until done holds or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds time = std::chrono::seconds(20))
+{
+    const auto limit = std::chrono::steady_clock::now() + time;
+    while (!done() && std::chrono::steady_clock::now() < limit)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
 }

@@ -2,6 +2,7 @@
 #include "FileSizeLimit.h"
 
 #include "files/KvxFile.h"
+#include "files/ProfileTestSupport.h"
 #include "image/ToolVersion.h"
 #include "platform/ui/ScriptedDialogs.h"
 
@@ -17,11 +18,6 @@ class ImageFilesWindow : public ::testing::Test
 {
   protected:
     std::string PathOf(const std::string& name) const { return ini.dir.filePath(name.c_str()).toStdString(); }
-    static std::string FileBytes(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     long FilesInFolder() const { return std::distance(std::filesystem::directory_iterator(PathOf("")), {}); }
     // Marked edits, a caption and a status of its own, each to be seen unchanged after a fault.
     void MarkedImage()

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
+#include <functional>
 #include <regex>
 #include <set>
 #include <string>
@@ -11,106 +11,101 @@
 
 namespace fs = std::filesystem;
 
-// Each layer may include only itself and the layers before it; the file formats need the image alone, so
-// they stay plain and testable without a window.
-TEST(Layers, NoSourceIncludesALaterLayer)
-{
-    const std::vector<std::string> order = {"platform", "image", "cport", "link", "pages", "channels", "files", "app"};
-    std::map<std::string, std::vector<std::string>> allowed;
-    for (size_t i = 0; i < order.size(); ++i)
-        allowed[order[i]] = std::vector<std::string>(order.begin(), order.begin() + static_cast<long>(i) + 1);
-    allowed["files"] = {"platform", "image", "files"};
-
-    const std::regex include(R"(^\s*#\s*include\s*"([a-z]+)/)");
-    int checked = 0;
-    for (const auto& layer : order) {
-        const fs::path dir = fs::path(KIV_SOURCE_DIR) / layer;
-        if (!fs::exists(dir))
-            continue;
-        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-            const auto ext = entry.path().extension();
-            if (ext != ".cpp" && ext != ".h")
-                continue;
-            ++checked;
-            std::ifstream in(entry.path());
-            std::string line;
-            for (int n = 1; std::getline(in, line); ++n) {
-                std::smatch m;
-                if (!std::regex_search(line, m, include))
-                    continue;
-                const auto& ok = allowed[layer];
-                EXPECT_NE(std::find(ok.begin(), ok.end(), m[1].str()), ok.end())
-                    << entry.path().string() << ":" << n << " includes " << m[1].str();
-            }
-        }
-    }
-    EXPECT_GT(checked, 100);
-}
-
 namespace {
 
-// The Qt headers a plain part may use (QtCore), and those a transport adds (QtNetwork).
-const std::set<std::string> kCoreHeaders = {"QByteArray", "QCoreApplication", "QElapsedTimer", "QEventLoop",
-                                            "QList", "QObject", "QPointer", "QString", "QStringList",
-                                            "QTimer", "Qt", "QtGlobal", "QVector"};
-const std::set<std::string> kNetworkHeaders = {"QAbstractSocket", "QHostAddress", "QHostInfo", "QNetworkDatagram",
-                                               "QTcpServer", "QTcpSocket", "QUdpSocket"};
-
-struct RoleRule {
-    std::string folder;
-    std::vector<std::string> includes; // path prefixes a file of the folder may include
-    bool network;                      // QtNetwork besides QtCore
-};
+// Calls check with each #include line of the sources in folder (and below it, if deep), where names the
+// line; returns how many files were read.
+int ForEachInclude(const std::string& folder, bool deep,
+                   const std::function<void(const std::string& line, const std::string& where)>& check)
+{
+    int files = 0;
+    const auto visit = [&](const fs::path& path) {
+        if (path.extension() != ".cpp" && path.extension() != ".h")
+            return;
+        ++files;
+        std::ifstream in(path);
+        std::string line;
+        for (int n = 1; std::getline(in, line); ++n)
+            if (line.find("#include") != std::string::npos)
+                check(line, path.string() + ":" + std::to_string(n));
+    };
+    const fs::path dir = fs::path(KIV_SOURCE_DIR) / folder;
+    if (deep)
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            visit(entry.path());
+    else
+        for (const auto& entry : fs::directory_iterator(dir))
+            visit(entry.path());
+    return files;
+}
 
 bool StartsWithAny(const std::string& text, const std::vector<std::string>& prefixes)
 {
     return std::any_of(prefixes.begin(), prefixes.end(), [&](const std::string& p) { return text.rfind(p, 0) == 0; });
 }
 
-// platform/ui holds the widget behaviours: a role without widgets names each such header it may use.
-bool MayInclude(const RoleRule& rule, const std::string& path)
-{
-    const bool widgetHelper = path.rfind("platform/ui/", 0) == 0;
-    if (widgetHelper)
-        return std::find(rule.includes.begin(), rule.includes.end(), path) != rule.includes.end();
-    return StartsWithAny(path, rule.includes);
-}
-
 } // namespace
 
+// Each layer may include only itself and the layers before it; the file formats need the image alone, so
+// they stay plain and testable without a window.
+TEST(Layers, NoSourceIncludesALaterLayer)
+{
+    const std::vector<std::string> order = {"platform", "image", "cport", "link", "pages", "channels", "files", "app"};
+    const std::regex include(R"(^\s*#\s*include\s*"([a-z]+)/)");
+    int checked = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        std::vector<std::string> allowed(order.begin(), order.begin() + static_cast<long>(i) + 1);
+        if (order[i] == "files")
+            allowed = {"platform", "image", "files"};
+        checked += ForEachInclude(order[i], true, [&](const std::string& line, const std::string& where) {
+            std::smatch m;
+            if (std::regex_search(line, m, include)) {
+                EXPECT_NE(std::find(allowed.begin(), allowed.end(), m[1].str()), allowed.end())
+                    << where << " includes " << m[1].str();
+            }
+        });
+    }
+    EXPECT_GT(checked, 100);
+}
+
 // Inside the link, a role includes only the roles before it (protocol < serial < net < ui); the plain protocol
-// and the serial transfers use no Qt but QtCore, the TCP transports QtNetwork besides; only ui has widgets.
+// and the serial transfers use no Qt but QtCore, the TCP transports QtNetwork besides; only ui has widgets,
+// and a role without widgets names each platform/ui header it may use.
 TEST(Layers, LinkRolesIncludeOnlyTheRolesBeforeThem)
 {
+    const std::set<std::string> core = {"QByteArray", "QCoreApplication", "QElapsedTimer", "QEventLoop", "QList",
+                                        "QObject", "QPointer", "QString", "QStringList", "QTimer", "Qt", "QtGlobal",
+                                        "QVector"};
+    const std::set<std::string> network = {"QAbstractSocket", "QHostAddress", "QHostInfo", "QNetworkDatagram",
+                                           "QTcpServer", "QTcpSocket", "QUdpSocket"};
     const std::vector<std::string> plain = {"platform/", "image/", "link/protocol/"};
     std::vector<std::string> serial = plain;
     serial.insert(serial.end(), {"cport/", "link/serial/"});
     std::vector<std::string> net = serial;
     net.insert(net.end(), {"platform/ui/Latin1.h", "link/net/"});
-    const std::vector<RoleRule> rules = {
-        {"link/protocol", plain, false}, {"link/serial", serial, false}, {"link/net", net, true}};
+    const struct {
+        std::string folder;
+        std::vector<std::string> includes;
+        bool network;
+    } rules[] = {{"link/protocol", plain, false}, {"link/serial", serial, false}, {"link/net", net, true}};
 
     const std::regex quoted(R"(^\s*#\s*include\s*"([^"]+)\")");
     const std::regex qt(R"(^\s*#\s*include\s*<(Q[^>]*)>)");
     int checked = 0;
-    for (const RoleRule& rule : rules) {
-        for (const auto& entry : fs::directory_iterator(fs::path(KIV_SOURCE_DIR) / rule.folder)) {
-            if (entry.path().extension() != ".cpp" && entry.path().extension() != ".h")
-                continue;
-            ++checked;
-            std::ifstream in(entry.path());
-            std::string line;
-            for (int n = 1; std::getline(in, line); ++n) {
-                const std::string where = entry.path().string() + ":" + std::to_string(n);
-                std::smatch m;
-                if (std::regex_search(line, m, quoted)) {
-                    EXPECT_TRUE(MayInclude(rule, m[1].str())) << where << " includes " << m[1].str();
-                } else if (std::regex_search(line, m, qt)) {
-                    EXPECT_TRUE(kCoreHeaders.count(m[1].str()) || (rule.network && kNetworkHeaders.count(m[1].str())))
-                        << where << " includes <" << m[1].str() << ">";
-                }
+    for (const auto& rule : rules) {
+        checked += ForEachInclude(rule.folder, false, [&](const std::string& line, const std::string& where) {
+            std::smatch m;
+            if (std::regex_search(line, m, quoted)) {
+                const std::string path = m[1].str();
+                const bool ok = path.rfind("platform/ui/", 0) == 0
+                                    ? std::count(rule.includes.begin(), rule.includes.end(), path) > 0
+                                    : StartsWithAny(path, rule.includes);
+                EXPECT_TRUE(ok) << where << " includes " << path;
+            } else if (std::regex_search(line, m, qt)) {
+                EXPECT_TRUE(core.count(m[1].str()) || (rule.network && network.count(m[1].str())))
+                    << where << " includes <" << m[1].str() << ">";
             }
-        }
+        });
     }
     EXPECT_GT(checked, 50);
 }

@@ -13,7 +13,6 @@
 #include "sim/SimPty.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,8 +23,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <stdexcept>
 
 // The field engineer's road through the main window: read a unit over the serial port, change a setting on a
@@ -80,29 +77,18 @@ protected:
     }()};
 };
 
-TEST_F(MainRoad, ReadPutsTheUnitsImageInTheWindow)
-{
-    form.ReadEEPROM->trigger();
-    EXPECT_EQ(form.Status(), "EEPROM Read OK!");
-    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), UnitBytes(3072));
-    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
-    EXPECT_EQ(form.Variant.modemType, "MOSS") << "the hardware number decoded after the read";
-    auto* baud = form.findChild<TRadioGroup*>("BaudRatePC");
-    EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600") << "the pages redrawn";
-    EXPECT_TRUE(dialogs.Messages().empty());
-
-    form.PageContext.Get<QLineEdit>("PasswordEdit")->setText("pass");
-    form.ReadEEPROM->trigger();
-    EXPECT_EQ(form.Status(), "ERROR: Password Incorrect");
-}
-
 TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
 {
     form.ReadEEPROM->trigger();
     ASSERT_EQ(form.Status(), "EEPROM Read OK!");
+    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), UnitBytes(3072));
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
+    EXPECT_EQ(form.Variant.modemType, "MOSS") << "the hardware number decoded after the read";
+    auto* baud = form.PageContext.Get<TRadioGroup>("BaudRatePC");
+    EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600") << "the pages redrawn";
     const std::string before = UnitBytes(2048);
 
-    form.findChild<TRadioGroup*>("BaudRatePC")->SetItemIndex(9); // the user picks 115200
+    baud->SetItemIndex(9); // the user picks 115200
     ASSERT_TRUE(form.PageContext.Get<TCheckBox>("SetIOCheckBox")->Checked());
     form.PageContext.Get<TCheckBox>("SetIOCheckBox")->SetChecked(false); // and clears I/O7 toggling
     form.PageContext.Get<QLineEdit>("PhoneNr5")->setText("+46"); // typed, not left: the write commits it
@@ -119,8 +105,12 @@ TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
     EXPECT_EQ(ChangedAddresses(expect, UnitBytes(2048)), std::vector<int>{});
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, 2048));
     EXPECT_TRUE(sim.WithUnit([](SimUnit& unit) { return unit.Violations; }).empty());
-}
+    EXPECT_TRUE(dialogs.Messages().empty());
 
+    form.PageContext.Get<QLineEdit>("PasswordEdit")->setText("pass");
+    form.ReadEEPROM->trigger();
+    EXPECT_EQ(form.Status(), "ERROR: Password Incorrect");
+}
 
 TEST_F(MainRoad, AFailingPortHandlerIsShownAndTheNextBytesStillArrive)
 {
@@ -137,18 +127,13 @@ TEST_F(MainRoad, AFailingPortHandlerIsShownAndTheNextBytesStillArrive)
         TComLink* link;
         ~Unregister() { port.UnRegisterLink(link); }
     } unregister{form.ComPort1, &failing};
-    const auto pumpUntil = [](const std::function<bool()>& done) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!done() && std::chrono::steady_clock::now() < limit)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    };
     form.ComPort1.WriteStr("kvrw1\r"); // the unit answers "OK"
-    pumpUntil([&] { return !dialogs.Messages().empty(); });
+    PumpUntil([&] { return !dialogs.Messages().empty(); });
     ASSERT_FALSE(dialogs.Messages().empty());
     EXPECT_EQ(dialogs.Messages().front(), "listener failed");
     const int before = calls;
     form.ComPort1.WriteStr("kvrw0\rkvrw1\r");
-    pumpUntil([&] { return calls > before; });
+    PumpUntil([&] { return calls > before; });
     EXPECT_GT(calls, before) << "the port still hands over what comes in";
 }
 
@@ -244,19 +229,6 @@ TEST_F(MainRoad, WriteCommitsTheEditBeingTypedIn)
         EXPECT_EQ(UnitBytes(c.address + int(stored.size())).substr(size_t(c.address)), stored);
     }
 }
-
-namespace {
-
-// Runs the window until done holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time = std::chrono::seconds(10))
-{
-    const auto limit = std::chrono::steady_clock::now() + time;
-    while (!done() && std::chrono::steady_clock::now() < limit)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
-
-} // namespace
 
 // The calibration block of each analogue channel reaches the unit's memory byte for byte, one channel or
 // all six, and only what went out is reported done.

@@ -1,69 +1,74 @@
 #include "AppTestSupport.h"
 
-#include "cport/ComLed.h"
-#include "cport/EComPort.h"
-#include "platform/ui/RadioGroup.h"
+#include "app/AboutBox.h"
+#include "image/MemoryImage.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
-#include <QTabWidget>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
-TEST(MainWindow, HasTheEightPagesInOrder)
-{
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
-    auto* pages = form.findChild<QTabWidget*>("PageControl1");
-    ASSERT_NE(pages, nullptr);
-    ASSERT_EQ(pages->count(), 8);
-    EXPECT_EQ(pages->tabText(0), "General Settings");
-    EXPECT_EQ(pages->tabText(7), "Channel Calibration");
-}
+#include <array>
+#include <set>
 
-TEST(MainWindow, StartsWithTheDefaultImage)
-{
+class MainWindow : public ::testing::Test {
+protected:
     TTempIni ini;
-    TForm1 form(OptionsWith(ini));
-    EXPECT_EQ(form.Image.ImageLoaded, 1);
-    EXPECT_EQ(form.Image.ReadImageString(0, 41), "Default Profile");
-    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
-}
+    TForm1 form{OptionsWith(ini)};
+    TPageContext& ctx = form.PageContext;
+};
 
-TEST(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinks)
+// Every row table the window builds, checked at once: a field inside the configuration area, a bound that
+// its bytes can hold, and no byte owned twice but by disjoint bits.
+TEST_F(MainWindow, EveryFieldFitsAndNoTwoShareBits)
 {
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
-    auto* label = form.findChild<QLabel*>("configToolNr");
-    ASSERT_NE(label, nullptr);
-    form.Image.WriteImageString("\x02\x1C\x52", 183, 0);
-    form.Image.WriteImageString("\x52", 175, 0);
-    form.ImageToControls();
-    EXPECT_EQ(label->text(), "05.40");
-    auto* baud = form.findChild<TRadioGroup*>("BaudRatePC");
-    ASSERT_NE(baud, nullptr);
-    EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600");
-    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072)) << "a redraw of an unedited image marks nothing";
-}
-
-TEST(MainWindow, TerminalPageCarriesTheSignalLedsOfThePort)
-{
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
-    for (int n = 2; n <= 7; ++n) {
-        auto* led = form.findChild<TComLed*>(QString("ComLed%1").arg(n));
-        ASSERT_NE(led, nullptr) << n;
-        EXPECT_EQ(led->isEnabled(), n != 7) << n;
+    ASSERT_FALSE(ctx.Rows.empty());
+    std::array<uint8_t, MemoryImage::kConfigSize> owned{};
+    std::array<std::string, MemoryImage::kConfigSize> owner;
+    std::set<std::string> names;
+    for (const TRow& row : ctx.Rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_TRUE(names.insert(row.name).second) << "name used twice";
+        if (const auto* n = std::get_if<NumberField>(&row.field)) {
+            EXPECT_TRUE(n->length == 1 || n->length == 2 || n->length == 4);
+            EXPECT_LE(uint64_t(n->max), (uint64_t(1) << (8 * n->length)) - 1);
+            EXPECT_LE(n->min, n->max);
+        }
+        if (const auto* t = std::get_if<TextField>(&row.field)) {
+            EXPECT_GE(t->slot.slot, 2);
+        }
+        for (const TFieldBytes& bytes : FieldBytes(row.field)) {
+            ASSERT_GE(bytes.address, 0);
+            ASSERT_LE(bytes.address + bytes.count, MemoryImage::kConfigSize);
+            EXPECT_NE(bytes.mask, 0);
+            for (int a = bytes.address; a < bytes.address + bytes.count; ++a) {
+                EXPECT_EQ(owned[size_t(a)] & bytes.mask, 0) << "byte " << a << " also " << owner[size_t(a)];
+                owned[size_t(a)] |= bytes.mask;
+                owner[size_t(a)] = row.name;
+            }
+        }
     }
-    EXPECT_EQ(form.findChild<TComLed*>("ComLed2")->LedSignal(), lsCTS);
-    EXPECT_EQ(form.findChild<TComLed*>("ComLed6")->LedSignal(), lsRx);
-    EXPECT_THROW(form.findChild<TComLed*>("ComLed3")->SetState(lsOn), EComPort) << "a bound lamp follows its line";
 }
 
-TEST(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
+// The tool number has its own step after the identity fields; a redraw of an unedited image marks nothing.
+TEST_F(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinksWithoutAWrite)
 {
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
-    auto label = [&form](const char* name) { return form.PageContext.Get<QLabel>(name)->text(); };
-    auto* choice = form.PageContext.Get<TRadioGroup>("ADValRadioGroup");
+    form.Image.LoadPlain(183, "\x02\x1C");
+    form.Image.LoadPlain(175, "\xA2");
+    form.ImageToControls();
+    EXPECT_EQ(form.findChild<QLabel*>("configToolNr")->text(), "05.40");
+    auto* baud = ctx.Get<TRadioGroup>("BaudRatePC");
+    EXPECT_EQ(baud->ItemIndex(), baud->Count() - 1) << "a nibble past the list shows the last item";
+    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
+    EXPECT_EQ(form.Image.ReadImageByte(175), 0xA2);
+}
+
+TEST_F(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
+{
+    auto label = [&](const char* name) { return ctx.Get<QLabel>(name)->text(); };
+    auto* choice = ctx.Get<TRadioGroup>("ADValRadioGroup");
     choice->SetItemIndex(0);
     form.ImageToControls();
     EXPECT_EQ(label("IO7lower"), "Low level [ mV ]");
@@ -72,4 +77,70 @@ TEST(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
     EXPECT_EQ(label("IO3upper"), "High level [ bar ]") << "the choice's own click";
     EXPECT_EQ(label("IO3lower"), "Low level [ bar ]");
     EXPECT_EQ(label("IO2lower"), "Low level [  ]");
+}
+
+// The option switches of the other pages reach the communication controls through the window.
+TEST_F(MainWindow, OptionSwitchesReachTheCommunicationControls)
+{
+    const auto enabled = [&](const char* name) { return ctx.Get<QWidget>(name)->isEnabled(); };
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        ctx.Get<TCheckBox>("UNCheckBox")->SetChecked(on);
+        EXPECT_EQ(enabled("UserName"), !on);
+        ctx.Get<TCheckBox>("PingBox")->SetChecked(on);
+        EXPECT_EQ(enabled("MaxPingNo"), on);
+        EXPECT_EQ(enabled("Label18"), on);
+        ctx.Get<TCheckBox>("sleepSendReq")->SetChecked(on);
+        EXPECT_EQ(ctx.Get<QLabel>("Label77")->text(), on ? "Max Awake Time:" : "Min Awake Time:");
+    }
+    const QString address2 = ctx.Get<QLineEdit>("IPEdit2")->text();
+    const QString port2 = ctx.Get<QLineEdit>("RPort2Edit")->text();
+    ctx.Get<TRadioGroup>("IPSWT3")->SetItemIndex(1);
+    EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "IP2:" + address2) << "the port comes with the next redraw";
+    form.ImageToControls();
+    EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "IP2:" + address2 + " " + port2);
+}
+
+// Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key.
+TEST_F(MainWindow, CutWorksOnTheFocusedEditAndEndsNothing)
+{
+    EXPECT_EQ(form.FileExit->shortcut(), QKeySequence("Ctrl+Q"));
+    EXPECT_EQ(form.EditCut1->shortcut(), QKeySequence("Ctrl+X"));
+    QList<QKeySequence> taken;
+    for (QAction* action : form.findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty()) {
+            EXPECT_FALSE(taken.contains(action->shortcut())) << action->objectName().toStdString();
+            taken.append(action->shortcut());
+        }
+    }
+    auto* edit = ctx.Get<QLineEdit>("PhoneNr1");
+    int quits = 0;
+    form.OnQuit = [&](int) { ++quits; };
+    form.show();
+    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    QApplication::setActiveWindow(&form);
+    edit->setText("+4670");
+    edit->setFocus();
+    edit->selectAll();
+    QApplication::processEvents();
+    form.EditCut1->trigger();
+    EXPECT_EQ(edit->text(), "");
+    EXPECT_EQ(quits, 0);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(MainWindow, AboutBoxOpensModallyWithTheCaptionsVersionAndClosesWithOk)
+{
+    bool wasModal = false;
+    QString version;
+    QTimer::singleShot(0, form.AboutBox, [&] {
+        wasModal = form.AboutBox->isVisible() && form.AboutBox->isModal();
+        version = form.AboutBox->Version->text();
+        form.AboutBox->OKButton->click();
+    });
+    form.HelpAboute->trigger();
+    EXPECT_TRUE(wasModal);
+    EXPECT_FALSE(form.AboutBox->isVisible());
+    ASSERT_TRUE(version.startsWith("Version "));
+    EXPECT_TRUE(MainWindowCaption().endsWith(version.mid(8)));
 }

@@ -8,48 +8,36 @@
 #include "sim/SimTcp.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
-namespace {
-
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-} // namespace
-
 // The main window's TCP road: the File menu connects to a unit that listens, the Server page reads its image.
-TEST(ServerRoad, ConnectFromTheMenuAndReadOverTcp)
+class ServerRoad : public ::testing::Test {
+protected:
+    void Connect(double scale)
+    {
+        form.Server->Timing = LinkTiming{}.Scaled(0.05, scale);
+        form.ServerPage1->ClientPortEdit->setText(QString::number(sim.Port()));
+        dialogs.AnswerInput(true, "127.0.0.1");
+        form.FileConnectItem->trigger();
+        ASSERT_TRUE(PumpUntil([&] { return form.Server->Tcp.ClientActive(); }));
+    }
+
+    SimTcp sim{SimTcp::AsServer};
+    TTempIni ini;
+    TScriptedDialogs dialogs;
+    TScopedDialogs useDialogs{dialogs};
+    TForm1 form{OptionsWith(ini)};
+};
+
+TEST_F(ServerRoad, ConnectFromTheMenuAndReadOverTcp)
 {
-    SimTcp sim(SimTcp::AsServer);
     sim.WithUnit([](SimUnit& unit) {
         unit.Password = "";
         for (int a = 0; a < SimUnit::kConfigSize; ++a)
             unit.Memory[static_cast<size_t>(a)] = static_cast<uint8_t>(a * 13 + 1);
     });
-    TTempIni ini;
-    TScriptedDialogs dialogs;
-    TScopedDialogs useDialogs(dialogs);
-    TForm1 form(OptionsWith(ini));
-    form.Server->Timing = LinkTiming{}.Scaled(0.05, 0.25);
-    form.ServerPage1->ClientPortEdit->setText(QString::number(sim.Port()));
-
-    dialogs.AnswerInput(true, "127.0.0.1");
-    form.FileConnectItem->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return form.Server->Tcp.ClientActive(); }));
+    Connect(0.25);
     EXPECT_EQ(form.StatusBar1->PanelText(1).rfind("CLIENT: Connect to: ", 0), 0u) << form.StatusBar1->PanelText(1);
 
     form.ServerPage1->ReadButtonTCP->click();
@@ -68,18 +56,9 @@ TEST(ServerRoad, ConnectFromTheMenuAndReadOverTcp)
 
 // One unit operation at a time: while the serial link holds the guard, a TCP transfer is refused, and the
 // other way round; closing the window asks the same guard.
-TEST(ServerRoad, SerialAndTcpTransfersWaitForEachOther)
+TEST_F(ServerRoad, SerialAndTcpTransfersWaitForEachOther)
 {
-    SimTcp sim(SimTcp::AsServer);
-    TTempIni ini;
-    TScriptedDialogs dialogs;
-    TScopedDialogs useDialogs(dialogs);
-    TForm1 form(OptionsWith(ini));
-    form.Server->Timing = LinkTiming{}.Scaled(0.05, 0.01);
-    form.ServerPage1->ClientPortEdit->setText(QString::number(sim.Port()));
-    dialogs.AnswerInput(true, "127.0.0.1");
-    form.FileConnectItem->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return form.Server->Tcp.ClientActive(); }));
+    Connect(0.01);
     {
         BusyScope serial(form.Link.Busy, "write", [](const std::string&) {});
         form.ServerPage1->ReadButtonTCP->click();

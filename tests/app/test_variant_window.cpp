@@ -35,56 +35,50 @@ TRadioGroup* ModemType(TForm1& form)
 
 } // namespace
 
-TEST(VariantWindow, DecodeShowsTheArticleNumberAndChoosesTheVariant)
-{
+class VariantWindow : public ::testing::Test {
+protected:
     TTempIni ini;
-    TForm1 form(OptionsWith(ini));
+    TForm1 form{OptionsWith(ini)};
+};
+
+// The hardware number shows as the article number and chooses the variant; an erased number keeps the
+// variant; a variant named in lower case, as a unit may answer, is the same variant.
+TEST_F(VariantWindow, DecodeShowsTheArticleNumberAndChoosesTheVariant)
+{
     QComboBox* list = form.ChannelTypes->List(1);
-
-    PutHardwareNumber(form, 0x14, 0xC6);
-    form.DecodeModemType();
-    EXPECT_EQ(form.Label74->text(), "75318");
-    EXPECT_EQ(form.Variant.hwNumber, "5318");
-    EXPECT_EQ(form.Variant.modemType, "TARN");
-    EXPECT_EQ(ModemType(form)->ItemIndex(), 0);
-    EXPECT_EQ(list->count(), 9);
-    EXPECT_EQ(list->currentIndex(), -1) << "a relabel leaves no choice";
+    const struct {
+        uint8_t high, low;
+        const char* article;
+        const char* variant;
+        int items;
+    } cases[] = {{0x14, 0xC6, "75318", "TARN", 9}, {0xFF, 0xFF, "70000", "TARN", 9}, {0x00, 0x63, "799", "TARN", 9},
+                 {0x14, 0xDE, "75342", "MOSS", 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.article);
+        PutHardwareNumber(form, c.high, c.low);
+        form.DecodeModemType();
+        EXPECT_EQ(form.Label74->text(), c.article);
+        EXPECT_EQ(form.Variant.modemType, c.variant);
+        EXPECT_EQ(ModemType(form)->ItemIndex(), c.items == 9 ? 0 : 1);
+        EXPECT_EQ(list->count(), c.items);
+        EXPECT_EQ(list->currentIndex(), -1) << "a relabel leaves no choice";
+    }
     EXPECT_EQ(list->placeholderText(), "Select Ch1");
-
-    PutHardwareNumber(form, 0xFF, 0xFF);
-    form.DecodeModemType();
-    EXPECT_EQ(form.Label74->text(), "70000");
-    EXPECT_EQ(form.Variant.modemType, "TARN"); // kept
-
-    PutHardwareNumber(form, 0x00, 0x63);
-    form.DecodeModemType();
-    EXPECT_EQ(form.Label74->text(), "799");
-    EXPECT_EQ(form.Variant.hwNumber, "99");
-    EXPECT_EQ(ModemType(form)->ItemIndex(), 0);
-
-    PutHardwareNumber(form, 0x14, 0xDE);
-    form.DecodeModemType();
-    EXPECT_EQ(form.Variant.modemType, "MOSS");
-    EXPECT_EQ(ModemType(form)->ItemIndex(), 1);
-    EXPECT_EQ(list->count(), 5);
     EXPECT_EQ(form.PageContext.Get<QLabel>("Label196")->text(), "Log Bank 7 / Ch7 (IO7):");
     EXPECT_TRUE(form.ChannelTypes->Dips().Switch(10)->isEnabled());
 
-    form.Variant.modemType = "tarn"; // as a unit may answer the variant query
+    form.Variant.modemType = "tarn";
     form.ApplyModemTypeLabels();
     EXPECT_EQ(ModemType(form)->ItemIndex(), 0);
     EXPECT_EQ(list->count(), 9);
     EXPECT_FALSE(form.ChannelTypes->Dips().Switch(10)->isEnabled());
 }
 
-TEST(VariantWindow, EncodeWritesTheVariantsNumberMarked)
+TEST_F(VariantWindow, EncodeWritesTheVariantsNumberMarked)
 {
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
     form.Variant.modemType = "MOSS";
     form.EncodeModemType();
-    EXPECT_EQ(form.Image.ReadImageByte(185), 0x14);
-    EXPECT_EQ(form.Image.ReadImageByte(186), 0xDE);
+    EXPECT_EQ(form.Image.ReadImageNumber(185, 2), 0x14DEu);
     EXPECT_TRUE(form.Image.Image.Marked(185));
     EXPECT_EQ(form.Variant.hwNumber, "5342");
 
@@ -96,10 +90,8 @@ TEST(VariantWindow, EncodeWritesTheVariantsNumberMarked)
     EXPECT_EQ(fresh.Image.ReadImageNumber(185, 2), 0u);
 }
 
-TEST(VariantWindow, FinishImageReadMarksTheImageAndSetsThePickers)
+TEST_F(VariantWindow, FinishImageReadMarksTheImageAndSetsThePickers)
 {
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
     form.TabSheet2->setEnabled(false);
     form.Image.ImageLoaded = 0;
     PutHardwareNumber(form, 0x14, 0xDE); // MOSS
@@ -123,7 +115,7 @@ TEST(VariantWindow, FinishImageReadMarksTheImageAndSetsThePickers)
 }
 
 // What choosing a type sets, from the channel-type table, on an image of outputs with logging off.
-TEST(VariantWindow, ChoosingATypeSetsWhatItImplies)
+TEST_F(VariantWindow, ChoosingATypeSetsWhatItImplies)
 {
     struct Bits {
         int address;
@@ -149,8 +141,6 @@ TEST(VariantWindow, ChoosingATypeSetsWhatItImplies)
         {"MOSS", 3, 2, {{1021, 0x84, 0x80}, {188, 0x04, 0}, {1020, 0x04, 0}}, 2},
         {"moss", 7, 3, {{188, 0x80, 0}, {187, 0x03, 0x03}, {1020, 0x40, 0x40}}, 6},
     };
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.variant) + " I/O" + std::to_string(c.n) + " item " + std::to_string(c.item));
         form.setDefaultClick();
@@ -172,10 +162,8 @@ TEST(VariantWindow, ChoosingATypeSetsWhatItImplies)
 }
 
 // Every type chosen through the page is the type the page shows back after the image is read again.
-TEST(VariantWindow, EveryTypeChosenIsShownBack)
+TEST_F(VariantWindow, EveryTypeChosenIsShownBack)
 {
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
     for (auto [high, low] : {std::pair{0x14, 0xC6}, {0x14, 0xDE}}) {
         PutHardwareNumber(form, uint8_t(high), uint8_t(low));
         form.FinishImageRead();
@@ -193,10 +181,8 @@ TEST(VariantWindow, EveryTypeChosenIsShownBack)
 
 // A list without a choice, or one only shown from the image, leaves its channel as it is: a commit after a
 // read, and after a switch of the variant, changes no byte.
-TEST(VariantWindow, UntouchedListsLeaveTheirChannels)
+TEST_F(VariantWindow, UntouchedListsLeaveTheirChannels)
 {
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
     PutHardwareNumber(form, 0x14, 0xC6); // TARN
     Put(form, 1019, 0x7F);
     Put(form, 1014, 0x80);

@@ -5,6 +5,8 @@
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
+#include <QLineEdit>
+
 #include <string>
 
 // The "Channels" page over the default image, as the window builds it.
@@ -23,6 +25,7 @@ class ChannelPage : public Page
     }
     TRadioGroup* Radio(const std::string& name) { return ctx.Get<TRadioGroup>(name); }
     TCheckBox* Box(const std::string& name) { return ctx.Get<TCheckBox>(name); }
+    std::string Text(const std::string& name) { return ctx.Get<QLineEdit>(name)->text().toStdString(); }
     int Byte(int address) const { return image.ReadImageByte(address); }
     // The unit's bytes, as a read puts them in: plain, and the pages redrawn.
     void Load(int address, const std::string& bytes)

@@ -1,7 +1,6 @@
 #include "ChannelFixture.h"
 
 #include "channels/LevelPicture.h"
-#include "image/MemoryImage.h"
 
 #include <gtest/gtest.h>
 
@@ -104,13 +103,11 @@ TEST_F(ChannelPage, AChoiceForcesItsCompanionsAndNothingElse)
 
 TEST_F(ChannelPage, ShowingAnImageAndCommittingItUntouchedWritesNothing)
 {
-    std::string unit(MemoryImage::kConfigSize, '\0');
-    for (size_t a = 0; a < unit.size(); ++a)
-        unit[a] = char((a * 7 + 3) & 0xFF);
+    const std::string unit = FieldUnitBytes();
     Load(0, unit);
     commits.Run();
-    EXPECT_FALSE(image.Image.AnyMarked(0, MemoryImage::kConfigSize));
-    EXPECT_EQ(image.Image.Bytes(0, MemoryImage::kConfigSize), unit);
+    EXPECT_FALSE(image.Image.AnyMarked(0, 3072));
+    EXPECT_EQ(image.Image.Bytes(0, 3072), unit);
 }
 
 // The levels open with the analogue alarm that watches them: 1 low, 2 high, 3 both.

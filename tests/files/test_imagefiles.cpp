@@ -37,7 +37,8 @@ std::string ChecksumTrailer(int delta)
 
 } // namespace
 
-TEST(KvxFile, SavedFileLoadsBackWithAnyLineEndsAndLetterCase)
+// A saved file loads back with any line ends and letter case; each trailer form gives its status and warning.
+TEST(KvxFile, SavedFilesAndTrailerFormsLoadWithTheirStatusAndWarning)
 {
     ASSERT_EQ(kSaved.find("\r\n"), 9216u) << "one line of 3072 tokens, each with its blank";
     EXPECT_EQ(kSaved.substr(9216),
@@ -45,40 +46,34 @@ TEST(KvxFile, SavedFileLoadsBackWithAnyLineEndsAndLetterCase)
     std::string lower = kSaved;
     for (size_t i = 0; i < kRun.size(); ++i)
         lower[i] = static_cast<char>(std::tolower(lower[i]));
-    for (const std::string& text : {kSaved, std::regex_replace(kSaved, std::regex("\r\n"), "\r\r\n"),
-                                    std::regex_replace(kSaved, std::regex("\r\n"), "\n"), lower}) {
-        const TKvxParse parsed = ParseKvx(text, kTag);
-        ASSERT_TRUE(parsed.Ok) << parsed.Error;
-        EXPECT_EQ(parsed.Content.Image, kImage);
-        EXPECT_EQ(parsed.Content.Status, "Open File OK : KVX-file Version 2.14.02");
-        EXPECT_EQ(parsed.Content.Warning, "");
-        EXPECT_EQ(parsed.Content.Lines,
-                  (std::vector<std::string>{"SWT:", "SWT1=60", "SWT2=", "SWT3=5", "SWT4=1440", "SWT5=abc"}));
-    }
-}
-
-TEST(KvxFile, TrailerFormsGiveTheirStatusAndWarning)
-{
+    const std::string saved = "Open File OK : KVX-file Version 2.14.02";
     struct Case {
-        std::string trailer, status, warning;
+        std::string text, status, warning;
         size_t lines;
     } const cases[] = {
-        {"", "Open File OK : KVX-file Version Unknown", "", 0},
-        {"\r\nVersion\r\n", "Open File OK : KVX-file Version Unknown", "", 0},
-        {"\r\nVersion 2.10.01\r\nSWT:\r\n", "Open File OK : KVX-file Version 2.10.01", "KVX-file version mismatch!", 1},
-        {"\nRelease v2.14.02b", "Open File OK : KVX-file Release v2.14.02b", "", 0},
-        {"\n" + ChecksumTrailer(0) + "\nSWT: a b c d e f g", "KVX-file OK : Config file checksum match", "", 6},
-        {"\n" + ChecksumTrailer(1), "KVX-file ERROR : Config file checksum do not match", "KVX-file checksum mismatch!",
-         0},
+        {kSaved, saved, "", 6},
+        {std::regex_replace(kSaved, std::regex("\r\n"), "\r\r\n"), saved, "", 6},
+        {std::regex_replace(kSaved, std::regex("\r\n"), "\n"), saved, "", 6},
+        {lower, saved, "", 6},
+        {kRun, "Open File OK : KVX-file Version Unknown", "", 0},
+        {kRun + "\r\nVersion\r\n", "Open File OK : KVX-file Version Unknown", "", 0},
+        {kRun + "\r\nVersion 2.10.01\r\nSWT:\r\n", "Open File OK : KVX-file Version 2.10.01", "KVX-file version mismatch!", 1},
+        {kRun + "\nRelease v2.14.02b", "Open File OK : KVX-file Release v2.14.02b", "", 0},
+        {kRun + "\n" + ChecksumTrailer(0) + "\nSWT: a b c d e f g", "KVX-file OK : Config file checksum match", "", 6},
+        {kRun + "\n" + ChecksumTrailer(1), "KVX-file ERROR : Config file checksum do not match",
+         "KVX-file checksum mismatch!", 0},
     };
     for (const Case& c : cases) {
-        const TKvxParse parsed = ParseKvx(kRun + c.trailer, kTag);
-        ASSERT_TRUE(parsed.Ok) << c.trailer << ": " << parsed.Error;
+        SCOPED_TRACE(c.text.substr(kRun.size()));
+        const TKvxParse parsed = ParseKvx(c.text, kTag);
+        ASSERT_TRUE(parsed.Ok) << parsed.Error;
         EXPECT_EQ(parsed.Content.Image, kImage);
-        EXPECT_EQ(parsed.Content.Status, c.status) << c.trailer;
-        EXPECT_EQ(parsed.Content.Warning, c.warning) << c.trailer;
-        EXPECT_EQ(parsed.Content.Lines.size(), c.lines) << c.trailer;
+        EXPECT_EQ(parsed.Content.Status, c.status);
+        EXPECT_EQ(parsed.Content.Warning, c.warning);
+        EXPECT_EQ(parsed.Content.Lines.size(), c.lines);
     }
+    EXPECT_EQ(ParseKvx(kSaved, kTag).Content.Lines,
+              (std::vector<std::string>{"SWT:", "SWT1=60", "SWT2=", "SWT3=5", "SWT4=1440", "SWT5=abc"}));
 }
 
 TEST(KvxFile, FaultyFilesAreRefusedNamingTokenAndLine)
@@ -127,14 +122,22 @@ TEST(KvxFile, MutatedFilesLoadWholeOrAreRefused)
     EXPECT_LT(loaded, 4000);
 }
 
+// The image file's and the profile's proposed names: the user ID present, erased or holding characters a
+// file name cannot take.
 TEST(ProposedName, UserIdPresentErasedOrUnsafe)
 {
-    const std::pair<std::string, std::string> cases[] = {
-        {"Tank3", "KIV-TARN_75318_1204_Tank3_20261205 2.14.02.kvx"},
-        {"", "KIV-TARN_75318_1204__20261205 2.14.02.kvx"},
-        {"\xFF\xFFxy", "KIV-TARN_75318_1204__20261205 2.14.02.kvx"},
-        {"Site/4\\b\tc", "KIV-TARN_75318_1204_Site_4_b_c_20261205 2.14.02.kvx"},
+    EXPECT_EQ(DateStamp(2026, 12, 5), "20261205");
+    const struct {
+        std::string config, userId, image, profile;
+    } cases[] = {
+        {"1204", "Tank3", "KIV-TARN_75318_1204_Tank3_20261205 2.14.02.kvx", "KIV_1204_Tank3_20261205 2.14.02.kvp"},
+        {"1204", "", "KIV-TARN_75318_1204__20261205 2.14.02.kvx", "KIV_1204__20261205 2.14.02.kvp"},
+        {"", "\xFF\xFFxy", "KIV-TARN_75318___20261205 2.14.02.kvx", "KIV___20261205 2.14.02.kvp"},
+        {"../A1", "Site/4\\b\tc", "KIV-TARN_75318_.._A1_Site_4_b_c_20261205 2.14.02.kvx",
+         "KIV_.._A1_Site_4_b_c_20261205 2.14.02.kvp"},
     };
-    for (const auto& [userId, name] : cases)
-        EXPECT_EQ(KvxProposedName({"tarn", "5318", "1204", userId, 2026, 12, 5, kTag}), name);
+    for (const auto& c : cases) {
+        EXPECT_EQ(KvxProposedName({"tarn", "5318", c.config, c.userId, 2026, 12, 5, kTag}), c.image);
+        EXPECT_EQ(ProposedProfileName(c.config, c.userId, DateStamp(2026, 12, 5), kTag), c.profile);
+    }
 }

@@ -8,6 +8,15 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+// A field unit's configuration bytes: a different pattern at each address.
+inline std::string FieldUnitBytes(int step = 7, int offset = 3)
+{
+    std::string bytes(3072, '\0');
+    for (int a = 0; a < 3072; ++a)
+        bytes[size_t(a)] = static_cast<char>((a * step + offset) & 0xFF);
+    return bytes;
+}
+
 // A page with a few bound controls over the default image, redrawn through the master redraw.
 class Page : public ::testing::Test {
 public:

@@ -125,58 +125,37 @@ TEST_F(Communication, ValuesReadAndLeftAloneGoBackUnchanged)
     EXPECT_EQ(Shown("PassWord"), "*******");
 }
 
-TEST_F(Communication, ApnNamesAreCutToTheirSlot)
+// A name longer than the APN slot, from the program INI or a list file, is cut to the slot; a list file that
+// cannot be read or holds no line is reported and the list stays.
+TEST_F(Communication, ApnNamesAreCutToTheirSlotAndABadListFileLeavesTheList)
 {
     auto* apn1 = ctx.Get<QComboBox>("InitString");
-    const std::string longName(60, 'n');
     QTemporaryDir dir;
-    const std::string listFile = dir.filePath("apn.txt").toStdString();
-    std::ofstream(listFile) << std::string(55, 'f') << "\r\nsecond\r\n";
+    const auto file = [&](const char* name) { return dir.filePath(name).toStdString(); };
+    std::ofstream(file("apn.txt")) << std::string(55, 'f') << "\r\nsecond\r\n";
+    std::ofstream{file("empty.txt")};
     TScriptedDialogs dialogs;
     TScopedDialogs use(dialogs);
-    dialogs.AnswerFile(true, listFile);
-
-    const std::string apn2Before = image.Image.Bytes(935, 50);
-    const struct {
-        const char* source;
-        std::function<void()> fill;
-        std::string first;
-        int count;
-    } cases[] = {
-        {"program INI", [&] { AddApnNames(apn1, std::vector<std::string>{longName}); }, longName.substr(0, 49), 1},
-        {"list file", [&] { ctx.Get<QToolButton>("SpeedButton10")->click(); }, std::string(49, 'f'), 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.source);
-        apn1->clear();
-        c.fill();
-        ASSERT_EQ(apn1->count(), c.count);
+    const std::string apn2 = image.Image.Bytes(935, 50);
+    const auto pick = [&](const std::string& first) {
         apn1->setCurrentIndex(0);
         ctx.Exits.at("InitString")();
-        EXPECT_EQ(image.ReadImageString(885, 50), c.first);
+        EXPECT_EQ(image.ReadImageString(885, 50), first);
         EXPECT_EQ(image.ReadImageByte(934), 0);
-        EXPECT_EQ(image.Image.Bytes(935, 50), apn2Before) << "APN2 untouched";
-    }
-    EXPECT_TRUE(dialogs.Messages().empty());
-}
-
-TEST_F(Communication, AListFileThatCannotBeReadOrHoldsNoLineIsReportedAndTheListStays)
-{
-    auto* apn1 = ctx.Get<QComboBox>("InitString");
-    AddApnNames(apn1, std::vector<std::string>{"one", "two"});
-    QTemporaryDir dir;
-    const std::string empty = dir.filePath("empty.txt").toStdString();
-    std::ofstream{empty};
-    TScriptedDialogs dialogs;
-    TScopedDialogs use(dialogs);
-    for (const std::string& path : {dir.filePath("missing.txt").toStdString(), empty}) {
-        dialogs.AnswerFile(true, path);
+        EXPECT_EQ(image.Image.Bytes(935, 50), apn2) << "APN2 untouched";
+    };
+    apn1->clear();
+    AddApnNames(apn1, std::vector<std::string>{std::string(60, 'n')});
+    pick(std::string(49, 'n'));
+    apn1->clear();
+    for (const char* name : {"apn.txt", "missing.txt", "empty.txt"}) {
+        dialogs.AnswerFile(true, file(name));
         ctx.Get<QToolButton>("SpeedButton10")->click();
-        EXPECT_EQ(apn1->count(), 2);
+        EXPECT_EQ(apn1->count(), 2) << name;
     }
-    ASSERT_EQ(dialogs.Messages().size(), 2u);
-    EXPECT_EQ(dialogs.Messages()[0], "Cannot open file \"" + dir.filePath("missing.txt").toStdString() + "\".");
-    EXPECT_EQ(dialogs.Messages()[1], "The file \"" + empty + "\" holds no line.");
+    pick(std::string(49, 'f'));
+    EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{"Cannot open file \"" + file("missing.txt") + "\".",
+                                                            "The file \"" + file("empty.txt") + "\" holds no line."}));
 }
 
 TEST_F(Communication, DestinationCaptionsFollowTheChoiceAndThePortExit)

@@ -18,11 +18,6 @@
 
 namespace {
 
-void Put(ImageStore& image, int address, const std::string& bytes)
-{
-    image.LoadPlain(address, bytes);
-}
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -34,7 +29,20 @@ std::vector<std::string> Lines(const std::string& text)
 
 } // namespace
 
-TEST_F(Page, AlarmRecordsDecodedFromTheirBytes)
+// The page as the window builds it.
+class LoggedPage : public Page {
+public:
+    void SetUp() override
+    {
+        Page::SetUp();
+        BuildLoggedDataPage(ctx, &logged, &timers);
+        redraw.ImageToControls();
+    }
+    QWidget logged;
+    QWidget timers;
+};
+
+TEST_F(LoggedPage, AlarmRecordsDecodedFromTheirBytesAndShownInTheirRows)
 {
     const struct {
         std::string bytes;
@@ -46,10 +54,14 @@ TEST_F(Page, AlarmRecordsDecodedFromTheirBytes)
         {std::string("\x00\x07\x0C\x00\x00\x92\x2A\x01", 8), {"42", "7:12:00:00", "146", "2AL", "YES", "1"}},
         {std::string("\x00\x01\x64\x63\x0A\x00\x00\x00", 8), {"0", "1:00:99:10", "0", "0DL", "NO", "0"}},
     };
+    auto* grid = ctx.Get<QTableWidget>("AlarmStringGrid1");
     for (int r = 1; r <= 16; r += 15) // the first and the last record
         for (const auto& c : cases) {
-            Put(image, 2171 + 8 * (r - 1), c.bytes);
+            image.LoadPlain(2171 + 8 * (r - 1), c.bytes);
             EXPECT_EQ(AlarmRecordCells(image, r), c.cells) << "record " << r;
+            redraw.ImageToControls();
+            EXPECT_EQ(grid->item(r, 0)->text(), QString::number(r));
+            EXPECT_EQ(grid->item(r, 2)->text().toStdString(), c.cells[1]) << "record " << r;
         }
 }
 
@@ -61,7 +73,7 @@ TEST_F(Page, LogListLinesFollowTheLoggedChannelsAndTheReadSize)
         int lines;
     } cases[] = {{0x01, 1, 6855}, {0x7F, 1, 1869}, {0x8B, 1, 3629}, {0x7F, 0, 0}, {0x00, 1, 0}, {0x80, 1, 0}};
     for (const auto& c : cases) {
-        Put(image, kLoggedChannelsAddress, std::string(1, char(c.channels)));
+        image.LoadPlain(kLoggedChannelsAddress, std::string(1, char(c.channels)));
         image.RadioGroup1Click(c.readSize);
         const TLogLayout layout = LogLayout(image);
         const auto lines = Lines(LogListText(image, layout));
@@ -71,7 +83,7 @@ TEST_F(Page, LogListLinesFollowTheLoggedChannelsAndTheReadSize)
         // The last record stands where the record size puts it, and ends the list.
         const int last = kLogAreaStart + (c.lines - 1) * layout.RecordSize();
         EXPECT_LE(last + layout.RecordSize(), 65536);
-        Put(image, last, std::string("\x00\x05\x01\x02\x03", 5) + std::string(4, '\x01'));
+        image.LoadPlain(last, std::string("\x00\x05\x01\x02\x03", 5) + std::string(4, '\x01'));
         EXPECT_EQ(Lines(LogListText(image, layout)).back().rfind(std::to_string(c.lines) + ": 5,01:02:03,", 0), 0u);
     }
 }
@@ -93,44 +105,31 @@ TEST_F(Page, RecordValuesAndTimeStampsAtTheEdges)
     };
     image.RadioGroup1Click(1);
     for (const auto& c : cases) {
-        Put(image, kLoggedChannelsAddress, std::string(1, char(c.channels)));
-        Put(image, kRtcDatesAddress, std::string(1, c.rtc ? '\xFE' : '\x01'));
-        Put(image, kLogAreaStart, c.record);
+        image.LoadPlain(kLoggedChannelsAddress, std::string(1, char(c.channels)));
+        image.LoadPlain(kRtcDatesAddress, std::string(1, c.rtc ? '\xFE' : '\x01'));
+        image.LoadPlain(kLogAreaStart, c.record);
         EXPECT_EQ(Lines(LogListText(image, LogLayout(image))).front(), c.line);
     }
 
     std::array<std::string, 7> erased;
     erased.fill("4294967295");
-    Put(image, 2473, std::string(9, '\xFF'));
-    Put(image, 2518, std::string(24, '\xFF'));
+    image.LoadPlain(2473, std::string(9, '\xFF'));
+    image.LoadPlain(2518, std::string(24, '\xFF'));
     EXPECT_EQ(LatestTimeStampText(image), "65535,00:00:00");
     EXPECT_EQ(LatestValueTexts(image), erased);
-    Put(image, 2473, std::string("\x00\x0C\x08\x0F\x00\x00\x00\x00\x01", 9));
-    Put(image, 2518, std::string("\x00\x00\x00\x02", 4));
+    image.LoadPlain(2473, std::string("\x00\x0C\x08\x0F\x00\x00\x00\x00\x01", 9));
+    image.LoadPlain(2518, std::string("\x00\x00\x00\x02", 4));
     EXPECT_EQ(LatestTimeStampText(image), "12,08:15:00");
     EXPECT_EQ(LatestValueTexts(image)[0], "1");
     EXPECT_EQ(LatestValueTexts(image)[1], "2");
 }
-
-// The page as the window builds it.
-class LoggedPage : public Page {
-public:
-    void SetUp() override
-    {
-        Page::SetUp();
-        BuildLoggedDataPage(ctx, &logged, &timers);
-        redraw.ImageToControls();
-    }
-    QWidget logged;
-    QWidget timers;
-};
 
 TEST_F(LoggedPage, TheRecordListIsRebuiltOnlyWhenWhatItShowsChanges)
 {
     auto* memo = ctx.Get<QPlainTextEdit>("LoggedData");
     int sets = 0;
     QObject::connect(memo, &QPlainTextEdit::textChanged, [&] { ++sets; });
-    Put(image, kLoggedChannelsAddress, "\x7F");
+    image.LoadPlain(kLoggedChannelsAddress, "\x7F");
     image.RadioGroup1Click(1);
     EXPECT_EQ(memo->document()->blockCount(), 1869);
     EXPECT_EQ(sets, 1) << "the whole list set in one step";
@@ -156,16 +155,6 @@ TEST_F(LoggedPage, TheRecordListIsRebuiltOnlyWhenWhatItShowsChanges)
     EXPECT_TRUE(memo->toPlainText().isEmpty());
 }
 
-TEST_F(LoggedPage, AlarmGridShowsEachRecordInItsRow)
-{
-    Put(image, 2171 + 8 * 15, "\x12\x67\x09\x05\x1E\x63\x07\x03");
-    redraw.ImageToControls();
-    auto* grid = ctx.Get<QTableWidget>("AlarmStringGrid1");
-    EXPECT_EQ(grid->item(16, 0)->text(), "16");
-    EXPECT_EQ(grid->item(16, 2)->text(), "4711:09:05:30");
-    EXPECT_EQ(grid->item(15, 2)->text().toStdString(), AlarmRecordCells(image, 15)[1]);
-}
-
 TEST_F(LoggedPage, PeriodEditorsClampAndNeverWrap)
 {
     const struct {
@@ -185,8 +174,8 @@ TEST_F(LoggedPage, PeriodEditorsClampAndNeverWrap)
     for (int n = 1; n <= 5; ++n)
         EXPECT_FALSE(image.Image.AnyMarked(2687 + 4 * (n - 1), 2)) << "the unit's start times are never written";
 
-    Put(image, 2687, "\x08\x1E");
-    Put(image, 2703, std::string("\xFF\x0A\x06\x00", 4));
+    image.LoadPlain(2687, "\x08\x1E");
+    image.LoadPlain(2703, std::string("\xFF\x0A\x06\x00", 4));
     redraw.ImageToControls();
     EXPECT_EQ(ctx.Get<QLineEdit>("LogTimeEdit")->text(), "08:30");
     EXPECT_EQ(ctx.Get<QLineEdit>("SleepTimeEdit")->text(), "00:10");
@@ -208,7 +197,7 @@ TEST_F(LoggedPage, TimeTableSortedBoundedAndRefusingNoTimeOfDay)
     TScriptedDialogs dialogs;
     TScopedDialogs scope(dialogs);
 
-    Put(image, TTimeTable::kAddress, "\xFF");
+    image.LoadPlain(TTimeTable::kAddress, "\xFF");
     redraw.ImageToControls();
     EXPECT_EQ(count(), "(0):");
     add("12", "00");
@@ -242,8 +231,8 @@ TEST_F(LoggedPage, TimeTableSortedBoundedAndRefusingNoTimeOfDay)
     EXPECT_EQ(image.Image.Bytes(1038, 2), "\x30\xFF");
 
     // The image's table as it stands: sorted for the list but kept in its order, at most 24 entries.
-    Put(image, 1038, std::string(25, '\x60') + "\x08");
-    Put(image, 1038, "\x61\x08");
+    image.LoadPlain(1038, std::string(25, '\x60') + "\x08");
+    image.LoadPlain(1038, "\x61\x08");
     redraw.ImageToControls();
     EXPECT_EQ(count(), "(24):");
     EXPECT_EQ(list().substr(0, 12), "01:00,12:00,");
