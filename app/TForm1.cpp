@@ -277,6 +277,9 @@ void TForm1::BuildWindowFields()
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     FollowOptionSwitches(PageContext, OptionBits->Hooks);
     BuildChannelTypes();
+    // The scrolling bodies the help panel's wheel steps are bound to.
+    TSheet::Of(TabSheet2)->setObjectName("ScrollBox6");
+    TSheet::Of(TabSheet6)->setObjectName("ScrollBox1");
     Redraw.Add(TRedraw::ToolNumber, [this] { ShowText(configToolNr, ConfigToolNrText(Image)); });
     Redraw.Add(TRedraw::LevelCaptions, [this] { ShowLevelCaptions(); });
 }
