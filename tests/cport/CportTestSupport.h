@@ -75,6 +75,15 @@ inline std::string E(std::string Text)
     return Text;
 }
 
+// The parts of Text between '|': data that arrives in several blocks.
+inline std::vector<std::string> Blocks(const std::string& Text)
+{
+    std::vector<std::string> Parts;
+    for (std::size_t From = 0, To = 0; To != std::string::npos; From = To + 1)
+        Parts.push_back(Text.substr(From, (To = Text.find('|', From)) - From));
+    return Parts;
+}
+
 // Collects what reaches the port's exception handler while it lives.
 struct TReportedErrors {
     std::vector<std::string> Messages;

@@ -1,5 +1,6 @@
 // The data packet splitter: packets by start and stop strings, size and the owner's tests, what is discarded,
 // the buffer limit and large blocks.
+#include "CportTestSupport.h"
 #include "cport/DataPacket.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ TEST_F(PacketTest, StringsSizeAndLimits)
         {"<", ">", 0, "", "<" + a1000 + "|" + b22 + "|c|z<ok>", "D:<" + a1000 + b22 + "c|D:z|P:ok", ""},
         {"<", ">", 0, "0", "<" + a5000 + "|>", "P:" + a5000, ""},
     };
-    for (const auto& [Start, Stop, Size, Options, Blocks, Want, Left] : Cases) {
+    for (const auto& [Start, Stop, Size, Options, Data, Want, Left] : Cases) {
         TComDataPacket p;
         std::string got;
         Attach(p, got);
@@ -55,10 +56,10 @@ TEST_F(PacketTest, StringsSizeAndLimits)
         p.SetIncludeStrings(Options == "i");
         p.SetCaseInsensitive(Options == "c");
         p.SetMaxBufferSize(Options == "0" ? 0 : 1024);
-        for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
-            p.AddData(Blocks.substr(from, (to = Blocks.find('|', from)) - from));
-        EXPECT_EQ(got, Want) << Blocks.substr(0, 30);
-        EXPECT_EQ(p.Collected(), Left) << Blocks.substr(0, 30);
+        for (const std::string& Block : Blocks(Data))
+            p.AddData(Block);
+        EXPECT_EQ(got, Want) << Data.substr(0, 30);
+        EXPECT_EQ(p.Collected(), Left) << Data.substr(0, 30);
     }
 }
 

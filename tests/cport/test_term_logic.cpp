@@ -191,38 +191,30 @@ TEST(TermBuffer, PositionsOutsideTheGridAreIgnored)
     EXPECT_EQ(std::tuple(B.NextTab(18), B.GetLineLength(3), B.GetLastLine()), std::tuple(0, 20, 3));
 }
 
-TEST(TermScreen, CursorAddressingAndItsDefaults)
+TEST(TermScreen, CursorAddressingTabStopsAndTheirDefaults)
 {
-    const std::tuple<TTermPos, std::string, TTermPos> Cases[] = {
-        {At(1, 1), "^[5;10H", At(10, 5)},
-        {At(30, 9), "^[H", At(1, 1)},
-        {At(1, 1), "^[7;3f", At(3, 7)},
-        {At(30, 9), "^[4H", At(1, 4)},
-        {At(30, 9), "^[;5H", At(1, 1)},
-        {At(30, 9), "^[0;0H", At(1, 1)},
-        {At(1, 1), "^[99;999H", At(80, 24)},
-        {At(10, 5), "^[A", At(10, 4)},
-        {At(10, 5), "^[0A", At(10, 5)},
-        {At(10, 5), "^[99A", At(10, 1)},
-        {At(10, 5), "^[5C", At(15, 5)},
-        {At(10, 5), "^[5D", At(5, 5)},
-        {At(10, 5), "^OA", At(10, 4)},
-        {At(10, 5), "^OB", At(10, 6)},
-        {At(10, 5), "^[2147483647B", At(10, 24)}, // huge parameters clamp without overflow
-        {At(10, 5), "^[-2147483648D", At(80, 5)},
-        {At(1, 1), "^[5;10H^[H", At(1, 1)}, // parameters do not leak into the next code
-    };
-    for (const auto& [Start, Input, Want] : Cases) {
+    // From column 30, row 9: where the caret ends. Huge parameters clamp without overflow; parameters do not leak
+    // into the next code. Tab stops are every 8 columns until set ("^H") or cleared ("^[g" here, "^[3g" all).
+    // clang-format off
+    const std::tuple<std::string, int, int> Cases[] = {
+        {"^[5;10H", 10, 5}, {"^[H", 1, 1}, {"^[7;3f", 3, 7}, {"^[4H", 1, 4}, {"^[;5H", 1, 1}, {"^[0;0H", 1, 1},
+        {"^[A", 30, 8}, {"^[0A", 30, 9}, {"^[99A", 30, 1}, {"^[5C", 35, 9}, {"^[5D", 25, 9}, {"^OA", 30, 8},
+        {"^OB", 30, 10}, {"^[99;999H", 80, 24}, {"^[2147483647B", 30, 24}, {"^[-2147483648D", 80, 9},
+        {"^[5;10H^[H", 1, 1}, {"^[1;1H\t", 9, 1}, {"^[1;9H\t", 17, 1}, {"^[1;73H\t", 73, 1},
+        {"^[1;5H^H^[1;1H\t", 5, 1}, {"^[1;9H^[g^[1;1H\t", 17, 1}, {"^[3g^[1;1H\t", 1, 1}};
+    // clang-format on
+    for (const auto& [Input, X, Y] : Cases) {
         Term T;
-        T.Screen.MoveCaret(Start.X, Start.Y);
+        T.Screen.MoveCaret(30, 9);
         T << Input;
-        EXPECT_EQ(T.Caret(), Want) << Input;
+        EXPECT_EQ(T.Caret(), At(X, Y)) << Input;
         EXPECT_EQ(T.Unhandled, "") << Input;
     }
 }
 
 TEST(TermScreen, TextFlowsWrapsScrollsAndErases)
 {
+    // '|' parts the input into separate receives.
     const struct {
         std::string Input;
         Rows Want;
@@ -237,6 +229,7 @@ TEST(TermScreen, TextFlowsWrapsScrollsAndErases)
         {"abcdefghijk", {"abcdefgk", "........", "........"}, At(8, 1)},
         {"abcdefghijklmnopqrstuvwxyz0123456789", {"qrstuvwx", "yz012345", "6789...."}, At(5, 3), true},
         {"top^I", {"........", "top.....", "........"}, At(4, 1), false, TVT::teVT52},
+        {"^Y!|!X", {"........", ".X......", "........"}, At(3, 2), false, TVT::teVT52},
         {"\bab\b\x07^\x00z\r\f"s, {"az......", "........", "........"}, At(1, 2), false, TVT::teNone},
         {"^[2Jhi", {"[2Jhi...", "........", "........"}, At(6, 1), false, TVT::teNone},
         {"aaaaaaaa^[2;1Hbbbbbbbb^[3;1Hcccc^[2;3H^[J", {"aaaaaaaa", "bb......", "........"}, At(3, 2)},
@@ -248,33 +241,11 @@ TEST(TermScreen, TextFlowsWrapsScrollsAndErases)
     for (const auto& C : Cases) {
         Term T(C.Emulation, 8, 3);
         T.Screen.WrapLines = C.Wrap;
-        T << C.Input;
+        for (const std::string& Part : Blocks(C.Input))
+            T << Part;
         EXPECT_EQ(Text(T.Screen.Buffer), C.Want) << C.Input;
         EXPECT_EQ(T.Caret(), C.Caret) << C.Input;
         EXPECT_EQ(T.Unhandled + T.Replies, "") << C.Input;
-    }
-}
-
-TEST(TermScreen, Vt52AddressingSplitAcrossReceives)
-{
-    Term T(TVT::teVT52);
-    T << "^Y$";
-    T << ")X";
-    EXPECT_EQ(T.Screen.Buffer.GetChar(10, 5).Ch, 'X');
-    EXPECT_EQ(T.Caret(), At(11, 5));
-}
-
-TEST(TermScreen, TabStops)
-{
-    for (auto [Input, WantX] : {std::pair{"\t", 9},
-                                {"^[1;9H\t", 17},
-                                {"^[1;73H\t", 73},
-                                {"^[1;5H^H^[1;1H\t", 5},
-                                {"^[1;9H^[g^[1;1H\t", 17},
-                                {"^[3g^[1;1H\t", 1}}) {
-        Term T;
-        T << Input;
-        EXPECT_EQ(T.Caret().X, WantX) << Input;
     }
 }
 

@@ -92,30 +92,23 @@ struct RawPort {
 
 TEST_F(Attached, KeysToBytesOnTheWire)
 {
-    const std::tuple<int, QString, Qt::KeyboardModifiers, bool, std::string> Cases[] = {
-        {Qt::Key_A, "a", Qt::NoModifier, false, "a"},
-        {Qt::Key_Return, "\r", Qt::NoModifier, false, "\r"},
-        {Qt::Key_Enter, "\r", Qt::KeypadModifier, false, "\r"},
-        {Qt::Key_Backspace, "\b", Qt::NoModifier, false, "\b"},
-        {Qt::Key_Escape, "\x1b", Qt::NoModifier, false, "^"},
-        {Qt::Key_Tab, "\t", Qt::NoModifier, true, "\t"},
-        {Qt::Key_Tab, "\t", Qt::NoModifier, false, ""}, // a tab not wanted
-        {Qt::Key_Backtab, "\t", Qt::ShiftModifier, true, "\t"},
-        {Qt::Key_Delete, "\x7f", Qt::NoModifier, false, ""},
-        {Qt::Key_C, "\x03", Qt::ControlModifier, false, "\x03"},
-        {Qt::Key_Eacute, QString(QChar(0xE9)), Qt::NoModifier, false, "\xe9"},
-        {Qt::Key_unknown, QString(QChar(0x20AC)), Qt::NoModifier, false, ""}, // outside Latin-1
-        {Qt::Key_F1, "", Qt::NoModifier, false, ""},
-        {Qt::Key_Up, "", Qt::NoModifier, false, "^[A"},
-        {Qt::Key_Down, "", Qt::NoModifier, false, "^[B"},
-        {Qt::Key_Left, "", Qt::NoModifier, false, "^[D"},
-        {Qt::Key_Right, "", Qt::NoModifier, false, "^[C"},
-        {Qt::Key_Home, "", Qt::NoModifier, false, "^[H"},
-    };
+    // A tab only when the terminal wants tabs; no byte for Delete, F1 or a character outside Latin-1.
+    // clang-format off
+    const std::tuple<int, std::u16string, Qt::KeyboardModifiers, bool, std::string> Cases[] = {
+        {Qt::Key_A, u"a", {}, false, "a"}, {Qt::Key_Return, u"\r", {}, false, "\r"},
+        {Qt::Key_Enter, u"\r", Qt::KeypadModifier, false, "\r"}, {Qt::Key_Backspace, u"\b", {}, false, "\b"},
+        {Qt::Key_Escape, u"\x1b", {}, false, "^"}, {Qt::Key_Tab, u"\t", {}, true, "\t"},
+        {Qt::Key_Tab, u"\t", {}, false, ""}, {Qt::Key_Backtab, u"\t", Qt::ShiftModifier, true, "\t"},
+        {Qt::Key_Delete, u"\x7f", {}, false, ""}, {Qt::Key_C, u"\x03", Qt::ControlModifier, false, "\x03"},
+        {Qt::Key_Eacute, u"\u00e9", {}, false, "\xe9"}, {Qt::Key_unknown, u"\u20ac", {}, false, ""},
+        {Qt::Key_Home, u"", {}, false, "^[H"}, {Qt::Key_Up, u"", {}, false, "^[A"},
+        {Qt::Key_Down, u"", {}, false, "^[B"}, {Qt::Key_Left, u"", {}, false, "^[D"},
+        {Qt::Key_Right, u"", {}, false, "^[C"}, {Qt::Key_F1, u"", {}, false, ""}};
+    // clang-format on
     for (const auto& [Code, Text, Modifiers, WantTab, Want] : Cases) {
         Port.Written.clear();
         Term.SetWantTab(WantTab);
-        Key(Term, Code, Text, Modifiers);
+        Key(Term, Code, QString::fromStdU16String(Text), Modifiers);
         EXPECT_EQ(Port.Written, E(Want)) << Code;
     }
     EXPECT_EQ(Term.Buffer().GetLastLine(), 0); // nothing echoed
