@@ -35,7 +35,6 @@ class TFakeComBackend final : public TComBackend
         });
     }
     void SetLines(unsigned Lines) { Put(FLines, Lines, true); }
-    void SetCounters(const TLineCounters& C) { Put(FCounters, C, true); }
     void HangUp() { Put(FHung, true); }
     void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
     std::string Written() { return Get(FOut); }

@@ -4,12 +4,11 @@
 #include "FakeComBackend.h"
 #include "FileSizeLimit.h"
 #include "cport/PortStorage.h"
+#include "platform/TempFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -30,35 +29,16 @@ const std::string OddKeys =
 
 const TStoredProps AllGroups = {spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers};
 
-struct StorageTest : ::testing::Test, TFakePort {
-    fs::path dir;
-    std::string ini;
+struct StorageTest : ::testing::Test, TFakePort, TTempFiles {
+    std::string ini = Path("port.ini");
     TComPortStorage storage{Port};
 
-    StorageTest() : TFakePort("COM1") { Port.SetEvents({}); }
-    void SetUp() override
+    StorageTest() : TFakePort("COM1")
     {
-        std::string pattern = (fs::temp_directory_path() / "storage-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        ini = (dir / "port.ini").string();
-        storage.RegistryFile = (dir / "reg" / "registry.ini").string(); // a folder the store makes
+        Port.SetEvents({});
+        storage.RegistryFile = Path("reg/registry.ini"); // a folder the store makes
     }
-    void TearDown() override
-    {
-        Port.Close();
-        fs::remove_all(dir);
-    }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    static void Put(const std::string& path, const std::string& bytes)
-    {
-        fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void TearDown() override { Port.Close(); }
     void Load(const std::string& text, TStoredProps groups = AllGroups)
     {
         Put(ini, text);
@@ -72,7 +52,7 @@ TEST_F(StorageTest, EverySettingGoesThroughBothStoresAndBack)
 {
     Load(OddKeys);
     EXPECT_EQ(Port.FlowControl().XoffChar(), char(200));
-    const std::string copy = (dir / "copy.ini").string();
+    const std::string copy = Path("copy.ini");
     storage.StoreSettings(stIniFile, copy);
     EXPECT_EQ(Read(copy), OddKeys);
 
@@ -103,7 +83,7 @@ TEST_F(StorageTest, RegistryHasNoFallbacksAndAPathWithoutKeyReadsNothing)
         Put(storage.RegistryFile, key + keys);
         EXPECT_TRUE(RaisesCom([&] { storage.LoadSettings(stRegistry, "HKEY_CURRENT_USER\\P"); }, 17)) << keys;
     }
-    fs::remove_all(dir / "reg");
+    fs::remove_all(Dir / "reg");
     Port.SetPort("ttyS7");
     EXPECT_TRUE(RaisesCom([&] { storage.StoreSettings(stRegistry, "NoBackslash"); }, 16));
     EXPECT_TRUE(RaisesCom([&] { storage.LoadSettings(stRegistry, "NoBackslash"); }, 17));
@@ -113,7 +93,7 @@ TEST_F(StorageTest, RegistryHasNoFallbacksAndAPathWithoutKeyReadsNothing)
 
 TEST_F(StorageTest, FailuresBecomeCodes16And17WriteNothingAndLeaveNoUpdateOpen)
 {
-    EXPECT_TRUE(RaisesCom([&] { storage.StoreSettings(stIniFile, (dir / "missing" / "x.ini").string()); }, 16, -1));
+    EXPECT_TRUE(RaisesCom([&] { storage.StoreSettings(stIniFile, Path("missing/x.ini")); }, 16, -1));
     // The store is one file write: a disk that takes the first keys but not all leaves the file as it was.
     const std::string old = "[Other]\r\nKey=1\r\n";
     Put(ini, old);

@@ -139,9 +139,10 @@ TEST_F(Attached, CursorKeysFollowTheModeAndTheEmulationAndEmptyCodesAreNotEchoed
     }
 }
 
-TEST_F(Attached, SendLfAndLocalEchoOnlyWhileThePortIsOpen)
+TEST_F(Attached, KeyHandlerSendLfAndLocalEchoOnlyWhileThePortIsOpen)
 {
-    Type(Term, "ab");
+    Term.OnKeyPress = [](TCustomComTerminal*, char& Key) { Key = Key == 'x' ? 0 : Key; }; // 0: nothing goes
+    Type(Term, "axb");
     EXPECT_EQ(Term.Buffer().GetLastLine(), 0) << "no echo";
     Term.SetSendLF(true);
     Term.SetLocalEcho(true);
@@ -158,34 +159,20 @@ TEST_F(Attached, SendLfAndLocalEchoOnlyWhileThePortIsOpen)
     EXPECT_EQ(Term.Buffer().GetLastLine(), 1);
 }
 
-TEST_F(Attached, AKeyHandlerMayChangeOrSwallowTheKey)
+TEST_F(Attached, ReceivedBlocksGoThroughTheFiltersAndTheHandler)
 {
-    Term.OnKeyPress = [](TCustomComTerminal*, char& Key) { Key = Key == 'x' ? 0 : static_cast<char>(Key + 1); };
-    Type(Term, "axb");
-    EXPECT_EQ(Port.Written, "bc");
-}
-
-TEST_F(Attached, ReceivedBlocksGoThroughTheFiltersAndTheEvents)
-{
-    std::vector<std::string> Blocks;
-    std::string Chars, Codes;
+    std::string Blocks;
     Term.OnStrRecieved = [&Blocks](TCustomComTerminal*, std::string& Str) {
-        Blocks.push_back(Str);
+        Blocks += Str + "|";
         for (char& Ch : Str)
             Ch = static_cast<char>(std::toupper(static_cast<unsigned char>(Ch)));
     };
-    Term.OnChar = [&Chars](TCustomComTerminal*, char Ch) { Chars += Ch; };
-    Term.OnUnhandledCode = [&Codes](TCustomComTerminal*, TEscapeCode, std::string Data) { Codes += Data + " "; };
-    Port.Receive(E("hello^Q\a"));
-    Port.Receive(E("\r\nok\rOK^[1;1R\r\n"));
-    EXPECT_EQ(Row(Term, 1), "HELLO.");
-    EXPECT_EQ(Row(Term, 2), "OK....");
-    EXPECT_EQ(Chars, "HELLO\a\r\nOK\rOK\r\n");
-    EXPECT_EQ(Codes, "Q [1;1R ");
+    Port.Receive(E("hello^Q\a\r\nok\rOK\r\n"));
+    EXPECT_EQ(Row(Term, 1) + Row(Term, 2), "HELLO.OK....");
     Term.SetAppendLF(true);
     Term.SetForce7Bit(true);
     Port.Receive("ab\rc\xe4\r\n");
-    EXPECT_EQ(Blocks.back(), "ab\r\ncd\r\n\n");
+    EXPECT_EQ(Blocks, E("hello^Q\a\r\nok\rOK\r\n|ab\r\ncd\r\n\n|"));
     EXPECT_EQ(Row(Term, 3) + Row(Term, 4), "AB....CD....");
     EXPECT_EQ(Term.CaretPos(), (TTermPos{1, 6}));
     Term.OnStrRecieved = [](TCustomComTerminal*, std::string& Str) { Str.clear(); };
@@ -209,7 +196,7 @@ TEST_F(Attached, RepliesGoToThePortAndAFailedWriteCostsNothingElse)
     EXPECT_EQ(Port.Written, E("^[3;7R^[?1;2c^[0n"));
 }
 
-TEST_F(Attached, DetachedTheTerminalSeesNothing)
+TEST_F(Attached, DetachedTheTerminalSeesNothingAndAPortThatGoesDetachesIt)
 {
     Term.SetComPort(&Port); // the same port: no second registration
     EXPECT_EQ(Port.Links.size(), 1u);
@@ -220,7 +207,18 @@ TEST_F(Attached, DetachedTheTerminalSeesNothing)
     Type(Term, "x");
     EXPECT_EQ(Term.Buffer().GetLastLine(), 0);
     EXPECT_EQ(Port.Written, "");
+
+    auto Gone = std::make_unique<TermFakePort>();
+    Gone->DetachOnDestroy = false; // only the base is left to tell the terminal
+    Term.SetComPort(Gone.get());
+    Gone.reset();
+    EXPECT_EQ(Term.ComPort(), nullptr);
+    // Switching ports leaves no notification behind at the old one.
+    auto Second = std::make_unique<TermFakePort>();
+    Term.SetComPort(Second.get());
     Term.SetComPort(&Port);
+    Second.reset();
+    EXPECT_EQ(Term.ComPort(), &Port);
     Port.Receive("back");
     EXPECT_EQ(Row(Term, 1, 5), "back.");
 }
@@ -245,20 +243,6 @@ TEST(TermWidget, AdapterBindsAPortAndUnregistersWhenItGoes)
     }
     EXPECT_TRUE(Raw.Links.empty());
     EXPECT_EQ(Term.ComPort(), nullptr);
-
-    auto Port = std::make_unique<TermFakePort>();
-    Port->DetachOnDestroy = false; // only the base is left to tell the terminal
-    Term.SetComPort(Port.get());
-    Port.reset();
-    EXPECT_EQ(Term.ComPort(), nullptr);
-    EXPECT_FALSE(Term.Connected());
-    // Switching ports leaves no notification behind at the old one.
-    TermFakePort First;
-    auto Second = std::make_unique<TermFakePort>();
-    Term.SetComPort(Second.get());
-    Term.SetComPort(&First);
-    Second.reset();
-    EXPECT_EQ(Term.ComPort(), &First);
 }
 
 TEST(TermWidget, WithoutAnEmulationNoCodeRunsAndAWideModeWidensTheWidget)
