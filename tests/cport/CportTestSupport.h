@@ -75,6 +75,15 @@ inline std::string E(std::string Text)
     return Text;
 }
 
+// Count bytes of every value, in an order that does not repeat every 256.
+inline std::string Pattern(std::size_t Count)
+{
+    std::string Bytes(Count, '\0');
+    for (std::size_t i = 0; i < Count; ++i)
+        Bytes[i] = char((i * 7 + i / 256) & 0xFF);
+    return Bytes;
+}
+
 // The parts of Text between '|': data that arrives in several blocks.
 inline std::vector<std::string> Blocks(const std::string& Text)
 {

@@ -20,26 +20,9 @@ struct PortTest : ::testing::Test, TFakePort {
     Log log;
     void TearDown() override { Port.Close(); } // the handlers use the fixture's members
 
-    TCustomComPort::TNotifyEvent Say(const char* What)
-    {
-        return [this, What](TCustomComPort*) { log.push_back(What); };
-    }
     TCustomComPort::TComSignalEvent Line(const std::string& What)
     {
         return [this, What](TCustomComPort*, bool On) { log.push_back(What + (On ? " on" : " off")); };
-    }
-    void Record()
-    {
-        Port.OnError = [&](TCustomComPort*, TComErrors) { log.push_back("Error"); };
-        Port.OnRxChar = [&](TCustomComPort*, int) { log.push_back("RxChar"); };
-        Port.OnTxEmpty = Say("TxEmpty");
-        Port.OnBreak = Say("Break");
-        Port.OnRing = Say("Ring");
-        Port.OnRxFlag = Say("RxFlag");
-        Port.OnRx80Full = Say("Rx80Full");
-        Port.OnCTSChange = Line("CTS");
-        Port.OnDSRChange = Line("DSR");
-        Port.OnRLSDChange = Line("RLSD");
     }
     static TComLink::TRxBufEvent Append(std::string& To)
     {
@@ -119,7 +102,9 @@ TEST_F(PortTest, RefusalsRaiseTheirCodesKeepTheNewValueAndAFailedOpenLeavesThePo
 
 TEST_F(PortTest, LineOperationsReachTheDeviceAndLinesAreReportedAsTheyStand)
 {
-    Record();
+    Port.OnCTSChange = Line("CTS");
+    Port.OnDSRChange = Line("DSR");
+    Port.OnRLSDChange = Line("RLSD");
     Dev->SetLines(mlCTS);
     Port.Open();
     EXPECT_EQ(log, (Log{"CTS on", "DSR off", "RLSD off"}));
@@ -154,34 +139,6 @@ TEST_F(PortTest, AnOutputPurgeAlsoDropsQueuedWrites)
     EXPECT_EQ(Port.WriteStr("next"), 4);
     EXPECT_EQ(Dev->Written(), "next");
     DoneAsync(rec);
-}
-
-TEST_F(PortTest, OneBatchReachesTheHandlersInDeliveryOrder)
-{
-    Port.SetEventChar('Z');
-    Port.Parity().SetCheck(true);
-    Port.Buffer().SetInputSize(10);
-    Record();
-    TComErrors errors;
-    Port.OnError = [&](TCustomComPort*, TComErrors e) { errors = e, log.push_back("Error"); };
-    Port.Open();
-    log.clear(); // the line report of the open
-
-    // The first batch keeps the event thread waiting for the window thread, so the rest piles up into one.
-    Port.WriteStr("x");
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    Port.WriteStr("y");
-    TLineCounters counters;
-    counters.Parity = 1;
-    Dev->Inject("abcdefgZ\xFF\x00\x00\xFF\x00q"s, mlCTS | mlDSR | mlRing | mlRLSD, counters);
-    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 9; }, 2000)) << Port.InputCount();
-    const Log order = {"Error",  "RxChar", "TxEmpty", "Break",   "Ring",
-                       "CTS on", "DSR on", "RxFlag",  "RLSD on", "Rx80Full"};
-    ASSERT_TRUE(PumpUntil([&] { return log.size() >= order.size() && log.back() == "Rx80Full"; }));
-    if (log.size() == order.size() + 1 && log.front() == "TxEmpty")
-        log.erase(log.begin());
-    EXPECT_EQ(log, order);
-    EXPECT_TRUE(errors.Contains(ceRxParity) && errors.Contains(ceBreak));
 }
 
 TEST_F(PortTest, BytesWaitInTheQueueUntilALinkOrOnRxBufTakesThem)

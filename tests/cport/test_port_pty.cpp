@@ -11,14 +11,6 @@ using namespace std::string_literals;
 
 namespace
 {
-std::string Pattern(std::size_t n)
-{
-    std::string s(n, '\0');
-    for (std::size_t i = 0; i < n; ++i)
-        s[i] = char((i * 7 + i / 256) & 0xFF);
-    return s;
-}
-
 struct PtyPortTest : ::testing::Test {
     TPtyPair pty;
     TComPort port;
@@ -50,10 +42,8 @@ struct PtyPortTest : ::testing::Test {
 TEST_F(PtyPortTest, EveryByteValueCrossesUnchangedBothWays)
 {
     port.Open();
-    std::string bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes.push_back(char(i));
-    bytes += std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00A\xFF"s; // runs of 0xFF and what a mark looks like
+    std::string bytes =
+        Pattern(256) + std::string(7, '\xFF') + "\xFF\x00\x00\xFF\x00A\xFF"s; // runs of 0xFF and what a mark looks like
     ASSERT_TRUE(pty.Send(bytes));
     ASSERT_TRUE(Queued(int(bytes.size())));
     std::string in;

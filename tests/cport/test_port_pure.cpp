@@ -155,7 +155,7 @@ TEST(RxQueue, WrapsKeepsOrderAndKeepsBytesWhenTheLimitDrops)
     EXPECT_EQ(std::string(buf, 4), "yz12");
 }
 
-TEST(ReadRules, TotalsIntervalsWriteLimitsAndSaturation)
+TEST(ReadRules, TotalsIntervalsAndSaturation)
 {
     // Which rule applies is seen end to end over a pseudo-terminal; here the sums and the edges.
     TComTimeoutValues t;
@@ -172,12 +172,6 @@ TEST(ReadRules, TotalsIntervalsWriteLimitsAndSaturation)
     EXPECT_FALSE(ReadOver(r, 3, 30, t0, at(5), at(24)));
     EXPECT_TRUE(ReadOver(r, 3, 30, t0, at(5), at(25)));
     EXPECT_EQ(ReadDeadline(r, 3, t0, at(5)), at(25));
-
-    std::uint64_t ms = 0;
-    EXPECT_TRUE(WriteLimit(TComTimeoutValues{}, 5, ms));
-    EXPECT_EQ(ms, 1500u);
-    t.WriteTotalMultiplier = t.WriteTotalConstant = 0;
-    EXPECT_FALSE(WriteLimit(t, 5, ms));
 
     // Limits beyond the clock saturate: a wrapped deadline would end a long read at once.
     EXPECT_EQ(LimitAfter(t0, 0xFFFFFFFFull * 4000), TComClock::time_point::max());

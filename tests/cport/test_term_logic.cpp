@@ -135,15 +135,6 @@ TEST(TermEscape, ASequenceThatNeverEndsIsDroppedAfter64Bytes)
     EXPECT_EQ(Parse(Codes, E("^[" + std::string(62, '1') + "A")), "CursorUp(" + std::string(62, '1') + ")");
 }
 
-TEST(TermEscape, GetParamCountsAbsentAndMalformedAsOne)
-{
-    const TEscapeParams Params = {"0", "12", ";5", "?1", "-3", "+4", "99999999999", "7x"};
-    for (auto [Index, Want] :
-         {std::pair{1, 0}, {2, 12}, {3, 1}, {4, 1}, {5, -3}, {6, 4}, {7, 1}, {8, 1}, {9, 1}, {0, 1}})
-        EXPECT_EQ(TEscapeCodes::GetParam(Index, &Params), Want) << Index;
-    EXPECT_EQ(TEscapeCodes::GetParam(1, nullptr), 1);
-}
-
 TEST(TermEscape, GeneratedBytesAndTheirParseBack)
 {
     // Without a parameter list a move goes home; a code an emulation lacks generates nothing.
