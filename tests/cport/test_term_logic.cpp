@@ -291,11 +291,8 @@ TEST(TermScreen, AttributesSavedCaretAndModes)
     EXPECT_EQ(T.Row(1).substr(0, 4), "kept"); // no change, no emptying
     T << "^[7h";
     EXPECT_TRUE(T.Screen.WrapLines);
-    T << "^[?1h^[7l";
-    EXPECT_TRUE(T.Screen.AppCursorKeys);
+    T << "^[7l^[h^[5h"; // the cursor key mode is seen on the keys
     EXPECT_FALSE(T.Screen.WrapLines);
-    T << "^[?1l^[h^[5h";
-    EXPECT_FALSE(T.Screen.AppCursorKeys);
 }
 
 TEST(TermScreen, SizeChangesKeepTheCaretsInsideTheGrid)
