@@ -97,23 +97,15 @@ TTermPos At(int X, int Y)
 
 TEST(TermEscape, SequencesAreDetected)
 {
+    // What the screen tests do not reach: parameter forms, codes with parameters no action takes, VT52.
     const std::tuple<TVT, std::string, std::string> Cases[] = {
         {TVT::teVT100orANSI, "^[5;10H^[H^[;5H^[1;;2H", "CursorHome(5,10) CursorHome() CursorHome(;5) CursorHome(1,;2)"},
-        {TVT::teVT100orANSI, "^[7;3f^[0A^[B^[C^[D",
-         "CursorMove(7,3) CursorUp(0) CursorDown() CursorRight() CursorLeft()"},
-        {TVT::teVT100orANSI, "^[J^[0J^[2J^[1J", "EraseScreenFrom() EraseScreenFrom() EraseScreen() Unknown()"},
-        {TVT::teVT100orANSI, "^[K^[0K^[2K^[1K", "EraseLineFrom() EraseLineFrom() EraseLine() Unknown()"},
-        {TVT::teVT100orANSI, "^[g^[0g^[3g^[2g", "ClearTab() ClearTab() ClearAllTabs() Unknown()"},
-        {TVT::teVT100orANSI, "^[0n^[3n^[5n^[6n^[n^[7n",
-         "ReportDeviceOK() ReportDeviceFailure() QueryDevice() QueryCursorPos() Unknown() Unknown()"},
-        {TVT::teVT100orANSI, "^[c^[0c^[?1;2c^[1c^[12;40R",
-         "Identify() Identify(0) IdentResponse(?1,2) Unknown(1) ReportCursorPos(12,40)"},
-        {TVT::teVT100orANSI, "^[?3h^[?1l^[1;4m^[m", "SetMode(?3) ResetMode(?1) Attributes(1,4) Attributes()"},
-        {TVT::teVT100orANSI, "^[s^[u^[5z^H^7^8^c^#8",
-         "SaveCaret() RestoreCaret() Unknown(5) SetTab() SaveCaretAndAttr() RestoreCaretAndAttr() Reset() Test()"},
-        {TVT::teVT100orANSI, "^OA^OB^OC^OD^Q^#9^Ox",
-         "AppCursorUp() AppCursorDown() AppCursorRight() AppCursorLeft() Unknown() Unknown() Unknown()"},
-        {TVT::teVT100orANSI, "A^[1mB\r\a\x7f^^", "'A' Attributes(1) 'B' '\r' '\a' '\x7f' Unknown()"},
+        {TVT::teVT100orANSI, "^[1J^[1K^[2g^[n^[7n^[1c^[5z",
+         "Unknown() Unknown() Unknown() Unknown() Unknown() Unknown(1) Unknown(5)"},
+        {TVT::teVT100orANSI, "^[0n^[3n^[?1;2c^[12;40R",
+         "ReportDeviceOK() ReportDeviceFailure() IdentResponse(?1,2) ReportCursorPos(12,40)"},
+        {TVT::teVT100orANSI, "^OA^Q^#9^Ox^^", "AppCursorUp() Unknown() Unknown() Unknown() Unknown()"},
+        {TVT::teVT100orANSI, "A^[1mB\r\a\x7f", "'A' Attributes(1) 'B' '\r' '\a' '\x7f'"},
         {TVT::teVT100orANSI, "^[2^", ""}, // ESC inside a sequence does not restart it
         {TVT::teVT52, "^A^B^C^D^H", "CursorUp() CursorDown() CursorRight() CursorLeft() CursorHome()"},
         {TVT::teVT52, "^I^J^K^Z^/Z^/X",
@@ -224,10 +216,8 @@ TEST(TermScreen, TextFlowsWrapsScrollsAndErases)
         {"\bab\b\x07^\x00z\r\f"s, {"az......", "........", "........"}, At(1, 2), false, TVT::teNone},
         {"^[2Jhi", {"[2Jhi...", "........", "........"}, At(6, 1), false, TVT::teNone},
         {"aaaaaaaa^[2;1Hbbbbbbbb^[3;1Hcccc^[2;3H^[J", {"aaaaaaaa", "bb......", "........"}, At(3, 2)},
-        {"aaaaaaaa^[2;1Hbbbbbbbb^[2;3H^[0J", {"aaaaaaaa", "bb......", "........"}, At(3, 2)},
         {"aaaaaaaa^[2;3H^[2J", {"........", "........", "........"}, At(1, 1)},
         {"aaaaaaaa^[2;1Hbbbbbbbb^[3;1Hcccc^[2;3H^[K", {"aaaaaaaa", "bb......", "cccc...."}, At(3, 2)},
-        {"aaaaaaaa^[2;1Hbbbbbbbb^[2;3H^[2K", {"aaaaaaaa", "........", "........"}, At(1, 2)},
     };
     for (const auto& C : Cases) {
         Term T(C.Emulation, 8, 3);
@@ -259,7 +249,7 @@ TEST(TermScreen, RepliesToStatusAndIdentityQueriesAndUnhandledCodes)
     EXPECT_EQ(T.Screen.Buffer.GetLastLine(), 0);
 }
 
-TEST(TermScreen, AttributesSavedCaretAndModes)
+TEST(TermScreen, AttributesAndTheWideMode)
 {
     Term T;
     T.Screen.FontColor = 0xFFFFFF;
@@ -275,24 +265,8 @@ TEST(TermScreen, AttributesSavedCaretAndModes)
                   (TComTermChar{static_cast<unsigned char>(Ch), Front, Back, Underline}))
             << Ch;
 
-    T << "^[u";
-    EXPECT_EQ(T.Caret(), At(1, 1)); // restore before any save
-    T << "^[3;7H^[1m^7^[m^[10;10H^8";
-    EXPECT_EQ(T.Caret(), At(7, 3));
-    EXPECT_TRUE(T.Screen.CurrentAttr().Bold);
-    T << "^[4;2H^[s^[1;1H^[m^[u";
-    EXPECT_EQ(T.Caret(), At(2, 4));
-    EXPECT_FALSE(T.Screen.CurrentAttr().Bold);
-
     T << "^[?3h";
-    EXPECT_EQ(T.Screen.Columns(), 132);
-    EXPECT_EQ(T.Screen.Buffer.GetLastLine(), 0); // emptied
-    T << "^[Hkept^[?3h";
-    EXPECT_EQ(T.Row(1).substr(0, 4), "kept"); // no change, no emptying
-    T << "^[7h";
-    EXPECT_TRUE(T.Screen.WrapLines);
-    T << "^[7l^[h^[5h"; // the cursor key mode is seen on the keys
-    EXPECT_FALSE(T.Screen.WrapLines);
+    EXPECT_EQ(std::pair(T.Screen.Columns(), T.Screen.Buffer.GetLastLine()), std::pair(132, 0)); // wide and emptied
 }
 
 TEST(TermScreen, SizeChangesKeepTheCaretsInsideTheGrid)
