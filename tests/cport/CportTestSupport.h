@@ -75,6 +75,24 @@ inline std::string E(std::string Text)
     return Text;
 }
 
+// Count bytes of every value, in an order that does not repeat every 256.
+inline std::string Pattern(std::size_t Count)
+{
+    std::string Bytes(Count, '\0');
+    for (std::size_t i = 0; i < Count; ++i)
+        Bytes[i] = char((i * 7 + i / 256) & 0xFF);
+    return Bytes;
+}
+
+// The parts of Text between '|': data that arrives in several blocks.
+inline std::vector<std::string> Blocks(const std::string& Text)
+{
+    std::vector<std::string> Parts;
+    for (std::size_t From = 0, To = 0; To != std::string::npos; From = To + 1)
+        Parts.push_back(Text.substr(From, (To = Text.find('|', From)) - From));
+    return Parts;
+}
+
 // Collects what reaches the port's exception handler while it lives.
 struct TReportedErrors {
     std::vector<std::string> Messages;

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-// A scripted serial device: the test feeds received bytes, moves the modem lines, counts line errors, hangs
-// the device up, limits how much it takes, refuses settings, and reads the log of what the port applied.
+// A scripted serial device: the test feeds received bytes, moves the modem lines, hangs the device up, limits
+// how much it takes, refuses settings, and reads the log of what the port applied.
 class TFakeComBackend final : public TComBackend
 {
   public:
@@ -23,19 +23,9 @@ class TFakeComBackend final : public TComBackend
         std::string raw;
         for (char c : Bytes)
             raw.append(c == '\xFF' ? 2 : 1, c);
-        Inject(raw);
-    }
-    // A raw marked stream (breaks, bad bytes), with the lines and counters in the same go when given.
-    void Inject(const std::string& Raw, int Lines = -1, TLineCounters Counters = {})
-    {
-        Change([&] {
-            FIn += Raw;
-            if (Lines >= 0)
-                FLines = unsigned(Lines), FCounters = Counters, FLinesChanged = true;
-        });
+        Change([&] { FIn += raw; });
     }
     void SetLines(unsigned Lines) { Put(FLines, Lines, true); }
-    void SetCounters(const TLineCounters& C) { Put(FCounters, C, true); }
     void HangUp() { Put(FHung, true); }
     void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
     std::string Written() { return Get(FOut); }
@@ -117,7 +107,7 @@ class TFakeComBackend final : public TComBackend
         return Logged("flush " + N(Input) + N(Output), 0);
     }
     int OutputQueued(int& Count) override { return Count = 0; }
-    bool GetCounters(TLineCounters& Counters) override { return Counters = Get(FCounters), true; }
+    bool GetCounters(TLineCounters& Counters) override { return Counters = {}, true; }
 
   private:
     static std::string N(auto Value) { return std::to_string(Value); }
@@ -148,7 +138,6 @@ class TFakeComBackend final : public TComBackend
     long FRoom = -1;
     bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false;
     unsigned FLines = 0, FOutLines = 0;
-    TLineCounters FCounters;
     TComLineSettings FLine;
     std::vector<std::string> FLog;
 };

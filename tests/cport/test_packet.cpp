@@ -1,8 +1,6 @@
 // The data packet splitter: packets by start and stop strings, size and the owner's tests, what is discarded,
-// the buffer limit, large blocks, and packets cut from what a port receives.
-#include "PtyPair.h"
-#include "cport/ComNotify.h"
-#include "cport/Cport.h"
+// the buffer limit and large blocks.
+#include "CportTestSupport.h"
 #include "cport/DataPacket.h"
 
 #include <gtest/gtest.h>
@@ -33,35 +31,29 @@ struct PacketTest : ::testing::Test {
 TEST_F(PacketTest, StringsSizeAndLimits)
 {
     const std::string a1000(1000, 'a'), b22(22, 'b'), a5000(5000, 'a');
-    // Start, stop, size, options ('i' include the strings, 'c' case-blind, '0' no limit), the blocks split at
-    // '|', what is reported, and what is left collected.
-    const std::tuple<std::string, std::string, int, std::string, std::string, std::string, std::string> Cases[] = {
-        {"<", ">", 0, "", "ab<word>cd", "D:ab|P:word", "cd"},
-        {"<", ">", 0, "i", "ab<word>", "D:ab|P:<word>", ""},
-        {"{{", "}}", 0, "", "x{{one}}{{tw|o}}..{{thr|ee}|}", "D:x|P:one|P:two|D:..|P:three", ""},
-        {"#", "#", 0, "", "#abc#def#", "P:abc|D:def", "#"}, // the stop is looked for behind the start
-        {"", "", 4, "", "0123456789", "P:0123|P:4567", "89"},
-        {"", "\r", 0, "", "OK\r\nREA=1\r|part", "P:OK|P:\nREA=1", "part"},
-        {"<", "", 0, "", "no start|\0\xFF"s, "P:no start|P:\0\xFF"s, ""}, // without an end test a block is a packet
-        {"", ";", 5, "", "ab;cdefghij;", "P:ab|P:cdefg|P:hij", ""},       // whichever end comes first
-        {"BEGIN", "end", 0, "c", "xxbegin data ENDyy", "D:xx|P: data ", "yy"},
-        {"<", ">", 0, "", "<" + a1000 + "|" + b22 + "|c|z<ok>", "D:<" + a1000 + b22 + "c|D:z|P:ok", ""},
-        {"<", ">", 0, "0", "<" + a5000 + "|>", "P:" + a5000, ""},
+    // Start, stop, size, no buffer limit, the blocks split at '|', what is reported, and what is left collected.
+    const std::tuple<std::string, std::string, int, bool, std::string, std::string, std::string> Cases[] = {
+        {"<", ">", 0, false, "ab<word>cd", "D:ab|P:word", "cd"},
+        {"{{", "}}", 0, false, "x{{one}}{{tw|o}}..{{thr|ee}|}", "D:x|P:one|P:two|D:..|P:three", ""},
+        {"#", "#", 0, false, "#abc#def#", "P:abc|D:def", "#"}, // the stop is looked for behind the start
+        {"", "", 4, false, "0123456789", "P:0123|P:4567", "89"},
+        {"<", "", 0, false, "no start|\0\xFF"s, "P:no start|P:\0\xFF"s, ""}, // without an end test a block is a packet
+        {"", ";", 5, false, "ab;cdefghij;", "P:ab|P:cdefg|P:hij", ""},       // whichever end comes first
+        {"<", ">", 0, false, "<" + a1000 + "|" + b22 + "|c|z<ok>", "D:<" + a1000 + b22 + "c|D:z|P:ok", ""},
+        {"<", ">", 0, true, "<" + a5000 + "|>", "P:" + a5000, ""},
     };
-    for (const auto& [Start, Stop, Size, Options, Blocks, Want, Left] : Cases) {
+    for (const auto& [Start, Stop, Size, Unlimited, Data, Want, Left] : Cases) {
         TComDataPacket p;
         std::string got;
         Attach(p, got);
         p.SetStartString(Start);
         p.SetStopString(Stop);
         p.SetSize(Size);
-        p.SetIncludeStrings(Options == "i");
-        p.SetCaseInsensitive(Options == "c");
-        p.SetMaxBufferSize(Options == "0" ? 0 : 1024);
-        for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
-            p.AddData(Blocks.substr(from, (to = Blocks.find('|', from)) - from));
-        EXPECT_EQ(got, Want) << Blocks.substr(0, 30);
-        EXPECT_EQ(p.Collected(), Left) << Blocks.substr(0, 30);
+        p.SetMaxBufferSize(Unlimited ? 0 : 1024);
+        for (const std::string& Block : Blocks(Data))
+            p.AddData(Block);
+        EXPECT_EQ(got, Want) << Data.substr(0, 30);
+        EXPECT_EQ(p.Collected(), Left) << Data.substr(0, 30);
     }
 }
 
@@ -76,22 +68,13 @@ TEST_F(PacketTest, ChangingATestEmptiesTheCollectedDataOutsideAPacket)
     packet.SetStartString("["); // the same value: nothing
     EXPECT_EQ(seen, "half");
     EXPECT_FALSE(inPacket) << "the flag is clear when the discard is told";
-
-    Attach(packet, seen = "");
-    packet.SetStartString("BEGIN");
-    packet.SetStopString("end");
-    packet.SetCaseInsensitive(true);
-    packet.SetCaseInsensitive(false);
-    packet.AddData("begin x end BEGIN y end");
-    EXPECT_EQ(seen, "D:begin x end |P: y ");
 }
 
 TEST_F(PacketTest, LargeBlockWithPacketSizeOne)
 {
     packet.SetSize(1);
-    std::string block(500 * 1024, '\0'), joined;
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = char((i * 31 + i / 977) & 0xFF);
+    const std::string block = Pattern(500 * 1024);
+    std::string joined;
     bool oneByteEach = true;
     packet.OnPacket = [&](TComDataPacket*, const std::string& s) { oneByteEach &= s.size() == 1, joined += s; };
     packet.AddData(block);
@@ -138,33 +121,4 @@ TEST_F(PacketTest, OwnersTestsDecideAndPositionsBeyondTheDataAreHeld)
     };
     strings.AddData("-<a><b>");
     EXPECT_EQ(got, "D:-|P:a|P:b|P:in");
-}
-
-TEST(PacketOnPort, PacketsFromWhatThePortReceivesAndAPortThatGoes)
-{
-    TPtyPair pty;
-    TComDataPacket packet;
-    std::string seen;
-    Attach(packet, seen);
-    packet.SetStartString("<");
-    packet.SetStopString(">");
-    {
-        TComPort port;
-        TComPortWatch watch(port);
-        port.SetPort(pty.SlavePath());
-        packet.SetComPort(&port);
-        port.Open();
-        ASSERT_TRUE(pty.Send("noise<OK>tail<RE"));
-        ASSERT_TRUE(pty.Send("A=5>"));
-        EXPECT_TRUE(PumpUntil([&] { return seen.find("REA=5") != std::string::npos; }));
-        EXPECT_EQ(seen, "D:noise|P:OK|D:tail|P:REA=5");
-        EXPECT_EQ(port.InputCount(), 0) << "the splitter takes the bytes";
-        packet.SetComPort(nullptr);
-        ASSERT_TRUE(pty.Send("<late>"));
-        EXPECT_TRUE(WaitWithoutPumping([&] { return port.InputCount() == 6; }));
-        packet.SetComPort(&port);
-    }
-    EXPECT_EQ(packet.ComPort(), nullptr);
-    packet.AddData("<still works>");
-    EXPECT_EQ(seen, "D:noise|P:OK|D:tail|P:REA=5|P:still works");
 }

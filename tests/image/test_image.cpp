@@ -34,16 +34,10 @@ TEST_F(Image, SetImageBitsModesWriteMarkAndRedrawOnlyOnChange)
 {
     // Mode bit 0 governs A, bit 1 B, bit 2 C; anything outside 0..7 sets all three; a later mask wins.
     const uint8_t A = 0x01, B = 0x10, C = 0x80;
-    for (auto [mode, start, expect] : {std::tuple{0, 0xFF, 0x6E},
-                                       {1, 0x00, 0x01},
-                                       {2, 0x00, 0x10},
-                                       {3, 0x00, 0x11},
-                                       {4, 0x00, 0x80},
-                                       {5, 0x00, 0x81},
-                                       {6, 0x00, 0x90},
-                                       {7, 0x00, 0x91},
-                                       {9, 0x00, 0x91},
-                                       {-1, 0x00, 0x91}}) {
+    const std::tuple<int, int, int> cases[] = {{0, 0xFF, 0x6E}, {1, 0x00, 0x01}, {2, 0x00, 0x10}, {3, 0x00, 0x11},
+                                               {4, 0x00, 0x80}, {5, 0x00, 0x81}, {6, 0x00, 0x90}, {7, 0x00, 0x91},
+                                               {9, 0x00, 0x91}, {-1, 0x00, 0x91}};
+    for (auto [mode, start, expect] : cases) {
         Put(500, std::string(1, char(start)));
         store.SetImageBits(500, mode, A, B, C);
         EXPECT_EQ(store.ReadImageByte(500), expect) << "mode " << mode;
@@ -189,9 +183,10 @@ TEST_F(Image, DefaultImageHasItsChosenBytesAndNoMarks)
     EXPECT_EQ(std::pair(redraws, int(store.ImageLoaded)), std::pair(1, 1));
     EXPECT_FALSE(store.Image.AnyMarked(0, 3072));
     EXPECT_EQ(store.ReadImageString(4000, 4), "log") << "the logging area is left as it was";
+    // 46 is empty though digits follow its leading NUL.
     const std::tuple<int, int, std::string> texts[] = {{0, 41, "Default Profile"},
-                                                       {46, 19, ""}, // empty though digits follow its leading NUL
-                                                       {291 + 32 * 6, 15, "Low Alarm I/O7"},
+                                                       {46, 19, ""},
+                                                       {483, 15, "Low Alarm I/O7"},
                                                        {547, 19, "Restore Alarm I/O1"},
                                                        {779, 9, "*99***1#"}};
     for (const auto& [address, slot, text] : texts)
@@ -214,15 +209,14 @@ TEST(LogCapacity, FilledAndCleared)
 {
     ImageStore store;
     EXPECT_EQ(store.LogCapacity[16], 894);
-    store.RadioGroup1Click(0);
-    EXPECT_EQ(store.ImageSize, 3072);
-    EXPECT_EQ((std::vector<int>{store.LogCapacity[1], store.LogCapacity[7], store.LogCapacity[8]}),
-              (std::vector<int>{0, 0, 1667}));
-    store.RadioGroup1Click(1);
-    EXPECT_EQ(store.ImageSize, 65536);
-    EXPECT_EQ(
-        (std::vector<int>{store.LogCapacity[0], store.LogCapacity[1], store.LogCapacity[7], store.LogCapacity[17]}),
-        (std::vector<int>{0, 6855, 1869, 0}));
+    for (auto [choice, size, capacities] : {std::tuple{0, 3072, std::vector<int>{0, 0, 0, 1667, 0}},
+                                            {1, 65536, std::vector<int>{0, 6855, 1869, 1667, 0}}}) {
+        store.RadioGroup1Click(choice);
+        EXPECT_EQ(store.ImageSize, size);
+        EXPECT_EQ((std::vector<int>{store.LogCapacity[0], store.LogCapacity[1], store.LogCapacity[7],
+                                    store.LogCapacity[8], store.LogCapacity[17]}),
+                  capacities);
+    }
 }
 
 TEST(TextTables, NamesOutsideTheTablesAreEmptyAndShownDescriptionsSingleTheAmpersand)

@@ -5,65 +5,32 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <tuple>
 #include <utility>
 
 using V = THardwareVariant;
 
-TEST(HardwareNumber, DecodesTheStoredWord)
+TEST(HardwareNumber, DecodedFromTheStoredWordAndEncodedFromTheVariantWord)
 {
-    struct Case {
-        uint16_t stored;
-        const char* hwNumber;
-        V variant;
-    } cases[] = {
-        {0x14C6, "5318", V::TARN}, {0x14DE, "5342", V::MOSS}, {0xFFFF, "0000", V::None},
-        {0x0063, "99", V::None},   {0x0000, "0", V::None},    {0xFFFE, "65534", V::None},
-    };
-    for (const Case& c : cases) {
-        THardwareNumber decoded = DecodeHardwareNumber(c.stored);
-        EXPECT_EQ(decoded.hwNumber, c.hwNumber) << c.stored;
-        EXPECT_EQ(decoded.variant, c.variant) << c.stored;
+    const std::tuple<uint16_t, const char*, V> decoded[] = {{0x14C6, "5318", V::TARN}, {0x14DE, "5342", V::MOSS},
+                                                            {0xFFFF, "0000", V::None}, {0x0063, "99", V::None},
+                                                            {0x0000, "0", V::None},    {0xFFFE, "65534", V::None}};
+    for (auto [stored, hwNumber, variant] : decoded) {
+        EXPECT_EQ(DecodeHardwareNumber(stored).hwNumber, hwNumber) << stored;
+        EXPECT_EQ(DecodeHardwareNumber(stored).variant, variant) << stored;
     }
-}
-
-TEST(HardwareNumber, EncodesFromTheVariantWordOrKeepsTheNumber)
-{
-    struct Case {
-        const char* modemType;
-        const char* hwBefore;
-        uint16_t stored;
-        const char* hwAfter;
-    } cases[] = {
+    // The variant word is compared in upper case (a unit may answer in lower case); without a known word the
+    // number typed is kept.
+    const std::tuple<const char*, const char*, uint16_t, const char*> encoded[] = {
         {"TARN", "0000", 5318, "5318"}, {"MOSS", "5318", 5342, "5342"}, {"", "0000", 0, "0000"},
         {"", "99", 99, "99"},           {"tarn", "99", 5318, "5318"},   {"MOSS\r\n", "5318", 5318, "5318"},
-        {"", "70000", 0, "70000"},
-    };
-    for (const Case& c : cases) {
-        std::string hw = c.hwBefore;
-        EXPECT_EQ(EncodeHardwareNumber(c.modemType, hw), c.stored) << c.modemType << "/" << c.hwBefore;
-        EXPECT_EQ(hw, c.hwAfter);
+        {"", "70000", 0, "70000"},      {"Moss", "", 5342, "5342"},     {"MOSS ", "1", 1, "1"}};
+    for (auto [modemType, hwBefore, stored, hwAfter] : encoded) {
+        std::string hw = hwBefore;
+        EXPECT_EQ(EncodeHardwareNumber(modemType, hw), stored) << modemType << "/" << hwBefore;
+        EXPECT_EQ(hw, hwAfter);
     }
-}
-
-TEST(HardwareNumber, VariantWordIsComparedInUpperCase)
-{
-    EXPECT_EQ(VariantOf("TARN"), V::TARN);
-    EXPECT_EQ(VariantOf("Moss"), V::MOSS) << "a unit that answers in lower case is still recognised";
-    EXPECT_EQ(VariantOf("MOSS "), V::None);
-    EXPECT_EQ(VariantOf(""), V::None);
     EXPECT_STREQ(VariantName(V::MOSS), "MOSS");
-}
-
-TEST(ChannelTypeLists, HoldTheItemsOfEachVariant)
-{
-    const size_t tarn[] = {9, 7, 7, 7, 7, 7, 7}, moss[] = {5, 6, 6, 6, 4, 4, 4};
-    for (int ch = 1; ch <= 7; ++ch) {
-        EXPECT_EQ(ChannelTypeItems(V::TARN, ch).size(), tarn[ch - 1]) << ch;
-        EXPECT_EQ(ChannelTypeItems(V::MOSS, ch).size(), moss[ch - 1]) << ch;
-    }
-    EXPECT_TRUE(ChannelTypeItems(V::None, 1).empty());
-    EXPECT_TRUE(ChannelTypeItems(V::TARN, 8).empty());
-    EXPECT_TRUE(ChannelTypeItems(V::MOSS, 0).empty());
 }
 
 TEST(ChannelTypes, LoadTakesEveryCodeAsStored)
@@ -197,4 +164,6 @@ TEST(ChannelPicker, ShowsBackEveryTypeItsRowWires)
                 EXPECT_EQ(pick.pulseRule, row.pulse != TPulseCount::None) << row.text;
             }
         }
+    EXPECT_TRUE(ChannelTypeItems(V::None, 1).empty() && ChannelTypeItems(V::TARN, 8).empty() &&
+                ChannelTypeItems(V::MOSS, 0).empty());
 }
