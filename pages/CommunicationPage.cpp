@@ -187,10 +187,10 @@ void DialUpGroup(TPageContext& ctx, QWidget* sheet)
     TPageBuilder build(ctx);
     const TApnFields apn = BuildApnFields(ctx);
     AddToShared(ctx, SharedGroup(ctx, SharedGroups::kDialUp, "ISP Dial up Login", sheet, 1),
-                     {{"APN1:", apn.apn1, "Label6", apn.loadList},
-                      {"APN2:", apn.apn2, "Label117"},
-                      {"ISP User Name", build.Build(nullptr, kUserName)},
-                      {"ISP Password", BuildPassWord(ctx)}});
+                {{"APN1:", apn.apn1, "Label6", apn.loadList},
+                 {"APN2:", apn.apn2, "Label117"},
+                 {"ISP User Name", build.Build(nullptr, kUserName)},
+                 {"ISP Password", BuildPassWord(ctx)}});
 }
 
 void ConnectionGroup(TPageContext& ctx, QWidget* sheet)
@@ -201,10 +201,9 @@ void ConnectionGroup(TPageContext& ctx, QWidget* sheet)
     QWidget* trials = build.Build(nullptr, kMaxReConnNo);
     trials->setToolTip("If ISP Connected do ISP Disconnection");
     AddToShared(ctx, SharedGroup(ctx, SharedGroups::kConnected, "Connected to ISP or Server", sheet, 1),
-                     {{"MAX Reconnect Period:", period, "Label90", Unit("[min]")},
-                      {"MAX Reconnect trials:", trials, "Label109", Unit("before Restart or Disconnect from ISP")},
-                      {"Disconnect Socket if inactive:", build.Build(nullptr, kSocketTime), "Label137",
-                       Unit("[min]")}});
+                {{"MAX Reconnect Period:", period, "Label90", Unit("[min]")},
+                 {"MAX Reconnect trials:", trials, "Label109", Unit("before Restart or Disconnect from ISP")},
+                 {"Disconnect Socket if inactive:", build.Build(nullptr, kSocketTime), "Label137", Unit("[min]")}});
 }
 
 void HeartBeatGroup(TPageContext& ctx, QWidget* sheet)
@@ -231,7 +230,8 @@ void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* t
 
     BuildDestinationLabels(ctx);
     HeartBeatGroup(ctx, timersSheet);
-    AddToShared(ctx, SharedGroup(ctx, SharedGroups::kTimerGroups[4], "Wake up interval low power (SWT5)", timersSheet, 1),
+    AddToShared(ctx,
+                SharedGroup(ctx, SharedGroups::kTimerGroups[4], "Wake up interval low power (SWT5)", timersSheet, 1),
                 {{"Min Awake Time:", build.Build(nullptr, kAwakeTime), "Label77", Unit("[min]")}});
 
     AddToShared(ctx, SharedGroup(ctx, SharedGroups::kMiscellaneous, "Miscellaneous", generalSheet, 1),

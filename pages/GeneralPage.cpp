@@ -115,7 +115,7 @@ void MiscellaneousGroup(TPageContext& ctx, QWidget* sheet)
 {
     TPageBuilder builder(ctx);
     QFormLayout* form = SharedForm(ctx, SharedGroups::kMiscellaneous, "Miscellaneous", sheet, 1);
-    QWidget* group = form->parentWidget();
+    QWidget* part = form->parentWidget();
     builder.AddRows(
         form,
         {{"ConfigID", "Configuration ID no:", NumberField{41, 2, 65535, WritePolicy::WhenDifferent},
@@ -129,11 +129,11 @@ void MiscellaneousGroup(TPageContext& ctx, QWidget* sheet)
     BindSimPin(ctx, ctx.Get<QLineEdit>("simPinEdit"));
     ListField(ctx, "simPinEdit", TextField{kSimPinSlot}, TRedraw::UnitIdentity);
 
-    auto* limit = builder.Build(group, {"SMSlimitEdit", "", NumberField{1016, 1, 255}, TRedraw::SmsLimit});
+    auto* limit = builder.Build(part, {"SMSlimitEdit", "", NumberField{1016, 1, 255}, TRedraw::SmsLimit});
     limit->setMaximumWidth(60);
-    form->insertRow(0, Beside(group, {new QLabel("10 x", group), limit,
-                                      new QLabel("Maximum of SMS sent every 24 hour  ", group)}));
-    form->insertRow(1, new QLabel("This counter will be cleared at 00:00 hour(midnight) ", group));
+    form->insertRow(0, Beside(part, {new QLabel("10 x", part), limit,
+                                     new QLabel("Maximum of SMS sent every 24 hour  ", part)}));
+    form->insertRow(1, new QLabel("This counter will be cleared at 00:00 hour(midnight) ", part));
 }
 
 void GnssGroup(TPageContext& ctx, QWidget* sheet)

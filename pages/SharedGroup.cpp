@@ -9,7 +9,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 QGroupBox* NewGroup(const std::string& caption)
 {

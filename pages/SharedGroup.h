@@ -21,8 +21,7 @@ QGroupBox* SheetFrame(TPageContext& ctx, QWidget* tabSheet, const std::string& n
 
 // A frameless widget at the bottom of the group, for one builder's controls: the layout on it, no margins.
 QLayout* AddPartTo(QGroupBox* group, QLayout* layoutOfPart);
-template <class Layout>
-Layout* NewPart(QGroupBox* group)
+template <class Layout> Layout* NewPart(QGroupBox* group)
 {
     auto* layout = new Layout;
     AddPartTo(group, layout);
@@ -30,9 +29,10 @@ Layout* NewPart(QGroupBox* group)
 }
 
 // The groups that more than one builder fills, and the frames of the pages.
-namespace SharedGroups {
-inline constexpr const char* kGeneralFrame = "GroupBox32";       // "General Settings"
-inline constexpr const char* kCommunicationFrame = "GroupBox68"; // "Communication Settings"
+namespace SharedGroups
+{
+inline constexpr const char* kGeneralFrame = "GroupBox32";          // "General Settings"
+inline constexpr const char* kCommunicationFrame = "GroupBox68";    // "Communication Settings"
 inline constexpr const char* kUnitId = "UnitIdGroup";               // "Unit ID added to messages"
 inline constexpr const char* kMiscellaneous = "MiscellaneousGroup"; // "Miscellaneous"
 inline constexpr const char* kGnss = "GnssGroup";                   // "GNSS"

@@ -18,7 +18,8 @@
 #include <functional>
 #include <map>
 
-namespace {
+namespace
+{
 
 // A configuration as a unit in the field holds it: texts and numbers with bytes that the framing must escape
 // (line breaks only in the texts the unit fills in: a profile cannot keep them), slots never written (erased),
@@ -34,14 +35,15 @@ std::string FieldImage()
     put(547, std::string("Pump\x11 off\0", 10));
     put(2402, std::string("21/03/12,18:57\r\0", 16));
     put(2543, std::string("KV\r\x7D0042\0", 9));
-    for (auto [address, count] : {std::pair{103, 19}, {935, 50}, {1379, 31}, {1503, 31}, {1758, 256}, {2116, 17},
-                                  {2338, 16}})
+    for (auto [address, count] :
+         {std::pair{103, 19}, {935, 50}, {1379, 31}, {1503, 31}, {1758, 256}, {2116, 17}, {2338, 16}})
         put(address, std::string(size_t(count), '\xFF'));
     const std::map<int, uint8_t> bytes = {
-        {41, 0x0D}, {42, 0x7D}, {865, 0x11}, {866, 0x13}, {166, 0x6D}, {175, 0x52}, {176, 0x92}, {183, 0x02}, {184, 0x0E}, {185, 5342 >> 8}, {186, 5342 & 0xFF},
-        {187, 0xFE}, {188, 0x5A}, {274, 0xE5}, {289, 0xE7}, {771, 0x9F}, {985, 0xFF}, {986, 0x02}, {1011, 0xFF},
-        {1012, 0x5A}, {1013, 0xA5}, {1014, 0x3C}, {1015, 0xC3}, {1019, 0x55}, {1020, 0x2A}, {1021, 0x81},
-        {1023, 0x99}, {1031, 0}, {1032, 1}, {1033, 2}, {1034, 3}, {1035, 4}, {1036, 8}, {1037, 6}};
+        {41, 0x0D},   {42, 0x7D},   {865, 0x11},      {866, 0x13},        {166, 0x6D},  {175, 0x52},  {176, 0x92},
+        {183, 0x02},  {184, 0x0E},  {185, 5342 >> 8}, {186, 5342 & 0xFF}, {187, 0xFE},  {188, 0x5A},  {274, 0xE5},
+        {289, 0xE7},  {771, 0x9F},  {985, 0xFF},      {986, 0x02},        {1011, 0xFF}, {1012, 0x5A}, {1013, 0xA5},
+        {1014, 0x3C}, {1015, 0xC3}, {1019, 0x55},     {1020, 0x2A},       {1021, 0x81}, {1023, 0x99}, {1031, 0},
+        {1032, 1},    {1033, 2},    {1034, 3},        {1035, 4},          {1036, 8},    {1037, 6}};
     for (auto [address, value] : bytes)
         image[size_t(address)] = static_cast<char>(value);
     return image;
@@ -58,8 +60,9 @@ bool PumpUntil(const std::function<bool()>& done)
 } // namespace
 
 // The whole tool against a field unit over a pseudo-terminal, with every page built.
-class WholeTool : public ::testing::Test {
-protected:
+class WholeTool : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         sim.WithUnit([this](SimUnit& unit) { std::copy(field.begin(), field.end(), unit.Memory.begin()); });
@@ -127,8 +130,7 @@ TEST_F(WholeTool, FieldImageGoesThroughFilesAndProfileAndBackThenEachPageChanges
     } edits[] = {
         {"General Settings", type("ConfigID", "258"), 41, "\x01\x02", nullptr},
         {"Channels", type("IO1kvcmdText", "KVSRD"), 1128, std::string("SRD\0", 4), nullptr},
-        {"Data Transfer/Logging/Timers",
-         [this] { form.PageContext.Get<QAbstractButton>("IDCheckBox")->click(); }, 1013,
+        {"Data Transfer/Logging/Timers", [this] { form.PageContext.Get<QAbstractButton>("IDCheckBox")->click(); }, 1013,
          std::string(1, static_cast<char>(field[1013] ^ 0x01)), nullptr},
         {"Communication", type("IPEdit1", "kiv.example.net"), 1534, std::string("kiv.example.net\0", 16), nullptr},
         {"Channel Calibration", type("IO3constY1", "-250"), 2048, "\xFF\x06", "ADcal3Button"},
