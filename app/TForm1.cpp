@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -52,12 +53,12 @@ QToolButton* NewToolButton(QToolBar* bar, const char* name, const char* caption,
     return button;
 }
 
-QLabel* NewLabel(QToolBar* bar, const char* name, const char* text)
+QLabel* NewLabel(QHBoxLayout* row, const char* name, const char* text)
 {
-    auto* label = new QLabel(text, bar);
+    auto* label = new QLabel(text, row->parentWidget());
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
-    bar->addWidget(label);
+    row->addWidget(label);
     return label;
 }
 
@@ -217,11 +218,18 @@ void TForm1::BuildToolBar()
     ToolBar1->addSeparator();
     setDefault = NewToolButton(ToolBar1, "setDefault", "Default", "Restore Default Profile");
     ConnectGuarded(setDefault, &QToolButton::clicked, this, [this] { setDefaultClick(); });
-    Label101 = NewLabel(ToolBar1, "Label101", "KIV");
-    NewLabel(ToolBar1, "LabelArtNo", "ArtNo: ");
-    Label74 = NewLabel(ToolBar1, "Label74", "70000");
-    NewLabel(ToolBar1, "LabelCTVersion", "   CT Profile Version: ");
-    configToolNr = NewLabel(ToolBar1, "configToolNr", "00.00");
+    // The unit's identity stands at the right end of the menu bar: the tool bar has no room left for it at the
+    // window's default width, and there it stays in view at any width.
+    auto* identity = new QWidget(menuBar());
+    identity->setObjectName("IdentityPanel");
+    auto* row = new QHBoxLayout(identity);
+    row->setContentsMargins(0, 0, 6, 0);
+    Label101 = NewLabel(row, "Label101", "KIV");
+    NewLabel(row, "LabelArtNo", "ArtNo: ");
+    Label74 = NewLabel(row, "Label74", "70000");
+    NewLabel(row, "LabelCTVersion", "   CT Profile Version: ");
+    configToolNr = NewLabel(row, "configToolNr", "00.00");
+    menuBar()->setCornerWidget(identity, Qt::TopRightCorner);
 }
 
 void TForm1::BuildPages()

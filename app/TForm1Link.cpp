@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QGroupBox>
 #include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,8 +42,11 @@ void TForm1::BuildTerminalPage()
     scroll->setWidget(TermPage);
     SheetLayout(TabSheet8)->addWidget(scroll);
     TermPage->UseToolBarButtons(Button1, SpeedButton2);
-    // The raw receive copy is read on the timers page, where the unit's answers are shown.
-    SheetLayout(TabSheet6)->addWidget(TermPage->Memo4.data());
+    // The raw receive copy stands with the timer buttons, whose exchanges with the unit it shows.
+    ByteMemo* memo4 = TermPage->Memo4.data();
+    memo4->setFixedHeight(96);
+    PageContext.Get<QGroupBox>(kTimersGroup)->layout()->addWidget(memo4);
+    memo4->show();
     BuildSignalLeds();
     TermPage->AttachTerminal(&ComPort1Term);
     OnSendComString = [this](const std::string& text) { Link.Sender.SendComString(text); };

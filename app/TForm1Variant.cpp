@@ -23,7 +23,7 @@ void TForm1::BuildChannelTypes()
 {
     ChannelTypes = std::make_unique<TChannelTypes>(PageContext, *OptionBits, Variant, TabSheet6);
     OnApplyModemTypeLabels = [this] { ChannelTypes->ApplyModemTypeLabels(); };
-    CalibrationSend = new TCalibrationSend(PageContext, Link, *this, TabSheet1);
+    CalibrationSend = new TCalibrationSend(PageContext, Link, *this);
 }
 
 void TForm1::FinishImageRead()

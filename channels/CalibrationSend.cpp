@@ -1,5 +1,7 @@
 #include "channels/CalibrationSend.h"
 
+#include "channels/ChannelTable.h"
+#include "channels/ScalingConstants.h"
 #include "image/CalibrationBlock.h"
 #include "link/protocol/CalibrationLine.h"
 #include "link/protocol/LinkHost.h"
@@ -7,12 +9,12 @@
 #include "link/protocol/Protocol.h"
 #include "link/serial/SerialLink.h"
 #include "pages/PageContext.h"
-#include "pages/Sheet.h"
 #include "platform/Clock.h"
 #include "platform/Convert.h"
 #include "platform/ui/HandlerGuard.h"
 
-#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,17 +40,23 @@ std::vector<std::string> BlockEdits(int n)
 
 } // namespace
 
-TCalibrationSend::TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost& host, QWidget* sheet)
-    : QGroupBox("Channel Calibration"), ctx_(ctx), link_(link), host_(host)
+TCalibrationSend::TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost& host)
+    : ctx_(ctx), link_(link), host_(host)
 {
-    auto* form = new QFormLayout(this);
-    for (int n = kFirst; n <= kLast; ++n) {
-        auto* button = new QPushButton("Set A/D cal values", this);
+    // Each channel's button stands in its channel's group; "Send all ch values" and its bar in the page's.
+    for (const TChannel& channel : Channels()) {
+        if (!channel.calibration)
+            continue;
+        const int n = channel.n;
+        auto* group = ctx_.Get<QGroupBox>(CalibrationGroupName(channel));
+        auto* button = new QPushButton("Set A/D cal values", group);
         button->setObjectName(QString("ADcal%1Button").arg(n));
         ctx_.AddControl(button);
         ConnectGuarded(button, &QPushButton::clicked, this, [this, n] { ADcalButtonClick(n); });
-        form->addRow(QString("A/D Cal values ch%1").arg(n), button);
+        group->layout()->addWidget(button);
     }
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
     Button2 = new QPushButton(kSendAll, this);
     Button2->setObjectName("Button2");
     ctx_.AddControl(Button2);
@@ -58,12 +66,14 @@ TCalibrationSend::TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost
     ProgressBar2->setRange(0, 100);
     ProgressBar2->setValue(0);
     ctx_.AddControl(ProgressBar2);
-    form->addRow(Button2);
-    form->addRow(ProgressBar2);
+    row->addWidget(Button2);
+    row->addWidget(ProgressBar2, 1);
 
     doneShown_.setSingleShot(true);
     connect(&doneShown_, &QTimer::timeout, this, [this] { ShowIdle(); });
-    TSheet::Of(sheet)->Add(this, 1);
+    auto* page = ctx_.Get<QGroupBox>(kCalibrationPageGroup);
+    setParent(page);
+    page->layout()->addWidget(this);
 }
 
 void TCalibrationSend::UnderBusyGuard(const std::function<void()>& op)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QGroupBox>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
 
@@ -14,11 +14,12 @@ struct TPageContext;
 // The calibration write: each analogue channel's calibration block (Y1, Y2, X1, X2 and the unit text) sent to
 // the unit as one byte-write line over the serial port, one channel at a time ("Set A/D cal values") or all
 // six in turn ("Send all ch values"). It runs under the link's busy guard, so no other exchange interleaves
-// with its lines, and it reports done only what went out.
-class TCalibrationSend : public QGroupBox {
+// with its lines, and it reports done only what went out. Its buttons join the groups of the "Channel
+// Calibration" page, which must be built first.
+class TCalibrationSend : public QWidget {
     Q_OBJECT
 public:
-    TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost& host, QWidget* sheet);
+    TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost& host);
 
     void ADcalButtonClick(int n); // ADcal2ButtonClick .. ADcal7ButtonClick
     void Button2Click();

@@ -87,8 +87,10 @@ void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
     line->addWidget(edit);
     line->addWidget(new QLabel("I/O7 will toggle ", group));
     line->addWidget(seconds);
-    line->addWidget(new QLabel("sec before logging when the MCU is in logging mode.", group));
-    line->addStretch(1);
+    // The sentence's tail wraps rather than widen the page's column.
+    auto* tail = new QLabel("sec before logging when the MCU is in logging mode.", group);
+    tail->setWordWrap(true);
+    line->addWidget(tail, 1);
     layout->addLayout(line);
 
     ImageStore& image = ctx.Image;

@@ -5,6 +5,7 @@
 #include "platform/IniFile.h"
 
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -54,6 +55,10 @@ struct TProfileBuilder {
     std::string CheckedValue(const TProfileKey& key)
     {
         std::string value = Value(key);
+        // The value's line would end there: the file would keep only the text before it, and a read-back
+        // would store that part in the image.
+        if (value.find_first_of("\r\n") != std::string::npos)
+            throw std::runtime_error("holds a line break, which a profile cannot keep");
         if (key.Level == ProfileLevel::None)
             return value;
         std::string checked = CheckedLevel(value, key.Level);
@@ -73,7 +78,7 @@ TProfileSave BuildProfile(const IProfileValues& values, const std::string& versi
         for (const TProfileKey& key : section.Keys) {
             try {
                 save.Entries.push_back({section.Name, key.Key, builder.CheckedValue(key)});
-            } catch (const EConvertError& error) {
+            } catch (const std::runtime_error& error) { // EConvertError among them
                 return {{}, {}, TProfileFault{section.Name, key.Key, error.what()}};
             }
         }

@@ -8,6 +8,7 @@
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
 #include "pages/SetButton.h"
+#include "pages/SharedGroup.h"
 #include "pages/Sheet.h"
 #include "platform/ui/Latin1.h"
 
@@ -128,10 +129,8 @@ QLabel* Unit(const char* text)
     return new QLabel(text);
 }
 
-QGroupBox* FormGroup(TPageContext& ctx, const char* caption, const std::vector<TLine>& lines)
+void AddLines(TPageContext& ctx, QFormLayout* form, const std::vector<TLine>& lines)
 {
-    auto* group = new QGroupBox(caption);
-    auto* form = new QFormLayout(group);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     for (const TLine& line : lines) {
         auto* label = new QLabel(line.caption);
@@ -150,6 +149,12 @@ QGroupBox* FormGroup(TPageContext& ctx, const char* caption, const std::vector<T
         }
         form->addRow(label, field);
     }
+}
+
+// The lines as this page's part of a group that other builders fill too.
+QGroupBox* AddToShared(TPageContext& ctx, QGroupBox* group, const std::vector<TLine>& lines)
+{
+    AddLines(ctx, NewPart<QFormLayout>(group), lines);
     return group;
 }
 
@@ -177,40 +182,38 @@ QGroupBox* RemoteServerGroup(TPageContext& ctx)
     return group;
 }
 
-QGroupBox* DialUpGroup(TPageContext& ctx)
+void DialUpGroup(TPageContext& ctx, QWidget* sheet)
 {
     TPageBuilder build(ctx);
     const TApnFields apn = BuildApnFields(ctx);
-    return FormGroup(ctx, "ISP Dial up Login",
-                     {{"APN1:", apn.apn1, "Label6", apn.loadList},
-                      {"APN2:", apn.apn2, "Label117"},
-                      {"ISP User Name", build.Build(nullptr, kUserName)},
-                      {"ISP Password", BuildPassWord(ctx)}});
+    AddToShared(ctx, SharedGroup(ctx, SharedGroups::kDialUp, "ISP Dial up Login", sheet, 1),
+                {{"APN1:", apn.apn1, "Label6", apn.loadList},
+                 {"APN2:", apn.apn2, "Label117"},
+                 {"ISP User Name", build.Build(nullptr, kUserName)},
+                 {"ISP Password", BuildPassWord(ctx)}});
 }
 
-QGroupBox* ConnectionGroup(TPageContext& ctx)
+void ConnectionGroup(TPageContext& ctx, QWidget* sheet)
 {
     TPageBuilder build(ctx);
     QWidget* period = build.Build(nullptr, kMaxReConnPeriod);
     period->setToolTip("Progressive time duplication, starting at 10sec");
     QWidget* trials = build.Build(nullptr, kMaxReConnNo);
     trials->setToolTip("If ISP Connected do ISP Disconnection");
-    return FormGroup(ctx, "Connected to ISP or Server",
-                     {{"MAX Reconnect Period:", period, "Label90", Unit("[min]")},
-                      {"MAX Reconnect trials:", trials, "Label109", Unit("before Restart or Disconnect from ISP")},
-                      {"Disconnect Socket if inactive:", build.Build(nullptr, kSocketTime), "Label137",
-                       Unit("[min]")}});
+    AddToShared(ctx, SharedGroup(ctx, SharedGroups::kConnected, "Connected to ISP or Server", sheet, 1),
+                {{"MAX Reconnect Period:", period, "Label90", Unit("[min]")},
+                 {"MAX Reconnect trials:", trials, "Label109", Unit("before Restart or Disconnect from ISP")},
+                 {"Disconnect Socket if inactive:", build.Build(nullptr, kSocketTime), "Label137", Unit("[min]")}});
 }
 
-QGroupBox* HeartBeatGroup(TPageContext& ctx)
+void HeartBeatGroup(TPageContext& ctx, QWidget* sheet)
 {
     TPageBuilder build(ctx);
-    QGroupBox* group = FormGroup(ctx, "Heart Beat package", {{"Send Data every :", BuildPingEdit(ctx), nullptr,
-                                                              Unit("[min]")}});
-    QGroupBox* ping = FormGroup(ctx, "Ping Sending ", {{"No of Ping failures before ISP disconnect:",
-                                                        build.Build(nullptr, kMaxPingNo), "Label18"}});
-    static_cast<QFormLayout*>(group->layout())->addRow(ping);
-    return group;
+    QGroupBox* group =
+        AddToShared(ctx, SharedGroup(ctx, SharedGroups::kHeartBeat, "Heart Beat package", sheet, 0),
+                    {{"Send Data every :", BuildPingEdit(ctx), nullptr, Unit("[min]")}});
+    AddToShared(ctx, SharedGroup(ctx, SharedGroups::kPing, "Ping Sending ", group),
+                {{"No of Ping failures before ISP disconnect:", build.Build(nullptr, kMaxPingNo), "Label18"}});
 }
 
 } // namespace
@@ -219,25 +222,22 @@ void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* t
                             QWidget* communicationSheet)
 {
     TPageBuilder build(ctx);
-    TSheet* communication = TSheet::Of(communicationSheet);
-    communication->setObjectName("ScrollBox2");
-    communication->Add(RemoteServerGroup(ctx), 0);
-    communication->Add(DialUpGroup(ctx), 0);
-    communication->Add(ConnectionGroup(ctx), 1);
+    TSheet::Of(communicationSheet)->setObjectName("ScrollBox2");
+    SheetFrame(ctx, communicationSheet, SharedGroups::kCommunicationFrame, "Communication Settings");
+    TSheet::Of(communicationSheet)->Add(RemoteServerGroup(ctx), 0);
+    DialUpGroup(ctx, communicationSheet);
+    ConnectionGroup(ctx, communicationSheet);
 
-    TSheet* timers = TSheet::Of(timersSheet);
-    timers->Add(BuildDestinationLabels(ctx), 0);
-    timers->Add(HeartBeatGroup(ctx), 0);
-    timers->Add(FormGroup(ctx, "Wake up interval low power (SWT5)",
-                          {{"Min Awake Time:", build.Build(nullptr, kAwakeTime), "Label77", Unit("[min]")}}),
-                0);
+    BuildDestinationLabels(ctx);
+    HeartBeatGroup(ctx, timersSheet);
+    AddToShared(ctx,
+                SharedGroup(ctx, SharedGroups::kTimerGroups[4], "Wake up interval low power (SWT5)", timersSheet, 1),
+                {{"Min Awake Time:", build.Build(nullptr, kAwakeTime), "Label77", Unit("[min]")}});
 
-    TSheet* general = TSheet::Of(generalSheet);
-    general->Add(FormGroup(ctx, "Miscellaneous",
-                           {{"Restart if inactive:", build.Build(nullptr, kDisconEdit), nullptr, Unit("[min]")}}),
-                 0);
-    general->Add(BuildInitCommandTable(ctx), 0);
-    general->Add(BuildTimeServers(ctx), 0);
+    AddToShared(ctx, SharedGroup(ctx, SharedGroups::kMiscellaneous, "Miscellaneous", generalSheet, 1),
+                {{"Restart if inactive:", build.Build(nullptr, kDisconEdit), nullptr, Unit("[min]")}});
+    TSheet::Of(generalSheet)->Add(BuildInitCommandTable(ctx), 0);
+    BuildTimeServers(ctx, SharedGroup(ctx, SharedGroups::kClockSync, "Real Time Clock Sync", generalSheet, 0));
 
     for (const char* name : kCommittedNumbers)
         ctx.Commits.Set(std::string(name) + "Exit", ctx.Exits.at(name));

@@ -3,8 +3,7 @@
 #include "pages/PageContext.h"
 #include "platform/ui/RadioGroup.h"
 
-#include <QFormLayout>
-#include <QGroupBox>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -13,13 +12,20 @@ namespace {
 struct TDestination {
     const char* choice;
     const char* label;
-    const char* caption;
 };
-constexpr TDestination kDestinations[] = {
-    {"IPSWT2", "IPLabel_1", "Send interval logged data (SWT2)"},
-    {"IPSWT3", "IPLabel_3", "Monitoring data (SWT3)"},
-    {"IPSWT4", "Label141", "Monitoring data (SWT4)"},
-};
+constexpr TDestination kDestinations[] = {{"IPSWT2", "IPLabel_1"}, {"IPSWT3", "IPLabel_3"}, {"IPSWT4", "Label141"}};
+
+// Puts widget right after anchor on the line of its parent's layout that holds anchor, if there is one.
+void PlaceBeside(QWidget* anchor, QWidget* widget)
+{
+    for (auto* line : anchor->parentWidget()->findChildren<QBoxLayout*>()) {
+        const int at = line->indexOf(anchor);
+        if (at >= 0) {
+            line->insertWidget(at + 1, widget);
+            return;
+        }
+    }
+}
 
 QString Address(const TPageContext& ctx, int item)
 {
@@ -40,18 +46,16 @@ void Show(const TPageContext& ctx, const TDestination& d, const QString& text)
 
 } // namespace
 
-QGroupBox* BuildDestinationLabels(TPageContext& ctx)
+void BuildDestinationLabels(TPageContext& ctx)
 {
-    auto* group = new QGroupBox("IP Address");
-    auto* form = new QFormLayout(group);
     for (const TDestination& d : kDestinations) {
-        auto* label = new QLabel("--");
+        auto* choice = ctx.Get<QWidget>(d.choice);
+        auto* label = new QLabel("--", choice->parentWidget());
         label->setObjectName(d.label);
         label->setTextFormat(Qt::PlainText);
         ctx.AddControl(label);
-        form->addRow(d.caption, label);
+        PlaceBeside(choice, label);
     }
-    return group;
 }
 
 void ShowChosenDestination(const TPageContext& ctx, int timer, int item)

@@ -1,11 +1,10 @@
 #pragma once
 
-class QGroupBox;
 struct TPageContext;
 
 // The captions beside the data transfer page's server choices: IPLabel_1 follows IPSWT2, IPLabel_3 follows
-// IPSWT3 and Label141 follows IPSWT4. Each reads "--" until first set.
-QGroupBox* BuildDestinationLabels(TPageContext& ctx);
+// IPSWT3 and Label141 follows IPSWT4. Each reads "--" until first set and stands on the choice's line.
+void BuildDestinationLabels(TPageContext& ctx);
 
 // The caption of timer 2, 3 or 4 when the user picks its server: "IP1:" + the text of IPEdit1 for item 0,
 // "IP2:" + the text of IPEdit2 for item 1 (the next redraw adds the port).

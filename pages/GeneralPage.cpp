@@ -5,6 +5,7 @@
 #include "pages/GeneralSetButtons.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
+#include "pages/SharedGroup.h"
 #include "pages/Sheet.h"
 #include "platform/ui/Latin1.h"
 
@@ -59,18 +60,24 @@ QFormLayout* FormOf(QGroupBox* group)
     return static_cast<QFormLayout*>(group->layout());
 }
 
-QGroupBox* UnitIdGroup(TPageContext& ctx)
+// This page's part of a group that other builders add their rows to.
+QFormLayout* SharedForm(TPageContext& ctx, const char* name, const char* caption, QWidget* sheet, int column)
+{
+    return NewPart<QFormLayout>(SharedGroup(ctx, name, caption, sheet, column));
+}
+
+void UnitIdGroup(TPageContext& ctx, QWidget* sheet)
 {
     TPageBuilder builder(ctx);
-    auto* group = builder.Group(nullptr, "", "Unit ID added to messages", {});
+    QFormLayout* form = SharedForm(ctx, SharedGroups::kUnitId, "Unit ID added to messages", sheet, 0);
+    QWidget* part = form->parentWidget();
     auto* id = static_cast<QLineEdit*>(
-        builder.Build(group, {"UserIDText", "", TextField{{0, 41}}, TRedraw::UserId}));
-    auto* count = static_cast<QLabel*>(builder.Build(group, {"Label82", "0", kLabel}));
+        builder.Build(part, {"UserIDText", "", TextField{{0, 41}}, TRedraw::UserId}));
+    auto* count = static_cast<QLabel*>(builder.Build(part, {"Label82", "0", kLabel}));
     // The counter follows the text as it is typed and as it is shown.
     QObject::connect(id, &QLineEdit::textChanged, count,
                      [count](const QString& text) { count->setNum(static_cast<int>(text.size())); });
-    FormOf(group)->addRow(Beside(group, {id, count}));
-    return group;
+    form->addRow(Beside(part, {id, count}));
 }
 
 QGroupBox* PhoneGroup(TPageContext& ctx, TGeneralPage* page)
@@ -104,11 +111,13 @@ QGroupBox* LatestSmsGroup(TPageContext& ctx)
     return group;
 }
 
-QGroupBox* MiscellaneousGroup(TPageContext& ctx)
+void MiscellaneousGroup(TPageContext& ctx, QWidget* sheet)
 {
     TPageBuilder builder(ctx);
-    auto* group = builder.Group(
-        nullptr, "", "Miscellaneous",
+    QFormLayout* form = SharedForm(ctx, SharedGroups::kMiscellaneous, "Miscellaneous", sheet, 1);
+    QWidget* part = form->parentWidget();
+    builder.AddRows(
+        form,
         {{"ConfigID", "Configuration ID no:", NumberField{41, 2, 65535, WritePolicy::WhenDifferent},
           TRedraw::Identity},
          {"DateEdit1", "Reference Date:", kEdit},
@@ -120,24 +129,22 @@ QGroupBox* MiscellaneousGroup(TPageContext& ctx)
     BindSimPin(ctx, ctx.Get<QLineEdit>("simPinEdit"));
     ListField(ctx, "simPinEdit", TextField{kSimPinSlot}, TRedraw::UnitIdentity);
 
-    auto* limit = builder.Build(group, {"SMSlimitEdit", "", NumberField{1016, 1, 255}, TRedraw::SmsLimit});
+    auto* limit = builder.Build(part, {"SMSlimitEdit", "", NumberField{1016, 1, 255}, TRedraw::SmsLimit});
     limit->setMaximumWidth(60);
-    FormOf(group)->insertRow(0, Beside(group, {new QLabel("10 x", group), limit,
-                                               new QLabel("Maximum of SMS sent every 24 hour  ", group)}));
-    FormOf(group)->insertRow(1, new QLabel("This counter will be cleared at 00:00 hour(midnight) ", group));
-    return group;
+    form->insertRow(0, Beside(part, {new QLabel("10 x", part), limit,
+                                     new QLabel("Maximum of SMS sent every 24 hour  ", part)}));
+    form->insertRow(1, new QLabel("This counter will be cleared at 00:00 hour(midnight) ", part));
 }
 
-QGroupBox* GnssGroup(TPageContext& ctx)
+void GnssGroup(TPageContext& ctx, QWidget* sheet)
 {
-    auto* group = TPageBuilder(ctx).Group(
-        nullptr, "", "GNSS",
+    TPageBuilder(ctx).AddRows(
+        SharedForm(ctx, SharedGroups::kGnss, "GNSS", sheet, 1),
         {{"GNSSTimeOutEdit", "Search Timeout:", NumberField{281, 1, 255}, TRedraw::Gnss},
          {"GNSSNumSATEdit", "Number SAT Accept:", NumberField{282, 1, 255}, TRedraw::Gnss},
          {"GNSS_HdopEdit", "HDOP Accept level:", kEdit}});
     BindHdop(ctx, ctx.Get<QLineEdit>("GNSS_HdopEdit"));
     ListField(ctx, "GNSS_HdopEdit", kHdopField, TRedraw::Identity);
-    return group;
 }
 
 QGroupBox* MemsGroup(TPageContext& ctx)
@@ -155,17 +162,19 @@ QGroupBox* MemsGroup(TPageContext& ctx)
     return group;
 }
 
-// Stored nowhere: the time zone switch is shown, its edit and the network sync switch are not.
-QGroupBox* ClockSyncGroup(TPageContext& ctx)
+// Stored nowhere: the time zone switch is shown, its edit (with its captions) and the network sync switch
+// are not.
+void ClockSyncGroup(TPageContext& ctx, QWidget* sheet)
 {
-    auto* group = TPageBuilder(ctx).Group(
-        nullptr, "", "Real Time Clock Sync",
+    TPageBuilder(ctx).AddRows(
+        SharedForm(ctx, SharedGroups::kClockSync, "Real Time Clock Sync", sheet, 0),
         {{"TZCheckBox", "Auto adjust for TimeZone (UTC+TZ)", Unbound{Unbound::Check}},
+         {"Label104", "Time zone: UTC +", kLabel, TRedraw::StepCount, {}, true},
          {"TZEdit", "", kEdit, TRedraw::StepCount, {}, true},
+         {"Label105", "[h]", kLabel, TRedraw::StepCount, {}, true},
          {"NTPSyncCheckBox", "Use NTP RTC Sync", Unbound{Unbound::Check}, TRedraw::StepCount, {}, true}});
     ctx.Get<QLineEdit>("TZEdit")->setText("0");
     ctx.AddExit("TZEdit", [] {});
-    return group;
 }
 
 QGroupBox* HardwarePanel(TPageContext& ctx)
@@ -187,14 +196,15 @@ TGeneralPage::TGeneralPage(TPageContext& ctx, QWidget* generalSheet, QWidget* co
     : QObject(generalSheet)
 {
     TSheet* sheet = TSheet::Of(generalSheet);
+    SheetFrame(ctx, generalSheet, SharedGroups::kGeneralFrame, "General Settings");
     QGroupBox* phones = PhoneGroup(ctx, this);
-    sheet->Add(UnitIdGroup(ctx), 0);
+    UnitIdGroup(ctx, generalSheet);
     sheet->Add(phones, 0);
     sheet->Add(LatestSmsGroup(ctx), 0);
-    sheet->Add(MiscellaneousGroup(ctx), 1);
-    sheet->Add(GnssGroup(ctx), 1);
+    MiscellaneousGroup(ctx, generalSheet);
+    GnssGroup(ctx, generalSheet);
     sheet->Add(MemsGroup(ctx), 1);
-    sheet->Add(ClockSyncGroup(ctx), 1);
+    ClockSyncGroup(ctx, generalSheet);
     sheet->Add(HardwarePanel(ctx), 1);
     BuildGeneralSetButtons(ctx, phones, communicationSheet, channelType);
 }

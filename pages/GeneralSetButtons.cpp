@@ -4,7 +4,7 @@
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
 #include "pages/SetButton.h"
-#include "pages/Sheet.h"
+#include "pages/SharedGroup.h"
 #include "platform/ui/HandlerGuard.h"
 
 #include <QGroupBox>
@@ -48,7 +48,9 @@ void BuildGeneralSetButtons(TPageContext& ctx, QWidget* phoneGroup, QWidget* com
     };
 
     phoneGroup->layout()->addWidget(AddSetButton(ctx, phoneGroup, "PhoneSetButton", PhoneSetButtonClick));
-    TSheet::Of(communicationSheet)->Add(AddSetButton(ctx, nullptr, "SetButton1", SetButton1Click));
+    QGroupBox* communication =
+        SheetFrame(ctx, communicationSheet, SharedGroups::kCommunicationFrame, "Communication Settings");
+    communication->layout()->addWidget(AddSetButton(ctx, communication, "SetButton1", SetButton1Click));
     ctx.Commits.Set("simPinEditExit", [&ctx] { ctx.RunExits({"simPinEdit"}); });
     ctx.Commits.Set("DateEdit1Exit", [&ctx] { ctx.RunExits({"DateEdit1"}); });
 }

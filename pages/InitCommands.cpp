@@ -2,6 +2,7 @@
 
 #include "pages/PageContext.h"
 #include "pages/PickList.h"
+#include "pages/SharedGroup.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -37,11 +38,20 @@ TRow PickRow(int n, int address, const std::vector<std::string>& items)
     return {"ComboBox" + std::to_string(n), "", TextField{{address, kSlot}, ErasedSlot::Empty}, kStep, items};
 }
 
+// A caption the help panel answers for.
+QLabel* NamedLabel(TPageContext& ctx, const char* text, const char* name)
+{
+    auto* label = new QLabel(text);
+    label->setObjectName(name);
+    ctx.AddControl(label);
+    return label;
+}
+
 // One numbered list line ("1:", "2:", ...) whose Exit is also an entry of the write commit list.
-QComboBox* AddPickLine(TPageContext& ctx, QFormLayout* form, int line, const TRow& row, TStoredText stored)
+QComboBox* AddPickLine(TPageContext& ctx, QFormLayout* form, QLabel* caption, const TRow& row, TStoredText stored)
 {
     QComboBox* box = BuildTextPickList(ctx, row, stored);
-    form->addRow(std::to_string(line).append(":").c_str(), box);
+    form->addRow(caption, box);
     ctx.Commits.Set(row.name + "Exit", ctx.Exits.at(row.name));
     return box;
 }
@@ -57,10 +67,12 @@ std::string WithoutAtPrefix(const std::string& typed)
 QGroupBox* BuildInitCommandTable(TPageContext& ctx)
 {
     auto* group = new QGroupBox("Init AT/KV-Command Table");
+    group->setObjectName("GroupBox77");
+    ctx.AddControl(group);
     auto* form = new QFormLayout(group);
     for (int k = 1; k <= 5; ++k) {
-        QComboBox* box = AddPickLine(ctx, form, k, PickRow(k, kFirstCommand + kSlot * (k - 1), kModemCommands),
-                                     WithoutAtPrefix);
+        QComboBox* box = AddPickLine(ctx, form, new QLabel(QString("%1:").arg(k)),
+                                     PickRow(k, kFirstCommand + kSlot * (k - 1), kModemCommands), WithoutAtPrefix);
         // Room for the "AT" that is dropped: the longest command of the list fits once it is gone.
         box->lineEdit()->setMaxLength(kSlot - 1 + 2);
     }
@@ -68,12 +80,12 @@ QGroupBox* BuildInitCommandTable(TPageContext& ctx)
     return group;
 }
 
-QGroupBox* BuildTimeServers(TPageContext& ctx)
+void BuildTimeServers(TPageContext& ctx, QGroupBox* clockSync)
 {
-    auto* group = new QGroupBox("Real Time Clock Sync");
-    auto* form = new QFormLayout(group);
-    form->addRow(new QLabel("NTP Servers:"));
+    auto* form = NewPart<QFormLayout>(clockSync);
+    form->addRow(NamedLabel(ctx, "NTP Servers:", "Label214"));
+    const char* const captions[] = {"Label53", "Label69"};
     for (int k = 1; k <= 2; ++k)
-        AddPickLine(ctx, form, k, PickRow(5 + k, kFirstServer + kSlot * (k - 1), kTimeServers), nullptr);
-    return group;
+        AddPickLine(ctx, form, NamedLabel(ctx, k == 1 ? "1:" : "2:", captions[k - 1]),
+                    PickRow(5 + k, kFirstServer + kSlot * (k - 1), kTimeServers), nullptr);
 }

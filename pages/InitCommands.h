@@ -11,7 +11,8 @@ struct TPageContext;
 std::string WithoutAtPrefix(const std::string& typed);
 
 // The init command table ("Init AT/KV-Command Table", ComboBox1..ComboBox5, 31-byte slots from 1317) and the
-// two time servers ("NTP Servers:", ComboBox6 and ComboBox7, from 1472): editable pick lists whose erased slot
-// shows empty. Each fills its entry of the write commit list (ComboBox1Exit..ComboBox7Exit).
+// two time servers ("NTP Servers:", ComboBox6 and ComboBox7, from 1472), which join the clock sync group:
+// editable pick lists whose erased slot shows empty. Each fills its entry of the write commit list
+// (ComboBox1Exit..ComboBox7Exit).
 QGroupBox* BuildInitCommandTable(TPageContext& ctx);
-QGroupBox* BuildTimeServers(TPageContext& ctx);
+void BuildTimeServers(TPageContext& ctx, QGroupBox* clockSync);

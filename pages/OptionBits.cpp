@@ -4,7 +4,7 @@
 #include "pages/OptionFields.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
-#include "pages/Sheet.h"
+#include "pages/SharedGroup.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/Latin1.h"
 #include "platform/ui/RadioGroup.h"
@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <map>
 
 using namespace OptionFields;
@@ -37,30 +38,31 @@ struct TGroupPlace {
     bool hidden = false;
 };
 
+using namespace SharedGroups;
 const TGroupPlace kGroups[] = {
-    {G::Misc, "", "Miscellaneous", General, 1},
-    {G::SmsAlarm, "", "SMS Alarm Messages", General, 1},
-    {G::UnitId, "", "Unit ID added to messages", General, 1},
-    {G::Gnss, "", "GNSS", General, 1},
-    {G::Clock, "", "Real Time Clock Sync", General, 1},
-    {G::Analogue, "", "General Settings", General, 1},
+    {G::Misc, kMiscellaneous, "Miscellaneous", General, 1},
+    {G::SmsAlarm, "", "SMS Alarm Messages", General, 0},
+    {G::UnitId, kUnitId, "Unit ID added to messages", General, 0},
+    {G::Gnss, kGnss, "GNSS", General, 1},
+    {G::Clock, kClockSync, "Real Time Clock Sync", General, 0},
+    {G::Analogue, kGeneralFrame, "General Settings", General, 0},
     {G::ActiveProfile, "GroupBox37", "Active Profile", General, 1, kTop, true},
-    {G::Connect, "", "Connected to ISP or Server", Communication, 1},
-    {G::DialUp, "", "ISP Dial up Login", Communication, 1},
+    {G::Connect, kConnected, "Connected to ISP or Server", Communication, 1},
+    {G::DialUp, kDialUp, "ISP Dial up Login", Communication, 1},
     {G::Firewall, "GroupBox75", "Firewall", Communication, 1, kTop, true},
-    {G::Swt1, "GroupBox66", "Data Logging (SWT1)", Transfer, 0},
-    {G::Swt2, "", "Send interval logged data (SWT2)", Transfer, 0},
+    {G::Swt1, kTimerGroups[0], "Data Logging (SWT1)", Transfer, 0},
+    {G::Swt2, kTimerGroups[1], "Send interval logged data (SWT2)", Transfer, 0},
     {G::Swt2Packets, "", "Data packets to send ( port 2150 )", Transfer, 0, G::Swt2},
-    {G::HeartBeat, "GroupBox110", "Heart Beat package", Transfer, 0},
+    {G::HeartBeat, kHeartBeat, "Heart Beat package", Transfer, 0},
     {G::Udp, "", "UDP Sending", Transfer, 0, G::HeartBeat},
     {G::Sms, "", "SMS Sending", Transfer, 0, G::HeartBeat},
-    {G::Ping, "", "Ping Sending ", Transfer, 0, G::HeartBeat},
-    {G::Swt3, "", "Monitoring data (SWT3)", Transfer, 1},
+    {G::Ping, kPing, "Ping Sending ", Transfer, 0, G::HeartBeat},
+    {G::Swt3, kTimerGroups[2], "Monitoring data (SWT3)", Transfer, 1},
     {G::Swt3Packets, "GroupBox116", "Data packets to send ( port 2800 )", Transfer, 1, G::Swt3},
-    {G::Swt4, "", "Monitoring data (SWT4)", Transfer, 1},
+    {G::Swt4, kTimerGroups[3], "Monitoring data (SWT4)", Transfer, 1},
     {G::Swt4Period, "", "Periodicity", Transfer, 1, G::Swt4},
     {G::Swt4Packets, "GroupBox106", "Data packets to send ( port 2880 )", Transfer, 1, G::Swt4},
-    {G::Swt5, "", "Wake up interval low power (SWT5)", Transfer, 1},
+    {G::Swt5, kTimerGroups[4], "Wake up interval low power (SWT5)", Transfer, 1},
     {G::Swt5Period, "", "Periodicity", Transfer, 1, G::Swt5},
 };
 
@@ -100,23 +102,31 @@ void TOptionBits::Help(int page, int item) const
 
 void TOptionBits::Build(const TSheets& sheets)
 {
+    const std::vector<TOptionRow> table = Table();
+    auto hasRows = [&table](G group) {
+        return std::any_of(table.begin(), table.end(), [group](const TOptionRow& r) { return r.group == group; });
+    };
+    // A group that another builder made keeps its place; the switches go below what it holds. A group's
+    // inner groups follow its own switches.
+    QWidget* sheetOf[] = {sheets.general, sheets.communication, sheets.transfer};
     std::array<QGroupBox*, Index(G::Count)> boxes{};
-    std::array<QVBoxLayout*, Index(G::Count)> layouts{};
+    std::array<QVBoxLayout*, Index(G::Count)> parts{};
     for (const TGroupPlace& place : kGroups) {
-        auto* box = new QGroupBox(FromLatin1(place.caption));
-        if (*place.name) {
-            box->setObjectName(place.name);
-            ctx_.AddControl(box);
-        }
-        box->setVisible(!place.hidden);
+        QGroupBox* box = place.parent == kTop
+                             ? SharedGroup(ctx_, place.name, place.caption, sheetOf[place.sheet], place.column)
+                             : SharedGroup(ctx_, place.name, place.caption, boxes[Index(place.parent)]);
+        if (place.hidden)
+            box->setVisible(false);
         boxes[Index(place.id)] = box;
-        layouts[Index(place.id)] = new QVBoxLayout(box);
+        if (hasRows(place.id))
+            parts[Index(place.id)] = NewPart<QVBoxLayout>(box);
     }
 
     TPageBuilder builder(ctx_);
     std::map<std::string, QHBoxLayout*> lines;
-    for (const TOptionRow& entry : Table()) {
-        QWidget* widget = builder.Build(boxes[Index(entry.group)], entry.row);
+    for (const TOptionRow& entry : table) {
+        QVBoxLayout* part = parts[Index(entry.group)];
+        QWidget* widget = builder.Build(part->parentWidget(), entry.row);
         if (!entry.hint.empty())
             widget->setToolTip(FromLatin1(entry.hint));
         if (entry.click)
@@ -127,18 +137,10 @@ void TOptionBits::Build(const TSheets& sheets)
         if (!line) {
             line = new QHBoxLayout;
             line->addStretch(1);
-            layouts[Index(entry.group)]->addLayout(line);
+            part->addLayout(line);
         }
         line->insertWidget(line->count() - 1, widget);
         lines[entry.row.name] = line;
-    }
-
-    QWidget* sheetOf[] = {sheets.general, sheets.communication, sheets.transfer};
-    for (const TGroupPlace& place : kGroups) {
-        if (place.parent == kTop)
-            TSheet::Of(sheetOf[place.sheet])->Add(boxes[Index(place.id)], place.column);
-        else
-            layouts[Index(place.parent)]->addWidget(boxes[Index(place.id)]);
     }
 }
 

@@ -135,6 +135,7 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
     click([](TOptionBits& o) { o.SendBoxClick(1); });
     add(Switch("CheckBox2", "Activate and send data ( port 2880 )", kSendBoxes[2], G::Swt4));
     click([](TOptionBits& o) { o.SendBoxClick(2); });
+    add(Switch("GNSSAcceptAnyWCheckBox", "Accept anyway after timeout", {1012, 0x80}, G::Gnss));
 
     AddPackets(rows, 3, {"CheckBox13", "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox18", "CheckBox19",
                          "CheckBox20"});
@@ -196,6 +197,6 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
           {"ZEB syncronize the Clock", "NTP server Clock Sync in UTC time", "NTP server Clock Sync in local time"}},
          G::Clock});
     rows.back().then = [](TOptionBits& o) { o.ShowDestinations(); };
-    add(Label("LabelNtpNote", "NOTE: Do not use NTP clock sync with ZEB", G::Clock));
+    add(Label("Label245", "NOTE: Do not use NTP clock sync with ZEB", G::Clock));
     return rows;
 }

@@ -135,12 +135,18 @@ QGroupBox* TPageBuilder::Group(QWidget* parent, const std::string& name, const s
         group->setObjectName(QString::fromStdString(name));
         ctx_.AddControl(group);
     }
-    auto* form = new QFormLayout(group);
+    AddRows(new QFormLayout(group), rows);
+    return group;
+}
+
+void TPageBuilder::AddRows(QFormLayout* form, const std::vector<TRow>& rows)
+{
+    QWidget* holder = form->parentWidget();
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     for (const TRow& row : rows) {
-        QWidget* widget = Build(group, row);
+        QWidget* widget = Build(holder, row);
         if (IsEdit(row.field) && !row.caption.empty()) {
-            auto* label = new QLabel(FromLatin1(row.caption), group);
+            auto* label = new QLabel(FromLatin1(row.caption), holder);
             label->setBuddy(widget);
             form->addRow(label, widget);
             if (row.hidden)
@@ -149,5 +155,4 @@ QGroupBox* TPageBuilder::Group(QWidget* parent, const std::string& name, const s
             form->addRow(widget);
         }
     }
-    return group;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class QFormLayout;
 class QGroupBox;
 class QWidget;
 struct TPageContext;
@@ -19,6 +20,8 @@ public:
     // choices on a line of their own.
     QGroupBox* Group(QWidget* parent, const std::string& name, const std::string& caption,
                      const std::vector<TRow>& rows);
+    // The rows laid out as Group lays them out, on a form of a widget of the caller's.
+    void AddRows(QFormLayout* form, const std::vector<TRow>& rows);
     // One row's widget, bound and registered but not laid out (for pages with a layout of their own).
     QWidget* Build(QWidget* parent, const TRow& row);
 

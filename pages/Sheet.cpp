@@ -1,5 +1,6 @@
 #include "pages/Sheet.h"
 
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -20,7 +21,10 @@ TSheet::TSheet(QWidget* tabSheet, int columns) : QScrollArea(tabSheet)
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
     auto* body = new QWidget(this);
-    auto* row = new QHBoxLayout(body);
+    (new QVBoxLayout(body))->setContentsMargins(0, 0, 0, 0);
+    columnsHolder_ = new QWidget(body);
+    body->layout()->addWidget(columnsHolder_);
+    auto* row = new QHBoxLayout(columnsHolder_);
     for (int c = 0; c < std::max(1, columns); ++c) {
         auto* column = new QVBoxLayout;
         column->addStretch(1);
@@ -38,10 +42,22 @@ TSheet* TSheet::Of(QWidget* tabSheet, int columns)
     return new TSheet(tabSheet, columns);
 }
 
+QGroupBox* TSheet::Frame(const QString& caption)
+{
+    if (frame_)
+        return frame_;
+    frame_ = new QGroupBox(caption, Body());
+    auto* inside = new QVBoxLayout(frame_);
+    Body()->layout()->removeWidget(columnsHolder_);
+    inside->addWidget(columnsHolder_);
+    Body()->layout()->addWidget(frame_);
+    return frame_;
+}
+
 void TSheet::Add(QWidget* group, int column)
 {
     QVBoxLayout* target = columns_[static_cast<size_t>(std::clamp(column, 0, int(columns_.size()) - 1))];
-    group->setParent(Body());
+    group->setParent(columnsHolder_);
     // Before the closing stretch, so groups stack from the top.
     target->insertWidget(target->count() - 1, group);
 }

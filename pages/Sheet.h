@@ -4,6 +4,7 @@
 
 #include <vector>
 
+class QGroupBox;
 class QLayout;
 class QVBoxLayout;
 
@@ -20,8 +21,13 @@ public:
 
     void Add(QWidget* group, int column = 0);
     QWidget* Body() const { return widget(); }
+    // A titled group around the page's columns, made on the first call; what is added to it after the
+    // columns spans them.
+    QGroupBox* Frame(const QString& caption);
 
 private:
     TSheet(QWidget* tabSheet, int columns);
     std::vector<QVBoxLayout*> columns_;
+    QWidget* columnsHolder_ = nullptr;
+    QGroupBox* frame_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "pages/Bind.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
+#include "pages/SharedGroup.h"
 #include "pages/Sheet.h"
 #include "pages/TimeText.h"
 
@@ -15,7 +16,6 @@
 namespace {
 
 struct TTimer {
-    const char* group;
     const char* caption;
     const char* periodCaption;
     const char* startEdit;
@@ -24,11 +24,11 @@ struct TTimer {
 };
 
 constexpr TTimer kTimers[] = {
-    {"SWT1Group", "Data Logging (SWT1)", "Data log interval:", "LogTimeEdit", "LogPerEdit", "spSWT1Edit"},
-    {"SWT2Group", "Send interval logged data (SWT2)", "Send interval:", "SendTimeEdit", "SendPerEdit", "spSWT2Edit"},
-    {"SWT3Group", "Monitoring data (SWT3)", "Send interval:", "SendTimeEdit2", "SendPerEdit2", "spSWT3Edit"},
-    {"SWT4Group", "Monitoring data (SWT4)", "Send interval:", "SendTimeEdit3", "SendPerEdit3", "spSWT4Edit"},
-    {"SWT5Group", "Wake up interval low power (SWT5)", "Wake up interval:", "SleepTimeEdit", "SleepPerEdit",
+    {"Data Logging (SWT1)", "Data log interval:", "LogTimeEdit", "LogPerEdit", "spSWT1Edit"},
+    {"Send interval logged data (SWT2)", "Send interval:", "SendTimeEdit", "SendPerEdit", "spSWT2Edit"},
+    {"Monitoring data (SWT3)", "Send interval:", "SendTimeEdit2", "SendPerEdit2", "spSWT3Edit"},
+    {"Monitoring data (SWT4)", "Send interval:", "SendTimeEdit3", "SendPerEdit3", "spSWT4Edit"},
+    {"Wake up interval low power (SWT5)", "Wake up interval:", "SleepTimeEdit", "SleepPerEdit",
      "spSWT5Edit"},
 };
 
@@ -51,19 +51,18 @@ QLineEdit* ShownOnly(QWidget* widget)
     return edit;
 }
 
-QGroupBox* TimerGroup(TPageContext& ctx, int n)
+void TimerGroup(TPageContext& ctx, QWidget* sheet, int n)
 {
     const TTimer& timer = kTimers[n - 1];
-    auto* group = new QGroupBox(timer.caption);
-    group->setObjectName(timer.group);
-    ctx.AddControl(group);
+    auto* grid = NewPart<QGridLayout>(
+        SharedGroup(ctx, SharedGroups::kTimerGroups[n - 1], timer.caption, sheet, n <= 3 ? 0 : 1));
+    QWidget* group = grid->parentWidget();
     TPageBuilder builder(ctx);
     QLineEdit* start = ShownOnly(builder.Build(group, {timer.startEdit, "Start time:", Unbound{Unbound::Edit}}));
     start->setToolTip("Can not be changed here, use KV-Commands");
     QLineEdit* period = ShownOnly(builder.Build(group, {timer.periodEdit, timer.periodCaption, Unbound{Unbound::Edit}}));
     QWidget* editor = builder.Build(group, {timer.editor, timer.periodCaption, PeriodField(n), TRedraw::LoggedData});
 
-    auto* grid = new QGridLayout(group);
     grid->addWidget(new QLabel("Start time:", group), 0, 0);
     grid->addWidget(start, 0, 1);
     grid->addWidget(new QLabel(timer.periodCaption, group), 1, 0);
@@ -78,7 +77,6 @@ QGroupBox* TimerGroup(TPageContext& ctx, int n)
         ShowText(start, HourMinuteText(image.ReadImageByte(a), image.ReadImageByte(a + 1)));
         ShowText(period, std::to_string(image.ReadImageNumber(a + 2, 2)));
     });
-    return group;
 }
 
 const std::vector<TRow> kDirectRows = {
@@ -97,7 +95,7 @@ const char* TimerEditName(int n)
 void BuildWakeUpTimers(TPageContext& ctx, QWidget* timersSheet)
 {
     TSheet* sheet = TSheet::Of(timersSheet);
-    sheet->Add(TPageBuilder(ctx).Group(nullptr, "", "Timers", kDirectRows), 1);
+    sheet->Add(TPageBuilder(ctx).Group(nullptr, kTimersGroup, "Timers", kDirectRows), 1);
     for (int n = 1; n <= 5; ++n)
-        sheet->Add(TimerGroup(ctx, n), n <= 3 ? 0 : 1);
+        TimerGroup(ctx, timersSheet, n);
 }

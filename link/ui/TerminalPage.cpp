@@ -185,14 +185,22 @@ QWidget* TerminalPage::BuildSendRow()
     sendColumn->addWidget(Label83);
     sendColumn->addLayout(countRow);
     layout->addLayout(sendColumn, 2);
+    // Two lines beside it, so that the page fits the window's default width: sending and scripts, then the
+    // direct commands.
+    auto* lines = new QVBoxLayout;
+    auto* sending = new QHBoxLayout;
+    auto* directLine = new QHBoxLayout;
+    lines->addLayout(sending);
+    lines->addLayout(directLine);
+    layout->addLayout(lines, 5);
 
     SpeedButton1 = SpeedButton("SpeedButton1", "Send", "Send Command", row);
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    layout->addWidget(SpeedButton1);
-    layout->addWidget(Named(new QLabel("Ch Delay:", row), "Label161"));
+    sending->addWidget(SpeedButton1);
+    sending->addWidget(Named(new QLabel("Ch Delay:", row), "Label161"));
     charDelay = Named(new QLineEdit("0", row), "charDelay");
     charDelay->setMaximumWidth(50);
-    layout->addWidget(charDelay);
+    sending->addWidget(charDelay);
 
     // The script list and its buttons.
     ScriptComboBox = EditCombo("ScriptComboBox", row);
@@ -204,7 +212,7 @@ QWidget* TerminalPage::BuildSendRow()
             SpeedButton8Click();
         }
     });
-    layout->addWidget(ScriptComboBox, 2);
+    sending->addWidget(ScriptComboBox, 2);
     auto* load = SpeedButton("SpeedButton6", "", "Load File", row);
     auto* add = SpeedButton("SpeedButton9", "Add", "", row);
     auto* sendOnce = SpeedButton("SpeedButton8", "Send", "Send Command", row);
@@ -214,12 +222,13 @@ QWidget* TerminalPage::BuildSendRow()
     connect(sendOnce, &QToolButton::clicked, this, [this] { SpeedButton8Click(); });
     connect(run, &QToolButton::clicked, this, [this] { SpeedButton7Click(); });
     for (QToolButton* button : {load, add, sendOnce, run})
-        layout->addWidget(button);
-    layout->addWidget(Named(new QLabel("Cmd Delay:", row), "Label89"));
+        sending->addWidget(button);
+    sending->addWidget(Named(new QLabel("Cmd Delay:", row), "Label89"));
     DelayEdit2 = Named(new QLineEdit("2000", row), "DelayEdit2");
     DelayEdit2->setMaximumWidth(60);
-    layout->addWidget(DelayEdit2);
-    layout->addWidget(Named(new QLabel("[ms]", row), "Label130"));
+    DelayEdit2->setMinimumWidth(50);
+    sending->addWidget(DelayEdit2);
+    sending->addWidget(Named(new QLabel("[ms]", row), "Label130"));
 
     // The direct commands and the SMS boxes.
     struct Direct {
@@ -238,7 +247,7 @@ QWidget* TerminalPage::BuildSendRow()
     for (const Direct& d : directs) {
         auto* button = SpeedButton(d.name, d.caption, d.hint, row);
         connect(button, &QToolButton::clicked, this, [this, h = d.handler] { (this->*h)(); });
-        layout->addWidget(button);
+        directLine->addWidget(button);
     }
     ComboBox8 = EditCombo("ComboBox8", row);
     ComboBox8->addItems({"+46", "+61"});
@@ -248,17 +257,18 @@ QWidget* TerminalPage::BuildSendRow()
     ComboBox9->setEditText("HELLO :-)");
     auto* sms = SpeedButton("SpeedButton11", "Send SMS", "Send Command", row);
     connect(sms, &QToolButton::clicked, this, [this] { SpeedButton11Click(); });
-    layout->addWidget(ComboBox8);
-    layout->addWidget(new QLabel("Text:", row));
-    layout->addWidget(ComboBox9);
-    layout->addWidget(sms);
+    directLine->addWidget(ComboBox8);
+    directLine->addWidget(new QLabel("Text:", row));
+    directLine->addWidget(ComboBox9);
+    directLine->addWidget(sms);
+    directLine->addStretch(1);
     return row;
 }
 
 QWidget* TerminalPage::BuildOptionRow()
 {
     auto* row = Named(new QWidget(this), "OptionPanel");
-    auto* layout = new QHBoxLayout(row);
+    auto* layout = new QHBoxLayout;
 
     LedPanel = Named(new QWidget(row), "LedPanel");
     auto* leds = new QHBoxLayout(LedPanel);
@@ -299,16 +309,23 @@ QWidget* TerminalPage::BuildOptionRow()
     CheckBox10->SetOnClick([this] { CheckBox10Click(); });
     CheckBox14->SetOnClick([this] { CheckBox14Click(); });
     ShowTS->SetOnClick([this] { ShowTSClick(); });
-    for (TCheckBox* box :
-         {CheckBox7, CheckBox8, CheckBox9, CheckBox10, CheckBox14, ShowTS, HexCheckBox, ShowDataChBox, sendESC})
+    // The line signals first, the log options on a second line.
+    for (TCheckBox* box : {CheckBox7, CheckBox8, CheckBox9, CheckBox10})
         layout->addWidget(box);
+    layout->addStretch(1);
+    auto* logLine = new QHBoxLayout;
+    for (TCheckBox* box : {CheckBox14, ShowTS, HexCheckBox, ShowDataChBox, sendESC})
+        logLine->addWidget(box);
 
     Label113 = Named(new QLabel("Character Count:", row), "Label113");
     Label114 = Named(new QLabel("0", row), "Label114");
     Label114->installEventFilter(this);
-    layout->addWidget(Label113);
-    layout->addWidget(Label114);
-    layout->addStretch(1);
+    logLine->addWidget(Label113);
+    logLine->addWidget(Label114);
+    logLine->addStretch(1);
+    auto* lines = new QVBoxLayout(row);
+    lines->addLayout(layout);
+    lines->addLayout(logLine);
     return row;
 }
 
