@@ -49,14 +49,6 @@ std::string FieldImage()
     return image;
 }
 
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done() && std::chrono::steady_clock::now() < limit)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
-
 } // namespace
 
 // The whole tool against a field unit over a pseudo-terminal, with every page built.
