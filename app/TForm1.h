@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 class QAction;
@@ -239,7 +240,8 @@ public:
     TAboutBox* AboutBox = nullptr;
     TFormSave* FormSave = nullptr;
 
-    // A control of the pages by its object name, or nullptr while no page has built it.
+    // A control of the pages by its object name (the terminal and server pages' too); a name no page built is
+    // a programming error (logic_error), never a silent no-op.
     template <class T>
     T* Control(const QString& name) const;
 
@@ -291,5 +293,8 @@ private:
 template <class T>
 T* TForm1::Control(const QString& name) const
 {
-    return PageControl1 ? PageControl1->findChild<T*>(name) : nullptr;
+    T* control = PageControl1 ? PageControl1->findChild<T*>(name) : nullptr;
+    if (!control)
+        throw std::logic_error("no control " + name.toStdString());
+    return control;
 }

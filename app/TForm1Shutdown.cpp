@@ -84,8 +84,7 @@ void TForm1::CollectPrefs()
         if (auto text = ControlText(Control<QWidget>(pref.control)))
             Prefs.*pref.value = *text;
     for (const TBoolPref& pref : TerminalBoolPrefs())
-        if (auto* box = Control<QAbstractButton>(pref.control))
-            Prefs.*pref.value = box->isChecked();
+        Prefs.*pref.value = Control<QAbstractButton>(pref.control)->isChecked();
     // A minimised window's bounds mean nothing on the next start: keep its normal bounds. Those count from
     // the client area, the stored position from the frame, as move() takes it.
     QRect bounds(pos(), size());

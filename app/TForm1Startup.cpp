@@ -39,8 +39,7 @@ void TForm1::ReadPreferences()
 void TForm1::ApplyLinkPrefs()
 {
     for (const TTextPref& pref : LinkTextPrefs())
-        if (auto* control = Control<QWidget>(pref.control))
-            SetControlText(control, Prefs.*pref.value);
+        SetControlText(Control<QWidget>(pref.control), Prefs.*pref.value);
 }
 
 void TForm1::ApplyTerminalPrefs()
@@ -48,8 +47,7 @@ void TForm1::ApplyTerminalPrefs()
     // In their order: each box runs its click handler when its state changes, and "Show Hex" is applied
     // after "Log Time Stamp", so its stored state wins over what ShowTSClick has just done to it.
     for (const TBoolPref& pref : TerminalBoolPrefs())
-        if (auto* box = Control<QAbstractButton>(pref.control))
-            box->setChecked(Prefs.*pref.value);
+        Control<QAbstractButton>(pref.control)->setChecked(Prefs.*pref.value);
 }
 
 void TForm1::ApplyWindowPrefs()
