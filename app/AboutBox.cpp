@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <QStyle>
 
-namespace {
+namespace
+{
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int pixelSize, bool bold)
 {
@@ -56,8 +57,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     ProductName = AddLabel(Panel1, "ProductName", "KIV Corvo", 176, 16, 16, true);
     Label1 = AddLabel(Panel1, "Label1", "Configuration Tool", 175, 40, 16, true);
     Version = AddLabel(Panel1, "Version", VersionCaption(), 176, 64, 13, false);
-    Copyright = AddLabel(Panel1, "Copyright", "Configuration of the KIV range of telemetry and alarm units", 8, 120,
-                         13, false);
+    Copyright =
+        AddLabel(Panel1, "Copyright", "Configuration of the KIV range of telemetry and alarm units", 8, 120, 13, false);
 
     OKButton = new QPushButton("OK", this);
     OKButton->setObjectName("OKButton");

@@ -7,9 +7,10 @@ class QLabel;
 class QPushButton;
 
 // The modal about box of the Help menu: program picture, product name, "Configuration Tool", the version.
-class TAboutBox : public QDialog {
+class TAboutBox : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
     QFrame* Panel1;

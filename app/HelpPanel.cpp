@@ -16,7 +16,8 @@
 #include <initializer_list>
 #include <map>
 
-namespace {
+namespace
+{
 
 constexpr char kWatchedProperty[] = "kivHelpWatched";
 
@@ -37,24 +38,26 @@ std::vector<THelpBinding> BuildBindings()
             add(name, page++, item);
     };
 
-    addRun(1, 1, {"PhoneNrSmsCentral", "PhoneNr1", "PhoneNr2", "PhoneNr3", "PhoneNr4", "PhoneNr5", "SMSPhoneEdit",
-                  "SMSTimeEdit", "IMEI_HWnoCheckBox", "SIMIDCheckBox", "UserIDText", "SMSSecureCheckBox",
-                  "SMSlimitEdit", "AppendCheckBox", "AppendUserIDCheckBox", "AlarmOnOffCheck", "AlarmOnOff",
-                  "useIMEICheck"});
+    addRun(1, 1,
+           {"PhoneNrSmsCentral", "PhoneNr1", "PhoneNr2", "PhoneNr3", "PhoneNr4", "PhoneNr5", "SMSPhoneEdit",
+            "SMSTimeEdit", "IMEI_HWnoCheckBox", "SIMIDCheckBox", "UserIDText", "SMSSecureCheckBox", "SMSlimitEdit",
+            "AppendCheckBox", "AppendUserIDCheckBox", "AlarmOnOffCheck", "AlarmOnOff", "useIMEICheck"});
     for (int ch = 1; ch <= 7; ++ch) {
         add("IO" + std::to_string(ch) + "alarmText", ch + 1, 1);
         add("IO" + std::to_string(ch) + "alarmText2", ch + 1, 1);
     }
     add("IO8alarmText", 9, 1);
     add("GroupBox9", 2, 2);
-    addPages(3, 2, {"GroupBox78", "GroupBox80", "GroupBox82", "GroupBox84", "GroupBox86", "GroupBox88", "GroupBox90",
-                    "GroupBox92"});
+    addPages(3, 2,
+             {"GroupBox78", "GroupBox80", "GroupBox82", "GroupBox84", "GroupBox86", "GroupBox88", "GroupBox90",
+              "GroupBox92"});
     addPages(5, 2, {"GroupBox26", "GroupBox28", "GroupBox33", "GroupBox42", "GroupBox46", "GroupBox52", "GroupBox63"});
-    addPages(6, 2, {"delay1GroupBox", "delay2GroupBox", "delay3GroupBox", "GroupBox121", "GroupBox65", "GroupBox122",
-                    "GroupBox123"});
+    addPages(6, 2,
+             {"delay1GroupBox", "delay2GroupBox", "delay3GroupBox", "GroupBox121", "GroupBox65", "GroupBox122",
+              "GroupBox123"});
     add("GroupBox124", 9, 4);
-    addPages(7, 2, {"GroupBox125", "GroupBox126", "GroupBox127", "GroupBox128", "GroupBox129", "GroupBox130",
-                    "GroupBox131"});
+    addPages(7, 2,
+             {"GroupBox125", "GroupBox126", "GroupBox127", "GroupBox128", "GroupBox129", "GroupBox130", "GroupBox131"});
     add("GroupBox132", 9, 5);
     add("GroupBox36", 4, 8);
     add("GroupBox22", 4, 8);
@@ -88,8 +91,9 @@ std::vector<THelpBinding> BuildBindings()
         add(name, 11, 1);
     add("CheckBox37", 11, 3);
     add("CheckBox24", 11, 3);
-    addRun(11, 4, {"GroupBox110", "SMSsendCheckBox", "IDCheckBox", "ID2CheckBox", "ADCheckBox", "DigCheckBox",
-                   "PingEdit", "PingBox", "PingLocalIP", "MaxPingNo"});
+    addRun(11, 4,
+           {"GroupBox110", "SMSsendCheckBox", "IDCheckBox", "ID2CheckBox", "ADCheckBox", "DigCheckBox", "PingEdit",
+            "PingBox", "PingLocalIP", "MaxPingNo"});
     add("GroupBox116", 11, 14);
     add("GroupBox106", 11, 14);
     add("GroupBox66", 12, 3);
@@ -98,8 +102,9 @@ std::vector<THelpBinding> BuildBindings()
     add("LoggedData", 12, 6);
     add("DisconEdit", 13, 7);
     add("ConfigID", 13, 8);
-    addRun(13, 10, {"PasswordEdit", "simPinEdit", "DateEdit1", "GroupBox37", "KVPSRCheckBox", "KVPCheckBox",
-                    "KVPMCheckBox", "KVECheckBox", "KVPRCheckBox", "GroupBox77", "LPCheckBox"});
+    addRun(13, 10,
+           {"PasswordEdit", "simPinEdit", "DateEdit1", "GroupBox37", "KVPSRCheckBox", "KVPCheckBox", "KVPMCheckBox",
+            "KVECheckBox", "KVPRCheckBox", "GroupBox77", "LPCheckBox"});
     addRun(13, 23, {"wakeUpWhenReq", "sleepSendReq", "awakeTime", "AlarmChkTime"});
     for (const char* name : {"Label214", "Label245", "Label53", "Label69", "Label104", "Label105"})
         add(name, 13, 28);
@@ -146,8 +151,8 @@ std::vector<QString> HelpLines(int page, int item)
     const THelpRow* row = FindHelpRow(page, item);
     if (!row)
         return {};
-    return {QString("p%1.%2: ").arg(page).arg(row->item) + QString::fromUtf8(row->line1),
-            QString::fromUtf8(row->line2), QString::fromUtf8(row->line3)};
+    return {QString("p%1.%2: ").arg(page).arg(row->item) + QString::fromUtf8(row->line1), QString::fromUtf8(row->line2),
+            QString::fromUtf8(row->line3)};
 }
 
 const std::vector<THelpBinding>& HelpBindings()

@@ -26,8 +26,9 @@ const std::vector<THelpBinding>& HelpBindings();
 int WheelStepOf(const std::string& scrollBox);
 
 // The context help panel: shows help texts and watches the controls the bindings name.
-class THelpPanel : public QObject {
-public:
+class THelpPanel : public QObject
+{
+  public:
     THelpPanel(QPlainTextEdit* panel, QObject* parent);
 
     // Clears the panel, then shows the three lines of (page, item) when there are any.
@@ -39,10 +40,10 @@ public:
     // watched are left as they are, so pages built later are bound by calling this again.
     void Bind(QWidget* root);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void Watch(QWidget* widget);
 
     QPlainTextEdit* panel_;

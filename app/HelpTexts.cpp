@@ -2,7 +2,8 @@
 
 #include <iterator>
 
-namespace {
+namespace
+{
 
 // Rows that repeat another row's text take it from these, so a repeated text is written once.
 constexpr const char* kRecipients1 = "Alarm recipients: up to five phone numbers that receive the alarm messages.";
@@ -71,8 +72,8 @@ const THelpRow kChannels3to7[] = {
      "In analogue use, set the levels at which an alarm is raised.", ""},
     {6, kDelay1, kDelay2, ""},
     {7, kRepeat1, kRepeat2, ""},
-    {8, "Analogue alarm: alarm below the low level, above the high level, or both.",
-     "Alarm hysteresis(60mV) on levels", ""},
+    {8, "Analogue alarm: alarm below the low level, above the high level, or both.", "Alarm hysteresis(60mV) on levels",
+     ""},
     {9, "Restore notice: send a message when the voltage has returned to normal.", "", ""},
     {10, "Self-adjusting level: the alarm level follows a slowly changing input.",
      "Only a fast change raises an alarm.", ""},
@@ -141,8 +142,8 @@ const THelpRow kDataLogging[] = {
     {3, "Which inputs log pulse counts, digital states or analogue values.", "", ""},
     {4, "Use I/O7 toggling", "I/O7 is switched for the set time when the output is used.", ""},
     {5, kPeriodic1, kPeriodic2, ""},
-    {6, "The number of log slots depends on how many inputs are logged.",
-     "The fewer inputs, the more records fit.", ""},
+    {6, "The number of log slots depends on how many inputs are logged.", "The fewer inputs, the more records fit.",
+     ""},
 };
 
 const THelpRow kGeneral[] = {
@@ -181,8 +182,7 @@ const THelpRow kGeneral[] = {
     {33, "Activate GPS every wake-up timer 4 period.", "", ""},
 };
 
-template <size_t N>
-constexpr THelpTable Table(const THelpRow (&rows)[N])
+template <size_t N> constexpr THelpTable Table(const THelpRow (&rows)[N])
 {
     return {rows, static_cast<int>(N)};
 }

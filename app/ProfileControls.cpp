@@ -11,7 +11,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 // The characters a mask shows but the edit does not store (the "-" of "99-99-99").
 QString MaskSeparators(const QString& mask)

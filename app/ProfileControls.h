@@ -13,14 +13,15 @@ struct TPageContext;
 
 // The values the save records: an edit's text (a masked edit's without its separators), a pick list's
 // text, a box's tick, a group's chosen item.
-class TProfileControls : public IProfileValues {
-public:
+class TProfileControls : public IProfileValues
+{
+  public:
     explicit TProfileControls(const TPageContext& ctx) : ctx_(ctx) {}
     std::string Text(const std::string& control) const override;
     bool Checked(const std::string& control) const override;
     int Index(const std::string& control) const override;
 
-private:
+  private:
     const TPageContext& ctx_;
 };
 

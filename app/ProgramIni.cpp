@@ -7,7 +7,8 @@
 
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const char kComport[] = "Comport Settings";
 const char kServer[] = "KIV Server";
@@ -76,12 +77,36 @@ const std::array<TIntPref, 4>& FormIntPrefs()
 const std::array<std::string, kApnCount>& BuiltInApnNames()
 {
     static const std::array<std::string, kApnCount> names = {
-        "internet",          "online.telia.se",  "internet.tele2.se", "data.tre.se",     "internet.telenor.se",
-        "m2m.telenor.com",   "iot.1nce.net",     "em",                "internet.t-mobile", "web.vodafone.de",
-        "internet.eplus.de", "telenor",          "internet.netcom.no", "internet.saunalahti", "internet.dna.fi",
-        "internet.song.fi",  "websp",            "internet.tdc.dk",   "internet.mtel.dk",  "wap.vodafone.co.uk",
-        "mobile.o2.co.uk",   "three.co.uk",      "orange.fr",         "websfr",            "wap.tim.it",
-        "web.omnitel.it",    "airtelwap.es",     "movistar.es",       "m2m.business",      "",
+        "internet",
+        "online.telia.se",
+        "internet.tele2.se",
+        "data.tre.se",
+        "internet.telenor.se",
+        "m2m.telenor.com",
+        "iot.1nce.net",
+        "em",
+        "internet.t-mobile",
+        "web.vodafone.de",
+        "internet.eplus.de",
+        "telenor",
+        "internet.netcom.no",
+        "internet.saunalahti",
+        "internet.dna.fi",
+        "internet.song.fi",
+        "websp",
+        "internet.tdc.dk",
+        "internet.mtel.dk",
+        "wap.vodafone.co.uk",
+        "mobile.o2.co.uk",
+        "three.co.uk",
+        "orange.fr",
+        "websfr",
+        "wap.tim.it",
+        "web.omnitel.it",
+        "airtelwap.es",
+        "movistar.es",
+        "m2m.business",
+        "",
     };
     return names;
 }

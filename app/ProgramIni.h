@@ -60,9 +60,9 @@ struct TIntPref {
     const char* key;
     int TProgramPrefs::*value;
 };
-const std::array<TTextPref, 4>& LinkTextPrefs();   // "KIV Server"
+const std::array<TTextPref, 4>& LinkTextPrefs();     // "KIV Server"
 const std::array<TBoolPref, 3>& TerminalBoolPrefs(); // "Terminal"; "Show Hex" after "Log Time Stamp"
-const std::array<TIntPref, 4>& FormIntPrefs();      // "Form"
+const std::array<TIntPref, 4>& FormIntPrefs();       // "Form"
 
 // The built-in access-point names: 29 operator names and an empty 30th entry, the defaults of "APN1".."APN30".
 const std::array<std::string, kApnCount>& BuiltInApnNames();
@@ -73,9 +73,9 @@ TProgramPrefs ReadProgramPrefs(const IniFile& ini);
 
 // The writers of the three paths, each in one file write (a failed write changes nothing and raises
 // "Unable to write to <file>").
-void WritePortPrefs(IniFile& ini, const TPortPrefs& port);              // the port settings button
-void WriteWindowPrefs(IniFile& ini, const TProgramPrefs& prefs);        // Exit: "KIV Server", "Terminal", "Form"
-void WriteClosePrefs(IniFile& ini, const TProgramPrefs& prefs);         // close: those and "User APN"
+void WritePortPrefs(IniFile& ini, const TPortPrefs& port);       // the port settings button
+void WriteWindowPrefs(IniFile& ini, const TProgramPrefs& prefs); // Exit: "KIV Server", "Terminal", "Form"
+void WriteClosePrefs(IniFile& ini, const TProgramPrefs& prefs);  // close: those and "User APN"
 
 // The program INI file: the executable's path with its extension (if any) replaced by ".INI". When the
 // executable's folder cannot be written, the same file name in $XDG_CONFIG_HOME/kivconfig/ (by default

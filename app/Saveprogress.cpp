@@ -11,7 +11,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const char kPasswordError[] = "ERROR: Password Incorrect";
 

@@ -13,9 +13,10 @@ enum class TProgressDirection { Read, Write };
 // The progress window of the long transfers with a unit: a caption that names the direction, a bar, one
 // status line, and icons; at the end a green "OK" or a red "ERROR" for a second. Created once, shown and
 // hidden by each transfer. Window thread only.
-class TFormSave : public QWidget {
+class TFormSave : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     explicit TFormSave(QWidget* parent = nullptr);
 
     // The whole start of a transfer: ResetProgress, then ShowProgressWindow.
@@ -60,10 +61,10 @@ public:
     static constexpr int kResultPointSize = 15;
     static constexpr int kPlainPointSize = 10;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     QLabel* AddImage(const char* name, int x, int y, int standardIcon);
     void SetStatusFont(const QColor* colour, int pointSize);
 

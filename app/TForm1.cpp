@@ -34,7 +34,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 QAction* NewAction(QObject* owner, const char* name, const char* caption)
 {
@@ -212,8 +213,7 @@ void TForm1::BuildToolBar()
     ReadEEPROMExecute = NewToolButton(ToolBar1, "ReadEEPROMExecute", "READ MEMORY", "Read EEPROM, Serial/Datacall");
     connect(ReadEEPROMExecute, &QToolButton::clicked, ReadEEPROM, &QAction::trigger);
     ToolBar1->addSeparator();
-    WriteEEPROMExecute =
-        NewToolButton(ToolBar1, "WriteEEPROMExecute", "WRITE MEMORY", "Write EEPROM, Serial/Datacall");
+    WriteEEPROMExecute = NewToolButton(ToolBar1, "WriteEEPROMExecute", "WRITE MEMORY", "Write EEPROM, Serial/Datacall");
     connect(WriteEEPROMExecute, &QToolButton::clicked, WriteEEPROM, &QAction::trigger);
     ToolBar1->addSeparator();
     setDefault = NewToolButton(ToolBar1, "setDefault", "Default", "Restore Default Profile");
@@ -246,10 +246,14 @@ void TForm1::BuildPages()
         const char* name;
         const char* caption;
     } pages[] = {
-        {&TabSheet2, "TabSheet2", "General Settings"}, {&TabSheet13, "TabSheet13", "Channels"},
-        {&TabSheet6, "TabSheet6", "Data Transfer/Logging/Timers"}, {&TabSheet4, "TabSheet4", "Communication"},
-        {&TabSheet7, "TabSheet7", "Logged Data"}, {&TabSheet8, "TabSheet8", "Terminal"},
-        {&TabSheet11, "TabSheet11", "Server"}, {&TabSheet1, "TabSheet1", "Channel Calibration"},
+        {&TabSheet2, "TabSheet2", "General Settings"},
+        {&TabSheet13, "TabSheet13", "Channels"},
+        {&TabSheet6, "TabSheet6", "Data Transfer/Logging/Timers"},
+        {&TabSheet4, "TabSheet4", "Communication"},
+        {&TabSheet7, "TabSheet7", "Logged Data"},
+        {&TabSheet8, "TabSheet8", "Terminal"},
+        {&TabSheet11, "TabSheet11", "Server"},
+        {&TabSheet1, "TabSheet1", "Channel Calibration"},
     };
     for (const Page& page : pages) {
         *page.sheet = new QWidget(PageControl1);

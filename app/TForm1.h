@@ -2,14 +2,14 @@
 
 #include "app/ProgramIni.h"
 #include "cport/Cport.h"
-#include "image/HardwareVariant.h"
 #include "cport/TermPortLink.h"
+#include "image/HardwareVariant.h"
 #include "image/ImageStore.h"
-#include "link/serial/ComPortLink.h"
-#include "link/protocol/LinkHost.h"
-#include "link/serial/SerialLink.h"
 #include "link/net/ServerLink.h"
 #include "link/net/TcpHost.h"
+#include "link/protocol/LinkHost.h"
+#include "link/serial/ComPortLink.h"
+#include "link/serial/SerialLink.h"
 #include "link/serial/TermPageHost.h"
 #include "pages/PageContext.h"
 #include "pages/Redraw.h"
@@ -44,9 +44,10 @@ class ServerPage;
 
 // The main window: owns the image, the port, the sockets and every page, and runs the flows that cross
 // pages (start-up, redraw, the hardware variant, shut-down). Window thread only.
-class TForm1 : public QMainWindow, public LinkHost, public TermPageHost, public TcpHost {
+class TForm1 : public QMainWindow, public LinkHost, public TermPageHost, public TcpHost
+{
     Q_OBJECT
-public:
+  public:
     struct TOptions {
         // The program INI file; empty: the one beside the executable (ProgramIniPath).
         std::string IniPath;
@@ -242,17 +243,16 @@ public:
 
     // A control of the pages by its object name (the terminal and server pages' too); a name no page built is
     // a programming error (logic_error), never a silent no-op.
-    template <class T>
-    T* Control(const QString& name) const;
+    template <class T> T* Control(const QString& name) const;
 
-signals:
+  signals:
     // The window has closed: the window loop ends.
     void Closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();
@@ -290,8 +290,7 @@ private:
     bool closing_ = false;
 };
 
-template <class T>
-T* TForm1::Control(const QString& name) const
+template <class T> T* TForm1::Control(const QString& name) const
 {
     T* control = PageControl1 ? PageControl1->findChild<T*>(name) : nullptr;
     if (!control)

@@ -15,14 +15,15 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
-#include <QLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QToolButton>
 
-namespace {
+namespace
+{
 
 TProgressDirection ProgressDirection(TransferDirection direction)
 {
@@ -58,8 +59,8 @@ void TForm1::BuildSignalLeds()
     struct Led {
         TComLedSignal signal;
         TLedKind kind;
-    } const leds[] = {{lsCTS, lkGreenLight}, {lsDSR, lkYellowLight}, {lsRLSD, lkBlueLight},
-                      {lsRing, lkYellowLight}, {lsRx, lkYellowLight}, {lsTx, lkYellowLight}};
+    } const leds[] = {{lsCTS, lkGreenLight},   {lsDSR, lkYellowLight}, {lsRLSD, lkBlueLight},
+                      {lsRing, lkYellowLight}, {lsRx, lkYellowLight},  {lsTx, lkYellowLight}};
     int n = 2;
     for (const Led& lamp : leds) {
         auto* led = new TComLed;

@@ -4,7 +4,8 @@
 #include "platform/IniFile.h"
 #include "platform/ui/CheckBox.h"
 
-namespace {
+namespace
+{
 
 // The port as the main window's design has it, before the INI file's settings are applied.
 void DesignPort(TComPort& port)

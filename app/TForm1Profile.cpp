@@ -11,7 +11,8 @@
 
 #include <QToolButton>
 
-namespace {
+namespace
+{
 
 constexpr char kProfileSaveFilter[] = "KIV profile-file (*.kvp)|*.kvp";
 constexpr char kProfileOpenFilter[] = "KIV profile-file|*.kvp";
@@ -50,8 +51,8 @@ void TForm1::SaveINIButtonClick()
         ReportFileFault(*this, "Profile not saved: " + save.Fault->Text());
         return;
     }
-    const std::string name = ProposedProfileName(controls.Text("ConfigID"), controls.Text("UserIDText"), date,
-                                                 kVersionTag);
+    const std::string name =
+        ProposedProfileName(controls.Text("ConfigID"), controls.Text("UserIDText"), date, kVersionTag);
     std::string path = LocalFileName(name);
     if (!Dialogs().SaveFile({"", kProfileSaveFilter}, path))
         return;

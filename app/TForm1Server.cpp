@@ -1,7 +1,7 @@
 #include "app/Saveprogress.h"
 #include "app/TForm1.h"
-#include "pages/Sheet.h"
 #include "link/ui/ServerPage.h"
+#include "pages/Sheet.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/StatusBar.h"
@@ -28,15 +28,15 @@ void TForm1::ConnectServerActions()
     ConnectGuarded(FileListenItem, &QAction::triggered, this, [this] { Server->Tcp.FileListenItemClick(); });
     ConnectGuarded(FileConnectItem, &QAction::triggered, this, [this] { Server->Tcp.FileConnectItemClick(); });
     ConnectGuarded(Disconnect1, &QAction::triggered, this, [this] { Server->Tcp.Disconnect1Click(); });
-    ConnectGuarded(PageControl1, &QTabWidget::currentChanged, this, [this, previous = PageControl1->currentWidget()](
-                                                                         int) mutable {
-        QWidget* current = PageControl1->currentWidget();
-        if (previous == TabSheet11)
-            Server->Tcp.TabSheet11Exit();
-        if (current == TabSheet11)
-            Server->Tcp.TabSheet11Enter();
-        previous = current;
-    });
+    ConnectGuarded(PageControl1, &QTabWidget::currentChanged, this,
+                   [this, previous = PageControl1->currentWidget()](int) mutable {
+                       QWidget* current = PageControl1->currentWidget();
+                       if (previous == TabSheet11)
+                           Server->Tcp.TabSheet11Exit();
+                       if (current == TabSheet11)
+                           Server->Tcp.TabSheet11Enter();
+                       previous = current;
+                   });
 }
 
 void TForm1::SetLinkStateText(const std::string& text)

@@ -10,7 +10,8 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 const char kBusyText[] = "A transfer with the unit is still running. Wait until it has ended.";
 const char kBusyCaption[] = "Warning";

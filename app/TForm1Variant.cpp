@@ -8,7 +8,8 @@
 #include <QComboBox>
 #include <QLabel>
 
-namespace {
+namespace
+{
 
 std::string Numbered(const char* prefix, int n, const char* suffix)
 {

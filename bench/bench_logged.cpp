@@ -9,7 +9,8 @@
 #include <cstdlib>
 
 // A full memory read with one channel logged: 6855 records of nine bytes, none of them erased.
-namespace {
+namespace
+{
 
 void FillFullLog(ImageStore& image)
 {

@@ -8,7 +8,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 TForm1* form = nullptr;
 

@@ -22,7 +22,8 @@
 
 extern char** environ;
 
-namespace {
+namespace
+{
 
 const char kChildFlag[] = "--startup-child";
 

@@ -1,5 +1,5 @@
-#include "link/ui/ByteMemo.h"
 #include "link/protocol/ReceiveLog.h"
+#include "link/ui/ByteMemo.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace
+{
 // The memo is a widget: one application for the whole run, headless.
 void EnsureApplication()
 {

@@ -3,10 +3,10 @@
 // CPU time as a share of the wall time.
 #include "cport/Cport.h"
 #include "image/ImageStore.h"
-#include "link/serial/ComPortLink.h"
 #include "link/protocol/Framing.h"
 #include "link/protocol/LinkHost.h"
 #include "link/protocol/Protocol.h"
+#include "link/serial/ComPortLink.h"
 #include "link/serial/SerialLink.h"
 #include "platform/Clock.h"
 #include "sim/SimPty.h"
@@ -16,11 +16,13 @@
 
 #include <ctime>
 
-namespace {
+namespace
+{
 constexpr int kBaud = 115200;
 
-class QuietHost : public LinkHost {
-public:
+class QuietHost : public LinkHost
+{
+  public:
     std::string Memo4, Status;
     void SetStatusText(const std::string& text) override { Status = text; }
     void ResetProgress(int) override {}
@@ -42,8 +44,16 @@ public:
     void ImageToControls() override {}
     void ApplyModemTypeLabels() override {}
     void RestoreMainCaption() override {}
-    void DetachTerminal() override { if (OnTerminal) OnTerminal(false); }
-    void AttachTerminal() override { if (OnTerminal) OnTerminal(true); }
+    void DetachTerminal() override
+    {
+        if (OnTerminal)
+            OnTerminal(false);
+    }
+    void AttachTerminal() override
+    {
+        if (OnTerminal)
+            OnTerminal(true);
+    }
     std::string Memo4Text() override { return Memo4; }
     void ClearMemo4() override { Memo4.clear(); }
     void ShowPortError(const std::string&) override {}
@@ -65,9 +75,9 @@ double CpuSeconds(clockid_t clock)
 // The fixed delays of one read and one write with this table and image, in milliseconds.
 double FixedDelayMs(const LinkTiming& t, const ImageStore& store)
 {
-    double read = t.EscapeBeforeCommandMs + t.AnswerPauseMs + t.ModemTypePauseMs + t.EscapeBeforeReadMs +
-                  t.PrepareMs + t.ReplySettleMs + t.PasswordPauseMs + t.ReplySettleMs + t.BeforeRequestMs +
-                  t.AfterDataMs + t.RestorePauseMs + t.ResultHoldMs;
+    double read = t.EscapeBeforeCommandMs + t.AnswerPauseMs + t.ModemTypePauseMs + t.EscapeBeforeReadMs + t.PrepareMs +
+                  t.ReplySettleMs + t.PasswordPauseMs + t.ReplySettleMs + t.BeforeRequestMs + t.AfterDataMs +
+                  t.RestorePauseMs + t.ResultHoldMs;
     double write = t.EscapeBeforeWriteMs + t.PrepareMs + t.ReplySettleMs + t.PasswordPauseMs + t.ReplySettleMs +
                    Protocol::kBlockCount * (t.BlockPauseMs + t.AckPauseMs) + t.RestorePauseMs + t.ResultHoldMs;
     for (int n = 0; n < Protocol::kBlockCount; ++n) {

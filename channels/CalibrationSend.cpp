@@ -5,8 +5,8 @@
 #include "image/CalibrationBlock.h"
 #include "link/protocol/CalibrationLine.h"
 #include "link/protocol/LinkHost.h"
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
+#include "link/serial/LinkPort.h"
 #include "link/serial/SerialLink.h"
 #include "pages/PageContext.h"
 #include "platform/Clock.h"
@@ -22,7 +22,8 @@
 #include <exception>
 #include <string>
 
-namespace {
+namespace
+{
 
 constexpr int kFirst = 2;
 constexpr int kLast = 7;

@@ -16,15 +16,16 @@ struct TPageContext;
 // six in turn ("Send all ch values"). It runs under the link's busy guard, so no other exchange interleaves
 // with its lines, and it reports done only what went out. Its buttons join the groups of the "Channel
 // Calibration" page, which must be built first.
-class TCalibrationSend : public QWidget {
+class TCalibrationSend : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     TCalibrationSend(TPageContext& ctx, SerialLink& link, LinkHost& host);
 
     void ADcalButtonClick(int n); // ADcal2ButtonClick .. ADcal7ButtonClick
     void Button2Click();
 
-private:
+  private:
     // Runs op under the busy guard; a number the block's edits do not hold ends it and is shown as any
     // failing handler is.
     void UnderBusyGuard(const std::function<void()>& op);

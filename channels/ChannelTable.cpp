@@ -1,6 +1,7 @@
 #include "channels/ChannelTable.h"
 
-namespace {
+namespace
+{
 
 using K = TChannelKind;
 

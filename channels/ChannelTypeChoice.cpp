@@ -9,7 +9,8 @@
 
 #include <QComboBox>
 
-namespace {
+namespace
+{
 
 // Only a type that uses the channel's own input makes it an input. Without a known variant only the
 // channels whose first three types are inputs on both variants are switched.
@@ -87,6 +88,5 @@ void TChannelTypes::Apply(int n, const TChannelTypeRow& row)
             ctx_.Get<TCheckBox>("freqOrDiff")->SetChecked(freq);
         }
     }
-    variant_.channelType[static_cast<size_t>(n - 1)] =
-        static_cast<uint8_t>(row.OwnInput() ? n - 1 : row.code);
+    variant_.channelType[static_cast<size_t>(n - 1)] = static_cast<uint8_t>(row.OwnInput() ? n - 1 : row.code);
 }

@@ -16,7 +16,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 std::string Numbered(const char* prefix, int n, const char* suffix)
 {

@@ -18,8 +18,9 @@ struct TPageContext;
 // list of types per channel, the DIP switches the types set, and "Set RAM pos". Choosing a type sets at once
 // everything the unit needs for that wiring: the channel's selector, its DIP switches, how its pulses are
 // counted, its direction, its logging, and its data-source code (stored with the next write or "Set RAM pos").
-class TChannelTypes {
-public:
+class TChannelTypes
+{
+  public:
     TChannelTypes(TPageContext& ctx, TOptionBits& options, TVariantState& variant, QWidget* sheet);
 
     // IO1_ComboBoxExit .. IO7_ComboBoxExit: a type the user picked takes effect when the list is left or
@@ -38,7 +39,7 @@ public:
     QComboBox* List(int n) const { return lists_[static_cast<size_t>(n - 1)]; }
     TDipSwitches& Dips() { return dips_; }
 
-private:
+  private:
     void Build(QWidget* sheet);
     void FillList(int n, const std::vector<std::string>& items);
     void NoChoice(int n);

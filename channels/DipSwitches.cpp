@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 MultiBitChoice SwitchField(int k)
 {

@@ -10,8 +10,9 @@ struct TPageContext;
 // The ten DIP switches of the unit as the image records them ("HW DIP Switch Position"), with the legend of
 // what each switch does on each hardware variant. Switches 1-8 are bits 0-7 of byte 188, switches 9 and 10
 // bits 0-1 of byte 187; a set bit is "ON".
-class TDipSwitches {
-public:
+class TDipSwitches
+{
+  public:
     static constexpr int kCount = 10;
 
     TDipSwitches(TPageContext& ctx, QWidget* sheet);
@@ -24,7 +25,7 @@ public:
     void Show(int k, int index);
     TRadioGroup* Switch(int k) const { return switches_[static_cast<size_t>(k - 1)]; }
 
-private:
+  private:
     void Build(QWidget* sheet);
 
     TPageContext& ctx_;

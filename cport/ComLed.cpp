@@ -129,7 +129,8 @@ void TComLed::SignalChange(bool OnOff)
 {
     // A port that hands its events over on its own thread must not paint from there.
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [this, OnOff] { SignalChange(OnOff); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, OnOff] { SignalChange(OnOff); }, Qt::QueuedConnection);
         return;
     }
     SetStateInternal(OnOff ? lsOn : lsOff);

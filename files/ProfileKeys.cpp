@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-namespace {
+namespace
+{
 
 using F = ProfileForm;
 using R = ProfileRead;

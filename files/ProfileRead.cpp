@@ -3,7 +3,8 @@
 #include "platform/Convert.h"
 #include "platform/IniFile.h"
 
-namespace {
+namespace
+{
 
 TProfileValue ReadValue(const IniFile& ini, const std::string& section, const TProfileKey& key)
 {

@@ -19,7 +19,7 @@ struct TProfileValue {
 };
 
 struct TProfileRead {
-    std::vector<TProfileValue> Values; // in the order they are to be set
+    std::vector<TProfileValue> Values;  // in the order they are to be set
     std::optional<TProfileFault> Fault; // set: Values is empty
 };
 

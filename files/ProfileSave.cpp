@@ -7,7 +7,8 @@
 #include <cmath>
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 constexpr int kMaxMillivolts = 2500;
 constexpr double kMaxVolts = 25;

@@ -11,8 +11,9 @@ class IniFile;
 
 // What the save records of the controls, by control name: an edit's or pick list's text, whether a box
 // is ticked, which item of a group is chosen (-1 for none). Single-byte text.
-class IProfileValues {
-public:
+class IProfileValues
+{
+  public:
     virtual ~IProfileValues() = default;
     virtual std::string Text(const std::string& control) const = 0;
     virtual bool Checked(const std::string& control) const = 0;

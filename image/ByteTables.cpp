@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-namespace ByteTables {
+namespace ByteTables
+{
 
 int AddressOf(int col, int row)
 {

@@ -8,14 +8,21 @@
 // address column) are views computed from the image on demand: nothing keeps three copies.
 enum class ByteTable { Ascii, Hex, Dec };
 
-namespace ByteTables {
+namespace ByteTables
+{
 
-constexpr int kColumns = 21;   // column 0 holds the row's first address
+constexpr int kColumns = 21;    // column 0 holds the row's first address
 constexpr int kRowCount = 3278; // header row + 3277 rows of 20 bytes
 constexpr int kBytesPerRow = 20;
 
-constexpr int ColOf(int address) { return address % kBytesPerRow + 1; }
-constexpr int RowOf(int address) { return address / kBytesPerRow + 1; }
+constexpr int ColOf(int address)
+{
+    return address % kBytesPerRow + 1;
+}
+constexpr int RowOf(int address)
+{
+    return address / kBytesPerRow + 1;
+}
 // The address of a data cell, or -1 for a header cell or a cell past the image end.
 int AddressOf(int col, int row);
 

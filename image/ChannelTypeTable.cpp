@@ -4,7 +4,8 @@
 #include <array>
 #include <initializer_list>
 
-namespace {
+namespace
+{
 
 using TRows = std::vector<TChannelTypeRow>;
 using TLists = std::array<TRows, kVariantChannels>;

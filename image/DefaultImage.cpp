@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-namespace {
+namespace
+{
 
 using Image = std::array<uint8_t, 3072>;
 

@@ -49,12 +49,12 @@ void LoadChannelTypes(const ImageStore& image, std::array<uint8_t, kVariantChann
 
 // What the channel-type picker of one channel is set from.
 struct TChannelPickerState {
-    bool enabled = false;         // the channel's enable box PIn CheckBox
-    int modeIndex = -1;           // R: item index of ChnRadioGroup
-    std::array<int, 11> dip{};    // D1..D10: item index of DIPSW1_RG..DIPSW10_RG (entry 0 unused)
-    uint8_t optionByte = 0xFF;    // image byte 1021
-    uint8_t channelType = 0;      // the channel's channelType code
-    int currentItem = -1;         // the picker's item index now
+    bool enabled = false;      // the channel's enable box PIn CheckBox
+    int modeIndex = -1;        // R: item index of ChnRadioGroup
+    std::array<int, 11> dip{}; // D1..D10: item index of DIPSW1_RG..DIPSW10_RG (entry 0 unused)
+    uint8_t optionByte = 0xFF; // image byte 1021
+    uint8_t channelType = 0;   // the channel's channelType code
+    int currentItem = -1;      // the picker's item index now
 };
 
 struct TChannelPick {

@@ -10,8 +10,9 @@
 
 // The image with its edit state and the accessors through which every page, transfer and file reads and
 // writes it. Owned by the main window; window thread only.
-class ImageStore {
-public:
+class ImageStore
+{
+  public:
     // The page redraw (ImageToControls); filled by the page framework. Empty until then.
     std::function<void()> OnRedraw;
     // Panel 0 of the status bar, for the byte-table conversion errors.
@@ -67,7 +68,7 @@ public:
     // "Error: " + the message and the byte keeps its value (the edit stays pending).
     void SelectCell(ByteTable table, int col, int row);
 
-private:
+  private:
     void CheckRange(int address, int count) const;
     void PutByte(int address, uint8_t value, uint8_t flag);
 

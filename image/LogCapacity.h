@@ -5,8 +5,9 @@
 #include <cstdint>
 
 // How many log records fit above the configuration area when n channels (1..16) are enabled.
-class TLogCapacity {
-public:
+class TLogCapacity
+{
+  public:
     TLogCapacity() { FillLogCapacityTable(); }
 
     // Entry n (1..16); 0 for n outside the table.
@@ -17,6 +18,6 @@ public:
     // Entries 1..7 to 0 (only the configuration area is read); entries 8..16 stay.
     void ClearLogCapacityTable();
 
-private:
+  private:
     std::array<uint16_t, 16> entries_{};
 };

@@ -6,8 +6,9 @@
 
 // The unit's memory as the tool holds it: 65536 bytes, each with an "edited since the last read, load,
 // write or save" mark. Addresses 0..3071 are the configuration area; the rest is the logging area.
-class MemoryImage {
-public:
+class MemoryImage
+{
+  public:
     static constexpr int kSize = 65536;
     static constexpr int kConfigSize = 3072;
 
@@ -39,7 +40,7 @@ public:
     // carries the stamp of the bytes it copied.
     uint64_t LogAreaStamp() const { return logStamp_; }
 
-private:
+  private:
     void StampLogArea();
 
     uint64_t logStamp_ = 0;

@@ -2,11 +2,12 @@
 
 #include <array>
 
-namespace {
+namespace
+{
 
 const std::array<std::string, 16> kBaudNames = {
-    "", "110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000", "57600", "115200",
-    "", "",
+    "",      "110",   "300",   "600",   "1200",  "2400",   "4800", "9600",
+    "14400", "19200", "38400", "56000", "57600", "115200", "",     "",
 };
 
 const std::string kTimer = "Set Wakeup Timer for each tasks(KVSWT)";
@@ -80,8 +81,7 @@ const std::string kEmpty;
 
 const std::string& BaudRateName(int index)
 {
-    return index >= 0 && index < static_cast<int>(kBaudNames.size()) ? kBaudNames[static_cast<size_t>(index)]
-                                                                      : kEmpty;
+    return index >= 0 && index < static_cast<int>(kBaudNames.size()) ? kBaudNames[static_cast<size_t>(index)] : kEmpty;
 }
 
 const std::string& CommandDescription(int index)

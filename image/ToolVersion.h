@@ -14,7 +14,8 @@ inline constexpr char kVersionBuild[] = ".02";
 // The release identifier: version text and build suffix, no blanks. ".kvx" files and ".kvp" profiles carry it.
 inline constexpr char kVersionTag[] = "2.14.02";
 
-namespace ToolVersionCheck {
+namespace ToolVersionCheck
+{
 constexpr bool TextMatches(const char* text, int major, int minor)
 {
     return text[0] == '0' + major && text[1] == '.' && text[2] == '0' + minor / 10 && text[3] == '0' + minor % 10 &&

@@ -11,7 +11,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr int kAlarmTableStart = 2171;
 constexpr int kRecordSize = 8;

@@ -13,7 +13,8 @@
 
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 const TRow kApn1 = {"InitString", "APN1:", TextField{{885, 50}}, TRedraw::InternetFields};
 const TRow kApn2 = {"InitString2", "APN2:", TextField{{935, 50}}, TRedraw::InternetFields};

@@ -45,7 +45,8 @@ void ShowIndex(QComboBox* box, int index)
         box->setCurrentIndex(index);
 }
 
-namespace {
+namespace
+{
 
 void CommitOnEnter(QWidget* control, std::function<void()> exit)
 {
@@ -145,7 +146,8 @@ void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Ste
     box->SetOnClick(UserOnly(ctx.Redraw, [&image, box, field] { WriteSwitch(image, field, box->Checked()); }));
 }
 
-namespace {
+namespace
+{
 
 // A radio group showing the item that read finds in the image; the user's pick is stored by write.
 template <class Field>
@@ -154,8 +156,7 @@ void BindRadio(TPageContext& ctx, TRadioGroup* group, Field field, TRedraw::Step
 {
     ImageStore& image = ctx.Image;
     ctx.Redraw.Add(step, [&image, group, field, read] { ShowIndex(group, read(image, field)); });
-    group->SetOnClick(
-        UserOnly(ctx.Redraw, [&image, group, field, write] { write(image, field, group->ItemIndex()); }));
+    group->SetOnClick(UserOnly(ctx.Redraw, [&image, group, field, write] { write(image, field, group->ItemIndex()); }));
 }
 
 } // namespace
@@ -192,8 +193,7 @@ std::function<void()> BindScaled(TPageContext& ctx, QLineEdit* edit, ScaledNumbe
         ClampedNumber n = ScaledFromText(ToLatin1(edit->text()), field);
         if (n.clamped)
             edit->setText(FromLatin1(ScaledStoredText(n.value, field)));
-        WriteNumber(image, {field.address, field.length, ScaledMaxStored(field), WritePolicy::WhenDifferent},
-                    n.value);
+        WriteNumber(image, {field.address, field.length, ScaledMaxStored(field), WritePolicy::WhenDifferent}, n.value);
     };
     return BindEdit(ctx, edit, step, show, exit);
 }

@@ -21,7 +21,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 // --- fields -------------------------------------------------------------------------------------------------
 
@@ -39,15 +40,13 @@ const TRow kRPort2Edit = {"RPort2Edit", "", NumberField{871, 2, 65535, WritePoli
 // 546, not 540: the unit counts the socket time in its own steps.
 const TRow kSocketTime = {"SocketTimeEdit", "", NumberField{772, 2, 546, WritePolicy::WhenDifferent},
                           TRedraw::Connection};
-const TRow kPingEdit = {"PingEdit", "", NumberField{774, 2, 65535, WritePolicy::WhenDifferent},
-                        TRedraw::Connection};
+const TRow kPingEdit = {"PingEdit", "", NumberField{774, 2, 65535, WritePolicy::WhenDifferent}, TRedraw::Connection};
 const TRow kDisconEdit = {"DisconEdit", "", NumberField{776, 2, 65535, WritePolicy::WhenDifferent},
                           TRedraw::Connection};
 const TRow kMaxReConnPeriod = {"MaxReConnPeriod", "", NumberField{987, 1, 255}, TRedraw::Connection};
 const TRow kMaxReConnNo = {"MaxReConnNo", "", NumberField{988, 1, 255}, TRedraw::Connection};
 const TRow kMaxPingNo = {"MaxPingNo", "", NumberField{989, 1, 255}, TRedraw::Connection};
-const TRow kAwakeTime = {"awakeTime", "", NumberField{1009, 2, 540, WritePolicy::WhenDifferent},
-                         TRedraw::LoggedData};
+const TRow kAwakeTime = {"awakeTime", "", NumberField{1009, 2, 540, WritePolicy::WhenDifferent}, TRedraw::LoggedData};
 
 // The number editors the write paths run before they take the bytes, in this order.
 constexpr const char* kCommittedNumbers[] = {"awakeTime", "MaxPingNo", "MaxReConnPeriod", "MaxReConnNo"};
@@ -69,12 +68,13 @@ QLineEdit* BuildPassWord(TPageContext& ctx)
     QLineEdit* edit = OwnEdit(ctx, kPassWordRow);
     edit->setMaxLength(kPassWord.MaxLength());
     ImageStore& image = ctx.Image;
-    BindEdit(ctx, edit, kPassWordRow.step, [edit] { ShowText(edit, kPasswordMask); },
-             [&image, edit] {
-                 const std::string text = ToLatin1(edit->text());
-                 if (text != kPasswordMask && text != ReadTextSlot(image, kPassWord))
-                     WriteTextSlotAlways(image, kPassWord, text);
-             });
+    BindEdit(
+        ctx, edit, kPassWordRow.step, [edit] { ShowText(edit, kPasswordMask); },
+        [&image, edit] {
+            const std::string text = ToLatin1(edit->text());
+            if (text != kPasswordMask && text != ReadTextSlot(image, kPassWord))
+                WriteTextSlotAlways(image, kPassWord, text);
+        });
     return edit;
 }
 
@@ -84,13 +84,14 @@ QLineEdit* BuildPort(TPageContext& ctx, const TRow& row)
     QLineEdit* edit = OwnEdit(ctx, row);
     const NumberField field = std::get<NumberField>(row.field);
     ImageStore& image = ctx.Image;
-    BindEdit(ctx, edit, row.step, [&image, edit, field] { ShowNumber(image, edit, field); },
-             [&ctx, edit, field] {
-                 if (edit->text().isEmpty())
-                     edit->setText("0");
-                 WriteNumber(ctx.Image, field, NumberEditValue(ctx.Image, edit, field));
-                 ShowIPLabels(ctx);
-             });
+    BindEdit(
+        ctx, edit, row.step, [&image, edit, field] { ShowNumber(image, edit, field); },
+        [&ctx, edit, field] {
+            if (edit->text().isEmpty())
+                edit->setText("0");
+            WriteNumber(ctx.Image, field, NumberEditValue(ctx.Image, edit, field));
+            ShowIPLabels(ctx);
+        });
     return edit;
 }
 
@@ -100,16 +101,17 @@ QLineEdit* BuildPingEdit(TPageContext& ctx)
     QLineEdit* edit = OwnEdit(ctx, kPingEdit);
     const NumberField field = std::get<NumberField>(kPingEdit.field);
     ImageStore& image = ctx.Image;
-    BindEdit(ctx, edit, kPingEdit.step, [&image, edit, field] { ShowNumber(image, edit, field); },
-             [&image, edit, field] {
-                 const bool typed = !ShowsStoredNumber(image, edit, field);
-                 uint32_t value = NumberEditValue(image, edit, field);
-                 if (typed && value == 1) {
-                     value = 2;
-                     edit->setText("2");
-                 }
-                 WriteNumber(image, field, value);
-             });
+    BindEdit(
+        ctx, edit, kPingEdit.step, [&image, edit, field] { ShowNumber(image, edit, field); },
+        [&image, edit, field] {
+            const bool typed = !ShowsStoredNumber(image, edit, field);
+            uint32_t value = NumberEditValue(image, edit, field);
+            if (typed && value == 1) {
+                value = 2;
+                edit->setText("2");
+            }
+            WriteNumber(image, field, value);
+        });
     return edit;
 }
 
@@ -209,17 +211,15 @@ void ConnectionGroup(TPageContext& ctx, QWidget* sheet)
 void HeartBeatGroup(TPageContext& ctx, QWidget* sheet)
 {
     TPageBuilder build(ctx);
-    QGroupBox* group =
-        AddToShared(ctx, SharedGroup(ctx, SharedGroups::kHeartBeat, "Heart Beat package", sheet, 0),
-                    {{"Send Data every :", BuildPingEdit(ctx), nullptr, Unit("[min]")}});
+    QGroupBox* group = AddToShared(ctx, SharedGroup(ctx, SharedGroups::kHeartBeat, "Heart Beat package", sheet, 0),
+                                   {{"Send Data every :", BuildPingEdit(ctx), nullptr, Unit("[min]")}});
     AddToShared(ctx, SharedGroup(ctx, SharedGroups::kPing, "Ping Sending ", group),
                 {{"No of Ping failures before ISP disconnect:", build.Build(nullptr, kMaxPingNo), "Label18"}});
 }
 
 } // namespace
 
-void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* timersSheet,
-                            QWidget* communicationSheet)
+void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* timersSheet, QWidget* communicationSheet)
 {
     TPageBuilder build(ctx);
     TSheet::Of(communicationSheet)->setObjectName("ScrollBox2");
@@ -242,8 +242,9 @@ void BuildCommunicationPage(TPageContext& ctx, QWidget* generalSheet, QWidget* t
     for (const char* name : kCommittedNumbers)
         ctx.Commits.Set(std::string(name) + "Exit", ctx.Exits.at(name));
     // The hidden Set button of the dial-up login.
-    AddSetButton(ctx, ctx.Get<QWidget>("UserName")->parentWidget(), "BitBtn9",
-                 [&ctx] { ctx.RunExits({"InitString", "InitString2", "UserName", "PassWord"}); });
+    AddSetButton(ctx, ctx.Get<QWidget>("UserName")->parentWidget(), "BitBtn9", [&ctx] {
+        ctx.RunExits({"InitString", "InitString2", "UserName", "PassWord"});
+    });
 }
 
 void FollowOptionSwitches(TPageContext& ctx, TOptionHooks& hooks)

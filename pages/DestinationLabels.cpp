@@ -7,7 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 struct TDestination {
     const char* choice;

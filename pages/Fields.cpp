@@ -147,7 +147,8 @@ ClampedNumber ScaledFromText(const std::string& text, const ScaledNumber& field)
     return {static_cast<uint32_t>(stored), false};
 }
 
-namespace {
+namespace
+{
 int MaskShift(uint8_t mask)
 {
     int shift = 0;

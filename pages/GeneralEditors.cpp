@@ -12,7 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 constexpr const char* kSimPinMask = "****";
 
@@ -98,8 +99,7 @@ void BindHdop(TPageContext& ctx, QLineEdit* edit)
         const ClampedNumber level = HdopFromText(text);
         if (level.clamped)
             edit->setText(FromLatin1(FloatToStrF(level.value / kHdopField.scale, kHdopField.decimals)));
-        WriteNumber(image, {kHdopField.address, kHdopField.length, 0xFFFF, WritePolicy::WhenDifferent},
-                    level.value);
+        WriteNumber(image, {kHdopField.address, kHdopField.length, 0xFFFF, WritePolicy::WhenDifferent}, level.value);
     };
     ctx.Redraw.Add(TRedraw::Identity, ShowGNSSHdop);
     RegisterExit(ctx, edit, GNSS_HdopEditExit);

@@ -17,7 +17,8 @@
 
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 constexpr Unbound kEdit{Unbound::Edit};
 constexpr Unbound kLabel{Unbound::Label};
@@ -71,8 +72,7 @@ void UnitIdGroup(TPageContext& ctx, QWidget* sheet)
     TPageBuilder builder(ctx);
     QFormLayout* form = SharedForm(ctx, SharedGroups::kUnitId, "Unit ID added to messages", sheet, 0);
     QWidget* part = form->parentWidget();
-    auto* id = static_cast<QLineEdit*>(
-        builder.Build(part, {"UserIDText", "", TextField{{0, 41}}, TRedraw::UserId}));
+    auto* id = static_cast<QLineEdit*>(builder.Build(part, {"UserIDText", "", TextField{{0, 41}}, TRedraw::UserId}));
     auto* count = static_cast<QLabel*>(builder.Build(part, {"Label82", "0", kLabel}));
     // The counter follows the text as it is typed and as it is shown.
     QObject::connect(id, &QLineEdit::textChanged, count,
@@ -82,8 +82,8 @@ void UnitIdGroup(TPageContext& ctx, QWidget* sheet)
 
 QGroupBox* PhoneGroup(TPageContext& ctx, TGeneralPage* page)
 {
-    std::vector<TRow> rows = {{"PhoneNrSmsCentral", "", TextField{{2338, 16}, ErasedSlot::Empty},
-                               TRedraw::SmsSettings, {}, true}};
+    std::vector<TRow> rows = {
+        {"PhoneNrSmsCentral", "", TextField{{2338, 16}, ErasedSlot::Empty}, TRedraw::SmsSettings, {}, true}};
     for (int k = 1; k <= 5; ++k)
         rows.push_back({"PhoneNr" + std::to_string(k), "Number " + std::to_string(k), kEdit});
     auto* group = TPageBuilder(ctx).Group(nullptr, "", "Phone numbers to SMSAlarm reciptients", rows);
@@ -116,14 +116,12 @@ void MiscellaneousGroup(TPageContext& ctx, QWidget* sheet)
     TPageBuilder builder(ctx);
     QFormLayout* form = SharedForm(ctx, SharedGroups::kMiscellaneous, "Miscellaneous", sheet, 1);
     QWidget* part = form->parentWidget();
-    builder.AddRows(
-        form,
-        {{"ConfigID", "Configuration ID no:", NumberField{41, 2, 65535, WritePolicy::WhenDifferent},
-          TRedraw::Identity},
-         {"DateEdit1", "Reference Date:", kEdit},
-         {"simPinEdit", "SIM PIN:", kEdit},
-         {"PasswordEdit", "Password:", kEdit},
-         {"XOTAEdit", "XOTA download server address:", TextField{{1758, 256}}, TRedraw::UserId}});
+    builder.AddRows(form, {{"ConfigID", "Configuration ID no:", NumberField{41, 2, 65535, WritePolicy::WhenDifferent},
+                            TRedraw::Identity},
+                           {"DateEdit1", "Reference Date:", kEdit},
+                           {"simPinEdit", "SIM PIN:", kEdit},
+                           {"PasswordEdit", "Password:", kEdit},
+                           {"XOTAEdit", "XOTA download server address:", TextField{{1758, 256}}, TRedraw::UserId}});
     ctx.Get<QLineEdit>("XOTAEdit")->setReadOnly(true);
     BindReferenceDate(ctx, ctx.Get<QLineEdit>("DateEdit1"));
     BindSimPin(ctx, ctx.Get<QLineEdit>("simPinEdit"));
@@ -131,18 +129,17 @@ void MiscellaneousGroup(TPageContext& ctx, QWidget* sheet)
 
     auto* limit = builder.Build(part, {"SMSlimitEdit", "", NumberField{1016, 1, 255}, TRedraw::SmsLimit});
     limit->setMaximumWidth(60);
-    form->insertRow(0, Beside(part, {new QLabel("10 x", part), limit,
-                                     new QLabel("Maximum of SMS sent every 24 hour  ", part)}));
+    form->insertRow(
+        0, Beside(part, {new QLabel("10 x", part), limit, new QLabel("Maximum of SMS sent every 24 hour  ", part)}));
     form->insertRow(1, new QLabel("This counter will be cleared at 00:00 hour(midnight) ", part));
 }
 
 void GnssGroup(TPageContext& ctx, QWidget* sheet)
 {
-    TPageBuilder(ctx).AddRows(
-        SharedForm(ctx, SharedGroups::kGnss, "GNSS", sheet, 1),
-        {{"GNSSTimeOutEdit", "Search Timeout:", NumberField{281, 1, 255}, TRedraw::Gnss},
-         {"GNSSNumSATEdit", "Number SAT Accept:", NumberField{282, 1, 255}, TRedraw::Gnss},
-         {"GNSS_HdopEdit", "HDOP Accept level:", kEdit}});
+    TPageBuilder(ctx).AddRows(SharedForm(ctx, SharedGroups::kGnss, "GNSS", sheet, 1),
+                              {{"GNSSTimeOutEdit", "Search Timeout:", NumberField{281, 1, 255}, TRedraw::Gnss},
+                               {"GNSSNumSATEdit", "Number SAT Accept:", NumberField{282, 1, 255}, TRedraw::Gnss},
+                               {"GNSS_HdopEdit", "HDOP Accept level:", kEdit}});
     BindHdop(ctx, ctx.Get<QLineEdit>("GNSS_HdopEdit"));
     ListField(ctx, "GNSS_HdopEdit", kHdopField, TRedraw::Identity);
 }

@@ -14,27 +14,26 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // The Exit handlers a Set button runs, in order; some belong to the channel and communication pages. The SMS
 // poll period of the unit's own tool has no control here, so it has nothing pending to commit.
 std::vector<std::string> PhoneSetList()
 {
-    return {"PhoneNr1",    "PhoneNr2",        "PhoneNr3",       "PhoneNr4",      "PhoneNr5",
-            "UserIDText",  "SMSlimitEdit",    "TZEdit",         "AlarmOnOff",    "GNSSTimeOutEdit",
+    return {"PhoneNr1",       "PhoneNr2",      "PhoneNr3",  "PhoneNr4",   "PhoneNr5",
+            "UserIDText",     "SMSlimitEdit",  "TZEdit",    "AlarmOnOff", "GNSSTimeOutEdit",
             "GNSSNumSATEdit", "GNSS_HdopEdit", "MEMSThEdit"};
 }
 
 std::vector<std::string> CommunicationSetList()
 {
-    std::vector<std::string> names = {"IPEdit1",        "IPEdit2",     "RPortEdit", "RPort2Edit",   "PingEdit",
-                                      "DisconEdit",     "SocketTimeEdit", "ConfigID", "AlarmChkTime",
-                                      "IO7outTimeEdit"};
+    std::vector<std::string> names = {"IPEdit1",    "IPEdit2",        "RPortEdit", "RPort2Edit",   "PingEdit",
+                                      "DisconEdit", "SocketTimeEdit", "ConfigID",  "AlarmChkTime", "IO7outTimeEdit"};
     for (int n = 1; n <= 7; ++n)
         names.push_back("IO" + std::to_string(n) + "_ComboBox");
     return names;
 }
-
 
 } // namespace
 

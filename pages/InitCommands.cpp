@@ -10,7 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 constexpr int kSlot = 31;
 constexpr int kFirstCommand = 1317;
@@ -18,13 +19,27 @@ constexpr int kFirstServer = kFirstCommand + 5 * kSlot; // 1472
 constexpr auto kStep = TRedraw::ChannelNames;           // ShowComboBox1..7
 
 const std::vector<std::string> kModemCommands = {
-    "AT&F",      "AT&V",          "ATQ0",
-    "ATV1",      "ATE1",          "ATV1Q0E0",
-    "ATX0",      "ATZ",           "AT+CFUN?",
-    "AT^SUSB?",  "AT\\Q",         "AT&C1",
-    "AT&D1",     "AT&S0",         "ATS0",
-    "ATS0=1",    "AT+IPR=9600",   "AT^SQPORT?",
-    "AT+COPS=0,,,0", "AT^SCFG=\"URC/DstIfc\",\"usb0-mdm\"", "AT^SCFG=\"GPRS/Auth\",\"1\"",
+    "AT&F",
+    "AT&V",
+    "ATQ0",
+    "ATV1",
+    "ATE1",
+    "ATV1Q0E0",
+    "ATX0",
+    "ATZ",
+    "AT+CFUN?",
+    "AT^SUSB?",
+    "AT\\Q",
+    "AT&C1",
+    "AT&D1",
+    "AT&S0",
+    "ATS0",
+    "ATS0=1",
+    "AT+IPR=9600",
+    "AT^SQPORT?",
+    "AT+COPS=0,,,0",
+    "AT^SCFG=\"URC/DstIfc\",\"usb0-mdm\"",
+    "AT^SCFG=\"GPRS/Auth\",\"1\"",
     "AT^SCFG=\"Radio/Band/Group\",\"1\"",
 };
 

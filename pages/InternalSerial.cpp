@@ -6,7 +6,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 const std::vector<std::string> kBaudItems = {"110",  "300",   "1200",  "2400",  "4800",
                                              "9600", "19200", "38400", "57600", "115200"};
@@ -22,7 +23,10 @@ const std::vector<TRow> kPortRows = {
     {"BaudRatePC", "Baud Rate", Nibble{kPortLink, true}, kStep, kBaudItems},
     {"ParityPC", "Format", Nibble{kPortLink, false}, kStep, kFormatItems},
     // An option bit, shown with the other option switches.
-    {"FlowControl1", "Flow Control", MultiBitChoice{1012, 0x01, {0x00, 0x01}}, TRedraw::OptionBits,
+    {"FlowControl1",
+     "Flow Control",
+     MultiBitChoice{1012, 0x01, {0x00, 0x01}},
+     TRedraw::OptionBits,
      {"XON/XOFF", "CTS"}},
 };
 const std::vector<TRow> kModemRows = {

@@ -7,7 +7,8 @@
 #include <bit>
 #include <charconv>
 
-namespace {
+namespace
+{
 
 constexpr int kLatestStamp = 2473;
 constexpr int kLatestChannel1 = 2478;
@@ -58,7 +59,8 @@ TLogLayout LogLayout(const ImageStore& image)
     layout.rtcDates = (image.ReadImageByte(kRtcDatesAddress) & 0x01) == 0;
     const int n = layout.ChannelCount();
     if (n > 0)
-        layout.records = std::min<int>(image.LogCapacity[n], (MemoryImage::kSize - kLogAreaStart) / layout.RecordSize());
+        layout.records =
+            std::min<int>(image.LogCapacity[n], (MemoryImage::kSize - kLogAreaStart) / layout.RecordSize());
     return layout;
 }
 

@@ -13,17 +13,18 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <array>
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr const char* kValueEdits[] = {"PulseCountEdit",  "Pulse2CountEdit", "Pulse3CountEdit", "Pulse4CountEdit",
                                        "Pulse5CountEdit", "Pulse6CountEdit", "Pulse7CountEdit"};
@@ -43,7 +44,8 @@ QGroupBox* AlarmHistory(TPageContext& ctx)
     int width = 2 * grid->frameWidth();
     for (int c = 0; c < grid->columnCount(); ++c)
         width += grid->columnWidth(c);
-    grid->setMinimumSize(width, grid->rowCount() * grid->verticalHeader()->defaultSectionSize() + 2 * grid->frameWidth());
+    grid->setMinimumSize(width,
+                         grid->rowCount() * grid->verticalHeader()->defaultSectionSize() + 2 * grid->frameWidth());
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     (new QVBoxLayout(group))->addWidget(grid);
@@ -78,10 +80,10 @@ QGroupBox* ChannelValues(TPageContext& ctx)
 
 QGroupBox* LoggedData(TPageContext& ctx)
 {
-    QGroupBox* group = TPageBuilder(ctx).Group(nullptr, "GroupBox2", "Logged Data",
-                                               {{"readLogValues", "READ Logged Values", Unbound{Unbound::Button}},
-                                                {"ClearMemCheckBox", "Clear Log Area after Write Memory",
-                                                 Unbound{Unbound::Check}}});
+    QGroupBox* group =
+        TPageBuilder(ctx).Group(nullptr, "GroupBox2", "Logged Data",
+                                {{"readLogValues", "READ Logged Values", Unbound{Unbound::Button}},
+                                 {"ClearMemCheckBox", "Clear Log Area after Write Memory", Unbound{Unbound::Check}}});
     auto* memo = new QPlainTextEdit(group);
     memo->setObjectName("LoggedData");
     memo->setReadOnly(true);

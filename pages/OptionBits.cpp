@@ -21,7 +21,8 @@
 using namespace OptionFields;
 using G = TOptionBits::Group;
 
-namespace {
+namespace
+{
 
 enum Sheet { General, Communication, Transfer };
 constexpr G kTop = G::Count;

@@ -47,8 +47,9 @@ struct TOptionHooks {
 // captions); the bits that a switch forces elsewhere (the ISP connection, logging on, the packet rules, the unit
 // ID sources, the I/O7 toggling bytes) are written on the user's click only, so an image is shown as it is and
 // goes back to the unit unchanged.
-class TOptionBits {
-public:
+class TOptionBits
+{
+  public:
     struct TSheets {
         QWidget* general;
         QWidget* communication;
@@ -71,14 +72,14 @@ public:
     void LPCheckBoxClick();
     void sleepSendReqClick();
     void PingBoxClick();
-    void IPSWTClick(int timer); // IPSWT2Click, IPSWT3Click, IPSWT4Click
+    void IPSWTClick(int timer);                // IPSWT2Click, IPSWT3Click, IPSWT4Click
     void PacketUnitIdClick(int swt);           // CheckBox15Click (SWT3), CheckBox3Click (SWT4)
     void PacketStatusClick(int swt, int slot); // the [#4] to [#7] boxes of SWT3 and SWT4
     void StatusPeriodSendClick();
     void SleepPeriodSendClick();
     // --- pulse inputs, logging and periodicity ---
     void AnadataLogClick();
-    void PICheckBoxClick(int n); // PI1CheckBoxClick .. PI7CheckBoxClick
+    void PICheckBoxClick(int n);   // PI1CheckBoxClick .. PI7CheckBoxClick
     void ChRadioGroupClick(int n); // Ch1RadioGroupClick .. Ch7RadioGroupClick
     void freqOrDiffClick();
     void PIPeriodLogClick();
@@ -88,9 +89,31 @@ public:
     // One row of the table: where it sits, what its click does besides the row's own write, and the decoder
     // that follows it at the OptionBits step.
     enum class Group {
-        Misc, SmsAlarm, UnitId, ActiveProfile, Gnss, Clock, Analogue, Connect, Firewall, DialUp,
-        Swt1, Swt2, Swt2Packets, Swt3, Swt3Packets, Swt4, Swt4Period, Swt4Packets, Swt5, Swt5Period,
-        HeartBeat, Udp, Sms, Ping, Count
+        Misc,
+        SmsAlarm,
+        UnitId,
+        ActiveProfile,
+        Gnss,
+        Clock,
+        Analogue,
+        Connect,
+        Firewall,
+        DialUp,
+        Swt1,
+        Swt2,
+        Swt2Packets,
+        Swt3,
+        Swt3Packets,
+        Swt4,
+        Swt4Period,
+        Swt4Packets,
+        Swt5,
+        Swt5Period,
+        HeartBeat,
+        Udp,
+        Sms,
+        Ping,
+        Count
     };
     struct TOptionRow {
         TRow row;
@@ -102,9 +125,8 @@ public:
     };
     static std::vector<TOptionRow> Table();
 
-private:
-    template <class Hook, class... Args>
-    static void Call(const Hook& hook, Args&&... args)
+  private:
+    template <class Hook, class... Args> static void Call(const Hook& hook, Args&&... args)
     {
         if (hook)
             hook(std::forward<Args>(args)...);

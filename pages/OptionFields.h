@@ -7,7 +7,8 @@
 
 // The option fields whose switches do more than write their own bit, and the bits those switches force
 // elsewhere. The plain switches stand only in the option table.
-namespace OptionFields {
+namespace OptionFields
+{
 
 // --- "General Settings" and "Communication" ---
 inline constexpr BitSwitch kConnectBox{771, 0x10};
@@ -30,9 +31,8 @@ inline constexpr BitSwitch kLPCheckBox{1015, 0x10, true};
 inline constexpr BitSwitch kSleepSendReq{1013, 0x10, true};
 inline constexpr BitSwitch kPingBox{771, 0x20};
 // The server of timers 2, 3 and 4: IP1 or IP2.
-inline const std::array<MultiBitChoice, 3> kIPSWT{{{166, 0x10, {0x00, 0x10}},
-                                                  {166, 0x20, {0x00, 0x20}},
-                                                  {1015, 0x02, {0x00, 0x02}}}};
+inline const std::array<MultiBitChoice, 3> kIPSWT{
+    {{166, 0x10, {0x00, 0x10}}, {166, 0x20, {0x00, 0x20}}, {1015, 0x02, {0x00, 0x02}}}};
 // Packet selections: bit n - 1 selects packet [#n]; SWT3 in 986, SWT4 in 985.
 constexpr int PacketByte(int swt)
 {

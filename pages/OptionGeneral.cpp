@@ -37,8 +37,8 @@ void TOptionBits::UnitIdSourceClick(int source)
             if (box->Checked() && other != box && other->Checked())
                 other->SetChecked(false);
     }
-    const bool locked = std::any_of(unitIdSources_.begin(), unitIdSources_.end(),
-                                    [](const TCheckBox* b) { return b->Checked(); });
+    const bool locked =
+        std::any_of(unitIdSources_.begin(), unitIdSources_.end(), [](const TCheckBox* b) { return b->Checked(); });
     Call(Hooks.UserIDLocked, locked);
 }
 

@@ -4,7 +4,8 @@
 using namespace OptionFields;
 using G = TOptionBits::Group;
 
-namespace {
+namespace
+{
 
 constexpr auto kStep = TRedraw::OptionBits;
 const char* const kPeriodCaption = "Periodic           Synchronized";
@@ -137,8 +138,8 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
     click([](TOptionBits& o) { o.SendBoxClick(2); });
     add(Switch("GNSSAcceptAnyWCheckBox", "Accept anyway after timeout", {1012, 0x80}, G::Gnss));
 
-    AddPackets(rows, 3, {"CheckBox13", "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox18", "CheckBox19",
-                         "CheckBox20"});
+    AddPackets(rows, 3,
+               {"CheckBox13", "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox18", "CheckBox19", "CheckBox20"});
     AddPackets(rows, 4, {"CheckBox1", "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox22", "CheckBox23"});
 
     AddPulseInputs(rows);
@@ -168,7 +169,10 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
     click([](TOptionBits& o) { o.IPSWTClick(2); });
     add({{"IPSWT3", "IP Address", kIPSWT[1], kStep, kServers}, G::Swt3});
     click([](TOptionBits& o) { o.IPSWTClick(3); });
-    add({{"ADValRadioGroup", "Analogue Values", kADValRadioGroup, kStep,
+    add({{"ADValRadioGroup",
+          "Analogue Values",
+          kADValRadioGroup,
+          kStep,
           {"Default (presented in mV)", "Scaled with calibrated values"}},
          G::Analogue});
     click([](TOptionBits& o) { o.ADValRadioGroupClick(); });
@@ -189,11 +193,16 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
     add(Switch("AntDirCheckBox", "Use External Cellular Antenna", {1023, 0x80, true}, G::Misc));
     add(Switch("useExtGPSAntCheckBox", "Use External GPS Antenna", {1023, 0x10, true}, G::Gnss));
 
-    add({{"RadioGroup3", "GPS presentation format", BitPairChoice{{1023, 0x08}, {1011, 0x20}, {0b11, 0b01, 0b10}},
+    add({{"RadioGroup3",
+          "GPS presentation format",
+          BitPairChoice{{1023, 0x08}, {1011, 0x20}, {0b11, 0b01, 0b10}},
           kStep,
           {"NMEA ((NorS)DDMMmmmm(WorE)DDDMMmmmm)", "Degrees and decimal minutes (DMM)", "Decimal Degrees (DD)"}},
          G::Gnss});
-    add({{"RadioGroup4", "", BitPairChoice{{1015, 0x20}, {1023, 0x20}, {0b01, 0b11, 0b10}}, kStep,
+    add({{"RadioGroup4",
+          "",
+          BitPairChoice{{1015, 0x20}, {1023, 0x20}, {0b01, 0b11, 0b10}},
+          kStep,
           {"ZEB syncronize the Clock", "NTP server Clock Sync in UTC time", "NTP server Clock Sync in local time"}},
          G::Clock});
     rows.back().then = [](TOptionBits& o) { o.ShowDestinations(); };

@@ -87,8 +87,8 @@ void TOptionBits::PacketUnitIdClick(int swt)
         return;
     TPackets& packets = Packets(swt);
     const BitSwitch unitId{PacketByte(swt), kPacketUnitId};
-    const bool alone = std::none_of(packets.status.begin(), packets.status.end(),
-                                    [](const TCheckBox* box) { return box->Checked(); });
+    const bool alone =
+        std::none_of(packets.status.begin(), packets.status.end(), [](const TCheckBox* box) { return box->Checked(); });
     if (packets.unitId->Checked() && alone) {
         WriteSwitch(ctx_.Image, unitId, true);
         return;

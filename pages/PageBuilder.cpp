@@ -13,7 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 bool IsEdit(const TField& field)
 {

@@ -12,8 +12,9 @@ struct TPageContext;
 
 // Makes the controls of row tables: each row's widget of its field's kind, named, captioned, bound to its
 // field (editor, Exit handler, decoder at its step) and registered with the context under its name.
-class TPageBuilder {
-public:
+class TPageBuilder
+{
+  public:
     explicit TPageBuilder(TPageContext& ctx) : ctx_(ctx) {}
 
     // A titled group with the rows in a form: edits and pick lists beside their caption, switches and
@@ -25,6 +26,6 @@ public:
     // One row's widget, bound and registered but not laid out (for pages with a layout of their own).
     QWidget* Build(QWidget* parent, const TRow& row);
 
-private:
+  private:
     TPageContext& ctx_;
 };

@@ -39,16 +39,14 @@ struct TPageContext {
     void AddExit(const std::string& name, std::function<void()> exit);
     bool HasControl(const std::string& name) const { return controls_.count(name) != 0; }
     // The control of that name and type; a name never registered or of another type is a programming error.
-    template <class T>
-    T* Get(const std::string& name) const;
+    template <class T> T* Get(const std::string& name) const;
     const std::map<std::string, QWidget*>& Controls() const { return controls_; }
 
-private:
+  private:
     std::map<std::string, QWidget*> controls_;
 };
 
-template <class T>
-T* TPageContext::Get(const std::string& name) const
+template <class T> T* TPageContext::Get(const std::string& name) const
 {
     auto it = controls_.find(name);
     if (it == controls_.end())

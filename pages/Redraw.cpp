@@ -9,8 +9,9 @@ void TRedraw::Add(Step step, std::function<void()> decoder)
 }
 
 // One pass of decoders: counts the depth (so echoed editors write nothing) and brackets the outermost pass.
-class TRedraw::TPass {
-public:
+class TRedraw::TPass
+{
+  public:
     explicit TPass(TRedraw& redraw) : r_(redraw)
     {
         if (r_.depth_++ == 0 && r_.OnOuterPass)
@@ -24,7 +25,7 @@ public:
     TPass(const TPass&) = delete;
     TPass& operator=(const TPass&) = delete;
 
-private:
+  private:
     TRedraw& r_;
 };
 

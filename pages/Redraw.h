@@ -9,31 +9,32 @@
 // decoders at their step as it is built. A redraw may run inside another one (a switch whose click
 // forces companion bits changes the image while controls are being set); the depth guard stops a
 // pair of editors that keep changing each other's bits from recursing without end.
-class TRedraw {
-public:
+class TRedraw
+{
+  public:
     // The steps, in the order they run.
     enum Step {
-        PhoneNumbers,      // ShowPhoneNr1..5
-        SmsSettings,       // ShowSmsSettings
-        AlarmTexts,        // ShowIO1alarmText..ShowIO8alarmText
-        UserId,            // ShowUserID, ShowXOTAServer
-        CommandStrings,    // ShowIO1kvcmd..ShowIO8kvcmd
-        AlarmTable,        // ShowAlarmTable
-        ChannelPages,      // ShowIO1Page..ShowIO8Page
-        SerialSettings,    // ShowSerialSettings, ShowReferenceDate
-        InternetFields,    // ShowIPEdit1.., ShowInitString.., ShowUserName, ShowPassWord
-        OptionBits,        // ShowOptionBits
-        SmsLimit,          // ShowSMSlimit
-        Gnss,              // ShowGNSSTimeOut, ShowGNSSNumSAT, ShowMEMSThreshold
-        AlarmOnOff,        // ShowAlarmOnOff
-        Connection,        // ShowMaxPingNo.., ShowSocketTime
-        Identity,          // ShowConfigID, ShowGNSSHdop
-        ToolNumber,        // ShowConfigToolNr
-        LoggedData,        // DecodeLoggedData, ShowAwakeTime, ShowAlarmChkTime, DecodeTimeTable, ShowIO7outTime
-        UnitIdentity,      // ShowUnitIdentity
-        ScalingConstants,  // ShowScalingConstants
-        ChannelNames,      // ShowComboBox1..7
-        LevelCaptions,     // the analogue level captions
+        PhoneNumbers,     // ShowPhoneNr1..5
+        SmsSettings,      // ShowSmsSettings
+        AlarmTexts,       // ShowIO1alarmText..ShowIO8alarmText
+        UserId,           // ShowUserID, ShowXOTAServer
+        CommandStrings,   // ShowIO1kvcmd..ShowIO8kvcmd
+        AlarmTable,       // ShowAlarmTable
+        ChannelPages,     // ShowIO1Page..ShowIO8Page
+        SerialSettings,   // ShowSerialSettings, ShowReferenceDate
+        InternetFields,   // ShowIPEdit1.., ShowInitString.., ShowUserName, ShowPassWord
+        OptionBits,       // ShowOptionBits
+        SmsLimit,         // ShowSMSlimit
+        Gnss,             // ShowGNSSTimeOut, ShowGNSSNumSAT, ShowMEMSThreshold
+        AlarmOnOff,       // ShowAlarmOnOff
+        Connection,       // ShowMaxPingNo.., ShowSocketTime
+        Identity,         // ShowConfigID, ShowGNSSHdop
+        ToolNumber,       // ShowConfigToolNr
+        LoggedData,       // DecodeLoggedData, ShowAwakeTime, ShowAlarmChkTime, DecodeTimeTable, ShowIO7outTime
+        UnitIdentity,     // ShowUnitIdentity
+        ScalingConstants, // ShowScalingConstants
+        ChannelNames,     // ShowComboBox1..7
+        LevelCaptions,    // the analogue level captions
         StepCount
     };
     static constexpr int kMaxDepth = 8;
@@ -52,7 +53,7 @@ public:
     // Called with true before the outermost pass and false after it (suspend and resume painting).
     std::function<void(bool)> OnOuterPass;
 
-private:
+  private:
     class TPass;
     std::array<std::vector<std::function<void()>>, StepCount> steps_;
     int depth_ = 0;
@@ -61,8 +62,9 @@ private:
 // The commit list run before a write to the unit or a save: the hidden Set buttons and Exit handlers
 // of every page, in a fixed order. Pages fill their entries as they are built; a conversion error
 // raised by an entry stops the list and reaches the operation that ran it.
-class TCommitList {
-public:
+class TCommitList
+{
+  public:
     // Declares the names in their order; entries not yet filled do nothing.
     explicit TCommitList(std::vector<std::string> order);
     // Fills an entry declared in the order; an unknown name is a programming error (std::logic_error).
@@ -75,7 +77,7 @@ public:
     // the edit being typed in is never left before a write or a save, and its value would be lost.
     std::function<void()> BeforeRun;
 
-private:
+  private:
     std::vector<std::string> order_;
     std::vector<std::function<void()>> handlers_;
 };

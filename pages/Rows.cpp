@@ -1,16 +1,14 @@
 #include "pages/Rows.h"
 
-namespace {
+namespace
+{
 
 struct BytesOf {
     std::vector<TFieldBytes> operator()(const TextField& f) const { return {{f.slot.address, f.slot.slot, 0xFF}}; }
     std::vector<TFieldBytes> operator()(const NumberField& f) const { return {{f.address, f.length, 0xFF}}; }
     std::vector<TFieldBytes> operator()(const ScaledNumber& f) const { return {{f.address, f.length, 0xFF}}; }
     std::vector<TFieldBytes> operator()(const BitSwitch& f) const { return {{f.address, 1, f.mask}}; }
-    std::vector<TFieldBytes> operator()(const MultiBitChoice& f) const
-    {
-        return {{f.address, 1, f.mask}};
-    }
+    std::vector<TFieldBytes> operator()(const MultiBitChoice& f) const { return {{f.address, 1, f.mask}}; }
     std::vector<TFieldBytes> operator()(const BitPairChoice& f) const
     {
         return {{f.first.address, 1, f.first.mask}, {f.second.address, 1, f.second.mask}};

@@ -25,8 +25,8 @@ using TField = std::variant<TextField, NumberField, BitSwitch, MultiBitChoice, B
 
 // One control of a page: the builder creates a widget of the field's kind, names it, gives it its caption,
 // binds it to its field (editor, Exit handler, decoder at its redraw step) and lays it out.
-// Edits: QLineEdit; switches: TCheckBox; choices (one byte or two bits) and nibbles: TRadioGroup with items; combo indexes:
-// QComboBox with items; unbound rows the widget of their kind (QPushButton for a button).
+// Edits: QLineEdit; switches: TCheckBox; choices (one byte or two bits) and nibbles: TRadioGroup with items; combo
+// indexes: QComboBox with items; unbound rows the widget of their kind (QPushButton for a button).
 struct TRow {
     std::string name;
     std::string caption;

@@ -13,9 +13,10 @@ QLayout* SheetLayout(QWidget* sheet);
 
 // The scrolling body of a settings page: groups stacked in columns, so a page reads at the window's
 // default size and scrolls when it is taller. Several builders add to one page's body.
-class TSheet : public QScrollArea {
+class TSheet : public QScrollArea
+{
     Q_OBJECT
-public:
+  public:
     // The body of the tab sheet, made with that many columns on first use.
     static TSheet* Of(QWidget* tabSheet, int columns = 2);
 
@@ -25,7 +26,7 @@ public:
     // columns spans them.
     QGroupBox* Frame(const QString& caption);
 
-private:
+  private:
     TSheet(QWidget* tabSheet, int columns);
     std::vector<QVBoxLayout*> columns_;
     QWidget* columnsHolder_ = nullptr;

@@ -10,8 +10,9 @@ class ImageStore;
 // by 0xFF. An entry is hour x 8 + minute div 10, so the table has a resolution of ten minutes and sorts by
 // time of day. The page keeps a working copy that follows the image on every redraw and the user's additions
 // in between.
-class TTimeTable {
-public:
+class TTimeTable
+{
+  public:
     static constexpr int kAddress = 1038;
     static constexpr int kMaxEntries = 24;
     static constexpr uint8_t kEnd = 0xFF;
@@ -35,7 +36,7 @@ public:
     // "(n):"
     std::string CountText() const;
 
-private:
+  private:
     void Sort();
 
     std::array<uint8_t, kMaxEntries> entries_{};

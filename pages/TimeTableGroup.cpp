@@ -12,7 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 std::vector<std::string> HourItems()
 {
@@ -37,7 +38,8 @@ TTimeTableGroup::TTimeTableGroup(TPageContext& ctx, QWidget* parent)
     : QGroupBox("Synchronized Time Table", parent), image_(ctx.Image)
 {
     TPageBuilder builder(ctx);
-    hours_ = TypedPick(builder.Build(this, {"ComboBox11", "", Unbound{Unbound::Combo}, TRedraw::StepCount, HourItems()}));
+    hours_ =
+        TypedPick(builder.Build(this, {"ComboBox11", "", Unbound{Unbound::Combo}, TRedraw::StepCount, HourItems()}));
     minutes_ = TypedPick(builder.Build(
         this, {"ComboBox12", "", Unbound{Unbound::Combo}, TRedraw::StepCount, {"00", "10", "20", "30", "40", "50"}}));
     QWidget* add = builder.Build(this, {"AddTTButton", "Add Time to table", Unbound{Unbound::Button}});

@@ -11,16 +11,17 @@ struct TPageContext;
 
 // The "Synchronized Time Table" group: an hour and a minute picked or typed, added to the table in the image
 // at once; the table listed with its count; "Clear" starts a new table with the next addition.
-class TTimeTableGroup : public QGroupBox {
+class TTimeTableGroup : public QGroupBox
+{
     Q_OBJECT
-public:
+  public:
     explicit TTimeTableGroup(TPageContext& ctx, QWidget* parent = nullptr);
 
     void AddTTButtonClick();
     void Button4Click();
     void DecodeTimeTable();
 
-private:
+  private:
     void ShowTable();
 
     ImageStore& image_;

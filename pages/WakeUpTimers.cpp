@@ -13,7 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 struct TTimer {
     const char* caption;
@@ -28,8 +29,7 @@ constexpr TTimer kTimers[] = {
     {"Send interval logged data (SWT2)", "Send interval:", "SendTimeEdit", "SendPerEdit", "spSWT2Edit"},
     {"Monitoring data (SWT3)", "Send interval:", "SendTimeEdit2", "SendPerEdit2", "spSWT3Edit"},
     {"Monitoring data (SWT4)", "Send interval:", "SendTimeEdit3", "SendPerEdit3", "spSWT4Edit"},
-    {"Wake up interval low power (SWT5)", "Wake up interval:", "SleepTimeEdit", "SleepPerEdit",
-     "spSWT5Edit"},
+    {"Wake up interval low power (SWT5)", "Wake up interval:", "SleepTimeEdit", "SleepPerEdit", "spSWT5Edit"},
 };
 
 // Timer n: start hour, start minute, then the period in minutes (big-endian).
@@ -54,13 +54,14 @@ QLineEdit* ShownOnly(QWidget* widget)
 void TimerGroup(TPageContext& ctx, QWidget* sheet, int n)
 {
     const TTimer& timer = kTimers[n - 1];
-    auto* grid = NewPart<QGridLayout>(
-        SharedGroup(ctx, SharedGroups::kTimerGroups[n - 1], timer.caption, sheet, n <= 3 ? 0 : 1));
+    auto* grid =
+        NewPart<QGridLayout>(SharedGroup(ctx, SharedGroups::kTimerGroups[n - 1], timer.caption, sheet, n <= 3 ? 0 : 1));
     QWidget* group = grid->parentWidget();
     TPageBuilder builder(ctx);
     QLineEdit* start = ShownOnly(builder.Build(group, {timer.startEdit, "Start time:", Unbound{Unbound::Edit}}));
     start->setToolTip("Can not be changed here, use KV-Commands");
-    QLineEdit* period = ShownOnly(builder.Build(group, {timer.periodEdit, timer.periodCaption, Unbound{Unbound::Edit}}));
+    QLineEdit* period =
+        ShownOnly(builder.Build(group, {timer.periodEdit, timer.periodCaption, Unbound{Unbound::Edit}}));
     QWidget* editor = builder.Build(group, {timer.editor, timer.periodCaption, PeriodField(n), TRedraw::LoggedData});
 
     grid->addWidget(new QLabel("Start time:", group), 0, 0);

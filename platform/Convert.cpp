@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <optional>
 
-namespace {
+namespace
+{
 
 int DigitValue(char c)
 {

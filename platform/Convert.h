@@ -5,8 +5,9 @@
 #include <string_view>
 
 // A text that is no number. The message is the one the user sees in the message box or status bar.
-class EConvertError : public std::runtime_error {
-public:
+class EConvertError : public std::runtime_error
+{
+  public:
     using std::runtime_error::runtime_error;
 };
 

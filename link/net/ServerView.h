@@ -7,7 +7,7 @@
 // What the page's buttons and its status field's keys ask of the TCP link. The link binds them to the page as
 // it is made, and unbinds them as it goes.
 struct ServerRequests {
-    std::function<void()> Connect;   // ToolButton7
+    std::function<void()> Connect;    // ToolButton7
     std::function<void()> ReadImage;  // ReadButtonTCP
     std::function<void()> WriteImage; // WriteButtonTCP
     std::function<void()> SendUdp;    // SendUDPButton
@@ -30,8 +30,9 @@ struct UdpSendFields {
 
 // What the TCP link, its transfer and terminal, and the UDP monitor read from the "Server" page and show on
 // it. The page implements it; texts are bytes (Latin-1 on the page). Window thread only.
-class ServerView {
-public:
+class ServerView
+{
+  public:
     virtual ~ServerView() = default;
 
     // --- what the user set ---------------------------------------------------------------------------------
@@ -47,8 +48,8 @@ public:
     // A line (or lines) of bytes into the status field Memo2 or the receive field Memo3.
     virtual void AddStatusLine(std::string_view bytes) = 0;
     virtual void AddReceiveLine(std::string_view bytes) = 0;
-    virtual void SetLinkText(const std::string& text) = 0; // panel 0 of StatusBar2
-    virtual void ShowConnected(bool connected) = 0;        // ConnectSocketImage
+    virtual void SetLinkText(const std::string& text) = 0;        // panel 0 of StatusBar2
+    virtual void ShowConnected(bool connected) = 0;               // ConnectSocketImage
     virtual void SetLocalAddress(const std::string& address) = 0; // IPAddLabel
     // The host the user gave when asked for a valid one, into UDPIPEdit.
     virtual void SetUdpHost(const std::string& host) = 0;

@@ -3,13 +3,13 @@
 #include "platform/ui/Latin1.h"
 
 #include "link/net/NetText.h"
-#include "link/serial/ReplyWait.h"
 #include "link/net/ServerView.h"
 #include "link/net/TcpHost.h"
+#include "link/net/UdpMonitor.h"
 #include "link/protocol/TcpProtocol.h"
 #include "link/protocol/Timing.h"
 #include "link/protocol/TrafficText.h"
-#include "link/net/UdpMonitor.h"
+#include "link/serial/ReplyWait.h"
 #include "platform/Clock.h"
 
 #include <QCoreApplication>
@@ -201,8 +201,7 @@ bool TcpLink::StartServer(int port)
     serverPort_ = port;
     if (ServerSocket->listen(ListenAddress, static_cast<quint16>(port)))
         return true;
-    host_.ShowMessage("Cannot listen on port " + std::to_string(port) + ": " +
-                      ToLatin1(ServerSocket->errorString()));
+    host_.ShowMessage("Cannot listen on port " + std::to_string(port) + ": " + ToLatin1(ServerSocket->errorString()));
     return false;
 }
 

@@ -13,8 +13,7 @@
 
 using namespace TcpProtocol;
 
-TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing,
-                         LinkBusy& busy)
+TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const LinkTiming& timing, LinkBusy& busy)
     : link_(link), host_(host), store_(store), timing_(timing), busy_(busy)
 {
     link_.OnChunk = [this](const TcpChunk& chunk) { HandleChunk(chunk); };

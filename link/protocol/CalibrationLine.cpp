@@ -2,7 +2,8 @@
 
 #include "link/protocol/Protocol.h"
 
-namespace {
+namespace
+{
 
 void AddPair(std::string& line, int address, unsigned value)
 {

@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-namespace Framing {
+namespace Framing
+{
 
 bool NeedsEscape(uint8_t b)
 {

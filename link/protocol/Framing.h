@@ -6,7 +6,8 @@
 
 // Block framing shared by the serial and the TCP transfers: the byte escape, the block checksum, the
 // alternative frame's CRC, and how a reply is accepted.
-namespace Framing {
+namespace Framing
+{
 
 inline constexpr uint8_t kEscapeMark = 0x7D;
 inline constexpr uint8_t kEscapeXor = 0x20;
@@ -22,8 +23,14 @@ std::string Unescape(std::string_view framed);
 
 // 0xFFFF minus the 16-bit sum of the raw bytes; sent high byte first.
 uint16_t BlockChecksum(std::string_view raw);
-inline uint8_t HighByte(uint16_t v) { return static_cast<uint8_t>(v >> 8); }
-inline uint8_t LowByte(uint16_t v) { return static_cast<uint8_t>(v & 0xFF); }
+inline uint8_t HighByte(uint16_t v)
+{
+    return static_cast<uint8_t>(v >> 8);
+}
+inline uint8_t LowByte(uint16_t v)
+{
+    return static_cast<uint8_t>(v & 0xFF);
+}
 
 // CRC-16/X-25 of the alternative block frame (0 over no bytes); sent low byte first.
 uint16_t CrcX25(std::string_view raw);

@@ -16,8 +16,9 @@ struct TransferOptions {
 // What the serial transfers, the timer commands and the hardware-type read need of the main window.
 // TForm1 implements it; every call is made on the window thread. The link never waits inside these calls
 // except where a call says so.
-class LinkHost {
-public:
+class LinkHost
+{
+  public:
     virtual ~LinkHost() = default;
 
     // --- status bar ----------------------------------------------------------------------------------
@@ -74,8 +75,8 @@ public:
 
     // --- controls the link reads and sets ------------------------------------------------------------------
     virtual TransferOptions Options() = 0;
-    virtual std::string TimerText(int n) = 0;       // spSWT1Edit .. spSWT5Edit, n = 1..5
+    virtual std::string TimerText(int n) = 0; // spSWT1Edit .. spSWT5Edit, n = 1..5
     virtual void SetTimerText(int n, const std::string& text) = 0;
-    virtual void SetModemType(const std::string& type) = 0; // modemType
+    virtual void SetModemType(const std::string& type) = 0;   // modemType
     virtual void SetDeviceLabel(const std::string& text) = 0; // Label101
 };

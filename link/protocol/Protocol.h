@@ -4,7 +4,8 @@
 #include <string>
 
 // The unit's command texts and the tool's outcome messages, as the unit and the field engineers know them.
-namespace Protocol {
+namespace Protocol
+{
 
 inline constexpr char kCR = '\r';
 
@@ -36,7 +37,8 @@ inline constexpr int kWriteProgressTotal = 3072;
 
 } // namespace Protocol
 
-namespace Msg {
+namespace Msg
+{
 inline constexpr const char* kReadOk = "EEPROM Read OK!";
 inline constexpr const char* kWriteOk = "EEPROM Write OK!";
 inline constexpr const char* kCommFailure = "ERROR: Communication failure, KIV device connected?";

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-namespace ReceiveRender {
+namespace ReceiveRender
+{
 
 std::string HexByte(uint8_t b)
 {
@@ -46,7 +47,8 @@ bool AsksForEscape(std::string_view block)
 
 } // namespace ReceiveRender
 
-namespace {
+namespace
+{
 // The stamp's offset of the character the view keeps in sight (the blank after the hundredths).
 constexpr size_t kStampMarkOffset = 13;
 

@@ -10,7 +10,8 @@
 // How the terminal page's log window records what the unit sends: one time stamp per second of traffic,
 // bytes as they came, or every byte as hexadecimal, or control bytes as decimal codes. Pure logic over the
 // log's byte text; the page appends what it is told to append.
-namespace ReceiveRender {
+namespace ReceiveRender
+{
 
 // "[4F]": two upper-case hexadecimal digits.
 std::string HexByte(uint8_t b);
@@ -31,21 +32,22 @@ bool AsksForEscape(std::string_view block);
 } // namespace ReceiveRender
 
 struct ReceiveLogOptions {
-    bool ShowTS = true;  // time-stamped log ("Log with Time Stamp ")
-    bool Hex = false;    // every byte as hexadecimal ("Show Hex")
+    bool ShowTS = true;   // time-stamped log ("Log with Time Stamp ")
+    bool Hex = false;     // every byte as hexadecimal ("Show Hex")
     bool ShowAll = false; // control bytes as decimal codes ("Show all char")
 };
 
 // What one received block does to the log.
 struct ReceiveLogUpdate {
-    std::string Append;  // bytes to append to the log's text
+    std::string Append; // bytes to append to the log's text
     bool MarkMoved = false;
     size_t MarkInAppend = 0; // when MarkMoved: the new mark's offset inside Append (may equal its size)
 };
 
 // The state of the log between blocks: the second of the last block and the mark the view keeps in sight.
-class ReceiveLog {
-public:
+class ReceiveLog
+{
+  public:
     // text: the log's text before this block.
     ReceiveLogUpdate OnBlock(std::string_view text, std::string_view block, const LocalTime& now,
                              const ReceiveLogOptions& options);
@@ -54,7 +56,7 @@ public:
     size_t Mark() const { return mark_; }
     void ResetMark() { mark_ = 0; }
 
-private:
+  private:
     LocalTime stampTime_; // rxStampTime: only hour, minute, second count
     size_t mark_ = 0;
 };

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace UnitAnswers {
+namespace UnitAnswers
+{
 
 Tokenizer::Tokenizer(std::string_view text) : text_(text.substr(0, std::min(text.find('\0'), text.size()))) {}
 
@@ -32,7 +33,8 @@ std::string TrimLineSpace(std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
-namespace {
+namespace
+{
 bool IsTimerPeriod(const std::string& text)
 {
     const bool digits = std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });

@@ -6,17 +6,19 @@
 #include <string_view>
 
 // Reading the unit's short answers (timers, hardware type) out of the terminal's raw receive copy.
-namespace UnitAnswers {
+namespace UnitAnswers
+{
 
 // Splits text the way the C strtok does: a token is a maximal run of characters outside the delimiter set,
 // leading delimiters are skipped, each call goes on after the delimiter that ended the last token, and once
 // the text is used up every call yields nothing. Text after a zero byte does not count.
-class Tokenizer {
-public:
+class Tokenizer
+{
+  public:
     explicit Tokenizer(std::string_view text);
     std::optional<std::string> Next(std::string_view delimiters);
 
-private:
+  private:
     std::string_view text_;
     size_t pos_ = 0;
 };

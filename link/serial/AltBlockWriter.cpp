@@ -3,18 +3,19 @@
 #include "image/ImageStore.h"
 #include "link/protocol/Framing.h"
 #include "link/protocol/LinkHost.h"
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
 #include "link/protocol/ReceiveLog.h"
+#include "link/protocol/TermTiming.h"
+#include "link/protocol/TrafficText.h"
+#include "link/serial/LinkPort.h"
 #include "link/serial/ReplyWait.h"
 #include "link/serial/SerialLink.h"
 #include "link/serial/SerialSession.h"
 #include "link/serial/TermPageHost.h"
-#include "link/protocol/TermTiming.h"
-#include "link/protocol/TrafficText.h"
 #include "platform/Convert.h"
 
-namespace {
+namespace
+{
 constexpr const char* kWriteBlockAltPrefix = "KVWXB=";
 constexpr uint8_t kNumberOffset = 20; // area and block numbers travel as number + 20
 constexpr int kProgressTotal = Protocol::kWriteProgressTotal;
@@ -140,9 +141,8 @@ SerialSession AltBlockWriter::Session() const
 
 std::string AltBlockWriter::Transfer(SerialSession& session, const Plan& plan, Totals& totals)
 {
-    const std::string failure =
-        session.EnterTransferMode(link_.Timing.WriteReplyLimitMs, timing_.AltPasswordSettleMs,
-                                  [this](const std::string& reply) { Log(UpToZero(reply)); });
+    const std::string failure = session.EnterTransferMode(link_.Timing.WriteReplyLimitMs, timing_.AltPasswordSettleMs,
+                                                          [this](const std::string& reply) { Log(UpToZero(reply)); });
     if (!failure.empty())
         return failure;
 

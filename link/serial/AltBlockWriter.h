@@ -24,8 +24,9 @@ struct AltBlockParams {
 // their CRC-16/X-25 low byte first, CR; a block the unit does not acknowledge is sent once more, and a block
 // refused twice counts as failed while the transfer goes on. Every step is logged in the terminal page's log
 // window. The image is never changed by the transfer (but for the commits before it).
-class AltBlockWriter {
-public:
+class AltBlockWriter
+{
+  public:
     static constexpr int kMaxBlockSize = 1199;
 
     AltBlockWriter(SerialLink& link, LinkHost& host, TermPageHost& pageHost, ImageStore& store,
@@ -43,7 +44,7 @@ public:
     // low byte first on the wire; 0 over no bytes.
     static uint16_t CalcBlockCrc(std::string_view bytes);
 
-private:
+  private:
     struct Plan {
         uint8_t Area = 0;
         int Blocks = 0;

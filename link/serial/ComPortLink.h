@@ -5,8 +5,9 @@
 class TCustomComPort;
 
 // The main window's serial port as the link uses it.
-class ComPortLink : public LinkPort {
-public:
+class ComPortLink : public LinkPort
+{
+  public:
     explicit ComPortLink(TCustomComPort& port) : port_(port) {}
 
     bool Connected() const override;
@@ -18,6 +19,6 @@ public:
 
     TCustomComPort& ComPort() const { return port_; }
 
-private:
+  private:
     TCustomComPort& port_;
 };

@@ -1,11 +1,12 @@
 #include "link/serial/DirectCommands.h"
 
-#include "link/serial/SendHelpers.h"
 #include "link/protocol/TermTiming.h"
+#include "link/serial/SendHelpers.h"
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 constexpr char kCtrlZ = 26;
 
 // The unit counts years from 2000.
@@ -39,8 +40,7 @@ std::string DirectCommands::ClockCommand(const LocalTime& t)
 
 std::string DirectCommands::ClockAndDateCommand(const LocalTime& t)
 {
-    return Format("KVSCLK=%02d/%02d/%02d,%02d:%02d:%02d\r", UnitYear(t), t.Month, t.Day, t.Hour, t.Minute,
-                  t.Second);
+    return Format("KVSCLK=%02d/%02d/%02d,%02d:%02d:%02d\r", UnitYear(t), t.Month, t.Day, t.Hour, t.Minute, t.Second);
 }
 
 void DirectCommands::SetRTCButtonClick()

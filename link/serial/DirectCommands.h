@@ -11,8 +11,9 @@ struct TermTiming;
 // main boot loader, the escape command, and an SMS sent through the unit's radio module. None reads an answer:
 // the unit's replies show in the terminal. Each runs its whole sequence, pauses included, also with the port
 // closed (every send then reports the closed port).
-class DirectCommands {
-public:
+class DirectCommands
+{
+  public:
     DirectCommands(SerialSender& sender, const TermTiming& timing, const LocalClock& clock);
 
     // "KVSRD=" with today's date, a pause, then "KVSRTC=1:" with the time read after the pause. When the date
@@ -31,7 +32,7 @@ public:
     static std::string ClockCommand(const LocalTime& t);
     static std::string ClockAndDateCommand(const LocalTime& t);
 
-private:
+  private:
     SerialSender& sender_;
     const TermTiming& timing_;
     const LocalClock& clock_;

@@ -4,8 +4,9 @@
 
 // What the link needs of the serial port. The main window's port is bound through ComPortLink; tests
 // may bind a recording port. Port errors pass through as the port's own exception (std::exception).
-class LinkPort {
-public:
+class LinkPort
+{
+  public:
     virtual ~LinkPort() = default;
 
     virtual bool Connected() const = 0;

@@ -1,15 +1,20 @@
 #include "link/serial/ReplyWait.h"
 
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
+#include "link/serial/LinkPort.h"
 #include "platform/Clock.h"
 
 #include <cstdint>
 
-namespace ReplyWait {
-namespace {
+namespace ReplyWait
+{
+namespace
+{
 // Elapsed milliseconds as a signed difference, so a wrap of the 32-bit clock does no harm.
-int32_t Since(uint32_t start) { return static_cast<int32_t>(NowMs() - start); }
+int32_t Since(uint32_t start)
+{
+    return static_cast<int32_t>(NowMs() - start);
+}
 } // namespace
 
 void WaitForReply(LinkPort& port, int count, int limitMs)

@@ -6,7 +6,8 @@ class LinkPort;
 
 // The two waits for the unit's bytes. Neither runs the window nor reads the port: they look at the receive
 // count about once a millisecond and sleep in between, so no core is spun.
-namespace ReplyWait {
+namespace ReplyWait
+{
 
 // Until count bytes are waiting or limitMs have passed.
 void WaitForReply(LinkPort& port, int count, int limitMs);

@@ -1,11 +1,11 @@
 #include "link/serial/ScriptRunner.h"
 
-#include "link/serial/DirectCommands.h"
 #include "link/protocol/LinkHost.h"
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
-#include "link/serial/SendHelpers.h"
 #include "link/protocol/TermTiming.h"
+#include "link/serial/DirectCommands.h"
+#include "link/serial/LinkPort.h"
+#include "link/serial/SendHelpers.h"
 #include "platform/Convert.h"
 
 #include <algorithm>
@@ -14,7 +14,8 @@
 #include <fstream>
 #include <iterator>
 
-namespace ScriptLines {
+namespace ScriptLines
+{
 
 bool IsModeSwitch(std::string_view line)
 {
@@ -68,8 +69,8 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path)
 
 } // namespace ScriptLines
 
-ScriptRunner::ScriptRunner(SerialSender& sender, LinkHost& host, DirectCommands& commands,
-                           const TermTiming& timing, ScriptList& list)
+ScriptRunner::ScriptRunner(SerialSender& sender, LinkHost& host, DirectCommands& commands, const TermTiming& timing,
+                           ScriptList& list)
     : sender_(sender), host_(host), commands_(commands), timing_(timing), list_(list)
 {
 }

@@ -12,7 +12,8 @@ class SerialSender;
 struct TermTiming;
 
 // Script lines as the runner and the send buttons read them.
-namespace ScriptLines {
+namespace ScriptLines
+{
 
 inline constexpr const char* kSetRtc = "<SET RTC>";
 inline constexpr const char* kEscape = "<ESC>";
@@ -39,8 +40,9 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path);
 
 // The script list (one command line per item) and its pause as the runner reads and sets them; the terminal
 // page keeps them in ScriptComboBox and DelayEdit2. Texts are bytes.
-class ScriptList {
-public:
+class ScriptList
+{
+  public:
     virtual ~ScriptList() = default;
 
     virtual int Count() = 0;
@@ -58,8 +60,9 @@ public:
 // The script of the terminal page. A run sends every line with the pause after each; "T:" lines change the
 // pause, "<SET RTC>" sets the unit's clock, "---" and "+++" go out without CR, every other line with CR ("[n]"
 // byte codes apply).
-class ScriptRunner {
-public:
+class ScriptRunner
+{
+  public:
     ScriptRunner(SerialSender& sender, LinkHost& host, DirectCommands& commands, const TermTiming& timing,
                  ScriptList& list);
 
@@ -79,7 +82,7 @@ public:
     // read.
     bool LoadFile(const std::string& path);
 
-private:
+  private:
     void RunLine(const std::string& line);
 
     SerialSender& sender_;

@@ -2,10 +2,10 @@
 
 #include "link/protocol/Framing.h"
 #include "link/protocol/LinkHost.h"
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
 #include "link/protocol/Timing.h"
 #include "link/protocol/TrafficText.h"
+#include "link/serial/LinkPort.h"
 #include "platform/Clock.h"
 #include "platform/Convert.h"
 

@@ -10,8 +10,9 @@ struct LinkTiming;
 
 // How every part of the tool talks to the unit over the serial port: command text one character at a
 // time after the user's character delay, and frame bytes escaped and paced.
-class SerialSender {
-public:
+class SerialSender
+{
+  public:
     SerialSender(LinkPort& port, LinkHost& host, const LinkTiming& timing);
 
     // Sends text with the character delay (charDelay, read afresh before each character, the first
@@ -35,7 +36,7 @@ public:
 
     LinkPort& Port() const { return port_; }
 
-private:
+  private:
     bool Send(const std::string& text, bool byteCodes);
     int DelayBeforeCharacter() const;
 

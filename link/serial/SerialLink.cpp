@@ -9,9 +9,7 @@ SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store, LinkBu
 {
 }
 
-SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store) : SerialLink(port, host, store, ownBusy_)
-{
-}
+SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store) : SerialLink(port, host, store, ownBusy_) {}
 
 bool SerialLink::RefuseWhileBusy()
 {

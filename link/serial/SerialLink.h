@@ -1,9 +1,9 @@
 #pragma once
 
 #include "link/protocol/BusyGuard.h"
+#include "link/protocol/Timing.h"
 #include "link/serial/SendHelpers.h"
 #include "link/serial/SerialTransfer.h"
-#include "link/protocol/Timing.h"
 #include "link/serial/UnitTimers.h"
 
 #include <functional>
@@ -16,8 +16,9 @@ class LinkPort;
 // timer and hardware-type commands, behind the busy guard. The click handlers here are the ones the main
 // window's buttons and actions call; each is refused with a status message while another operation, serial
 // or TCP, holds the guard.
-class SerialLink {
-public:
+class SerialLink
+{
+  public:
     // busy: the guard the TCP transfer takes too.
     SerialLink(LinkPort& port, LinkHost& host, ImageStore& store, LinkBusy& busy);
     // A link on its own guards itself.
@@ -25,10 +26,10 @@ public:
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
-private:
+  private:
     LinkBusy ownBusy_;
 
-public:
+  public:
     LinkTiming Timing; // may be replaced while the link is idle
     LinkBusy& Busy;
     SerialSender Sender;
@@ -50,6 +51,6 @@ public:
     // the caller's handler guard (the transfers catch their port errors themselves).
     bool RunGuarded(const char* what, const std::function<void()>& op);
 
-private:
+  private:
     LinkHost& host_;
 };

@@ -2,11 +2,11 @@
 
 #include "link/protocol/Framing.h"
 #include "link/protocol/LinkHost.h"
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
+#include "link/protocol/Timing.h"
+#include "link/serial/LinkPort.h"
 #include "link/serial/ReplyWait.h"
 #include "link/serial/SendHelpers.h"
-#include "link/protocol/Timing.h"
 
 #include <utility>
 

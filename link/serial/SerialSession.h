@@ -8,22 +8,24 @@ class SerialSender;
 struct LinkTiming;
 
 // While a transfer runs, the character delay it started with stands in for a charDelay text that has gone bad.
-class FallbackDelay {
-public:
+class FallbackDelay
+{
+  public:
     FallbackDelay(SerialSender& sender, int ms);
     ~FallbackDelay();
     FallbackDelay(const FallbackDelay&) = delete;
     FallbackDelay& operator=(const FallbackDelay&) = delete;
 
-private:
+  private:
     SerialSender& sender_;
 };
 
 // The steps every serial transfer opens and closes with: "kvrw1" and the password, "kvrw0" and the log-area
 // clear. Every pause goes through wait, so a caller whose pauses keep the window running (or are recorded by
 // the tests) gets them the same way here.
-class SerialSession {
-public:
+class SerialSession
+{
+  public:
     SerialSession(SerialSender& sender, LinkHost& host, const LinkTiming& timing, std::function<void(int ms)> wait);
 
     // Sends a command (raw: every character as it is), waits up to limitMs for replySize bytes, pauses settleMs
@@ -39,7 +41,7 @@ public:
     // "Clear Log Area" and "kvspi=0,0" with a pause either side, while the port is open.
     void ClearLogArea();
 
-private:
+  private:
     SerialSender& sender_;
     LinkHost& host_;
     const LinkTiming& timing_;

@@ -15,8 +15,9 @@ struct LinkTiming;
 // the same order: progress window, terminal detached, "kvrw1", password, the transfer proper, "kvrw0" on every
 // path while the port is open, the result for a second, window closed, terminal attached, buffers cleared.
 // A failed read leaves the image as it was.
-class SerialTransfer {
-public:
+class SerialTransfer
+{
+  public:
     SerialTransfer(SerialSender& sender, UnitTimers& timers, LinkHost& host, ImageStore& store,
                    const LinkTiming& timing);
 
@@ -31,7 +32,7 @@ public:
     // unmarked as they go out.
     std::string WriteEEPROMBlock(int n);
 
-private:
+  private:
     enum class ReadKind { Config, Log };
 
     void ReadImage(ReadKind kind);

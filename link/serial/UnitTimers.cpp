@@ -1,11 +1,11 @@
 #include "link/serial/UnitTimers.h"
 
 #include "link/protocol/LinkHost.h"
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
-#include "link/serial/SendHelpers.h"
 #include "link/protocol/Timing.h"
 #include "link/protocol/UnitAnswers.h"
+#include "link/serial/LinkPort.h"
+#include "link/serial/SendHelpers.h"
 #include "platform/Clock.h"
 
 #include <algorithm>

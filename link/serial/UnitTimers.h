@@ -6,8 +6,9 @@ struct LinkTiming;
 
 // The direct commands that set and read the unit's five wake-up timers and read its hardware type. They run
 // while the terminal is attached: the unit's answer reaches Memo4 through it during the waits.
-class UnitTimers {
-public:
+class UnitTimers
+{
+  public:
     UnitTimers(SerialSender& sender, LinkHost& host, const LinkTiming& timing);
 
     // "KVSWT=n,00:00,<period>" for n = 1..5 from spSWT1Edit..spSWT5Edit. Nothing with the port closed.
@@ -19,7 +20,7 @@ public:
     // then, also with the port closed, ApplyModemTypeLabels.
     void ReadModemType();
 
-private:
+  private:
     // Memo4 emptied, port buffers cleared, "---", the command, and the answer's time to come in.
     void Ask(const char* command);
 

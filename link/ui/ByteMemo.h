@@ -10,9 +10,10 @@
 // lone CRs; here the bytes stay exact (Bytes()) and the view gets a readable rendering: CR, LF and CR LF break
 // the line, other control bytes show as their control pictures, everything else as Latin-1. Text is only
 // ever appended, so a long log costs nothing per received block but the block itself.
-class ByteMemo : public QPlainTextEdit {
+class ByteMemo : public QPlainTextEdit
+{
     Q_OBJECT
-public:
+  public:
     explicit ByteMemo(QWidget* parent = nullptr);
 
     const std::string& Bytes() const { return bytes_; }
@@ -28,7 +29,7 @@ public:
     static QString Display(std::string_view bytes, bool& pendingCR, std::ptrdiff_t markOffset = -1,
                            int* markDisplay = nullptr);
 
-private:
+  private:
     std::string bytes_;
     bool pendingCR_ = false;
     int displayLength_ = 0;

@@ -7,8 +7,9 @@ class QLineEdit;
 
 // The terminal page's script list ScriptComboBox and pause edit DelayEdit2, as the script runner reads and
 // sets them (Latin-1 on the page).
-class ScriptBoxes : public ScriptList {
-public:
+class ScriptBoxes : public ScriptList
+{
+  public:
     ScriptBoxes(QComboBox& box, QLineEdit& pause) : box_(box), pause_(pause) {}
 
     int Count() override;
@@ -19,7 +20,7 @@ public:
     std::string PauseText() override;
     void SetPause(int ms) override;
 
-private:
+  private:
     QComboBox& box_;
     QLineEdit& pause_;
 };

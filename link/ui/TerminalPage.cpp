@@ -4,15 +4,15 @@
 #include "cport/Cport.h"
 #include "cport/EComPort.h"
 #include "image/TextTables.h"
-#include "link/ui/ByteMemo.h"
-#include "link/ui/ComboHistory.h"
 #include "link/protocol/LinkHost.h"
-#include "link/serial/LinkPort.h"
 #include "link/protocol/Protocol.h"
-#include "link/ui/ScriptBoxes.h"
-#include "link/ui/SendBoxItems.h"
+#include "link/serial/LinkPort.h"
 #include "link/serial/SerialLink.h"
 #include "link/serial/TermPageHost.h"
+#include "link/ui/ByteMemo.h"
+#include "link/ui/ComboHistory.h"
+#include "link/ui/ScriptBoxes.h"
+#include "link/ui/SendBoxItems.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
@@ -31,7 +31,8 @@
 
 #include <stdexcept>
 
-namespace {
+namespace
+{
 constexpr char kEnterKey = 13;
 constexpr char kBackspaceKey = 8;
 constexpr const char* kEscapeByte = "\x1b";
@@ -676,7 +677,8 @@ void TerminalPage::SpeedButton11Click()
     });
 }
 
-// --- service writer ----------------------------------------------------------------------------------------------------
+// --- service writer
+// ----------------------------------------------------------------------------------------------------
 
 void TerminalPage::Button3Click()
 {

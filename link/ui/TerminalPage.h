@@ -1,11 +1,11 @@
 #pragma once
 
-#include "link/serial/AltBlockWriter.h"
-#include "link/serial/DirectCommands.h"
 #include "link/protocol/LocalTime.h"
 #include "link/protocol/ReceiveLog.h"
-#include "link/serial/ScriptRunner.h"
 #include "link/protocol/TermTiming.h"
+#include "link/serial/AltBlockWriter.h"
+#include "link/serial/DirectCommands.h"
+#include "link/serial/ScriptRunner.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -39,9 +39,10 @@ class TermPortLink;
 //
 // Every operation that sends runs under the serial link's busy guard: a second one started from inside the
 // pauses of the first is refused with a status message.
-class TerminalPage : public QWidget {
+class TerminalPage : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     TerminalPage(SerialLink& link, LinkHost& host, TermPageHost& pageHost, ImageStore& store, TCustomComPort& port,
                  QWidget* parent = nullptr);
     ~TerminalPage() override;
@@ -129,17 +130,17 @@ public:
     QLineEdit* valueX = nullptr;
     QLineEdit* Sbuffr = nullptr;
     QLineEdit* Edit1 = nullptr;
-    QPointer<ByteMemo> Memo4;    // shown on the "Data Transfer/Logging/Timers" page
+    QPointer<ByteMemo> Memo4; // shown on the "Data Transfer/Logging/Timers" page
 
     DirectCommands Commands;
     std::unique_ptr<ScriptBoxes> ScriptView; // ScriptComboBox and DelayEdit2 for the runner
     std::unique_ptr<ScriptRunner> Scripts;
     AltBlockWriter AltWriter;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* BuildSendRow();
     QWidget* BuildOptionRow();
     QWidget* BuildServicePanel();

@@ -8,15 +8,17 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace {
+namespace
+{
 
 QWidget* DialogParent()
 {
     return QApplication::activeWindow();
 }
 
-class TQtDialogs : public IDialogs {
-public:
+class TQtDialogs : public IDialogs
+{
+  public:
     void MessageBox(const std::string& text, const std::string& caption) override
     {
         QMessageBox box(QMessageBox::NoIcon, FromLatin1(caption), FromLatin1(text), QMessageBox::Ok, DialogParent());
@@ -35,22 +37,22 @@ public:
 
     bool OpenFile(const TFileDialogRequest& request, std::string& fileName) override
     {
-        QString chosen = QFileDialog::getOpenFileName(DialogParent(), FromLatin1(request.Title),
-                                                      QFile::decodeName(fileName.c_str()),
-                                                      FromLatin1(QtFileFilter(request.Filter)));
+        QString chosen =
+            QFileDialog::getOpenFileName(DialogParent(), FromLatin1(request.Title), QFile::decodeName(fileName.c_str()),
+                                         FromLatin1(QtFileFilter(request.Filter)));
         return Take(chosen, fileName);
     }
 
     bool SaveFile(const TFileDialogRequest& request, std::string& fileName) override
     {
         // The callers ask no overwrite question of their own; the dialog's is the one a user expects.
-        QString chosen = QFileDialog::getSaveFileName(DialogParent(), FromLatin1(request.Title),
-                                                      QFile::decodeName(fileName.c_str()),
-                                                      FromLatin1(QtFileFilter(request.Filter)));
+        QString chosen =
+            QFileDialog::getSaveFileName(DialogParent(), FromLatin1(request.Title), QFile::decodeName(fileName.c_str()),
+                                         FromLatin1(QtFileFilter(request.Filter)));
         return Take(chosen, fileName);
     }
 
-private:
+  private:
     static bool Take(const QString& chosen, std::string& fileName)
     {
         if (chosen.isEmpty())

@@ -10,8 +10,9 @@ struct TFileDialogRequest {
     std::string Filter;
 };
 
-class IDialogs {
-public:
+class IDialogs
+{
+  public:
     virtual ~IDialogs() = default;
     // Modal box with the text, the caption and one OK button.
     virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
@@ -28,14 +29,15 @@ IDialogs& Dialogs();
 void SetDialogs(IDialogs* dialogs);
 
 // Puts dialogs in place for one scope and restores the previous ones after it.
-class TScopedDialogs {
-public:
+class TScopedDialogs
+{
+  public:
     explicit TScopedDialogs(IDialogs& dialogs);
     ~TScopedDialogs();
     TScopedDialogs(const TScopedDialogs&) = delete;
     TScopedDialogs& operator=(const TScopedDialogs&) = delete;
 
-private:
+  private:
     IDialogs* previous_;
 };
 

@@ -6,10 +6,12 @@
 #include <QFocusEvent>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
-class TExitFilter : public QObject {
-public:
+class TExitFilter : public QObject
+{
+  public:
     TExitFilter(QWidget* widget, std::function<void()> onExit) : QObject(widget), onExit_(std::move(onExit)) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -22,7 +24,7 @@ public:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     std::function<void()> onExit_;
 };
 

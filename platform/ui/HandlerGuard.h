@@ -21,8 +21,7 @@ std::string CurrentExceptionMessage();
 
 // Wraps a handler for a signal connection: whatever arguments the signal carries, the handler gets them if
 // it takes them, or none.
-template <class F>
-auto Guarded(F handler)
+template <class F> auto Guarded(F handler)
 {
     return [handler = std::move(handler)](auto&&... args) mutable {
         RunGuarded([&] {

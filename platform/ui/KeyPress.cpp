@@ -6,7 +6,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 bool CharOfKey(const QKeyEvent* event, char& key)
 {
@@ -52,8 +53,9 @@ int KeyCodeOf(char key)
     }
 }
 
-class TKeyPressFilter : public QObject {
-public:
+class TKeyPressFilter : public QObject
+{
+  public:
     TKeyPressFilter(QWidget* widget, TKeyPressEvent handler) : QObject(widget), handler_(std::move(handler)) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -75,7 +77,7 @@ public:
         return true;
     }
 
-private:
+  private:
     void Replay(QObject* target, char key)
     {
         QKeyEvent replacement(QEvent::KeyPress, KeyCodeOf(key), Qt::NoModifier,

@@ -13,9 +13,10 @@ class QRadioButton;
 // A titled group of radio buttons chosen by index. The index is clamped to -1 (nothing chosen) ..
 // Count() - 1, so a stored value out of range never picks a button that is not there. The click handler runs
 // whenever the index really changes, by the user or by code; it runs under the guard.
-class TRadioGroup : public QGroupBox {
+class TRadioGroup : public QGroupBox
+{
     Q_OBJECT
-public:
+  public:
     explicit TRadioGroup(const QString& caption = {}, QWidget* parent = nullptr);
 
     // Item captions are single-byte text. The index stays where it was, clamped to the new count.
@@ -30,7 +31,7 @@ public:
 
     QRadioButton* Button(int index) const;
 
-private:
+  private:
     void Chosen(int id, bool checked);
     void Arrange();
     void Changed(int index);

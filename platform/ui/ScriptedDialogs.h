@@ -8,8 +8,9 @@
 
 // Dialogs that a test answers in advance: every question takes the next scripted answer of its kind; a
 // question without one is answered with Cancel. Everything shown is recorded.
-class TScriptedDialogs : public IDialogs {
-public:
+class TScriptedDialogs : public IDialogs
+{
+  public:
     struct TShown {
         std::string Kind; // "message", "input", "open", "save"
         std::string Text; // the message, the prompt, or the file filter
@@ -33,7 +34,7 @@ public:
     // File names proposed to the file dialogs, in order.
     std::vector<std::string> ProposedFileNames;
 
-private:
+  private:
     static bool Take(std::deque<TAnswer>& answers, std::string& value);
     std::deque<TAnswer> inputs_;
     std::deque<TAnswer> files_;
