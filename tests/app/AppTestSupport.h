@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
+#include "platform/ui/ScriptedDialogs.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,6 +30,13 @@ struct TTempIni {
         return {std::istreambuf_iterator<char>(in), {}};
     }
     bool Exists() const { return std::ifstream(path).good(); }
+};
+
+// What a window under test answers its dialogs with and keeps its program INI in.
+struct TWindowRig {
+    TTempIni ini;
+    TScriptedDialogs dialogs;
+    TScopedDialogs useDialogs{dialogs};
 };
 
 template <class T>

@@ -18,12 +18,6 @@
 
 namespace {
 
-void MoveOver(QWidget* widget)
-{
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
 std::vector<std::string> PanelLines(const TForm1& form)
 {
     std::vector<std::string> lines;
@@ -72,7 +66,8 @@ TEST(HelpPanel, ControlsUnderTheMouseShowTheirHelp)
         {form.Control<QWidget>("InitString"), ""}, // answers the focus, not the mouse
     };
     for (const auto& [widget, first] : cases) {
-        MoveOver(widget);
+        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
         const auto lines = PanelLines(form);
         EXPECT_EQ(lines.empty() ? "" : lines[0].substr(0, first.size()), first) << widget->objectName().toStdString();
     }

@@ -4,7 +4,6 @@
 #include "files/KvxFile.h"
 #include "files/ProfileTestSupport.h"
 #include "image/ToolVersion.h"
-#include "platform/ui/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QLabel>
@@ -14,7 +13,7 @@
 #include <filesystem>
 
 // The image files through the main window: the dialogs answered by the test, the files in a temporary folder.
-class ImageFilesWindow : public ::testing::Test
+class ImageFilesWindow : public ::testing::Test, protected TWindowRig
 {
   protected:
     std::string PathOf(const std::string& name) const { return ini.dir.filePath(name.c_str()).toStdString(); }
@@ -36,9 +35,6 @@ class ImageFilesWindow : public ::testing::Test
         action->trigger();
     }
 
-    TTempIni ini;
-    TScriptedDialogs dialogs;
-    TScopedDialogs useDialogs{dialogs};
     TForm1 form{OptionsWith(ini)};
 };
 

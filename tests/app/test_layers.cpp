@@ -39,11 +39,6 @@ int ForEachInclude(const std::string& folder, bool deep,
     return files;
 }
 
-bool StartsWithAny(const std::string& text, const std::vector<std::string>& prefixes)
-{
-    return std::any_of(prefixes.begin(), prefixes.end(), [&](const std::string& p) { return text.rfind(p, 0) == 0; });
-}
-
 } // namespace
 
 // Each layer may include only itself and the layers before it; the file formats need the image alone, so
@@ -99,7 +94,8 @@ TEST(Layers, LinkRolesIncludeOnlyTheRolesBeforeThem)
                 const std::string path = m[1].str();
                 const bool ok = path.rfind("platform/ui/", 0) == 0
                                     ? std::count(rule.includes.begin(), rule.includes.end(), path) > 0
-                                    : StartsWithAny(path, rule.includes);
+                                    : std::any_of(rule.includes.begin(), rule.includes.end(),
+                                                  [&](const std::string& p) { return path.rfind(p, 0) == 0; });
                 EXPECT_TRUE(ok) << where << " includes " << path;
             } else if (std::regex_search(line, m, qt)) {
                 EXPECT_TRUE(core.count(m[1].str()) || (rule.network && network.count(m[1].str())))

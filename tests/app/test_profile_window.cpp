@@ -4,7 +4,6 @@
 #include "platform/Convert.h"
 #include "platform/IniFile.h"
 #include "platform/ui/Latin1.h"
-#include "platform/ui/ScriptedDialogs.h"
 
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -48,7 +47,7 @@ TFakeValues ReadBackValues()
     return values;
 }
 
-class ProfileWindow : public ::testing::Test {
+class ProfileWindow : public ::testing::Test, protected TWindowRig {
 protected:
     void Save(TForm1& f)
     {
@@ -62,9 +61,6 @@ protected:
     }
     static std::string Image(const TForm1& f) { return f.Image.Image.Bytes(0, 3072); }
 
-    TTempIni ini;
-    TScriptedDialogs dialogs;
-    TScopedDialogs scoped{dialogs};
     TTempFolder folder;
     std::string path = folder.Path("unit.kvp");
     TForm1 form{OptionsWith(ini)};

@@ -3,7 +3,6 @@
 #include "app/Saveprogress.h"
 #include "link/protocol/BusyGuard.h"
 #include "link/ui/ServerPage.h"
-#include "platform/ui/ScriptedDialogs.h"
 #include "platform/ui/StatusBar.h"
 #include "sim/SimTcp.h"
 
@@ -12,7 +11,7 @@
 #include <gtest/gtest.h>
 
 // The main window's TCP road: the File menu connects to a unit that listens, the Server page reads its image.
-class ServerRoad : public ::testing::Test {
+class ServerRoad : public ::testing::Test, protected TWindowRig {
 protected:
     void Connect(double scale)
     {
@@ -24,9 +23,6 @@ protected:
     }
 
     SimTcp sim{SimTcp::AsServer};
-    TTempIni ini;
-    TScriptedDialogs dialogs;
-    TScopedDialogs useDialogs{dialogs};
     TForm1 form{OptionsWith(ini)};
 };
 

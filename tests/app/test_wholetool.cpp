@@ -1,13 +1,9 @@
-#include "AppTestSupport.h"
 #include "ImageDiff.h"
+#include "PtyRoad.h"
 #include "files/ProfileTestSupport.h"
 
 #include "image/DefaultImage.h"
-#include "image/ToolVersion.h"
 #include "link/protocol/Protocol.h"
-#include "platform/ui/ScriptedDialogs.h"
-#include "sim/PtyDrainPort.h"
-#include "sim/SimPty.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -52,35 +48,17 @@ std::string FieldImage()
 } // namespace
 
 // The whole tool against a field unit over a pseudo-terminal, with every page built.
-class WholeTool : public ::testing::Test
+class WholeTool : public PtyRoad
 {
   protected:
     void SetUp() override
     {
         sim.WithUnit([this](SimUnit& unit) { std::copy(field.begin(), field.end(), unit.Memory.begin()); });
-        form.Link.Timing = LinkTiming{}.Scaled(0.05, 0.25);
-        form.Link.Timing.AnswerPauseMs = 400;
-        form.ComPort1.SetPort(sim.SlavePath());
-        form.ComPort1.SetBaudRate(br115200);
-        form.ComPort1.Open();
-        form.PageContext.Get<QLineEdit>("PasswordEdit")->setText("1234");
-    }
-    std::string Unit()
-    {
-        return sim.WithUnit([](SimUnit& unit) { return std::string(unit.Memory.begin(), unit.Memory.end()); });
+        OpenPort("1234");
     }
     void Answer(const char* file) { dialogs.AnswerFile(true, ini.dir.filePath(file).toStdString()); }
 
     const std::string field = FieldImage();
-    SimPty sim;
-    TTempIni ini;
-    TScriptedDialogs dialogs;
-    TScopedDialogs useDialogs{dialogs};
-    TForm1 form{[this] {
-        TForm1::TOptions options = OptionsWith(ini);
-        options.MakePortLink = [this](TComPort& port) { return std::make_unique<PtyDrainPort>(port, sim); };
-        return options;
-    }()};
 };
 
 TEST_F(WholeTool, FieldImageGoesThroughFilesAndProfileAndBackThenEachPageChangesOnlyItsField)
@@ -99,11 +77,9 @@ TEST_F(WholeTool, FieldImageGoesThroughFilesAndProfileAndBackThenEachPageChanges
     EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{});
     form.WriteEEPROM->trigger();
     ASSERT_EQ(form.Status(), Msg::kWriteOk);
-    std::string expect = Unit();
+    std::string expect = UnitBytes();
     expect.replace(0, field.size(), field);
-    expect[183] = static_cast<char>(ConfigToolNr >> 8);
-    expect[184] = static_cast<char>(ConfigToolNr & 0xFF);
-    EXPECT_EQ(ChangedAddresses(expect, Unit()), std::vector<int>{});
+    EXPECT_EQ(ChangedAddresses(Stamped(expect), UnitBytes()), std::vector<int>{});
 
     // One edit a page, typed and not left: the write (or the channel's calibration button) commits it.
     const auto type = [this](const char* name, const char* text) {
@@ -129,19 +105,19 @@ TEST_F(WholeTool, FieldImageGoesThroughFilesAndProfileAndBackThenEachPageChanges
     };
     for (const auto& e : edits) {
         SCOPED_TRACE(e.page);
-        const std::string before = Unit();
+        const std::string before = UnitBytes();
         std::string expect = before;
         expect.replace(size_t(e.address), e.bytes.size(), e.bytes);
         ASSERT_NE(expect, before);
         e.edit();
         if (e.send) {
             form.PageContext.Get<QAbstractButton>(e.send)->click();
-            PumpUntil([&] { return Unit() != before; });
+            PumpUntil([&] { return UnitBytes() != before; });
         } else {
             form.WriteEEPROM->trigger();
             EXPECT_EQ(form.Status(), Msg::kWriteOk);
         }
-        EXPECT_EQ(ChangedAddresses(expect, Unit()), std::vector<int>{});
+        EXPECT_EQ(ChangedAddresses(expect, UnitBytes()), std::vector<int>{});
     }
     EXPECT_TRUE(sim.WithUnit([](SimUnit& unit) { return unit.Violations; }).empty());
 }

@@ -9,23 +9,21 @@ using Strings = std::vector<std::string>;
 
 namespace {
 const Strings kRead{"---", "KVRP1", "---", "kvrw1", "kvpw=1234", "kvrea0", "kvrw0"};
+} // namespace
 
 // An image of our own over the configuration area, with marks a read must clear and a write must take, and
 // bytes above the configuration area that both leave alone.
-void OwnImage(ImageStore& store)
-{
-    std::string ramp;
-    for (int i = 0; i < 3072; ++i)
-        ramp.push_back(static_cast<char>((i * 31 + 3) & 0xFF));
-    store.LoadPlain(0, ramp);
-    store.WriteImageString("(marked)", 10, 1);
-    store.WriteImageString("(marked)", 2044, 1); // spans block 3 and the part never sent
-    store.WriteImageString("beyond", 3072, 1);
-}
-} // namespace
-
 struct Serial : LinkRig {
-    Serial() { OwnImage(store); }
+    Serial()
+    {
+        std::string ramp;
+        for (int i = 0; i < 3072; ++i)
+            ramp.push_back(static_cast<char>((i * 31 + 3) & 0xFF));
+        store.LoadPlain(0, ramp);
+        store.WriteImageString("(marked)", 10, 1);
+        store.WriteImageString("(marked)", 2044, 1); // spans block 3 and the part never sent
+        store.WriteImageString("beyond", 3072, 1);
+    }
 };
 
 TEST_F(Serial, ReadWithTimersReadsThemFirstAndSendsThePasswordAsTyped)
