@@ -39,8 +39,7 @@ struct TWindowRig {
     TScopedDialogs useDialogs{dialogs};
 };
 
-template <class T>
-T* AddControl(QWidget* page, const char* name, T* control)
+template <class T> T* AddControl(QWidget* page, const char* name, T* control)
 {
     control->setObjectName(name);
     if (!page->layout())
@@ -60,8 +59,7 @@ inline TForm1::TOptions OptionsWith(const TTempIni& ini, std::function<void(TFor
 }
 
 // Runs the window until done holds or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done,
-                      std::chrono::milliseconds time = std::chrono::seconds(20))
+inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time = std::chrono::seconds(20))
 {
     const auto limit = std::chrono::steady_clock::now() + time;
     while (!done() && std::chrono::steady_clock::now() < limit)

@@ -9,8 +9,9 @@
 #include <gtest/gtest.h>
 
 // The main window over the simulated unit behind a pseudo-terminal, the link at a fast timing.
-class PtyRoad : public ::testing::Test, protected TWindowRig {
-protected:
+class PtyRoad : public ::testing::Test, protected TWindowRig
+{
+  protected:
     explicit PtyRoad(std::function<void(TForm1&)> build = {})
         : form([this, &build] {
               TForm1::TOptions options = OptionsWith(ini, std::move(build));

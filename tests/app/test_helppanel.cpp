@@ -16,7 +16,8 @@
 
 #include <set>
 
-namespace {
+namespace
+{
 
 std::vector<std::string> PanelLines(const TForm1& form)
 {

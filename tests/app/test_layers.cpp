@@ -11,7 +11,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 // Calls check with each #include line of the sources in folder (and below it, if deep), where names the
 // line; returns how many files were read.
@@ -68,11 +69,11 @@ TEST(Layers, NoSourceIncludesALaterLayer)
 // and a role without widgets names each platform/ui header it may use.
 TEST(Layers, LinkRolesIncludeOnlyTheRolesBeforeThem)
 {
-    const std::set<std::string> core = {"QByteArray", "QCoreApplication", "QElapsedTimer", "QEventLoop", "QList",
-                                        "QObject", "QPointer", "QString", "QStringList", "QTimer", "Qt", "QtGlobal",
-                                        "QVector"};
+    const std::set<std::string> core = {"QByteArray", "QCoreApplication", "QElapsedTimer", "QEventLoop",  "QList",
+                                        "QObject",    "QPointer",         "QString",       "QStringList", "QTimer",
+                                        "Qt",         "QtGlobal",         "QVector"};
     const std::set<std::string> network = {"QAbstractSocket", "QHostAddress", "QHostInfo", "QNetworkDatagram",
-                                           "QTcpServer", "QTcpSocket", "QUdpSocket"};
+                                           "QTcpServer",      "QTcpSocket",   "QUdpSocket"};
     const std::vector<std::string> plain = {"platform/", "image/", "link/protocol/"};
     std::vector<std::string> serial = plain;
     serial.insert(serial.end(), {"cport/", "link/serial/"});

@@ -8,14 +8,14 @@
 #include "pages/PickList.h"
 #include "platform/ui/TextControl.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QToolButton>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,8 +23,9 @@
 
 // The field engineer's road through the main window: read a unit over the serial port, change a setting on a
 // page, write the image back. The unit is the simulated one behind a pseudo-terminal.
-class MainRoad : public PtyRoad {
-protected:
+class MainRoad : public PtyRoad
+{
+  protected:
     MainRoad()
         : PtyRoad([](TForm1& f) {
               auto* edit = new QLineEdit(f.TabSheet4);
@@ -68,7 +69,7 @@ TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
     baud->SetItemIndex(9); // the user picks 115200
     ASSERT_TRUE(form.PageContext.Get<TCheckBox>("SetIOCheckBox")->Checked());
     form.PageContext.Get<TCheckBox>("SetIOCheckBox")->SetChecked(false); // and clears I/O7 toggling
-    form.PageContext.Get<QLineEdit>("PhoneNr5")->setText("+46"); // typed, not left: the write commits it
+    form.PageContext.Get<QLineEdit>("PhoneNr5")->setText("+46");         // typed, not left: the write commits it
     form.WriteEEPROM->trigger();
 
     EXPECT_EQ(form.Status(), "EEPROM Write OK!");
@@ -204,8 +205,9 @@ TEST_F(MainRoad, WriteCommitsTheEditBeingTypedIn)
 
 // The calibration block of each analogue channel reaches the unit's memory byte for byte, one channel or
 // all six, and only what went out is reported done.
-class Calibration : public MainRoad {
-protected:
+class Calibration : public MainRoad
+{
+  protected:
     std::vector<std::string> ByteWrites()
     {
         return sim.WithUnit([](SimUnit& unit) {
@@ -222,7 +224,9 @@ protected:
 
 TEST_F(Calibration, ChannelBlockReachesTheUnit)
 {
-    const std::string block("\x00\x00\x03\xE8\x00\x00\x09\xC4" "bar\0", 12);
+    const std::string block("\x00\x00\x03\xE8\x00\x00\x09\xC4"
+                            "bar\0",
+                            12);
     form.Image.WriteImageString(block, 2048, 1);
     form.ImageToControls(); // the block edits show it: the send commits them first
     sim.WithUnit([](SimUnit& unit) { std::fill_n(unit.Memory.begin() + 2048, 17, 0xEE); });

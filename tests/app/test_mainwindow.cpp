@@ -13,8 +13,9 @@
 #include <array>
 #include <set>
 
-class MainWindow : public ::testing::Test {
-protected:
+class MainWindow : public ::testing::Test
+{
+  protected:
     TTempIni ini;
     TForm1 form{OptionsWith(ini)};
     TPageContext& ctx = form.PageContext;

@@ -10,7 +10,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Puts each value into its control as a user would, in the order of the profile's keys, as the read-back
 // does: the channels' choices drag companions along, so the order counts.
@@ -47,8 +48,9 @@ TFakeValues ReadBackValues()
     return values;
 }
 
-class ProfileWindow : public ::testing::Test, protected TWindowRig {
-protected:
+class ProfileWindow : public ::testing::Test, protected TWindowRig
+{
+  protected:
     void Save(TForm1& f)
     {
         dialogs.AnswerFile(true, path);

@@ -11,8 +11,9 @@
 #include <gtest/gtest.h>
 
 // The main window's TCP road: the File menu connects to a unit that listens, the Server page reads its image.
-class ServerRoad : public ::testing::Test, protected TWindowRig {
-protected:
+class ServerRoad : public ::testing::Test, protected TWindowRig
+{
+  protected:
     void Connect(double scale)
     {
         form.Server->Timing = LinkTiming{}.Scaled(0.05, scale);
@@ -39,9 +40,8 @@ TEST_F(ServerRoad, ConnectFromTheMenuAndReadOverTcp)
     form.ServerPage1->ReadButtonTCP->click();
     ASSERT_TRUE(PumpUntil([&] { return form.Server->Transfer.Idle(); }));
     EXPECT_EQ(form.Status(), "EEPROM Read OK!");
-    const std::string unit = sim.WithUnit([](SimUnit& u) {
-        return std::string(reinterpret_cast<const char*>(u.Memory.data()), SimUnit::kConfigSize);
-    });
+    const std::string unit = sim.WithUnit(
+        [](SimUnit& u) { return std::string(reinterpret_cast<const char*>(u.Memory.data()), SimUnit::kConfigSize); });
     EXPECT_EQ(form.Image.Image.Bytes(0, 3072), unit);
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
     EXPECT_FALSE(form.TransferRunning());

@@ -16,7 +16,8 @@
 #include <pty.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 bool HasSection(const std::string& text, const std::string& section)
 {

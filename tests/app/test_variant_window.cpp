@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 void PutHardwareNumber(TForm1& form, uint8_t high, uint8_t low)
 {
@@ -35,8 +36,9 @@ TRadioGroup* ModemType(TForm1& form)
 
 } // namespace
 
-class VariantWindow : public ::testing::Test {
-protected:
+class VariantWindow : public ::testing::Test
+{
+  protected:
     TTempIni ini;
     TForm1 form{OptionsWith(ini)};
 };
@@ -51,7 +53,9 @@ TEST_F(VariantWindow, DecodeShowsTheArticleNumberAndChoosesTheVariant)
         const char* article;
         const char* variant;
         int items;
-    } cases[] = {{0x14, 0xC6, "75318", "TARN", 9}, {0xFF, 0xFF, "70000", "TARN", 9}, {0x00, 0x63, "799", "TARN", 9},
+    } cases[] = {{0x14, 0xC6, "75318", "TARN", 9},
+                 {0xFF, 0xFF, "70000", "TARN", 9},
+                 {0x00, 0x63, "799", "TARN", 9},
                  {0x14, 0xDE, "75342", "MOSS", 5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.article);
@@ -130,8 +134,11 @@ TEST_F(VariantWindow, ChoosingATypeSetsWhatItImplies)
         uint8_t code;
     } const cases[] = {
         // rate by difference: pulse bit and kind bit clear, switch 1 "OFF", an input, logged, logging on
-        {"TARN", 1, 3, {{1021, 0x81, 0x00}, {188, 0x01, 0}, {1020, 0x01, 0}, {160, 0x01, 0}, {1019, 0x01, 0x01},
-                        {1014, 0x80, 0x80}}, 0},
+        {"TARN",
+         1,
+         3,
+         {{1021, 0x81, 0x00}, {188, 0x01, 0}, {1020, 0x01, 0}, {160, 0x01, 0}, {1019, 0x01, 0x01}, {1014, 0x80, 0x80}},
+         0},
         // an internal sensor leaves the wiring and the direction as they are
         {"TARN", 3, 5, {{1020, 0x04, 0x04}, {188, 0x04, 0x04}, {160, 0x04, 0x04}, {1019, 0x04, 0x04}}, 9},
         {"TARN", 2, 3, {{188, 0x02, 0x02}, {1020, 0x02, 0x02}, {160, 0x02, 0}}, 1},
@@ -144,8 +151,15 @@ TEST_F(VariantWindow, ChoosingATypeSetsWhatItImplies)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.variant) + " I/O" + std::to_string(c.n) + " item " + std::to_string(c.item));
         form.setDefaultClick();
-        for (auto [address, value] : {std::pair{160, 0xFF}, {1019, 0x00}, {1014, 0x00}, {1020, 0x04}, {1021, 0xFF},
-                                      {188, 0x04}, {187, 0x00}, {185, 0xFF}, {186, 0xFF}})
+        for (auto [address, value] : {std::pair{160, 0xFF},
+                                      {1019, 0x00},
+                                      {1014, 0x00},
+                                      {1020, 0x04},
+                                      {1021, 0xFF},
+                                      {188, 0x04},
+                                      {187, 0x00},
+                                      {185, 0xFF},
+                                      {186, 0xFF}})
             Put(form, address, uint8_t(value));
         form.FinishImageRead();
         form.Variant.modemType = c.variant;

@@ -30,7 +30,9 @@ std::string FieldImage()
     put(291, std::string("Level \x7D\x13 high\0", 14));
     put(547, std::string("Pump\x11 off\0", 10));
     put(2402, std::string("21/03/12,18:57\r\0", 16));
-    put(2543, std::string("KV\r\x7D" "0042\0", 9));
+    put(2543, std::string("KV\r\x7D"
+                          "0042\0",
+                          9));
     for (auto [address, count] :
          {std::pair{103, 19}, {935, 50}, {1379, 31}, {1503, 31}, {1758, 256}, {2116, 17}, {2338, 16}})
         put(address, std::string(size_t(count), '\xFF'));

@@ -170,9 +170,14 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
         const char* shown;
         std::string stored; // 286-287; empty: the conversion error, nothing written
     };
-    const Case cases[] = {{"11.57", "11.57", "\x04\x85"s}, {"0.29", "0.29", "\x00\x1D"s}, {"25.5", "25", "\x09\xC4"s},
-                          {"25", "25", "\x09\xC4"s},       {"-1", "0", "\x00\x00"s},      {"1e30", "25", "\x09\xC4"s},
-                          {"nan", "nan", ""},                {"inf", "inf", ""}};
+    const Case cases[] = {{"11.57", "11.57", "\x04\x85"s},
+                          {"0.29", "0.29", "\x00\x1D"s},
+                          {"25.5", "25", "\x09\xC4"s},
+                          {"25", "25", "\x09\xC4"s},
+                          {"-1", "0", "\x00\x00"s},
+                          {"1e30", "25", "\x09\xC4"s},
+                          {"nan", "nan", ""},
+                          {"inf", "inf", ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         Load(286, "\x12\x34"s);

@@ -13,8 +13,9 @@
 
 // Control values made up from each control's place in the tables: every text a distinct number, boxes and
 // groups varied. Tests override single controls.
-class TFakeValues : public IProfileValues {
-public:
+class TFakeValues : public IProfileValues
+{
+  public:
     TFakeValues()
     {
         int n = 0;

@@ -8,7 +8,8 @@
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const std::string k41(41, '=');
 const std::string kDate = "20261205";
@@ -38,8 +39,9 @@ std::vector<TSectionLines> Sections(const std::string& text)
     return sections;
 }
 
-class Profile : public ::testing::Test {
-protected:
+class Profile : public ::testing::Test
+{
+  protected:
     std::string Save(const IProfileValues& values)
     {
         const TProfileSave save = BuildProfile(values, "2.14.02", kDate);
@@ -69,11 +71,22 @@ TEST_F(Profile, NewFileHoldsTheSixteenSectionsAndTheirKeysInOrder)
     const struct {
         const char* name;
         size_t keys;
-    } expected[] = {{"Info", 5}, {"Alarm/Message", 17}, {"I/O1 Settings", 21}, {"I/O2 Settings", 32},
-                    {"I/O3 Settings", 32}, {"I/O4 Settings", 32}, {"I/O5 Settings", 29}, {"I/O6 Settings", 29},
-                    {"I/O7 Settings", 29}, {"Battery Monitor Settings", 16}, {"Internet Settings", 12},
-                    {"Data Transfer", 36}, {"Data Logging", 25}, {"Main Init Settings", 21},
-                    {"Communication Settings", 6}, {"SWT Settings", 6}};
+    } expected[] = {{"Info", 5},
+                    {"Alarm/Message", 17},
+                    {"I/O1 Settings", 21},
+                    {"I/O2 Settings", 32},
+                    {"I/O3 Settings", 32},
+                    {"I/O4 Settings", 32},
+                    {"I/O5 Settings", 29},
+                    {"I/O6 Settings", 29},
+                    {"I/O7 Settings", 29},
+                    {"Battery Monitor Settings", 16},
+                    {"Internet Settings", 12},
+                    {"Data Transfer", 36},
+                    {"Data Logging", 25},
+                    {"Main Init Settings", 21},
+                    {"Communication Settings", 6},
+                    {"SWT Settings", 6}};
     values.indexes["RestoreDelayIO5"] = -1;
     const std::string text = Save(values);
     const auto sections = Sections(text);
@@ -147,8 +160,9 @@ TEST_F(Profile, LevelsAreCheckedAndABadOneStopsTheSaveBeforeAnythingIsWritten)
             continue;
         }
         ASSERT_FALSE(save.Fault);
-        EXPECT_EQ(std::count_if(save.Entries.begin(), save.Entries.end(),
-                                [&](const auto& e) { return e.Section == c.section && e.Key == c.key && e.Value == c.saved; }),
+        EXPECT_EQ(std::count_if(
+                      save.Entries.begin(), save.Entries.end(),
+                      [&](const auto& e) { return e.Section == c.section && e.Key == c.key && e.Value == c.saved; }),
                   1);
         using Corrections = decltype(save.Corrections);
         const Corrections corrected = {{c.control, c.saved}};
@@ -206,9 +220,10 @@ TEST_F(Profile, AFailedWriteLeavesTheOldFileAsItWas)
 // own save wrote.
 TEST_F(Profile, ReadBackRestoresTheValuesTheSaveRecorded)
 {
-    const std::vector<std::vector<std::string>> boxes = {{"IP1CheckBox1", "IP2CheckBox1", "IP1CheckBox12", "CheckBox25"},
-                                                         {"IP1CheckBox2", "IP2CheckBox2", "IP1CheckBox22", "CheckBox26"},
-                                                         {"IP1CheckBox3", "IP2CheckBox3", "IP1CheckBox32", "CheckBox27"}};
+    const std::vector<std::vector<std::string>> boxes = {
+        {"IP1CheckBox1", "IP2CheckBox1", "IP1CheckBox12", "CheckBox25"},
+        {"IP1CheckBox2", "IP2CheckBox2", "IP1CheckBox22", "CheckBox26"},
+        {"IP1CheckBox3", "IP2CheckBox3", "IP1CheckBox32", "CheckBox27"}};
     for (size_t ticked = 0; ticked < 4; ++ticked) {
         for (const auto& channel : boxes)
             for (size_t b = 0; b < 4; ++b)

@@ -12,8 +12,9 @@
 #include <vector>
 
 // The main window as the link sees it, recording every call in order.
-class FakeHost : public LinkHost {
-public:
+class FakeHost : public LinkHost
+{
+  public:
     std::string Password = "1234";
     std::string CharDelay = "0";
     bool RS = false;
@@ -129,7 +130,7 @@ public:
     void SetModemType(const std::string& type) override { ModemType = type; }
     void SetDeviceLabel(const std::string& text) override { DeviceLabel = text; }
 
-private:
+  private:
     void Terminal(bool attached, const char* call)
     {
         TerminalAttached = attached;

@@ -59,7 +59,10 @@ struct LinkRig : ::testing::Test {
         com.Close();
     }
 
-    SimUnit Unit() { return sim.WithUnit([](SimUnit& u) { return u; }); }
+    SimUnit Unit()
+    {
+        return sim.WithUnit([](SimUnit& u) { return u; });
+    }
     std::vector<std::string> Commands() { return Unit().Commands; }
     std::string UnitMemory(int from, int count)
     {

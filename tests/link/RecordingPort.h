@@ -11,8 +11,9 @@
 // A port that keeps every write apart and notes the pauses between them, so a test sees the bytes on the wire
 // with their spacing ("KVI<100>\r"). It answers from Input, which the test fills or, with a unit set, the unit
 // fills at once with its answer to each write.
-class RecordingPort : public LinkPort {
-public:
+class RecordingPort : public LinkPort
+{
+  public:
     bool Open = true;
     SimUnit* Unit = nullptr;
     std::vector<std::string> Writes;

@@ -4,8 +4,8 @@
 
 #include "image/ImageStore.h"
 #include "link/net/ServerLink.h"
-#include "link/ui/ServerPage.h"
 #include "link/net/TcpHost.h"
+#include "link/ui/ServerPage.h"
 #include "sim/SimTcp.h"
 
 #include <QCoreApplication>
@@ -22,8 +22,9 @@
 #include <thread>
 
 // The main window as the TCP link and the UDP monitor see it, recording what they asked of it.
-class FakeTcpHost : public TcpHost {
-public:
+class FakeTcpHost : public TcpHost
+{
+  public:
     std::deque<std::string> Answers; // to the input box, in order; with none left the box is cancelled
     std::string LinkState = "unset";
     bool ListenChecked = false;
@@ -57,7 +58,10 @@ inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 30000)
     }
     return true;
 }
-inline void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
+inline void PumpFor(int ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
 
 inline int FreeTcpPort()
 {
@@ -96,8 +100,14 @@ inline size_t ShownBytes(QPlainTextEdit* memo)
 
 // The two ways a link is made: the tool connects to the unit, or the unit connects in to the tool.
 enum class LinkMode { Client, Server };
-inline std::string LinkModeName(LinkMode mode) { return mode == LinkMode::Client ? "AsClient" : "AsServer"; }
-inline void PrintTo(LinkMode mode, std::ostream* os) { *os << LinkModeName(mode); }
+inline std::string LinkModeName(LinkMode mode)
+{
+    return mode == LinkMode::Client ? "AsClient" : "AsServer";
+}
+inline void PrintTo(LinkMode mode, std::ostream* os)
+{
+    *os << LinkModeName(mode);
+}
 
 // The Server page with its link, against the simulated unit over loopback TCP, with hosts that record.
 struct TcpRig : ::testing::Test {
@@ -131,7 +141,10 @@ struct TcpRig : ::testing::Test {
     }
     void ConnectToUnit() { MakeLink(LinkMode::Client); }
 
-    SimUnit Unit() { return sim->WithUnit([](SimUnit& u) { return u; }); }
+    SimUnit Unit()
+    {
+        return sim->WithUnit([](SimUnit& u) { return u; });
+    }
     std::string UnitMemory(int from, int count)
     {
         return sim->WithUnit([&](SimUnit& u) {

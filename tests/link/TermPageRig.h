@@ -14,12 +14,13 @@
 #include <gtest/gtest.h>
 
 // The main window's side of the terminal page, recording into the link host's call list.
-class FakePageHost : public TermPageHost {
-public:
+class FakePageHost : public TermPageHost
+{
+  public:
     explicit FakePageHost(FakeHost& host) : host_(host) {}
     void SetIOCheckBoxClick() override { host_.Calls.push_back("SetIOCheckBox"); }
 
-private:
+  private:
     FakeHost& host_;
 };
 

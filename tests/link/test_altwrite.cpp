@@ -3,16 +3,20 @@
 #include "LinkRig.h"
 #include "TermPageRig.h"
 
-#include "link/ui/ByteMemo.h"
 #include "link/protocol/Framing.h"
 #include "link/protocol/Protocol.h"
+#include "link/ui/ByteMemo.h"
 
 #include <QLineEdit>
 
 using Strings = std::vector<std::string>;
 
-namespace {
-std::string Byte(int b) { return std::string(1, static_cast<char>(b)); }
+namespace
+{
+std::string Byte(int b)
+{
+    return std::string(1, static_cast<char>(b));
+}
 
 struct AltWrite : TermPageRig {
     SimUnit unit;
@@ -63,10 +67,9 @@ TEST_F(AltWrite, StartValuesOnTheWire)
 
     EXPECT_EQ(host.Status, Msg::kWriteOk);
     EXPECT_EQ(host.ProgressPosition, 3072);
-    EXPECT_TRUE(host.InOrder({"Commit", "SetIOCheckBox", "Stamp", "StartProgress:Write:3072",
-                              "Step:Invoke KV-Commands", "Detach", "Step:Block 1: Writing...",
-                              "Step:Block 1: Waiting for ack...", "Result:OK:EEPROM Write OK!", "CloseProgress",
-                              "Attach"}));
+    EXPECT_TRUE(host.InOrder({"Commit", "SetIOCheckBox", "Stamp", "StartProgress:Write:3072", "Step:Invoke KV-Commands",
+                              "Detach", "Step:Block 1: Writing...", "Step:Block 1: Waiting for ack...",
+                              "Result:OK:EEPROM Write OK!", "CloseProgress", "Attach"}));
     EXPECT_NE(Log().find("KVWXB=[21][20]\r\n::" + std::to_string(AltBlockWriter::CalcBlockCrc(data)) + ":1024"),
               std::string::npos);
     EXPECT_TRUE(Log().ends_with("Block: 1 OK!\r\nTotal: \r\nOK: 1\r\nERROR: 0")) << Log();
@@ -129,13 +132,13 @@ TEST_F(AltWrite, ValueBytesGoOutWithoutTouchingTheImage)
 
 TEST_F(AltWrite, NothingGoesOutForABadPanelNoImageABadDelayOrAClosedPort)
 {
-    const struct { const char *blocks, *size; std::string status; } cases[] = {
-        {"1", "1200", "ERROR: Block size must be 1..1199!"},
-        {"1", "0", "ERROR: Block size must be 1..1199!"},
-        {"1", "-5", "ERROR: Block size must be 1..1199!"},
-        {"0", "10", "ERROR: Number of blocks must be at least 1!"},
-        {"1", "abc", "'abc' is not a valid integer value"},
-        {"", "10", "'' is not a valid integer value"},
+    const struct {
+        const char *blocks, *size;
+        std::string status;
+    } cases[] = {
+        {"1", "1200", "ERROR: Block size must be 1..1199!"}, {"1", "0", "ERROR: Block size must be 1..1199!"},
+        {"1", "-5", "ERROR: Block size must be 1..1199!"},   {"0", "10", "ERROR: Number of blocks must be at least 1!"},
+        {"1", "abc", "'abc' is not a valid integer value"},  {"", "10", "'' is not a valid integer value"},
     };
     for (const auto& c : cases) {
         Write("1", "8", c.blocks, c.size);

@@ -3,12 +3,12 @@
 #include "FakeHost.h"
 #include "RecordingPort.h"
 
-#include "link/serial/AltBlockWriter.h"
 #include "link/protocol/Framing.h"
 #include "link/protocol/Protocol.h"
-#include "link/serial/SendHelpers.h"
 #include "link/protocol/Timing.h"
 #include "link/protocol/UnitAnswers.h"
+#include "link/serial/AltBlockWriter.h"
+#include "link/serial/SendHelpers.h"
 #include "platform/Convert.h"
 
 #include <QTimer>
@@ -16,8 +16,12 @@
 using namespace Framing;
 using Strings = std::vector<std::string>;
 
-namespace {
-std::string Byte(int b) { return std::string(1, static_cast<char>(b)); }
+namespace
+{
+std::string Byte(int b)
+{
+    return std::string(1, static_cast<char>(b));
+}
 } // namespace
 
 TEST(Framing, EscapesTheFiveControlBytesAndUndoesIt)
@@ -39,7 +43,7 @@ TEST(Framing, ChecksumAndCrc)
     EXPECT_EQ(BlockChecksum(""), 0xFFFF);
     EXPECT_EQ(BlockChecksum(std::string(512, '\xFF')), 0x01FF);
     EXPECT_EQ(BlockChecksum(std::string(257, '\xFF')), 0x0000); // the sum wraps at 16 bits
-    EXPECT_EQ(CrcX25("123456789"), 0x906E);                    // the published check value
+    EXPECT_EQ(CrcX25("123456789"), 0x906E);                     // the published check value
     EXPECT_EQ(CrcX25(""), 0);
     EXPECT_EQ(AltBlockWriter::CalcBlockCrc("123456789"), 0x6E90); // swapped: its low byte goes out first
 }
@@ -49,8 +53,12 @@ TEST(Framing, ReplyIsReadUpToItsFirstZeroByte)
     const struct {
         std::string reply, keyword;
         bool found;
-    } cases[] = {{"\r\nOK\r\n", "OK", true},  {"xxOKyy", "OK", true},           {std::string("\0OK\r\n", 5), "OK", false},
-                 {std::string("O\0K", 3), "OK", false}, {"", "OK", false},      {"\r\n0\r\n ", "0\r", true},
+    } cases[] = {{"\r\nOK\r\n", "OK", true},
+                 {"xxOKyy", "OK", true},
+                 {std::string("\0OK\r\n", 5), "OK", false},
+                 {std::string("O\0K", 3), "OK", false},
+                 {"", "OK", false},
+                 {"\r\n0\r\n ", "0\r", true},
                  {"\r\nOK\r\n", "0\r", false}};
     for (const auto& c : cases)
         EXPECT_EQ(ReplyContains(c.reply, c.keyword), c.found) << c.reply;
@@ -65,7 +73,11 @@ TEST(Framing, ReadReplyNeedsImageChecksumAndTail)
         const auto sum = static_cast<uint16_t>(BlockChecksum(image) + checksumDelta);
         return image + Byte(sum >> 8) + Byte(sum & 0xFF) + tail;
     };
-    const struct { const char* name; std::string received; const char* message; } cases[] = {
+    const struct {
+        const char* name;
+        std::string received;
+        const char* message;
+    } cases[] = {
         {"good", reply(0, "\r\nOK\r\n"), nullptr},
         {"bytes before the tail", reply(0, "junk\r\nOK\r\n"), nullptr},
         {"checksum off", reply(1, "\r\nOK\r\n"), Msg::kChecksumFailed},
@@ -82,7 +94,8 @@ TEST(Framing, ReadReplyNeedsImageChecksumAndTail)
     }
 }
 
-namespace {
+namespace
+{
 struct Sending : ::testing::Test {
     RecordingPort port;
     FakeHost host;
@@ -93,7 +106,11 @@ struct Sending : ::testing::Test {
 
 TEST_F(Sending, OneWritePerCharacterWithByteCodesInBrackets)
 {
-    const struct { std::string text; bool raw; Strings writes; } cases[] = {
+    const struct {
+        std::string text;
+        bool raw;
+        Strings writes;
+    } cases[] = {
         {"kvrw1\r", false, {"k", "v", "r", "w", "1", "\r"}},
         {"A[66]C", false, {"A", "B", "C"}},
         {"[300]", false, {","}},
@@ -163,9 +180,13 @@ TEST(UnitAnswers, TimersNeedFivePeriodsOf0To1440)
 
 TEST(UnitAnswers, HardwareTypeWordIsTrimmed)
 {
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"KVRP1: KIV-Corvo MOSS\r\nOK\r\n", "MOSS"}, {"KVRP1: KIV tarn", "tarn"}, {"HW:  KIV   MOSS  \r\n", "MOSS"},
-        {"KVRP1: KIV\r\n", ""}, {"no colon here", ""}, {":::", std::nullopt}, {"", std::nullopt}};
+    const std::pair<std::string, std::optional<std::string>> cases[] = {{"KVRP1: KIV-Corvo MOSS\r\nOK\r\n", "MOSS"},
+                                                                        {"KVRP1: KIV tarn", "tarn"},
+                                                                        {"HW:  KIV   MOSS  \r\n", "MOSS"},
+                                                                        {"KVRP1: KIV\r\n", ""},
+                                                                        {"no colon here", ""},
+                                                                        {":::", std::nullopt},
+                                                                        {"", std::nullopt}};
     for (const auto& [answer, word] : cases)
         EXPECT_EQ(UnitAnswers::ParseHardwareType(answer), word) << answer;
 }

@@ -13,7 +13,8 @@
 
 using Lines = std::vector<std::string>;
 
-namespace {
+namespace
+{
 struct Script : TermPageRig {
     void Run(const Lines& lines)
     {
@@ -37,17 +38,26 @@ TEST(ScriptLines, FileLinesAndPauses)
     EXPECT_EQ(ScriptLines::Split("\n\r"), (Lines{"", ""}));
     EXPECT_EQ(ScriptLines::Split(std::string("x\0y", 3)), (Lines{std::string("x\0y", 3)}));
     const std::pair<const char*, std::optional<int>> pauses[] = {
-        {"T:500", 500},        {"T:", 0},
-        {"T:  -20ms", -20},    {"PORT:1", 0}, // read from its third character: "RT:1"
-        {"T:99999999999999", INT_MAX}, {"T:-99999999999999", INT_MIN}, // saturated, never wrapped
-        {"KVSTT=07:00", std::nullopt}, {"t:5", std::nullopt}};
+        {"T:500", 500},
+        {"T:", 0},
+        {"T:  -20ms", -20},
+        {"PORT:1", 0}, // read from its third character: "RT:1"
+        {"T:99999999999999", INT_MAX},
+        {"T:-99999999999999", INT_MIN}, // saturated, never wrapped
+        {"KVSTT=07:00", std::nullopt},
+        {"t:5", std::nullopt}};
     for (const auto& [line, pause] : pauses)
         EXPECT_EQ(ScriptLines::PauseValue(line), pause) << line;
 }
 
 TEST_F(Script, RunsOnTheWire)
 {
-    const struct { Lines lines; const char* delay; bool open; std::string timeline, status; } cases[] = {
+    const struct {
+        Lines lines;
+        const char* delay;
+        bool open;
+        std::string timeline, status;
+    } cases[] = {
         {{"T:500", "KVI", "KVSWT?"}, "2000", true, "<500>KVI\r<500>KVSWT?\r<500>", ""},
         {{"---", "+++"}, "2000", true, "---<2000>+++<2000>", ""}, // mode switches without CR
         // An empty line is a lone CR; "<ESC>" means nothing in a run.
@@ -98,7 +108,11 @@ TEST_F(Script, LoadReplacesTheList)
 
 TEST_F(Direct, ClockCommandsTakeDateAndTimeFromOneReading)
 {
-    const struct { LocalTime start; bool withDate; std::string timeline; } cases[] = {
+    const struct {
+        LocalTime start;
+        bool withDate;
+        std::string timeline;
+    } cases[] = {
         // The time is read after the pause, a second after the click.
         {{2026, 3, 5, 9, 7, 3, 0}, false, "KVSRD=26-03-05\r<1000>KVSRTC=1:09:07:04\r"},
         // A day that turns during the pause: its date goes out too.

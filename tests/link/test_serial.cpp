@@ -7,7 +7,8 @@
 
 using Strings = std::vector<std::string>;
 
-namespace {
+namespace
+{
 const Strings kRead{"---", "KVRP1", "---", "kvrw1", "kvpw=1234", "kvrea0", "kvrw0"};
 } // namespace
 
@@ -82,7 +83,8 @@ TEST_F(Serial, TimerReadTakesFiveGoodPeriodsOrKeepsTheEdits)
 
 // --- the unit's faults: every path sends "kvrw0", shows the result, closes the window, attaches the terminal ---
 
-namespace {
+namespace
+{
 enum class Op { Read, LogRead, Write };
 struct FaultCase {
     const char* name;
@@ -91,10 +93,14 @@ struct FaultCase {
     const char* message;
     Strings commands;
 };
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 } // namespace
 
-struct SerialFault : Serial, ::testing::WithParamInterface<FaultCase> {};
+struct SerialFault : Serial, ::testing::WithParamInterface<FaultCase> {
+};
 
 // A failed read leaves the image as it was; a failed write leaves the unit with the blocks it took, the image's
 // values unchanged and the marks of the blocks that never went out.
@@ -128,33 +134,54 @@ TEST_P(SerialFault, EndsTheTransferAndKeepsWhatWasThere)
 INSTANTIATE_TEST_SUITE_P(
     Faults, SerialFault,
     ::testing::Values(
-        FaultCase{"ReadSilence", Op::Read, [](SimUnit& u) { u.Faults.Silent = true; }, Msg::kCommFailure,
+        FaultCase{"ReadSilence",
+                  Op::Read,
+                  [](SimUnit& u) { u.Faults.Silent = true; },
+                  Msg::kCommFailure,
                   {"---", "KVRP1", "---", "kvrw1", "kvrw0"}},
-        FaultCase{"ReadWrongPassword", Op::Read, [](SimUnit& u) { u.Password = "other"; }, Msg::kPasswordIncorrect,
+        FaultCase{"ReadWrongPassword",
+                  Op::Read,
+                  [](SimUnit& u) { u.Password = "other"; },
+                  Msg::kPasswordIncorrect,
                   {"---", "KVRP1", "---", "kvrw1", "kvpw=1234", "kvrw0"}},
         FaultCase{"ReadBadChecksum", Op::Read, [](SimUnit& u) { u.Faults.BadReadChecksum = true; },
                   Msg::kChecksumFailed, kRead},
         FaultCase{"ReadShortData", Op::Read, [](SimUnit& u) { u.Faults.ShortData = 3000; }, Msg::kReadFailed, kRead},
         // Image and checksum complete, tail missing: the last six bytes cannot be the tail.
         FaultCase{"ReadNoTail", Op::Read, [](SimUnit& u) { u.Faults.ShortData = 3072 + 6; }, Msg::kReadFailed, kRead},
-        FaultCase{"LogReadBadChecksum", Op::LogRead, [](SimUnit& u) { u.Faults.BadReadChecksum = true; },
-                  Msg::kChecksumFailed, {"---", "kvrw1", "kvpw=1234", "kvrea", "kvrw0"}},
+        FaultCase{"LogReadBadChecksum",
+                  Op::LogRead,
+                  [](SimUnit& u) { u.Faults.BadReadChecksum = true; },
+                  Msg::kChecksumFailed,
+                  {"---", "kvrw1", "kvpw=1234", "kvrea", "kvrw0"}},
         // The log area is cleared after the restore whatever the outcome: the user asked for it with the write.
-        FaultCase{"WriteSilence", Op::Write, [](SimUnit& u) { u.Faults.Silent = true; }, Msg::kCommFailure,
+        FaultCase{"WriteSilence",
+                  Op::Write,
+                  [](SimUnit& u) { u.Faults.Silent = true; },
+                  Msg::kCommFailure,
                   {"---", "kvrw1", "kvrw0", "kvspi=0,0"}},
-        FaultCase{"WriteWrongPassword", Op::Write, [](SimUnit& u) { u.Password = "0000"; }, Msg::kPasswordIncorrect,
+        FaultCase{"WriteWrongPassword",
+                  Op::Write,
+                  [](SimUnit& u) { u.Password = "0000"; },
+                  Msg::kPasswordIncorrect,
                   {"---", "kvrw1", "kvpw=1234", "kvrw0", "kvspi=0,0"}},
-        FaultCase{"WriteRefusedBlock", Op::Write, [](SimUnit& u) { u.Faults.RefuseBlock = 2; },
+        FaultCase{"WriteRefusedBlock",
+                  Op::Write,
+                  [](SimUnit& u) { u.Faults.RefuseBlock = 2; },
                   Msg::kWriteChecksumFailed,
                   {"---", "kvrw1", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2", "kvrw0", "kvspi=0,0"}},
         // "0" CR acknowledges block 1 only.
-        FaultCase{"WriteZeroCrForBlock0", Op::Write, [](SimUnit& u) { u.Faults.ZeroCrAckBlock = 0; },
-                  Msg::kWriteChecksumFailed, {"---", "kvrw1", "kvpw=1234", "KVWEB0", "kvrw0", "kvspi=0,0"}}),
+        FaultCase{"WriteZeroCrForBlock0",
+                  Op::Write,
+                  [](SimUnit& u) { u.Faults.ZeroCrAckBlock = 0; },
+                  Msg::kWriteChecksumFailed,
+                  {"---", "kvrw1", "kvpw=1234", "KVWEB0", "kvrw0", "kvspi=0,0"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- without the unit: bad settings, port errors, a closed port -----------------------------------------------
 
-namespace {
+namespace
+{
 struct Offline : ::testing::Test {
     RecordingPort port;
     FakeHost host;
@@ -275,11 +302,11 @@ TEST_F(RealTiming, Read)
     EXPECT_EQ(host.DeviceLabel, "Found device: KIV-MOSS");
     EXPECT_EQ(Commands(), kRead);
     EXPECT_TRUE(Unit().Violations.empty());
-    EXPECT_TRUE(host.InOrder({"FocusHelpPanel", "ResetProgress:3072", "StartProgress:Read:3072",
-                              "Step:Read Modem Type", "ApplyModemTypeLabels", "Step:Invoke KV-Commands", "Detach",
-                              "Step:Prepare Comm settings", "Step:Checking Password", "Step:Start Reading",
-                              "FinishImageRead", "Status:EEPROM Read OK!", "Step:Restore Comm settings",
-                              "Result:OK:EEPROM Read OK!", "EndResult", "Caption", "CloseProgress", "Attach"}));
+    EXPECT_TRUE(host.InOrder({"FocusHelpPanel", "ResetProgress:3072", "StartProgress:Read:3072", "Step:Read Modem Type",
+                              "ApplyModemTypeLabels", "Step:Invoke KV-Commands", "Detach", "Step:Prepare Comm settings",
+                              "Step:Checking Password", "Step:Start Reading", "FinishImageRead",
+                              "Status:EEPROM Read OK!", "Step:Restore Comm settings", "Result:OK:EEPROM Read OK!",
+                              "EndResult", "Caption", "CloseProgress", "Attach"}));
 }
 
 // The unit ends with the image's first 2048 bytes; the image keeps its values and the marks above them.

@@ -12,7 +12,8 @@
 
 using Strings = std::vector<std::string>;
 
-namespace {
+namespace
+{
 // A bare peer on the tool's listening server, writing whatever a test wants the tool to receive.
 struct RawPeer {
     QTcpSocket socket;
@@ -63,8 +64,8 @@ TEST_F(TcpLinkControl, BadOrBusyPortsChangeNothing)
 {
     const int udpPort = server.Udp.LocalPort();
     const std::string number = "' is not a valid port number (1..65535)", integer = "' is not a valid integer value";
-    for (const auto& [bad, message] : {std::pair{"abc", integer}, {"", integer}, {"3\xE9", integer}, {"0", number},
-                                       {"65536", number}}) {
+    for (const auto& [bad, message] :
+         {std::pair{"abc", integer}, {"", integer}, {"3\xE9", integer}, {"0", number}, {"65536", number}}) {
         tcpHost.Messages.clear();
         page.ServerPortEdit->setText(QString::fromLatin1(bad));
         server.Tcp.FileListenItemClick();
@@ -169,12 +170,17 @@ TEST_F(TcpLinkControl, TerminalSendsTheLastLineOnEnter)
     EXPECT_EQ(page.Memo2->toPlainText(), "first\nKVI\n"); // the memo took the Enter after the send
     EXPECT_EQ(MemoLines(page.Memo3), (Strings{"KVI:2", "KVI"}));
 
-    const struct { QString memo; bool appendCR, caretAtStart; Qt::Key key; std::string sent; } cases[] = {
-        {"", true, false, Qt::Key_Return, ""},                       // an empty terminal sends nothing
-        {"KVI", true, false, Qt::Key_A, ""},                         // other keys send nothing
+    const struct {
+        QString memo;
+        bool appendCR, caretAtStart;
+        Qt::Key key;
+        std::string sent;
+    } cases[] = {
+        {"", true, false, Qt::Key_Return, ""},                             // an empty terminal sends nothing
+        {"KVI", true, false, Qt::Key_A, ""},                               // other keys send nothing
         {"[27]KVI[300][-1]", false, false, Qt::Key_Enter, "\x1BKVI,\xFF"}, // byte codes expanded
-        {"kv\n", false, false, Qt::Key_Return, "kv"},                // on an empty last line: the line above
-        {"one\ntwo", false, true, Qt::Key_Return, "two"},            // the caret elsewhere: still the last line
+        {"kv\n", false, false, Qt::Key_Return, "kv"},                      // on an empty last line: the line above
+        {"one\ntwo", false, true, Qt::Key_Return, "two"},                  // the caret elsewhere: still the last line
         {QString::fromLatin1("\xE9t\xE9"), false, false, Qt::Key_Return, "\xE9t\xE9"},
     };
     std::string expected = "KVI\r\n";

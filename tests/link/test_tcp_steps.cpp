@@ -12,7 +12,8 @@
 using Strings = std::vector<std::string>;
 using Result = TcpReadSteps::Result;
 
-namespace {
+namespace
+{
 // The unit's replies to a TCP read, each as the unit sends it: two answers, twelve blocks, the closing reply.
 Strings UnitReplies(SimUnit& unit)
 {
@@ -44,8 +45,8 @@ TEST(TcpReadSteps, BlocksAreTakenBySizeHoweverTheyArrive)
         {"all blocks in one read", nullptr, TheRestInOneRead, Result::Finished, Msg::kReadOk},
         {"last block and closing reply in one read", nullptr, LastTwoInOneRead, Result::Finished, Msg::kReadOk},
         {"a block cut by the network", nullptr, FirstBlockCut, Result::Failed, Msg::kReadFailed},
-        {"a short block in one read", [](SimUnit& u) { u.Faults.ShortReadBlock = 4; }, TheRestInOneRead,
-         Result::Failed, Msg::kReadFailed},
+        {"a short block in one read", [](SimUnit& u) { u.Faults.ShortReadBlock = 4; }, TheRestInOneRead, Result::Failed,
+         Msg::kReadFailed},
         {"closing reply of 6 bytes", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nOK\r\n"; }, TheRestInOneRead,
          Result::Finished, Msg::kReadFailed},
         {"closing reply without OK", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nNO:0\r\n"; }, TheRestInOneRead,
@@ -82,13 +83,18 @@ TEST(TcpReadSteps, RefusedAnswersAndABadHeaderTakeTheFailurePath)
 {
     const std::string good = "\r\nanything\r\nOK\r\n";
     const std::string block1 = "REA=\r\n" + std::string(256, 'x');
-    const struct { const char* name; std::string kv, password, block1; std::string message; int step; } cases[] = {
+    const struct {
+        const char* name;
+        std::string kv, password, block1;
+        std::string message;
+        int step;
+    } cases[] = {
         {"kv of 256 bytes", "OK" + std::string(254, ' '), good, block1, "", 1},
         {"OK after a zero byte", std::string("\0OK", 3), good, block1, "", 1},
         {"password refused", good, "\r\nERROR\r\n", block1, Msg::kPasswordIncorrect, 2},
         {"no REA= in the header", good, good, "REX=\r\n" + std::string(256, 'x'), "", 3},
-        {"escape mark at the end of a read", good, good, "REA=\r\n" + std::string(255, 'a') + "\x7D",
-         Msg::kReadFailed, 2},
+        {"escape mark at the end of a read", good, good, "REA=\r\n" + std::string(255, 'a') + "\x7D", Msg::kReadFailed,
+         2},
     };
     for (const auto& c : cases) {
         TcpReadSteps steps;
@@ -107,7 +113,10 @@ TEST(TcpReadSteps, RefusedAnswersAndABadHeaderTakeTheFailurePath)
 
 TEST(TcpWriteSteps, ARefusedAnswerStopsTheWrite)
 {
-    const struct { int step; std::string answer, message; } cases[] = {{1, "\r\nNO\r\n", ""},
+    const struct {
+        int step;
+        std::string answer, message;
+    } cases[] = {{1, "\r\nNO\r\n", ""},
                  {2, "\r\nERROR\r\n", Msg::kPasswordIncorrect},
                  {5, "\r\nKVWEB ERROR\r\n", ""},
                  {7, "OK" + std::string(510, ' '), ""}}; // "OK" too far into a long answer
@@ -139,4 +148,3 @@ TEST(TcpBlockFrame, EscapesDataAndChecksumAndEndsWithoutCR)
     toEscape.replace(0, 132, std::string(131, '\xFF') + "\x82");
     EXPECT_EQ(TcpBlockFrame(1, toEscape).substr(6 + 132), std::string(124, '\0') + std::string("\x7D\x5D\x00", 3));
 }
-

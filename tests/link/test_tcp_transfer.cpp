@@ -12,7 +12,8 @@
 
 using Strings = std::vector<std::string>;
 
-namespace {
+namespace
+{
 const Strings kRead{"kv", "kvpw=1234", "kvrea0"};
 const Strings kWrite{"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2", "KVWEB3", "KVWEB4", "KVWEB5", "KVWEB6", "KVWEB7"};
 
@@ -72,7 +73,7 @@ struct TcpImageBothWays : TcpImage, ::testing::WithParamInterface<LinkMode> {
 TEST_P(TcpImageBothWays, ReadFillsTheImage)
 {
     sim->WithUnit([](SimUnit& u) {
-        u.Memory[300] = 0x7D;                     // escaped on the wire, one byte in the image
+        u.Memory[300] = 0x7D;                 // escaped on the wire, one byte in the image
         u.Faults.PrepareReply = "\r\nOK\r\n"; // short: the wait runs to its limit, and the read goes on
     });
     server.Timing.TcpReplyLimitMs = 200;
@@ -143,13 +144,15 @@ TEST_P(TcpImageBothWays, AReadStartedWhileAResultShowsOwnsTheWindow)
     EXPECT_EQ(host.Status, Msg::kReadOk);
     EXPECT_EQ(Image(0, 3072), UnitMemory(0, 3072));
     EXPECT_EQ(host.Count("CloseProgress"), 1);
-    EXPECT_TRUE(host.InOrder({"Result:ERROR:", "StartProgress:Read:3072", "Result:OK:EEPROM Read OK!", "CloseProgress"}));
+    EXPECT_TRUE(
+        host.InOrder({"Result:ERROR:", "StartProgress:Read:3072", "Result:OK:EEPROM Read OK!", "CloseProgress"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, TcpImageBothWays, ::testing::Values(LinkMode::Client, LinkMode::Server),
                          [](const auto& info) { return LinkModeName(info.param); });
 
-namespace {
+namespace
+{
 struct TcpFault {
     const char* name;
     bool write;
@@ -158,7 +161,10 @@ struct TcpFault {
     bool statusShown;
     Strings commands; // empty: not fixed, the unit hangs up while the tool sends
 };
-void PrintTo(const TcpFault& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TcpFault& c, std::ostream* os)
+{
+    *os << c.name;
+}
 } // namespace
 
 struct TcpImageFault : TcpImage, ::testing::WithParamInterface<std::tuple<LinkMode, TcpFault>> {
@@ -172,14 +178,16 @@ TEST_P(TcpImageFault, EndsTheTransferAndKeepsTheImage)
     const TcpFault& c = std::get<1>(GetParam());
     c.setup(*this);
     Run(c.write);
-    if (!c.commands.empty())
+    if (!c.commands.empty()) {
         EXPECT_EQ(Commands(), c.commands);
+    }
     EXPECT_EQ(Results(), c.message ? 1 : 0);
     if (c.message) {
         EXPECT_EQ(host.Count("Result:ERROR:" + *c.message), 1);
         EXPECT_EQ(host.Count("CloseProgress"), 1);
-        if (!c.message->empty())
+        if (!c.message->empty()) {
             EXPECT_EQ(host.Count("Status:" + *c.message) > 0, c.statusShown);
+        }
     }
     EXPECT_FALSE(server.Transfer.tcpReading || server.Transfer.tcpWriting);
     ExpectOnlyStoredBlocksChanged();
@@ -195,13 +203,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(
         ::testing::Values(LinkMode::Client, LinkMode::Server),
         ::testing::Values(
-            TcpFault{"ReadWrongPassword", false, [](TcpRig& r) { r.host.Password = "9999"; }, Msg::kPasswordIncorrect,
-                     false, {"kv", "kvpw=9999"}},
-            TcpFault{"ReadKvRefused", false,
+            TcpFault{"ReadWrongPassword",
+                     false,
+                     [](TcpRig& r) { r.host.Password = "9999"; },
+                     Msg::kPasswordIncorrect,
+                     false,
+                     {"kv", "kvpw=9999"}},
+            TcpFault{"ReadKvRefused",
+                     false,
                      [](TcpRig& r) {
                          r.sim->WithUnit([](SimUnit& u) { u.Faults.PrepareReply = "\r\nKIV Corvo busy\r\nNO\r\n"; });
                      },
-                     "", false, {"kv"}},
+                     "",
+                     false,
+                     {"kv"}},
             TcpFault{"ReadBadChecksum", false,
                      [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.BadReadChecksum = true; }); },
                      Msg::kChecksumFailed, true, kRead},
@@ -213,20 +228,33 @@ INSTANTIATE_TEST_SUITE_P(
                      Msg::kReadFailed, true, kRead},
             TcpFault{"ReadHangUp", false, [](TcpRig& r) { r.sim->HangUpAfter(6); }, Msg::kCommFailure, true, kRead},
             // Closed while the password goes out: the read request is never sent.
-            TcpFault{"ReadClosedBeforeTheRequest", false, [](TcpRig& r) { CloseAtStep(r, Msg::kStepPassword); },
-                     std::nullopt, false, {"kv", "kvpw=1234"}},
-            TcpFault{"WriteWrongPassword", true, [](TcpRig& r) { r.host.Password = "0000"; }, Msg::kPasswordIncorrect,
-                     false, {"kv", "kvpw=0000"}},
-            TcpFault{"WriteRefusedBlock", true,
-                     [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.RefuseBlock = 2; }); }, "", false,
+            TcpFault{"ReadClosedBeforeTheRequest",
+                     false,
+                     [](TcpRig& r) { CloseAtStep(r, Msg::kStepPassword); },
+                     std::nullopt,
+                     false,
+                     {"kv", "kvpw=1234"}},
+            TcpFault{"WriteWrongPassword",
+                     true,
+                     [](TcpRig& r) { r.host.Password = "0000"; },
+                     Msg::kPasswordIncorrect,
+                     false,
+                     {"kv", "kvpw=0000"}},
+            TcpFault{"WriteRefusedBlock",
+                     true,
+                     [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.RefuseBlock = 2; }); },
+                     "",
+                     false,
                      {"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2"}},
             TcpFault{"WriteHangUp", true, [](TcpRig& r) { r.sim->HangUpAfter(4); }, Msg::kCommFailure, true, {}},
             // Closed while block 3 waits for its answer: block 4 never goes out.
-            TcpFault{"WriteClosedAtBlock3", true, [](TcpRig& r) { CloseAtStep(r, "Block 3: Waiting for ack..."); },
-                     std::nullopt, false, {"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2"}})),
-    [](const auto& info) {
-        return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param));
-    });
+            TcpFault{"WriteClosedAtBlock3",
+                     true,
+                     [](TcpRig& r) { CloseAtStep(r, "Block 3: Waiting for ack..."); },
+                     std::nullopt,
+                     false,
+                     {"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2"}})),
+    [](const auto& info) { return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param)); });
 
 TEST_F(TcpImage, NothingStartsWithoutALinkOrWhenAnEditCannotBeCommitted)
 {

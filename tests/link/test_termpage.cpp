@@ -3,8 +3,8 @@
 #include "TermPageRig.h"
 
 #include "cport/test_term_fakeport.h"
-#include "link/ui/ByteMemo.h"
 #include "link/protocol/Protocol.h"
+#include "link/ui/ByteMemo.h"
 #include "platform/ui/CheckBox.h"
 #include "sim/SimPty.h"
 
@@ -16,8 +16,10 @@
 
 using Strings = std::vector<std::string>;
 
-namespace {
-struct TermPage : TermPageRig {};
+namespace
+{
+struct TermPage : TermPageRig {
+};
 
 // The page's terminal on a port stand-in that delivers received blocks as the real port does.
 struct TermPageReceive : TermPage {
@@ -33,7 +35,11 @@ struct TermPageReceive : TermPage {
 
 TEST_F(TermPage, SendBoxLinesOnTheWire)
 {
-    const struct { std::string text, charDelay; bool open; std::string timeline, status; } cases[] = {
+    const struct {
+        std::string text, charDelay;
+        bool open;
+        std::string timeline, status;
+    } cases[] = {
         {"---", "0", true, "---", ""}, // mode switches and the escape go out alone, without pauses
         {"+++", "0", true, "+++", ""},
         {"<ESC>", "0", true, "\x1b", ""},

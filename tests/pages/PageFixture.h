@@ -18,8 +18,9 @@ inline std::string FieldUnitBytes(int step = 7, int offset = 3)
 }
 
 // A page with a few bound controls over the default image, redrawn through the master redraw.
-class Page : public ::testing::Test {
-public:
+class Page : public ::testing::Test
+{
+  public:
     void SetUp() override
     {
         image.OnRedraw = [this] {

@@ -15,8 +15,9 @@
 
 #include "PageFixture.h"
 
-class Communication : public Page {
-public:
+class Communication : public Page
+{
+  public:
     void SetUp() override
     {
         Page::SetUp();
@@ -50,9 +51,11 @@ TEST_F(Communication, InitCommandsDropALeadingAtOnceAndTimeServersKeepIt)
         int n;
         std::string typed, stored;
     } cases[] = {
-        {1, "AT&F", "&F"},  {2, "at+cops=0,,,0", "+cops=0,,,0"}, {3, "AT", ""},      {4, "A", "A"},
-        {5, " ATZ", " ATZ"}, {1, "ATATZ", "ATZ"},                {2, "", ""},        {3, longest, longest.substr(2)},
-        {6, "ATZ", "ATZ"},  {7, "", ""},
+        {1, "AT&F", "&F"},   {2, "at+cops=0,,,0", "+cops=0,,,0"},
+        {3, "AT", ""},       {4, "A", "A"},
+        {5, " ATZ", " ATZ"}, {1, "ATATZ", "ATZ"},
+        {2, "", ""},         {3, longest, longest.substr(2)},
+        {6, "ATZ", "ATZ"},   {7, "", ""},
     };
     for (const auto& c : cases) {
         const std::string name = "ComboBox" + std::to_string(c.n);
@@ -84,14 +87,22 @@ TEST_F(Communication, NumbersClampToTheirBounds)
         const char* shown;
         uint32_t stored;
     } cases[] = {
-        {"SocketTimeEdit", 772, 2, "600", "546", 546}, {"SocketTimeEdit", 772, 2, "-5", "0", 0},
-        {"awakeTime", 1009, 2, "600", "540", 540},     {"awakeTime", 1009, 2, "-1", "0", 0},
-        {"PingEdit", 774, 2, "1", "2", 2},             {"PingEdit", 774, 2, "0", "0", 0},
-        {"PingEdit", 774, 2, "70000", "65535", 65535}, {"PingEdit", 774, 2, "-3", "0", 0},
-        {"DisconEdit", 776, 2, "70000", "65535", 65535}, {"DisconEdit", 776, 2, "-7", "0", 0},
-        {"RPortEdit", 865, 2, "2040", "2040", 2040},   {"RPortEdit", 865, 2, "", "0", 0},
-        {"RPortEdit", 865, 2, "70000", "65535", 65535}, {"RPort2Edit", 871, 2, "-80", "0", 0},
-        {"MaxReConnPeriod", 987, 1, "300", "255", 255}, {"MaxReConnNo", 988, 1, "-1", "0", 0},
+        {"SocketTimeEdit", 772, 2, "600", "546", 546},
+        {"SocketTimeEdit", 772, 2, "-5", "0", 0},
+        {"awakeTime", 1009, 2, "600", "540", 540},
+        {"awakeTime", 1009, 2, "-1", "0", 0},
+        {"PingEdit", 774, 2, "1", "2", 2},
+        {"PingEdit", 774, 2, "0", "0", 0},
+        {"PingEdit", 774, 2, "70000", "65535", 65535},
+        {"PingEdit", 774, 2, "-3", "0", 0},
+        {"DisconEdit", 776, 2, "70000", "65535", 65535},
+        {"DisconEdit", 776, 2, "-7", "0", 0},
+        {"RPortEdit", 865, 2, "2040", "2040", 2040},
+        {"RPortEdit", 865, 2, "", "0", 0},
+        {"RPortEdit", 865, 2, "70000", "65535", 65535},
+        {"RPort2Edit", 871, 2, "-80", "0", 0},
+        {"MaxReConnPeriod", 987, 1, "300", "255", 255},
+        {"MaxReConnNo", 988, 1, "-1", "0", 0},
         {"MaxPingNo", 989, 1, "300", "255", 255},
     };
     for (const auto& c : cases) {
@@ -108,8 +119,8 @@ TEST_F(Communication, NumbersClampToTheirBounds)
 // and left alone, they go back to the unit as they came, whatever commits them.
 TEST_F(Communication, ValuesReadAndLeftAloneGoBackUnchanged)
 {
-    image.WriteImageString("\xFF\xFF", 1009, 0);         // awake time
-    image.WriteImageString("\x1F\x26", 772, 0);          // socket time
+    image.WriteImageString("\xFF\xFF", 1009, 0);              // awake time
+    image.WriteImageString("\x1F\x26", 772, 0);               // socket time
     image.WriteImageString(std::string("\0\x01", 2), 774, 0); // heart beat 1
     image.WriteImageString(std::string(31, '\xFF'), 1317, 0);
     image.WriteImageString(std::string("ATZ\0", 4), 1348, 0);

@@ -16,7 +16,8 @@
 
 #include "PageFixture.h"
 
-namespace {
+namespace
+{
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -30,8 +31,9 @@ std::vector<std::string> Lines(const std::string& text)
 } // namespace
 
 // The page as the window builds it.
-class LoggedPage : public Page {
-public:
+class LoggedPage : public Page
+{
+  public:
     void SetUp() override
     {
         Page::SetUp();
@@ -142,7 +144,8 @@ TEST_F(LoggedPage, TheRecordListIsRebuiltOnlyWhenWhatItShowsChanges)
         {"nothing", [] {}, 0},
         {"a configuration byte", [&] { image.WriteImageString("x", 100, 1); }, 0},
         {"a log byte", [&] { image.WriteImageString("\x01", 65000, 1); }, 1},
-        {"the date kind", [&] { image.WriteImageString({char(image.Image.Byte(kRtcDatesAddress) ^ 1)}, kRtcDatesAddress, 1); }, 1},
+        {"the date kind",
+         [&] { image.WriteImageString({char(image.Image.Byte(kRtcDatesAddress) ^ 1)}, kRtcDatesAddress, 1); }, 1},
         {"the configuration-only read size", [&] { image.RadioGroup1Click(0); }, 1},
         {"a log byte while no record is listed", [&] { image.WriteImageString("\x02", 65000, 1); }, 0},
     };
@@ -161,7 +164,8 @@ TEST_F(LoggedPage, PeriodEditorsClampAndNeverWrap)
         const char* typed;
         const char* shown;
         std::string stored;
-    } cases[] = {{"2000", "1440", "\x05\xA0"}, {"-5", "0", std::string(2, '\0')}, {"90", "90", std::string("\x00\x5A", 2)}};
+    } cases[] = {
+        {"2000", "1440", "\x05\xA0"}, {"-5", "0", std::string(2, '\0')}, {"90", "90", std::string("\x00\x5A", 2)}};
     for (int n = 1; n <= 5; ++n)
         for (const auto& c : cases) {
             const std::string name = "spSWT" + std::to_string(n) + "Edit";

@@ -12,13 +12,15 @@
 #include <map>
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr int kSize = MemoryImage::kConfigSize;
 
 // The option switches over three sheets, with the internal serial group that holds the flow control.
-class Options : public Page {
-public:
+class Options : public Page
+{
+  public:
     void SetUp() override
     {
         Page::SetUp();
@@ -27,7 +29,9 @@ public:
             ctx, TOptionBits::TSheets{new QWidget(&window), new QWidget(&window), new QWidget(&window)});
         TOptionHooks& h = options->Hooks;
         const auto note = [this](const char* key) { return [this, key](bool on) { seen[key] = on ? "on" : "off"; }; };
-        h.ShowHelpText = [this](int page, int item) { seen["help"] = std::to_string(page) + "." + std::to_string(item); };
+        h.ShowHelpText = [this](int page, int item) {
+            seen["help"] = std::to_string(page) + "." + std::to_string(item);
+        };
         h.UserNameEnabled = note("UserName");
         h.UserIDLocked = note("UserIDText locked");
         h.MaxPingEnabled = note("MaxPingNo");
@@ -162,8 +166,8 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
     struct Case {
         const char* name;
         int first, firstMask, second, secondMask;
-        int shown[4];                  // by pattern: first bit << 1 | second bit
-        std::vector<int> stored;       // by item: the pattern written
+        int shown[4];            // by pattern: first bit << 1 | second bit
+        std::vector<int> stored; // by item: the pattern written
     };
     const Case cases[] = {
         {"RadioGroup3", 1023, 0x08, 1011, 0x20, {1, 1, 2, 0}, {3, 1, 2}},
@@ -245,9 +249,11 @@ TEST_F(Options, WhatFollowsASwitchFollowsTheShownImage)
     EXPECT_FALSE(controlChar->isEnabled());
     EXPECT_EQ(ctx.Get<QLabel>("Label162")->text(), "Freq");
     EXPECT_EQ(ctx.Get<TCheckBox>("PI2CheckBox")->text(), "Input Ch 2 (I/O2)");
-    EXPECT_EQ(seen, withStarts({{"Label77", "Min Awake Time:"}, {"MaxPingNo", "on"}, {"UserIDText locked", "on"},
-                                {"UserName", "off"}},
-                               "on"));
+    EXPECT_EQ(
+        seen,
+        withStarts(
+            {{"Label77", "Min Awake Time:"}, {"MaxPingNo", "on"}, {"UserIDText locked", "on"}, {"UserName", "off"}},
+            "on"));
 
     std::string bytes = Filled(0xFF);
     bytes[1015] = char(0xFB); // units off, control characters on: shown ticked but out of reach

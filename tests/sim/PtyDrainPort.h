@@ -10,8 +10,9 @@
 
 // A pseudo-terminal reports no transmit queue, and a purge drops what the kernel has not yet handed to the
 // other side. Drained here means what a drained UART means: the unit has every byte written.
-class PtyDrainPort : public ComPortLink {
-public:
+class PtyDrainPort : public ComPortLink
+{
+  public:
     PtyDrainPort(TCustomComPort& port, SimPty& sim) : ComPortLink(port), sim_(sim) {}
     int WriteStr(const std::string& bytes) override
     {
@@ -26,7 +27,7 @@ public:
             PauseBetweenPolls();
     }
 
-private:
+  private:
     SimPty& sim_;
     uint64_t written_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "sim/SimUnit.h"
 
-namespace {
+namespace
+{
 // The unit's own CRC-16/X-25 (reflected 0x8408, start 0xFFFF, complemented), written apart from the tool's.
 uint16_t X25(const std::string& data)
 {

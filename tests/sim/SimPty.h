@@ -11,8 +11,9 @@
 // Puts a SimUnit behind the master side of a pseudo-terminal pair: the tool opens SlavePath() as its serial
 // port. A thread reads what the tool sends, feeds the unit and writes its answer back, paced to the line
 // rate when a baud rate is given (10 bits a byte), so transfers take their real wire time.
-class SimPty {
-public:
+class SimPty
+{
+  public:
     explicit SimPty(int baud = 0);
     ~SimPty();
     SimPty(const SimPty&) = delete;
@@ -29,7 +30,7 @@ public:
         return f(unit_);
     }
 
-private:
+  private:
     void Run();
     // Writes all of bytes to the master, paced; false when asked to stop.
     bool WriteAll(const std::string& bytes);

@@ -2,9 +2,13 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 // The unit's own escape and checksum, written from the line protocol (not shared with the tool on purpose).
-bool MustEscape(uint8_t b) { return b == 0x0D || b == 0x08 || b == 0x7D || b == 0x11 || b == 0x13; }
+bool MustEscape(uint8_t b)
+{
+    return b == 0x0D || b == 0x08 || b == 0x7D || b == 0x11 || b == 0x13;
+}
 
 uint16_t Checksum(const std::string& raw)
 {
@@ -120,7 +124,8 @@ std::string SimUnit::HandleLine(const std::string& line)
             Violations.push_back("password before kvrw1");
         unlocked_ = prepared_ && line.substr(5) == Password;
         if (Tcp())
-            return unlocked_ ? "\r\nKIV Corvo password accepted\r\nOK\r\n" : "\r\nKIV Corvo password refused\r\nERROR\r\n";
+            return unlocked_ ? "\r\nKIV Corvo password accepted\r\nOK\r\n"
+                             : "\r\nKIV Corvo password refused\r\nERROR\r\n";
         return unlocked_ ? kOk6 : kNo6;
     }
     if (line == "kvrea0" || line == "kvrea") {
@@ -278,7 +283,8 @@ std::string SimUnit::HandleFrame()
         return refused;
     }
     std::string data = raw.substr(0, size);
-    const uint16_t sent = static_cast<uint16_t>(static_cast<uint8_t>(raw[size]) << 8 | static_cast<uint8_t>(raw[size + 1]));
+    const uint16_t sent =
+        static_cast<uint16_t>(static_cast<uint8_t>(raw[size]) << 8 | static_cast<uint8_t>(raw[size + 1]));
     if (sent != Checksum(data)) {
         Violations.push_back("bad checksum in block " + std::to_string(frameBlock_));
         return refused;

@@ -16,9 +16,9 @@ struct SimFaults {
     int RefuseAltBlock = -1;      // this service-panel block ("KVWXB=") is answered without "OK" ...
     int RefuseAltTimes = 1;       // ... this many times before it is taken
     // TCP only:
-    int ShortReadBlock = -1;      // this read block (0..11) goes out 10 data bytes short
-    std::string ClosingReply;     // replaces the 8-byte reply after the last read block when not empty
-    std::string PrepareReply;     // replaces the answer to "kv" when not empty
+    int ShortReadBlock = -1;  // this read block (0..11) goes out 10 data bytes short
+    std::string ClosingReply; // replaces the 8-byte reply after the last read block when not empty
+    std::string PrepareReply; // replaces the answer to "kv" when not empty
 };
 
 // One block of the service panel's frame ("KVWXB=" area + 20, block + 20, escaped data, CRC low byte first).
@@ -36,8 +36,9 @@ struct SimAltBlock {
 // Over TCP the unit speaks its network dialect: "kv" CR opens the transfer mode, "kvrea0" (no CR) is answered at
 // once with twelve escaped 256-byte blocks and an 8-byte closing reply, and a "KVWEB" frame is 256 escaped data
 // bytes and the checksum with no CR after it.
-class SimUnit {
-public:
+class SimUnit
+{
+  public:
     static constexpr int kMemorySize = 65536;
     static constexpr int kConfigSize = 3072;
 
@@ -67,7 +68,7 @@ public:
     int BlocksStored = 0;
     std::vector<SimAltBlock> AltBlocks; // every service-panel block received, refused ones included
 
-private:
+  private:
     std::string HandleLine(const std::string& line);
     std::string HandleByteWrite(const std::string& line);
     std::string HandleFrame();
