@@ -189,7 +189,7 @@ QWidget* TChannelGroup::SpecialBox()
         grid->addWidget(builder.Build(box, {c_.Named("IO", names[2 * k + 1]), "", Unbound{Unbound::Label}}), k, 3);
     }
     w_.special = Make<TRadioGroup>(ctx_, box,
-                                   {c_.Named("IO", "spec"), "", Unbound{Unbound::Radio}, kNoStep, {"Capture", "PWM"}});
+                                   {c_.Named("IO") + "spec", "", Unbound{Unbound::Radio}, kNoStep, {"Capture", "PWM"}});
     grid->addWidget(w_.special, 2, 0, 1, 4);
     box->setVisible(false);
     return box;
