@@ -172,7 +172,7 @@ QWidget* TChannelGroup::AlarmChoice()
     return w_.alarm;
 }
 
-// I/O2's special function: only the "Capture"/"PWM" choice has a meaning, the unit's; never shown.
+// I/O2's special function (only I/O2 has one): only the "Capture"/"PWM" choice has a meaning, the unit's; never shown.
 QWidget* TChannelGroup::SpecialBox()
 {
     if (!c_.specialFunction)
@@ -188,8 +188,7 @@ QWidget* TChannelGroup::SpecialBox()
         grid->addWidget(new QLabel(captions[k][1], box), k, 2);
         grid->addWidget(builder.Build(box, {c_.Named("IO", names[2 * k + 1]), "", Unbound{Unbound::Label}}), k, 3);
     }
-    w_.special = Make<TRadioGroup>(ctx_, box,
-                                   {c_.Named("IO") + "spec", "", Unbound{Unbound::Radio}, kNoStep, {"Capture", "PWM"}});
+    w_.special = Make<TRadioGroup>(ctx_, box, {"IO2spec", "", Unbound{Unbound::Radio}, kNoStep, {"Capture", "PWM"}});
     grid->addWidget(w_.special, 2, 0, 1, 4);
     box->setVisible(false);
     return box;
