@@ -78,41 +78,42 @@ QLineEdit* BuildPassWord(TPageContext& ctx)
     return edit;
 }
 
-// A port: an empty text stands for 0; leaving it refreshes the destination captions, written or not.
-QLineEdit* BuildPort(TPageContext& ctx, const TRow& row)
+// A number edit of the row's field with an Exit of its own; the decoder shows the field as every number edit.
+template <class Exit> QLineEdit* BindOwnNumber(TPageContext& ctx, const TRow& row, Exit exit)
 {
     QLineEdit* edit = OwnEdit(ctx, row);
     const NumberField field = std::get<NumberField>(row.field);
     ImageStore& image = ctx.Image;
     BindEdit(
         ctx, edit, row.step, [&image, edit, field] { ShowNumber(image, edit, field); },
-        [&ctx, edit, field] {
-            if (edit->text().isEmpty())
-                edit->setText("0");
-            WriteNumber(ctx.Image, field, NumberEditValue(ctx.Image, edit, field));
-            ShowIPLabels(ctx);
-        });
+        [edit, field, exit] { exit(edit, field); });
     return edit;
+}
+
+// A port: an empty text stands for 0; leaving it refreshes the destination captions, written or not.
+QLineEdit* BuildPort(TPageContext& ctx, const TRow& row)
+{
+    return BindOwnNumber(ctx, row, [&ctx](QLineEdit* edit, const NumberField& field) {
+        if (edit->text().isEmpty())
+            edit->setText("0");
+        WriteNumber(ctx.Image, field, NumberEditValue(ctx.Image, edit, field));
+        ShowIPLabels(ctx);
+    });
 }
 
 // The heart beat period: 0 switches it off, and the shortest period the unit keeps is 2, so a typed 1 is 2.
 QLineEdit* BuildPingEdit(TPageContext& ctx)
 {
-    QLineEdit* edit = OwnEdit(ctx, kPingEdit);
-    const NumberField field = std::get<NumberField>(kPingEdit.field);
     ImageStore& image = ctx.Image;
-    BindEdit(
-        ctx, edit, kPingEdit.step, [&image, edit, field] { ShowNumber(image, edit, field); },
-        [&image, edit, field] {
-            const bool typed = !ShowsStoredNumber(image, edit, field);
-            uint32_t value = NumberEditValue(image, edit, field);
-            if (typed && value == 1) {
-                value = 2;
-                edit->setText("2");
-            }
-            WriteNumber(image, field, value);
-        });
-    return edit;
+    return BindOwnNumber(ctx, kPingEdit, [&image](QLineEdit* edit, const NumberField& field) {
+        const bool typed = !ShowsStoredNumber(image, edit, field);
+        uint32_t value = NumberEditValue(image, edit, field);
+        if (typed && value == 1) {
+            value = 2;
+            edit->setText("2");
+        }
+        WriteNumber(image, field, value);
+    });
 }
 
 // --- layout -------------------------------------------------------------------------------------------------

@@ -32,6 +32,14 @@ TRadioGroup* MakeRadioGroup(const TRow& row, QWidget* parent)
     return group;
 }
 
+QComboBox* MakeComboBox(const TRow& row, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    for (const auto& item : row.items)
+        box->addItem(FromLatin1(item));
+    return box;
+}
+
 // The widget and its binding, one kind of field each.
 struct Maker {
     TPageContext& ctx;
@@ -65,29 +73,19 @@ struct Maker {
         BindSwitch(ctx, box, f, row.step);
         return box;
     }
-    QWidget* operator()(const MultiBitChoice& f) const
+    // The radio groups differ only in how they bind their field.
+    template <class Field, class Binder> QWidget* Radio(const Field& f, Binder bind) const
     {
         auto* group = MakeRadioGroup(row, parent);
-        BindChoice(ctx, group, f, row.step);
+        bind(ctx, group, f, row.step);
         return group;
     }
-    QWidget* operator()(const BitPairChoice& f) const
-    {
-        auto* group = MakeRadioGroup(row, parent);
-        BindPairChoice(ctx, group, f, row.step);
-        return group;
-    }
-    QWidget* operator()(const Nibble& f) const
-    {
-        auto* group = MakeRadioGroup(row, parent);
-        BindNibble(ctx, group, f, row.step);
-        return group;
-    }
+    QWidget* operator()(const MultiBitChoice& f) const { return Radio(f, BindChoice); }
+    QWidget* operator()(const BitPairChoice& f) const { return Radio(f, BindPairChoice); }
+    QWidget* operator()(const Nibble& f) const { return Radio(f, BindNibble); }
     QWidget* operator()(const ComboIndex& f) const
     {
-        auto* box = new QComboBox(parent);
-        for (const auto& item : row.items)
-            box->addItem(FromLatin1(item));
+        QComboBox* box = MakeComboBox(row, parent);
         BindComboIndex(ctx, box, f, row.step);
         return box;
     }
@@ -102,12 +100,8 @@ struct Maker {
             return new QLabel(FromLatin1(row.caption), parent);
         case Unbound::Radio:
             return MakeRadioGroup(row, parent);
-        case Unbound::Combo: {
-            auto* box = new QComboBox(parent);
-            for (const auto& item : row.items)
-                box->addItem(FromLatin1(item));
-            return box;
-        }
+        case Unbound::Combo:
+            return MakeComboBox(row, parent);
         case Unbound::Button:
             return new QPushButton(FromLatin1(row.caption), parent);
         }
