@@ -56,15 +56,6 @@ void CommitOnEnter(QWidget* control, std::function<void()> exit)
     });
 }
 
-// A click echoed while a redraw sets the control is no edit.
-std::function<void()> UserOnly(const TRedraw& redraw, std::function<void()> edit)
-{
-    return [&redraw, edit] {
-        if (!redraw.Showing())
-            edit();
-    };
-}
-
 std::function<void()> BindTextSlotOn(TPageContext& ctx, QWidget* control, QLineEdit* edit, TextSlot field,
                                      TRedraw::Step step, ErasedSlot erased, TStoredText stored)
 {
@@ -143,7 +134,8 @@ void BindSwitch(TPageContext& ctx, TCheckBox* box, BitSwitch field, TRedraw::Ste
 {
     ImageStore& image = ctx.Image;
     ctx.Redraw.Add(step, [&image, box, field] { ShowChecked(box, ReadSwitch(image, field)); });
-    box->SetOnClick(UserOnly(ctx.Redraw, [&image, box, field] { WriteSwitch(image, field, box->Checked()); }));
+    // Run also when a redraw sets the box: the switch write finds its bit as shown and writes nothing.
+    box->SetOnClick([&image, box, field] { WriteSwitch(image, field, box->Checked()); });
 }
 
 namespace
@@ -156,7 +148,7 @@ void BindRadio(TPageContext& ctx, TRadioGroup* group, Field field, TRedraw::Step
 {
     ImageStore& image = ctx.Image;
     ctx.Redraw.Add(step, [&image, group, field, read] { ShowIndex(group, read(image, field)); });
-    group->SetOnClick(UserOnly(ctx.Redraw, [&image, group, field, write] { write(image, field, group->ItemIndex()); }));
+    group->SetOnClick([&image, group, field, write] { write(image, field, group->ItemIndex()); });
 }
 
 } // namespace
@@ -179,10 +171,11 @@ void BindNibble(TPageContext& ctx, TRadioGroup* group, Nibble field, TRedraw::St
         if (image.ReadImageByte(field.address) != 0xFF)
             ShowIndex(group, ReadNibble(image, field));
     });
-    group->SetOnClick(UserOnly(ctx.Redraw, [&image, group, field] {
+    // A redraw that moves the group (a nibble of 10-15 shows the last item) stores what it shows.
+    group->SetOnClick([&image, group, field] {
         if (group->ItemIndex() >= 0)
             WriteNibble(image, field, group->ItemIndex());
-    }));
+    });
 }
 
 std::function<void()> BindScaled(TPageContext& ctx, QLineEdit* edit, ScaledNumber field, TRedraw::Step step)
