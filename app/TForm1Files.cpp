@@ -61,7 +61,7 @@ void TForm1::ConnectFileActions()
 
 void TForm1::FileSave1Click()
 {
-    if (!CommitPendingEdits())
+    if (!RunGuarded([this] { CommitList.Run(KvxSaveCommitOrder()); }))
         return;
     StampConfigToolNr();
     EncodeModemType();

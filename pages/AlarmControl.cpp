@@ -30,9 +30,6 @@ bool SwitchChannel(int channel)
     return channel >= kFirstSwitchChannel && channel <= kLastSwitchChannel;
 }
 
-// Both editors store nothing while their edit still shows what the image holds: the commit before a write
-// runs them, and an image shown and written back leaves as it came, even a value they would correct.
-
 void BuildAlarmOnOff(TPageContext& ctx, QWidget* generalSheet)
 {
     auto* holder = new QWidget;
@@ -50,11 +47,9 @@ void BuildAlarmOnOff(TPageContext& ctx, QWidget* generalSheet)
 
     ImageStore& image = ctx.Image;
     auto stored = [&image] { return std::to_string(image.ReadImageByte(kAlarmOnOff)); };
-    auto exit = [&image, edit, stored] {
-        const std::string text = ToLatin1(edit->text());
-        if (text == stored())
-            return;
-        int channel = StrToInt(text);
+    // Written on every exit and commit: a byte outside 3..7 means no channel and goes back as 0.
+    auto exit = [&image, edit] {
+        int channel = StrToInt(ToLatin1(edit->text()));
         if (!SwitchChannel(channel)) {
             channel = 0;
             edit->setText("0");
@@ -66,11 +61,9 @@ void BuildAlarmOnOff(TPageContext& ctx, QWidget* generalSheet)
         ShowChecked(box, SwitchChannel(image.ReadImageByte(kAlarmOnOff)));
     };
     BindEdit(ctx, edit, TRedraw::AlarmOnOff, show, exit);
-    const TRedraw& redraw = ctx.Redraw;
-    box->SetOnClick([&redraw, box, edit, exit] {
+    // Also run when a redraw moves the box: the byte is then rewritten as shown, or as 0.
+    box->SetOnClick([box, edit, exit] {
         edit->setEnabled(box->Checked());
-        if (redraw.Showing())
-            return;
         if (!box->Checked())
             edit->setText("0");
         exit();
@@ -97,15 +90,7 @@ void BuildAlarmChkTime(TPageContext& ctx)
     ImageStore& image = ctx.Image;
     auto stored = [&image] { return std::to_string(ReadNumber(image, kCheckPeriod)); };
     auto show = [edit, stored] { ShowText(edit, stored()); };
-    auto exit = [&image, edit, stored] {
-        const std::string text = ToLatin1(edit->text());
-        if (text == stored())
-            return;
-        const ClampedNumber minutes = ClampNumberText(text, kCheckPeriod.max, kCheckPeriod.min);
-        if (minutes.clamped)
-            edit->setText(QString::number(minutes.value));
-        WriteNumber(image, kCheckPeriod, minutes.value);
-    };
+    auto exit = [&image, edit] { WriteNumber(image, kCheckPeriod, NumberEditValue(edit, kCheckPeriod)); };
     BindEdit(ctx, edit, TRedraw::LoggedData, show, exit);
 }
 

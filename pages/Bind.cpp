@@ -56,9 +56,12 @@ void CommitOnEnter(QWidget* control, std::function<void()> exit)
     });
 }
 
-std::function<void()> BindTextSlotOn(TPageContext& ctx, QWidget* control, QLineEdit* edit, TextSlot field,
-                                     TRedraw::Step step, ErasedSlot erased, TStoredText stored)
+std::function<void()> BindTextSlotOn(TPageContext& ctx, QWidget* control, QLineEdit* edit, const TextField& text,
+                                     TRedraw::Step step, TStoredText stored)
 {
+    const TextSlot field = text.slot;
+    const ErasedSlot erased = text.erased;
+    const bool always = text.write == WritePolicy::Always;
     edit->setMaxLength(field.MaxLength());
     ImageStore& image = ctx.Image;
     // What the control shows for the slot; the editor compares with this, so leaving an erased slot that
@@ -69,9 +72,9 @@ std::function<void()> BindTextSlotOn(TPageContext& ctx, QWidget* control, QLineE
         return ReadTextSlot(image, field);
     };
     auto show = [edit, shown] { ShowText(edit, shown()); };
-    auto exit = [&image, edit, field, shown, show, stored] {
+    auto exit = [&image, edit, field, shown, show, stored, always] {
         const std::string text = ToLatin1(edit->text());
-        if (text != shown())
+        if (always || text != shown())
             WriteTextSlotAlways(image, field, stored ? stored(text) : text);
         show();
     };
@@ -90,15 +93,8 @@ std::function<void()> BindEdit(TPageContext& ctx, QWidget* control, TRedraw::Ste
     return exit;
 }
 
-bool ShowsStoredNumber(const ImageStore& image, const QLineEdit* edit, const NumberField& field)
+uint32_t NumberEditValue(QLineEdit* edit, const NumberField& field)
 {
-    return ToLatin1(edit->text()) == std::to_string(ReadNumber(image, field));
-}
-
-uint32_t NumberEditValue(const ImageStore& image, QLineEdit* edit, const NumberField& field)
-{
-    if (ShowsStoredNumber(image, edit, field))
-        return ReadNumber(image, field);
     ClampedNumber n = ClampNumberText(ToLatin1(edit->text()), field.max, field.min);
     if (n.clamped)
         edit->setText(QString::number(n.value));
@@ -110,23 +106,22 @@ void ShowNumber(const ImageStore& image, QLineEdit* edit, const NumberField& fie
     ShowText(edit, std::to_string(ReadNumber(image, field)));
 }
 
-std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot field, TRedraw::Step step,
-                                   ErasedSlot erased)
+std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, const TextField& field, TRedraw::Step step)
 {
-    return BindTextSlotOn(ctx, edit, edit, field, step, erased, nullptr);
+    return BindTextSlotOn(ctx, edit, edit, field, step, nullptr);
 }
 
-std::function<void()> BindTextSlot(TPageContext& ctx, QComboBox* box, TextSlot field, TRedraw::Step step,
-                                   ErasedSlot erased, TStoredText stored)
+std::function<void()> BindTextSlot(TPageContext& ctx, QComboBox* box, const TextField& field, TRedraw::Step step,
+                                   TStoredText stored)
 {
-    return BindTextSlotOn(ctx, box, box->lineEdit(), field, step, erased, stored);
+    return BindTextSlotOn(ctx, box, box->lineEdit(), field, step, stored);
 }
 
 std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step)
 {
     ImageStore& image = ctx.Image;
     auto show = [&image, edit, field] { ShowNumber(image, edit, field); };
-    auto exit = [&image, edit, field] { WriteNumber(image, field, NumberEditValue(image, edit, field)); };
+    auto exit = [&image, edit, field] { WriteNumber(image, field, NumberEditValue(edit, field)); };
     return BindEdit(ctx, edit, step, show, exit);
 }
 

@@ -29,11 +29,9 @@ void ShowIndex(QComboBox* box, int index);
 std::function<void()> BindEdit(TPageContext& ctx, QWidget* control, TRedraw::Step step, std::function<void()> show,
                                std::function<void()> exit);
 
-// The value a number edit stores. While the edit still shows the stored value, that value is kept as it is,
-// also outside the bounds: a value read from a unit and left alone goes back to it unchanged. A typed text is
-// converted (conversion error on a bad text) and clamped to min..max, the bound written back into the edit.
-uint32_t NumberEditValue(const ImageStore& image, QLineEdit* edit, const NumberField& field);
-bool ShowsStoredNumber(const ImageStore& image, const QLineEdit* edit, const NumberField& field);
+// The value a number edit stores: its text converted (conversion error on a bad text) and clamped to
+// min..max, the bound written back into the edit, so a stored value out of range is corrected on leaving.
+uint32_t NumberEditValue(QLineEdit* edit, const NumberField& field);
 void ShowNumber(const ImageStore& image, QLineEdit* edit, const NumberField& field);
 
 // The generic editors: each binds one control to one field row. The control's object name is the
@@ -41,13 +39,12 @@ void ShowNumber(const ImageStore& image, QLineEdit* edit, const NumberField& fie
 
 // Text slot: maximum length slot - 1; Exit writes when the text differs, then shows the field again;
 // Enter commits without moving the focus.
-std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, TextSlot field, TRedraw::Step step,
-                                   ErasedSlot erased = ErasedSlot::Raw);
+std::function<void()> BindTextSlot(TPageContext& ctx, QLineEdit* edit, const TextField& field, TRedraw::Step step);
 // The same for an editable pick list: the list's edit holds the text, the list itself is what is left.
 // stored, when given, turns the typed text into the text stored (a prefix the unit does not want dropped).
 using TStoredText = std::string (*)(const std::string& typed);
-std::function<void()> BindTextSlot(TPageContext& ctx, QComboBox* box, TextSlot field, TRedraw::Step step,
-                                   ErasedSlot erased = ErasedSlot::Raw, TStoredText stored = nullptr);
+std::function<void()> BindTextSlot(TPageContext& ctx, QComboBox* box, const TextField& field, TRedraw::Step step,
+                                   TStoredText stored = nullptr);
 // Number: Exit takes NumberEditValue and writes it by the field's policy; no redraw. Enter commits.
 std::function<void()> BindNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step);
 // Switch: the click writes the bit through SetImageBits; the decoder sets the box.

@@ -96,19 +96,18 @@ QLineEdit* BuildPort(TPageContext& ctx, const TRow& row)
     return BindOwnNumber(ctx, row, [&ctx](QLineEdit* edit, const NumberField& field) {
         if (edit->text().isEmpty())
             edit->setText("0");
-        WriteNumber(ctx.Image, field, NumberEditValue(ctx.Image, edit, field));
+        WriteNumber(ctx.Image, field, NumberEditValue(edit, field));
         ShowIPLabels(ctx);
     });
 }
 
-// The heart beat period: 0 switches it off, and the shortest period the unit keeps is 2, so a typed 1 is 2.
+// The heart beat period: 0 switches it off, and the shortest period the unit keeps is 2, so a 1 becomes 2.
 QLineEdit* BuildPingEdit(TPageContext& ctx)
 {
     ImageStore& image = ctx.Image;
     return BindOwnNumber(ctx, kPingEdit, [&image](QLineEdit* edit, const NumberField& field) {
-        const bool typed = !ShowsStoredNumber(image, edit, field);
-        uint32_t value = NumberEditValue(image, edit, field);
-        if (typed && value == 1) {
+        uint32_t value = NumberEditValue(edit, field);
+        if (value == 1) {
             value = 2;
             edit->setText("2");
         }

@@ -93,13 +93,10 @@ void BindHdop(TPageContext& ctx, QLineEdit* edit)
     ImageStore& image = ctx.Image;
     auto ShowGNSSHdop = [&image, edit] { ShowText(edit, ScaledText(image, kHdopField)); };
     auto GNSS_HdopEditExit = [&image, edit] {
-        const std::string text = TextOf(edit);
-        if (text == ScaledText(image, kHdopField))
-            return; // the stored level as shown: nothing to store
-        const ClampedNumber level = HdopFromText(text);
+        const ClampedNumber level = HdopFromText(TextOf(edit));
         if (level.clamped)
-            edit->setText(FromLatin1(FloatToStrF(level.value / kHdopField.scale, kHdopField.decimals)));
-        WriteNumber(image, {kHdopField.address, kHdopField.length, 0xFFFF, WritePolicy::WhenDifferent}, level.value);
+            edit->setText(FromLatin1(ScaledStoredText(level.value, kHdopField)));
+        WriteNumber(image, {kHdopField.address, kHdopField.length, 0xFFFF}, level.value);
     };
     ctx.Redraw.Add(TRedraw::Identity, ShowGNSSHdop);
     RegisterExit(ctx, edit, GNSS_HdopEditExit);

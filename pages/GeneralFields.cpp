@@ -28,23 +28,20 @@ std::string ReferenceDateText(const ImageStore& image)
     return text;
 }
 
-bool WriteReferenceDate(ImageStore& image, const std::string& typed)
+void WriteReferenceDate(ImageStore& image, const std::string& typed)
 {
     std::string digits;
     std::copy_if(typed.begin(), typed.end(), std::back_inserter(digits),
                  [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
-    if (digits == ReferenceDateText(image))
-        return false;
     if (digits.size() != 6)
         throw EConvertError("'" + typed + "' is not a valid integer value");
     std::string bytes;
     for (size_t i = 0; i < 6; i += 2)
         bytes += static_cast<char>((digits[i] - '0') * 10 + (digits[i + 1] - '0'));
     image.WriteImageString(bytes, kReferenceDateAddress, 1);
-    return true;
 }
 
-const ScaledNumber kHdopField = {279, 2, 100.0, 2, Rounding::Nearest};
+const ScaledNumber kHdopField = {279, 2, 100.0, 2, Rounding::Truncate};
 
 ClampedNumber HdopFromText(const std::string& text)
 {
@@ -70,12 +67,9 @@ ClampedNumber MemsStepFromText(const std::string& text)
     return {static_cast<uint32_t>(mg / 16), false};
 }
 
-bool WriteMemsStep(ImageStore& image, uint8_t step)
+void WriteMemsStep(ImageStore& image, uint8_t step)
 {
-    if (MemsThresholdMg(image.ReadImageByte(kMemsThresholdAddress)) == MemsThresholdMg(step))
-        return false;
     image.WriteImageNumber(step, kMemsThresholdAddress, 1, 1);
-    return true;
 }
 
 std::string HardwareModelText(const ImageStore& image)

@@ -23,15 +23,14 @@ constexpr TextSlot kSimPinSlot = {1000, 5};
 constexpr int kReferenceDateAddress = 43;
 // Six digits, two a byte; a byte of 100 or more shows "00".
 std::string ReferenceDateText(const ImageStore& image);
-// Stores a typed date, taking its digits only. Exactly six digits are a date; any other count raises
-// EConvertError and writes nothing. Digits that match what is shown write nothing, so a byte that shows
-// as "00" (erased, 100 or more) keeps its value. Returns whether it wrote.
-bool WriteReferenceDate(ImageStore& image, const std::string& typed);
+// Stores a typed date, taking its digits only, on every call. Exactly six digits are a date; any other count
+// raises EConvertError and writes nothing, so a half-typed date never stores a stray byte.
+void WriteReferenceDate(ImageStore& image, const std::string& typed);
 
 // --- GNSS HDOP accept level (279..280, x 100) -----------------------------------------------------------
 extern const ScaledNumber kHdopField;
-// The stored hundredths for a typed level: nearest hundredth, at most 655.35; a level below 0.50 is
-// refused for the unit's default 2.00 (clamped: the edit shows what is stored).
+// The stored hundredths for a typed level: truncated to the hundredth (a text that prints as 2.57 stores 257),
+// at most 655.35; a level below 0.50 is refused for the unit's default 2.00 (clamped: the edit shows it).
 ClampedNumber HdopFromText(const std::string& text);
 
 // --- MEMS threshold (283, steps of 16 mg) ---------------------------------------------------------------
@@ -41,8 +40,8 @@ int MemsThresholdMg(uint8_t stored);
 // The step for a typed threshold in mg: 1..2040 mg give mg div 16; 0, above 2040 and below 0 switch the
 // sensor off (clamped: the edit shows "0").
 ClampedNumber MemsStepFromText(const std::string& text);
-// Writes the step only when it means another threshold than the stored byte. Returns whether it wrote.
-bool WriteMemsStep(ImageStore& image, uint8_t step);
+// Writes the step, every time.
+void WriteMemsStep(ImageStore& image, uint8_t step);
 
 // --- hardware identity, written by the unit only --------------------------------------------------------
 // The model number from 2542 (high byte), 2564 and 2565 (low byte), in decimal.

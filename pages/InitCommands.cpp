@@ -50,7 +50,9 @@ const std::vector<std::string> kTimeServers = {
 
 TRow PickRow(int n, int address, const std::vector<std::string>& items)
 {
-    return {"ComboBox" + std::to_string(n), "", TextField{{address, kSlot}, ErasedSlot::Empty}, kStep, items};
+    // Written on every exit: an erased slot gets its terminator, a stored "AT..." loses its prefix.
+    return {"ComboBox" + std::to_string(n), "", TextField{{address, kSlot}, ErasedSlot::Empty, WritePolicy::Always},
+            kStep, items};
 }
 
 // A caption the help panel answers for.

@@ -89,16 +89,9 @@ TOptionBits::TOptionBits(TPageContext& ctx, const TSheets& sheets) : ctx_(ctx)
     Settle();
 }
 
-bool TOptionBits::User() const
-{
-    return !ctx_.Redraw.Showing();
-}
-
 void TOptionBits::Help(int page, int item) const
 {
-    // Help follows the user's click; a redraw setting the control is no reason to change the panel.
-    if (User())
-        Call(Hooks.ShowHelpText, page, item);
+    Call(Hooks.ShowHelpText, page, item);
 }
 
 void TOptionBits::Build(const TSheets& sheets)

@@ -43,10 +43,10 @@ struct TOptionHooks {
 // single-bit options and choices over one or two bits, built from one table in the order the option-bit
 // decoder (ShowOptionBits) visits them, so their decoders run in that order at the OptionBits step.
 //
-// Decoding never writes. A switch set by a redraw only brings on screen what follows from it (enabled states,
-// captions); the bits that a switch forces elsewhere (the ISP connection, logging on, the packet rules, the unit
-// ID sources, the I/O7 toggling bytes) are written on the user's click only, so an image is shown as it is and
-// goes back to the unit unchanged.
+// A switch that a redraw moves runs its click handler as a user's click does: its own write finds the bit as
+// shown, and the rules it carries (the ISP connection forced on, logging on, the packet rules, the unit ID
+// sources, the I/O7 toggling bytes, captions, enabled states, help) follow the decoded value, so page and image
+// agree afterwards. Such a rule may write, which redraws once more inside the running redraw.
 class TOptionBits
 {
   public:
@@ -131,7 +131,6 @@ class TOptionBits
         if (hook)
             hook(std::forward<Args>(args)...);
     }
-    bool User() const;
     void Help(int page, int item) const;
     void Periodicity(TRadioGroup* choice, const MultiBitChoice& field, int timer);
     void Build(const TSheets& sheets);

@@ -13,8 +13,7 @@ using namespace OptionFields;
 void TOptionBits::AnadataLogClick()
 {
     const int item = AnadataLog->ItemIndex();
-    if (User())
-        WritePairChoice(ctx_.Image, kAnadataLog, item);
+    WritePairChoice(ctx_.Image, kAnadataLog, item);
     usePulseVEventCheckBox->setEnabled(item == 2);
     if (item > 0) {
         for (int n = 1; n <= 7; ++n) {
@@ -31,11 +30,10 @@ void TOptionBits::AnadataLogClick()
     Help(12, 1);
 }
 
-// Also run by the channel-type choice, which is a user's act as well.
+// Also run by the channel-type choice and by the wiring choice. Run by a redraw it may change the image: a
+// changed I/O1 box switches logging on, a channel 5 to 7 box sets its pulse bit.
 void TOptionBits::PICheckBoxClick(int n)
 {
-    if (!User())
-        return;
     // Taken before any write: the redraw after the pulse bit shows the box as the image still has it.
     const bool logged = PI_[size_t(n - 1)]->Checked();
     if (n >= 5)
@@ -54,16 +52,14 @@ void TOptionBits::PICheckBoxClick(int n)
 void TOptionBits::ChRadioGroupClick(int n)
 {
     const int r = Ch_[size_t(n - 1)]->ItemIndex();
-    if (User()) {
-        WriteSwitch(ctx_.Image, {ChannelChoice(n).address, ChannelChoice(n).mask}, r == 1);
-        if (n >= 5)
-            WriteSwitch(ctx_.Image, PlainPulses(n), true);
-        // The log box names its channel once the user has wired it; a shown image keeps the logging captions.
-        TCheckBox* log = PI_[size_t(n - 1)];
-        const QString caption = QString("Input Ch %1 (I/O%1)").arg(n);
-        if (log->text() != caption)
-            log->setText(caption);
-    }
+    WriteSwitch(ctx_.Image, {ChannelChoice(n).address, ChannelChoice(n).mask}, r == 1);
+    if (n >= 5)
+        WriteSwitch(ctx_.Image, PlainPulses(n), true);
+    // The log box names its channel once it is wired, whether by a click, a channel type or a redraw.
+    TCheckBox* log = PI_[size_t(n - 1)];
+    const QString caption = QString("Input Ch %1 (I/O%1)").arg(n);
+    if (log->text() != caption)
+        log->setText(caption);
     if (n <= 4 && r >= 0) {
         Freq_[size_t(n - 1)]->setEnabled(r == 0);
         freqOrDiff->setEnabled(r == 0);
@@ -78,8 +74,7 @@ void TOptionBits::ChRadioGroupClick(int n)
 void TOptionBits::freqOrDiffClick()
 {
     const bool freq = freqOrDiff->Checked();
-    if (User())
-        WriteSwitch(ctx_.Image, kFreqOrDiff, freq);
+    WriteSwitch(ctx_.Image, kFreqOrDiff, freq);
     Label162->setText(kRateCaptions[freq]);
     for (TCheckBox* rate : Freq_)
         rate->setToolTip(kRateHints[freq]);
@@ -88,8 +83,7 @@ void TOptionBits::freqOrDiffClick()
 // Periodic (item 0) or synchronised (item 1): a synchronised timer starts at its start time.
 void TOptionBits::Periodicity(TRadioGroup* choice, const MultiBitChoice& field, int timer)
 {
-    if (User())
-        WriteChoice(ctx_.Image, field, choice->ItemIndex());
+    WriteChoice(ctx_.Image, field, choice->ItemIndex());
     Call(Hooks.StartTimeEnabled, timer, choice->ItemIndex() == 1);
 }
 

@@ -103,10 +103,7 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
     add(Label("Label102", "[#21] format", G::Swt2Packets));
     rows.back().then = [](TOptionBits& o) { o.ShowPacketFormat(); };
     add(Switch("SetIOCheckBox", "Toggle SensFeed(ch30)", kSetIOCheckBox, G::Swt1));
-    click([](TOptionBits& o) {
-        if (o.User())
-            o.SetIOCheckBoxClick();
-    });
+    click([](TOptionBits& o) { o.SetIOCheckBoxClick(); });
     add(Switch("LPCheckBox", "Use Low Power Mode", kLPCheckBox, G::Swt5));
     click([](TOptionBits& o) { o.LPCheckBoxClick(); });
     add(Switch("PingLocalIP", "Use Local IP when sending Ping", {1015, 0x80, true}, G::Ping));

@@ -1,11 +1,11 @@
 #include "pages/OptionBits.h"
 
+#include "image/ImageStore.h"
 #include "pages/OptionFields.h"
 #include "pages/PageContext.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
-#include <algorithm>
 
 using namespace OptionFields;
 
@@ -18,11 +18,9 @@ void TOptionBits::SetIOCheckBoxClick()
         WriteSwitch(ctx_.Image, kSensFeedLevel, false);
 }
 
-// A timer that sends needs the ISP connection: any change of its switch by the user turns the connection on.
+// A timer that sends needs the ISP connection: any change of its switch turns the connection on.
 void TOptionBits::SendBoxClick(int k)
 {
-    if (!User())
-        return;
     WriteSwitch(ctx_.Image, kSendBoxes[size_t(k)], sendBoxes_[size_t(k)]->Checked());
     ConnectBox->SetChecked(true);
     ConnectBoxClick();
@@ -31,64 +29,60 @@ void TOptionBits::SendBoxClick(int k)
 void TOptionBits::CheckBox24Click()
 {
     const bool units = CheckBox24->Checked();
-    if (User()) {
-        WriteSwitch(ctx_.Image, kCheckBox24, units);
-        // Control characters come only with units.
-        if (!units) {
-            CheckBox37->SetChecked(false);
-            WriteSwitch(ctx_.Image, kCheckBox37, false);
-        }
+    WriteSwitch(ctx_.Image, kCheckBox24, units);
+    // Control characters come only with units.
+    if (!units) {
+        CheckBox37->SetChecked(false);
+        WriteSwitch(ctx_.Image, kCheckBox37, false);
     }
     ShowPacketFormat();
 }
 
 void TOptionBits::CheckBox37Click()
 {
-    if (User() && CheckBox24->Checked())
+    if (CheckBox24->Checked())
         WriteSwitch(ctx_.Image, kCheckBox37, CheckBox37->Checked());
     ShowPacketFormat();
 }
 
 void TOptionBits::LPCheckBoxClick()
 {
-    if (User())
-        WriteSwitch(ctx_.Image, kLPCheckBox, LPCheckBox->Checked());
+    WriteSwitch(ctx_.Image, kLPCheckBox, LPCheckBox->Checked());
     wakeUpWhenReq->setEnabled(LPCheckBox->Checked());
     sleepSendReq->setEnabled(LPCheckBox->Checked());
 }
 
 void TOptionBits::sleepSendReqClick()
 {
-    if (User())
-        WriteSwitch(ctx_.Image, kSleepSendReq, sleepSendReq->Checked());
+    WriteSwitch(ctx_.Image, kSleepSendReq, sleepSendReq->Checked());
     Call(Hooks.AwakeTimeCaption, sleepSendReq->Checked() ? "Max Awake Time:" : "Min Awake Time:");
 }
 
 void TOptionBits::PingBoxClick()
 {
-    if (User())
-        WriteSwitch(ctx_.Image, kPingBox, PingBox->Checked());
+    WriteSwitch(ctx_.Image, kPingBox, PingBox->Checked());
     Call(Hooks.MaxPingEnabled, PingBox->Checked());
 }
 
 void TOptionBits::IPSWTClick(int timer)
 {
     TRadioGroup* choice = IPSWT_[size_t(timer - 2)];
-    if (User())
-        WriteChoice(ctx_.Image, kIPSWT[size_t(timer - 2)], choice->ItemIndex());
+    WriteChoice(ctx_.Image, kIPSWT[size_t(timer - 2)], choice->ItemIndex());
     if (choice->ItemIndex() >= 0)
         Call(Hooks.DestinationChosen, timer, choice->ItemIndex());
 }
 
-// [#3] (unit ID) excludes [#4] to [#7]: a click that ticks it beside one of them is undone at once.
+// [#3] (unit ID) excludes [#4] to [#7]: a click that ticks it beside one of them is undone at once. The others
+// are taken from the image, not from their boxes: while a redraw runs, a box decoded later still shows the
+// image before, and would clear the [#3] of an image that holds it alone.
 void TOptionBits::PacketUnitIdClick(int swt)
 {
-    if (!User())
-        return;
     TPackets& packets = Packets(swt);
     const BitSwitch unitId{PacketByte(swt), kPacketUnitId};
-    const bool alone =
-        std::none_of(packets.status.begin(), packets.status.end(), [](const TCheckBox* box) { return box->Checked(); });
+    uint8_t others = 0;
+    for (int slot = 0; slot < 4; ++slot)
+        others |= PacketStatusMask(slot);
+    const bool alone = (ctx_.Image.ReadImageByte(PacketByte(swt)) & others) == 0;
     if (packets.unitId->Checked() && alone) {
         WriteSwitch(ctx_.Image, unitId, true);
         return;
@@ -97,12 +91,16 @@ void TOptionBits::PacketUnitIdClick(int swt)
     WriteSwitch(ctx_.Image, unitId, false);
 }
 
+// Ticking one of [#4] to [#7] unticks [#3]. Unticking one leaves [#3] alone: with [#3] on none of them can be
+// ticked, so only a redraw passing a box that still shows the image before would get here, and clear a [#3]
+// the image holds.
 void TOptionBits::PacketStatusClick(int swt, int slot)
 {
-    if (!User())
-        return;
     TPackets& packets = Packets(swt);
-    WriteSwitch(ctx_.Image, {PacketByte(swt), PacketStatusMask(slot)}, packets.status[size_t(slot)]->Checked());
+    const bool on = packets.status[size_t(slot)]->Checked();
+    WriteSwitch(ctx_.Image, {PacketByte(swt), PacketStatusMask(slot)}, on);
+    if (!on)
+        return;
     packets.unitId->SetChecked(false);
     WriteSwitch(ctx_.Image, {PacketByte(swt), kPacketUnitId}, false);
 }
@@ -116,7 +114,6 @@ void TOptionBits::StatusPeriodSendClick()
 void TOptionBits::SleepPeriodSendClick()
 {
     Help(11, 2);
-    if (User())
-        WritePairChoice(ctx_.Image, kSleepPeriodSend, SleepPeriodSend->ItemIndex());
+    WritePairChoice(ctx_.Image, kSleepPeriodSend, SleepPeriodSend->ItemIndex());
     Call(Hooks.StartTimeEnabled, 5, SleepPeriodSend->ItemIndex() >= 1);
 }

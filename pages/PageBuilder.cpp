@@ -50,7 +50,7 @@ struct Maker {
     {
         auto* edit = new QLineEdit(parent);
         edit->setObjectName(QString::fromStdString(row.name));
-        BindTextSlot(ctx, edit, f.slot, row.step, f.erased);
+        BindTextSlot(ctx, edit, f, row.step);
         return edit;
     }
     QWidget* operator()(const NumberField& f) const

@@ -24,6 +24,6 @@ QComboBox* BuildTextPickList(TPageContext& ctx, const TRow& row, TStoredText sto
         box->addItem(FromLatin1(item));
     ctx.AddControl(box);
     ctx.Rows.push_back(row);
-    BindTextSlot(ctx, box, field.slot, row.step, field.erased, stored);
+    BindTextSlot(ctx, box, field, row.step, stored);
     return box;
 }

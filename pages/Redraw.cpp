@@ -58,13 +58,17 @@ void TCommitList::Set(const std::string& name, std::function<void()> handler)
     handlers_[static_cast<size_t>(it - order_.begin())] = std::move(handler);
 }
 
-void TCommitList::Run() const
+void TCommitList::Run(const std::vector<std::string>& names) const
 {
     if (BeforeRun)
         BeforeRun();
-    for (const auto& handler : handlers_)
-        if (handler)
+    for (const std::string& name : names) {
+        auto it = std::find(order_.begin(), order_.end(), name);
+        if (it == order_.end())
+            throw std::logic_error("no commit entry " + name);
+        if (const auto& handler = handlers_[static_cast<size_t>(it - order_.begin())])
             handler();
+    }
 }
 
 std::vector<std::string> WriteCommitOrder()
@@ -79,5 +83,12 @@ std::vector<std::string> WriteCommitOrder()
         order.push_back(name);
     for (int n = 1; n <= 7; ++n)
         order.push_back("ComboBox" + std::to_string(n) + "Exit");
+    return order;
+}
+
+std::vector<std::string> KvxSaveCommitOrder()
+{
+    std::vector<std::string> order = WriteCommitOrder();
+    std::erase(order, "DateEdit1Exit");
     return order;
 }

@@ -70,7 +70,9 @@ class TCommitList
     // Fills an entry declared in the order; an unknown name is a programming error (std::logic_error).
     void Set(const std::string& name, std::function<void()> handler);
     // Runs BeforeRun, then the entries in order.
-    void Run() const;
+    void Run() const { Run(order_); }
+    // Runs BeforeRun, then the named entries in the order given; a name not declared is a programming error.
+    void Run(const std::vector<std::string>& names) const;
     const std::vector<std::string>& Order() const { return order_; }
 
     // Run first on every run: the window commits the edit that has the focus. Tool bar buttons take none, so
@@ -82,5 +84,7 @@ class TCommitList
     std::vector<std::function<void()>> handlers_;
 };
 
-// The order the write paths and the ".kvx" save commit in.
+// The order the write paths commit in.
 std::vector<std::string> WriteCommitOrder();
+// The ".kvx" save commits as a write does, but for the reference date.
+std::vector<std::string> KvxSaveCommitOrder();

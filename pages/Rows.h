@@ -13,11 +13,14 @@ struct Unbound {
     enum Kind { Edit, Check, Label, Radio, Combo, Button } kind;
 };
 
-// Text slots show an erased slot (first byte 0xFF) as its raw characters or as empty.
+// Text slots show an erased slot (first byte 0xFF) as its raw characters or as empty. Leaving the control
+// writes its text when it differs from the slot's, or every time (the unit's command tables, whose exits
+// also drop a prefix and fill an erased slot).
 enum class ErasedSlot { Raw, Empty };
 struct TextField {
     TextSlot slot;
     ErasedSlot erased = ErasedSlot::Raw;
+    WritePolicy write = WritePolicy::WhenDifferent;
 };
 
 using TField = std::variant<TextField, NumberField, BitSwitch, MultiBitChoice, BitPairChoice, Nibble, ScaledNumber,

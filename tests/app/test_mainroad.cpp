@@ -31,7 +31,7 @@ class MainRoad : public PtyRoad
               auto* edit = new QLineEdit(f.TabSheet4);
               edit->setObjectName("ProbeEdit");
               f.PageContext.AddControl(edit);
-              BindTextSlot(f.PageContext, edit, {778, 10}, TRedraw::InternetFields);
+              BindTextSlot(f.PageContext, edit, TextField{{778, 10}}, TRedraw::InternetFields);
               BuildTextPickList(f.PageContext, {"ProbeList", "", TextField{{788, 10}}, TRedraw::InternetFields})
                   ->setParent(f.TabSheet4);
           })
