@@ -6,7 +6,6 @@
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
-
 using namespace OptionFields;
 
 void TOptionBits::SetIOCheckBoxClick()

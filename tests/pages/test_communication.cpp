@@ -13,6 +13,7 @@
 
 #include <fstream>
 
+#include "ImageDiff.h"
 #include "PageFixture.h"
 
 class Communication : public Page
@@ -115,25 +116,34 @@ TEST_F(Communication, NumbersClampToTheirBounds)
     EXPECT_EQ(redraws, 0) << "number editors redraw nothing";
 }
 
-// Values a unit holds outside the bounds, erased slots, texts that start with "AT" or fill their slot: shown,
-// and left alone, they go back to the unit as they came, whatever commits them.
-TEST_F(Communication, ValuesReadAndLeftAloneGoBackUnchanged)
+// Values a unit holds outside the bounds, erased slots, texts that start with "AT" or fill their slot: the
+// commit before a write corrects what the exits correct, and an APN name left as shown stays as it came.
+TEST_F(Communication, ACommitStoresWhatTheExitsStore)
 {
     image.WriteImageString("\xFF\xFF", 1009, 0);              // awake time
-    image.WriteImageString("\x1F\x26", 772, 0);               // socket time
+    image.WriteImageString("\x1F\x26", 772, 0);               // socket time 7974
     image.WriteImageString(std::string("\0\x01", 2), 774, 0); // heart beat 1
     image.WriteImageString(std::string(31, '\xFF'), 1317, 0);
     image.WriteImageString(std::string("ATZ\0", 4), 1348, 0);
     image.WriteImageString(std::string(31, 'x'), 1379, 0);
     image.WriteImageString(std::string(50, 'y'), 885, 0);
     redraw.ImageToControls();
-    const std::string before = image.Image.Bytes(0, 3072);
+    std::string expected = image.Image.Bytes(0, 3072);
+    const auto put = [&](int address, const std::string& bytes) {
+        expected.replace(size_t(address), bytes.size(), bytes);
+    };
+    put(1009, "\x02\x1C");                // 540
+    put(772, "\x02\x22");                 // 546
+    put(774, std::string("\0\x02", 2));   // 2
+    put(1317, std::string(1, '\0'));      // an erased command gets its terminator
+    put(1348, std::string("Z\0", 2));     // "AT" dropped
+    put(1379 + 30, std::string(1, '\0')); // thirty characters and the terminator
 
     commits.Run();
-    for (const auto& [name, exit] : ctx.Exits)
-        exit();
-    EXPECT_EQ(image.Image.Bytes(0, 3072), before);
+    ctx.RunExits({"SocketTimeEdit", "PingEdit"}); // the share of the general page's Set button
+    EXPECT_EQ(ChangedAddresses(expected, image.Image.Bytes(0, 3072)), std::vector<int>{});
     EXPECT_EQ(Shown("PassWord"), "*******");
+    EXPECT_EQ(Shown("SocketTimeEdit"), "546");
 }
 
 // A name longer than the APN slot, from the program INI or a list file, is cut to the slot; a list file that

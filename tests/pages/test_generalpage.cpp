@@ -52,7 +52,8 @@ TEST_F(GeneralPage, EditsStoreTheirFieldAndShowTheClamp)
         {"SMSlimitEdit", "5", 1016, "\x05", "5"},
         {"SMSlimitEdit", "300", 1016, "\xFF", "255"},
         {"GNSS_HdopEdit", "2.57", 279, "\x01\x01", "2.57"},
-        {"GNSS_HdopEdit", "0.4", 279, {"\0\xC8", 2}, "2.00"},
+        {"GNSS_HdopEdit", "2.579", 279, "\x01\x01", "2.579"}, // hundredths, truncated
+        {"GNSS_HdopEdit", "0.499", 279, {"\0\xC8", 2}, "2.00"},
         {"GNSS_HdopEdit", "700", 279, "\xFF\xFF", "655.35"},
         {"MEMSThEdit", "100", 283, "\x06", "100"},
         {"MEMSThEdit", "2041", 283, {"\0", 1}, "0"},
@@ -73,30 +74,22 @@ TEST_F(GeneralPage, EditsStoreTheirFieldAndShowTheClamp)
     EXPECT_EQ(ChangedAddresses(before, image.Image.Bytes(0, 3072)), std::vector<int>{});
 }
 
-// A field unit's image, shown and committed as the write paths do, is what it was: the HDOP keeps its
-// hundredths, erased and out-of-range fields stay as they are.
-TEST_F(GeneralPage, ShowingAndCommittingChangesNothing)
+// The HDOP shown with two decimals and committed keeps its hundredths; a stored level below 0.50 goes out
+// as the unit's default 2.00.
+TEST_F(GeneralPage, CommittingTheShownHdopKeepsItsHundredths)
 {
     const struct {
-        std::string unit;
-        uint16_t hdop;
+        uint16_t stored;
         const char* shown;
-    } cases[] = {{std::string(3072, '\xFF'), 0xFFFF, "655.35"},
-                 {FieldUnitBytes(), 257, "2.57"},
-                 {FieldUnitBytes(13, 100), 40, "0.40"}};
+        uint16_t committed;
+    } cases[] = {{0xFFFF, "655.35", 0xFFFF}, {257, "2.57", 257}, {50, "0.50", 50}, {40, "0.40", 200}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
-        std::string bytes = c.unit;
-        bytes[279] = char(c.hdop >> 8);
-        bytes[280] = char(c.hdop & 0xFF);
-        for (int k = 0; k < 7; ++k) // channel-type codes as the window holds them after a read
-            bytes[size_t(1031 + k)] = char(k);
-        image.LoadPlain(0, bytes);
-        LoadChannelTypes(image, channelType);
+        image.WriteImageNumber(c.stored, 279, 2, 0);
         redraw.ImageToControls();
         EXPECT_EQ(Text("GNSS_HdopEdit"), c.shown);
         commits.Run();
-        EXPECT_EQ(ChangedAddresses(bytes, image.Image.Bytes(0, 3072)), std::vector<int>{});
+        EXPECT_EQ(image.ReadImageNumber(279, 2), c.committed);
     }
 }
 

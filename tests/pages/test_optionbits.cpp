@@ -76,6 +76,14 @@ class Options : public Page
         group->SetItemIndex((group->ItemIndex() + 1) % group->Count());
     }
 
+    const TRow* Row(const std::string& name) const
+    {
+        for (const TRow* row : Bound())
+            if (row->name == name)
+                return row;
+        throw std::logic_error("no row " + name);
+    }
+
     std::unique_ptr<TOptionBits> options;
     std::map<std::string, std::string> seen;
     int deepest = 0;
@@ -86,79 +94,147 @@ std::string Filled(uint8_t fill)
     return std::string(kSize, static_cast<char>(fill));
 }
 
-// Bits a user's click writes besides the switch's own, on an image of all 0x00 or all 0xFF.
-struct Forced {
-    std::string name;
-    uint8_t fill;
-    std::map<int, uint8_t> bits;
-    bool writes = true;
+// Every check box of the option pages with its byte, mask and sense, as the unit reads them.
+struct Bit {
+    const char* name;
+    int address;
+    uint8_t mask;
+    bool onWhenSet;
 };
-
-std::vector<Forced> ForcedBits()
-{
-    std::vector<Forced> forced = {
-        {"IMEI_HWnoCheckBox", 0x00, {{771, 0x80}, {1012, 0x08}}}, // the other sources ticked off
-        {"ConnectBox", 0xFF, {{771, 0x40}}},                      // no ISP, no server
-        {"CheckBox24", 0x00, {{1015, 0x04}}},                     // no units, no control characters
-        {"CheckBox37", 0xFF, {}, false},                          // nothing without units
-        {"SetIOCheckBox", 0xFF, {{161, 0x04}}},
-        {"PI1CheckBox", 0x00, {{1014, 0x80}, {166, 0x01}}},   // logging on, timed
-        {"Ch1RadioGroup", 0x00, {{1014, 0x80}, {166, 0x01}}}, // digital I/O1 is logged as I/O1 is
-    };
-    for (const char* name : {"SIMIDCheckBox", "useIMEICheck"})
-        forced.push_back({name, 0xFF, {{1012, 0x10}}});
-    for (const char* name : {"pulseSendBox", "CheckBox12", "CheckBox2"}) // a sending timer turns the ISP on
-        forced.push_back({name, 0x00, {{771, 0x10}}});
-    for (int n = 5; n <= 7; ++n)
-        for (const std::string& name : {"PI" + std::to_string(n) + "CheckBox", "Ch" + std::to_string(n) + "RadioGroup"})
-            forced.push_back({name, 0x00, {{1021, uint8_t(1 << (n - 1))}}});
-    // [#4] .. [#7] clear [#3].
-    for (const char* name : {"CheckBox16", "CheckBox17", "CheckBox18", "CheckBox19"})
-        forced.push_back({name, 0xFF, {{986, 0x04}}});
-    for (const char* name : {"CheckBox4", "CheckBox5", "CheckBox6", "CheckBox22"})
-        forced.push_back({name, 0xFF, {{985, 0x04}}});
-    return forced;
-}
+const Bit kBits[] = {
+    {"SMSSecureCheckBox", 1011, 0x40, true},
+    {"AntDirCheckBox", 1023, 0x80, false},
+    {"RefreshNETCheckBox", 1011, 0x08, true},
+    {"reset24hCheckBox", 1011, 0x80, true},
+    {"AppendCheckBox", 1012, 0x02, true},
+    {"AppendUserIDCheckBox", 166, 0x80, true},
+    {"IMEI_HWnoCheckBox", 1012, 0x10, true},
+    {"SIMIDCheckBox", 771, 0x80, false},
+    {"useIMEICheck", 1012, 0x08, false},
+    {"IMEICheck", 1023, 0x02, false},
+    {"KVECheckBox", 289, 0x01, true},
+    {"KVPCheckBox", 289, 0x02, true},
+    {"KVPRCheckBox", 289, 0x04, true},
+    {"KVPSRCheckBox", 289, 0x08, true},
+    {"KVPMCheckBox", 289, 0x10, true},
+    {"GPSCheckBox", 1012, 0x04, false},
+    {"useExtGPSAntCheckBox", 1023, 0x10, false},
+    {"RTCDateCheckBox", 1023, 0x01, false},
+    {"GNSSAcceptAnyWCheckBox", 1012, 0x80, true},
+    {"ConnectBox", 771, 0x10, true},
+    {"ServerBox", 771, 0x40, true},
+    {"FirewallBox", 1011, 0x04, false},
+    {"UNCheckBox", 166, 0x40, true},
+    {"SetIOCheckBox", 1015, 0x08, false},
+    {"usePulseVEventCheckBox", 1023, 0x40, false},
+    {"pulseSendBox", 1011, 0x02, true},
+    {"CheckBox24", 1015, 0x40, false},
+    {"CheckBox37", 1015, 0x04, false},
+    {"CheckBox12", 1012, 0x20, true},
+    {"CheckBox2", 1014, 0x01, true},
+    {"LPCheckBox", 1015, 0x10, false},
+    {"wakeUpWhenReq", 1013, 0x08, false},
+    {"sleepSendReq", 1013, 0x10, false},
+    {"IDCheckBox", 1013, 0x01, true},
+    {"ID2CheckBox", 1013, 0x40, true},
+    {"ADCheckBox", 1013, 0x02, true},
+    {"DigCheckBox", 1013, 0x04, true},
+    {"SMSsendCheckBox", 1023, 0x04, false},
+    {"PingBox", 771, 0x20, true},
+    {"PingLocalIP", 1015, 0x80, false},
+    {"CheckBox13", 986, 0x01, true},
+    {"CheckBox15", 986, 0x04, true},
+    {"CheckBox16", 986, 0x08, true},
+    {"CheckBox17", 986, 0x10, true},
+    {"CheckBox18", 986, 0x20, true},
+    {"CheckBox19", 986, 0x40, true},
+    {"CheckBox20", 986, 0x80, true},
+    {"CheckBox1", 985, 0x01, true},
+    {"CheckBox3", 985, 0x04, true},
+    {"CheckBox4", 985, 0x08, true},
+    {"CheckBox5", 985, 0x10, true},
+    {"CheckBox6", 985, 0x20, true},
+    {"CheckBox22", 985, 0x40, true},
+    {"CheckBox23", 985, 0x80, true},
+    {"PI1CheckBox", 1019, 0x01, true},
+    {"PI4CheckBox", 1019, 0x08, true},
+    {"PI7CheckBox", 1019, 0x40, true},
+    {"Freq1CheckBox", 1021, 0x01, false},
+    {"Freq4CheckBox", 1021, 0x08, false},
+    {"freqOrDiff", 1021, 0x80, true},
+};
 
 } // namespace
 
-TEST_F(Options, EachClickWritesItsOwnBitsInItsSenseAndOnlyTheBitsItForces)
+// Ticking and unticking each box stores its own bit in the sense the unit reads it, on an image whose rules
+// let every box be ticked ([#4] to [#7] clear, units on).
+TEST_F(Options, EachBoxStoresItsBitInItsSense)
 {
-    const auto forced = ForcedBits();
-    for (uint8_t fill : {uint8_t(0x00), uint8_t(0xFF)}) {
-        for (const TRow* row : Bound()) {
-            SCOPED_TRACE(row->name + " on " + std::to_string(fill));
-            Show(Filled(fill));
-            const std::string before = image.Image.Bytes(0, kSize);
-            Forced rule{row->name, fill, {}};
-            for (const Forced& f : forced)
-                if (f.name == row->name && f.fill == fill)
-                    rule = f;
-            std::map<int, uint8_t> allowed = rule.bits;
-            for (const TFieldBytes& own : FieldBytes(row->field))
-                allowed[own.address] |= own.mask;
-
-            Flip(*row);
-            for (int a = 0; a < kSize; ++a) {
-                const uint8_t changed = uint8_t(image.ReadImageByte(a)) ^ uint8_t(before[size_t(a)]);
-                const uint8_t free = allowed.count(a) ? allowed[a] : 0;
-                EXPECT_EQ(changed & ~free, 0) << "byte " << a;
-                if (rule.bits.count(a)) {
-                    EXPECT_EQ(changed & rule.bits[a], rule.bits[a]) << "forced byte " << a;
-                }
-                EXPECT_EQ(image.Image.Marked(a), changed != 0) << "byte " << a;
-            }
-            if (!rule.writes) {
-                EXPECT_EQ(image.Image.Bytes(0, kSize), before);
-                continue;
-            }
-            EXPECT_EQ(Stored(*row), Shown(*row)) << "the image holds what the control shows";
-            if (const auto* f = std::get_if<BitSwitch>(&row->field)) {
-                EXPECT_NE(image.ReadImageByte(f->address) & f->mask, uint8_t(before[size_t(f->address)]) & f->mask);
-            }
+    for (const Bit& b : kBits) {
+        SCOPED_TRACE(b.name);
+        Show(Filled(0x00));
+        auto* box = ctx.Get<TCheckBox>(b.name);
+        for (bool on : {!box->Checked(), box->Checked()}) {
+            box->SetChecked(on);
+            EXPECT_EQ(box->Checked(), on);
+            EXPECT_EQ((image.ReadImageByte(b.address) & b.mask) != 0, on == b.onWhenSet) << "ticked " << on;
         }
     }
-    EXPECT_EQ(deepest, 1) << "no click nests a redraw inside a redraw";
+}
+
+// Images through a redraw: a control the redraw moves runs its click, and the rules it carries reach the image.
+// Each case starts from the settled all-0x00 image with the bits of "from", then shows it with the bits of
+// "to" and checks the masked bytes.
+TEST_F(Options, ARedrawRunsTheRulesOfWhatItMoves)
+{
+    struct Bits {
+        int address;
+        uint8_t set, clear;
+    };
+    struct Expect {
+        int address;
+        uint8_t mask, value;
+    };
+    struct Case {
+        const char* rule;
+        std::vector<Bits> from, to;
+        std::vector<Expect> expect;
+    };
+    const Case cases[] = {
+        {"[#3] beside [#4] loses [#3]", {}, {{986, 0x0C, 0}}, {{986, 0x0C, 0x08}}},
+        {"[#3] alone stays", {{986, 0x08, 0}}, {{986, 0x04, 0x08}}, {{986, 0x0C, 0x04}}},
+        {"no ISP connection, no server", {{771, 0x50, 0}}, {{771, 0, 0x10}}, {{771, 0x50, 0x00}}},
+        {"a sending timer turns the ISP on", {}, {{1011, 0x02, 0}}, {{771, 0x10, 0x10}}},
+        {"two unit ID sources leave one", {}, {{1012, 0x10, 0}}, {{1012, 0x18, 0x18}, {771, 0x80, 0x80}}},
+        {"the I/O1 log box turns logging on", {}, {{1019, 0x01, 0}}, {{1014, 0x80, 0x80}, {166, 0x01, 0x01}}},
+        {"logging off is timed", {{1014, 0x80, 0}, {166, 0, 0x01}}, {{1014, 0, 0x80}}, {{166, 0x01, 0x01}}},
+        {"toggling I/O7 sets its bytes",
+         {{1015, 0x08, 0}},
+         {{1015, 0, 0x08}, {161, 0x04, 0}},
+         {{159, 0x04, 0x04}, {161, 0x04, 0x00}}},
+        {"a channel 5 wired digital counts plain pulses",
+         {{1020, 0x10, 0}},
+         {{1020, 0, 0x10}, {1021, 0, 0x10}},
+         {{1021, 0x10, 0x10}}},
+    };
+    Show(Filled(0x00));
+    const std::string settled = image.Image.Bytes(0, kSize);
+    const auto apply = [&](const std::vector<Bits>& bits) {
+        std::string bytes = settled;
+        for (const Bits& b : bits)
+            bytes[size_t(b.address)] = char((uint8_t(bytes[size_t(b.address)]) | b.set) & ~b.clear);
+        return bytes;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        Show(apply(c.from));
+        Show(apply(c.to));
+        for (const Expect& e : c.expect)
+            EXPECT_EQ(image.ReadImageByte(e.address) & e.mask, e.value) << "byte " << e.address;
+        for (const TRow* row : Bound())
+            EXPECT_EQ(Shown(*row), Stored(*row)) << row->name << ": page and image agree";
+    }
+    EXPECT_GT(deepest, 1) << "a rule's write redraws inside the redraw";
 }
 
 TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
@@ -186,7 +262,7 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
                 char((bytes[size_t(c.second)] & ~c.secondMask) | (pattern & 1 ? c.secondMask : 0));
             Show(bytes);
             EXPECT_EQ(group->ItemIndex(), c.shown[pattern]);
-            EXPECT_EQ(image.Image.Bytes(0, kSize), bytes) << "the pattern no item stores is kept";
+            EXPECT_EQ(Stored(*Row(c.name)), c.shown[pattern]) << "a moved group stores the item it shows";
         }
         for (int item : {2, 0, 1}) {
             group->SetItemIndex(item);
@@ -195,26 +271,6 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
             EXPECT_EQ(pattern, c.stored[size_t(item)]) << c.name << " item " << item;
         }
     }
-}
-
-// Each change of image turns switches from one state to the other: every handler a redraw runs is met. The
-// last image holds two unit ID sources and [#3] beside [#4], which a click would clear: shown, not fought over.
-TEST_F(Options, ImagesAreShownAsTheyAreWithoutAWrite)
-{
-    std::string both = Filled(0x00);
-    both[986] = 0x0C;
-    for (const std::string& bytes : {Filled(0x00), Filled(0xFF), Filled(0xEF), FieldUnitBytes(), Filled(0xFF), both}) {
-        seen.clear();
-        Show(bytes);
-        EXPECT_EQ(image.Image.Bytes(0, kSize), bytes);
-        EXPECT_FALSE(image.Image.AnyMarked(0, kSize));
-        for (const TRow* row : Bound())
-            EXPECT_EQ(Shown(*row), Stored(*row)) << row->name;
-        EXPECT_EQ(seen.count("help"), 0u) << "help follows the user, not the redraw";
-    }
-    ctx.Get<TCheckBox>("CheckBox16")->SetChecked(false);
-    EXPECT_EQ(image.ReadImageByte(986), 0x00);
-    EXPECT_EQ(deepest, 1);
 }
 
 TEST_F(Options, WhatFollowsASwitchFollowsTheShownImage)
@@ -238,8 +294,9 @@ TEST_F(Options, WhatFollowsASwitchFollowsTheShownImage)
     EXPECT_FALSE(event->isEnabled());
     EXPECT_EQ(format->text(), "[#32] format");
     EXPECT_EQ(ctx.Get<QLabel>("Label162")->text(), "Diff");
-    EXPECT_EQ(ctx.Get<TCheckBox>("PI2CheckBox")->text(), "Input Ch 2");
-    EXPECT_EQ(seen, withStarts({{"Label77", "Max Awake Time:"}, {"UserIDText locked", "on"}}, "off"));
+    EXPECT_EQ(ctx.Get<TCheckBox>("PI2CheckBox")->text(), "Input Ch 2 (I/O2)") << "named by its wiring choice";
+    EXPECT_EQ(seen, withStarts({{"Label77", "Max Awake Time:"}, {"UserIDText locked", "on"}, {"help", "12.1"}}, "off"))
+        << "the logging choice moved by the redraw shows its help";
 
     seen.clear();
     Show(Filled(0xFF)); // units off, control characters off, logging on and timed
@@ -249,11 +306,12 @@ TEST_F(Options, WhatFollowsASwitchFollowsTheShownImage)
     EXPECT_FALSE(controlChar->isEnabled());
     EXPECT_EQ(ctx.Get<QLabel>("Label162")->text(), "Freq");
     EXPECT_EQ(ctx.Get<TCheckBox>("PI2CheckBox")->text(), "Input Ch 2 (I/O2)");
-    EXPECT_EQ(
-        seen,
-        withStarts(
-            {{"Label77", "Min Awake Time:"}, {"MaxPingNo", "on"}, {"UserIDText locked", "on"}, {"UserName", "off"}},
-            "on"));
+    EXPECT_EQ(seen, withStarts({{"Label77", "Min Awake Time:"},
+                                {"MaxPingNo", "on"},
+                                {"UserIDText locked", "on"},
+                                {"UserName", "off"},
+                                {"help", "11.15"}},
+                               "on"));
 
     std::string bytes = Filled(0xFF);
     bytes[1015] = char(0xFB); // units off, control characters on: shown ticked but out of reach
@@ -261,6 +319,7 @@ TEST_F(Options, WhatFollowsASwitchFollowsTheShownImage)
     EXPECT_TRUE(controlChar->Checked());
     EXPECT_FALSE(controlChar->isEnabled());
     EXPECT_EQ(format->text(), "[#21] format");
+    seen.clear();
     ctx.Get<TCheckBox>("CheckBox24")->SetChecked(true);
     EXPECT_EQ(format->text(), "[#32] format");
     EXPECT_EQ(seen["help"], "") << "no help for these boxes";
