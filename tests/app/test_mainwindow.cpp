@@ -53,17 +53,20 @@ TEST_F(MainWindow, EveryFieldFitsAndNoTwoShareBits)
     }
 }
 
-// The tool number has its own step after the identity fields; a redraw of an unedited image marks nothing.
-TEST_F(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinksWithoutAWrite)
+// The tool number has its own step after the identity fields; a serial nibble past the list shows the last
+// item, and the echo of that move stores it.
+TEST_F(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinks)
 {
+    form.Image.LoadPlain(175, "\x52");
+    form.ImageToControls();
     form.Image.LoadPlain(183, "\x02\x1C");
     form.Image.LoadPlain(175, "\xA2");
     form.ImageToControls();
     EXPECT_EQ(form.findChild<QLabel*>("configToolNr")->text(), "05.40");
     auto* baud = ctx.Get<TRadioGroup>("BaudRatePC");
     EXPECT_EQ(baud->ItemIndex(), baud->Count() - 1) << "a nibble past the list shows the last item";
-    EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
-    EXPECT_EQ(form.Image.ReadImageByte(175), 0xA2);
+    EXPECT_EQ(form.Image.ReadImageByte(175), 0x92);
+    EXPECT_TRUE(form.Image.Image.Marked(175));
 }
 
 TEST_F(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
