@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -289,6 +290,14 @@ void TForm1::BuildWindowFields()
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     FollowOptionSwitches(PageContext, OptionBits->Hooks);
     BuildChannelTypes();
+    // A phone number left on the general page captions its recipient box on every channel at once.
+    connect(GeneralPage, &TGeneralPage::PhoneNumberShown, this, [this](int k, const QString& text) {
+        for (int n = 1; n <= 8; ++n) {
+            auto* box = PageContext.Get<QCheckBox>("IO" + std::to_string(n) + "Phone" + std::to_string(k));
+            if (box->text() != text)
+                box->setText(text);
+        }
+    });
     // The scrolling bodies the help panel's wheel steps are bound to.
     TSheet::Of(TabSheet2)->setObjectName("ScrollBox6");
     TSheet::Of(TabSheet6)->setObjectName("ScrollBox1");

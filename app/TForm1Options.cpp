@@ -2,7 +2,12 @@
 
 #include "channels/LoggingChannels.h"
 #include "pages/OptionBits.h"
+#include "pages/WakeUpTimers.h"
 #include "platform/ui/RadioGroup.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPalette>
 
 // The option switches of the "General Settings", "Communication" and "Data Transfer/Logging/Timers" pages, and
 // the channels' logging controls that stand among them.
@@ -13,4 +18,17 @@ void TForm1::BuildOptionBits()
     OptionBits->Hooks.LevelCaptions = [this] { ShowLevelCaptions(); };
     TRadioGroup* edge = BuildLoggingChannels(PageContext, [this](int page, int item) { ShowHelpText(page, item); });
     OptionBits->Hooks.ChannelChoicesEnabled = [edge] { edge->setEnabled(true); };
+    // A unit ID taken from the SIM card or the modem leaves nothing to type: the edit is locked and greyed.
+    OptionBits->Hooks.UserIDLocked = [this](bool locked) {
+        auto* edit = PageContext.Get<QLineEdit>("UserIDText");
+        edit->setEnabled(!locked);
+        edit->setReadOnly(locked);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, QApplication::palette().color(locked ? QPalette::Button : QPalette::Base));
+        edit->setPalette(palette);
+    };
+    // A synchronised timer starts at its start time, which is then worth showing.
+    OptionBits->Hooks.StartTimeEnabled = [this](int timer, bool enabled) {
+        PageContext.Get<QLineEdit>(StartTimeEditName(timer))->setEnabled(enabled);
+    };
 }

@@ -93,6 +93,11 @@ const char* TimerEditName(int n)
     return kTimers[n - 1].editor;
 }
 
+const char* StartTimeEditName(int n)
+{
+    return kTimers[n - 1].startEdit;
+}
+
 void BuildWakeUpTimers(TPageContext& ctx, QWidget* timersSheet)
 {
     TSheet* sheet = TSheet::Of(timersSheet);

@@ -3,8 +3,9 @@
 class QWidget;
 struct TPageContext;
 
-// The object name of the period editor of wake-up timer n (1..5).
+// The object names of the period editor and of the start time of wake-up timer n (1..5).
 const char* TimerEditName(int n);
+const char* StartTimeEditName(int n);
 
 // The group "Timers": the buttons that exchange the periods with the unit directly and the switch that makes
 // every read and write of the memory do so.

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -83,12 +84,25 @@ TEST_F(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
     EXPECT_EQ(label("IO2lower"), "Low level [  ]");
 }
 
-// The option switches of the other pages reach the communication controls through the window.
-TEST_F(MainWindow, OptionSwitchesReachTheCommunicationControls)
+// The option switches and the phone numbers reach the controls of other pages through the window.
+TEST_F(MainWindow, SwitchesAndPhoneNumbersReachTheControlsOfOtherPages)
 {
     const auto enabled = [&](const char* name) { return ctx.Get<QWidget>(name)->isEnabled(); };
+    // Each timer's periodicity choice and the start time it enables when synchronised.
+    const std::pair<const char*, const char*> periods[] = {{"PIPeriodLog", "LogTimeEdit"},
+                                                           {"PIPeriodSend", "SendTimeEdit"},
+                                                           {"InfoPeriodSend", "SendTimeEdit2"},
+                                                           {"StatusPeriodSend", "SendTimeEdit3"},
+                                                           {"SleepPeriodSend", "SleepTimeEdit"}};
     for (bool on : {true, false}) {
         SCOPED_TRACE(on);
+        ctx.Get<TCheckBox>("SIMIDCheckBox")->SetChecked(on);
+        EXPECT_EQ(enabled("UserIDText"), !on);
+        EXPECT_EQ(ctx.Get<QLineEdit>("UserIDText")->isReadOnly(), on);
+        for (const auto& [choice, start] : periods) {
+            ctx.Get<TRadioGroup>(choice)->SetItemIndex(on ? 1 : 0);
+            EXPECT_EQ(enabled(start), on) << choice;
+        }
         ctx.Get<TCheckBox>("UNCheckBox")->SetChecked(on);
         EXPECT_EQ(enabled("UserName"), !on);
         ctx.Get<TCheckBox>("PingBox")->SetChecked(on);
@@ -103,6 +117,11 @@ TEST_F(MainWindow, OptionSwitchesReachTheCommunicationControls)
     EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "IP2:" + address2) << "the port comes with the next redraw";
     form.ImageToControls();
     EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "IP2:" + address2 + " " + port2);
+
+    ctx.Get<QLineEdit>("PhoneNr1")->setText("+4670");
+    ctx.Exits.at("PhoneNr1")(); // left
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_EQ(ctx.Get<QCheckBox>("IO" + std::to_string(n) + "Phone1")->text(), "+4670") << "channel " << n;
 }
 
 // Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key.
