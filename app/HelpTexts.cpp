@@ -23,8 +23,11 @@ constexpr const char* kRepeat1 = "Repeat block: no new alarm of this channel wit
 constexpr const char* kRepeat2 = "0 sends every alarm.";
 constexpr const char* kInternal1 = "Send KV command internally on alarm";
 constexpr const char* kInternal2 = "The unit runs this channel's KV command itself when the alarm is raised.";
-constexpr const char* kPeriodic1 = "Periodic sending: send at a fixed interval, or synchronised to the clock.";
-constexpr const char* kPeriodic2 = "Synchronised sending starts each period on a whole multiple of the interval.";
+constexpr const char* kPeriodic1 =
+    "Periodic sending works on the configured interval so that if a value of 60 is entered a send will occur every 60 "
+    "minutes.";
+constexpr const char* kPeriodic2 =
+    "Synchronized: the timer starts at its nominated start time and adds its period to that time for each next run.";
 
 const THelpRow kPage1[] = {
     {1, "SMS centre number: taken from the SIM card.", "It cannot be changed here.", ""},
@@ -137,7 +140,10 @@ const THelpRow kDataTransfer[] = {
 };
 
 const THelpRow kDataLogging[] = {
-    {1, "Logging: log at fixed times, or when an event occurs.", "", ""},
+    {1, "Timed - A logging will occur on a specific time interval",
+     "Event(I/O1) - A logging will occur when changing level on I/O1, the logging value will be set to:0xFFFFFFFF, to "
+     "be able to separate a Event from a Timed value",
+     ""},
     {2, "Pulse edges: the edges of the input that count a pulse.", "Rising, falling or both edges.", ""},
     {3, "Which inputs log pulse counts, digital states or analogue values.", "", ""},
     {4, "Use I/O7 toggling", "I/O7 is switched for the set time when the output is used.", ""},

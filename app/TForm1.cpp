@@ -172,8 +172,12 @@ void TForm1::BuildMenus()
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
     QMenu* file = bar->addMenu("&File");
-    file->addAction(FileOpen);
-    file->addAction(FileSave);
+    // The menu's own items for the file actions that the tool bar shares.
+    for (auto [action, name] : {std::pair{FileOpen, "FileOpen1"}, {FileSave, "FileSave1"}}) {
+        QAction* item = file->addAction(action->text());
+        item->setObjectName(name);
+        connect(item, &QAction::triggered, action, &QAction::trigger);
+    }
     file->addSeparator();
     file->addAction(FileListenItem);
     file->addAction(FileConnectItem);

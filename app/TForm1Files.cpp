@@ -10,8 +10,10 @@
 #include "platform/FileIO.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
+#include "platform/ui/Latin1.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QToolButton>
 
 namespace
@@ -21,9 +23,6 @@ constexpr char kKvxSaveFilter[] = "KIV hex-file (*.kvx)|*.kvx";
 constexpr char kKvxOpenFilter[] = "KIV EEMapp-file(KVX)|*.kvx";
 constexpr char kBinSaveFilter[] = "KIV config-file (*.bin)|*.bin";
 constexpr char kBinProposedName[] = "KIV_CT.bin";
-constexpr int kUserIdAddress = 0;
-constexpr int kUserIdSlot = 41;
-constexpr int kConfigIdAddress = 41;
 
 bool WriteImageFile(TForm1& form, const std::string& path, const std::string& bytes)
 {
@@ -34,15 +33,15 @@ bool WriteImageFile(TForm1& form, const std::string& path, const std::string& by
     return true;
 }
 
-// The committed user ID and Config ID are in the image, which is what the pages show after the commit.
-TKvxNameParts ProposedNameParts(const ImageStore& image, const TVariantState& variant)
+// The Config ID and the user ID as their edits show them once the commit has run.
+TKvxNameParts ProposedNameParts(const TPageContext& ctx, const TVariantState& variant)
 {
     const LocalTime today = LocalTimeNow();
     TKvxNameParts parts;
     parts.ModemType = variant.modemType;
     parts.HwNumber = variant.hwNumber;
-    parts.ConfigId = std::to_string(image.ReadImageNumber(kConfigIdAddress, 2));
-    parts.UserId = image.ReadImageString(kUserIdAddress, kUserIdSlot);
+    parts.ConfigId = ToLatin1(ctx.Get<QLineEdit>("ConfigID")->text());
+    parts.UserId = ToLatin1(ctx.Get<QLineEdit>("UserIDText")->text());
     parts.Year = today.Year;
     parts.Month = today.Month;
     parts.Day = today.Day;
@@ -67,7 +66,7 @@ void TForm1::FileSave1Click()
     EncodeModemType();
     Image.ImageSize = MemoryImage::kConfigSize;
 
-    std::string path = LocalFileName(KvxProposedName(ProposedNameParts(Image, Variant)));
+    std::string path = LocalFileName(KvxProposedName(ProposedNameParts(PageContext, Variant)));
     if (!Dialogs().SaveFile({"", kKvxSaveFilter}, path))
         return;
     std::array<std::string, kKvxTimers> timers;

@@ -1,5 +1,7 @@
 #include "pages/GeneralPage.h"
 
+#include "image/ImageStore.h"
+
 #include "pages/GeneralEditors.h"
 #include "pages/GeneralFields.h"
 #include "pages/GeneralSetButtons.h"
@@ -8,6 +10,7 @@
 #include "pages/SharedGroup.h"
 #include "pages/Sheet.h"
 #include "platform/ui/Latin1.h"
+#include "platform/ui/RadioGroup.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -186,6 +189,34 @@ QGroupBox* HardwarePanel(TPageContext& ctx)
     return panel;
 }
 
+// How much of the memory the image stands for: the configuration area alone or with the log area. Hidden: a
+// read sets the size it reads, and the log-area read its own; the choice still sizes the ".bin" export and the
+// log capacity the logged-data page reckons with.
+TRadioGroup* ReadSizeChoice(TPageContext& ctx)
+{
+    auto* choice = static_cast<TRadioGroup*>(
+        TPageBuilder(ctx).Build(nullptr, {"RadioGroup1",
+                                          "Read Size EEPROM Storage Area",
+                                          Unbound{Unbound::Radio},
+                                          TRedraw::StepCount,
+                                          {"Config Area (3072 Bytes)  ", "Config + Logging Area (65536 Bytes)"},
+                                          true}));
+    choice->SetItemIndex(0);
+    ImageStore& image = ctx.Image;
+    TRedraw& redraw = ctx.Redraw;
+    choice->SetOnClick([&image, &redraw, choice] { // RadioGroup1Click
+        if (choice->ItemIndex() == 0) {
+            image.ImageSize = MemoryImage::kConfigSize;
+            image.LogCapacity.ClearLogCapacityTable();
+        } else if (choice->ItemIndex() == 1) {
+            image.ImageSize = MemoryImage::kSize;
+            image.LogCapacity.FillLogCapacityTable();
+        }
+        redraw.ImageToControls();
+    });
+    return choice;
+}
+
 } // namespace
 
 TGeneralPage::TGeneralPage(TPageContext& ctx, QWidget* generalSheet, QWidget* communicationSheet,
@@ -203,5 +234,6 @@ TGeneralPage::TGeneralPage(TPageContext& ctx, QWidget* generalSheet, QWidget* co
     sheet->Add(MemsGroup(ctx), 1);
     ClockSyncGroup(ctx, generalSheet);
     sheet->Add(HardwarePanel(ctx), 1);
+    sheet->Add(ReadSizeChoice(ctx), 1);
     BuildGeneralSetButtons(ctx, phones, communicationSheet, channelType);
 }
