@@ -33,6 +33,7 @@ namespace SharedGroups
 {
 inline constexpr const char* kGeneralFrame = "GroupBox32";          // "General Settings"
 inline constexpr const char* kCommunicationFrame = "GroupBox68";    // "Communication Settings"
+inline constexpr const char* kTransferFrame = "TransferFrame";      // "Data transfer/logging and Timer Settings"
 inline constexpr const char* kUnitId = "UnitIdGroup";               // "Unit ID added to messages"
 inline constexpr const char* kMiscellaneous = "MiscellaneousGroup"; // "Miscellaneous"
 inline constexpr const char* kGnss = "GnssGroup";                   // "GNSS"

@@ -101,6 +101,8 @@ const char* StartTimeEditName(int n)
 void BuildWakeUpTimers(TPageContext& ctx, QWidget* timersSheet)
 {
     TSheet* sheet = TSheet::Of(timersSheet);
+    // The timers, what they send and the heart beat stand in one frame that spans the page.
+    SheetFrame(ctx, timersSheet, SharedGroups::kTransferFrame, "Data transfer/logging and Timer Settings");
     sheet->Add(TPageBuilder(ctx).Group(nullptr, kTimersGroup, "Timers", kDirectRows), 1);
     for (int n = 1; n <= 5; ++n)
         TimerGroup(ctx, timersSheet, n);
