@@ -70,6 +70,25 @@ TEST_F(MainWindow, RedrawShowsTheToolNumberAndTheInternalSerialLinks)
     EXPECT_TRUE(form.Image.Image.Marked(175));
 }
 
+// The hidden read-size choice sizes the image and the log capacity: records of 9 bytes (one channel) fit only
+// with the log area, records of 37 bytes (eight channels) either way.
+TEST_F(MainWindow, ReadSizeChoiceSizesTheImageAndTheLogCapacity)
+{
+    auto* choice = ctx.Get<TRadioGroup>("RadioGroup1");
+    EXPECT_TRUE(choice->isHidden());
+    EXPECT_EQ(choice->ItemIndex(), 0);
+    const struct {
+        int item, size;
+        uint16_t one, eight;
+    } cases[] = {{1, 65536, 61696 / 9, 61696 / 37}, {0, 3072, 0, 61696 / 37}};
+    for (const auto& c : cases) {
+        choice->SetItemIndex(c.item);
+        EXPECT_EQ(form.Image.ImageSize, c.size);
+        EXPECT_EQ(form.Image.LogCapacity[1], c.one);
+        EXPECT_EQ(form.Image.LogCapacity[8], c.eight);
+    }
+}
+
 TEST_F(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
 {
     auto label = [&](const char* name) { return ctx.Get<QLabel>(name)->text(); };
