@@ -140,7 +140,10 @@ TEST_F(LoggingChannels, ToggleTimeHoldsToOneTo255SecondsAndAZeroIsTheDefault)
     Load(1022, "\x00"s);
     image.UnmarkRange(0, 3072);
     ctx.RunExits({"IO7outTimeEdit"});
-    EXPECT_FALSE(image.Image.AnyMarked(1022, 1)) << "left as shown: the image goes back as it came";
+    EXPECT_EQ(Byte(1022), 5) << "left as shown, a stored 0 is mended";
+    image.UnmarkRange(0, 3072);
+    ctx.RunExits({"IO7outTimeEdit"});
+    EXPECT_TRUE(image.Image.AnyMarked(1022, 1)) << "and stored again unchanged";
 }
 
 TEST_F(LoggingChannels, EdgeShowsOnlyWithLoggingOnAndWritesItsTwoBits)
@@ -171,8 +174,10 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
         std::string stored; // 286-287; empty: the conversion error, nothing written
     };
     const Case cases[] = {{"11.57", "11.57", "\x04\x85"s},
+                          {"11.579", "11.579", "\x04\x85"s},
                           {"0.29", "0.29", "\x00\x1D"s},
                           {"25.5", "25", "\x09\xC4"s},
+                          {"25.001", "25", "\x09\xC4"s},
                           {"25", "25", "\x09\xC4"s},
                           {"-1", "0", "\x00\x00"s},
                           {"1e30", "25", "\x09\xC4"s},
@@ -180,14 +185,14 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
                           {"inf", "inf", ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        Load(286, "\x12\x34"s);
+        Load(286, "\x04\x85"s);
         if (c.stored.empty()) {
             EXPECT_THROW(Type("IO8lowerLevel", c.typed), EConvertError);
-            EXPECT_FALSE(image.Image.AnyMarked(286, 2));
         } else {
             Type("IO8lowerLevel", c.typed);
             EXPECT_EQ(image.Image.Bytes(286, 2), c.stored);
         }
+        EXPECT_EQ(image.Image.AnyMarked(286, 2), !c.stored.empty()) << "stored every time, changed or not";
         EXPECT_EQ(Text("IO8lowerLevel"), c.shown);
     }
     for (const auto& [stored, shown] : {std::pair{"\x04\x7E"s, "11.5"}, {"\x04\xB0"s, "12"}, {"\xFF\x9C"s, "654.36"}}) {
@@ -230,7 +235,7 @@ TEST_F(ChannelPage, DelaysClampAndTheRestoreDelayIsOneForAll)
             EXPECT_EQ(image.Image.Bytes(delays[n - 1], 2), stored);
         }
         for (const auto& [typed, stored, shown] :
-             {std::tuple{"65535", "\x02\x58"s, "600"}, {"70000", "\x02\x58"s, "600"}, {"-1", "\x00\x00"s, "0"}}) {
+             {std::tuple{"65535", "\x02\x58"s, "600"}, {"70000", "\xFF\xFE"s, "65534"}, {"-1", "\x00\x00"s, "0"}}) {
             Type(Name("RestoreEdit", n).c_str(), typed);
             EXPECT_EQ(image.Image.Bytes(275, 2), stored) << typed;
             EXPECT_EQ(Text(Name("RestoreEdit", 9 - n)), shown);
