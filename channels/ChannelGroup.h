@@ -51,6 +51,8 @@ class TChannelGroup : public QGroupBox
 
     const TChannel& Channel() const { return c_; }
     const TChannelControls& Controls() const { return w_; }
+    // IOnselectionClick: the channel's kind and its coupling rules, as a click on the shown kind.
+    void SelectionClick();
 
   private:
     // Layout (ChannelGroup.cpp).
@@ -70,7 +72,6 @@ class TChannelGroup : public QGroupBox
 
     // Editors (ChannelCoupling.cpp).
     void BindEditors();
-    void SelectionClick();
     void DirectionClick();
     void OutClick();
     void AlarmSettingClick();

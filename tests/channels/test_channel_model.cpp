@@ -6,34 +6,17 @@
 
 using namespace std::string_literals;
 
-namespace
-{
-
-// The unit's map of the channels, written out here apart from the page's own table.
-struct Expect {
-    int n;
-    int recipients;
-    int digitalAlarm; // 0: none
-    int analogueAlarm;
-};
-const Expect kMap[] = {{1, 141, 150, 0},   {2, 142, 151, 268}, {3, 143, 152, 193}, {4, 144, 153, 210},
-                       {5, 145, 154, 227}, {6, 146, 155, 244}, {7, 147, 156, 261}, {8, 148, 0, 288}};
-
-} // namespace
-
 TEST_F(ChannelPage, KindAndDirectionWriteTheChannelsOwnBit)
 {
-    for (const Expect& e : kMap) {
-        if (e.n == 8)
-            continue;
-        SCOPED_TRACE(e.n);
+    for (int n = 1; n <= 7; ++n) {
+        SCOPED_TRACE(n);
         Load(158, "\x00\x00\x00\x00\x00"s);
-        Radio(Name("IO", e.n, "selection"))->SetItemIndex(1);
-        EXPECT_EQ(Byte(158), 1 << (e.n - 1));
-        Radio(Name("IO", e.n, "selection"))->SetItemIndex(0);
-        Radio(Name("IO", e.n, "direction"))->SetItemIndex(1);
-        Radio(Name("IO", e.n, "out"))->SetItemIndex(1);
-        EXPECT_EQ(image.Image.Bytes(158, 5), "\x00\x00"s + char(1 << (e.n - 1)) + '\0' + char(1 << (e.n - 1)));
+        Radio(Name("IO", n, "selection"))->SetItemIndex(1);
+        EXPECT_EQ(Byte(158), 1 << (n - 1));
+        Radio(Name("IO", n, "selection"))->SetItemIndex(0);
+        Radio(Name("IO", n, "direction"))->SetItemIndex(1);
+        Radio(Name("IO", n, "out"))->SetItemIndex(1);
+        EXPECT_EQ(image.Image.Bytes(158, 5), "\x00\x00"s + char(1 << (n - 1)) + '\0' + char(1 << (n - 1)));
     }
 }
 
@@ -42,16 +25,16 @@ TEST_F(ChannelPage, EachOfTheSixtyFourRecipientBoxesOwnsOneBit)
     const std::string phone = "+46 70&1";
     image.WriteImageString(phone + '\0', 46 + 19 * 2, 0);
     redraw.ImageToControls();
-    for (const Expect& e : kMap) {
-        const std::string boxes[] = {Name("IO", e.n, "Phone1"), Name("IO", e.n, "Phone2"),    Name("IO", e.n, "Phone3"),
-                                     Name("IO", e.n, "Phone4"), Name("IO", e.n, "Phone5"),    Name("IP1CheckBox", e.n),
-                                     Name("IP2CheckBox", e.n),  Name("IP1CheckBox", e.n, "2")};
+    for (int n = 1; n <= 8; ++n) {
+        const std::string boxes[] = {Name("IO", n, "Phone1"), Name("IO", n, "Phone2"),    Name("IO", n, "Phone3"),
+                                     Name("IO", n, "Phone4"), Name("IO", n, "Phone5"),    Name("IP1CheckBox", n),
+                                     Name("IP2CheckBox", n),  Name("IP1CheckBox", n, "2")};
         EXPECT_EQ(Box(boxes[2])->text().replace("&&", "&").toStdString(), phone) << "captioned by number 3";
         for (int bit = 0; bit < 8; ++bit) {
             SCOPED_TRACE(boxes[bit]);
             Load(141, std::string(8, '\0'));
             Box(boxes[bit])->SetChecked(true);
-            EXPECT_EQ(image.Image.Bytes(141, 8), std::string(8, '\0').replace(size_t(e.n - 1), 1, 1, char(1 << bit)));
+            EXPECT_EQ(image.Image.Bytes(141, 8), std::string(8, '\0').replace(size_t(n - 1), 1, 1, char(1 << bit)));
             Box(boxes[bit])->SetChecked(false);
             EXPECT_EQ(image.Image.Bytes(141, 8), std::string(8, '\0'));
         }
@@ -101,13 +84,50 @@ TEST_F(ChannelPage, AChoiceForcesItsCompanionsAndNothingElse)
     }
 }
 
-TEST_F(ChannelPage, ShowingAnImageAndCommittingItUntouchedWritesNothing)
+// What a page shown and a commit as before a write leave in the image: the commit clamps what every edit shows
+// and runs each kind's rules again.
+TEST_F(ChannelPage, TheCouplingRulesAndTheClampsHoldInWhatIsCommitted)
 {
-    const std::string unit = FieldUnitBytes();
-    Load(0, unit);
-    commits.Run();
-    EXPECT_FALSE(image.Image.AnyMarked(0, 3072));
-    EXPECT_EQ(image.Image.Bytes(0, 3072), unit);
+    struct Case {
+        std::vector<Bytes> shown; // in turn, over a page of digital inputs without alarms, levels in millivolts
+        const char* click;        // then picked by the user
+        int index;
+        Bytes committed;
+        bool byCommit = false; // the redraw leaves these bytes to the commit
+    };
+    const Case cases[] = {
+        // A redraw that leaves the choices where they were runs nothing: the commit runs the kind's rules.
+        {{{{158, "\x04"s}}, {{152, "\x03"s}, {160, "\x04"s}}}, nullptr, 0, {{152, "\x00"s}, {160, "\x00"s}}, true},
+        // The commit clamps what the edits show: levels, delays, the erased restore delay, commands with their
+        // prefix, the supply level, a unit text filling its slot.
+        {{{{177, "\x27\x10"s}}}, nullptr, 0, {{177, "\x09\xC4"s}}, true},
+        {{{{171, "\x13\x88"s}, {191, "\x13\x88"s}, {284, "\xFF\xFF"s}}},
+         nullptr,
+         0,
+         {{171, "\x0E\x10"s}, {191, "\x0E\x10"s}, {284, "\x0E\x10"s}},
+         true},
+        {{{{275, "\xFF\xFF"s}}}, nullptr, 0, {{275, "\x02\x58"s}}, true},
+        {{{{1212, "KVabc\0"s}, {1128, "kvX\0"s}}}, nullptr, 0, {{1212, "abc\0c\0"s}, {1128, "X\0X\0"s}}, true},
+        {{{{286, "\x09\xC5"s}}}, nullptr, 0, {{286, "\x09\xC4"s}}, true},
+        {{{{2056, "ABCDEFGHI"s}}}, nullptr, 0, {{2056, "ABCDEFGH\0"s}}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        image.setDefaultClick();
+        Load({{150, std::string(13, '\0')}, {1015, "\x00"s}});
+        for (const Bytes& bytes : c.shown)
+            Load(bytes);
+        if (c.click)
+            Radio(c.click)->SetItemIndex(c.index);
+        for (const auto& [address, bytes] : c.committed)
+            EXPECT_EQ(image.Image.Bytes(address, int(bytes.size())) == bytes, !c.byCommit) << address << " shown";
+        commits.Run();
+        for (const auto& [address, bytes] : c.committed)
+            EXPECT_EQ(image.Image.Bytes(address, int(bytes.size())), bytes) << address;
+    }
+    image.UnmarkRange(0, 3072);
+    redraw.ImageToControls();
+    EXPECT_FALSE(image.Image.AnyMarked(0, 3072)) << "a redraw showing the same values writes nothing";
 }
 
 // The levels open with the analogue alarm that watches them: 1 low, 2 high, 3 both.
