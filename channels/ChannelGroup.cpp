@@ -334,10 +334,16 @@ QWidget* TChannelGroup::DelayBox()
 QWidget* TChannelGroup::RestoreBox()
 {
     QGroupBox* box = NamedBox(ctx_, this, c_.restoreBox, "Restore delay");
-    const int switchByte = c_.kind == TChannelKind::PowerIn ? c_.analogueAlarm : c_.digitalAlarm;
-    w_.restoreSwitch = Make<TRadioGroup>(
-        ctx_, box,
-        {c_.restoreSwitch, "", MultiBitChoice{switchByte, kRestoreDelayOn, {0x00, kRestoreDelayOn}}, kStep, kOffOn});
+    if (c_.kind == TChannelKind::PowerIn) {
+        // Shown by the decoder only while the supply alarm is on.
+        w_.restoreSwitch =
+            Make<TRadioGroup>(ctx_, box, {c_.restoreSwitch, "", Unbound{Unbound::Radio}, kNoStep, kOffOn});
+        w_.restoreSwitch->SetOnClick([&image = ctx_.Image, field = RestoreSwitchField(), group = w_.restoreSwitch] {
+            WriteChoice(image, field, group->ItemIndex());
+        });
+    } else {
+        w_.restoreSwitch = Make<TRadioGroup>(ctx_, box, {c_.restoreSwitch, "", RestoreSwitchField(), kStep, kOffOn});
+    }
     w_.restoreSwitch->SetColumns(2);
     w_.restore = Make<QLineEdit>(ctx_, box, {c_.Named("RestoreEdit"), "", Unbound{Unbound::Edit}});
     auto* stack = new QVBoxLayout(box);

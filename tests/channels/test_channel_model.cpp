@@ -41,51 +41,9 @@ TEST_F(ChannelPage, EachOfTheSixtyFourRecipientBoxesOwnsOneBit)
     }
 }
 
-// Forcing is the user's choice only: a choice drags its companions along and leaves every other bit.
-TEST_F(ChannelPage, AChoiceForcesItsCompanionsAndNothingElse)
-{
-    struct Case {
-        const char* control;
-        int index;
-        char kinds; // byte 158 first, with every channel a digital input
-        int address;
-        std::string before; // from address on
-        std::string after;
-    };
-    const Case cases[] = {
-        // Analogue: no digital alarm (restore switch kept), an input.
-        {"IO3selection", 1, 0x00, 152, "\x07"s, "\x04"s},
-        {"IO3selection", 1, 0x00, 158, "\x00\x00\xFF"s, "\x04\x00\xFB"s},
-        // Digital: no analogue alarm (restore alert kept).
-        {"IO4selection", 0, 0x08, 210, "\x13"s, "\x10"s},
-        // An output has no digital alarm.
-        {"IO5direction", 1, 0x00, 154, "\x06"s, "\x04"s},
-        // I/O1 switched off has no alarm; its direction and state stay.
-        {"IO1selection", 1, 0x00, 150, "\x06\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01"s,
-         "\x04\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01\x00\x01"s},
-        // An I/O1 output drops its alarm and stays an output that starts "ON".
-        {"IO1direction", 1, 0x00, 150, "\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01"s,
-         "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01"s},
-        // An I/O1 alarm makes an input starting "OFF".
-        {"IO1alarmSetting", 1, 0x00, 150, "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x01"s,
-         "\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"s},
-        {"IO6alarmSetting", 2, 0x00, 155, "\x04"s, "\x06"s},
-        // I/O2's "PWM" makes it an output and keeps its alarm.
-        {"IO2spec", 1, 0x00, 151, "\x03"s + std::string(9, '\0'), "\x03"s + std::string(8, '\0') + "\x02"s},
-        {"IO8adSetting", 1, 0x00, 288, "\xF0"s, "\xF1"s},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.control);
-        Load(158, c.kinds + std::string(4, '\0'));
-        Load(c.address, c.before);
-        ASSERT_NE(Radio(c.control)->ItemIndex(), c.index);
-        Radio(c.control)->SetItemIndex(c.index);
-        EXPECT_EQ(image.Image.Bytes(c.address, int(c.after.size())), c.after);
-    }
-}
-
-// What a page shown and a commit as before a write leave in the image: the commit clamps what every edit shows
-// and runs each kind's rules again.
+// What a page shown, a choice picked and a commit as before a write leave in the image: the coupling rules mend
+// a choice that breaks them, whoever moves it (an image shown moves the page's choices as a click does), and
+// the commit clamps what every edit shows and runs each kind's rules again.
 TEST_F(ChannelPage, TheCouplingRulesAndTheClampsHoldInWhatIsCommitted)
 {
     struct Case {
@@ -96,7 +54,27 @@ TEST_F(ChannelPage, TheCouplingRulesAndTheClampsHoldInWhatIsCommitted)
         bool byCommit = false; // the redraw leaves these bytes to the commit
     };
     const Case cases[] = {
-        // A redraw that leaves the choices where they were runs nothing: the commit runs the kind's rules.
+        // Analogue: no digital alarm (restore switch kept), an input; digital: no analogue alarm (alert kept).
+        {{{{152, "\x07"s}}}, "IO3selection", 1, {{152, "\x04"s}, {158, "\x04"s}}},
+        {{{{160, "\xFF"s}}}, "IO3selection", 1, {{160, "\xFB"s}}},
+        {{{{158, "\x08"s}, {210, "\x13"s}}}, "IO4selection", 0, {{158, "\x00"s}, {210, "\x10"s}}},
+        // An output has no digital alarm; an I/O1 alarm makes an input starting "OFF".
+        {{{{154, "\x06"s}}}, "IO5direction", 1, {{154, "\x04"s}, {160, "\x10"s}}},
+        {{{{160, "\x01"s}, {162, "\x01"s}}}, "IO1alarmSetting", 1, {{150, "\x01"s}, {160, "\x00"s}, {162, "\x00"s}}},
+        // I/O1 switched off drops its alarm and keeps its direction and state.
+        {{{{150, "\x06"s}}, {{162, "\x01"s}}}, "IO1selection", 1, {{150, "\x04"s}, {158, "\x01"s}, {162, "\x01"s}}},
+        {{{{155, "\x04"s}}}, "IO6alarmSetting", 2, {{155, "\x06"s}}},
+        // "PWM" makes I/O2 an output, which drops its alarm when shown.
+        {{{{151, "\x03"s}}}, "IO2spec", 1, {{151, "\x00"s}, {160, "\x02"s}}},
+        {{{{288, "\xF0"s}}}, "IO8adSetting", 1, {{288, "\xF1"s}}},
+        // A redraw that moves a choice runs its rules: an output shown, an analogue input shown, an I/O1 output.
+        {{{{160, "\x08"s}, {153, "\x01"s}}}, nullptr, 0, {{153, "\x00"s}, {160, "\x08"s}}},
+        {{{{158, "\x04"s}, {152, "\x02"s}}}, nullptr, 0, {{152, "\x00"s}}},
+        {{{{150, "\x02"s}}, {{160, "\x01"s}, {162, "\x01"s}}},
+         nullptr,
+         0,
+         {{150, "\x00"s}, {160, "\x01"s}, {162, "\x01"s}}},
+        // One that leaves the choices where they were runs nothing: the commit runs the kind's rules.
         {{{{158, "\x04"s}}, {{152, "\x03"s}, {160, "\x04"s}}}, nullptr, 0, {{152, "\x00"s}, {160, "\x00"s}}, true},
         // The commit clamps what the edits show: levels, delays, the erased restore delay, commands with their
         // prefix, the supply level, a unit text filling its slot.
@@ -128,6 +106,26 @@ TEST_F(ChannelPage, TheCouplingRulesAndTheClampsHoldInWhatIsCommitted)
     image.UnmarkRange(0, 3072);
     redraw.ImageToControls();
     EXPECT_FALSE(image.Image.AnyMarked(0, 3072)) << "a redraw showing the same values writes nothing";
+}
+
+// An analogue or switched-off channel shows no direction, nor a supply alarm that is off its restore delay
+// switch: those keep what they showed, and nothing is written.
+TEST_F(ChannelPage, ChoicesTheirChannelDoesNotShowKeepWhatTheyShowed)
+{
+    Load(288, "\x05"s); // low level, restore delay on
+    Load(288, "\x00"s);
+    EXPECT_EQ(Radio("RestoreDelayBAT")->ItemIndex(), 1);
+    EXPECT_EQ(Byte(288), 0x00);
+
+    Load(158, "\x00\x00\x00"s); // digital inputs
+    Load(158, "\x05"s);         // I/O1 off, I/O3 analogue
+    Load(160, "\x05"s);
+    EXPECT_EQ(Radio("IO1direction")->ItemIndex(), 0);
+    EXPECT_EQ(Radio("IO3direction")->ItemIndex(), 0);
+    EXPECT_EQ(Byte(160), 0x05);
+    Load(158, "\x00"s);
+    EXPECT_EQ(Radio("IO1direction")->ItemIndex(), 1);
+    EXPECT_EQ(Radio("IO3direction")->ItemIndex(), 1);
 }
 
 // The levels open with the analogue alarm that watches them: 1 low, 2 high, 3 both.
@@ -169,7 +167,8 @@ TEST_F(ChannelPage, LevelPictureAndRestoreLabelsFollowTheAlarmChoiceAndTheRestor
     };
     const Case cases[] = {{3, 0, true, -1, nullptr}, {3, 1, false, 0, nullptr}, {3, 3, false, 2, nullptr},
                           {3, 2, true, 8, "H"},      {2, 3, true, 9, "HL"},     {7, 1, true, 7, "L"},
-                          {8, 1, false, 3, nullptr}, {8, 1, true, 10, nullptr}, {8, 0, false, -1, nullptr}};
+                          {8, 1, false, 3, nullptr}, {8, 1, true, 10, nullptr}, {8, 0, false, -1, nullptr},
+                          {8, 0, true, 10, nullptr}}; // the supply's restore message shows, alarm or not
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n * 100 + c.index * 10 + c.alert);
         Box(Name("RestAlertMsg", c.n))->SetChecked(c.alert);
