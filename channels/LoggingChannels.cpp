@@ -61,11 +61,8 @@ TRadioGroup* BuildEdge(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout, 
     edge->SetColumns(3);
     edge->setEnabled(false);
     ImageStore& image = ctx.Image;
-    const TRedraw& redraw = ctx.Redraw;
     ctx.Redraw.Add(TRedraw::OptionBits, [&image, edge] { ShowEdge(image, edge); });
-    edge->SetOnClick([&image, &redraw, edge, showHelp] {
-        if (redraw.Showing())
-            return;
+    edge->SetOnClick([&image, edge, showHelp] {
         if (showHelp)
             showHelp(kEdgeHelpPage, kEdgeHelpItem);
         IO1edgeClick(image, edge->ItemIndex());
