@@ -1,63 +1,69 @@
 #include "channels/ChannelCommits.h"
 
+#include "channels/ChannelGroup.h"
 #include "pages/PageContext.h"
 #include "pages/SetButton.h"
 
-#include <QLineEdit>
-
-std::vector<std::string> ChannelCommitEdits(const TChannel& channel)
+namespace
 {
-    std::vector<std::string> edits = {channel.Named("IO", "alarmText")};
-    if (channel.alarmText2)
-        edits.push_back(channel.Named("IO", "alarmText2"));
-    const std::vector<std::string> delays = {channel.Named("delay", "Edit"), channel.Named("RestoreEdit")};
-    auto add = [&edits](const std::vector<std::string>& names) {
-        edits.insert(edits.end(), names.begin(), names.end());
+
+// The controls whose handler a channel's Set button runs, in order: edits by their Exit handler, the kind
+// choice by its click. The unit commands of I/O1..I/O4 go with channel 2.
+std::vector<std::string> ChannelCommitControls(const TChannel& channel)
+{
+    std::vector<std::string> controls = {channel.Named("IO", "alarmText")};
+    auto add = [&controls](std::initializer_list<std::string> names) {
+        controls.insert(controls.end(), names.begin(), names.end());
     };
-    if (channel.kind == TChannelKind::Mixed) {
-        // I/O2 commits its delays before its levels, I/O3..I/O7 after their calibration.
+    if (channel.alarmText2)
+        add({channel.Named("IO", "alarmText2")});
+    const std::string delay = channel.Named("delay", "Edit");
+    const std::string restore = channel.Named("RestoreEdit");
+    switch (channel.kind) {
+    case TChannelKind::Switchable:
+        add({delay, restore});
+        break;
+    case TChannelKind::PowerIn:
+        add({channel.Named("IO", "lowerLevel"), delay, restore});
+        break;
+    case TChannelKind::Mixed:
+        // I/O2 commits its delays before its levels, I/O3..I/O7 theirs around the kind.
         if (channel.n == 2)
-            add(delays);
+            add({delay, restore});
         add({channel.Named("IO", "upperLevel"), channel.Named("IO", "lowerLevel"), channel.Named("IO", "unit"),
              channel.Named("IO", "constY1"), channel.Named("IO", "constX1"), channel.Named("IO", "constY2"),
              channel.Named("IO", "constX2")});
-        if (channel.n != 2)
-            add(delays);
+        if (channel.n == 2)
+            add({channel.Named("IO", "selection")});
+        else
+            add({delay, channel.Named("IO", "selection"), restore});
         add({channel.Named("hystEdit")});
-    } else {
-        if (channel.kind == TChannelKind::PowerIn)
-            edits.push_back(channel.Named("IO", "lowerLevel"));
-        add(delays);
+        break;
     }
     if (channel.n == 2)
         for (const TChannel& other : Channels())
-            if (other.command2) {
-                edits.push_back(other.Named("IO", "kvcmdText"));
-                edits.push_back(other.Named("IO", "kvcmdText2"));
-            }
-    return edits;
+            if (other.command2)
+                add({other.Named("IO", "kvcmdText"), other.Named("IO", "kvcmdText2")});
+    return controls;
 }
 
-void CommitTypedEdits(const TPageContext& ctx, const std::vector<std::string>& edits)
-{
-    for (const std::string& name : edits) {
-        auto* edit = ctx.Get<QLineEdit>(name);
-        if (!edit->isModified())
-            continue;
-        ctx.RunExits({name});
-        edit->setModified(false);
-    }
-}
+} // namespace
 
-void SetChannelCommits(TPageContext& ctx, const std::vector<QWidget*>& groups)
+void SetChannelCommits(TPageContext& ctx, const std::vector<TChannelGroup*>& groups)
 {
-    // The hidden Set button of each channel group commits the group's typed edits.
-    for (size_t i = 0; i < Channels().size(); ++i) {
-        const TChannel& channel = Channels()[i];
-        AddSetButton(ctx, groups.at(i), "BitBtn" + std::to_string(channel.n),
-                     [&ctx, edits = ChannelCommitEdits(channel)] { CommitTypedEdits(ctx, edits); });
+    for (TChannelGroup* group : groups) {
+        const TChannel& channel = group->Channel();
+        AddSetButton(
+            ctx, group, "BitBtn" + std::to_string(channel.n),
+            [&ctx, group, controls = ChannelCommitControls(channel), selection = channel.Named("IO", "selection")] {
+                for (const std::string& name : controls) {
+                    if (name == selection)
+                        group->SelectionClick();
+                    else
+                        ctx.RunExits({name});
+                }
+            });
     }
-    const TChannel& supply = Channels().back();
-    ctx.Commits.Set(supply.Named("IO", "kvcmdText") + "Exit",
-                    [&ctx, edit = supply.Named("IO", "kvcmdText")] { CommitTypedEdits(ctx, {edit}); });
+    const std::string command = Channels().back().Named("IO", "kvcmdText");
+    ctx.Commits.Set(command + "Exit", [&ctx, command] { ctx.RunExits({command}); });
 }

@@ -13,8 +13,8 @@
 
 // The rules that tie a channel's kind, direction and alarm modes together, so that an analogue channel has
 // no digital alarm and is an input, a digital channel has no analogue alarm, an output has no digital alarm
-// and an I/O1 with an alarm mode is an input that starts "OFF". They are applied on the user's choice only:
-// a redraw shows the image as it is and never writes.
+// and an I/O1 with an alarm mode is an input that starts "OFF". They apply whoever moves a choice: the user,
+// or a redraw that shows an image whose bits break a rule, which the rule then mends in the image.
 
 namespace
 {
@@ -36,12 +36,7 @@ void TChannelGroup::BindEditors()
     Connect(w_.analogue, &TChannelGroup::AdSettingClick, this);
     Connect(w_.special, &TChannelGroup::SpecClick, this);
     if (w_.restoreAlert)
-        QObject::connect(w_.restoreAlert, &QCheckBox::toggled, this, [this] { ShowLevelPicture(); });
-}
-
-bool TChannelGroup::UserClick() const
-{
-    return !ctx_.Redraw.Showing() && !forcing_;
+        QObject::connect(w_.restoreAlert, &QCheckBox::toggled, this, [this] { RestAlertMsgClick(); });
 }
 
 void TChannelGroup::Force(TRadioGroup* group, int index)
@@ -59,7 +54,7 @@ void TChannelGroup::ForceDigitalAlarmOff()
 void TChannelGroup::SelectionClick()
 {
     const int index = w_.selection->ItemIndex();
-    if (!UserClick() || index < 0)
+    if (forcing_ || index < 0)
         return;
     ImageStore& image = ctx_.Image;
     image.SetImageBits(kKindByte, index, c_.Bit());
@@ -82,7 +77,7 @@ void TChannelGroup::SelectionClick()
 void TChannelGroup::DirectionClick()
 {
     const int index = w_.direction->ItemIndex();
-    if (!UserClick() || index < 0)
+    if (forcing_ || index < 0)
         return;
     ctx_.Image.SetImageBits(kDirectionByte, index, c_.Bit());
     if (index == 1) // output
@@ -92,14 +87,14 @@ void TChannelGroup::DirectionClick()
 void TChannelGroup::OutClick()
 {
     const int index = w_.out->ItemIndex();
-    if (UserClick() && index >= 0)
+    if (index >= 0)
         ctx_.Image.SetImageBits(kStateByte, index, c_.Bit());
 }
 
 void TChannelGroup::AlarmSettingClick()
 {
     const int index = w_.alarm->ItemIndex();
-    if (!UserClick() || index < 0)
+    if (forcing_ || index < 0)
         return;
     ImageStore& image = ctx_.Image;
     image.SetImageBits(c_.digitalAlarm, index, kModeLow, kModeHigh);
@@ -114,7 +109,7 @@ void TChannelGroup::AlarmSettingClick()
 void TChannelGroup::SpecClick()
 {
     const int index = w_.special->ItemIndex();
-    if (UserClick() && index >= 0)
+    if (index >= 0)
         ctx_.Image.SetImageBits(kDirectionByte, index, c_.Bit());
 }
 
@@ -122,9 +117,18 @@ void TChannelGroup::SpecClick()
 void TChannelGroup::AdSettingClick()
 {
     const int index = w_.analogue->ItemIndex();
-    if (UserClick() && index >= 0)
+    if (!forcing_ && index >= 0)
         ctx_.Image.SetImageBits(c_.analogueAlarm, index, kModeLow, kModeHigh);
     ShowLevelPicture();
+}
+
+// The supply's picture follows its restore message alone, whatever its alarm choice.
+void TChannelGroup::RestAlertMsgClick()
+{
+    if (c_.kind == TChannelKind::PowerIn)
+        w_.picture->SetImageIndex(LevelPictureIndex(c_.kind, 1, w_.restoreAlert->Checked()));
+    else
+        ShowLevelPicture();
 }
 
 // With the restore message on, the hysteresis shows beside each level that raises the alarm.

@@ -44,10 +44,6 @@ QString CaptionText(const std::string& text)
 void TChannelGroup::ShowPage()
 {
     ShowRecipientCaptions();
-    // The direction shows the stored bit also where the kind leaves it disabled, so a profile saved from the
-    // page records what the image holds.
-    if (w_.direction)
-        ShowIndex(w_.direction, (ctx_.Image.ReadImageByte(kDirectionByte) & c_.Bit()) ? 1 : 0);
     switch (c_.kind) {
     case TChannelKind::Switchable:
         ShowSwitchable();
@@ -71,12 +67,14 @@ void TChannelGroup::ShowRecipientCaptions()
     }
 }
 
-// A digital channel: an output shows its initial state; an input its alarm mode, and the delays open with
-// an alarm. I/O1 leaves the initial state of an input as it was.
+// A digital channel shows its direction: an output its initial state; an input its alarm mode, and the delays
+// open with an alarm. I/O1 leaves the initial state of an input as it was. An analogue or switched-off channel
+// leaves the direction as it was shown.
 void TChannelGroup::ShowDigital(uint8_t alarmByte, bool stateOfInputsToo)
 {
     ImageStore& image = ctx_.Image;
     const bool output = image.ReadImageByte(kDirectionByte) & c_.Bit();
+    ShowIndex(w_.direction, output ? 1 : 0);
     if (output) {
         w_.out->setEnabled(true);
     } else {
@@ -124,7 +122,14 @@ void TChannelGroup::ShowMixed()
     }
 }
 
+MultiBitChoice TChannelGroup::RestoreSwitchField() const
+{
+    const int address = c_.kind == TChannelKind::PowerIn ? c_.analogueAlarm : c_.digitalAlarm;
+    return {address, kRestoreDelayOn, {0x00, kRestoreDelayOn}};
+}
+
 // The supply alarm is off or on the low level; a mode the tool does not offer leaves the choice as it was.
+// The restore delay switch shows its bit only with the alarm on.
 void TChannelGroup::ShowPowerIn()
 {
     ImageStore& image = ctx_.Image;
@@ -134,6 +139,8 @@ void TChannelGroup::ShowPowerIn()
     Enable({w_.lowLevel, w_.delay, w_.restoreSwitch, w_.lowCaption, w_.restoreAlert, w_.restoreLabel, w_.restore}, on);
     if (mode <= 1)
         ShowIndex(w_.analogue, mode);
+    if (on)
+        ShowIndex(w_.restoreSwitch, ReadChoice(image, RestoreSwitchField()));
 
     uint32_t measured = image.ReadImageNumber(kSupplyMeasured, 2);
     if (measured > kSupplyMeasuredMax)

@@ -51,6 +51,8 @@ class TChannelGroup : public QGroupBox
 
     const TChannel& Channel() const { return c_; }
     const TChannelControls& Controls() const { return w_; }
+    // IOnselectionClick: the channel's kind and its coupling rules, as a click on the shown kind.
+    void SelectionClick();
 
   private:
     // Layout (ChannelGroup.cpp).
@@ -70,15 +72,14 @@ class TChannelGroup : public QGroupBox
 
     // Editors (ChannelCoupling.cpp).
     void BindEditors();
-    void SelectionClick();
     void DirectionClick();
     void OutClick();
     void AlarmSettingClick();
     void AdSettingClick();
     void SpecClick();
+    void RestAlertMsgClick();
     void ShowLevelPicture();
     void HystEditChange();
-    bool UserClick() const;
     void Force(TRadioGroup* group, int index);
     void ForceDigitalAlarmOff();
 
@@ -89,10 +90,14 @@ class TChannelGroup : public QGroupBox
     void ShowSwitchable();
     void ShowMixed();
     void ShowPowerIn();
+    // The restore delay switch: bit 2 of the digital alarm byte, or of the supply's alarm byte.
+    MultiBitChoice RestoreSwitchField() const;
 
     TPageContext& ctx_;
     const TChannel& c_;
     TChannelControls w_;
-    // Set while an editor moves a companion control: that control's own editor must not run for it.
+    // Set while an editor moves a companion control: the companion is set by that editor's rule, and its own
+    // rule must not run for it, or I/O1's alarm choice forced "Off" would turn the output or the switched-off
+    // channel back into an input starting "OFF".
     bool forcing_ = false;
 };

@@ -103,6 +103,7 @@ void TChannelTypes::ShowType(int n, int item)
     picked_[static_cast<size_t>(n - 1)] = false;
 }
 
+// The relabel's own move of the variant choice: its click would start the relabel again inside itself.
 void TChannelTypes::ShowVariant(THardwareVariant variant)
 {
     showingVariant_ = true;
@@ -117,10 +118,6 @@ void TChannelTypes::ModemTypeRadioGClick()
     const THardwareVariant chosen = ModemTypeRadioG->ItemIndex() != 0 ? THardwareVariant::MOSS : THardwareVariant::TARN;
     variant_.modemType = VariantName(chosen);
     ApplyModemTypeLabels();
-    // TARN has no switches 9 and 10: the user's switch to TARN stores them "OFF".
-    if (chosen == THardwareVariant::TARN)
-        for (int k : {9, 10})
-            dips_.Click(k);
 }
 
 void TChannelTypes::ApplyModemTypeLabels()
@@ -139,9 +136,10 @@ void TChannelTypes::ApplyModemTypeLabels()
     Label196->setText("Log Bank 7 / Ch7 (IO7):");
     for (int k = 7; k <= TDipSwitches::kCount; ++k)
         dips_.Switch(k)->setEnabled(moss || k <= 8);
+    // TARN has no switches 9 and 10: moved "OFF", their clicks store them so.
     if (!moss)
         for (int k : {9, 10})
-            dips_.Show(k, 0);
+            dips_.Switch(k)->SetItemIndex(0);
     for (int n = 1; n <= kVariantChannels; ++n)
         FillList(n, ChannelTypeItems(variant, n));
 }

@@ -12,7 +12,7 @@ void BuildChannelsPage(TPageContext& ctx, QWidget* channelsSheet, QWidget* logge
     TSheet* sheet = TSheet::Of(channelsSheet, 1);
     sheet->setObjectName("ScrollBox9");
     std::vector<QLineEdit*> restoreEdits;
-    std::vector<QWidget*> groups;
+    std::vector<TChannelGroup*> groups;
     for (const TChannel& channel : Channels()) {
         auto* group = new TChannelGroup(ctx, channel);
         sheet->Add(group);

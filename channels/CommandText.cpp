@@ -17,16 +17,27 @@ std::string StripCommandPrefix(const std::string& text)
     return text;
 }
 
-void BindCommandText(TPageContext& ctx, QLineEdit* edit, TextSlot slot)
+void BindTextAlways(TPageContext& ctx, QLineEdit* edit, TextSlot slot, TRedraw::Step step, bool commitOnEnter,
+                    std::string (*stored)(const std::string&))
 {
     edit->setMaxLength(slot.MaxLength());
     ImageStore& image = ctx.Image;
     auto show = [&image, edit, slot] { ShowText(edit, ReadTextSlot(image, slot)); };
-    auto exit = [&image, edit, slot, show] {
-        WriteTextSlotAlways(image, slot, StripCommandPrefix(ToLatin1(edit->text())));
+    auto exit = [&image, edit, slot, show, stored] {
+        const std::string text = ToLatin1(edit->text());
+        WriteTextSlotAlways(image, slot, stored ? stored(text) : text);
         show();
     };
-    ctx.Redraw.Add(TRedraw::CommandStrings, show);
+    if (commitOnEnter) {
+        BindEdit(ctx, edit, step, show, exit);
+        return;
+    }
+    ctx.Redraw.Add(step, show);
     ctx.AddExit(edit->objectName().toStdString(), exit);
     OnExit(edit, exit);
+}
+
+void BindCommandText(TPageContext& ctx, QLineEdit* edit, TextSlot slot)
+{
+    BindTextAlways(ctx, edit, slot, TRedraw::CommandStrings, false, StripCommandPrefix);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/Fields.h"
+#include "pages/Redraw.h"
 
 #include <string>
 
@@ -11,6 +12,10 @@ struct TPageContext;
 // is never taken for a prefix.
 std::string StripCommandPrefix(const std::string& text);
 
-// A unit command edit: leaving it stores the command without its prefix, always, cut to the slot, and
-// shows what was stored; the redraw shows the slot.
+// A text edit that stores its text, cut to the slot, every time it is left, changed or not, and then shows
+// the slot. stored, when given, turns the text into what is stored; Enter commits when commitOnEnter.
+void BindTextAlways(TPageContext& ctx, QLineEdit* edit, TextSlot slot, TRedraw::Step step, bool commitOnEnter,
+                    std::string (*stored)(const std::string&) = nullptr);
+
+// A unit command edit: stored without its prefix, at every exit; no key commits it.
 void BindCommandText(TPageContext& ctx, QLineEdit* edit, TextSlot slot);

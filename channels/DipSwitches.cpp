@@ -99,9 +99,11 @@ void TDipSwitches::Build(QWidget* sheet)
         choice->SetColumns(2);
         choice->setFlat(true);
         choice->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        // "OFF" before any image is shown: a position the window starts with, not one to store.
+        choice->SetOnClick({});
+        choice->SetItemIndex(0);
         choice->SetOnClick([this, k] { Click(k); });
         switches_[static_cast<size_t>(k - 1)] = choice;
-        Show(k, 0);
         grid->addWidget(choice, k, 0);
     }
     // The legends two by two beside the switches: TARN above, MOSS below, "OFF" left of "ON".
@@ -119,15 +121,6 @@ void TDipSwitches::Build(QWidget* sheet)
 
 void TDipSwitches::Click(int k)
 {
-    if (quiet_ || ctx_.Redraw.Showing())
-        return;
     const MultiBitChoice field = SwitchField(k);
     ctx_.Image.SetImageBits(field.address, Switch(k)->ItemIndex(), field.mask);
-}
-
-void TDipSwitches::Show(int k, int index)
-{
-    quiet_ = true;
-    Switch(k)->SetItemIndex(index);
-    quiet_ = false;
 }

@@ -18,11 +18,8 @@ class TDipSwitches
     TDipSwitches(TPageContext& ctx, QWidget* sheet);
 
     // DIPSW1_RGClick .. DIPSW10_RGClick: the switch's position into its bit; a switch with no position
-    // stores "ON". A redraw showing the image stores nothing, nor does a position set by Show.
+    // stores "ON". Runs whenever a switch moves, by the user, a redraw or a channel type.
     void Click(int k);
-    // Puts switch k at a position without storing it: the relabel for a variant, which follows a read as
-    // well as the user's choice.
-    void Show(int k, int index);
     TRadioGroup* Switch(int k) const { return switches_[static_cast<size_t>(k - 1)]; }
 
   private:
@@ -30,5 +27,4 @@ class TDipSwitches
 
     TPageContext& ctx_;
     std::array<TRadioGroup*, kCount> switches_{};
-    bool quiet_ = false;
 };

@@ -61,11 +61,8 @@ TRadioGroup* BuildEdge(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout, 
     edge->SetColumns(3);
     edge->setEnabled(false);
     ImageStore& image = ctx.Image;
-    const TRedraw& redraw = ctx.Redraw;
     ctx.Redraw.Add(TRedraw::OptionBits, [&image, edge] { ShowEdge(image, edge); });
-    edge->SetOnClick([&image, &redraw, edge, showHelp] {
-        if (redraw.Showing())
-            return;
+    edge->SetOnClick([&image, edge, showHelp] {
         if (showHelp)
             showHelp(kEdgeHelpPage, kEdgeHelpItem);
         IO1edgeClick(image, edge->ItemIndex());
@@ -74,9 +71,8 @@ TRadioGroup* BuildEdge(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout, 
     return edge;
 }
 
-// "I/O7 will toggle <n> sec before logging ...": the time stored, up to 255 s; a time below 1 s is none the unit
-// could keep and becomes its default. An edit that still shows the stored time stores nothing, so a commit
-// leaves the image as it came.
+// "I/O7 will toggle <n> sec before logging ...": the time stored at every exit, up to 255 s; a time below 1 s is
+// none the unit could keep and becomes its default.
 void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
 {
     TPageBuilder builder(ctx);
@@ -94,15 +90,13 @@ void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
     layout->addLayout(line);
 
     ImageStore& image = ctx.Image;
-    auto stored = [&image] { return std::to_string(ReadNumber(image, kToggleTime)); };
-    auto show = [edit, seconds, stored] {
-        ShowText(edit, stored());
-        ShowText(seconds, stored());
+    auto show = [&image, edit, seconds] {
+        const std::string stored = std::to_string(ReadNumber(image, kToggleTime));
+        ShowText(edit, stored);
+        ShowText(seconds, stored);
     };
-    auto exit = [&image, edit, seconds, stored] {
+    auto exit = [&image, edit, seconds] {
         const std::string text = ToLatin1(edit->text());
-        if (text == stored())
-            return;
         int value = std::min(StrToInt(text), static_cast<int>(kToggleTime.max));
         if (value < 1)
             value = kToggleTimeDefault;

@@ -32,7 +32,9 @@ void BindRestoreDelay(TPageContext& ctx, const std::vector<QLineEdit*>& edits)
     });
     for (QLineEdit* edit : edits) {
         auto exit = [&image, edit, edits] {
-            const uint32_t value = Seconds(ClampNumberText(ToLatin1(edit->text()), kWord.max).value);
+            // Only 65535 itself stands for 600: a larger number typed is held just below it.
+            const ClampedNumber typed = ClampNumberText(ToLatin1(edit->text()), kWord.max);
+            const uint32_t value = typed.clamped && typed.value == kErased ? kErased - 1 : Seconds(typed.value);
             for (QLineEdit* each : edits)
                 ShowText(each, std::to_string(value));
             WriteNumber(image, kWord, value);

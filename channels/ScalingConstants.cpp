@@ -1,5 +1,6 @@
 #include "channels/ScalingConstants.h"
 
+#include "channels/CommandText.h"
 #include "channels/WordEdit.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
@@ -28,11 +29,13 @@ constexpr TPoint kPoints[] = {
 
 QGroupBox* ChannelCalibration(TPageContext& ctx, const TChannel& channel)
 {
-    std::vector<TRow> rows = {{channel.Named("IO", "unit"), "Unit:", TextField{channel.UnitText()}, kStep}};
+    const std::string unit = channel.Named("IO", "unit");
+    std::vector<TRow> rows = {{unit, "Unit:", Unbound{Unbound::Edit}}};
     for (const TPoint& point : kPoints)
         rows.push_back({channel.Named("IO", point.name), point.caption, Unbound{Unbound::Edit}});
     QGroupBox* group = TPageBuilder(ctx).Group(nullptr, CalibrationGroupName(channel),
                                                "A/D Cal values ch" + std::to_string(channel.n), rows);
+    BindTextAlways(ctx, ctx.Get<QLineEdit>(unit), channel.UnitText(), kStep, true);
     for (const TPoint& point : kPoints)
         BindWord(
             ctx, ctx.Get<QLineEdit>(channel.Named("IO", point.name)),

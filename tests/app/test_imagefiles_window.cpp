@@ -21,8 +21,9 @@ class ImageFilesWindow : public ::testing::Test, protected TWindowRig
     // Marked edits, a caption and a status of its own, each to be seen unchanged after a fault.
     void MarkedImage()
     {
+        // The channel settings all 0, digital inputs: no channel rule mends them on a redraw or a commit.
         for (int a = 0; a < kKvxImageBytes; ++a)
-            form.Image.Image.Put(a, static_cast<uint8_t>(a * 11), false);
+            form.Image.Image.Put(a, static_cast<uint8_t>(a < 141 || a > 290 ? a * 11 : 0), false);
         form.Image.WriteImageString(std::string("Tank/3", 7), 0, 1);
         form.Image.WriteImageNumber(1204, 41, 2, 1);
         form.ImageToControls(); // the pages show what the save's commit then takes

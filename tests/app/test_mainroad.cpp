@@ -43,6 +43,9 @@ class MainRoad : public PtyRoad
             unit.Password = "pa\xE9ss"; // a Latin-1 byte goes out as one byte
             for (int a = 0; a < SimUnit::kConfigSize; ++a)
                 unit.Memory[static_cast<size_t>(a)] = static_cast<uint8_t>((a * 7 + 3) & 0xFF);
+            // Channel settings and unit commands that no channel rule mends: digital inputs, all 0.
+            std::fill(unit.Memory.begin() + 141, unit.Memory.begin() + 291, 0);
+            std::fill(unit.Memory.begin() + 1128, unit.Memory.begin() + 1317, 0);
             const std::string id = "Unit Seven";
             std::copy(id.begin(), id.end() + 1, unit.Memory.begin());
             unit.Memory[175] = 0x52;
@@ -117,6 +120,9 @@ TEST_F(MainRoad, LoadedFileReachesTheUnitUnchangedButForTheToolNumber)
     std::string image(3072, '\0');
     for (size_t a = 0; a < image.size(); ++a)
         image[a] = static_cast<char>((a * 13 + 5) & 0xFF);
+    // Channel settings and unit commands that no channel rule mends: digital inputs, all 0.
+    std::fill(image.begin() + 141, image.begin() + 291, '\0');
+    std::fill(image.begin() + 1128, image.begin() + 1317, '\0');
     const std::string path = ini.dir.filePath("unit.kvx").toStdString();
     std::ofstream(path, std::ios::binary) << FormatKvx(image, {}, kVersionTag);
     dialogs.AnswerFile(true, path);

@@ -8,6 +8,11 @@
 #include <QLineEdit>
 
 #include <string>
+#include <utility>
+#include <vector>
+
+// Image bytes by address.
+using Bytes = std::vector<std::pair<int, std::string>>;
 
 // The "Channels" page over the default image, as the window builds it.
 class ChannelPage : public Page
@@ -28,9 +33,11 @@ class ChannelPage : public Page
     std::string Text(const std::string& name) { return ctx.Get<QLineEdit>(name)->text().toStdString(); }
     int Byte(int address) const { return image.ReadImageByte(address); }
     // The unit's bytes, as a read puts them in: plain, and the pages redrawn.
-    void Load(int address, const std::string& bytes)
+    void Load(int address, const std::string& bytes) { Load({{address, bytes}}); }
+    void Load(const Bytes& bytes)
     {
-        image.LoadPlain(address, bytes);
+        for (const auto& [address, data] : bytes)
+            image.LoadPlain(address, data);
         redraw.ImageToControls();
     }
 };

@@ -3,10 +3,12 @@
 #include "channels/CommandText.h"
 #include "channels/LoggingChannels.h"
 #include "platform/Convert.h"
+#include "platform/ui/ScriptedDialogs.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -17,14 +19,17 @@ using namespace std::string_literals;
 namespace
 {
 
-// The unit's map of the analogue inputs, written out apart from the page's own table.
-struct Analogue {
+// The unit's map of the channels, written out apart from the page's own table; 0: the channel has no such field.
+struct Io {
     int n;
+    int text, text2, delay;
     int high, low, hysteresis;
     int calibration; // Y1, Y2, X1, X2, unit text
 };
-const Analogue kAnalogue[] = {{2, 262, 264, 266, 2486}, {3, 177, 179, 181, 2048}, {4, 194, 196, 198, 2065},
-                              {5, 211, 213, 215, 2082}, {6, 228, 230, 232, 2099}, {7, 245, 247, 249, 2116}};
+const Io kIo[] = {{1, 291, 547, 171, 0, 0, 0, 0},          {2, 323, 579, 173, 262, 264, 266, 2486},
+                  {3, 355, 611, 191, 177, 179, 181, 2048}, {4, 387, 643, 208, 194, 196, 198, 2065},
+                  {5, 419, 675, 225, 211, 213, 215, 2082}, {6, 451, 707, 242, 228, 230, 232, 2099},
+                  {7, 483, 739, 259, 245, 247, 249, 2116}, {8, 515, 0, 284, 0, 286, 0, 0}};
 constexpr int kPresentation = 1015; // bit 0: levels scaled, else millivolts
 
 } // namespace
@@ -48,7 +53,9 @@ TEST_F(AnaloguePage, LevelsHoldToTheLimitsOfThePresentation)
                           {false, "", "0", "\x00\x00"s},         {true, "40000", "32767", "\x7F\xFF"s},
                           {true, "32768", "32767", "\x7F\xFF"s}, {true, "-40000", "-32768", "\x80\x00"s},
                           {true, "3000", "3000", "\x0B\xB8"s}};
-    for (const Analogue& a : kAnalogue) {
+    for (const Io& a : kIo) {
+        if (!a.high)
+            continue;
         for (const auto& [edit, address] :
              {std::pair{Name("IO", a.n, "upperLevel"), a.high}, std::pair{Name("IO", a.n, "lowerLevel"), a.low}}) {
             for (const Case& c : cases) {
@@ -70,7 +77,9 @@ TEST_F(AnaloguePage, HysteresisIsAnUnsignedWordShownBesideTheLevels)
 {
     const std::tuple<const char*, const char*, std::string> cases[] = {
         {"75", "75", "\x00\x4B"s}, {"", "0", "\x00\x00"s}, {"-5", "0", "\x00\x00"s}, {"70000", "65535", "\xFF\xFF"s}};
-    for (const Analogue& a : kAnalogue) {
+    for (const Io& a : kIo) {
+        if (!a.hysteresis)
+            continue;
         const std::string edit = Name("hystEdit", a.n);
         for (const auto& [typed, shown, stored] : cases) {
             SCOPED_TRACE(edit + " " + typed);
@@ -82,29 +91,6 @@ TEST_F(AnaloguePage, HysteresisIsAnUnsignedWordShownBesideTheLevels)
         }
         Load(a.hysteresis, "\x00\x3C"s);
         EXPECT_EQ(Caption(Name("restore", a.n, "L")), "+60mV") << "the redraw relabels too";
-    }
-}
-
-// The calibration block: Y1, Y2 signed and X1, X2 unsigned words held at their bounds, then the unit text,
-// at most 8 characters and its 0 byte, the rest of its slot left alone.
-TEST_F(AnaloguePage, CalibrationBlocksTakeTheirWordsAndAUnitTextCutToItsSlot)
-{
-    const std::pair<const char*, const char*> typed[] = {
-        {"constY1", "-1"}, {"constY2", "40000"}, {"constX1", "-1"}, {"constX2", "2500"}, {"unit", "kilopascal"}};
-    const std::string block = "\xFF\xFF\x7F\xFF\x00\x00\x09\xC4"s + "kilopasc\0"s;
-    for (const Analogue& a : kAnalogue) {
-        SCOPED_TRACE(a.n);
-        Load(a.calibration, std::string(18, '\xFF'));
-        EXPECT_EQ(Text(Name("IO", a.n, "constY2")), "-1") << "an erased block";
-        EXPECT_EQ(Text(Name("IO", a.n, "constX2")), "65535");
-        for (const auto& [edit, text] : typed)
-            Type(Name("IO", a.n, edit).c_str(), text);
-        EXPECT_EQ(image.Image.Bytes(a.calibration, 17), block);
-        EXPECT_EQ(Byte(a.calibration + 17), 0xFF) << "nothing past the block";
-        EXPECT_EQ(Text(Name("IO", a.n, "constY2")), "32767");
-        EXPECT_EQ(Text(Name("IO", a.n, "constX1")), "0");
-        Type(Name("IO", a.n, "unit").c_str(), "V");
-        EXPECT_EQ(image.Image.Bytes(a.calibration + 8, 9), "V\0lopasc\0"s);
     }
 }
 
@@ -140,7 +126,10 @@ TEST_F(LoggingChannels, ToggleTimeHoldsToOneTo255SecondsAndAZeroIsTheDefault)
     Load(1022, "\x00"s);
     image.UnmarkRange(0, 3072);
     ctx.RunExits({"IO7outTimeEdit"});
-    EXPECT_FALSE(image.Image.AnyMarked(1022, 1)) << "left as shown: the image goes back as it came";
+    EXPECT_EQ(Byte(1022), 5) << "left as shown, a stored 0 is mended";
+    image.UnmarkRange(0, 3072);
+    ctx.RunExits({"IO7outTimeEdit"});
+    EXPECT_TRUE(image.Image.AnyMarked(1022, 1)) << "and stored again unchanged";
 }
 
 TEST_F(LoggingChannels, EdgeShowsOnlyWithLoggingOnAndWritesItsTwoBits)
@@ -171,8 +160,10 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
         std::string stored; // 286-287; empty: the conversion error, nothing written
     };
     const Case cases[] = {{"11.57", "11.57", "\x04\x85"s},
+                          {"11.579", "11.579", "\x04\x85"s},
                           {"0.29", "0.29", "\x00\x1D"s},
                           {"25.5", "25", "\x09\xC4"s},
+                          {"25.001", "25", "\x09\xC4"s},
                           {"25", "25", "\x09\xC4"s},
                           {"-1", "0", "\x00\x00"s},
                           {"1e30", "25", "\x09\xC4"s},
@@ -180,14 +171,14 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
                           {"inf", "inf", ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        Load(286, "\x12\x34"s);
+        Load(286, "\x04\x85"s);
         if (c.stored.empty()) {
             EXPECT_THROW(Type("IO8lowerLevel", c.typed), EConvertError);
-            EXPECT_FALSE(image.Image.AnyMarked(286, 2));
         } else {
             Type("IO8lowerLevel", c.typed);
             EXPECT_EQ(image.Image.Bytes(286, 2), c.stored);
         }
+        EXPECT_EQ(image.Image.AnyMarked(286, 2), !c.stored.empty()) << "stored every time, changed or not";
         EXPECT_EQ(Text("IO8lowerLevel"), c.shown);
     }
     for (const auto& [stored, shown] : {std::pair{"\x04\x7E"s, "11.5"}, {"\x04\xB0"s, "12"}, {"\xFF\x9C"s, "654.36"}}) {
@@ -203,66 +194,130 @@ TEST_F(ChannelPage, UnitCommandsAreStoredWithoutTheirPrefixInTheirOwnSlot)
     for (const auto& [typed, stored] : strips)
         EXPECT_EQ(StripCommandPrefix(typed), stored) << typed;
 
-    const std::pair<const char*, int> edits[] = {
-        {"IO1kvcmdText", 1128},  {"IO1kvcmdText2", 1233}, {"IO2kvcmdText", 1149},
-        {"IO2kvcmdText2", 1254}, {"IO3kvcmdText", 1170},  {"IO3kvcmdText2", 1275},
-        {"IO4kvcmdText", 1191},  {"IO4kvcmdText2", 1296}, {"IO8kvcmdText", 1212}};
+    // A full slot: 20 characters and the 0 byte in its last byte.
     const std::string full(20, 'C');
-    for (const auto& [name, address] : edits) {
-        SCOPED_TRACE(name);
-        Load(address - 1, std::string(23, '\xFF'));
-        Type(name, ("kv" + full).c_str()); // the edit holds 20 characters: "kv" and 18 more
-        EXPECT_EQ(image.Image.Bytes(address - 1, 23), "\xFF"s + full.substr(2) + '\0' + "\xFF\xFF\xFF"s);
-        EXPECT_EQ(Text(name), full.substr(2));
-        Type(name, full.c_str());
-        EXPECT_EQ(image.Image.Bytes(address - 1, 23), "\xFF"s + full + '\0' + "\xFF"s) << "the slot's last byte";
-    }
+    Load(1211, std::string(23, '\xFF'));
+    Type("IO8kvcmdText", ("kv" + full).c_str()); // the edit holds 20 characters: "kv" and 18 more
+    EXPECT_EQ(image.Image.Bytes(1211, 23), "\xFF"s + full.substr(2) + '\0' + "\xFF\xFF\xFF"s);
+    EXPECT_EQ(Text("IO8kvcmdText"), full.substr(2));
+    Type("IO8kvcmdText", full.c_str());
+    EXPECT_EQ(image.Image.Bytes(1211, 23), "\xFF"s + full + '\0' + "\xFF"s);
 }
 
+// The restore delay is one word that every channel shows: any of its edits stores it and shows it in all.
 TEST_F(ChannelPage, DelaysClampAndTheRestoreDelayIsOneForAll)
 {
-    const int delays[] = {171, 173, 191, 208, 225, 242, 259, 284};
-    for (int n = 1; n <= 8; ++n) {
-        SCOPED_TRACE(n);
-        for (const auto& [typed, shown, stored] : {std::tuple{"5000", "3600", "\x0E\x10"s}, {"-5", "0", "\x00\x00"s}}) {
-            Type(Name("delay", n, "Edit").c_str(), typed);
-            EXPECT_EQ(Text(Name("delay", n, "Edit")), shown);
-            EXPECT_EQ(image.Image.Bytes(delays[n - 1], 2), stored);
-        }
-        for (const auto& [typed, stored, shown] :
-             {std::tuple{"65535", "\x02\x58"s, "600"}, {"70000", "\x02\x58"s, "600"}, {"-1", "\x00\x00"s, "0"}}) {
-            Type(Name("RestoreEdit", n).c_str(), typed);
-            EXPECT_EQ(image.Image.Bytes(275, 2), stored) << typed;
-            EXPECT_EQ(Text(Name("RestoreEdit", 9 - n)), shown);
-        }
+    for (const auto& [typed, shown] : {std::pair{"5000", "3600"}, {"-5", "0"}}) {
+        Type("delay3Edit", typed);
+        EXPECT_EQ(Text("delay3Edit"), shown);
+    }
+    for (const auto& [typed, stored, shown] :
+         {std::tuple{"65535", "\x02\x58"s, "600"}, {"70000", "\xFF\xFE"s, "65534"}, {"-1", "\x00\x00"s, "0"}}) {
+        Type("RestoreEdit5", typed);
+        EXPECT_EQ(image.Image.Bytes(275, 2), stored) << typed;
+        for (int n = 1; n <= 8; ++n)
+            EXPECT_EQ(Text(Name("RestoreEdit", n)), shown);
     }
     Load(275, "\xFF\xFF"s);
-    EXPECT_EQ(ctx.Get<QLineEdit>("RestoreEdit1")->text(), "600");
+    EXPECT_EQ(Text("RestoreEdit1"), "600");
 }
 
-// Before a write the Set buttons commit what was typed but not yet left, each channel its own edits, the
-// power-in monitor's unit command included.
-TEST_F(ChannelPage, CommitsStoreWhatWasTypedButNotLeft)
+namespace
 {
-    const char* typed[] = {"IO2alarmText2", "IO3kvcmdText2", "IO8kvcmdText", "IO7alarmText"};
-    for (const char* name : typed) {
-        ctx.Get<QLineEdit>(name)->selectAll();
-        ctx.Get<QLineEdit>(name)->insert("KVxy"); // typed over the shown text
+
+// One handler of a Set button: the edit typed into and what its Exit stores there; no edit: the kind's click,
+// which opens the restore delay switch.
+struct Step {
+    std::string edit;
+    int address;
+    const char* typed;
+    std::string stored;
+    bool number;
+};
+
+// The unit's own order: I/O1 and I/O2 take their delays after the texts, I/O3..I/O7 after the calibration;
+// I/O2 ends with the unit commands of I/O1..I/O4.
+std::vector<Step> SetButtonSteps(const Io& c)
+{
+    const auto name = [&c](const char* prefix, const char* suffix = "") {
+        return prefix + std::to_string(c.n) + suffix;
+    };
+    std::vector<Step> steps = {{name("IO", "alarmText"), c.text, "A", "A\0"s, false}};
+    auto add = [&steps](const std::vector<Step>& more) { steps.insert(steps.end(), more.begin(), more.end()); };
+    if (c.text2)
+        add({{name("IO", "alarmText2"), c.text2, "B", "B\0"s, false}});
+    const Step delay{name("delay", "Edit"), c.delay, "5000", "\x0E\x10"s, true};
+    const Step restore{name("RestoreEdit"), 275, "70000", "\xFF\xFE"s, true};
+    const Step kind{"", 0, "", "", false};
+    const Step hysteresis{name("hystEdit"), c.hysteresis, "75", "\x00\x4B"s, true};
+    // Y1, Y2 signed and X1, X2 unsigned words held at their bounds; the unit text cut to its slot.
+    const std::vector<Step> levels = {{name("IO", "upperLevel"), c.high, "3000", "\x09\xC4"s, true},
+                                      {name("IO", "lowerLevel"), c.low, "-100", "\xFF\x9C"s, true},
+                                      {name("IO", "unit"), c.calibration + 8, "kilopascal", "kilopasc\0"s, false},
+                                      {name("IO", "constY1"), c.calibration, "-2", "\xFF\xFE"s, true},
+                                      {name("IO", "constX1"), c.calibration + 4, "-1", "\x00\x00"s, true},
+                                      {name("IO", "constY2"), c.calibration + 2, "40000", "\x7F\xFF"s, true},
+                                      {name("IO", "constX2"), c.calibration + 6, "2500", "\x09\xC4"s, true}};
+    if (c.n == 1) {
+        add({delay, restore});
+    } else if (c.n == 8) {
+        add({{"IO8lowerLevel", c.low, "11.579", "\x04\x85"s, true}, delay, restore});
+    } else if (c.n == 2) {
+        add({delay, restore});
+        add(levels);
+        add({kind, hysteresis});
+        for (const auto& [edit, address] : {std::pair{"IO1kvcmdText", 1128},
+                                            {"IO1kvcmdText2", 1233},
+                                            {"IO2kvcmdText", 1149},
+                                            {"IO2kvcmdText2", 1254},
+                                            {"IO3kvcmdText", 1170},
+                                            {"IO3kvcmdText2", 1275},
+                                            {"IO4kvcmdText", 1191},
+                                            {"IO4kvcmdText2", 1296}})
+            add({{edit, address, "KVc", "c\0"s, false}});
+    } else {
+        add(levels);
+        add({delay, kind, restore, hysteresis});
     }
-    for (const char* name : {"IO4upperLevel", "hystEdit6", "IO5constX1", "IO2unit"}) {
-        ctx.Get<QLineEdit>(name)->selectAll();
-        ctx.Get<QLineEdit>(name)->insert("3000");
+    return steps;
+}
+
+} // namespace
+
+// Each Set button runs its channel's handlers in the unit's order, typed into or not. A number that does not
+// convert stops the list where it stands: each handler before it has stored its value, none after it has run.
+TEST_F(ChannelPage, EachSetButtonRunsItsChannelsHandlersInOrder)
+{
+    TScriptedDialogs dialogs;
+    TScopedDialogs scope(dialogs);
+    for (const Io& io : kIo) {
+        const std::vector<Step> steps = SetButtonSteps(io);
+        for (size_t stop = 0; stop <= steps.size(); ++stop) {
+            if (stop < steps.size() && !steps[stop].number)
+                continue;
+            SCOPED_TRACE(Name("BitBtn", io.n) + " stopped at " + (stop < steps.size() ? steps[stop].edit : "none"));
+            image.setDefaultClick();
+            // I/O2..I/O7 analogue inputs without digital alarms, levels in millivolts.
+            Load({{150, std::string(7, '\0')}, {158, "\x7E\x00\x00"s}, {1015, "\x00"s}});
+            for (size_t i = 0; i < steps.size(); ++i)
+                if (!steps[i].edit.empty())
+                    ctx.Get<QLineEdit>(steps[i].edit)->setText(i == stop ? "x" : steps[i].typed);
+            TRadioGroup* restoreSwitch = Radio(io.n == 8 ? "RestoreDelayBAT" : Name("RestoreDelayIO", io.n));
+            restoreSwitch->setEnabled(false);
+            image.UnmarkRange(0, 3072);
+            dialogs.Shown.clear();
+            ctx.Get<QPushButton>(Name("BitBtn", io.n))->click();
+            EXPECT_EQ(dialogs.Shown.size(), stop < steps.size() ? 1u : 0u);
+            for (size_t i = 0; i < steps.size(); ++i) {
+                const Step& step = steps[i];
+                SCOPED_TRACE(step.edit);
+                if (step.edit.empty()) {
+                    EXPECT_EQ(restoreSwitch->isEnabled(), i < stop);
+                } else if (i < stop) {
+                    EXPECT_EQ(image.Image.Bytes(step.address, int(step.stored.size())), step.stored);
+                }
+                EXPECT_EQ(image.Image.AnyMarked(step.address, int(step.stored.size())), i < stop && !step.edit.empty());
+            }
+        }
     }
-    Type("IO8lowerLevel", "3"); // left already: committing it again changes nothing
-    image.UnmarkRange(0, 3072);
-    commits.Run();
-    EXPECT_EQ(image.Image.Bytes(579, 5), "KVxy\0"s);
-    EXPECT_EQ(image.Image.Bytes(1275, 3), "xy\0"s);
-    EXPECT_EQ(image.Image.Bytes(1212, 3), "xy\0"s);
-    EXPECT_EQ(image.Image.Bytes(483, 5), "KVxy\0"s);
-    EXPECT_EQ(image.Image.Bytes(194, 2), "\x09\xC4"s) << "held at 2500 mV";
-    EXPECT_EQ(image.Image.Bytes(232, 2), "\x0B\xB8"s);
-    EXPECT_EQ(image.Image.Bytes(2086, 2), "\x0B\xB8"s);
-    EXPECT_EQ(image.Image.Bytes(2494, 5), "3000\0"s);
-    EXPECT_FALSE(image.Image.AnyMarked(286, 2));
 }
