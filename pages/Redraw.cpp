@@ -8,7 +8,7 @@ void TRedraw::Add(Step step, std::function<void()> decoder)
     steps_[static_cast<size_t>(step)].push_back(std::move(decoder));
 }
 
-// One pass of decoders: counts the depth (so echoed editors write nothing) and brackets the outermost pass.
+// One pass of decoders: counts the depth and brackets the outermost pass.
 class TRedraw::TPass
 {
   public:

@@ -6,9 +6,10 @@
 #include <vector>
 
 // The master redraw: every page decoder in one fixed order of steps, each page registering its
-// decoders at their step as it is built. A redraw may run inside another one (a switch whose click
-// forces companion bits changes the image while controls are being set); the depth guard stops a
-// pair of editors that keep changing each other's bits from recursing without end.
+// decoders at their step as it is built. A decoder that moves a switch or a choice runs its click handler,
+// and a handler that forces companion bits changes the image while controls are being set, so a redraw
+// may run inside another one; the depth guard stops a pair of editors that keep changing each other's
+// bits from recursing without end.
 class TRedraw
 {
   public:
@@ -46,9 +47,6 @@ class TRedraw
     // operation changed without their own editors' redraw.
     void ShowStep(Step step);
     int Depth() const { return depth_; }
-    // A redraw is setting the controls: an editor echoed by a decoder writes nothing, so an image shown is
-    // never changed by being shown.
-    bool Showing() const { return depth_ > 0; }
 
     // Called with true before the outermost pass and false after it (suspend and resume painting).
     std::function<void(bool)> OnOuterPass;

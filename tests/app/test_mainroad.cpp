@@ -21,11 +21,59 @@
 #include <algorithm>
 #include <stdexcept>
 
+namespace
+{
+
+// A field unit's configuration: a different byte at each address but for the channel settings and unit
+// commands, all 0 (digital inputs, which no channel rule mends); its ID, serial settings, channel types
+// and hardware number.
+std::string FieldUnitImage()
+{
+    std::string image(SimUnit::kConfigSize, '\0');
+    for (int a = 0; a < SimUnit::kConfigSize; ++a)
+        image[size_t(a)] = static_cast<char>((a * 7 + 3) & 0xFF);
+    std::fill(image.begin() + 141, image.begin() + 291, '\0');
+    std::fill(image.begin() + 1128, image.begin() + 1317, '\0');
+    image.replace(0, 11, std::string("Unit Seven\0", 11));
+    image[175] = 0x52;
+    for (int k = 0; k < 7; ++k) // valid channel-type codes: the window stores them back
+        image[size_t(1031 + k)] = static_cast<char>(k);
+    image[185] = static_cast<char>(5342 >> 8);
+    image[186] = static_cast<char>(5342 & 0xFF);
+    return image;
+}
+
+// That image as the pages store it once shown and committed: each value their rules correct.
+std::string AsThePagesStoreIt(std::string image)
+{
+    const auto put = [&image](int address, const std::string& bytes) {
+        image.replace(size_t(address), bytes.size(), bytes);
+    };
+    image[159] |= 0x04;                 // I/O7 toggling is on (1015 bit 3 clear): its feed bit with it
+    image[1021] |= 0x10;                // channel 5 wired digital counts plain pulses
+    put(279, std::string("\0\xC8", 2)); // an HDOP below 0.50 is the unit's 2.00
+    put(772, "\x02\x22");               // socket time 7974: at most 546
+    put(1009, "\x02\x1C");              // awake time 39585: at most 540
+    for (int k = 0; k < 5; ++k)         // a full init command gets its terminator
+        image[size_t(1317 + 31 * k + 30)] = '\0';
+    image[1503 + 30] = '\0'; // and so does the second time server
+    return image;
+}
+
+} // namespace
+
 // The field engineer's road through the main window: read a unit over the serial port, change a setting on a
 // page, write the image back. The unit is the simulated one behind a pseudo-terminal.
 class MainRoad : public PtyRoad
 {
   protected:
+    void PutUnit(const std::string& image)
+    {
+        sim.WithUnit([&image](SimUnit& unit) {
+            unit.Password = "pa\xE9ss"; // a Latin-1 byte goes out as one byte
+            std::copy(image.begin(), image.end(), unit.Memory.begin());
+        });
+    }
     MainRoad()
         : PtyRoad([](TForm1& f) {
               auto* edit = new QLineEdit(f.TabSheet4);
@@ -39,21 +87,7 @@ class MainRoad : public PtyRoad
     }
     void SetUp() override
     {
-        sim.WithUnit([](SimUnit& unit) {
-            unit.Password = "pa\xE9ss"; // a Latin-1 byte goes out as one byte
-            for (int a = 0; a < SimUnit::kConfigSize; ++a)
-                unit.Memory[static_cast<size_t>(a)] = static_cast<uint8_t>((a * 7 + 3) & 0xFF);
-            // Channel settings and unit commands that no channel rule mends: digital inputs, all 0.
-            std::fill(unit.Memory.begin() + 141, unit.Memory.begin() + 291, 0);
-            std::fill(unit.Memory.begin() + 1128, unit.Memory.begin() + 1317, 0);
-            const std::string id = "Unit Seven";
-            std::copy(id.begin(), id.end() + 1, unit.Memory.begin());
-            unit.Memory[175] = 0x52;
-            for (int k = 0; k < 7; ++k) // valid channel-type codes: the window stores them back
-                unit.Memory[size_t(1031 + k)] = static_cast<uint8_t>(k);
-            unit.Memory[185] = 5342 >> 8;
-            unit.Memory[186] = 5342 & 0xFF;
-        });
+        PutUnit(AsThePagesStoreIt(FieldUnitImage()));
         OpenPort(QString::fromLatin1("pa\xE9ss"));
     }
 };
@@ -62,7 +96,8 @@ TEST_F(MainRoad, ReadChangeWriteSendsBackTheEditAndNothingElse)
 {
     form.ReadEEPROM->trigger();
     ASSERT_EQ(form.Status(), "EEPROM Read OK!");
-    EXPECT_EQ(ChangedAddresses(UnitBytes(3072), form.Image.Image.Bytes(0, 3072)), std::vector<int>{});
+    EXPECT_EQ(ChangedAddresses(UnitBytes(3072), form.Image.Image.Bytes(0, 3072)), std::vector<int>{})
+        << "an image in range and in step is shown as it is";
     EXPECT_EQ(form.Variant.modemType, "MOSS") << "the hardware number decoded after the read";
     auto* baud = form.PageContext.Get<TRadioGroup>("BaudRatePC");
     EXPECT_EQ(baud->Items().at(static_cast<size_t>(baud->ItemIndex())), "9600") << "the pages redrawn";
@@ -117,21 +152,41 @@ TEST_F(MainRoad, AFailingPortHandlerIsShownAndTheNextBytesStillArrive)
 
 TEST_F(MainRoad, LoadedFileReachesTheUnitUnchangedButForTheToolNumber)
 {
-    std::string image(3072, '\0');
-    for (size_t a = 0; a < image.size(); ++a)
-        image[a] = static_cast<char>((a * 13 + 5) & 0xFF);
-    // Channel settings and unit commands that no channel rule mends: digital inputs, all 0.
-    std::fill(image.begin() + 141, image.begin() + 291, '\0');
-    std::fill(image.begin() + 1128, image.begin() + 1317, '\0');
+    const std::string image = AsThePagesStoreIt(FieldUnitImage());
     const std::string path = ini.dir.filePath("unit.kvx").toStdString();
     std::ofstream(path, std::ios::binary) << FormatKvx(image, {}, kVersionTag);
     dialogs.AnswerFile(true, path);
     form.FileOpen->trigger();
-    ASSERT_EQ(form.Image.Image.Bytes(0, 3072), image);
+    ASSERT_EQ(ChangedAddresses(image, form.Image.Image.Bytes(0, 3072)), std::vector<int>{});
 
     form.WriteEEPROM->trigger();
     EXPECT_EQ(form.Status(), "EEPROM Write OK!");
-    EXPECT_EQ(UnitBytes(2048), Stamped(image.substr(0, 2048)));
+    EXPECT_EQ(ChangedAddresses(Stamped(image.substr(0, 2048)), UnitBytes(2048)), std::vector<int>{});
+}
+
+// A unit whose values stand out of range or out of step: read and written back without an edit, it gets
+// them as the pages store them, and every other byte as it had it.
+TEST_F(MainRoad, OutOfRangeValuesComeBackAsThePagesStoreThem)
+{
+    std::string unit = FieldUnitImage();
+    std::string expect = AsThePagesStoreIt(unit);
+    const auto both = [&](int address, const std::string& raw, const std::string& stored) {
+        unit.replace(size_t(address), raw.size(), raw);
+        expect.replace(size_t(address), raw.size(), raw);
+        expect.replace(size_t(address), stored.size(), stored);
+    };
+    both(191, "\x13\x88", "\x0E\x10");                              // I/O3 alarm delay 5000 s: 3600
+    both(275, "\xFF\xFF", "\x02\x58");                              // the restore delay 65535 stands for 600
+    both(1128, std::string("KVabc\0", 6), std::string("abc\0", 4)); // a unit command loses its "KV"
+    both(1348, std::string("ATZ\0", 4), std::string("Z\0", 2));     // an init command its "AT"
+    expect[1348 + 30] = unit[1348 + 30];      // and, no longer full, leaves its slot's last byte as it was
+    both(43, "\x15\x0A\x05", "\x15\x0A\x05"); // a date stays the date
+    PutUnit(unit);
+    form.ReadEEPROM->trigger();
+    ASSERT_EQ(form.Status(), "EEPROM Read OK!");
+    form.WriteEEPROM->trigger();
+    EXPECT_EQ(form.Status(), "EEPROM Write OK!");
+    EXPECT_EQ(ChangedAddresses(Stamped(expect.substr(0, 2048)), UnitBytes(2048)), std::vector<int>{});
 }
 
 TEST_F(MainRoad, TimersTravelWithTheReadAndTheWriteWhenAsked)
