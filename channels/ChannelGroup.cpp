@@ -8,7 +8,6 @@
 #include "pages/OptionFields.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
-#include "platform/Convert.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/Latin1.h"
 #include "platform/ui/RadioGroup.h"
@@ -59,22 +58,6 @@ TWordRange LevelRange(const ImageStore& image)
 {
     const bool scaled = ReadChoice(image, OptionFields::kADValRadioGroup) != 0;
     return {kSignedWord.min, scaled ? kSignedWord.max : kMaxMillivolts};
-}
-
-// The supply's low level: hundredths of a volt, truncated, up to 25 V, stored at every exit. A text above 25 V
-// shows "25", also one whose hundredths come to no more (25.001).
-void BindSupplyLevel(TPageContext& ctx, QLineEdit* edit, ScaledNumber field)
-{
-    ImageStore& image = ctx.Image;
-    auto show = [&image, edit, field] { ShowText(edit, ScaledText(image, field)); };
-    auto exit = [&image, edit, field] {
-        const std::string text = ToLatin1(edit->text());
-        const ClampedNumber level = ScaledFromText(text, field);
-        if (level.clamped || StrToFloat(text) > field.maxStored / field.scale)
-            edit->setText(FromLatin1(ScaledStoredText(level.value, field)));
-        image.WriteImageNumber(level.value, field.address, field.length, 1);
-    };
-    BindEdit(ctx, edit, kStep, show, exit);
 }
 
 QWidget* WithUnit(QWidget* parent, QWidget* field, const char* unit)
@@ -233,8 +216,10 @@ QWidget* TChannelGroup::AnalogueBox()
         Levels(box, grid);
     if (supply) {
         w_.lowCaption = Make<QLabel>(ctx_, box, {c_.Named("IO", "lower"), "Low level [ V ]", Unbound{Unbound::Label}});
-        w_.lowLevel = Make<QLineEdit>(ctx_, box, {c_.Named("IO", "lowerLevel"), "", Unbound{Unbound::Edit}});
-        BindSupplyLevel(ctx_, w_.lowLevel, {c_.lowLevel, 2, 100, -1, Rounding::Truncate, kMaxSupplyLevel});
+        w_.lowLevel =
+            Make<QLineEdit>(ctx_, box,
+                            {c_.Named("IO", "lowerLevel"), "",
+                             ScaledNumber{c_.lowLevel, 2, 100, -1, Rounding::Truncate, kMaxSupplyLevel}, kStep});
         w_.lowLevel->setMaximumWidth(kNumberWidth);
         grid->addWidget(w_.lowCaption, 1, 0);
         grid->addWidget(w_.lowLevel, 1, 1);
@@ -325,8 +310,8 @@ QWidget* TChannelGroup::InternetBox()
 QWidget* TChannelGroup::DelayBox()
 {
     QGroupBox* box = NamedBox(ctx_, this, c_.delayBox, "Alarm delay");
-    w_.delay = Make<QLineEdit>(ctx_, box, {c_.Named("delay", "Edit"), "", Unbound{Unbound::Edit}});
-    BindClampedNumber(ctx_, w_.delay, {c_.alarmDelay, 2, kMaxAlarmDelay}, kStep);
+    w_.delay = Make<QLineEdit>(ctx_, box,
+                               {c_.Named("delay", "Edit"), "", NumberField{c_.alarmDelay, 2, kMaxAlarmDelay}, kStep});
     (new QVBoxLayout(box))->addWidget(WithUnit(box, w_.delay, "[sec]"));
     return box;
 }

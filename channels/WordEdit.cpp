@@ -40,19 +40,3 @@ void BindWord(TPageContext& ctx, QLineEdit* edit, TWordField field, std::functio
     };
     BindEdit(ctx, edit, step, show, exit);
 }
-
-uint32_t ClampedEditValue(QLineEdit* edit, const NumberField& field)
-{
-    const ClampedNumber n = ClampNumberText(ToLatin1(edit->text()), field.max, field.min);
-    if (n.clamped)
-        edit->setText(QString::number(n.value));
-    return n.value;
-}
-
-void BindClampedNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step)
-{
-    ImageStore& image = ctx.Image;
-    auto show = [&image, edit, field] { ShowNumber(image, edit, field); };
-    auto exit = [&image, edit, field] { WriteNumber(image, field, ClampedEditValue(edit, field)); };
-    BindEdit(ctx, edit, step, show, exit);
-}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "pages/Fields.h"
 #include "pages/Redraw.h"
 
 #include <functional>
@@ -39,11 +38,3 @@ TClampedWord WordFromText(const std::string& text, TWordRange range);
 // so a limit that follows a setting holds at once.
 void BindWord(TPageContext& ctx, QLineEdit* edit, TWordField field, std::function<TWordRange()> range,
               TRedraw::Step step);
-
-// The value a number edit stores: its text clamped to the field (a text that is no number raises
-// EConvertError), the clamp written back into the edit.
-uint32_t ClampedEditValue(QLineEdit* edit, const NumberField& field);
-
-// A number edit that stores its clamped value at every exit, whether or not anything was typed, so a value
-// out of range in the image is mended when the channel is committed.
-void BindClampedNumber(TPageContext& ctx, QLineEdit* edit, NumberField field, TRedraw::Step step);

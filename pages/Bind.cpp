@@ -2,6 +2,7 @@
 
 #include "image/ImageStore.h"
 #include "pages/PageContext.h"
+#include "platform/Convert.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/ExitOnFocusOut.h"
 #include "platform/ui/HandlerGuard.h"
@@ -178,10 +179,12 @@ std::function<void()> BindScaled(TPageContext& ctx, QLineEdit* edit, ScaledNumbe
     ImageStore& image = ctx.Image;
     auto show = [&image, edit, field] { ShowText(edit, ScaledText(image, field)); };
     auto exit = [&image, edit, field] {
-        ClampedNumber n = ScaledFromText(ToLatin1(edit->text()), field);
-        if (n.clamped)
+        const std::string text = ToLatin1(edit->text());
+        const ClampedNumber n = ScaledFromText(text, field);
+        // A text above the top shows the top, also one whose steps come to no more (25.001 of 25.00).
+        if (n.clamped || StrToFloat(text) > ScaledMaxStored(field) / field.scale)
             edit->setText(FromLatin1(ScaledStoredText(n.value, field)));
-        WriteNumber(image, {field.address, field.length, ScaledMaxStored(field), WritePolicy::WhenDifferent}, n.value);
+        WriteNumber(image, {field.address, field.length, ScaledMaxStored(field)}, n.value);
     };
     return BindEdit(ctx, edit, step, show, exit);
 }

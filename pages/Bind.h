@@ -55,8 +55,8 @@ void BindChoice(TPageContext& ctx, TRadioGroup* group, MultiBitChoice field, TRe
 void BindPairChoice(TPageContext& ctx, TRadioGroup* group, BitPairChoice field, TRedraw::Step step);
 // Nibble: the click writes the item index into its half (always, no redraw).
 void BindNibble(TPageContext& ctx, TRadioGroup* group, Nibble field, TRedraw::Step step);
-// Scaled number: Exit converts (floating point conversion error), clamps into the edit, writes when the
-// stored value differs; the decoder shows the stored value with the field's decimals.
+// Scaled number: Exit converts (floating point conversion error), clamps into the edit and writes, every time;
+// the decoder shows the stored value with the field's decimals.
 std::function<void()> BindScaled(TPageContext& ctx, QLineEdit* edit, ScaledNumber field, TRedraw::Step step);
 // Combo index: a pick by the user writes the index when it differs; the decoder sets the index.
 void BindComboIndex(TPageContext& ctx, QComboBox* box, ComboIndex field, TRedraw::Step step);
