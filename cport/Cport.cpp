@@ -132,9 +132,13 @@ void TCustomComPort::StopEventThread()
         // Closed by a handler that runs on the event thread itself: it ends when that handler returns.
         FEventThread->Stop();
         FRetiredThread = std::move(FEventThread);
-        return;
+    } else {
+        FEventThread.reset();
     }
-    FEventThread.reset();
+    // The event thread's way out discards what is still queued either way; a port opened without events closes
+    // without that purge, so what the device already holds still goes out.
+    if (FIo)
+        FIo->Purge(true, true);
 }
 
 void TCustomComPort::ReapEventThread()
@@ -157,7 +161,6 @@ void TCustomComPort::DestroyHandle()
     if (!FIo)
         return;
     FIo->Stop();
-    FIo->Purge(true, true); // unread input and unsent output go with the port
     FIo.reset();
     FBackend->Close();
 }

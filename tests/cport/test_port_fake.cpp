@@ -72,6 +72,16 @@ TEST_F(PortTest, SettingsReachTheDeviceAtOpenAndAfterTheLastEndUpdate)
     Dev->ClearLog();
     Port.EndUpdate();
     EXPECT_EQ(Dev->Log(), pushed);
+
+    // Closing discards both queues only when the event thread ran, that is when events were wanted at the open.
+    for (bool events : {true, false}) {
+        Port.Close();
+        Port.SetEvents(events ? TComEvents{evRxChar} : TComEvents{});
+        Port.Open();
+        Dev->ClearLog();
+        Port.Close();
+        EXPECT_EQ(Dev->Log(), (events ? Log{"flush 11", "close"} : Log{"close"})) << events;
+    }
 }
 
 TEST_F(PortTest, RefusalsRaiseTheirCodesKeepTheNewValueAndAFailedOpenLeavesThePortClosed)
