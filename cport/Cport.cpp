@@ -73,7 +73,7 @@ void TCustomComPort::Open()
         // applies and checks them again.
         const TComLineSettings s = LineSettings();
         if (FBackend->SetLine(s) == 0)
-            FIo->SetReaderOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
+            FollowLine(s);
     }
     ++FGeneration;
     FIo->Start();
@@ -221,7 +221,13 @@ void TCustomComPort::ApplyDCB()
     const TComLineSettings s = LineSettings();
     if (int e = FBackend->SetLine(s))
         throw EComPort(ComErr::SetState, e);
+    FollowLine(s);
+}
+
+void TCustomComPort::FollowLine(const TComLineSettings& s)
+{
     FIo->SetReaderOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
+    FIo->SetRtsToggle(s.ControlRTS == rtsToggle);
 }
 
 void TCustomComPort::ApplyTimeouts()
