@@ -156,7 +156,7 @@ void TForm1::ClearMemo4()
 
 void TForm1::ShowPortError(const std::string& message)
 {
-    Dialogs().MessageBox("ERROR: " + message, "COM Port");
+    Dialogs().MessageBox("ERROR: " + message, "COM Port", TMessageIcon::Warning);
 }
 
 TransferOptions TForm1::Options()

@@ -52,6 +52,8 @@ class TComBackend
     virtual int SetOutputFlow(bool On) = 0; // resume (true) or hold (false) output as XON/XOFF would
 
     virtual int Flush(bool Input, bool Output) = 0;
+    // Returns once every byte written so far has left the device (tcdrain); a flush of the output ends it too.
+    virtual int Drain() = 0;
     virtual int OutputQueued(int& Count) = 0;
     virtual bool GetCounters(TLineCounters& Counters) = 0; // false when the device keeps none
 };

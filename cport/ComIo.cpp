@@ -33,6 +33,9 @@ void TComIo::Stop()
     {
         TLock lk(*FLock);
         FStop = true;
+        // A drain held up by flow control would keep the thread from ending: what the line cannot send goes.
+        if (FDraining)
+            FBackend.Flush(false, true);
     }
     FBackend.Wake();
     if (FThread.joinable())
@@ -50,6 +53,13 @@ void TComIo::SetReaderOptions(const TRxReaderOptions& Options)
 {
     TLock lk(*FLock);
     FDecoder.SetOptions(Options);
+}
+
+void TComIo::SetRtsToggle(bool On)
+{
+    TLock lk(*FLock);
+    FRtsToggle = On;
+    FRtsUp = false;
 }
 
 void TComIo::SetTimeouts(const TComTimeoutValues& Timeouts)
@@ -89,6 +99,8 @@ int TComIo::Purge(bool Input, bool Output)
             Finish(*op, 0);
         }
         FDrainPending = false;
+        if (FRtsUp)
+            FBackend.Wake(); // nothing is left to send: the toggled line can drop
     }
     return FBackend.Flush(Input, Output);
 }
@@ -127,6 +139,7 @@ void TComIo::Run()
         }
         CheckLimits(now);
         CheckTxEmpty();
+        DropRtsWhenSent(lk);
     }
 }
 
@@ -414,12 +427,36 @@ int TComIo::WriteSome(TComOp& Op)
     const std::string& data = *Op.Data;
     while (Op.Count < int(data.size())) {
         const std::size_t chunk = std::min<std::size_t>(data.size() - std::size_t(Op.Count), 65536);
-        const long n = FBackend.Write(data.data() + Op.Count, chunk);
+        const long n = WriteOut(data.data() + Op.Count, chunk);
         if (n < 0)
             return n == -EINTR ? EAGAIN : int(-n);
         Op.Count += int(n);
     }
     return 0;
+}
+
+long TComIo::WriteOut(const void* Buffer, std::size_t Count)
+{
+    if (FRtsToggle && !FRtsUp && FBackend.SetModemLines(mlRTS, true) == 0)
+        FRtsUp = true;
+    ++FWriteCalls;
+    return FBackend.Write(Buffer, Count);
+}
+
+// On the I/O thread, which every write wakes: the drain waits for the line, so it runs without the lock, and a
+// write made meanwhile keeps the line up until that one has left in turn.
+void TComIo::DropRtsWhenSent(TLock& Lock)
+{
+    if (!FRtsUp || !FWrites.empty() || FHungUp)
+        return;
+    const std::uint64_t calls = FWriteCalls;
+    FDraining = true;
+    Lock.unlock();
+    FBackend.Drain();
+    Lock.lock();
+    FDraining = false;
+    if (FRtsUp && calls == FWriteCalls && FWrites.empty() && FBackend.SetModemLines(mlRTS, false) == 0)
+        FRtsUp = false;
 }
 
 int TComIo::StartWrite(const std::shared_ptr<TComOp>& Op)
@@ -488,7 +525,7 @@ int TComIo::SendNow(char c)
     TLock lk(*FLock);
     if (FHungUp)
         return FHangupError;
-    const long n = FBackend.Write(&c, 1);
+    const long n = WriteOut(&c, 1);
     if (n == 1) {
         FDrainPending = true;
         FBackend.Wake();

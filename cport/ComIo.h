@@ -8,6 +8,7 @@
 #include "cport/RxQueue.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,9 @@ class TComIo
 
     void SetInputSize(std::size_t InputSize);
     void SetReaderOptions(const TRxReaderOptions& Options);
+    // RTS toggle: the line rises for each write and drops once the bytes have left the device. The line
+    // settings have just put it down.
+    void SetRtsToggle(bool On);
     void SetTimeouts(const TComTimeoutValues& Timeouts);
 
     int InputCount();
@@ -61,6 +65,8 @@ class TComIo
     void ServeReads(TComClock::time_point Now);
     void PushWrites();
     int WriteSome(TComOp& Op); // 0, or errno; EAGAIN when the device takes no more now
+    long WriteOut(const void* Buffer, std::size_t Count);
+    void DropRtsWhenSent(TLock& Lock);
     void FinishWrites();
     void CheckLimits(TComClock::time_point Now);
     void CheckTxEmpty();
@@ -89,6 +95,11 @@ class TComIo
     std::deque<std::shared_ptr<TComOp>> FReads;
     std::deque<std::shared_ptr<TComOp>> FWrites;
     bool FDrainPending = false;
+
+    bool FRtsToggle = false;
+    bool FRtsUp = false;
+    bool FDraining = false;
+    std::uint64_t FWriteCalls = 0;
 
     TComEvents FMask;
     TComEvents FHistory;

@@ -73,7 +73,7 @@ void TCustomComPort::Open()
         // applies and checks them again.
         const TComLineSettings s = LineSettings();
         if (FBackend->SetLine(s) == 0)
-            FIo->SetReaderOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
+            FollowLine(s);
     }
     ++FGeneration;
     FIo->Start();
@@ -132,9 +132,13 @@ void TCustomComPort::StopEventThread()
         // Closed by a handler that runs on the event thread itself: it ends when that handler returns.
         FEventThread->Stop();
         FRetiredThread = std::move(FEventThread);
-        return;
+    } else {
+        FEventThread.reset();
     }
-    FEventThread.reset();
+    // The event thread's way out discards what is still queued either way; a port opened without events closes
+    // without that purge, so what the device already holds still goes out.
+    if (FIo)
+        FIo->Purge(true, true);
 }
 
 void TCustomComPort::ReapEventThread()
@@ -157,7 +161,6 @@ void TCustomComPort::DestroyHandle()
     if (!FIo)
         return;
     FIo->Stop();
-    FIo->Purge(true, true); // unread input and unsent output go with the port
     FIo.reset();
     FBackend->Close();
 }
@@ -218,7 +221,13 @@ void TCustomComPort::ApplyDCB()
     const TComLineSettings s = LineSettings();
     if (int e = FBackend->SetLine(s))
         throw EComPort(ComErr::SetState, e);
+    FollowLine(s);
+}
+
+void TCustomComPort::FollowLine(const TComLineSettings& s)
+{
     FIo->SetReaderOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
+    FIo->SetRtsToggle(s.ControlRTS == rtsToggle);
 }
 
 void TCustomComPort::ApplyTimeouts()

@@ -200,6 +200,8 @@ class TCustomComPort
     }
     bool CanApply() const { return FConnected && FUpdateCount == 0; }
     TComIo& Io(int Code); // the open port's I/O core; raises Code when closed
+    // The I/O core's part of line settings the device has taken: how it reads, whether RTS toggles.
+    void FollowLine(const TComLineSettings& Settings);
     TComBackend& Device(int Code);
     void StartEventThread();
     void StopEventThread();

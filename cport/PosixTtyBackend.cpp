@@ -138,7 +138,8 @@ int TPosixTtyBackend::ApplyControlLines(const TComLineSettings& Settings)
 {
     if (!FHasLines)
         return 0;
-    // Handshake modes start with the line raised; the driver (or nobody) moves it from then on.
+    // Handshake modes start with the line raised; the driver (or nobody) moves it from then on. RTS toggle starts
+    // low: the port raises it for each write.
     const bool dtr = Settings.ControlDTR != dtrDisable;
     const bool rts = Settings.ControlRTS == rtsEnable || Settings.ControlRTS == rtsHandshake;
     if (int e = SetModemLines(mlDTR, dtr))
@@ -237,6 +238,11 @@ int TPosixTtyBackend::Flush(bool Input, bool Output)
         return 0;
     const int what = Input && Output ? TCIOFLUSH : Input ? TCIFLUSH : TCOFLUSH;
     return tcflush(FFd, what) == 0 ? 0 : errno;
+}
+
+int TPosixTtyBackend::Drain()
+{
+    return tcdrain(FFd) == 0 ? 0 : errno;
 }
 
 int TPosixTtyBackend::OutputQueued(int& Count)

@@ -26,6 +26,7 @@ class TPosixTtyBackend final : public TComBackend
     int SetBreak(bool On) override;
     int SetOutputFlow(bool On) override;
     int Flush(bool Input, bool Output) override;
+    int Drain() override;
     int OutputQueued(int& Count) override;
     bool GetCounters(TLineCounters& Counters) override;
 

@@ -38,10 +38,13 @@ std::string PeerText(QTcpSocket* socket)
     return NetText::DottedAddress(socket->peerAddress()) + ":" + std::to_string(socket->peerPort());
 }
 
-// A close by the peer is the normal end of a connection, and a wait that found nothing is no fault.
-bool IsReportable(QAbstractSocket::SocketError error)
+// A close by the peer is the normal end of a connection, and a wait on a connection that found nothing is no
+// fault; a connection attempt that ran out of time is one.
+bool IsReportable(const QTcpSocket* socket, QAbstractSocket::SocketError error)
 {
-    return error != QAbstractSocket::RemoteHostClosedError && error != QAbstractSocket::SocketTimeoutError;
+    if (error == QAbstractSocket::SocketTimeoutError)
+        return socket->state() != QAbstractSocket::ConnectedState;
+    return error != QAbstractSocket::RemoteHostClosedError;
 }
 } // namespace
 
@@ -291,7 +294,7 @@ void TcpLink::ClientSocketRead()
 
 void TcpLink::ClientSocketError(QAbstractSocket::SocketError error)
 {
-    if (IsReportable(error))
+    if (IsReportable(ClientSocket, error))
         view_.AddReceiveLine("Error connecting to:" + connectHost);
 }
 
@@ -328,9 +331,9 @@ void TcpLink::ServerSocketClientRead(QTcpSocket* connection)
     TakeChunk(connection);
 }
 
-void TcpLink::ServerSocketClientError(QTcpSocket*, QAbstractSocket::SocketError error)
+void TcpLink::ServerSocketClientError(QTcpSocket* connection, QAbstractSocket::SocketError error)
 {
-    if (IsReportable(error))
+    if (IsReportable(connection, error))
         view_.AddReceiveLine("Socket Error:" + connectHost + "Error Code:" + std::to_string(static_cast<int>(error)));
 }
 

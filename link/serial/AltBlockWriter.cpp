@@ -72,13 +72,6 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
 {
     SerialSender& sender = link_.Sender;
     LinkPort& port = sender.Port();
-    int charDelay = 0;
-    try {
-        charDelay = sender.CharDelay();
-    } catch (const EConvertError& e) {
-        host_.SetStatusText(e.what());
-        return;
-    }
     if (!host_.CommitPendingEdits())
         return;
     pageHost_.SetIOCheckBoxClick();
@@ -98,15 +91,14 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
     }
 
     Totals totals;
+    // A bad character delay stops the write here, before the window shows or the terminal is detached.
+    FallbackDelay fallback(sender);
+    SerialSession session = Session();
     std::string message = Msg::kCommFailure;
-    if (!port.Connected()) {
-        host_.SetStatusText(message);
-    } else {
+    if (port.Connected()) {
         host_.StartProgress(TransferDirection::Write, kProgressTotal);
         host_.SetProgressStep(host_.Options().timers ? Msg::kStepInvokeWriteTimers : Msg::kStepInvoke);
         host_.DetachTerminal();
-        FallbackDelay fallback(sender, charDelay);
-        SerialSession session = Session();
         try {
             port.ClearBuffer(true, true);
             message = Transfer(session, plan, totals);
@@ -114,11 +106,11 @@ void AltBlockWriter::Button3Click(const AltBlockParams& params)
             host_.ShowPortError(e.what());
             message = Msg::kCommFailure;
         }
-        session.Restore(message);
-        // The log area is emptied whatever the outcome: the user asked for it with the write.
-        if (port.Connected() && host_.Options().clearLog)
-            session.ClearLogArea();
     }
+    session.Restore(message);
+    // The log area is emptied whatever the outcome: the user asked for it with the write.
+    if (host_.Options().clearLog)
+        session.ClearLogArea();
     host_.ShowProgressResult(message, Msg::kWriteOk, link_.Timing.ResultHoldMs, nullptr);
     host_.CloseProgress();
     host_.AttachTerminal();

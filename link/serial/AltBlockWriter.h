@@ -35,9 +35,9 @@ class AltBlockWriter
     // Adds a line to the log window (Memo1).
     std::function<void(const std::string& line)> AddLogLine;
 
-    // Button3Click. Sizes outside 1..kMaxBlockSize, fewer than one block and texts that are no number are
-    // refused with a status message before anything is sent. "EEPROM Write OK!" only when every block was
-    // acknowledged.
+    // Button3Click. Sizes outside 1..kMaxBlockSize, fewer than one block and panel texts that are no number are
+    // refused with a status message before anything is sent; a charDelay text that is no number raises its
+    // conversion error, also before anything is sent. "EEPROM Write OK!" only when every block was acknowledged.
     void Button3Click(const AltBlockParams& params);
 
     // The CRC-16/X-25 of bytes with its two bytes swapped, so that sending the high half first puts the CRC's

@@ -1,7 +1,6 @@
 #include "link/serial/SerialLink.h"
 
 #include "link/protocol/LinkHost.h"
-#include "platform/Convert.h"
 
 SerialLink::SerialLink(LinkPort& port, LinkHost& host, ImageStore& store, LinkBusy& busy)
     : Busy(busy), Sender(port, host, Timing), Timers(Sender, host, Timing),
@@ -24,11 +23,7 @@ bool SerialLink::RunGuarded(const char* what, const std::function<void()>& op)
     BusyScope scope(Busy, what, [this](const std::string& text) { host_.SetStatusText(text); });
     if (!scope)
         return false;
-    try {
-        op();
-    } catch (const EConvertError& e) {
-        host_.SetStatusText(e.what());
-    }
+    op();
     return true;
 }
 

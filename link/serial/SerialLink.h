@@ -47,8 +47,9 @@ class SerialLink
     bool RefuseWhileBusy();
 
     // Runs op under the busy guard; false (and the busy message in the status bar) when the link is held.
-    // A charDelay text that is no number ends op with its message in the status bar; other errors pass on to
-    // the caller's handler guard (the transfers catch their port errors themselves).
+    // What op raises (a charDelay or pause text that is no number, above all) passes on to the caller's handler
+    // guard, whose message box shows it; the guard is released all the same. The transfers catch their port
+    // errors themselves.
     bool RunGuarded(const char* what, const std::function<void()>& op);
 
   private:

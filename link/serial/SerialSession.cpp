@@ -10,9 +10,9 @@
 
 #include <utility>
 
-FallbackDelay::FallbackDelay(SerialSender& sender, int ms) : sender_(sender)
+FallbackDelay::FallbackDelay(SerialSender& sender) : sender_(sender)
 {
-    sender_.SetFallbackCharDelay(ms);
+    sender_.SetFallbackCharDelay(sender_.Port().Connected() ? sender_.CharDelay() : 0);
 }
 
 FallbackDelay::~FallbackDelay()
@@ -66,14 +66,12 @@ void SerialSession::Restore(const std::string& message)
     host_.SetStatusText(message);
     host_.SetProgressStep(Msg::kStepRestore);
     wait_(timing_.RestorePauseMs);
-    if (sender_.Port().Connected())
-        sender_.SendComString(Protocol::kRestore);
+    // On a closed port the sender refuses it, and its "Communication failure" is the line that stays.
+    sender_.SendComString(Protocol::kRestore);
 }
 
 void SerialSession::ClearLogArea()
 {
-    if (!sender_.Port().Connected())
-        return;
     wait_(timing_.ClearLogPauseMs);
     host_.SetProgressStep(Msg::kStepClearLog);
     sender_.SendComString(Protocol::kClearLogArea);

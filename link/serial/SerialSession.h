@@ -7,11 +7,14 @@ class LinkHost;
 class SerialSender;
 struct LinkTiming;
 
-// While a transfer runs, the character delay it started with stands in for a charDelay text that has gone bad.
+// Held by a transfer from before its first send to its end: the character delay it started with stands in for a
+// charDelay text that goes bad meanwhile, so the transfer always reaches its end. On an open port a charDelay
+// text that is no number raises its conversion error here, before anything is sent (on a closed port every send
+// is refused before the delay would count).
 class FallbackDelay
 {
   public:
-    FallbackDelay(SerialSender& sender, int ms);
+    explicit FallbackDelay(SerialSender& sender);
     ~FallbackDelay();
     FallbackDelay(const FallbackDelay&) = delete;
     FallbackDelay& operator=(const FallbackDelay&) = delete;
@@ -36,9 +39,10 @@ class SerialSession
     // pause after the password's reply wait. onPasswordReply sees the password's reply, when one was asked for.
     std::string EnterTransferMode(int replyLimitMs, int passwordSettleMs,
                                   const std::function<void(const std::string& reply)>& onPasswordReply = {});
-    // Status line, "Restore Comm settings", "kvrw0" while the port is open.
+    // Status line, "Restore Comm settings", "kvrw0" (refused by the sender on a closed port, which then leaves
+    // "Communication failure" in the status bar).
     void Restore(const std::string& message);
-    // "Clear Log Area" and "kvspi=0,0" with a pause either side, while the port is open.
+    // "Clear Log Area" and "kvspi=0,0" with a pause either side (refused in the same way on a closed port).
     void ClearLogArea();
 
   private:

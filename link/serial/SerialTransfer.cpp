@@ -12,7 +12,6 @@
 #include "link/serial/SerialSession.h"
 #include "link/serial/UnitTimers.h"
 #include "platform/Clock.h"
-#include "platform/Convert.h"
 
 #include <functional>
 
@@ -24,17 +23,6 @@ SerialTransfer::SerialTransfer(SerialSender& sender, UnitTimers& timers, LinkHos
 }
 
 // --- shared steps -------------------------------------------------------------------------------------------
-
-bool SerialTransfer::CharDelayUsable(int& ms)
-{
-    try {
-        ms = sender_.CharDelay();
-        return true;
-    } catch (const EConvertError& e) {
-        host_.SetStatusText(e.what());
-        return false;
-    }
-}
 
 std::string SerialTransfer::EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs)
 {
@@ -90,9 +78,6 @@ void SerialTransfer::readLogValuesClick()
 
 void SerialTransfer::ReadImage(ReadKind kind)
 {
-    int charDelay = 0;
-    if (!CharDelayUsable(charDelay))
-        return;
     const bool log = kind == ReadKind::Log;
     store_.ImageSize = log ? MemoryImage::kSize : MemoryImage::kConfigSize;
     if (log)
@@ -102,19 +87,18 @@ void SerialTransfer::ReadImage(ReadKind kind)
     host_.ResetProgress(store_.ImageSize);
     host_.SetStatusText("");
 
+    // A bad character delay stops the read here, before the window shows or the terminal is detached.
+    FallbackDelay fallback(sender_);
     std::string message = Msg::kCommFailure;
-    if (!sender_.Port().Connected()) {
-        host_.SetStatusText(message);
-    } else {
+    if (sender_.Port().Connected()) {
         host_.StartProgress(TransferDirection::Read, store_.ImageSize);
-        FallbackDelay fallback(sender_, charDelay);
         try {
             message = ReadSteps(kind);
         } catch (const std::exception& e) {
             message = PortFailure(e);
         }
-        session_.Restore(message);
     }
+    session_.Restore(message);
     ShowResult(message, Msg::kReadOk, log && message == Msg::kReadOk);
     host_.RestoreMainCaption();
     host_.CloseProgress();
@@ -169,9 +153,6 @@ std::string SerialTransfer::ReadSteps(ReadKind kind)
 
 void SerialTransfer::WriteEEPROMExecuteClick()
 {
-    int charDelay = 0;
-    if (!CharDelayUsable(charDelay))
-        return;
     if (!host_.CommitPendingEdits())
         return;
     host_.StampConfigToolNr();
@@ -183,22 +164,21 @@ void SerialTransfer::WriteEEPROMExecuteClick()
         return;
     }
 
+    // A bad character delay stops the write here, before the window shows or the terminal is detached.
+    FallbackDelay fallback(sender_);
     std::string message = Msg::kCommFailure;
-    if (!sender_.Port().Connected()) {
-        host_.SetStatusText(message);
-    } else {
+    if (sender_.Port().Connected()) {
         host_.StartProgress(TransferDirection::Write, Protocol::kWriteProgressTotal);
-        FallbackDelay fallback(sender_, charDelay);
         try {
             message = WriteSteps();
         } catch (const std::exception& e) {
             message = PortFailure(e);
         }
-        session_.Restore(message);
-        // The log area is emptied whatever the outcome: the user asked for it with the write.
-        if (host_.Options().clearLog)
-            session_.ClearLogArea();
     }
+    session_.Restore(message);
+    // The log area is emptied whatever the outcome: the user asked for it with the write.
+    if (host_.Options().clearLog)
+        session_.ClearLogArea();
     ShowResult(message, Msg::kWriteOk, false);
     host_.CloseProgress();
     host_.AttachTerminal();

@@ -41,8 +41,6 @@ class SerialTransfer
     // Terminal detached, "---" (when the timer commands did not already send it), "kvrw1" and the password:
     // the failure message, or "" when the unit accepted both.
     std::string EnterTransferMode(bool escapeFirst, int escapeDelayMs, int replyLimitMs);
-    // A bad charDelay text is reported (status bar) before anything is sent or shown.
-    bool CharDelayUsable(int& ms);
     // The result held for a second; the pages are redrawn from the new image while it shows.
     void ShowResult(const std::string& message, const char* okMessage, bool redrawWhileShown);
     void ClearBuffersIfOpen();

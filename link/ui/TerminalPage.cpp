@@ -564,14 +564,10 @@ void TerminalPage::ComTerminal1StrRecieved(std::string& str)
     Memo1->Append(update.Append, update.MarkMoved ? static_cast<std::ptrdiff_t>(update.MarkInAppend) : -1);
     if (Memo4)
         Memo4->Append(str);
-    if (sendESC->isChecked() && ReceiveRender::AsksForEscape(str)) {
-        // A block arrives from the port's dispatch: nothing may escape into it.
-        try {
-            link_.Sender.SendComString(kEscapeByte);
-        } catch (const std::exception& e) {
-            host_.SetStatusText(e.what());
-        }
-    }
+    // A block arrives from the port's dispatch: nothing may escape into it. A bad character delay shows in the
+    // message box of a failing handler, as it does for every other send.
+    if (sendESC->isChecked() && ReceiveRender::AsksForEscape(str))
+        RunGuarded([this] { link_.Sender.SendComString(kEscapeByte); });
     received_ += static_cast<int64_t>(str.size());
     ShowCount();
     Memo1->ShowMark();

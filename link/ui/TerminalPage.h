@@ -146,7 +146,7 @@ class TerminalPage : public QWidget
     QWidget* BuildServicePanel();
     void BuildToolBarButtons();
     void ConnectToolBarButtons();
-    // Runs op under the busy guard; its errors end in the status bar or a message box, never in the event loop.
+    // Runs op under the busy guard; its errors end in a message box, never in the event loop.
     void Guarded(const char* what, const std::function<void()>& op);
     // Runs op under the window's handler guard; a port error shows in the "COM Port" box.
     void Safely(const std::function<void()>& op);

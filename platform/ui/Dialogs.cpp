@@ -19,9 +19,10 @@ QWidget* DialogParent()
 class TQtDialogs : public IDialogs
 {
   public:
-    void MessageBox(const std::string& text, const std::string& caption) override
+    void MessageBox(const std::string& text, const std::string& caption, TMessageIcon icon) override
     {
-        QMessageBox box(QMessageBox::NoIcon, FromLatin1(caption), FromLatin1(text), QMessageBox::Ok, DialogParent());
+        const QMessageBox::Icon shown = icon == TMessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon;
+        QMessageBox box(shown, FromLatin1(caption), FromLatin1(text), QMessageBox::Ok, DialogParent());
         box.exec();
     }
 

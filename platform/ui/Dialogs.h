@@ -10,12 +10,16 @@ struct TFileDialogRequest {
     std::string Filter;
 };
 
+// The icon of a message box: none, or the warning (exclamation) sign.
+enum class TMessageIcon { None, Warning };
+
 class IDialogs
 {
   public:
     virtual ~IDialogs() = default;
-    // Modal box with the text, the caption and one OK button.
-    virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
+    // Modal box with the text, the caption, the icon and one OK button.
+    virtual void MessageBox(const std::string& text, const std::string& caption,
+                            TMessageIcon icon = TMessageIcon::None) = 0;
     // Modal one-line question; value carries the proposed text in and the typed text out (only on OK).
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
     // fileName carries the proposed name in and the chosen path out; true when the user chose a file.

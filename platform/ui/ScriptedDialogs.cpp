@@ -1,8 +1,8 @@
 #include "platform/ui/ScriptedDialogs.h"
 
-void TScriptedDialogs::MessageBox(const std::string& text, const std::string& caption)
+void TScriptedDialogs::MessageBox(const std::string& text, const std::string& caption, TMessageIcon icon)
 {
-    Shown.push_back({"message", text, caption});
+    Shown.push_back({"message", text, caption, icon});
 }
 
 bool TScriptedDialogs::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)

@@ -15,6 +15,7 @@ class TScriptedDialogs : public IDialogs
         std::string Kind; // "message", "input", "open", "save"
         std::string Text; // the message, the prompt, or the file filter
         std::string Caption;
+        TMessageIcon Icon = TMessageIcon::None; // of a message box
     };
     struct TAnswer {
         bool Accept = true;
@@ -24,7 +25,8 @@ class TScriptedDialogs : public IDialogs
     void AnswerInput(bool accept, const std::string& value = "") { inputs_.push_back({accept, value}); }
     void AnswerFile(bool accept, const std::string& path = "") { files_.push_back({accept, path}); }
 
-    void MessageBox(const std::string& text, const std::string& caption) override;
+    void MessageBox(const std::string& text, const std::string& caption,
+                    TMessageIcon icon = TMessageIcon::None) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool OpenFile(const TFileDialogRequest& request, std::string& fileName) override;
     bool SaveFile(const TFileDialogRequest& request, std::string& fileName) override;

@@ -177,13 +177,23 @@ TEST(PortButton, WritesTheSixPortKeysAlsoWhenTheDialogIsCancelled)
     EXPECT_FALSE(next.ComPort1.Connected());
 }
 
-TEST(PortButton, OpenPortShowsItsRateAndTicksBothLines)
+TEST(PortButton, OpenPortShowsItsRateAndTicksBothLinesAndAFailedOpenWarns)
 {
     int master = -1, slave = -1;
     char name[256] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    TTempIni ini;
-    TForm1 form(OptionsWith(ini));
+    TWindowRig rig;
+    TForm1 form(OptionsWith(rig.ini));
+    TTempIni& ini = rig.ini;
+
+    // A port that cannot be opened: the "COM Port" box with its warning sign.
+    form.ComPort1.SetPort("/dev/kiv-no-such-port");
+    form.Button1->click();
+    ASSERT_EQ(rig.dialogs.Shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.Shown[0].Caption, "COM Port");
+    EXPECT_EQ(rig.dialogs.Shown[0].Icon, TMessageIcon::Warning);
+    EXPECT_EQ(rig.dialogs.Shown[0].Text.rfind("ERROR: Unable to open com port", 0), 0u) << rig.dialogs.Shown[0].Text;
+    EXPECT_FALSE(form.ComPort1.Connected());
     TCheckBox* dtr = form.TermPage->CheckBox7;
     int dtrClicks = 0;
     dtr->SetOnClick([&] { ++dtrClicks; });

@@ -106,6 +106,7 @@ class TFakeComBackend final : public TComBackend
             Put(FIn, {});
         return Logged("flush " + N(Input) + N(Output), 0);
     }
+    int Drain() override { return Logged("drain", 0); }
     int OutputQueued(int& Count) override { return Count = 0; }
     bool GetCounters(TLineCounters& Counters) override { return Counters = {}, true; }
 

@@ -72,6 +72,16 @@ TEST_F(PortTest, SettingsReachTheDeviceAtOpenAndAfterTheLastEndUpdate)
     Dev->ClearLog();
     Port.EndUpdate();
     EXPECT_EQ(Dev->Log(), pushed);
+
+    // Closing discards both queues only when the event thread ran, that is when events were wanted at the open.
+    for (bool events : {true, false}) {
+        Port.Close();
+        Port.SetEvents(events ? TComEvents{evRxChar} : TComEvents{});
+        Port.Open();
+        Dev->ClearLog();
+        Port.Close();
+        EXPECT_EQ(Dev->Log(), (events ? Log{"flush 11", "close"} : Log{"close"})) << events;
+    }
 }
 
 TEST_F(PortTest, RefusalsRaiseTheirCodesKeepTheNewValueAndAFailedOpenLeavesThePortClosed)
@@ -120,6 +130,18 @@ TEST_F(PortTest, LineOperationsReachTheDeviceAndLinesAreReportedAsTheyStand)
     Dev->SetLines(mlCTS | mlRLSD);
     ASSERT_TRUE(PumpUntil([&] { return log.size() > 3; }));
     EXPECT_EQ(Port.Signals(), (TComSignals{csCTS, csRLSD}));
+
+    // With RTS toggle the line rises for each write and drops once the bytes have left the device.
+    for (TRTSFlowControl rts : {rtsEnable, rtsToggle}) {
+        Port.FlowControl().SetControlRTS(rts);
+        Dev->ClearLog();
+        EXPECT_EQ(Port.WriteStr("ab"), 2);
+        const Log moves = rts == rtsToggle ? Log{"rts 1", "drain", "rts 0"} : Log{};
+        EXPECT_TRUE(WaitWithoutPumping([&] { return Dev->Log().size() >= moves.size(); }));
+        EXPECT_EQ(Dev->Log(), moves) << rts;
+    }
+    EXPECT_EQ(Dev->OutputLines() & mlRTS, 0u);
+    EXPECT_EQ(Dev->Written(), "abab");
     Port.Close();
     EXPECT_EQ(log, (Log{"CTS on", "DSR off", "RLSD off", "RLSD on", "CTS off", "DSR off", "RLSD off"}));
 }

@@ -57,26 +57,29 @@ TEST_F(Script, RunsOnTheWire)
         const char* delay;
         bool open;
         std::string timeline, status;
+        Lines boxes;
     } cases[] = {
-        {{"T:500", "KVI", "KVSWT?"}, "2000", true, "<500>KVI\r<500>KVSWT?\r<500>", ""},
-        {{"---", "+++"}, "2000", true, "---<2000>+++<2000>", ""}, // mode switches without CR
+        {{"T:500", "KVI", "KVSWT?"}, "2000", true, "<500>KVI\r<500>KVSWT?\r<500>", "", {}},
+        {{"---", "+++"}, "2000", true, "---<2000>+++<2000>", "", {}}, // mode switches without CR
         // An empty line is a lone CR; "<ESC>" means nothing in a run.
-        {{"", "<ESC>", "[27]"}, "2000", true, "\r<2000><ESC>\r<2000>\x1b\r<2000>", ""},
-        {{"T:10", "<SET RTC>"}, "2000", true, "<10>KVSRD=26-03-05\r<1000>KVSRTC=1:09:07:04\r<10>", ""},
-        {{"T:5", "KVI"}, "2000", false, "", Msg::kPortClosed},
-        {{}, "2000", true, "", ""},
-        // A bad pause text ends the run after the first line.
-        {{"KVI", "KVRVL"}, "2s", true, "KVI\r", "'2s' is not a valid integer value"},
+        {{"", "<ESC>", "[27]"}, "2000", true, "\r<2000><ESC>\r<2000>\x1b\r<2000>", "", {}},
+        {{"T:10", "<SET RTC>"}, "2000", true, "<10>KVSRD=26-03-05\r<1000>KVSRTC=1:09:07:04\r<10>", "", {}},
+        {{"T:5", "KVI"}, "2000", false, "", Msg::kPortClosed, {}},
+        {{}, "2000", true, "", "", {}},
+        // A bad pause text ends the run after the first line, with the window's error message.
+        {{"KVI", "KVRVL"}, "2s", true, "KVI\r", "", {"'2s' is not a valid integer value"}},
     };
     for (const auto& c : cases) {
         port.Forget();
         port.Open = c.open;
         host.Status.clear();
+        dialogs.Shown.clear();
         now = LocalTime{2026, 3, 5, 9, 7, 3, 0};
         page.DelayEdit2->setText(c.delay);
         Run(c.lines);
         EXPECT_EQ(port.Timeline, c.timeline) << c.lines.size();
         EXPECT_EQ(host.Status, c.status) << c.lines.size();
+        EXPECT_EQ(dialogs.Messages(), c.boxes) << c.lines.size();
     }
     EXPECT_FALSE(link.Busy.Busy());
 }

@@ -4,6 +4,7 @@
 #include "RecordingPort.h"
 
 #include "link/protocol/Protocol.h"
+#include "platform/Convert.h"
 
 using Strings = std::vector<std::string>;
 
@@ -197,14 +198,18 @@ struct Offline : ::testing::Test {
 
 TEST_F(Offline, NothingGoesOutWithABadDelayAFailedCommitOrNoImage)
 {
+    // The bad delay reaches the caller's handler guard (the window's error message), never the status bar.
     host.CharDelay = "fast";
-    link.ReadEEPROMExecuteClick();
-    link.WriteEEPROMExecuteClick();
-    link.readLogValuesClick();
+    EXPECT_THROW(link.ReadEEPROMExecuteClick(), EConvertError);
+    EXPECT_THROW(link.WriteEEPROMExecuteClick(), EConvertError);
+    EXPECT_THROW(link.readLogValuesClick(), EConvertError);
     EXPECT_TRUE(port.Events.empty()); // nothing written, nothing purged
-    link.SetSWTButtonClick();
-    EXPECT_EQ(host.Count("Status:'fast' is not a valid integer value"), 4);
-    EXPECT_EQ(host.Count("Detach") + host.Count("Commit") + host.Count("ResetProgress:3072"), 0);
+    EXPECT_THROW(link.SetSWTButtonClick(), EConvertError);
+    EXPECT_TRUE(port.Writes.empty());
+    EXPECT_EQ(host.Count("Status:'fast' is not a valid integer value"), 0);
+    EXPECT_EQ(host.Count("Detach") + host.Count("StartProgress:Read:3072") + host.Count("StartProgress:Write:3072"), 0);
+    EXPECT_FALSE(link.Busy.Busy());
+    host.Calls.clear();
 
     host.CharDelay = "0";
     host.CommitSucceeds = false;
@@ -249,8 +254,8 @@ TEST_F(Offline, FrameBytesLeaveTheLineBeforeThePurgeAndTheClosingCR)
     EXPECT_EQ(port.Events.back(), "Clear");
 }
 
-// A port never opened: any purge or write would raise.
-TEST(ClosedComPort, TransfersAndTimerCommandsLeaveItAloneAndKeepTheirMessage)
+// A port never opened: any purge or write would raise. The refused "kvrw0" has the last word in the status bar.
+TEST(ClosedComPort, TransfersAndTimerCommandsLeaveItAloneAndTheRefusalIsTheLastWord)
 {
     TComPort com;
     ComPortLink port{com};
@@ -259,20 +264,26 @@ TEST(ClosedComPort, TransfersAndTimerCommandsLeaveItAloneAndKeepTheirMessage)
     store.ImageLoaded = 1;
     SerialLink link{port, host, store};
     link.Timing = LinkTiming{}.Scaled(0, 0.05);
-    link.ReadEEPROMExecuteClick();
-    link.readLogValuesClick();
-    link.WriteEEPROMExecuteClick();
-    EXPECT_EQ(host.Count("Result:ERROR:" + std::string(Msg::kCommFailure)), 3);
-    EXPECT_EQ(host.Count("CloseProgress") + host.Count("Attach"), 6);
-    EXPECT_EQ(host.Count("Status:Communication failure"), 0);
-    EXPECT_EQ(host.Count("StartProgress:Read:3072"), 0); // the window is never shown
+    host.ClearMem = true;
+    const std::string failure = "Status:" + std::string(Msg::kCommFailure), refused = "Status:Communication failure";
+    for (auto click :
+         {&SerialLink::ReadEEPROMExecuteClick, &SerialLink::readLogValuesClick, &SerialLink::WriteEEPROMExecuteClick}) {
+        host.Calls.clear();
+        (link.*click)();
+        EXPECT_EQ(host.Count("Result:ERROR:" + std::string(Msg::kCommFailure)), 1);
+        EXPECT_TRUE(host.InOrder(
+            {failure, refused, "Result:ERROR:" + std::string(Msg::kCommFailure), "CloseProgress", "Attach"}));
+        EXPECT_EQ(host.Status, Msg::kPortClosed);
+        EXPECT_EQ(host.Count("StartProgress:Read:3072") + host.Count("StartProgress:Write:3072"), 0); // never shown
+    }
+    EXPECT_EQ(host.Count(refused), 2); // the write's "kvrw0" and its log-area clear
     host.Calls.clear();
     link.ReadSWTButtonClick();
     link.SetSWTButtonClick();
     link.Timers.ReadModemType();
     EXPECT_EQ(host.Calls, Strings{"ApplyModemTypeLabels"});
     EXPECT_TRUE(host.PortErrors.empty());
-    EXPECT_EQ(host.Status, Msg::kCommFailure);
+    EXPECT_EQ(host.Status, Msg::kPortClosed);
 }
 
 // --- the delays as they stand: the unit answers within the times the firmware expects ------------------------

@@ -120,6 +120,17 @@ TEST_F(TcpLinkControl, ConnectRefusedCancelledOrEmpty)
     ASSERT_TRUE(PumpUntil([this] { return !page.Memo3->toPlainText().isEmpty(); }));
     EXPECT_EQ(MemoLines(page.Memo3), (Strings{"Error connecting to:127.0.0.1"}));
     EXPECT_FALSE(server.Tcp.ClientActive());
+
+    // An attempt that Qt gives up after its connect time: reported the same way. A time-out of a wait on a made
+    // connection is no error.
+    auto* client = server.Tcp.findChild<QTcpSocket*>("ClientSocket");
+    ASSERT_TRUE(client);
+    emit client->errorOccurred(QAbstractSocket::SocketTimeoutError);
+    EXPECT_EQ(MemoLines(page.Memo3), (Strings{"Error connecting to:127.0.0.1", "Error connecting to:127.0.0.1"}));
+    ConnectToUnit();
+    emit client->errorOccurred(QAbstractSocket::SocketTimeoutError);
+    EXPECT_EQ(MemoLines(page.Memo3).size(), 2u);
+    EXPECT_TRUE(tcpHost.Messages.empty()); // no error dialogue
 }
 
 TEST_F(TcpLinkControl, ReceiveFieldShowsEachReadPlainOrByteByByte)

@@ -35,28 +35,33 @@ struct TermPageReceive : TermPage {
 
 TEST_F(TermPage, SendBoxLinesOnTheWire)
 {
+    using Texts = std::vector<std::string>;
     const struct {
         std::string text, charDelay;
         bool open;
         std::string timeline, status;
+        Texts boxes;
     } cases[] = {
-        {"---", "0", true, "---", ""}, // mode switches and the escape go out alone, without pauses
-        {"+++", "0", true, "+++", ""},
-        {"<ESC>", "0", true, "\x1b", ""},
+        {"---", "0", true, "---", "", {}}, // mode switches and the escape go out alone, without pauses
+        {"+++", "0", true, "+++", "", {}},
+        {"<ESC>", "0", true, "\x1b", "", {}},
         // The character delay once before the line (besides the one before each character), 100 ms before the CR.
-        {"KVI", "7", true, "<7>KVI<100>\r", ""},
-        {"A[13]B[300]", "0", true, "<0>A\rB,<100>\r", ""},
-        {"KVI", "x1", true, "", "'x1' is not a valid integer value"},
-        {"KVRIS", "0", false, "<0><100>", Msg::kPortClosed},
+        {"KVI", "7", true, "<7>KVI<100>\r", "", {}},
+        {"A[13]B[300]", "0", true, "<0>A\rB,<100>\r", "", {}},
+        // A bad delay is the window's error message, not a status line.
+        {"KVI", "x1", true, "", "", {"'x1' is not a valid integer value"}},
+        {"KVRIS", "0", false, "<0><100>", Msg::kPortClosed, {}},
     };
     for (const auto& c : cases) {
         port.Forget();
         host.Status.clear();
+        dialogs.Shown.clear();
         host.CharDelay = c.charDelay;
         port.Open = c.open;
         Send(c.text);
         EXPECT_EQ(port.Timeline, c.timeline) << c.text;
         EXPECT_EQ(host.Status, c.status) << c.text;
+        EXPECT_EQ(dialogs.Messages(), c.boxes) << c.text;
     }
     port.Forget();
     port.Open = true;
@@ -125,11 +130,13 @@ TEST_F(TermPageReceive, UnitStartBannerGetsOneEscape)
     terminalPort.Receive(" SYS");
     EXPECT_EQ(port.Wire(), "\x1b");
 
-    // A bad character delay during the automatic escape goes to the status bar, never out of the handler.
+    // A bad character delay during the automatic escape shows as the window's error message, never out of the
+    // handler.
     page.sendESC->setChecked(true);
     host.CharDelay = "?";
     EXPECT_NO_THROW(terminalPort.Receive(" SYS"));
-    EXPECT_EQ(host.Status, "'?' is not a valid integer value");
+    EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"'?' is not a valid integer value"});
+    EXPECT_EQ(port.Wire(), "\x1b");
 }
 
 TEST_F(TermPage, PortButtonOpensAndClosesThePortButNotWhileTheLinkIsBusy)
