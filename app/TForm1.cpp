@@ -21,6 +21,8 @@
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/StatusBar.h"
 
+#include <stdexcept>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -293,6 +295,9 @@ void TForm1::BuildWindowFields()
     BuildOptionBits();
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     FollowOptionSwitches(PageContext, OptionBits->Hooks);
+    // A rule between pages that nothing connects would fail silently in the running tool.
+    if (const auto empty = OptionBits->Hooks.Unconnected(); !empty.empty())
+        throw std::logic_error("option switch hook not connected: " + empty.front());
     BuildChannelTypes();
     // A phone number left on the general page captions its recipient box on every channel at once.
     connect(GeneralPage, &TGeneralPage::PhoneNumberShown, this, [this](int k, const QString& text) {

@@ -82,6 +82,21 @@ void SetHandler(QWidget* widget, std::function<void()> handler)
 
 } // namespace
 
+std::vector<std::string> TOptionHooks::Unconnected() const
+{
+    const std::pair<const char*, bool> hooks[] = {
+        {"ShowHelpText", bool(ShowHelpText)},         {"UserNameEnabled", bool(UserNameEnabled)},
+        {"UserIDLocked", bool(UserIDLocked)},         {"MaxPingEnabled", bool(MaxPingEnabled)},
+        {"AwakeTimeCaption", bool(AwakeTimeCaption)}, {"DestinationChosen", bool(DestinationChosen)},
+        {"ShowIPLabels", bool(ShowIPLabels)},         {"StartTimeEnabled", bool(StartTimeEnabled)},
+        {"LevelCaptions", bool(LevelCaptions)},       {"ChannelChoicesEnabled", bool(ChannelChoicesEnabled)}};
+    std::vector<std::string> empty;
+    for (const auto& [name, connected] : hooks)
+        if (!connected)
+            empty.push_back(name);
+    return empty;
+}
+
 TOptionBits::TOptionBits(TPageContext& ctx, const TSheets& sheets) : ctx_(ctx)
 {
     Build(sheets);

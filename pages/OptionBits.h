@@ -15,8 +15,8 @@ class TCheckBox;
 class TRadioGroup;
 struct TPageContext;
 
-// What the option switches change on controls that other pages own; the window connects them. A hook left
-// empty does nothing.
+// What the option switches change on controls that other pages own; the window connects every one. A hook
+// left empty does nothing, which a page alone under test may want, but never the window.
 struct TOptionHooks {
     std::function<void(int page, int item)> ShowHelpText;
     // "Use Unit ID as User Name": the dial-up user name edit is editable while the box is clear.
@@ -37,6 +37,9 @@ struct TOptionHooks {
     std::function<void()> LevelCaptions;
     // The I/O1 counting edge, which stands with the logging controls of the channels.
     std::function<void()> ChannelChoicesEnabled;
+
+    // The hooks left empty, by name (a new hook is listed there too).
+    std::vector<std::string> Unconnected() const;
 };
 
 // The option switches of the "General Settings", "Communication" and "Data Transfer/Logging/Timers" pages:
