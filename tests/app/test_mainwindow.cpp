@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -141,6 +142,51 @@ TEST_F(MainWindow, SwitchesAndPhoneNumbersReachTheControlsOfOtherPages)
     ctx.Exits.at("PhoneNr1")(); // left
     for (int n = 1; n <= 8; ++n)
         EXPECT_EQ(ctx.Get<QCheckBox>("IO" + std::to_string(n) + "Phone1")->text(), "+4670") << "channel " << n;
+}
+
+// What follows a switch on the controls of other pages follows the image a redraw shows, as after a click.
+TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
+{
+    const auto enabled = [&](const char* name) { return ctx.Get<QWidget>(name)->isEnabled(); };
+    const auto text = [&](const char* name) { return ctx.Get<QWidget>(name)->property("text").toString(); };
+    const auto show = [&](const std::string& bytes) {
+        form.Image.LoadPlain(0, bytes);
+        form.ImageToControls();
+    };
+    const char* starts[] = {"LogTimeEdit", "SendTimeEdit", "SendTimeEdit2", "SendTimeEdit3", "SleepTimeEdit"};
+    struct Case {
+        uint8_t fill;
+        bool on; // the all-0xFF image: most switches set, active-low ones off
+    };
+    for (const Case& c : {Case{0xFF, true}, Case{0x00, false}, Case{0xFF, true}}) {
+        SCOPED_TRACE(int(c.fill));
+        show(std::string(3072, char(c.fill)));
+        // On, or forced on when the sending timers' switches move.
+        EXPECT_TRUE(ctx.Get<TCheckBox>("ConnectBox")->Checked());
+        EXPECT_TRUE(enabled("ServerBox"));
+        EXPECT_EQ(enabled("wakeUpWhenReq"), !c.on) << "low power is active low";
+        EXPECT_EQ(enabled("usePulseVEventCheckBox"), false) << "logging timed, or off";
+        EXPECT_EQ(text("Label102"), c.on ? "[#21] format" : "[#32] format");
+        EXPECT_EQ(enabled("CheckBox37"), !c.on);
+        EXPECT_EQ(text("Label162"), c.on ? "Freq" : "Diff");
+        EXPECT_EQ(text("PI2CheckBox"), "Input Ch 2 (I/O2)") << "named by its wiring choice";
+        EXPECT_EQ(text("Label77"), c.on ? "Min Awake Time:" : "Max Awake Time:");
+        EXPECT_EQ(enabled("MaxPingNo"), c.on);
+        EXPECT_EQ(enabled("UserName"), !c.on);
+        EXPECT_FALSE(enabled("UserIDText")) << "one unit ID source stays ticked";
+        for (const char* start : starts)
+            EXPECT_EQ(enabled(start), c.on) << start;
+    }
+    std::string bytes(3072, '\xFF');
+    bytes[1015] = char(0xFB); // units off, control characters on: shown ticked but out of reach
+    show(bytes);
+    EXPECT_TRUE(ctx.Get<TCheckBox>("CheckBox37")->Checked());
+    EXPECT_FALSE(enabled("CheckBox37"));
+    ctx.Get<TCheckBox>("CheckBox24")->SetChecked(true);
+    EXPECT_EQ(text("Label102"), "[#32] format");
+    ctx.Get<TRadioGroup>("StatusPeriodSend")->SetItemIndex(0);
+    EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind("p11.2: ", 0), 0u);
+    EXPECT_FALSE(enabled("SendTimeEdit3"));
 }
 
 // Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key.

@@ -20,15 +20,12 @@ class GeneralPage : public Page
             ctx.AddExit(other, [] {});
         for (int n = 1; n <= 7; ++n)
             ctx.AddExit("IO" + std::to_string(n) + "_ComboBox", [] {});
-        QObject::connect(page, &TGeneralPage::PhoneNumberShown,
-                         [this](int k, const QString& text) { captions.emplace_back(k, text.toStdString()); });
     }
     std::string Text(const char* name) { return ctx.Get<QLineEdit>(name)->text().toStdString(); }
 
     QWidget generalSheet, communicationSheet;
     std::array<uint8_t, 7> channelType{};
     TGeneralPage* page = new TGeneralPage(ctx, &generalSheet, &communicationSheet, channelType);
-    std::vector<std::pair<int, std::string>> captions;
 };
 
 TEST_F(GeneralPage, EditsStoreTheirFieldAndShowTheClamp)
@@ -104,18 +101,6 @@ TEST_F(GeneralPage, SetButtonCommitsInOrderAndStopsAtAConversionError)
     EXPECT_EQ(PhoneNumberText(image, 2), "+46");
     EXPECT_EQ(image.Image.Bytes(279, 2), before.substr(279, 2)) << "the HDOP comes after the limit";
     EXPECT_EQ(image.Image.Bytes(43, 3), before.substr(43, 3)) << "the date comes after the Set buttons";
-}
-
-TEST_F(GeneralPage, RecipientCaptionsFollowTheStoredNumbers)
-{
-    redraw.ImageToControls();
-    ASSERT_EQ(captions.size(), 5u);
-    for (int k = 1; k <= 5; ++k)
-        EXPECT_EQ(captions[size_t(k - 1)], std::make_pair(k, PhoneNumberText(image, k)));
-    captions.clear();
-    Type("PhoneNr3", "+4670");
-    Type("PhoneNr4", Text("PhoneNr4").c_str()); // left unchanged: nothing stored, nothing to follow
-    EXPECT_EQ(captions, (std::vector<std::pair<int, std::string>>{{3, "+4670"}}));
 }
 
 TEST_F(GeneralPage, UnitIdentityShown)

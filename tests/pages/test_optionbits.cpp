@@ -27,16 +27,6 @@ class Options : public Page
         new TInternalSerial(ctx, &window);
         options = std::make_unique<TOptionBits>(
             ctx, TOptionBits::TSheets{new QWidget(&window), new QWidget(&window), new QWidget(&window)});
-        TOptionHooks& h = options->Hooks;
-        const auto note = [this](const char* key) { return [this, key](bool on) { seen[key] = on ? "on" : "off"; }; };
-        h.ShowHelpText = [this](int page, int item) {
-            seen["help"] = std::to_string(page) + "." + std::to_string(item);
-        };
-        h.UserNameEnabled = note("UserName");
-        h.UserIDLocked = note("UserIDText locked");
-        h.MaxPingEnabled = note("MaxPingNo");
-        h.AwakeTimeCaption = [this](const std::string& text) { seen["Label77"] = text; };
-        h.StartTimeEnabled = [this](int timer, bool on) { seen["start" + std::to_string(timer)] = on ? "on" : "off"; };
         redraw.Add(TRedraw::LevelCaptions, [this] { deepest = std::max(deepest, redraw.Depth()); });
     }
     // The image as a unit or a file gives it, shown.
@@ -85,7 +75,6 @@ class Options : public Page
     }
 
     std::unique_ptr<TOptionBits> options;
-    std::map<std::string, std::string> seen;
     int deepest = 0;
 };
 
@@ -271,59 +260,4 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
             EXPECT_EQ(pattern, c.stored[size_t(item)]) << c.name << " item " << item;
         }
     }
-}
-
-TEST_F(Options, WhatFollowsASwitchFollowsTheShownImage)
-{
-    auto* serverBox = ctx.Get<TCheckBox>("ServerBox");
-    auto* wakeUp = ctx.Get<TCheckBox>("wakeUpWhenReq");
-    auto* event = ctx.Get<TCheckBox>("usePulseVEventCheckBox");
-    auto* format = ctx.Get<QLabel>("Label102");
-    auto* controlChar = ctx.Get<TCheckBox>("CheckBox37");
-
-    using Seen = std::map<std::string, std::string>;
-    const auto withStarts = [](Seen expect, const char* state) {
-        for (int timer = 1; timer <= 5; ++timer)
-            expect["start" + std::to_string(timer)] = state;
-        return expect;
-    };
-    seen.clear();
-    Show(Filled(0x00)); // units and control characters on; two unit ID sources on
-    EXPECT_FALSE(serverBox->isEnabled());
-    EXPECT_TRUE(wakeUp->isEnabled());
-    EXPECT_FALSE(event->isEnabled());
-    EXPECT_EQ(format->text(), "[#32] format");
-    EXPECT_EQ(ctx.Get<QLabel>("Label162")->text(), "Diff");
-    EXPECT_EQ(ctx.Get<TCheckBox>("PI2CheckBox")->text(), "Input Ch 2 (I/O2)") << "named by its wiring choice";
-    EXPECT_EQ(seen, withStarts({{"Label77", "Max Awake Time:"}, {"UserIDText locked", "on"}, {"help", "12.1"}}, "off"))
-        << "the logging choice moved by the redraw shows its help";
-
-    seen.clear();
-    Show(Filled(0xFF)); // units off, control characters off, logging on and timed
-    EXPECT_TRUE(serverBox->isEnabled());
-    EXPECT_FALSE(wakeUp->isEnabled());
-    EXPECT_EQ(format->text(), "[#21] format");
-    EXPECT_FALSE(controlChar->isEnabled());
-    EXPECT_EQ(ctx.Get<QLabel>("Label162")->text(), "Freq");
-    EXPECT_EQ(ctx.Get<TCheckBox>("PI2CheckBox")->text(), "Input Ch 2 (I/O2)");
-    EXPECT_EQ(seen, withStarts({{"Label77", "Min Awake Time:"},
-                                {"MaxPingNo", "on"},
-                                {"UserIDText locked", "on"},
-                                {"UserName", "off"},
-                                {"help", "11.15"}},
-                               "on"));
-
-    std::string bytes = Filled(0xFF);
-    bytes[1015] = char(0xFB); // units off, control characters on: shown ticked but out of reach
-    Show(bytes);
-    EXPECT_TRUE(controlChar->Checked());
-    EXPECT_FALSE(controlChar->isEnabled());
-    EXPECT_EQ(format->text(), "[#21] format");
-    seen.clear();
-    ctx.Get<TCheckBox>("CheckBox24")->SetChecked(true);
-    EXPECT_EQ(format->text(), "[#32] format");
-    EXPECT_EQ(seen["help"], "") << "no help for these boxes";
-    ctx.Get<TRadioGroup>("StatusPeriodSend")->SetItemIndex(0);
-    EXPECT_EQ(seen["help"], "11.2");
-    EXPECT_EQ(seen["start4"], "off");
 }
