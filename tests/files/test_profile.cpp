@@ -48,7 +48,7 @@ class Profile : public ::testing::Test
         EXPECT_FALSE(save.Fault) << save.Fault->Text();
         IniFile ini(path);
         WriteProfile(ini, save.Entries);
-        return FileBytes(path);
+        return folder.Read(path);
     }
     TProfileRead Read() const { return ReadProfile(IniFile(path)); }
     std::string LineOf(const std::string& text, const std::string& section, const std::string& key) const
@@ -61,7 +61,7 @@ class Profile : public ::testing::Test
         return "(none)";
     }
 
-    TTempFolder folder;
+    TTempFiles folder;
     std::string path = folder.Path("unit.kvp");
     TFakeValues values;
 };
@@ -172,9 +172,9 @@ TEST_F(Profile, LevelsAreCheckedAndABadOneStopsTheSaveBeforeAnythingIsWritten)
 
 TEST_F(Profile, ASecondSaveKeepsForeignLinesAndEndsEverySectionWithOneClosingLine)
 {
-    PutFile(path, "; kept notes\r\n[Info]\r\nCT Version=1.00\r\nOwner=Plant 7\r\n" + k41 +
-                      "\r\nExtra=after the closing line\r\n[Alarm/Message]\r\nPhone Nr 1=old\r\n" + k41 +
-                      "\r\n[Foreign]\r\nA=1\r\n");
+    folder.Put(path, "; kept notes\r\n[Info]\r\nCT Version=1.00\r\nOwner=Plant 7\r\n" + k41 +
+                         "\r\nExtra=after the closing line\r\n[Alarm/Message]\r\nPhone Nr 1=old\r\n" + k41 +
+                         "\r\n[Foreign]\r\nA=1\r\n");
     Save(values);
     values.texts["PhoneNr1"] = "0049123";
     const std::string text = Save(values);
@@ -205,15 +205,15 @@ TEST_F(Profile, ASecondSaveKeepsForeignLinesAndEndsEverySectionWithOneClosingLin
 TEST_F(Profile, AFailedWriteLeavesTheOldFileAsItWas)
 {
     const std::string old = "[Info]\r\nOwner=Plant 7\r\n";
-    PutFile(path, old);
+    folder.Put(path, old);
     const TProfileSave save = BuildProfile(values, "2.14.02", kDate);
     {
         TFileSizeLimit limit(1024);
         IniFile ini(path);
         EXPECT_THROW(WriteProfile(ini, save.Entries), EIniFileException);
     }
-    EXPECT_EQ(FileBytes(path), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.dir), {}), 1);
+    EXPECT_EQ(folder.Read(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Dir), {}), 1);
 }
 
 // The read-back gives every value the save recorded, each server-select box of I/O1..I/O3 from the key its
@@ -265,7 +265,7 @@ TEST_F(Profile, ABadOrMissingNumberIsAFaultNamingItsSectionAndKey)
         ASSERT_NE(at, std::string::npos);
         const size_t end = text.find("\r\n", at + 2);
         text.replace(at + 2, end + 2 - (at + 2), *c.line ? std::string(c.line) + "\r\n" : "");
-        PutFile(path, text);
+        folder.Put(path, text);
         const TProfileRead read = Read();
         ASSERT_TRUE(read.Fault) << c.key;
         EXPECT_EQ(read.Fault->Section, c.section);
@@ -277,7 +277,7 @@ TEST_F(Profile, ABadOrMissingNumberIsAFaultNamingItsSectionAndKey)
     std::string text = good;
     const size_t at = text.find("\r\nAlarm Delay(sec)=");
     text.erase(at + 2, text.find("\r\n", at + 2) - at);
-    PutFile(path, text);
+    folder.Put(path, text);
     EXPECT_FALSE(Read().Fault);
     const TProfileRead none = ReadProfile(IniFile(folder.Path("none.kvp")));
     ASSERT_TRUE(none.Fault);
@@ -310,7 +310,7 @@ TEST_F(Profile, DamagedProfilesAreReadOrRefusedWholeAndSavedIntoCleanly)
                 text.insert(at, text.substr(random() % text.size(), random() % 200));
             }
         }
-        PutFile(path, text);
+        folder.Put(path, text);
         const TProfileRead read = Read();
         if (read.Fault) {
             EXPECT_TRUE(read.Values.empty());
