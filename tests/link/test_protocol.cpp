@@ -16,14 +16,6 @@
 using namespace Framing;
 using Strings = std::vector<std::string>;
 
-namespace
-{
-std::string Byte(int b)
-{
-    return std::string(1, static_cast<char>(b));
-}
-} // namespace
-
 TEST(Framing, EscapesTheFiveControlBytesAndUndoesIt)
 {
     std::string all, framed;
