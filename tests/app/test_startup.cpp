@@ -3,7 +3,6 @@
 #include "app/ProgramIni.h"
 #include "app/WindowGeometry.h"
 #include "image/DefaultImage.h"
-#include "platform/IniFile.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/ui/TextControl.h"
 
@@ -157,17 +156,4 @@ TEST(ProgramIni, BesideTheExecutableOrUnderTheUsersConfigFolder)
         unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(path, (fs::path(config.path().toStdString()) / "kivconfig" / "kivconfig.INI").string());
     EXPECT_TRUE(fs::is_directory(fs::path(path).parent_path()));
-}
-
-TEST(ProgramIni, IntegersReadAsDecimalDollarOrHexAndANonNumberTakesTheDefault)
-{
-    TTempIni ini;
-    ini.Put("[Form]\r\nTop=$10\r\nLeft=0x10\r\nHeight=0X1F\r\nWidth=12abc\r\n"
-            "[Terminal]\r\nShow LOG Window=$1\r\nLog Time Stamp=no\r\nShow Hex=0x0\r\n");
-    const TProgramPrefs p = ReadProgramPrefs(IniFile(ini.path));
-    const TProgramPrefs defaults;
-    EXPECT_EQ(std::vector<int>({p.Top, p.Left, p.Height, p.Width}), std::vector<int>({16, 16, 31, defaults.Width}));
-    EXPECT_TRUE(p.ShowLog);
-    EXPECT_EQ(p.LogTimeStamp, defaults.LogTimeStamp);
-    EXPECT_FALSE(p.ShowHex);
 }
