@@ -79,11 +79,9 @@ TEST(ShutDown, CloseAndExitWriteTheWindowOnceAndOnlyCloseTheApnNames)
 // written or ended.
 TEST(ShutDown, ClosingOrExitingWhileATransferRunsIsRefused)
 {
-    TScriptedDialogs dialogs;
-    TScopedDialogs scope(dialogs);
-    TTempIni ini;
-    Recorder rec{{}, &ini, {}};
-    TForm1 form(OptionsWith(ini));
+    TWindowRig rig;
+    Recorder rec{{}, &rig.ini, {}};
+    TForm1 form(OptionsWith(rig.ini));
     rec.Hook(form);
     bool running = true;
     form.OnTransferRunning = [&] { return running; };
@@ -92,8 +90,8 @@ TEST(ShutDown, ClosingOrExitingWhileATransferRunsIsRefused)
     EXPECT_TRUE(form.isVisible());
     form.FileExitExecute();
     EXPECT_TRUE(rec.steps.empty());
-    EXPECT_FALSE(ini.Exists());
-    EXPECT_EQ(dialogs.Messages().size(), 2u);
+    EXPECT_FALSE(rig.ini.Exists());
+    EXPECT_EQ(rig.dialogs.Messages().size(), 2u);
 
     running = false;
     form.FormSave->ResultShowMs = 30;
@@ -101,27 +99,25 @@ TEST(ShutDown, ClosingOrExitingWhileATransferRunsIsRefused)
     QTimer::singleShot(0, &form, [&] { closedDuringWait = form.close(); });
     form.FormSave->ShowProgressResult("EEPROM Read OK!", "EEPROM Read OK!");
     EXPECT_FALSE(closedDuringWait);
-    EXPECT_EQ(dialogs.Messages().size(), 3u);
+    EXPECT_EQ(rig.dialogs.Messages().size(), 3u);
 
     EXPECT_TRUE(form.close());
     EXPECT_EQ(rec.steps, std::vector<std::string>{"send kve1\r"});
-    EXPECT_TRUE(ini.Exists());
+    EXPECT_TRUE(rig.ini.Exists());
 }
 
 TEST(ShutDown, AFailedWriteIsShownAndTheWindowStillCloses)
 {
-    TScriptedDialogs dialogs;
-    TScopedDialogs scope(dialogs);
-    TTempIni ini;
-    ini.Put("not a folder"); // a file stands where the INI file's folder would be
+    TWindowRig rig;
+    rig.ini.Put("not a folder"); // a file stands where the INI file's folder would be
     TForm1::TOptions options;
-    options.IniPath = ini.path + "/kivconfig.INI";
+    options.IniPath = rig.ini.path + "/kivconfig.INI";
     TForm1 form(options);
     form.OnQuit = [](int) {};
     form.show();
     EXPECT_TRUE(form.close());
-    ASSERT_EQ(dialogs.Messages().size(), 1u);
-    EXPECT_EQ(dialogs.Messages()[0], "Unable to write to " + options.IniPath);
+    ASSERT_EQ(rig.dialogs.Messages().size(), 1u);
+    EXPECT_EQ(rig.dialogs.Messages()[0], "Unable to write to " + options.IniPath);
 }
 
 TEST(PortButton, WritesTheSixPortKeysAlsoWhenTheDialogIsCancelled)

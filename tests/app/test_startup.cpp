@@ -92,17 +92,15 @@ TEST(StartUp, PortSettingsOutOfRangeTakeTheirDefaults)
 
 TEST(StartUp, AFailingStepIsShownAndTheRestStillRuns)
 {
-    TScriptedDialogs dialogs;
-    TScopedDialogs scope(dialogs);
-    TTempIni ini;
+    TWindowRig rig;
     int decoded = 0;
-    TForm1 form(OptionsWith(ini, [&](TForm1& f) {
+    TForm1 form(OptionsWith(rig.ini, [&](TForm1& f) {
         f.Redraw.Add(TRedraw::PhoneNumbers, [&] {
             if (++decoded == 1)
                 throw std::runtime_error("Range check error");
         });
     }));
-    EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"Range check error"});
+    EXPECT_EQ(rig.dialogs.Messages(), std::vector<std::string>{"Range check error"});
     // The all-0xFF redraw failed; the default image's redraw ran, and once more inside it when the I/O1 wiring
     // choice turned logging on.
     EXPECT_EQ(decoded, 3);
