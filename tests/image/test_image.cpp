@@ -86,9 +86,6 @@ TEST_F(Image, StringsKeepToTheirSlotAndMarkTheCursor)
     store.WriteImageString("a", 19, 0);
     EXPECT_EQ(Cell(ByteTable::Ascii, 19) + Cell(ByteTable::Hex, 19), "a61");
 
-    store.WriteImageNumber(0x1BFA, 865, 2, 1);
-    EXPECT_EQ(store.Image.Bytes(865, 2), "\x1B\xFA");
-    EXPECT_EQ(store.ReadImageNumber(865, 2), 0x1BFAu);
     store.UnmarkRange(0, 3072);
     EXPECT_FALSE(store.Image.AnyMarked(0, 3072));
     EXPECT_EQ(store.ReadImageString(19, 4), "abc");

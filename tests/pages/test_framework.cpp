@@ -5,7 +5,6 @@
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
 #include "platform/Convert.h"
-#include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QComboBox>
@@ -17,8 +16,9 @@
 
 using namespace std::string_literals;
 
-// Each field kind built from a row, alone on a fresh page: what the unit stored is shown unchanged (a nibble's
-// echo rewrites its byte as shown), and a user's edit reaches exactly the field's bytes.
+// Each field kind built from a row, alone on a fresh page: what the unit stored is shown unchanged, and a user's
+// edit reaches exactly the field's bytes. Switches, nibbles and the always-written numbers are seen on the
+// option, serial and alarm pages.
 using Rows = Page;
 // A page of its own for each case, so no control of another case shares its bytes.
 struct FreshPage : Page {
@@ -41,36 +41,16 @@ TEST(RowKinds, EachShowsUnchangedAndEditsOnlyItsBytes)
          "1",
          [](Page& t) { t.ctx.Get<TRadioGroup>("Choice")->SetItemIndex(2); },
          "\x3F"s},
-        {{"Nib", "n", Nibble{2000, true}, TRedraw::SerialSettings, {"0", "1", "2", "3", "4", "5"}},
-         "\x52"s,
-         "5",
-         [](Page& t) { t.ctx.Get<TRadioGroup>("Nib")->SetItemIndex(3); },
-         "\x32"s},
         {{"Pick", "p", ComboIndex{2000, 0x0C}, TRedraw::ChannelNames, {"a", "b", "c", "d"}},
          "\x09"s,
          "2",
          [](Page& t) { emit t.ctx.Get<QComboBox>("Pick")->activated(1); },
          "\x05"s},
-        {{"Toggle", "t", NumberField{2000, 1, 250, WritePolicy::Always, 1}, TRedraw::LoggedData},
-         "\x07"s,
-         "7",
-         [](Page& t) { t.Type("Toggle", "-1"); },
-         "\x01"s},
         {{"Number", "n", NumberField{2000, 2, 65535}, TRedraw::Identity},
          "\x01\x02"s,
          "258",
          [](Page& t) { t.Type("Number", "99999"); },
          "\xFF\xFF"s},
-        {{"Switch", "s", BitSwitch{2000, 0x40}, TRedraw::OptionBits},
-         "\x97"s,
-         "0",
-         [](Page& t) { t.ctx.Get<TCheckBox>("Switch")->SetChecked(true); },
-         "\xD7"s},
-        {{"Low", "l", BitSwitch{2000, 0x01, true}, TRedraw::OptionBits},
-         "\x97"s,
-         "0",
-         [](Page& t) { t.ctx.Get<TCheckBox>("Low")->SetChecked(true); },
-         "\x96"s},
         // A Latin-1 character reaches the image as one byte, the text cut to its slot; Enter commits.
         {{"Text", "t", TextField{{2000, 5}}, TRedraw::UserId},
          "ab\0xy"s,
@@ -115,8 +95,6 @@ TEST(RowKinds, EachShowsUnchangedAndEditsOnlyItsBytes)
             shown = QString::number(group->ItemIndex());
         else if (auto* box = qobject_cast<QComboBox*>(control))
             shown = QString::number(box->currentIndex());
-        else if (auto* check = qobject_cast<TCheckBox*>(control))
-            shown = QString::number(check->Checked());
         else
             shown = qobject_cast<QLineEdit*>(control)->text();
         EXPECT_EQ(shown, c.shown);
@@ -180,18 +158,6 @@ TEST(Redraw, StepsRunInOrderAndNestedRedrawTerminates)
     EXPECT_EQ(seen.front(), "phones");
     EXPECT_EQ(seen.back(), "captions");
     EXPECT_EQ(painting, (std::vector<bool>{true, false}));
-}
-
-TEST(CommitList, RunsInOrderAndStopsAtAConversionError)
-{
-    TCommitList list(WriteCommitOrder());
-    std::vector<std::string> ran;
-    list.Set("SetButton1Click", [&] { ran.push_back("SetButton1Click"); });
-    list.Set("PhoneSetButtonClick", [&] { ran.push_back("PhoneSetButtonClick"); });
-    list.Set("awakeTimeExit", [&] { StrToInt("x1"); });
-    list.Set("ComboBox7Exit", [&] { ran.push_back("ComboBox7Exit"); });
-    EXPECT_THROW(list.Run(), EConvertError);
-    EXPECT_EQ(ran, (std::vector<std::string>{"PhoneSetButtonClick", "SetButton1Click"}));
 }
 
 // A serial settings redraw that moves a group runs its nibble editor, which rewrites the byte as shown: a
