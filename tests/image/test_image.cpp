@@ -202,20 +202,6 @@ TEST_F(Image, DefaultImageHasItsChosenBytesAndNoMarks)
     EXPECT_EQ(store.ReadImageString(1595, 61), store.ReadImageString(1534, 61));
 }
 
-TEST(LogCapacity, FilledAndCleared)
-{
-    ImageStore store;
-    EXPECT_EQ(store.LogCapacity[16], 894);
-    for (auto [choice, size, capacities] : {std::tuple{0, 3072, std::vector<int>{0, 0, 0, 1667, 0}},
-                                            {1, 65536, std::vector<int>{0, 6855, 1869, 1667, 0}}}) {
-        store.RadioGroup1Click(choice);
-        EXPECT_EQ(store.ImageSize, size);
-        EXPECT_EQ((std::vector<int>{store.LogCapacity[0], store.LogCapacity[1], store.LogCapacity[7],
-                                    store.LogCapacity[8], store.LogCapacity[17]}),
-                  capacities);
-    }
-}
-
 TEST(TextTables, NamesOutsideTheTablesAreEmptyAndShownDescriptionsSingleTheAmpersand)
 {
     for (int outside : {0, 14, 15, 16})

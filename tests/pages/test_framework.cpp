@@ -1,6 +1,5 @@
 #include "PageFixture.h"
 
-#include "image/ToolVersion.h"
 #include "pages/Fields.h"
 #include "pages/ImageFields.h"
 #include "pages/InternalSerial.h"
@@ -190,8 +189,6 @@ TEST(ImageFields, ToolNumberChannelTypesAndLevelCaptions)
     image.setDefaultClick();
     image.WriteImageString("\xFF\xFF", 183, 0);
     EXPECT_EQ(ConfigToolNrText(image), "00.00");
-    StampConfigToolNr(image);
-    EXPECT_EQ(image.ReadImageNumber(183, 2), ConfigToolNr);
 
     image.WriteImageString(std::string(7, '\x03'), 1031, 0);
     StoreChannelTypes(image, {3, 3, 3, 3, 3, 3, 9});
