@@ -135,7 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"---", "KVRP1", "---", "kvrw1", "kvpw=1234", "kvrw0"}},
         FaultCase{"ReadBadChecksum", Op::Read, [](SimUnit& u) { u.Faults.BadReadChecksum = true; },
                   Msg::kChecksumFailed, kRead},
-        FaultCase{"ReadShortData", Op::Read, [](SimUnit& u) { u.Faults.ShortData = 3000; }, Msg::kReadFailed, kRead},
         // Image and checksum complete, tail missing: the last six bytes cannot be the tail.
         FaultCase{"ReadNoTail", Op::Read, [](SimUnit& u) { u.Faults.ShortData = 3072 + 6; }, Msg::kReadFailed, kRead},
         FaultCase{"LogReadBadChecksum",
