@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TForm1.h"
+#include "platform/TempFiles.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/ScriptedDialogs.h"
@@ -9,27 +10,21 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 // A temporary folder with one program INI file in it.
-struct TTempIni {
-    QTemporaryDir dir;
-    std::string path = dir.filePath("kivconfig.INI").toStdString();
+struct TTempIni : TTempFiles {
+    QTemporaryDir& dir = Folder;
+    std::string path = Path("kivconfig.INI");
 
-    void Put(const std::string& bytes) const { std::ofstream(path, std::ios::binary) << bytes; }
-    std::string Bytes() const
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    bool Exists() const { return std::ifstream(path).good(); }
+    using TTempFiles::Put;
+    void Put(const std::string& bytes) const { Put(path, bytes); }
+    std::string Bytes() const { return Read(path); }
+    bool Exists() const { return std::filesystem::exists(path); }
 };
 
 // What a window under test answers its dialogs with and keeps its program INI in.

@@ -94,15 +94,8 @@ TEST(HelpPanel, BindingsNameEachControlOnce)
 TEST(HelpPanel, WheelMovesTheScrollBoxesByTheirSteps)
 {
     TTempIni ini;
-    auto makeBox = [](QWidget* page, const char* name) {
-        auto* box = AddControl(page, name, new QScrollArea);
-        auto* content = new QWidget;
-        content->setMinimumSize(200, 5000);
-        box->setWidget(content);
-        box->resize(300, 200);
-        return box;
-    };
-    TForm1 form(OptionsWith(ini, [&](TForm1& f) { makeBox(f.TabSheet2, "ScrollBox7"); }));
+    TForm1 form(OptionsWith(
+        ini, [](TForm1& f) { AddControl(f.TabSheet2, "ScrollBox7", new QScrollArea)->setWidget(new QWidget); }));
     form.show(); // the real page bodies get their size from the shown window
     auto wheel = [](QScrollArea* box, int delta) {
         QWheelEvent event(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,

@@ -63,8 +63,7 @@ class ProfileWindow : public ::testing::Test, protected TWindowRig
     }
     static std::string Image(const TForm1& f) { return f.Image.Image.Bytes(0, 3072); }
 
-    TTempFolder folder;
-    std::string path = folder.Path("unit.kvp");
+    std::string path = ini.Path("unit.kvp");
     TForm1 form{OptionsWith(ini)};
 };
 
@@ -149,19 +148,19 @@ TEST_F(ProfileWindow, AFaultChangesNeitherTheFileNorTheImage)
     Enter(form.PageContext, ReadBackValues());
     Save(form);
     ASSERT_TRUE(dialogs.Messages().empty());
-    const std::string saved = FileBytes(path);
+    const std::string saved = ini.Read(path);
 
     // A level that is no number: no file dialog, the old file stays.
     form.PageContext.Get<QLineEdit>("IO5upperLevel")->setText("12a");
     Save(form);
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_NE(dialogs.Messages()[0].find("[I/O5 Settings] Analogue Alarm High Level(mV): '12a'"), std::string::npos);
-    EXPECT_EQ(FileBytes(path), saved);
+    EXPECT_EQ(ini.Read(path), saved);
 
     // A scaling constant that is no number, the last key the read-back sets: nothing before it is set.
     std::string bad = saved;
     bad.insert(bad.find("A/D CalP X2=", bad.find("[I/O3 Settings]")) + 12, "x");
-    PutFile(path, bad);
+    ini.Put(path, bad);
     form.PageContext.Get<QLineEdit>("PhoneNr1")->setText("0170");
     form.PageContext.Exits.at("PhoneNr1")();
     const std::string image = Image(form);

@@ -3,7 +3,6 @@
 #include "app/ProgramIni.h"
 #include "app/WindowGeometry.h"
 #include "image/DefaultImage.h"
-#include "platform/IniFile.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/ui/TextControl.h"
 
@@ -53,7 +52,8 @@ TEST(StartUp, ReadsAnIniFileWrittenWithCrLfByAnotherProgram)
     ini.Put("[comport settings]\r\nPort=ttyS1\r\nBaudrate=$0D\r\nData bits=0x2\r\nStop bits=2\r\nParity=2\r\n"
             "Flow control=3\r\n[KIV Server]\r\nServer Port=4000\r\nRemote UDP Port=0x10\r\n"
             "[Terminal]\r\nShow LOG Window=1\r\nLog Time Stamp=0\r\nShow Hex=1\r\n"
-            "[User APN]\r\nAPN1=my.own.apn\r\nAPN2=\r\n");
+            "[User APN]\r\nAPN1=my.own.apn\r\nAPN2=\r\n[Form]\r\nTop=-32000\r\nLeft=-32000\r\nHeight=2147483647\r\n"
+            "Width=-5\r\n");
     TForm1 form(OptionsWith(ini));
     EXPECT_EQ(form.ComPort1.Port(), "ttyS1");
     EXPECT_EQ(form.ComPort1.BaudRate(), br115200); // "$0D" = 13
@@ -75,6 +75,10 @@ TEST(StartUp, ReadsAnIniFileWrittenWithCrLfByAnotherProgram)
     EXPECT_EQ(apn->itemText(0), "my.own.apn");
     EXPECT_EQ(apn->itemText(1), "");
     EXPECT_EQ(apn->itemText(2).toStdString(), BuiltInApnNames()[2]);
+    // The stored bounds, fitted to the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(QRect(form.pos(), form.size()))) << form.x() << "," << form.y();
+    EXPECT_GE(form.width(), std::min(kMinWindowWidth, screen.width()));
 }
 
 TEST(StartUp, PortSettingsOutOfRangeTakeTheirDefaults)
@@ -87,23 +91,19 @@ TEST(StartUp, PortSettingsOutOfRangeTakeTheirDefaults)
     EXPECT_EQ(form.ComPort1.StopBits(), sbOneStopBit);
     EXPECT_EQ(form.ComPort1.Parity().Bits(), prNone);
     EXPECT_EQ(form.ComPort1.FlowControl().FlowControl(), fcNone);
-    EXPECT_EQ(form.Prefs.Port.BaudRate, 7);
-    EXPECT_EQ(form.Prefs.Port.FlowControl, 2);
 }
 
 TEST(StartUp, AFailingStepIsShownAndTheRestStillRuns)
 {
-    TScriptedDialogs dialogs;
-    TScopedDialogs scope(dialogs);
-    TTempIni ini;
+    TWindowRig rig;
     int decoded = 0;
-    TForm1 form(OptionsWith(ini, [&](TForm1& f) {
+    TForm1 form(OptionsWith(rig.ini, [&](TForm1& f) {
         f.Redraw.Add(TRedraw::PhoneNumbers, [&] {
             if (++decoded == 1)
                 throw std::runtime_error("Range check error");
         });
     }));
-    EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"Range check error"});
+    EXPECT_EQ(rig.dialogs.Messages(), std::vector<std::string>{"Range check error"});
     // The all-0xFF redraw failed; the default image's redraw ran, and once more inside it when the I/O1 wiring
     // choice turned logging on.
     EXPECT_EQ(decoded, 3);
@@ -111,16 +111,6 @@ TEST(StartUp, AFailingStepIsShownAndTheRestStillRuns)
     auto* grid = form.PageContext.Get<QTableWidget>("AlarmStringGrid1");
     EXPECT_EQ(grid->rowCount(), 18);
     EXPECT_TRUE(form.TabSheet7->isAncestorOf(grid)) << "the alarm grid keeps its place on the shared sheet";
-}
-
-TEST(StartUp, TheWindowComesUpWithTheStoredBoundsFittedToTheScreen)
-{
-    TTempIni ini;
-    ini.Put("[Form]\r\nTop=-32000\r\nLeft=-32000\r\nHeight=2147483647\r\nWidth=-5\r\n");
-    TForm1 form(OptionsWith(ini));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(QRect(form.pos(), form.size()))) << form.x() << "," << form.y();
-    EXPECT_GE(form.width(), std::min(kMinWindowWidth, screen.width()));
 }
 
 TEST(WindowGeometry, StoredBoundsAreFittedToTheVisibleArea)
@@ -157,17 +147,4 @@ TEST(ProgramIni, BesideTheExecutableOrUnderTheUsersConfigFolder)
         unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(path, (fs::path(config.path().toStdString()) / "kivconfig" / "kivconfig.INI").string());
     EXPECT_TRUE(fs::is_directory(fs::path(path).parent_path()));
-}
-
-TEST(ProgramIni, IntegersReadAsDecimalDollarOrHexAndANonNumberTakesTheDefault)
-{
-    TTempIni ini;
-    ini.Put("[Form]\r\nTop=$10\r\nLeft=0x10\r\nHeight=0X1F\r\nWidth=12abc\r\n"
-            "[Terminal]\r\nShow LOG Window=$1\r\nLog Time Stamp=no\r\nShow Hex=0x0\r\n");
-    const TProgramPrefs p = ReadProgramPrefs(IniFile(ini.path));
-    const TProgramPrefs defaults;
-    EXPECT_EQ(std::vector<int>({p.Top, p.Left, p.Height, p.Width}), std::vector<int>({16, 16, 31, defaults.Width}));
-    EXPECT_TRUE(p.ShowLog);
-    EXPECT_EQ(p.LogTimeStamp, defaults.LogTimeStamp);
-    EXPECT_FALSE(p.ShowHex);
 }

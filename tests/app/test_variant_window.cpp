@@ -85,13 +85,6 @@ TEST_F(VariantWindow, EncodeWritesTheVariantsNumberMarked)
     EXPECT_EQ(form.Image.ReadImageNumber(185, 2), 0x14DEu);
     EXPECT_TRUE(form.Image.Image.Marked(185));
     EXPECT_EQ(form.Variant.hwNumber, "5342");
-
-    // No hardware number and no variant: saved as 0x00 0x00.
-    TForm1 fresh(OptionsWith(ini));
-    PutHardwareNumber(fresh, 0xFF, 0xFF);
-    fresh.DecodeModemType();
-    fresh.EncodeModemType();
-    EXPECT_EQ(fresh.Image.ReadImageNumber(185, 2), 0u);
 }
 
 TEST_F(VariantWindow, FinishImageReadMarksTheImageAndSetsThePickers)

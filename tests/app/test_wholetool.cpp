@@ -59,7 +59,7 @@ class WholeTool : public PtyRoad
         sim.WithUnit([this](SimUnit& unit) { std::copy(field.begin(), field.end(), unit.Memory.begin()); });
         OpenPort("1234");
     }
-    void Answer(const char* file) { dialogs.AnswerFile(true, ini.dir.filePath(file).toStdString()); }
+    void Answer(const char* file) { dialogs.AnswerFile(true, ini.Path(file)); }
 
     const std::string field = FieldImage();
 };

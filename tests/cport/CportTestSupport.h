@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,25 +46,6 @@ inline std::string PortSnapshot(TCustomComPort& p)
            n(f.ControlRTS()) + n(f.XonXoffOut()) + n(f.XonXoffIn()) + n(f.DSRSensitivity()) + n(f.TxContinueOnXoff()) +
            n(f.XonChar()) + n(f.XoffChar());
 }
-
-// Ends the test program when a scenario that could deadlock is not over within a generous limit.
-class TWatchdog
-{
-  public:
-    explicit TWatchdog(const char* What)
-    {
-        std::thread([Done = FDone, What] {
-            for (int i = 0; i < 2000 && !*Done; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (!*Done)
-                std::fprintf(stderr, "deadlock: %s did not finish\n", What), std::abort();
-        }).detach();
-    }
-    ~TWatchdog() { *FDone = true; }
-
-  private:
-    std::shared_ptr<std::atomic<bool>> FDone = std::make_shared<std::atomic<bool>>(false);
-};
 
 // Terminal bytes written with '^' for ESC.
 inline std::string E(std::string Text)

@@ -1,10 +1,9 @@
 // The terminal without widgets: escape sequences detected and generated, the character grid, the screen
-// executing what arrives (caret, erasing, attributes, modes, replies to the unit), saving and loading, and
-// the receive filters. Bytes are written with '^' for ESC.
+// executing what arrives (caret, erasing, attributes, modes, replies to the unit), saving and loading. Bytes are
+// written with '^' for ESC; the receive filters are seen through the terminal control.
 #include "CportTestSupport.h"
 #include "cport/Cportesc.h"
 #include "cport/TermBuffer.h"
-#include "cport/TermRx.h"
 #include "cport/TermScreen.h"
 
 #include <gtest/gtest.h>
@@ -304,18 +303,4 @@ TEST(TermScreen, SaveWritesLinesJoinedByCrLfAndLoadStopsAtTheStreamEnd)
     // No escape processing: ESC is not shown, the rest is text.
     EXPECT_EQ(Loaded.Row(1).substr(0, 8) + Loaded.Row(2).substr(0, 3), "[2Jab...cd.");
     EXPECT_EQ(Loaded.Caret(), At(3, 2));
-}
-
-TEST(TermReceive, AppendLineFeedsAndForceSevenBit)
-{
-    for (auto [In, Want] : {std::pair{"ab\rcd", "ab\r\ncd"}, {"\r\n", "\r\n\n"}, {"\r\r", "\r\n\r\n"}, {"", ""}}) {
-        std::string Block = In;
-        AppendLineFeeds(Block);
-        EXPECT_EQ(Block, Want) << testing::PrintToString(std::string(In));
-    }
-    std::string Block = "\xc1\x80\x7f"
-                        "A\xff";
-    ForceSevenBit(Block);
-    EXPECT_EQ(Block, "A\x00\x7f"
-                     "A\x7f"s);
 }

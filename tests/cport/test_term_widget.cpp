@@ -245,15 +245,12 @@ TEST(TermWidget, AdapterBindsAPortAndUnregistersWhenItGoes)
     EXPECT_EQ(Term.ComPort(), nullptr);
 }
 
-TEST(TermWidget, WithoutAnEmulationNoCodeRunsAndAWideModeWidensTheWidget)
+TEST(TermWidget, WithoutAnEmulationNoCodeRuns)
 {
     TComTerminal Term;
     Term.SetEmulation(TVT::teNone);
     Term.WriteEscCode(TEscapeCode::ecCursorMove, {"3", "4"});
     EXPECT_EQ(Term.CaretPos(), (TTermPos{1, 1}));
-    Term.SetEmulation(TVT::teVT100orANSI);
-    Term.WriteStr(E("^[?3h"));
-    EXPECT_EQ(std::pair(Term.Columns(), Term.Buffer().Columns()), std::pair(132, 132));
 }
 
 TEST(TermWidget, FontIsAlwaysFixedPitchWithoutUnderline)

@@ -2,13 +2,9 @@
 
 #include "files/ProfileKeys.h"
 #include "files/ProfileSave.h"
+#include "platform/TempFiles.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <set>
 #include <string>
 
 // Control values made up from each control's place in the tables: every text a distinct number, boxes and
@@ -43,28 +39,3 @@ class TFakeValues : public IProfileValues
     std::map<std::string, bool> checks;
     std::map<std::string, int> indexes;
 };
-
-// A folder of its own for the files of one test.
-struct TTempFolder {
-    TTempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "profile-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            dir = pattern;
-    }
-    ~TTempFolder() { std::filesystem::remove_all(dir); }
-    std::string Path(const std::string& name) const { return (dir / name).string(); }
-
-    std::filesystem::path dir;
-};
-
-inline std::string FileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline void PutFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}

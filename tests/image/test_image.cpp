@@ -86,9 +86,6 @@ TEST_F(Image, StringsKeepToTheirSlotAndMarkTheCursor)
     store.WriteImageString("a", 19, 0);
     EXPECT_EQ(Cell(ByteTable::Ascii, 19) + Cell(ByteTable::Hex, 19), "a61");
 
-    store.WriteImageNumber(0x1BFA, 865, 2, 1);
-    EXPECT_EQ(store.Image.Bytes(865, 2), "\x1B\xFA");
-    EXPECT_EQ(store.ReadImageNumber(865, 2), 0x1BFAu);
     store.UnmarkRange(0, 3072);
     EXPECT_FALSE(store.Image.AnyMarked(0, 3072));
     EXPECT_EQ(store.ReadImageString(19, 4), "abc");
@@ -203,20 +200,6 @@ TEST_F(Image, DefaultImageHasItsChosenBytesAndNoMarks)
     EXPECT_EQ(store.ReadImageByte(806), 0x00);
     EXPECT_EQ(store.ReadImageString(1503, 31), store.ReadImageString(1472, 31));
     EXPECT_EQ(store.ReadImageString(1595, 61), store.ReadImageString(1534, 61));
-}
-
-TEST(LogCapacity, FilledAndCleared)
-{
-    ImageStore store;
-    EXPECT_EQ(store.LogCapacity[16], 894);
-    for (auto [choice, size, capacities] : {std::tuple{0, 3072, std::vector<int>{0, 0, 0, 1667, 0}},
-                                            {1, 65536, std::vector<int>{0, 6855, 1869, 1667, 0}}}) {
-        store.RadioGroup1Click(choice);
-        EXPECT_EQ(store.ImageSize, size);
-        EXPECT_EQ((std::vector<int>{store.LogCapacity[0], store.LogCapacity[1], store.LogCapacity[7],
-                                    store.LogCapacity[8], store.LogCapacity[17]}),
-                  capacities);
-    }
 }
 
 TEST(TextTables, NamesOutsideTheTablesAreEmptyAndShownDescriptionsSingleTheAmpersand)

@@ -1,6 +1,5 @@
 #include "image/ChannelTypeTable.h"
 #include "image/HardwareVariant.h"
-#include "image/ImageStore.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +29,6 @@ TEST(HardwareNumber, DecodedFromTheStoredWordAndEncodedFromTheVariantWord)
         EXPECT_EQ(EncodeHardwareNumber(modemType, hw), stored) << modemType << "/" << hwBefore;
         EXPECT_EQ(hw, hwAfter);
     }
-    EXPECT_STREQ(VariantName(V::MOSS), "MOSS");
-}
-
-TEST(ChannelTypes, LoadTakesEveryCodeAsStored)
-{
-    ImageStore image;
-    image.LoadPlain(kChannelTypeAddress, std::string("\x07\x10\xC8\x00\x0F\x09\x0A", 7));
-    std::array<uint8_t, 7> types = {1, 2, 3, 4, 5, 6, 7};
-    LoadChannelTypes(image, types);
-    EXPECT_EQ(types, (std::array<uint8_t, 7>{7, 0x10, 0xC8, 0, 15, 9, 10}));
 }
 
 namespace

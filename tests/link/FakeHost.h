@@ -25,7 +25,6 @@ class FakeHost : public LinkHost
 
     std::vector<std::string> Calls; // every call, in order, with its argument
     std::string Status;
-    std::string ModemType = "unset";
     std::string DeviceLabel;
     int ProgressPosition = -1;
     int FinishImageReads = 0;
@@ -127,7 +126,7 @@ class FakeHost : public LinkHost
     TransferOptions Options() override { return {Password, RS, ClearMem, CharDelay}; }
     std::string TimerText(int n) override { return TimerEdits[static_cast<size_t>(n - 1)]; }
     void SetTimerText(int n, const std::string& text) override { TimerEdits[static_cast<size_t>(n - 1)] = text; }
-    void SetModemType(const std::string& type) override { ModemType = type; }
+    void SetModemType(const std::string&) override {}
     void SetDeviceLabel(const std::string& text) override { DeviceLabel = text; }
 
   private:

@@ -8,6 +8,12 @@
 #include <string>
 #include <vector>
 
+// One byte of a frame, by its value.
+inline std::string Byte(int b)
+{
+    return std::string(1, static_cast<char>(b));
+}
+
 // A port that keeps every write apart and notes the pauses between them, so a test sees the bytes on the wire
 // with their spacing ("KVI<100>\r"). It answers from Input, which the test fills or, with a unit set, the unit
 // fills at once with its answer to each write.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeHost.h"
+#include "Pump.h"
 
 #include "image/ImageStore.h"
 #include "link/net/ServerLink.h"
@@ -8,7 +9,6 @@
 #include "link/ui/ServerPage.h"
 #include "sim/SimTcp.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTcpServer>
@@ -16,10 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <deque>
 #include <memory>
-#include <thread>
 
 // The main window as the TCP link and the UDP monitor see it, recording what they asked of it.
 class FakeTcpHost : public TcpHost
@@ -45,23 +43,6 @@ class FakeTcpHost : public TcpHost
     }
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
 };
-
-// Runs the window's events until done() holds (true), or for limitMs (false).
-inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 30000)
-{
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
-}
 
 inline int FreeTcpPort()
 {

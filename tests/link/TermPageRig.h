@@ -38,7 +38,6 @@ struct TermPageRig : ::testing::Test {
     TerminalPage page{link, host, pageHost, store, comPort};
     LocalTime now{2026, 3, 5, 9, 7, 3, 0};
     int TickMs = 0;
-    int ClockReads = 0;
 
     TermPageRig()
     {
@@ -49,7 +48,6 @@ struct TermPageRig : ::testing::Test {
             Advance(ms);
         };
         page.Clock = [this] {
-            ++ClockReads;
             const LocalTime t = now;
             Advance(TickMs);
             return t;

@@ -13,11 +13,6 @@ using Strings = std::vector<std::string>;
 
 namespace
 {
-std::string Byte(int b)
-{
-    return std::string(1, static_cast<char>(b));
-}
-
 struct AltWrite : TermPageRig {
     SimUnit unit;
 

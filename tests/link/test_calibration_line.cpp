@@ -10,10 +10,6 @@ TEST(CalibrationLine, NamesEveryByteOfTheBlockWithItsAddress)
         TCalibrationBlock block;
         const char* line;
     } const cases[] = {
-        {3,
-         {0, 1000, 0, 2500, "bar"},
-         "KVWE=QZ7M4K,2048:0,2049:0,2050:3,2051:232,2052:0,2053:0,2054:9,2055:196,2056:98,2057:97,2058:114,"
-         "2059:0\r"},
         {7,
          {0xFFFF, 0, 0, 0x0102, ""},
          "KVWE=QZ7M4K,2116:255,2117:255,2118:0,2119:0,2120:0,2121:0,2122:1,2123:2,2124:0\r"},

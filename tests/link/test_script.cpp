@@ -6,7 +6,6 @@
 
 #include <QLineEdit>
 
-#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <unistd.h>
@@ -37,15 +36,12 @@ TEST(ScriptLines, FileLinesAndPauses)
     EXPECT_EQ(ScriptLines::Split("a\r\n\r\nb\r\n"), (Lines{"a", "", "b"}));
     EXPECT_EQ(ScriptLines::Split("\n\r"), (Lines{"", ""}));
     EXPECT_EQ(ScriptLines::Split(std::string("x\0y", 3)), (Lines{std::string("x\0y", 3)}));
-    const std::pair<const char*, std::optional<int>> pauses[] = {
-        {"T:500", 500},
-        {"T:", 0},
-        {"T:  -20ms", -20},
-        {"PORT:1", 0}, // read from its third character: "RT:1"
-        {"T:99999999999999", INT_MAX},
-        {"T:-99999999999999", INT_MIN}, // saturated, never wrapped
-        {"KVSTT=07:00", std::nullopt},
-        {"t:5", std::nullopt}};
+    const std::pair<const char*, std::optional<int>> pauses[] = {{"T:500", 500},
+                                                                 {"T:", 0},
+                                                                 {"T:  -20ms", -20},
+                                                                 {"PORT:1", 0}, // read from its third character: "RT:1"
+                                                                 {"KVSTT=07:00", std::nullopt},
+                                                                 {"t:5", std::nullopt}};
     for (const auto& [line, pause] : pauses)
         EXPECT_EQ(ScriptLines::PauseValue(line), pause) << line;
 }

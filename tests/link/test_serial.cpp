@@ -28,18 +28,6 @@ struct Serial : LinkRig {
     }
 };
 
-TEST_F(Serial, ReadWithTimersReadsThemFirstAndSendsThePasswordAsTyped)
-{
-    host.RS = true;
-    host.Password = "a[13]b";
-    sim.WithUnit([](SimUnit& u) { u.Password = "a[13]b"; });
-    link.ReadEEPROMExecuteClick();
-    EXPECT_EQ(host.Status, Msg::kReadOk);
-    EXPECT_EQ(host.TimerEdits, Unit().Timers);
-    EXPECT_TRUE(host.InOrder({"Step:Invoke KV-Commands and read Timers", "Status:Timers Read OK!", "Detach"}));
-    EXPECT_EQ(Commands(), (Strings{"---", "KVRP1", "---", "KVSWT?", "kvrw1", "kvpw=a[13]b", "kvrea0", "kvrw0"}));
-}
-
 TEST_F(Serial, LogReadFillsTheWholeMemoryAndRedrawsWhileTheResultShows)
 {
     store.WriteImageString("(edited)", 40000, 1);
@@ -147,7 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"---", "KVRP1", "---", "kvrw1", "kvpw=1234", "kvrw0"}},
         FaultCase{"ReadBadChecksum", Op::Read, [](SimUnit& u) { u.Faults.BadReadChecksum = true; },
                   Msg::kChecksumFailed, kRead},
-        FaultCase{"ReadShortData", Op::Read, [](SimUnit& u) { u.Faults.ShortData = 3000; }, Msg::kReadFailed, kRead},
         // Image and checksum complete, tail missing: the last six bytes cannot be the tail.
         FaultCase{"ReadNoTail", Op::Read, [](SimUnit& u) { u.Faults.ShortData = 3072 + 6; }, Msg::kReadFailed, kRead},
         FaultCase{"LogReadBadChecksum",
@@ -292,8 +279,12 @@ struct RealTiming : Serial {
     RealTiming() { link.Timing = LinkTiming{}; }
 };
 
-TEST_F(RealTiming, Read)
+// With timers asked for they are read first; the password goes out as typed.
+TEST_F(RealTiming, ReadWithTimers)
 {
+    host.RS = true;
+    host.Password = "a[13]b";
+    sim.WithUnit([](SimUnit& u) { u.Password = "a[13]b"; });
     std::string imageSeen;
     host.OnRedraw = [&] { imageSeen = Image(0, 3072); };
     host.OnStep = [&](const std::string& step) {
@@ -311,13 +302,15 @@ TEST_F(RealTiming, Read)
     EXPECT_EQ(store.ImageSize, 3072);
     EXPECT_EQ(host.ProgressPosition, 3072 + 8);
     EXPECT_EQ(host.DeviceLabel, "Found device: KIV-MOSS");
-    EXPECT_EQ(Commands(), kRead);
+    EXPECT_EQ(host.TimerEdits, Unit().Timers);
+    EXPECT_EQ(Commands(), (Strings{"---", "KVRP1", "---", "KVSWT?", "kvrw1", "kvpw=a[13]b", "kvrea0", "kvrw0"}));
     EXPECT_TRUE(Unit().Violations.empty());
-    EXPECT_TRUE(host.InOrder({"FocusHelpPanel", "ResetProgress:3072", "StartProgress:Read:3072", "Step:Read Modem Type",
-                              "ApplyModemTypeLabels", "Step:Invoke KV-Commands", "Detach", "Step:Prepare Comm settings",
-                              "Step:Checking Password", "Step:Start Reading", "FinishImageRead",
-                              "Status:EEPROM Read OK!", "Step:Restore Comm settings", "Result:OK:EEPROM Read OK!",
-                              "EndResult", "Caption", "CloseProgress", "Attach"}));
+    EXPECT_TRUE(
+        host.InOrder({"FocusHelpPanel", "ResetProgress:3072", "StartProgress:Read:3072", "Step:Read Modem Type",
+                      "ApplyModemTypeLabels", "Step:Invoke KV-Commands and read Timers", "Status:Timers Read OK!",
+                      "Detach", "Step:Prepare Comm settings", "Step:Checking Password", "Step:Start Reading",
+                      "FinishImageRead", "Status:EEPROM Read OK!", "Step:Restore Comm settings",
+                      "Result:OK:EEPROM Read OK!", "EndResult", "Caption", "CloseProgress", "Attach"}));
 }
 
 // The unit ends with the image's first 2048 bytes; the image keeps its values and the marks above them.

@@ -18,8 +18,7 @@ using Strings = std::vector<std::string>;
 
 namespace
 {
-struct TermPage : TermPageRig {
-};
+using TermPage = TermPageRig;
 
 // The page's terminal on a port stand-in that delivers received blocks as the real port does.
 struct TermPageReceive : TermPage {

@@ -23,7 +23,6 @@ struct UdpRig : TcpRig {
         peer.writeDatagram(bytes.data(), static_cast<qint64>(bytes.size()), QHostAddress::LocalHost,
                            static_cast<quint16>(server.Udp.LocalPort()));
     }
-    std::string Sender() const { return "UDP:127.0.0.1:" + std::to_string(peer.localPort()) + " : Bytes:"; }
     // The next datagram the peer receives, or "(none)".
     std::string PeerReceives(int limitMs = 10000)
     {

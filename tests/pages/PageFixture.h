@@ -30,12 +30,6 @@ class Page : public ::testing::Test
         image.setDefaultClick();
         redraws = 0;
     }
-    QLineEdit* Edit(const char* name)
-    {
-        auto* edit = new QLineEdit(&window);
-        edit->setObjectName(name);
-        return edit;
-    }
     QWidget* Build(const TRow& row) { return TPageBuilder(ctx).Build(&window, row); }
     // The user types text into a built edit and leaves it.
     void Type(const char* name, const char* text)

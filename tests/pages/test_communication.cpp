@@ -116,15 +116,14 @@ TEST_F(Communication, NumbersClampToTheirBounds)
     EXPECT_EQ(redraws, 0) << "number editors redraw nothing";
 }
 
-// Values a unit holds outside the bounds, erased slots, texts that start with "AT" or fill their slot: the
-// commit before a write corrects what the exits correct, and an APN name left as shown stays as it came.
+// Values a unit holds outside the bounds, erased slots, texts that fill their slot: the commit before a write
+// corrects what the exits correct, and an APN name left as shown stays as it came.
 TEST_F(Communication, ACommitStoresWhatTheExitsStore)
 {
     image.WriteImageString("\xFF\xFF", 1009, 0);              // awake time
     image.WriteImageString("\x1F\x26", 772, 0);               // socket time 7974
     image.WriteImageString(std::string("\0\x01", 2), 774, 0); // heart beat 1
     image.WriteImageString(std::string(31, '\xFF'), 1317, 0);
-    image.WriteImageString(std::string("ATZ\0", 4), 1348, 0);
     image.WriteImageString(std::string(31, 'x'), 1379, 0);
     image.WriteImageString(std::string(50, 'y'), 885, 0);
     redraw.ImageToControls();
@@ -136,7 +135,6 @@ TEST_F(Communication, ACommitStoresWhatTheExitsStore)
     put(772, "\x02\x22");                 // 546
     put(774, std::string("\0\x02", 2));   // 2
     put(1317, std::string(1, '\0'));      // an erased command gets its terminator
-    put(1348, std::string("Z\0", 2));     // "AT" dropped
     put(1379 + 30, std::string(1, '\0')); // thirty characters and the terminator
 
     commits.Run();

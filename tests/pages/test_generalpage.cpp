@@ -48,7 +48,6 @@ TEST_F(GeneralPage, EditsStoreTheirFieldAndShowTheClamp)
         {"GNSSNumSATEdit", "-1", 282, {"\0", 1}, "0"},
         {"SMSlimitEdit", "5", 1016, "\x05", "5"},
         {"SMSlimitEdit", "300", 1016, "\xFF", "255"},
-        {"GNSS_HdopEdit", "2.57", 279, "\x01\x01", "2.57"},
         {"GNSS_HdopEdit", "2.579", 279, "\x01\x01", "2.579"}, // hundredths, truncated
         {"GNSS_HdopEdit", "0.499", 279, {"\0\xC8", 2}, "2.00"},
         {"GNSS_HdopEdit", "700", 279, "\xFF\xFF", "655.35"},
