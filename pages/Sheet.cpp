@@ -48,6 +48,10 @@ QGroupBox* TSheet::Frame(const QString& caption)
         return frame_;
     frame_ = new QGroupBox(caption, Body());
     auto* inside = new QVBoxLayout(frame_);
+    // Narrow margins, the frame's standing in for the columns' own: a framed page fits the window's default
+    // width as a bare one does.
+    inside->setContentsMargins(2, 2, 2, 2);
+    columnsHolder_->layout()->setContentsMargins(0, 0, 0, 0);
     Body()->layout()->removeWidget(columnsHolder_);
     inside->addWidget(columnsHolder_);
     Body()->layout()->addWidget(frame_);
