@@ -45,8 +45,11 @@ TEST_F(ImageFilesWindow, SavedFileLoadsBackByteForByte)
     const std::string path = ini.Path("unit.kvx");
     for (int n = 1; n <= 5; ++n)
         form.SetTimerText(n, std::to_string(n * 15));
+    const std::string date = form.Image.Image.Bytes(43, 3);
+    form.Control<QLineEdit>("DateEdit1")->setText("991231"); // typed, not left: a write commits it, a save not
     Choose(form.FileSave, path);
     EXPECT_EQ(form.Status(), std::string("Save File OK : KVX-file ") + kVersionTag);
+    EXPECT_EQ(form.Image.Image.Bytes(43, 3), date);
     EXPECT_EQ(form.windowTitle().toStdString(), path);
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, kKvxImageBytes));
     EXPECT_EQ(form.Image.ReadImageNumber(183, 4), ConfigToolNr * 65536u + 5318);
