@@ -4,7 +4,6 @@
 #include "pages/Bind.h"
 #include "pages/GeneralFields.h"
 #include "pages/PageContext.h"
-#include "platform/Convert.h"
 #include "platform/ui/ExitOnFocusOut.h"
 #include "platform/ui/KeyPress.h"
 #include "platform/ui/Latin1.h"
