@@ -33,6 +33,13 @@ bool WriteImageFile(TForm1& form, const std::string& path, const std::string& by
     return true;
 }
 
+// A save takes the bytes out as the tables show them redrawn from the image: each is rewritten plain, so no
+// edit mark stays, nor a byte's text as a loaded file spelled it.
+void RewritePlain(ImageStore& image, int count)
+{
+    image.WriteImageString(image.Image.Bytes(0, count), 0, 0);
+}
+
 // The Config ID and the user ID as their edits show them once the commit has run.
 TKvxNameParts ProposedNameParts(const TPageContext& ctx, const TVariantState& variant)
 {
@@ -76,7 +83,7 @@ void TForm1::FileSave1Click()
     // The edits count as kept only once they are in the file.
     if (!WriteImageFile(*this, path, file))
         return;
-    Image.UnmarkRange(0, kKvxImageBytes);
+    RewritePlain(Image, kKvxImageBytes);
     SetStatus(std::string("Save File OK : KVX-file ") + kVersionTag);
     setWindowTitle(PathCaption(path));
 }
@@ -99,6 +106,8 @@ void TForm1::FileOpen1Click()
     }
     const TKvxContent& content = parsed.Content;
     Image.LoadPlain(0, content.Image);
+    for (const auto& [address, token] : content.HexTexts)
+        Image.Image.KeepHexText(address, token);
     SetStatus(content.Status);
     if (!content.Warning.empty())
         Dialogs().MessageBox(content.Warning, kKvxWarningCaption);
@@ -118,5 +127,5 @@ void TForm1::ToolButton12Click()
         return;
     if (!WriteImageFile(*this, path, file))
         return;
-    Image.UnmarkRange(0, kBinImageBytes);
+    RewritePlain(Image, kBinImageBytes);
 }

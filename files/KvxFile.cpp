@@ -1,5 +1,6 @@
 #include "files/KvxFile.h"
 
+#include "image/ByteTables.h"
 #include "platform/Convert.h"
 
 #include <optional>
@@ -7,7 +8,6 @@
 namespace
 {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kWhite = " \t\r\n";
 constexpr size_t kTextLines = 6;
@@ -57,13 +57,13 @@ class TTokenReader
     int line_ = 1;
 };
 
-// One or two hexadecimal digits, nothing else: "0x" + token must read as a number below 256.
+// "0x" + token must read as a number that fits a byte: a larger one would lose its high digits unseen.
 std::optional<uint8_t> ByteOf(std::string_view token)
 {
-    if (token.empty() || token.size() > 2)
+    if (token.empty())
         return std::nullopt;
     const int value = StrToIntDef("0x" + std::string(token), -1);
-    if (value < 0)
+    if (value < 0 || value > 0xFF)
         return std::nullopt;
     return static_cast<uint8_t>(value);
 }
@@ -116,12 +116,8 @@ std::string FormatKvx(std::string_view image, const std::array<std::string, kKvx
 {
     std::string text;
     text.reserve(kKvxImageBytes * 3 + 128);
-    for (size_t a = 0; a < kKvxImageBytes && a < image.size(); ++a) {
-        const auto b = static_cast<uint8_t>(image[a]);
-        text += kHexDigits[b >> 4];
-        text += kHexDigits[b & 0x0F];
-        text += ' ';
-    }
+    for (size_t a = 0; a < kKvxImageBytes && a < image.size(); ++a)
+        text.append(ByteTables::PlainText(ByteTable::Hex, static_cast<uint8_t>(image[a]))).append(" ");
     text.append(kCrLf).append("Version ").append(versionTag).append(kCrLf);
     text.append("SWT:").append(kCrLf);
     for (int n = 1; n <= kKvxTimers; ++n)
@@ -152,8 +148,10 @@ TKvxParse ParseKvx(std::string_view text, std::string_view versionTag)
         std::optional<uint8_t> byte = ByteOf(token->Text);
         if (!byte)
             return Fault(Where(*token) + ": '" + std::string(token->Text) +
-                         "' is not a byte of one or two hexadecimal digits");
+                         "' is not a byte of hexadecimal digits (00 to FF)");
         content.Image.push_back(static_cast<char>(*byte));
+        if (token->Text != ByteTables::PlainText(ByteTable::Hex, *byte))
+            content.HexTexts.emplace(n, token->Text);
     }
 
     std::optional<TToken> first = reader.Next();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,10 +25,11 @@ uint16_t KvxChecksum(std::string_view image);
 
 // What a file that reads cleanly gives the window.
 struct TKvxContent {
-    std::string Image;              // kKvxImageBytes bytes
-    std::string Status;             // panel 0 after the load
-    std::string Warning;            // a message box with kKvxWarningCaption, or empty for none
-    std::vector<std::string> Lines; // the trailer's text lines for Memo4 (at most six)
+    std::string Image;                   // kKvxImageBytes bytes
+    std::map<int, std::string> HexTexts; // by address, the byte tokens spelled other than as the tables show them
+    std::string Status;                  // panel 0 after the load
+    std::string Warning;                 // a message box with kKvxWarningCaption, or empty for none
+    std::vector<std::string> Lines;      // the trailer's text lines for Memo4 (at most six)
 };
 
 struct TKvxParse {
@@ -37,8 +39,9 @@ struct TKvxParse {
 };
 
 // Reads a whole file. Tokens are runs of characters other than blank, tab, CR and LF, so line ends of any kind
-// read alike. The first kKvxImageBytes tokens must each be one or two hexadecimal digits (either case); then
-// comes the version trailer (a word of more than six characters and a token that should contain versionTag),
-// the checksum trailer (two hexadecimal tokens, high byte then low byte) or none, then up to six text lines.
+// read alike. The first kKvxImageBytes tokens must each be a hexadecimal number of 00 to FF (any case, leading
+// zeros allowed); then comes the version trailer (a word of more than six characters and a token that should
+// contain versionTag), the checksum trailer (two hexadecimal tokens, high byte then low byte) or none, then up
+// to six text lines.
 // A file that breaks these rules gives Ok == false and nothing else.
 TKvxParse ParseKvx(std::string_view text, std::string_view versionTag);

@@ -37,7 +37,8 @@ std::string CellText(const MemoryImage& image, ByteTable table, int col, int row
     int address = AddressOf(col, row);
     if (address < 0)
         return {};
-    std::string text = PlainText(table, image.Byte(address));
+    const std::string* asRead = table == ByteTable::Hex ? image.HexText(address) : nullptr;
+    std::string text = asRead ? *asRead : PlainText(table, image.Byte(address));
     return image.Marked(address) ? "(" + text + ")" : text;
 }
 

@@ -29,7 +29,8 @@ int AddressOf(int col, int row);
 // Plain text of one byte in a table: the character itself, two upper-case hex digits, or decimal.
 std::string PlainText(ByteTable table, uint8_t value);
 // The text a cell shows: header texts, the row's address in column 0, "(" + text + ")" for a marked byte,
-// empty past the image end.
+// empty past the image end. A hexadecimal cell shows a byte's text as its file spelled it while the image keeps
+// one (MemoryImage::HexText).
 std::string CellText(const MemoryImage& image, ByteTable table, int col, int row);
 // The marking rule every reader applies: a text longer than one character that begins with "("
 // loses its first and last character.

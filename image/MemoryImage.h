@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 // The unit's memory as the tool holds it: 65536 bytes, each with an "edited since the last read, load,
@@ -23,6 +24,8 @@ class MemoryImage
     {
         bytes_[static_cast<size_t>(address)] = value;
         marks_[static_cast<size_t>(address)] = mark;
+        if (!hexAsRead_.empty())
+            hexAsRead_.erase(address);
         if (address >= kConfigSize)
             StampLogArea();
     }
@@ -35,6 +38,12 @@ class MemoryImage
     std::string Bytes(int address, int count) const;
     bool AnyMarked(int first, int count) const;
 
+    // A byte's hexadecimal text as a file spelled it ("ff", "0FF"): the hexadecimal table shows it in place of
+    // the two digits it computes until the byte is next written. Keep it after loading the byte, as any write
+    // (a bulk load too) drops it.
+    void KeepHexText(int address, std::string text) { hexAsRead_[address] = std::move(text); }
+    const std::string* HexText(int address) const;
+
     // Changes with every write into the logging area (addresses 3072..65535), so a view built from that area
     // can tell it is still current without reading it again. Stamps are unique across all images: a copy
     // carries the stamp of the bytes it copied.
@@ -46,4 +55,5 @@ class MemoryImage
     uint64_t logStamp_ = 0;
     std::array<uint8_t, kSize> bytes_{};
     std::array<bool, kSize> marks_{};
+    std::map<int, std::string> hexAsRead_; // few entries: only tokens that differ from the computed text
 };

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -34,6 +35,8 @@ class ImageFilesWindow : public ::testing::Test, protected TWindowRig
         dialogs.AnswerFile(true, path);
         action->trigger();
     }
+    QAction* MenuItem(const char* name) { return form.menuBar()->findChild<QAction*>(name); }
+    std::string HexCell(int a) const { return form.Image.CellText(ByteTable::Hex, a % 20 + 1, a / 20 + 1); }
 
     TForm1 form{OptionsWith(ini)};
 };
@@ -47,24 +50,38 @@ TEST_F(ImageFilesWindow, SavedFileLoadsBackByteForByte)
         form.SetTimerText(n, std::to_string(n * 15));
     const std::string date = form.Image.Image.Bytes(43, 3);
     form.Control<QLineEdit>("DateEdit1")->setText("991231"); // typed, not left: a write commits it, a save not
-    Choose(form.FileSave, path);
+    form.Control<QLineEdit>("ConfigID")->setText("01204");   // the image holds 1204: the name takes the text
+    Choose(MenuItem("FileSave1"), path);
     EXPECT_EQ(form.Status(), std::string("Save File OK : KVX-file ") + kVersionTag);
     EXPECT_EQ(form.Image.Image.Bytes(43, 3), date);
     EXPECT_EQ(form.windowTitle().toStdString(), path);
     EXPECT_FALSE(form.Image.Image.AnyMarked(0, kKvxImageBytes));
     EXPECT_EQ(form.Image.ReadImageNumber(183, 4), ConfigToolNr * 65536u + 5318);
-    EXPECT_EQ(dialogs.ProposedFileNames.at(0).rfind("KIV-TARN_75318_1204_Tank_3_", 0), 0u);
+    EXPECT_EQ(dialogs.ProposedFileNames.at(0).rfind("KIV-TARN_75318_01204_Tank_3_", 0), 0u);
     EXPECT_EQ(FilesInFolder(), 1) << "no temporary file left beside it";
-
     const std::string saved = form.Image.Image.Bytes(0, kKvxImageBytes);
+    std::string file = ini.Read(path);
+    EXPECT_EQ(file, FormatKvx(saved, {"15", "30", "45", "60", "75"}, kVersionTag));
+
+    // Loaded back with lower-case digits and a leading zero: the hexadecimal cells show the tokens as they
+    // stood until their byte is written.
+    ASSERT_EQ(file.substr(0, 12), "54 61 6E 6B ");
+    file.replace(0, 12, "054 61 6e 6b ");
+    std::ofstream(path, std::ios::binary) << file;
     form.Image.Image.Fill(0);
-    Choose(form.FileOpen, path);
+    Choose(MenuItem("FileOpen1"), path);
     EXPECT_EQ(form.Image.Image.Bytes(0, kKvxImageBytes), saved);
+    EXPECT_EQ(HexCell(0) + HexCell(1) + HexCell(2) + HexCell(3), "054616e6b");
+    form.Image.WriteImageString("n", 2, 1);
+    EXPECT_EQ(HexCell(2), "(6E)");
     EXPECT_EQ(form.Status(), std::string("Open File OK : KVX-file Version ") + kVersionTag);
     EXPECT_EQ(form.Memo4Text(), "SWT:\r\nSWT1=15\r\nSWT2=30\r\nSWT3=45\r\nSWT4=60\r\nSWT5=75\r\n")
         << "the timer edits as they stood at the save";
     EXPECT_EQ(form.Label74->text(), "75318") << "the variant decoded from the loaded bytes";
     EXPECT_TRUE(dialogs.Messages().empty());
+
+    Choose(form.FileSave, path); // a save redraws every cell from the image
+    EXPECT_EQ(HexCell(0) + HexCell(3), "546B");
 }
 
 TEST_F(ImageFilesWindow, FaultyFileChangesNothingButTheReport)

@@ -43,9 +43,11 @@ TEST(KvxFile, SavedFilesAndTrailerFormsLoadWithTheirStatusAndWarning)
     ASSERT_EQ(kSaved.find("\r\n"), 9216u) << "one line of 3072 tokens, each with its blank";
     EXPECT_EQ(kSaved.substr(9216),
               "\r\nVersion 2.14.02\r\nSWT:\r\nSWT1=60\r\nSWT2=\r\nSWT3=5\r\nSWT4=1440\r\nSWT5=abc\r\nEND\r\n");
+    // Lower-case digits, and leading zeros on the first two tokens: the values still fit a byte.
     std::string lower = kSaved;
     for (size_t i = 0; i < kRun.size(); ++i)
         lower[i] = static_cast<char>(std::tolower(lower[i]));
+    lower = "0" + lower.substr(0, 3) + "00" + lower.substr(3);
     const std::string saved = "Open File OK : KVX-file Version 2.14.02";
     struct Case {
         std::string text, status, warning;
@@ -73,6 +75,9 @@ TEST(KvxFile, SavedFilesAndTrailerFormsLoadWithTheirStatusAndWarning)
         EXPECT_EQ(parsed.Content.Warning, c.warning);
         EXPECT_EQ(parsed.Content.Lines.size(), c.lines);
     }
+    // Only the tokens spelled otherwise than the tables show them are kept, as they stood.
+    EXPECT_EQ(ParseKvx(lower, kTag).Content.HexTexts.at(1), lower.substr(4, 4));
+    EXPECT_TRUE(ParseKvx(kSaved, kTag).Content.HexTexts.empty());
     EXPECT_EQ(ParseKvx(kSaved, kTag).Content.Lines,
               (std::vector<std::string>{"SWT:", "SWT1=60", "SWT2=", "SWT3=5", "SWT4=1440", "SWT5=abc"}));
 }
@@ -85,7 +90,8 @@ TEST(KvxFile, FaultyFilesAreRefusedNamingTokenAndLine)
         {kRun.substr(0, 1000 * 3), "KVX-file ends on line 1 after 1000 of 3072 bytes"},
         {kRun.substr(0, 3071 * 3) + "\r\nVersion 2.14.02", "KVX-file token 3072 (line 2): 'Version' is not a byte"},
         {kRun.substr(0, 17 * 3) + "G1" + kRun.substr(17 * 3 + 2), "KVX-file token 18 (line 1): 'G1' is not a byte"},
-        {"0FF " + kRun, "KVX-file token 1 (line 1): '0FF' is not a byte"},
+        {kRun.substr(0, 5 * 3) + "\n1FF " + kRun.substr(6 * 3), "KVX-file token 6 (line 2): '1FF' is not a byte"},
+        {"100 " + kRun.substr(3), "KVX-file token 1 (line 1): '100' is not a byte"},
         {kRun + "\n\nZZ 01", "KVX-file token 3073 (line 3): '0xZZ' is not a valid integer value"},
     };
     for (const auto& [text, error] : cases) {
