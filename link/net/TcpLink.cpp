@@ -37,15 +37,6 @@ std::string PeerText(QTcpSocket* socket)
 {
     return NetText::DottedAddress(socket->peerAddress()) + ":" + std::to_string(socket->peerPort());
 }
-
-// A close by the peer is the normal end of a connection, and a wait on a connection that found nothing is no
-// fault; a connection attempt that ran out of time is one.
-bool IsReportable(const QTcpSocket* socket, QAbstractSocket::SocketError error)
-{
-    if (error == QAbstractSocket::SocketTimeoutError)
-        return socket->state() != QAbstractSocket::ConnectedState;
-    return error != QAbstractSocket::RemoteHostClosedError;
-}
 } // namespace
 
 TcpLink::TcpLink(ServerView& view, TcpHost& host, UdpMonitor& udp, const LinkTiming& timing)
@@ -229,10 +220,21 @@ void TcpLink::CloseServer()
         if (connection->state() != QAbstractSocket::UnconnectedState)
             connection->abort();
     }
-    for (QTcpSocket* connection : connections_)
+    for (QTcpSocket* connection : connections_) {
+        resets_.Forget(connection);
         connection->deleteLater();
+    }
     connections_.clear();
     UpdateConnectImage();
+}
+
+bool TcpLink::IsReportable(const QTcpSocket* socket, QAbstractSocket::SocketError error) const
+{
+    if (error == QAbstractSocket::SocketTimeoutError)
+        return socket->state() != QAbstractSocket::ConnectedState;
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return resets_.PeerReset(socket);
+    return true;
 }
 
 // --- texts ---------------------------------------------------------------------------------------------------------
@@ -267,6 +269,7 @@ void TcpLink::Log(const std::string& line)
 
 void TcpLink::ClientSocketConnect()
 {
+    resets_.Watch(ClientSocket);
     remotePort = ClientSocket->peerPort();
     const std::string peer = ToLatin1(ClientSocket->peerName()) + ":" + std::to_string(remotePort);
     SetLinkTexts("Connect to: " + peer, "CLIENT: Connect to: " + peer);
@@ -275,6 +278,7 @@ void TcpLink::ClientSocketConnect()
 
 void TcpLink::ClientSocketDisconnect()
 {
+    resets_.Forget(ClientSocket);
     UpdateConnectImage();
     if (OnConnectionClosed)
         OnConnectionClosed(ClientSocket);
@@ -302,6 +306,7 @@ void TcpLink::ServerSocketAccept()
 {
     while (QTcpSocket* connection = ServerSocket->nextPendingConnection()) {
         connections_.append(connection);
+        resets_.Watch(connection);
         connect(connection, &QTcpSocket::readyRead, this, [this, connection] { ServerSocketClientRead(connection); });
         connect(connection, &QTcpSocket::disconnected, this,
                 [this, connection] { ServerSocketClientDisconnect(connection); });
@@ -319,6 +324,7 @@ void TcpLink::ServerSocketClientDisconnect(QTcpSocket* connection)
 {
     if (!connections_.removeOne(connection))
         return;
+    resets_.Forget(connection);
     connection->deleteLater();
     ShowListening();
     UpdateConnectImage();

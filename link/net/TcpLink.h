@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/net/ResetWatch.h"
+
 #include <QAbstractSocket>
 #include <QHostAddress>
 #include <QList>
@@ -102,6 +104,9 @@ class TcpLink : public QObject
     // Closes the client connection; its disconnect handler runs only when it was made and backToListening.
     void CloseClient(bool backToListening);
     void CloseServer();
+    // A peer's close is no fault, a reset is; a wait on a connection that found nothing is none either, an
+    // attempt to connect that ran out of time is one.
+    bool IsReportable(const QTcpSocket* socket, QAbstractSocket::SocketError error) const;
     void UpdateConnectImage();
     bool PortFromText(const std::string& text, int& port);
     void SetListenChecked(bool checked);
@@ -114,6 +119,7 @@ class TcpLink : public QObject
     QTcpSocket* ClientSocket = nullptr;
     QTcpServer* ServerSocket = nullptr;
     QList<QTcpSocket*> connections_; // accepted, oldest first
+    ResetWatch resets_;              // the client connection and the accepted ones, while they are open
     int serverPort_ = 2050;
     bool listenChecked_ = false;
     bool clientBackToListening_ = true;

@@ -10,6 +10,8 @@
 #include <QTcpSocket>
 #include <QTextCursor>
 
+#include <sys/socket.h>
+
 using Strings = std::vector<std::string>;
 
 namespace
@@ -82,20 +84,12 @@ TEST_F(TcpLinkControl, BadOrBusyPortsChangeNothing)
     EXPECT_NE(tcpHost.LinkState, "SERVER: Listening...");
 }
 
-TEST_F(TcpLinkControl, AUnitConnectingInLeavingAndCutOffByListenOff)
+TEST_F(TcpLinkControl, AUnitConnectingInAndCutOffByListenOff)
 {
     server.Tcp.FileListenItemClick();
     auto unit = PeerConnectsIn();
     EXPECT_EQ(tcpHost.LinkState, "SERVER: Connect to: 127.0.0.1:" + std::to_string(unit->socket.localPort()));
     EXPECT_FALSE(page.ConnectSocketImage->isHidden());
-
-    unit->socket.disconnectFromHost();
-    ASSERT_TRUE(PumpUntil([this] { return !server.Tcp.ServerMode(); }));
-    EXPECT_EQ(tcpHost.LinkState, "SERVER: Listening...");
-    EXPECT_TRUE(page.ConnectSocketImage->isHidden());
-    EXPECT_TRUE(page.Memo3->toPlainText().isEmpty()); // leaving is no error
-
-    unit = PeerConnectsIn();
     server.Tcp.FileListenItemClick();
     EXPECT_FALSE(server.Tcp.ServerMode());
     EXPECT_EQ(tcpHost.LinkState, "SERVER: ");
@@ -103,6 +97,52 @@ TEST_F(TcpLinkControl, AUnitConnectingInLeavingAndCutOffByListenOff)
     server.Transfer.ReadButtonTCPClick(); // with no link left a transfer does not start
     EXPECT_EQ(host.Status, TcpMsg::kNoValidSocket);
 }
+
+// A unit's connection that ends, made either way: reset (the system sends RST) or closed.
+struct TcpLinkEnd : TcpLinkControl, ::testing::WithParamInterface<std::tuple<LinkMode, bool>> {
+};
+
+// Either way the tool ends its side too and listens (again); only a reset is written, in the words of the socket
+// it came on, and no dialogue is shown.
+TEST_P(TcpLinkEnd, AResetIsReportedAndACloseIsNot)
+{
+    const auto [mode, reset] = GetParam();
+    QTcpServer unitServer;
+    std::unique_ptr<RawPeer> unitIn;
+    QTcpSocket* unit = nullptr;
+    server.Tcp.connectHost = "127.0.0.1";
+    if (mode == LinkMode::Client) {
+        ASSERT_TRUE(unitServer.listen(QHostAddress::LocalHost, 0));
+        page.ClientPortEdit->setText(QString::number(unitServer.serverPort()));
+        tcpHost.Answers = {"127.0.0.1"};
+        server.Tcp.FileConnectItemClick();
+        ASSERT_TRUE(PumpUntil([&] { return server.Tcp.ClientActive() && unitServer.hasPendingConnections(); }));
+        unit = unitServer.nextPendingConnection();
+    } else {
+        server.Tcp.FileListenItemClick();
+        unit = &(unitIn = PeerConnectsIn())->socket;
+    }
+    // A reset goes out on the abort; after a close the unit waits until it reads the tool's close.
+    const int descriptor = static_cast<int>(unit->socketDescriptor());
+    const linger now{1, 0};
+    ASSERT_EQ(reset ? setsockopt(descriptor, SOL_SOCKET, SO_LINGER, &now, sizeof now) : shutdown(descriptor, SHUT_WR),
+              0);
+    if (reset)
+        unit->abort();
+    ASSERT_TRUE(PumpUntil([&] {
+        return !server.Tcp.ClientActive() && !server.Tcp.ServerMode() &&
+               unit->state() == QAbstractSocket::UnconnectedState;
+    }));
+    const std::string error =
+        mode == LinkMode::Client ? "Error connecting to:127.0.0.1" : "Socket Error:127.0.0.1Error Code:1";
+    EXPECT_EQ(MemoLines(page.Memo3), Strings{reset ? error : ""});
+    EXPECT_TRUE(server.Tcp.Listening() && tcpHost.ListenChecked && page.ConnectSocketImage->isHidden());
+    EXPECT_EQ(tcpHost.LinkState, "SERVER: Listening...");
+    EXPECT_TRUE(tcpHost.Messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, TcpLinkEnd,
+                         ::testing::Combine(::testing::Values(LinkMode::Client, LinkMode::Server), ::testing::Bool()));
 
 TEST_F(TcpLinkControl, ConnectRefusedCancelledOrEmpty)
 {

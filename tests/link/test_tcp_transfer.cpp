@@ -190,11 +190,6 @@ TEST_P(TcpImageFault, EndsTheTransferAndKeepsTheImage)
     }
     EXPECT_FALSE(server.Transfer.tcpReading || server.Transfer.tcpWriting);
     ExpectOnlyStoredBlocksChanged();
-    if (c.message == Msg::kCommFailure) { // the unit hung up: no socket error, and the tool listens (again)
-        EXPECT_FALSE(HasLine(page.Memo3, "Error connecting to:127.0.0.1"));
-        EXPECT_FALSE(server.Tcp.ServerMode() || server.Tcp.ClientActive());
-        EXPECT_TRUE(server.Tcp.Listening());
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
