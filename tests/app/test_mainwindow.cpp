@@ -187,6 +187,22 @@ TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
     ctx.Get<TRadioGroup>("StatusPeriodSend")->SetItemIndex(0);
     EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind("p11.2: ", 0), 0u);
     EXPECT_FALSE(enabled("SendTimeEdit3"));
+
+    // The counting edge is shown with the logging choice: a switch shown after it that the same redraw moves
+    // has the last word in the help panel.
+    const struct {
+        uint8_t edge, period;
+        int item;
+        const char* help;
+    } moves[] = {{0x02, 0x00, 1, "p12.2: "}, {0x00, 0x20, 0, "p12.5: "}};
+    for (const auto& m : moves) {
+        bytes = form.Image.Image.Bytes(0, 3072);
+        bytes[166] = char((bytes[166] & ~0x06) | m.edge);
+        bytes[1014] = char(bytes[1014] ^ m.period);
+        show(bytes);
+        EXPECT_EQ(ctx.Get<TRadioGroup>("IO1edge")->ItemIndex(), m.item);
+        EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind(m.help, 0), 0u) << m.help;
+    }
 }
 
 // Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key.

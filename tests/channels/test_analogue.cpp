@@ -94,7 +94,7 @@ TEST_F(AnaloguePage, HysteresisIsAnUnsignedWordShownBesideTheLevels)
     }
 }
 
-// I/O1's counting edge and I/O7's toggle time stand in the logging group of the options.
+// I/O7's toggle time stands in the logging group of the options.
 class LoggingChannels : public ChannelPage
 {
   public:
@@ -105,11 +105,9 @@ class LoggingChannels : public ChannelPage
         group->setObjectName("GroupBox66");
         new QVBoxLayout(group);
         ctx.AddControl(group);
-        edge = BuildLoggingChannels(ctx, [this](int page, int item) { help.emplace_back(page, item); });
+        BuildLoggingChannels(ctx);
         redraw.ImageToControls();
     }
-    TRadioGroup* edge = nullptr;
-    std::vector<std::pair<int, int>> help;
 };
 
 TEST_F(LoggingChannels, ToggleTimeHoldsToOneTo255SecondsAndAZeroIsTheDefault)
@@ -130,26 +128,6 @@ TEST_F(LoggingChannels, ToggleTimeHoldsToOneTo255SecondsAndAZeroIsTheDefault)
     image.UnmarkRange(0, 3072);
     ctx.RunExits({"IO7outTimeEdit"});
     EXPECT_TRUE(image.Image.AnyMarked(1022, 1)) << "and stored again unchanged";
-}
-
-TEST_F(LoggingChannels, EdgeShowsOnlyWithLoggingOnAndWritesItsTwoBits)
-{
-    const std::tuple<char, char, int> shown[] = {
-        {'\x80', '\x06', 2}, {'\x80', '\x02', 1}, {'\x80', '\x00', 0}, {'\x00', '\x06', 0}};
-    for (const auto& [logging, edgeBits, index] : shown) {
-        Load(1014, std::string(1, logging));
-        Load(166, std::string(1, edgeBits));
-        EXPECT_EQ(edge->ItemIndex(), index) << int(logging) << " " << int(edgeBits);
-    }
-    const std::tuple<char, int, char> clicks[] = {{'\x02', 2, '\x06'}, {'\x06', 0, '\x00'}, {'\xFD', 1, '\xFB'}};
-    Load(1014, "\x80"s);
-    for (const auto& [before, index, after] : clicks) {
-        Load(166, std::string(1, before));
-        ASSERT_NE(edge->ItemIndex(), index);
-        edge->SetItemIndex(index);
-        EXPECT_EQ(Byte(166), uint8_t(after)) << index;
-    }
-    EXPECT_EQ(help.back(), std::pair(12, 2));
 }
 
 TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
