@@ -13,7 +13,6 @@
 #include <QLayout>
 #include <QLineEdit>
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace
@@ -24,7 +23,7 @@ constexpr const char* kLoggingGroup = "GroupBox66";
 constexpr NumberField kToggleTime{1022, 1, 255};
 constexpr int kToggleTimeDefault = 5;
 
-// "I/O7 will toggle <n> sec before logging ...": the time stored at every exit, up to 255 s; a time below 1 s is
+// "I/O7 will toggle <n> sec before logging ...": the time stored at every exit, up to 255 s; no time at all is
 // none the unit could keep and becomes its default.
 void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
 {
@@ -48,15 +47,20 @@ void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
         ShowText(edit, stored);
         ShowText(seconds, stored);
     };
+    // The edit and the sentence keep the text as typed ("007" too) but for the clamps; the byte takes the
+    // number's low eight bits.
     auto exit = [&image, edit, seconds] {
-        const std::string text = ToLatin1(edit->text());
-        int value = std::min(StrToInt(text), static_cast<int>(kToggleTime.max));
-        if (value < 1)
-            value = kToggleTimeDefault;
-        if (std::to_string(value) != text)
-            edit->setText(QString::number(value));
-        WriteNumber(image, kToggleTime, static_cast<uint32_t>(value));
-        ShowText(seconds, std::to_string(value));
+        int value = StrToInt(ToLatin1(edit->text()));
+        const auto clamp = [&value, edit](int to) {
+            value = to;
+            edit->setText(QString::number(to));
+        };
+        if (value > static_cast<int>(kToggleTime.max))
+            clamp(static_cast<int>(kToggleTime.max));
+        if (value == 0)
+            clamp(kToggleTimeDefault);
+        WriteNumber(image, kToggleTime, static_cast<uint32_t>(value) & 0xFF);
+        ShowText(seconds, ToLatin1(edit->text()));
     };
     BindEdit(ctx, edit, TRedraw::LoggedData, show, exit);
 }

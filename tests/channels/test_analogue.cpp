@@ -110,10 +110,13 @@ class LoggingChannels : public ChannelPage
     }
 };
 
-TEST_F(LoggingChannels, ToggleTimeHoldsToOneTo255SecondsAndAZeroIsTheDefault)
+// The time keeps its text as typed but above 255 and at 0, which takes the default; the byte holds the low
+// eight bits.
+TEST_F(LoggingChannels, ToggleTimeKeepsItsTextButForTheClamps)
 {
     const std::tuple<const char*, const char*, char> cases[] = {
-        {"0", "5", 5}, {"-1", "5", 5}, {"1", "1", 1}, {"300", "255", char(255)}, {"12", "12", 12}};
+        {"0", "5", 5},    {"-1", "-1", char(255)}, {"1", "1", 1},  {"300", "255", char(255)},
+        {"12", "12", 12}, {"007", "007", 7},       {"000", "5", 5}};
     for (const auto& [typed, shown, stored] : cases) {
         SCOPED_TRACE(typed);
         Type("IO7outTimeEdit", typed);
