@@ -6,6 +6,7 @@
 #include "channels/ChannelTable.h"
 #include "channels/ChannelTypes.h"
 #include "channels/ChannelsPage.h"
+#include "channels/RecipientCaption.h"
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/AlarmControl.h"
@@ -315,11 +316,9 @@ void TForm1::BuildWindowFields()
     BuildChannelTypes();
     // A phone number left on the general page captions its recipient box on every channel at once.
     connect(GeneralPage, &TGeneralPage::PhoneNumberShown, this, [this](int k, const QString& text) {
-        for (int n = 1; n <= 8; ++n) {
-            auto* box = PageContext.Get<QCheckBox>("IO" + std::to_string(n) + "Phone" + std::to_string(k));
-            if (box->text() != text)
-                box->setText(text);
-        }
+        for (int n = 1; n <= 8; ++n)
+            ShowRecipientCaption(PageContext.Get<QCheckBox>("IO" + std::to_string(n) + "Phone" + std::to_string(k)),
+                                 text);
     });
     // The scrolling bodies the help panel's wheel steps are bound to.
     TSheet::Of(TabSheet2)->setObjectName("ScrollBox6");

@@ -138,10 +138,26 @@ TEST_F(MainWindow, SwitchesAndPhoneNumbersReachTheControlsOfOtherPages)
     form.ImageToControls();
     EXPECT_EQ(ctx.Get<QLabel>("IPLabel_3")->text(), "IP2:" + address2 + " " + port2);
 
-    ctx.Get<QLineEdit>("PhoneNr1")->setText("+4670");
-    ctx.Exits.at("PhoneNr1")(); // left
-    for (int n = 1; n <= 8; ++n)
-        EXPECT_EQ(ctx.Get<QCheckBox>("IO" + std::to_string(n) + "Phone1")->text(), "+4670") << "channel " << n;
+    // A phone number left on the general page and one a redraw shows caption the recipient boxes alike: an '&'
+    // in it marks no short cut.
+    const auto left = [&] {
+        ctx.Get<QLineEdit>("PhoneNr1")->setText("+46&70");
+        ctx.Exits.at("PhoneNr1")();
+    };
+    const auto redrawn = [&] {
+        form.Image.LoadPlain(46, std::string("+46&71\0", 7));
+        form.ImageToControls();
+    };
+    const std::tuple<const char*, std::function<void()>, const char*> paths[] = {{"left", left, "+46&&70"},
+                                                                                 {"redrawn", redrawn, "+46&&71"}};
+    for (const auto& [path, show, caption] : paths) {
+        show();
+        for (int n = 1; n <= 8; ++n) {
+            auto* box = ctx.Get<QCheckBox>("IO" + std::to_string(n) + "Phone1");
+            EXPECT_EQ(box->text(), caption) << path << " channel " << n;
+            EXPECT_TRUE(box->shortcut().isEmpty()) << path << " channel " << n;
+        }
+    }
 }
 
 // What follows a switch on the controls of other pages follows the image a redraw shows, as after a click.
