@@ -287,8 +287,11 @@ TEST_F(Calibration, ChannelBlockReachesTheUnit)
     const std::string block("\x00\x00\x03\xE8\x00\x00\x09\xC4"
                             "bar\0",
                             12);
-    form.Image.WriteImageString(block, 2048, 1);
-    form.ImageToControls(); // the block edits show it: the send commits them first
+    std::string before = block;
+    before[3] = '\x01';
+    form.Image.WriteImageString(before, 2048, 1);
+    form.ImageToControls();                                         // the block edits show it
+    form.PageContext.Get<QLineEdit>("IO3constY2")->setText("1000"); // typed, not left: the send commits it first
     sim.WithUnit([](SimUnit& unit) { std::fill_n(unit.Memory.begin() + 2048, 17, 0xEE); });
     Button("ADcal3Button")->click();
     ASSERT_TRUE(PumpUntil([&] { return !ByteWrites().empty(); }));

@@ -249,6 +249,33 @@ TEST_F(MainWindow, CutWorksOnTheFocusedEditAndEndsNothing)
     EXPECT_TRUE(form.isVisible());
 }
 
+// The edit being typed in is committed before the commit list: an earlier entry that redraws the pages (the
+// channel rules mending an I/O3 shown out of step) would otherwise put the stored value back before its own
+// entry takes it.
+TEST_F(MainWindow, TheEditBeingTypedInIsCommittedBeforeTheList)
+{
+    const auto show = [&](int address, const std::string& bytes) {
+        form.Image.LoadPlain(address, bytes);
+        form.ImageToControls();
+    };
+    show(150, std::string(13, '\0'));
+    show(158, "\x04"); // I/O3 analogue, then a digital alarm and an output it cannot have
+    show(152, "\x03");
+    show(160, "\x04");
+    auto* edit = ctx.Get<QLineEdit>("MaxReConnNo");
+    form.show();
+    QApplication::setActiveWindow(&form);
+    form.PageControl1->setCurrentWidget(form.TabSheet4);
+    edit->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(form.focusWidget(), edit);
+    edit->setText(QString::number(form.Image.ReadImageByte(988) ^ 0x55));
+    const std::string typed = edit->text().toStdString();
+    form.CommitList.Run();
+    EXPECT_EQ(form.Image.ReadImageByte(152) | form.Image.ReadImageByte(160), 0) << "the rules wrote, and redrew";
+    EXPECT_EQ(std::to_string(form.Image.ReadImageByte(988)), typed);
+}
+
 TEST_F(MainWindow, AboutBoxOpensModallyWithTheCaptionsVersionAndClosesWithOk)
 {
     bool wasModal = false;

@@ -133,7 +133,7 @@ TEST_F(LoggingChannels, ToggleTimeKeepsItsTextButForTheClamps)
     EXPECT_TRUE(image.Image.AnyMarked(1022, 1)) << "and stored again unchanged";
 }
 
-TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
+TEST_F(ChannelPage, PowerInLevelsStoreTruncatedHundredthsAndTheMeasuredOnesShowTheirBytes)
 {
     struct Case {
         const char* typed;
@@ -162,9 +162,15 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
         EXPECT_EQ(image.Image.AnyMarked(286, 2), !c.stored.empty()) << "stored every time, changed or not";
         EXPECT_EQ(Text("IO8lowerLevel"), c.shown);
     }
-    for (const auto& [stored, shown] : {std::pair{"\x04\x7E"s, "11.5"}, {"\x04\xB0"s, "12"}, {"\xFF\x9C"s, "654.36"}}) {
-        Load(286, stored);
-        EXPECT_EQ(Text("IO8lowerLevel"), shown);
+    // Beside it the measured supply level (millivolts, 4 V past 24 V) and the battery fields read their bytes.
+    const std::tuple<int, std::string, const char*, const char*> shown[] = {
+        {286, "\x04\x7E"s, "IO8lowerLevel", "11.5"},   {286, "\x04\xB0"s, "IO8lowerLevel", "12"},
+        {286, "\xFF\x9C"s, "IO8lowerLevel", "654.36"}, {2320, "\x5D\xC0"s, "PowerInLev", "24"},
+        {2320, "\x5D\xC1"s, "PowerInLev", "4"},        {2320, "\x04\xD3"s, "PowerInLev", "1.235"},
+        {2167, "\x12\x34"s, "BATonTime", "4660"},      {2167, "\x12\x34"s, "BATstatus", "18"}};
+    for (const auto& [address, stored, control, text] : shown) {
+        Load(address, stored);
+        EXPECT_EQ(Text(control), text) << control;
     }
 }
 
