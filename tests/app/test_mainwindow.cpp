@@ -140,22 +140,18 @@ TEST_F(MainWindow, SwitchesAndPhoneNumbersReachTheControlsOfOtherPages)
 
     // A phone number left on the general page and one a redraw shows caption the recipient boxes alike: an '&'
     // in it marks no short cut.
-    const auto left = [&] {
-        ctx.Get<QLineEdit>("PhoneNr1")->setText("+46&70");
-        ctx.Exits.at("PhoneNr1")();
-    };
     const auto redrawn = [&] {
         form.Image.LoadPlain(46, std::string("+46&71\0", 7));
         form.ImageToControls();
     };
-    const std::tuple<const char*, std::function<void()>, const char*> paths[] = {{"left", left, "+46&&70"},
-                                                                                 {"redrawn", redrawn, "+46&&71"}};
-    for (const auto& [path, show, caption] : paths) {
+    ctx.Get<QLineEdit>("PhoneNr1")->setText("+46&70");
+    using Path = std::pair<std::function<void()>, const char*>;
+    for (const auto& [show, caption] : {Path{ctx.Exits.at("PhoneNr1"), "+46&&70"}, Path{redrawn, "+46&&71"}}) {
         show();
         for (int n = 1; n <= 8; ++n) {
             auto* box = ctx.Get<QCheckBox>("IO" + std::to_string(n) + "Phone1");
-            EXPECT_EQ(box->text(), caption) << path << " channel " << n;
-            EXPECT_TRUE(box->shortcut().isEmpty()) << path << " channel " << n;
+            EXPECT_EQ(box->text(), caption) << n;
+            EXPECT_TRUE(box->shortcut().isEmpty()) << n;
         }
     }
 }
@@ -206,23 +202,20 @@ TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
 
     // The counting edge is shown with the logging choice: a switch shown after it that the same redraw moves
     // has the last word in the help panel.
-    const struct {
-        uint8_t edge, period;
-        int item;
-        const char* help;
-    } moves[] = {{0x02, 0x00, 1, "p12.2: "}, {0x00, 0x20, 0, "p12.5: "}};
-    for (const auto& m : moves) {
+    for (const auto& [edge, period, item, help] : {std::tuple{0x02, 0x00, 1, "p12.2: "}, {0x00, 0x20, 0, "p12.5: "}}) {
         bytes = form.Image.Image.Bytes(0, 3072);
-        bytes[166] = char((bytes[166] & ~0x06) | m.edge);
-        bytes[1014] = char(bytes[1014] ^ m.period);
+        bytes[166] = char((bytes[166] & ~0x06) | edge);
+        bytes[1014] = char(bytes[1014] ^ period);
         show(bytes);
-        EXPECT_EQ(ctx.Get<TRadioGroup>("IO1edge")->ItemIndex(), m.item);
-        EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind(m.help, 0), 0u) << m.help;
+        EXPECT_EQ(ctx.Get<TRadioGroup>("IO1edge")->ItemIndex(), item);
+        EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind(help, 0), 0u) << help;
     }
 }
 
-// Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key.
-TEST_F(MainWindow, CutWorksOnTheFocusedEditAndEndsNothing)
+// Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key. The
+// focused edit is committed before the commit list: an earlier entry that redraws the pages (the channel rules
+// mending an I/O3 shown out of step) would otherwise put the stored value back before its own entry takes it.
+TEST_F(MainWindow, TheFocusedEditIsCutWithoutEndingAnythingAndCommittedFirst)
 {
     EXPECT_EQ(form.FileExit->shortcut(), QKeySequence("Ctrl+Q"));
     EXPECT_EQ(form.EditCut1->shortcut(), QKeySequence("Ctrl+X"));
@@ -247,33 +240,17 @@ TEST_F(MainWindow, CutWorksOnTheFocusedEditAndEndsNothing)
     EXPECT_EQ(edit->text(), "");
     EXPECT_EQ(quits, 0);
     EXPECT_TRUE(form.isVisible());
-}
 
-// The edit being typed in is committed before the commit list: an earlier entry that redraws the pages (the
-// channel rules mending an I/O3 shown out of step) would otherwise put the stored value back before its own
-// entry takes it.
-TEST_F(MainWindow, TheEditBeingTypedInIsCommittedBeforeTheList)
-{
-    const auto show = [&](int address, const std::string& bytes) {
-        form.Image.LoadPlain(address, bytes);
+    for (const auto& [address, byte] : {std::pair{158, '\x04'}, {152, '\x03'}, {160, '\x04'}}) {
+        form.Image.LoadPlain(address, std::string(1, byte)); // analogue, then an alarm and a direction of digital
         form.ImageToControls();
-    };
-    show(150, std::string(13, '\0'));
-    show(158, "\x04"); // I/O3 analogue, then a digital alarm and an output it cannot have
-    show(152, "\x03");
-    show(160, "\x04");
-    auto* edit = ctx.Get<QLineEdit>("MaxReConnNo");
-    form.show();
-    QApplication::setActiveWindow(&form);
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
+    }
+    edit = ctx.Get<QLineEdit>("ConfigID");
     edit->setFocus();
-    QApplication::processEvents();
-    ASSERT_EQ(form.focusWidget(), edit);
-    edit->setText(QString::number(form.Image.ReadImageByte(988) ^ 0x55));
-    const std::string typed = edit->text().toStdString();
+    edit->setText("4711");
     form.CommitList.Run();
     EXPECT_EQ(form.Image.ReadImageByte(152) | form.Image.ReadImageByte(160), 0) << "the rules wrote, and redrew";
-    EXPECT_EQ(std::to_string(form.Image.ReadImageByte(988)), typed);
+    EXPECT_EQ(form.Image.ReadImageNumber(41, 2), 4711u);
 }
 
 TEST_F(MainWindow, AboutBoxOpensModallyWithTheCaptionsVersionAndClosesWithOk)
