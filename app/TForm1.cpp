@@ -6,6 +6,7 @@
 #include "channels/ChannelTable.h"
 #include "channels/ChannelTypes.h"
 #include "channels/ChannelsPage.h"
+#include "channels/RecipientCaption.h"
 #include "cport/ComGuard.h"
 #include "cport/Cportsetup.h"
 #include "pages/AlarmControl.h"
@@ -107,12 +108,29 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
 
     if (options.BuildPages)
         options.BuildPages(*this);
+    RefuseUnconnectedHooks();
     Redraw.OnOuterPass = [this](bool starting) { PageControl1->setUpdatesEnabled(!starting); };
     BindHelpPanel();
     FormCreate();
 }
 
 TForm1::~TForm1()
+{
+    TearDown();
+}
+
+// A rule between pages that nothing connects would fail silently in the running tool: the built window refuses
+// to start. What it has built goes as the destructor takes it down, which a failing constructor does not run.
+void TForm1::RefuseUnconnectedHooks()
+{
+    const auto empty = OptionBits->Hooks.Unconnected();
+    if (empty.empty())
+        return;
+    TearDown();
+    throw std::logic_error("option switch hook not connected: " + empty.front());
+}
+
+void TForm1::TearDown()
 {
     // The controls go before the port: a terminal or LED unregisters its link from the port as it goes,
     // and the port (a member) would otherwise be gone by the time the base class deletes the children.
@@ -295,17 +313,12 @@ void TForm1::BuildWindowFields()
     BuildOptionBits();
     BuildCommunicationPage(PageContext, TabSheet2, TabSheet6, TabSheet4);
     FollowOptionSwitches(PageContext, OptionBits->Hooks);
-    // A rule between pages that nothing connects would fail silently in the running tool.
-    if (const auto empty = OptionBits->Hooks.Unconnected(); !empty.empty())
-        throw std::logic_error("option switch hook not connected: " + empty.front());
     BuildChannelTypes();
     // A phone number left on the general page captions its recipient box on every channel at once.
     connect(GeneralPage, &TGeneralPage::PhoneNumberShown, this, [this](int k, const QString& text) {
-        for (int n = 1; n <= 8; ++n) {
-            auto* box = PageContext.Get<QCheckBox>("IO" + std::to_string(n) + "Phone" + std::to_string(k));
-            if (box->text() != text)
-                box->setText(text);
-        }
+        for (int n = 1; n <= 8; ++n)
+            ShowRecipientCaption(PageContext.Get<QCheckBox>("IO" + std::to_string(n) + "Phone" + std::to_string(k)),
+                                 text);
     });
     // The scrolling bodies the help panel's wheel steps are bound to.
     TSheet::Of(TabSheet2)->setObjectName("ScrollBox6");

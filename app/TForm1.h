@@ -253,6 +253,8 @@ class TForm1 : public QMainWindow, public LinkHost, public TermPageHost, public 
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void RefuseUnconnectedHooks();
+    void TearDown();
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();

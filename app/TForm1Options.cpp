@@ -16,8 +16,7 @@ void TForm1::BuildOptionBits()
     OptionBits = std::make_unique<TOptionBits>(PageContext, TOptionBits::TSheets{TabSheet2, TabSheet4, TabSheet6});
     OptionBits->Hooks.ShowHelpText = [this](int page, int item) { ShowHelpText(page, item); };
     OptionBits->Hooks.LevelCaptions = [this] { ShowLevelCaptions(); };
-    TRadioGroup* edge = BuildLoggingChannels(PageContext, [this](int page, int item) { ShowHelpText(page, item); });
-    OptionBits->Hooks.ChannelChoicesEnabled = [edge] { edge->setEnabled(true); };
+    BuildLoggingChannels(PageContext);
     // A unit ID taken from the SIM card or the modem leaves nothing to type: the edit is locked and greyed.
     OptionBits->Hooks.UserIDLocked = [this](bool locked) {
         auto* edit = PageContext.Get<QLineEdit>("UserIDText");

@@ -1,6 +1,8 @@
 #include "image/ImageStore.h"
+#include "pages/GeneralPage.h"
 #include "pages/LogListView.h"
 #include "pages/LogRecords.h"
+#include "pages/Redraw.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -14,7 +16,8 @@ namespace
 
 void FillFullLog(ImageStore& image)
 {
-    image.RadioGroup1Click(1);
+    TRedraw redraw;
+    RadioGroup1Click(image, redraw, 1);
     image.LoadPlain(kLoggedChannelsAddress, std::string(1, '\x01'));
     std::string area(MemoryImage::kSize - kLogAreaStart, '\0');
     for (size_t i = 0; i < area.size(); ++i)

@@ -1,5 +1,6 @@
 #include "channels/ChannelGroup.h"
 
+#include "channels/RecipientCaption.h"
 #include "image/ImageStore.h"
 #include "pages/Bind.h"
 #include "pages/GeneralFields.h"
@@ -33,12 +34,6 @@ void Enable(std::initializer_list<QWidget*> widgets, bool enabled)
             widget->setEnabled(enabled);
 }
 
-// '&' would mark a short cut in a caption; a phone number shows it as it is.
-QString CaptionText(const std::string& text)
-{
-    return FromLatin1(text).replace('&', "&&");
-}
-
 } // namespace
 
 void TChannelGroup::ShowPage()
@@ -60,11 +55,8 @@ void TChannelGroup::ShowPage()
 // The SMS recipient boxes are captioned by the alarm phone numbers they stand for.
 void TChannelGroup::ShowRecipientCaptions()
 {
-    for (size_t k = 0; k < w_.phones.size(); ++k) {
-        const QString caption = CaptionText(PhoneNumberText(ctx_.Image, static_cast<int>(k) + 1));
-        if (w_.phones[k]->text() != caption)
-            w_.phones[k]->setText(caption);
-    }
+    for (size_t k = 0; k < w_.phones.size(); ++k)
+        ShowRecipientCaption(w_.phones[k], FromLatin1(PhoneNumberText(ctx_.Image, static_cast<int>(k) + 1)));
 }
 
 // A digital channel shows its direction: an output its initial state; an input its alarm mode, and the delays

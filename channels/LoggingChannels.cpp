@@ -2,12 +2,10 @@
 
 #include "image/ImageStore.h"
 #include "pages/Bind.h"
-#include "pages/OptionFields.h"
 #include "pages/PageBuilder.h"
 #include "pages/PageContext.h"
 #include "platform/Convert.h"
 #include "platform/ui/Latin1.h"
-#include "platform/ui/RadioGroup.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,63 +13,17 @@
 #include <QLayout>
 #include <QLineEdit>
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace
 {
 
 constexpr const char* kLoggingGroup = "GroupBox66";
-// I/O1's counting edge: bit 2 counts both edges; else bit 1 counts from high to low.
-constexpr int kEdgeByte = 166;
-constexpr uint8_t kFalling = 0x02;
-constexpr uint8_t kBoth = 0x04;
-const BitPairChoice kEdge{{kEdgeByte, kBoth}, {kEdgeByte, kFalling}, {0b00, 0b01, 0b10}};
-constexpr int kEdgeHelpPage = 12;
-constexpr int kEdgeHelpItem = 2;
 // I/O7's toggle time before a log, seconds.
 constexpr NumberField kToggleTime{1022, 1, 255};
 constexpr int kToggleTimeDefault = 5;
 
-// The item the image's edge bits stand for; both bits set count both edges.
-void ShowEdge(const ImageStore& image, TRadioGroup* edge)
-{
-    // Without logging the unit counts nothing and the choice keeps what it showed.
-    if (ReadSwitch(image, OptionFields::kAnadataLog.first))
-        ShowIndex(edge, ReadPairChoice(image, kEdge));
-}
-
-// "Both" leaves the other edge's bit as it was: the unit does not look at it then.
-void IO1edgeClick(ImageStore& image, int index)
-{
-    if (index == 2)
-        image.SetImageBits(kEdgeByte, 1, kBoth);
-    else if (index >= 0)
-        image.SetImageBits(kEdgeByte, index, kFalling, kBoth);
-}
-
-TRadioGroup* BuildEdge(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout, std::function<void(int, int)> showHelp)
-{
-    const TRow row{"IO1edge",
-                   "Pulse Counting Transition",
-                   Unbound{Unbound::Radio},
-                   TRedraw::StepCount,
-                   {"Low to high", "High to low", "Both"}};
-    auto* edge = static_cast<TRadioGroup*>(TPageBuilder(ctx).Build(group, row));
-    edge->SetColumns(3);
-    edge->setEnabled(false);
-    ImageStore& image = ctx.Image;
-    ctx.Redraw.Add(TRedraw::OptionBits, [&image, edge] { ShowEdge(image, edge); });
-    edge->SetOnClick([&image, edge, showHelp] {
-        if (showHelp)
-            showHelp(kEdgeHelpPage, kEdgeHelpItem);
-        IO1edgeClick(image, edge->ItemIndex());
-    });
-    layout->addWidget(edge);
-    return edge;
-}
-
-// "I/O7 will toggle <n> sec before logging ...": the time stored at every exit, up to 255 s; a time below 1 s is
+// "I/O7 will toggle <n> sec before logging ...": the time stored at every exit, up to 255 s; no time at all is
 // none the unit could keep and becomes its default.
 void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
 {
@@ -95,27 +47,31 @@ void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
         ShowText(edit, stored);
         ShowText(seconds, stored);
     };
+    // The edit and the sentence keep the text as typed ("007" too) but for the clamps; the byte takes the
+    // number's low eight bits.
     auto exit = [&image, edit, seconds] {
-        const std::string text = ToLatin1(edit->text());
-        int value = std::min(StrToInt(text), static_cast<int>(kToggleTime.max));
-        if (value < 1)
-            value = kToggleTimeDefault;
-        if (std::to_string(value) != text)
-            edit->setText(QString::number(value));
-        WriteNumber(image, kToggleTime, static_cast<uint32_t>(value));
-        ShowText(seconds, std::to_string(value));
+        int value = StrToInt(ToLatin1(edit->text()));
+        const auto clamp = [&value, edit](int to) {
+            value = to;
+            edit->setText(QString::number(to));
+        };
+        if (value > static_cast<int>(kToggleTime.max))
+            clamp(static_cast<int>(kToggleTime.max));
+        if (value == 0)
+            clamp(kToggleTimeDefault);
+        WriteNumber(image, kToggleTime, static_cast<uint32_t>(value) & 0xFF);
+        ShowText(seconds, ToLatin1(edit->text()));
     };
     BindEdit(ctx, edit, TRedraw::LoggedData, show, exit);
 }
 
 } // namespace
 
-TRadioGroup* BuildLoggingChannels(TPageContext& ctx, std::function<void(int page, int item)> showHelp)
+void BuildLoggingChannels(TPageContext& ctx)
 {
     auto* group = ctx.Get<QGroupBox>(kLoggingGroup);
     auto* layout = qobject_cast<QBoxLayout*>(group->layout());
     if (!layout)
         throw std::logic_error(std::string(kLoggingGroup) + " lays its rows out in no column");
     BuildToggleTime(ctx, group, layout);
-    return BuildEdge(ctx, group, layout, std::move(showHelp));
 }

@@ -112,18 +112,6 @@ void ImageStore::setDefaultClick()
     ImageLoaded = 1;
 }
 
-void ImageStore::RadioGroup1Click(int itemIndex)
-{
-    if (itemIndex == 0) {
-        ImageSize = MemoryImage::kConfigSize;
-        LogCapacity.ClearLogCapacityTable();
-    } else if (itemIndex == 1) {
-        ImageSize = MemoryImage::kSize;
-        LogCapacity.FillLogCapacityTable();
-    }
-    Redraw();
-}
-
 void ImageStore::Redraw() const
 {
     if (OnRedraw)

@@ -52,8 +52,6 @@ class ImageStore
     void UnmarkRange(int address, int count);
     // Restores the built-in default image over 0..3071, redraws and marks an image present.
     void setDefaultClick();
-    // The hidden read-size choice: item 0 = configuration area, item 1 = with the logging area.
-    void RadioGroup1Click(int itemIndex);
     void Redraw() const;
 
     // --- the byte tables -----------------------------------------------------------------------------

@@ -204,20 +204,23 @@ TRadioGroup* ReadSizeChoice(TPageContext& ctx)
     choice->SetItemIndex(0);
     ImageStore& image = ctx.Image;
     TRedraw& redraw = ctx.Redraw;
-    choice->SetOnClick([&image, &redraw, choice] { // RadioGroup1Click
-        if (choice->ItemIndex() == 0) {
-            image.ImageSize = MemoryImage::kConfigSize;
-            image.LogCapacity.ClearLogCapacityTable();
-        } else if (choice->ItemIndex() == 1) {
-            image.ImageSize = MemoryImage::kSize;
-            image.LogCapacity.FillLogCapacityTable();
-        }
-        redraw.ImageToControls();
-    });
+    choice->SetOnClick([&image, &redraw, choice] { RadioGroup1Click(image, redraw, choice->ItemIndex()); });
     return choice;
 }
 
 } // namespace
+
+void RadioGroup1Click(ImageStore& image, TRedraw& redraw, int itemIndex)
+{
+    if (itemIndex == 0) {
+        image.ImageSize = MemoryImage::kConfigSize;
+        image.LogCapacity.ClearLogCapacityTable();
+    } else if (itemIndex == 1) {
+        image.ImageSize = MemoryImage::kSize;
+        image.LogCapacity.FillLogCapacityTable();
+    }
+    redraw.ImageToControls();
+}
 
 TGeneralPage::TGeneralPage(TPageContext& ctx, QWidget* generalSheet, QWidget* communicationSheet,
                            const std::array<uint8_t, 7>& channelType)

@@ -6,8 +6,15 @@
 #include <array>
 #include <cstdint>
 
+class ImageStore;
 class QWidget;
+class TRedraw;
 struct TPageContext;
+
+// The hidden read-size choice: item 0 sizes the image to the configuration area and clears the log capacity
+// table, item 1 takes the log area in and fills the table; any other item sizes nothing. Then every page is
+// redrawn.
+void RadioGroup1Click(ImageStore& image, TRedraw& redraw, int itemIndex);
 
 // The "General Settings" page: the unit ID, the alarm phone numbers, the SMS limit and status, the unit's
 // identity, the reference date, SIM PIN and password, GNSS and MEMS settings. It also fills the commit

@@ -89,7 +89,7 @@ std::vector<std::string> TOptionHooks::Unconnected() const
         {"UserIDLocked", bool(UserIDLocked)},         {"MaxPingEnabled", bool(MaxPingEnabled)},
         {"AwakeTimeCaption", bool(AwakeTimeCaption)}, {"DestinationChosen", bool(DestinationChosen)},
         {"ShowIPLabels", bool(ShowIPLabels)},         {"StartTimeEnabled", bool(StartTimeEnabled)},
-        {"LevelCaptions", bool(LevelCaptions)},       {"ChannelChoicesEnabled", bool(ChannelChoicesEnabled)}};
+        {"LevelCaptions", bool(LevelCaptions)}};
     std::vector<std::string> empty;
     for (const auto& [name, connected] : hooks)
         if (!connected)
@@ -177,6 +177,7 @@ void TOptionBits::Hold()
     StatusPeriodSend = group("StatusPeriodSend");
     SleepPeriodSend = group("SleepPeriodSend");
     AnadataLog = group("AnadataLog");
+    IO1edge = group("IO1edge");
     usePulseVEventCheckBox = box("usePulseVEventCheckBox");
     for (int n = 1; n <= 7; ++n)
         PI_[size_t(n - 1)] = box("PI" + std::to_string(n) + "CheckBox");
@@ -199,12 +200,14 @@ void TOptionBits::Settle()
         period->SetColumns(period->Count());
     for (TRadioGroup* wiring : Ch_)
         wiring->SetColumns(2);
+    IO1edge->SetColumns(IO1edge->Count());
     {
         const QSignalBlocker quiet(freqOrDiff);
         freqOrDiff->setChecked(true);
     }
     freqOrDiff->setEnabled(false);
-    for (TCheckBox* dependent : {ServerBox, CheckBox37, wakeUpWhenReq, sleepSendReq, usePulseVEventCheckBox})
+    for (QWidget* dependent : std::initializer_list<QWidget*>{ServerBox, CheckBox37, wakeUpWhenReq, sleepSendReq,
+                                                              usePulseVEventCheckBox, IO1edge})
         dependent->setEnabled(false);
 }
 

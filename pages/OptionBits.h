@@ -35,8 +35,6 @@ struct TOptionHooks {
     std::function<void(int timer, bool enabled)> StartTimeEnabled;
     // "Analogue Values": the level captions of the analogue channels.
     std::function<void()> LevelCaptions;
-    // The I/O1 counting edge, which stands with the logging controls of the channels.
-    std::function<void()> ChannelChoicesEnabled;
 
     // The hooks left empty, by name (a new hook is listed there too).
     std::vector<std::string> Unconnected() const;
@@ -82,6 +80,7 @@ class TOptionBits
     void SleepPeriodSendClick();
     // --- pulse inputs, logging and periodicity ---
     void AnadataLogClick();
+    void IO1edgeClick();
     void PICheckBoxClick(int n);   // PI1CheckBoxClick .. PI7CheckBoxClick
     void ChRadioGroupClick(int n); // Ch1RadioGroupClick .. Ch7RadioGroupClick
     void freqOrDiffClick();
@@ -143,6 +142,7 @@ class TOptionBits
     void ShowServerBox();
     void ShowPacketFormat();
     void ShowDestinations();
+    void ShowIO1edge();
     // The [#3] box and the [#4] to [#7] boxes of a packet selection.
     struct TPackets {
         TCheckBox* unitId;
@@ -170,6 +170,7 @@ class TOptionBits
     TRadioGroup* StatusPeriodSend = nullptr;
     TRadioGroup* SleepPeriodSend = nullptr;
     TRadioGroup* AnadataLog = nullptr;
+    TRadioGroup* IO1edge = nullptr; // "Pulse Counting Transition"
     TCheckBox* usePulseVEventCheckBox = nullptr;
     std::array<TCheckBox*, 7> PI_{};
     std::array<TRadioGroup*, 7> Ch_{};

@@ -49,6 +49,8 @@ inline const BitPairChoice kSleepPeriodSend{{1013, 0x20}, {1014, 0x02}, {0b01, 0
 // --- pulse inputs, logging and periodicity ---
 // Logging "Off", "On (Timed)", "On (Timed/Event on I/O1)": logging on, then timed only.
 inline const BitPairChoice kAnadataLog{{1014, 0x80}, {166, 0x01}, {0b01, 0b11, 0b10}};
+// The edge I/O1 counts on, "Low to high", "High to low", "Both": both bits set count both edges too.
+inline const BitPairChoice kIO1edge{{166, 0x04}, {166, 0x02}, {0b00, 0b01, 0b10}};
 constexpr BitSwitch Logged(int channel) // channel 1 .. 7
 {
     return {1019, static_cast<uint8_t>(1 << (channel - 1))};

@@ -1,5 +1,7 @@
 #include "pages/OptionBits.h"
 
+#include "image/ImageStore.h"
+#include "pages/Bind.h"
 #include "pages/OptionFields.h"
 #include "pages/PageContext.h"
 #include "platform/ui/CheckBox.h"
@@ -25,9 +27,27 @@ void TOptionBits::AnadataLogClick()
         }
         for (TRadioGroup* wiring : Ch_)
             wiring->setEnabled(true);
-        Call(Hooks.ChannelChoicesEnabled);
+        IO1edge->setEnabled(true);
     }
     Help(12, 1);
+}
+
+// "Both" leaves the other edge's bit as it was: the unit does not look at it then.
+void TOptionBits::IO1edgeClick()
+{
+    Help(12, 2);
+    const int index = IO1edge->ItemIndex();
+    if (index == 2)
+        WriteSwitch(ctx_.Image, kIO1edge.first, true);
+    else if (index >= 0) // one write: the edge's bit from the item, "Both" cleared
+        ctx_.Image.SetImageBits(kIO1edge.second.address, index, kIO1edge.second.mask, kIO1edge.first.mask);
+}
+
+// Without logging the unit counts nothing, and the choice keeps what it showed.
+void TOptionBits::ShowIO1edge()
+{
+    if (ReadSwitch(ctx_.Image, kAnadataLog.first))
+        ShowIndex(IO1edge, ReadPairChoice(ctx_.Image, kIO1edge));
 }
 
 // Also run by the channel-type choice and by the wiring choice. Run by a redraw it may change the image: a

@@ -124,6 +124,15 @@ std::vector<TOptionBits::TOptionRow> TOptionBits::Table()
     add({{"AnadataLog", "Data Logging", kAnadataLog, kStep, {"Off", "On (Timed)", "On (Timed/Event on I/O1)"}},
          G::Swt1});
     click([](TOptionBits& o) { o.AnadataLogClick(); });
+    // I/O1's counting edge, shown while logging is on.
+    add({{"IO1edge",
+          "Pulse Counting Transition",
+          Unbound{Unbound::Radio},
+          TRedraw::StepCount,
+          {"Low to high", "High to low", "Both"}},
+         G::Swt1});
+    click([](TOptionBits& o) { o.IO1edgeClick(); });
+    rows.back().then = [](TOptionBits& o) { o.ShowIO1edge(); };
 
     add(Switch("IMEI_HWnoCheckBox", "Use IMEI and HW Number as Unit ID", kUnitIdSources[0], G::UnitId));
     click([](TOptionBits& o) { o.UnitIdSourceClick(0); });

@@ -29,7 +29,7 @@ void TPageContext::AddControl(QWidget* control)
     if (!controls_.emplace(name, control).second)
         throw std::logic_error("control " + name + " registered twice");
     // A control that goes before the context must not leave a dangling entry behind.
-    QObject::connect(control, &QObject::destroyed, [this, name] { controls_.erase(name); });
+    QObject::connect(control, &QObject::destroyed, &connections_, [this, name] { controls_.erase(name); });
 }
 
 void TPageContext::AddExit(const std::string& name, std::function<void()> exit)

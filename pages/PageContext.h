@@ -44,6 +44,9 @@ struct TPageContext {
 
   private:
     std::map<std::string, QWidget*> controls_;
+    // The context of the controls' destroyed connections: a control outliving the context (the window's
+    // children go after its members) finds them gone. Declared last, so it goes first.
+    QObject connections_;
 };
 
 template <class T> T* TPageContext::Get(const std::string& name) const

@@ -4,7 +4,6 @@
 #include "channels/CalibrationSend.h"
 #include "files/KvxFile.h"
 #include "link/protocol/Protocol.h"
-#include "pages/Bind.h"
 #include "pages/PickList.h"
 #include "platform/ui/TextControl.h"
 
@@ -76,10 +75,6 @@ class MainRoad : public PtyRoad
     }
     MainRoad()
         : PtyRoad([](TForm1& f) {
-              auto* edit = new QLineEdit(f.TabSheet4);
-              edit->setObjectName("ProbeEdit");
-              f.PageContext.AddControl(edit);
-              BindTextSlot(f.PageContext, edit, TextField{{778, 10}}, TRedraw::InternetFields);
               BuildTextPickList(f.PageContext, {"ProbeList", "", TextField{{788, 10}}, TRedraw::InternetFields})
                   ->setParent(f.TabSheet4);
           })
@@ -237,30 +232,21 @@ TEST_F(MainRoad, LogReadListsTheRecordsAndTheWriteClearsTheLogWhenAsked)
     EXPECT_EQ(sim.WithUnit([](SimUnit& unit) { return unit.Commands.back(); }), "kvspi=0,0");
 }
 
-// The tool bar buttons take no focus: the edit being typed in is never left before a write, and is committed
-// all the same, a plain edit and a pick list alike. The probes edit the dial-up code (778-797), which no page
-// edits and no commit list writes.
-TEST_F(MainRoad, WriteCommitsTheEditBeingTypedIn)
+// The tool bar buttons take no focus: the pick list being typed in is never left before a write, and is
+// committed all the same. The probe edits part of the dial-up code (788-797), which no page edits and no commit
+// list writes.
+TEST_F(MainRoad, WriteCommitsThePickListBeingTypedIn)
 {
     form.ReadEEPROM->trigger();
     ASSERT_EQ(form.Status(), "EEPROM Read OK!");
     form.show();
-    const struct {
-        const char* control;
-        const char* typed;
-        int address;
-    } cases[] = {{"ProbeEdit", "probe", 778}, {"ProbeList", "picked", 788}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.control);
-        auto* control = form.PageContext.Get<QWidget>(c.control);
-        control->setFocus();
-        ASSERT_EQ(form.focusWidget(), control);
-        SetControlText(control, c.typed);
-        form.WriteEEPROMExecute->click();
-        EXPECT_EQ(form.Status(), "EEPROM Write OK!");
-        const std::string stored = std::string(c.typed) + '\0';
-        EXPECT_EQ(UnitBytes(c.address + int(stored.size())).substr(size_t(c.address)), stored);
-    }
+    auto* list = form.PageContext.Get<QWidget>("ProbeList");
+    list->setFocus();
+    ASSERT_EQ(form.focusWidget(), list);
+    SetControlText(list, "picked");
+    form.WriteEEPROMExecute->click();
+    EXPECT_EQ(form.Status(), "EEPROM Write OK!");
+    EXPECT_EQ(UnitBytes(795).substr(788), std::string("picked\0", 7));
 }
 
 // The calibration block of each analogue channel reaches the unit's memory byte for byte, one channel or
@@ -287,8 +273,11 @@ TEST_F(Calibration, ChannelBlockReachesTheUnit)
     const std::string block("\x00\x00\x03\xE8\x00\x00\x09\xC4"
                             "bar\0",
                             12);
-    form.Image.WriteImageString(block, 2048, 1);
-    form.ImageToControls(); // the block edits show it: the send commits them first
+    std::string before = block;
+    before[3] = '\x01';
+    form.Image.WriteImageString(before, 2048, 1);
+    form.ImageToControls();                                         // the block edits show it
+    form.PageContext.Get<QLineEdit>("IO3constY2")->setText("1000"); // typed, not left: the send commits it first
     sim.WithUnit([](SimUnit& unit) { std::fill_n(unit.Memory.begin() + 2048, 17, 0xEE); });
     Button("ADcal3Button")->click();
     ASSERT_TRUE(PumpUntil([&] { return !ByteWrites().empty(); }));

@@ -3,6 +3,7 @@
 #include "app/ProgramIni.h"
 #include "app/WindowGeometry.h"
 #include "image/DefaultImage.h"
+#include "pages/OptionBits.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/ui/TextControl.h"
 
@@ -15,6 +16,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -111,6 +113,20 @@ TEST(StartUp, AFailingStepIsShownAndTheRestStillRuns)
     auto* grid = form.PageContext.Get<QTableWidget>("AlarmStringGrid1");
     EXPECT_EQ(grid->rowCount(), 18);
     EXPECT_TRUE(form.TabSheet7->isAncestorOf(grid)) << "the alarm grid keeps its place on the shared sheet";
+}
+
+// A rule between pages left unconnected: the built window refuses to start, naming the hook, and takes down
+// what it built without freeing anything twice.
+TEST(StartUp, AnOptionHookLeftUnconnectedIsRefused)
+{
+    TTempIni ini;
+    try {
+        TForm1 form(OptionsWith(ini, [](TForm1& f) { f.OptionBits->Hooks.ShowIPLabels = nullptr; }));
+        ADD_FAILURE() << "the window started";
+    } catch (const std::logic_error& e) {
+        EXPECT_STREQ(e.what(), "option switch hook not connected: ShowIPLabels");
+    }
+    EXPECT_FALSE(ini.Exists());
 }
 
 TEST(WindowGeometry, StoredBoundsAreFittedToTheVisibleArea)

@@ -69,13 +69,19 @@ TEST_F(VariantWindow, DecodeShowsTheArticleNumberAndChoosesTheVariant)
     }
     EXPECT_EQ(list->placeholderText(), "Select Ch1");
     EXPECT_EQ(form.PageContext.Get<QLabel>("Label196")->text(), "Log Bank 7 / Ch7 (IO7):");
-    EXPECT_TRUE(form.ChannelTypes->Dips().Switch(10)->isEnabled());
+    for (int k = 7; k <= 10; ++k)
+        EXPECT_TRUE(form.ChannelTypes->Dips().Switch(k)->isEnabled()) << "MOSS, switch " << k;
+    Put(form, 187, 0xFF);
+    form.ImageToControls(); // switches 9 and 10 "ON"
 
     form.Variant.modemType = "tarn";
     form.ApplyModemTypeLabels();
+    EXPECT_EQ(form.Image.ReadImageByte(187), 0xFC) << "TARN has no switches 9 and 10: moved \"OFF\" and stored so";
+    EXPECT_TRUE(form.Image.Image.Marked(187));
     EXPECT_EQ(ModemType(form)->ItemIndex(), 0);
     EXPECT_EQ(list->count(), 9);
-    EXPECT_FALSE(form.ChannelTypes->Dips().Switch(10)->isEnabled());
+    for (const auto& [k, enabled] : {std::pair{7, true}, {8, true}, {9, false}, {10, false}})
+        EXPECT_EQ(form.ChannelTypes->Dips().Switch(k)->isEnabled(), enabled) << "TARN, switch " << k;
 }
 
 TEST_F(VariantWindow, EncodeWritesTheVariantsNumberMarked)

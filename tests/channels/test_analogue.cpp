@@ -94,7 +94,7 @@ TEST_F(AnaloguePage, HysteresisIsAnUnsignedWordShownBesideTheLevels)
     }
 }
 
-// I/O1's counting edge and I/O7's toggle time stand in the logging group of the options.
+// I/O7's toggle time stands in the logging group of the options.
 class LoggingChannels : public ChannelPage
 {
   public:
@@ -105,17 +105,18 @@ class LoggingChannels : public ChannelPage
         group->setObjectName("GroupBox66");
         new QVBoxLayout(group);
         ctx.AddControl(group);
-        edge = BuildLoggingChannels(ctx, [this](int page, int item) { help.emplace_back(page, item); });
+        BuildLoggingChannels(ctx);
         redraw.ImageToControls();
     }
-    TRadioGroup* edge = nullptr;
-    std::vector<std::pair<int, int>> help;
 };
 
-TEST_F(LoggingChannels, ToggleTimeHoldsToOneTo255SecondsAndAZeroIsTheDefault)
+// The time keeps its text as typed but above 255 and at 0, which takes the default; the byte holds the low
+// eight bits.
+TEST_F(LoggingChannels, ToggleTimeKeepsItsTextButForTheClamps)
 {
     const std::tuple<const char*, const char*, char> cases[] = {
-        {"0", "5", 5}, {"-1", "5", 5}, {"1", "1", 1}, {"300", "255", char(255)}, {"12", "12", 12}};
+        {"0", "5", 5},    {"-1", "-1", char(255)}, {"1", "1", 1},  {"300", "255", char(255)},
+        {"12", "12", 12}, {"007", "007", 7},       {"000", "5", 5}};
     for (const auto& [typed, shown, stored] : cases) {
         SCOPED_TRACE(typed);
         Type("IO7outTimeEdit", typed);
@@ -132,27 +133,7 @@ TEST_F(LoggingChannels, ToggleTimeHoldsToOneTo255SecondsAndAZeroIsTheDefault)
     EXPECT_TRUE(image.Image.AnyMarked(1022, 1)) << "and stored again unchanged";
 }
 
-TEST_F(LoggingChannels, EdgeShowsOnlyWithLoggingOnAndWritesItsTwoBits)
-{
-    const std::tuple<char, char, int> shown[] = {
-        {'\x80', '\x06', 2}, {'\x80', '\x02', 1}, {'\x80', '\x00', 0}, {'\x00', '\x06', 0}};
-    for (const auto& [logging, edgeBits, index] : shown) {
-        Load(1014, std::string(1, logging));
-        Load(166, std::string(1, edgeBits));
-        EXPECT_EQ(edge->ItemIndex(), index) << int(logging) << " " << int(edgeBits);
-    }
-    const std::tuple<char, int, char> clicks[] = {{'\x02', 2, '\x06'}, {'\x06', 0, '\x00'}, {'\xFD', 1, '\xFB'}};
-    Load(1014, "\x80"s);
-    for (const auto& [before, index, after] : clicks) {
-        Load(166, std::string(1, before));
-        ASSERT_NE(edge->ItemIndex(), index);
-        edge->SetItemIndex(index);
-        EXPECT_EQ(Byte(166), uint8_t(after)) << index;
-    }
-    EXPECT_EQ(help.back(), std::pair(12, 2));
-}
-
-TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
+TEST_F(ChannelPage, PowerInLevelsStoreTruncatedHundredthsAndTheMeasuredOnesShowTheirBytes)
 {
     struct Case {
         const char* typed;
@@ -181,9 +162,15 @@ TEST_F(ChannelPage, PowerInLowLevelIsTruncatedHundredthsClampedToItsRange)
         EXPECT_EQ(image.Image.AnyMarked(286, 2), !c.stored.empty()) << "stored every time, changed or not";
         EXPECT_EQ(Text("IO8lowerLevel"), c.shown);
     }
-    for (const auto& [stored, shown] : {std::pair{"\x04\x7E"s, "11.5"}, {"\x04\xB0"s, "12"}, {"\xFF\x9C"s, "654.36"}}) {
-        Load(286, stored);
-        EXPECT_EQ(Text("IO8lowerLevel"), shown);
+    // Beside it the measured supply level (millivolts, 4 V past 24 V) and the battery fields read their bytes.
+    const std::tuple<int, std::string, const char*, const char*> shown[] = {
+        {286, "\x04\x7E"s, "IO8lowerLevel", "11.5"},   {286, "\x04\xB0"s, "IO8lowerLevel", "12"},
+        {286, "\xFF\x9C"s, "IO8lowerLevel", "654.36"}, {2320, "\x5D\xC0"s, "PowerInLev", "24"},
+        {2320, "\x5D\xC1"s, "PowerInLev", "4"},        {2320, "\x04\xD3"s, "PowerInLev", "1.235"},
+        {2167, "\x12\x34"s, "BATonTime", "4660"},      {2167, "\x12\x34"s, "BATstatus", "18"}};
+    for (const auto& [address, stored, control, text] : shown) {
+        Load(address, stored);
+        EXPECT_EQ(Text(control), text) << control;
     }
 }
 

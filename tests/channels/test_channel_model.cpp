@@ -1,13 +1,8 @@
 #include "ChannelFixture.h"
 
-#include "channels/ChannelTypes.h"
 #include "channels/LevelPicture.h"
-#include "pages/InternalSerial.h"
-#include "pages/OptionBits.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace std::string_literals;
 
@@ -189,40 +184,4 @@ TEST_F(ChannelPage, LevelPictureAndRestoreLabelsFollowTheAlarmChoiceAndTheRestor
             }
         }
     }
-}
-
-// The channel types over the option switches they set, as the window builds them.
-class ChannelTypesPage : public Page
-{
-  public:
-    void SetUp() override
-    {
-        Page::SetUp();
-        new TInternalSerial(ctx, &window);
-        auto* transfer = new QWidget(&window);
-        options = std::make_unique<TOptionBits>(
-            ctx, TOptionBits::TSheets{new QWidget(&window), new QWidget(&window), transfer});
-        types = std::make_unique<TChannelTypes>(ctx, *options, variant, transfer);
-        redraw.ImageToControls();
-    }
-    TVariantState variant;
-    std::unique_ptr<TOptionBits> options;
-    std::unique_ptr<TChannelTypes> types;
-};
-
-// TARN has no DIP switches 9 and 10: relabelling for it, after a read as well as on the user's choice, moves
-// them "OFF", and their clicks store them so.
-TEST_F(ChannelTypesPage, RelabellingForTarnStoresSwitchesNineAndTenOff)
-{
-    variant.modemType = "MOSS";
-    types->ApplyModemTypeLabels();
-    image.LoadPlain(187, "\xFF"s);
-    redraw.ImageToControls();
-    ASSERT_EQ(types->Dips().Switch(10)->ItemIndex(), 1);
-    image.UnmarkRange(0, 3072);
-    variant.modemType = "TARN";
-    types->ApplyModemTypeLabels();
-    EXPECT_EQ(image.ReadImageByte(187), 0xFC);
-    EXPECT_TRUE(image.Image.Marked(187));
-    EXPECT_FALSE(types->Dips().Switch(9)->isEnabled());
 }

@@ -88,6 +88,8 @@ TEST_F(Profile, NewFileHoldsTheSixteenSectionsAndTheirKeysInOrder)
                     {"Communication Settings", 6},
                     {"SWT Settings", 6}};
     values.indexes["RestoreDelayIO5"] = -1;
+    values.checks["CheckBox15"] = true; // SWT3's [#3] and [#4] apart, each key with its own box
+    values.checks["CheckBox16"] = false;
     const std::string text = Save(values);
     const auto sections = Sections(text);
     ASSERT_EQ(sections.size(), std::size(expected));
@@ -116,6 +118,8 @@ TEST_F(Profile, NewFileHoldsTheSixteenSectionsAndTheirKeysInOrder)
         {"Battery Monitor Settings", "Alarm Restore Delay", index("RestoreDelayBAT")},
         {"Communication Settings", "MCU<->Port Flow Control(XON/XOFF(0),CTS(1)", index("FlowControl1")},
         {"SWT Settings", "SWT3", values.texts["spSWT3Edit"]},
+        {"Data Transfer", "SWT3 Data Packet Format #3", bit("CheckBox15")},
+        {"Data Transfer", "SWT3 Data Packet Format #4", bit("CheckBox16")},
     };
     for (const auto& l : lines)
         EXPECT_EQ(LineOf(text, l.section, l.key), l.key + "=" + l.value);

@@ -71,8 +71,8 @@ TEST_F(GeneralPage, EditsStoreTheirFieldAndShowTheClamp)
 }
 
 // The HDOP shown with two decimals and committed keeps its hundredths; a stored level below 0.50 goes out
-// as the unit's default 2.00.
-TEST_F(GeneralPage, CommittingTheShownHdopKeepsItsHundredths)
+// as the unit's default 2.00. An erased reference date goes out as the zeros it shows.
+TEST_F(GeneralPage, CommittingTheShownHdopAndDateStoresWhatTheyShow)
 {
     const struct {
         uint16_t stored;
@@ -87,6 +87,11 @@ TEST_F(GeneralPage, CommittingTheShownHdopKeepsItsHundredths)
         commits.Run();
         EXPECT_EQ(image.ReadImageNumber(279, 2), c.committed);
     }
+    image.LoadPlain(43, "\xFF\xFF\xFF");
+    redraw.ImageToControls();
+    EXPECT_EQ(Text("DateEdit1"), "00-00-00");
+    commits.Run();
+    EXPECT_EQ(image.Image.Bytes(43, 3), std::string(3, '\0'));
 }
 
 TEST_F(GeneralPage, SetButtonCommitsInOrderAndStopsAtAConversionError)

@@ -1,4 +1,5 @@
 #include "pages/AlarmTable.h"
+#include "pages/GeneralPage.h"
 #include "pages/LogRecords.h"
 #include "pages/LoggedDataPage.h"
 #include "pages/TimeTableGroup.h"
@@ -76,7 +77,7 @@ TEST_F(Page, LogListLinesFollowTheLoggedChannelsAndTheReadSize)
     } cases[] = {{0x01, 1, 6855}, {0x7F, 1, 1869}, {0x8B, 1, 3629}, {0x7F, 0, 0}, {0x00, 1, 0}, {0x80, 1, 0}};
     for (const auto& c : cases) {
         image.LoadPlain(kLoggedChannelsAddress, std::string(1, char(c.channels)));
-        image.RadioGroup1Click(c.readSize);
+        RadioGroup1Click(image, redraw, c.readSize);
         const TLogLayout layout = LogLayout(image);
         const auto lines = Lines(LogListText(image, layout));
         EXPECT_EQ(int(lines.size()), c.lines) << int(c.channels);
@@ -105,7 +106,7 @@ TEST_F(Page, RecordValuesAndTimeStampsAtTheEdges)
         {0x40, true, std::string(9, '\xFF'), "1: 1271531,00:00:00,,,,,,,4294967295,"}, // year 127, the last
         {0x01, true, std::string("\x00\x21\x00\x00\x00\x80\x00\x00\x00", 9), "1: 011,00:00:00,2147483648,,,,,,,"},
     };
-    image.RadioGroup1Click(1);
+    RadioGroup1Click(image, redraw, 1);
     for (const auto& c : cases) {
         image.LoadPlain(kLoggedChannelsAddress, std::string(1, char(c.channels)));
         image.LoadPlain(kRtcDatesAddress, std::string(1, c.rtc ? '\xFE' : '\x01'));
@@ -132,7 +133,7 @@ TEST_F(LoggedPage, TheRecordListIsRebuiltOnlyWhenWhatItShowsChanges)
     int sets = 0;
     QObject::connect(memo, &QPlainTextEdit::textChanged, [&] { ++sets; });
     image.LoadPlain(kLoggedChannelsAddress, "\x7F");
-    image.RadioGroup1Click(1);
+    RadioGroup1Click(image, redraw, 1);
     EXPECT_EQ(memo->document()->blockCount(), 1869);
     EXPECT_EQ(sets, 1) << "the whole list set in one step";
 
@@ -146,7 +147,7 @@ TEST_F(LoggedPage, TheRecordListIsRebuiltOnlyWhenWhatItShowsChanges)
         {"a log byte", [&] { image.WriteImageString("\x01", 65000, 1); }, 1},
         {"the date kind",
          [&] { image.WriteImageString({char(image.Image.Byte(kRtcDatesAddress) ^ 1)}, kRtcDatesAddress, 1); }, 1},
-        {"the configuration-only read size", [&] { image.RadioGroup1Click(0); }, 1},
+        {"the configuration-only read size", [&] { RadioGroup1Click(image, redraw, 0); }, 1},
         {"a log byte while no record is listed", [&] { image.WriteImageString("\x02", 65000, 1); }, 0},
     };
     for (const auto& c : cases) {

@@ -261,3 +261,29 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
         }
     }
 }
+
+// I/O1's counting edge shows only while logging is on, and writes its two bits as the unit reads them.
+TEST_F(Options, EdgeShowsOnlyWithLoggingOnAndWritesItsTwoBits)
+{
+    std::pair<int, int> help;
+    options->Hooks.ShowHelpText = [&help](int page, int item) { help = {page, item}; };
+    auto* edge = ctx.Get<TRadioGroup>("IO1edge");
+    redraw.ImageToControls(); // the rules of the default image settled
+    // The logging and edge bytes shown, the item shown, then an item clicked and the edge byte it leaves.
+    const std::tuple<char, char, int, int, char> cases[] = {{'\x80', '\x06', 2, 0, '\x00'},
+                                                            {'\x80', '\x02', 1, 2, '\x06'},
+                                                            {'\x80', '\xFD', 2, 1, '\xFB'},
+                                                            {'\x80', '\x00', 0, -1, 0},
+                                                            {'\x00', '\x06', 0, -1, 0}};
+    for (const auto& [logging, edgeBits, shown, click, after] : cases) {
+        image.LoadPlain(1014, std::string(1, logging));
+        image.LoadPlain(166, std::string(1, edgeBits));
+        redraw.ImageToControls();
+        EXPECT_EQ(edge->ItemIndex(), shown) << int(logging) << " " << int(edgeBits);
+        if (click < 0)
+            continue;
+        edge->SetItemIndex(click);
+        EXPECT_EQ(image.ReadImageByte(166), uint8_t(after)) << click;
+        EXPECT_EQ(help, std::pair(12, 2));
+    }
+}
