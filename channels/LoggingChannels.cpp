@@ -47,8 +47,8 @@ void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
         ShowText(edit, stored);
         ShowText(seconds, stored);
     };
-    // The edit and the sentence keep the text as typed ("007" too) but for the clamps; the byte takes the
-    // number's low eight bits.
+    // The edit and the sentence keep the text as typed ("007" too) but for the clamps; a negative time takes the
+    // default like 0 does rather than wrapping into a long one.
     auto exit = [&image, edit, seconds] {
         int value = StrToInt(ToLatin1(edit->text()));
         const auto clamp = [&value, edit](int to) {
@@ -57,9 +57,9 @@ void BuildToggleTime(TPageContext& ctx, QGroupBox* group, QBoxLayout* layout)
         };
         if (value > static_cast<int>(kToggleTime.max))
             clamp(static_cast<int>(kToggleTime.max));
-        if (value == 0)
+        if (value < 1)
             clamp(kToggleTimeDefault);
-        WriteNumber(image, kToggleTime, static_cast<uint32_t>(value) & 0xFF);
+        WriteNumber(image, kToggleTime, static_cast<uint32_t>(value));
         ShowText(seconds, ToLatin1(edit->text()));
     };
     BindEdit(ctx, edit, TRedraw::LoggedData, show, exit);

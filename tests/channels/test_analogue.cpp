@@ -115,8 +115,8 @@ class LoggingChannels : public ChannelPage
 TEST_F(LoggingChannels, ToggleTimeKeepsItsTextButForTheClamps)
 {
     const std::tuple<const char*, const char*, char> cases[] = {
-        {"0", "5", 5},    {"-1", "-1", char(255)}, {"1", "1", 1},  {"300", "255", char(255)},
-        {"12", "12", 12}, {"007", "007", 7},       {"000", "5", 5}};
+        {"0", "5", 5},    {"-1", "5", 5},    {"1", "1", 1},  {"300", "255", char(255)},
+        {"12", "12", 12}, {"007", "007", 7}, {"000", "5", 5}};
     for (const auto& [typed, shown, stored] : cases) {
         SCOPED_TRACE(typed);
         Type("IO7outTimeEdit", typed);
