@@ -108,6 +108,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     if (options.BuildPages)
         options.BuildPages(*this);
     Redraw.OnOuterPass = [this](bool starting) { PageControl1->setUpdatesEnabled(!starting); };
+    Redraw.State = [this] { return Image.Image.Bytes(0, MemoryImage::kConfigSize); };
     BindHelpPanel();
     FormCreate();
 }

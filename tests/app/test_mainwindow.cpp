@@ -108,19 +108,24 @@ TEST_F(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
 TEST_F(MainWindow, SwitchesAndPhoneNumbersReachTheControlsOfOtherPages)
 {
     const auto enabled = [&](const char* name) { return ctx.Get<QWidget>(name)->isEnabled(); };
-    // Each timer's periodicity choice and the start time it enables when synchronised.
-    const std::pair<const char*, const char*> periods[] = {{"PIPeriodLog", "LogTimeEdit"},
-                                                           {"PIPeriodSend", "SendTimeEdit"},
-                                                           {"InfoPeriodSend", "SendTimeEdit2"},
-                                                           {"StatusPeriodSend", "SendTimeEdit3"},
-                                                           {"SleepPeriodSend", "SleepTimeEdit"}};
+    // Each timer's periodicity choice and the start time it enables when synchronised (the low power timer's
+    // to the time table, too).
+    const struct {
+        const char* choice;
+        const char* start;
+        int synchronised;
+    } periods[] = {{"PIPeriodLog", "LogTimeEdit", 1},
+                   {"PIPeriodSend", "SendTimeEdit", 1},
+                   {"InfoPeriodSend", "SendTimeEdit2", 1},
+                   {"StatusPeriodSend", "SendTimeEdit3", 1},
+                   {"SleepPeriodSend", "SleepTimeEdit", 2}};
     for (bool on : {true, false}) {
         SCOPED_TRACE(on);
         ctx.Get<TCheckBox>("SIMIDCheckBox")->SetChecked(on);
         EXPECT_EQ(enabled("UserIDText"), !on);
         EXPECT_EQ(ctx.Get<QLineEdit>("UserIDText")->isReadOnly(), on);
-        for (const auto& [choice, start] : periods) {
-            ctx.Get<TRadioGroup>(choice)->SetItemIndex(on ? 1 : 0);
+        for (const auto& [choice, start, synchronised] : periods) {
+            ctx.Get<TRadioGroup>(choice)->SetItemIndex(on ? synchronised : 0);
             EXPECT_EQ(enabled(start), on) << choice;
         }
         ctx.Get<TCheckBox>("UNCheckBox")->SetChecked(on);
@@ -187,6 +192,40 @@ TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
     ctx.Get<TRadioGroup>("StatusPeriodSend")->SetItemIndex(0);
     EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind("p11.2: ", 0), 0u);
     EXPECT_FALSE(enabled("SendTimeEdit3"));
+}
+
+// Images with all three unit ID sources on: the sources untick one another through redraws nested deeper than
+// eight, as far as the rules go. Shown over none ticked, SIMID's tick is undone by the IMEI and hardware number
+// box, whose tick is undone by IMEI's, which that box's handler then unticks: none is left. Shown over IMEI
+// ticked, SIMID unticks IMEI first, and the IMEI and hardware number box that this brings up stays. The unit ID
+// edit is locked exactly while a source is ticked.
+TEST_F(MainWindow, UnitIdSourcesSettleThroughDeepCascades)
+{
+    int deepest = 0;
+    form.Redraw.Add(TRedraw::LevelCaptions, [&] { deepest = std::max(deepest, form.Redraw.Depth()); });
+    std::string sources(3072, '\x37');
+    sources[771] = char(0x6E);  // SIMID on (bit 7 clear)
+    sources[1012] = char(0x10); // IMEI and hardware number on (bit 4 set), IMEI on (bit 3 clear)
+    const struct {
+        std::string bytes;
+        uint8_t sourceBits; // 1012 bits 4 and 3 as the rules leave them
+        const char* ticked;
+    } cases[] = {
+        {sources, 0x08, ""}, {std::string(3072, '\0'), 0x00, "useIMEICheck"}, {sources, 0x18, "IMEI_HWnoCheckBox"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ticked);
+        form.Image.LoadPlain(0, c.bytes);
+        form.ImageToControls();
+        EXPECT_EQ(form.Image.ReadImageByte(1012) & 0x18, c.sourceBits);
+        EXPECT_EQ(form.Image.ReadImageByte(771) & 0x80, 0x80) << "SIMID off";
+        std::string ticked;
+        for (const char* name : {"IMEI_HWnoCheckBox", "SIMIDCheckBox", "useIMEICheck"})
+            if (ctx.Get<TCheckBox>(name)->Checked())
+                ticked += name;
+        EXPECT_EQ(ticked, c.ticked);
+        EXPECT_EQ(ctx.Get<QLineEdit>("UserIDText")->isEnabled(), ticked.empty());
+    }
+    EXPECT_GT(deepest, 8);
 }
 
 // Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key.

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 using namespace std::string_literals;
 
@@ -152,11 +153,26 @@ TEST(Redraw, StepsRunInOrderAndNestedRedrawTerminates)
         redraw.ImageToControls();
     });
     redraw.ImageToControls();
-    EXPECT_EQ(passes, TRedraw::kMaxDepth);
+    EXPECT_EQ(passes, TRedraw::kMaxDepth) << "without an image state only the depth limits";
     EXPECT_EQ(redraw.Depth(), 0);
     EXPECT_EQ(seen.front(), "phones");
     EXPECT_EQ(seen.back(), "captions");
     EXPECT_EQ(painting, (std::vector<bool>{true, false}));
+
+    // Two editors that keep changing each other's bit: each image is shown once, then the cycle is stopped.
+    TRedraw cycle;
+    int bit = 0;
+    std::vector<std::string> shown;
+    cycle.State = [&] { return std::to_string(bit); };
+    cycle.Add(TRedraw::PhoneNumbers, [&] { shown.push_back(cycle.State()); });
+    for (int value : {0, 1})
+        cycle.Add(TRedraw::OptionBits, [&, value] {
+            if (std::exchange(bit, value) != value)
+                cycle.ImageToControls();
+        });
+    cycle.ImageToControls();
+    EXPECT_EQ(shown, (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(cycle.Depth(), 0);
 }
 
 // A serial settings redraw that moves a group runs its nibble editor, which rewrites the byte as shown: a
