@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -31,16 +32,23 @@ TEST(StartUp, WithoutAnIniFileTakesTheDefaultsAndCreatesNothing)
         EXPECT_TRUE(box->itemText(29).isEmpty());
     }
     EXPECT_EQ(form.Image.ImageLoaded, 1);
-    // The first redraw shows the blank form's all-0xFF image, the second the default: the I/O1 log box moves
-    // and, as it does, turns logging on; the serial groups move and their nibbles are rewritten as they stand.
-    std::string expected(DefaultImageBytes().begin(), DefaultImageBytes().end());
-    expected[1014] = static_cast<char>(expected[1014] | 0x80);
-    EXPECT_EQ(form.Image.Image.Bytes(0, 3072), expected);
-    std::vector<int> marked;
-    for (int a = 0; a < 3072; ++a)
-        if (form.Image.Image.Marked(a))
-            marked.push_back(a);
-    EXPECT_EQ(marked, (std::vector<int>{175, 176, 1014}));
+    // The first redraw shows the blank form's all-0xFF image, the second the default: the I/O1 log box and the
+    // serial groups move, and their handlers run. The default is still its table, unmarked, and shown so; the
+    // same after "Default" is pressed over a field image.
+    const std::string table(DefaultImageBytes().begin(), DefaultImageBytes().end());
+    auto* logging = form.Control<TRadioGroup>("AnadataLog");
+    const auto expectDefault = [&] {
+        EXPECT_EQ(form.Image.Image.Bytes(0, 3072), table);
+        EXPECT_FALSE(form.Image.Image.AnyMarked(0, 3072));
+        ASSERT_GE(logging->ItemIndex(), 0);
+        EXPECT_EQ(logging->Items()[size_t(logging->ItemIndex())], "Off");
+        EXPECT_FALSE(form.Control<QWidget>("usePulseVEventCheckBox")->isEnabled());
+    };
+    expectDefault();
+    form.Image.LoadPlain(0, std::string(3072, '\xA5')); // loaded: logging on and timed, I/O1 logged
+    form.ImageToControls();
+    form.setDefault->click();
+    expectDefault();
     EXPECT_EQ(form.Image.ReadImageByte(65535), 0xFF) << "nothing above the configuration area";
     EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet8);
     EXPECT_FALSE(ini.Exists()) << "reading creates nothing";
@@ -104,9 +112,9 @@ TEST(StartUp, AFailingStepIsShownAndTheRestStillRuns)
         });
     }));
     EXPECT_EQ(rig.dialogs.Messages(), std::vector<std::string>{"Range check error"});
-    // The all-0xFF redraw failed; the default image's redraw ran, and once more inside it when the I/O1 wiring
-    // choice turned logging on.
-    EXPECT_EQ(decoded, 3);
+    // The all-0xFF redraw failed; the default image's redraw ran, once more inside it when the I/O1 wiring
+    // choice turned logging on, and once more from the table, which the handlers then left as it is.
+    EXPECT_EQ(decoded, 4);
     EXPECT_EQ(form.Image.ImageLoaded, 1);
     auto* grid = form.PageContext.Get<QTableWidget>("AlarmStringGrid1");
     EXPECT_EQ(grid->rowCount(), 18);
