@@ -6,10 +6,8 @@
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
-#include <QLabel>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 
 namespace
@@ -58,22 +56,6 @@ class Options : public Page
             return ReadChoice(image, *f);
         return ReadPairChoice(image, std::get<BitPairChoice>(row.field));
     }
-    void Flip(const TRow& row)
-    {
-        if (auto* box = qobject_cast<TCheckBox*>(ctx.Get<QWidget>(row.name)))
-            return box->SetChecked(!box->Checked());
-        auto* group = ctx.Get<TRadioGroup>(row.name);
-        group->SetItemIndex((group->ItemIndex() + 1) % group->Count());
-    }
-
-    const TRow* Row(const std::string& name) const
-    {
-        for (const TRow* row : Bound())
-            if (row->name == name)
-                return row;
-        throw std::logic_error("no row " + name);
-    }
-
     std::unique_ptr<TOptionBits> options;
     int deepest = 0;
 };
@@ -194,7 +176,6 @@ TEST_F(Options, ARedrawRunsTheRulesOfWhatItMoves)
         {"[#3] alone stays", {{986, 0x08, 0}}, {{986, 0x04, 0x08}}, {{986, 0x0C, 0x04}}},
         {"no ISP connection, no server", {{771, 0x50, 0}}, {{771, 0, 0x10}}, {{771, 0x50, 0x00}}},
         {"a sending timer turns the ISP on", {}, {{1011, 0x02, 0}}, {{771, 0x10, 0x10}}},
-        {"two unit ID sources leave one", {}, {{1012, 0x10, 0}}, {{1012, 0x18, 0x18}, {771, 0x80, 0x80}}},
         {"the I/O1 log box turns logging on", {}, {{1019, 0x01, 0}}, {{1014, 0x80, 0x80}, {166, 0x01, 0x01}}},
         {"logging off is timed", {{1014, 0x80, 0}, {166, 0, 0x01}}, {{1014, 0, 0x80}}, {{166, 0x01, 0x01}}},
         {"toggling I/O7 sets its bytes",
@@ -256,7 +237,6 @@ TEST_F(Options, TwoBitChoicesShowEveryPatternAndStoreTheirItems)
             const int before = group->ItemIndex();
             Show(bytes);
             EXPECT_EQ(group->ItemIndex(), c.shown[pattern]);
-            EXPECT_EQ(Stored(*Row(c.name)), c.shown[pattern]);
             if (before != group->ItemIndex()) {
                 EXPECT_EQ(stored(), c.stored[size_t(group->ItemIndex())]) << "a moved group stores both bits it shows";
             }
