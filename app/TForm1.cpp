@@ -110,6 +110,7 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
         options.BuildPages(*this);
     RefuseUnconnectedHooks();
     Redraw.OnOuterPass = [this](bool starting) { PageControl1->setUpdatesEnabled(!starting); };
+    Redraw.State = [this] { return Image.Image.Bytes(0, MemoryImage::kConfigSize); };
     BindHelpPanel();
     FormCreate();
 }

@@ -104,11 +104,21 @@ void ImageStore::UnmarkRange(int address, int count)
             PutByte(a, Image.Byte(a), 0);
 }
 
+// The default is its table. Showing it moves controls, and a moved control runs its handler, which may write
+// (a moved I/O1 log box switches logging on): a showing whose handlers wrote is done again from the table,
+// until one leaves it as it is, so the pages end showing the table with every state their handlers set.
 void ImageStore::setDefaultClick()
 {
-    const auto& bytes = DefaultImageBytes();
-    Image.LoadPlain(0, bytes.data(), static_cast<int>(bytes.size()));
-    Redraw();
+    constexpr int kShowings = 4;
+    const auto& table = DefaultImageBytes();
+    const auto load = [this, &table] { Image.LoadPlain(0, table.data(), static_cast<int>(table.size())); };
+    for (int showing = 0; showing < kShowings; ++showing) {
+        load();
+        Redraw();
+        if (!Image.AnyMarked(0, MemoryImage::kConfigSize))
+            break;
+    }
+    load();
     ImageLoaded = 1;
 }
 

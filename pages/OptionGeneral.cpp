@@ -5,6 +5,8 @@
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
+#include <algorithm>
+
 using namespace OptionFields;
 
 void TOptionBits::ConnectBoxClick()
@@ -24,7 +26,9 @@ void TOptionBits::UNCheckBoxClick()
 }
 
 // At most one source of the unit ID is ticked: ticking one unticks the others, whose handlers write their off
-// values and unlock the unit ID edit, so the lock comes last. A redraw of an image holding two ends with one.
+// values. A redraw of an image holding two or three runs these handlers inside one another, and may end with
+// none ticked; the unit ID edit is locked by what the boxes show once this handler is done, so the last
+// handler to finish leaves it locked exactly while a source is ticked.
 void TOptionBits::UnitIdSourceClick(int source)
 {
     TCheckBox* box = unitIdSources_[size_t(source)];
@@ -34,7 +38,8 @@ void TOptionBits::UnitIdSourceClick(int source)
         for (TCheckBox* other : unitIdSources_)
             if (other != box && other->Checked())
                 other->SetChecked(false);
-    Call(Hooks.UserIDLocked, on);
+    Call(Hooks.UserIDLocked, std::any_of(unitIdSources_.begin(), unitIdSources_.end(),
+                                         [](const TCheckBox* source) { return source->Checked(); }));
 }
 
 void TOptionBits::ADValRadioGroupClick()

@@ -8,12 +8,14 @@ void TRedraw::Add(Step step, std::function<void()> decoder)
     steps_[static_cast<size_t>(step)].push_back(std::move(decoder));
 }
 
-// One pass of decoders: counts the depth and brackets the outermost pass.
+// One pass of decoders: counts the depth, keeps the image a full pass shows and brackets the outermost pass.
 class TRedraw::TPass
 {
   public:
-    explicit TPass(TRedraw& redraw) : r_(redraw)
+    TPass(TRedraw& redraw, std::string state, bool full) : r_(redraw), full_(full)
     {
+        if (full_)
+            r_.shown_.push_back(std::move(state));
         if (r_.depth_++ == 0 && r_.OnOuterPass)
             r_.OnOuterPass(true);
     }
@@ -21,19 +23,30 @@ class TRedraw::TPass
     {
         if (--r_.depth_ == 0 && r_.OnOuterPass)
             r_.OnOuterPass(false);
+        if (full_)
+            r_.shown_.pop_back();
     }
     TPass(const TPass&) = delete;
     TPass& operator=(const TPass&) = delete;
 
   private:
     TRedraw& r_;
+    bool full_;
 };
+
+bool TRedraw::Refused(const std::string& state) const
+{
+    if (depth_ >= kMaxDepth)
+        return true;
+    return State && std::find(shown_.begin(), shown_.end(), state) != shown_.end();
+}
 
 void TRedraw::ImageToControls()
 {
-    if (depth_ >= kMaxDepth)
+    std::string state = State ? State() : std::string();
+    if (Refused(state))
         return;
-    TPass pass(*this);
+    TPass pass(*this, std::move(state), true);
     for (const auto& step : steps_)
         for (const auto& decoder : step)
             decoder();
@@ -43,7 +56,7 @@ void TRedraw::ShowStep(Step step)
 {
     if (depth_ >= kMaxDepth)
         return;
-    TPass pass(*this);
+    TPass pass(*this, {}, false);
     for (const auto& decoder : steps_[static_cast<size_t>(step)])
         decoder();
 }

@@ -8,8 +8,10 @@
 // The master redraw: every page decoder in one fixed order of steps, each page registering its
 // decoders at their step as it is built. A decoder that moves a switch or a choice runs its click handler,
 // and a handler that forces companion bits changes the image while controls are being set, so a redraw
-// may run inside another one; the depth guard stops a pair of editors that keep changing each other's
-// bits from recursing without end.
+// may run inside another one, and the rules finish such a cascade within a few passes. Only a cycle is
+// stopped: a pair of editors that keep changing each other's bits bring back an image that an enclosing pass
+// is showing, and that nested pass is not run. The depth limit stands far past any cascade of the rules, for
+// a redraw that has no image state to compare.
 class TRedraw
 {
   public:
@@ -38,7 +40,7 @@ class TRedraw
         LevelCaptions,    // the analogue level captions
         StepCount
     };
-    static constexpr int kMaxDepth = 8;
+    static constexpr int kMaxDepth = 64;
 
     void Add(Step step, std::function<void()> decoder);
     // Runs every decoder in step order. The outermost pass calls the painting hook around itself.
@@ -50,11 +52,15 @@ class TRedraw
 
     // Called with true before the outermost pass and false after it (suspend and resume painting).
     std::function<void(bool)> OnOuterPass;
+    // The image a pass is about to show, to tell a cycle from a cascade; empty, only the depth limits.
+    std::function<std::string()> State;
 
   private:
     class TPass;
+    bool Refused(const std::string& state) const;
     std::array<std::vector<std::function<void()>>, StepCount> steps_;
     int depth_ = 0;
+    std::vector<std::string> shown_; // the image of each running pass, outermost first
 };
 
 // The commit list run before a write to the unit or a save: the hidden Set buttons and Exit handlers

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <set>
+#include <tuple>
 
 class MainWindow : public ::testing::Test
 {
@@ -21,6 +22,7 @@ class MainWindow : public ::testing::Test
     TTempIni ini;
     TForm1 form{OptionsWith(ini)};
     TPageContext& ctx = form.PageContext;
+    bool enabled(const char* name) const { return ctx.Get<QWidget>(name)->isEnabled(); }
 };
 
 // Every row table the window builds, checked at once: a field inside the configuration area, a bound that
@@ -107,20 +109,19 @@ TEST_F(MainWindow, LevelCaptionsFollowTheAnalogueValuesChoice)
 // The option switches and the phone numbers reach the controls of other pages through the window.
 TEST_F(MainWindow, SwitchesAndPhoneNumbersReachTheControlsOfOtherPages)
 {
-    const auto enabled = [&](const char* name) { return ctx.Get<QWidget>(name)->isEnabled(); };
-    // Each timer's periodicity choice and the start time it enables when synchronised.
-    const std::pair<const char*, const char*> periods[] = {{"PIPeriodLog", "LogTimeEdit"},
-                                                           {"PIPeriodSend", "SendTimeEdit"},
-                                                           {"InfoPeriodSend", "SendTimeEdit2"},
-                                                           {"StatusPeriodSend", "SendTimeEdit3"},
-                                                           {"SleepPeriodSend", "SleepTimeEdit"}};
+    // Each timer's periodicity choice, an item that synchronises it and the start time that item enables.
+    const std::tuple<const char*, int, const char*> periods[] = {{"PIPeriodLog", 1, "LogTimeEdit"},
+                                                                 {"PIPeriodSend", 1, "SendTimeEdit"},
+                                                                 {"InfoPeriodSend", 1, "SendTimeEdit2"},
+                                                                 {"StatusPeriodSend", 1, "SendTimeEdit3"},
+                                                                 {"SleepPeriodSend", 2, "SleepTimeEdit"}};
     for (bool on : {true, false}) {
         SCOPED_TRACE(on);
         ctx.Get<TCheckBox>("SIMIDCheckBox")->SetChecked(on);
         EXPECT_EQ(enabled("UserIDText"), !on);
         EXPECT_EQ(ctx.Get<QLineEdit>("UserIDText")->isReadOnly(), on);
-        for (const auto& [choice, start] : periods) {
-            ctx.Get<TRadioGroup>(choice)->SetItemIndex(on ? 1 : 0);
+        for (const auto& [choice, synchronised, start] : periods) {
+            ctx.Get<TRadioGroup>(choice)->SetItemIndex(on ? synchronised : 0);
             EXPECT_EQ(enabled(start), on) << choice;
         }
         ctx.Get<TCheckBox>("UNCheckBox")->SetChecked(on);
@@ -159,7 +160,6 @@ TEST_F(MainWindow, SwitchesAndPhoneNumbersReachTheControlsOfOtherPages)
 // What follows a switch on the controls of other pages follows the image a redraw shows, as after a click.
 TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
 {
-    const auto enabled = [&](const char* name) { return ctx.Get<QWidget>(name)->isEnabled(); };
     const auto text = [&](const char* name) { return ctx.Get<QWidget>(name)->property("text").toString(); };
     const auto show = [&](const std::string& bytes) {
         form.Image.LoadPlain(0, bytes);
@@ -185,7 +185,6 @@ TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
         EXPECT_EQ(text("Label77"), c.on ? "Min Awake Time:" : "Max Awake Time:");
         EXPECT_EQ(enabled("MaxPingNo"), c.on);
         EXPECT_EQ(enabled("UserName"), !c.on);
-        EXPECT_FALSE(enabled("UserIDText")) << "one unit ID source stays ticked";
         for (const char* start : starts)
             EXPECT_EQ(enabled(start), c.on) << start;
     }
@@ -210,6 +209,32 @@ TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
         EXPECT_EQ(ctx.Get<TRadioGroup>("IO1edge")->ItemIndex(), item);
         EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind(help, 0), 0u) << help;
     }
+}
+
+// All three unit ID sources on: over none ticked, the IMEI and hardware number box undoes SIMID, IMEI undoes it,
+// and its handler then unticks IMEI, through redraws nested deeper than eight. The unit ID edit is locked exactly
+// while a source stays ticked.
+TEST_F(MainWindow, UnitIdSourcesSettleThroughDeepCascades)
+{
+    int deepest = 0;
+    form.Redraw.Add(TRedraw::LevelCaptions, [&] { deepest = std::max(deepest, form.Redraw.Depth()); });
+    std::string sources(3072, '\x37');
+    sources[771] = char(0x6E);  // SIMID on (bit 7 clear)
+    sources[1012] = char(0x10); // IMEI and hardware number on (bit 4 set), IMEI on (bit 3 clear)
+    // 771 bit 7 (SIMID off) and 1012 bits 4 and 3 as the rules leave them, and the box left ticked.
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {sources, 0x88, ""}, {std::string(3072, '\0'), 0x80, "useIMEICheck"}, {sources, 0x98, "IMEI_HWnoCheckBox"}};
+    for (const auto& [bytes, sourceBits, expected] : cases) {
+        form.Image.LoadPlain(0, bytes);
+        form.ImageToControls();
+        EXPECT_EQ((form.Image.ReadImageByte(771) & 0x80) | (form.Image.ReadImageByte(1012) & 0x18), sourceBits);
+        std::string ticked;
+        for (const char* name : {"IMEI_HWnoCheckBox", "SIMIDCheckBox", "useIMEICheck"})
+            ticked += ctx.Get<TCheckBox>(name)->Checked() ? name : "";
+        EXPECT_EQ(ticked, expected);
+        EXPECT_EQ(ctx.Get<QLineEdit>("UserIDText")->isEnabled(), ticked.empty());
+    }
+    EXPECT_GT(deepest, 8);
 }
 
 // Exit is Ctrl+Q, so Ctrl+X cuts text in the focused edit and ends nothing; no two actions share a key. The

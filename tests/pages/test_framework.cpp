@@ -143,20 +143,25 @@ TEST(Redraw, StepsRunInOrderAndNestedRedrawTerminates)
     std::vector<std::string> seen;
     redraw.Add(TRedraw::LevelCaptions, [&] { seen.push_back("captions"); });
     redraw.Add(TRedraw::PhoneNumbers, [&] { seen.push_back("phones"); });
-    int passes = 0;
+    int passes = 0, bit = 0;
     std::vector<bool> painting;
     redraw.OnOuterPass = [&](bool suspend) { painting.push_back(suspend); };
-    // A decoder whose echo changes the image and so redraws again, every time.
+    // A decoder whose echo changes the image and so redraws again, every time: a bit that keeps flipping.
     redraw.Add(TRedraw::OptionBits, [&] {
         ++passes;
+        bit ^= 1;
         redraw.ImageToControls();
     });
     redraw.ImageToControls();
-    EXPECT_EQ(passes, TRedraw::kMaxDepth);
+    EXPECT_EQ(passes, TRedraw::kMaxDepth) << "without the image state only the depth limits";
     EXPECT_EQ(redraw.Depth(), 0);
     EXPECT_EQ(seen.front(), "phones");
     EXPECT_EQ(seen.back(), "captions");
     EXPECT_EQ(painting, (std::vector<bool>{true, false}));
+    // With it, the cycle is stopped when an image comes back: each is shown once.
+    redraw.State = [&] { return std::to_string(bit); };
+    redraw.ImageToControls();
+    EXPECT_EQ(passes, TRedraw::kMaxDepth + 2);
 }
 
 // A serial settings redraw that moves a group runs its nibble editor, which rewrites the byte as shown: a
