@@ -110,8 +110,7 @@ class LoggingChannels : public ChannelPage
     }
 };
 
-// The time keeps its text as typed but above 255 and at 0, which takes the default; the byte holds the low
-// eight bits.
+// The time keeps its text as typed but above 255 and below 1, which takes the default.
 TEST_F(LoggingChannels, ToggleTimeKeepsItsTextButForTheClamps)
 {
     const std::tuple<const char*, const char*, char> cases[] = {
