@@ -18,7 +18,7 @@ std::string CharToStr(char Ch)
     const int Code = static_cast<unsigned char>(Ch);
     if (Code >= 33 && Code <= 127)
         return std::string(1, Ch);
-    return "#" + std::to_string(Code);
+    return std::string("#").append(std::to_string(Code));
 }
 
 char StrToChar(const std::string& Str)

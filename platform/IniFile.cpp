@@ -174,7 +174,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         std::string text = std::string(key).append("=").append(value);
         if (found.header == kNone) {
             TerminateLastLine();
-            lines_.push_back({"[" + std::string(section) + "]", std::string(kCrLf)});
+            lines_.push_back({std::string("[").append(section).append("]"), std::string(kCrLf)});
             found.insertAt = lines_.size();
         } else if (found.insertAt == lines_.size()) {
             TerminateLastLine();
