@@ -50,7 +50,8 @@ class ImageStore
     // Rewrites each marked byte of [address, address + count) plain, as the write and save paths do
     // for the bytes they take out.
     void UnmarkRange(int address, int count);
-    // Restores the built-in default image over 0..3071, redraws and marks an image present.
+    // Restores the built-in default image over 0..3071, shows it and marks an image present; whatever the
+    // showing's handlers wrote, the image ends as the default table with no byte marked.
     void setDefaultClick();
     void Redraw() const;
 

@@ -1,7 +1,6 @@
 #include "pages/GeneralPage.h"
 
 #include "image/ImageStore.h"
-
 #include "pages/GeneralEditors.h"
 #include "pages/GeneralFields.h"
 #include "pages/GeneralSetButtons.h"
