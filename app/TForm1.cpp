@@ -8,7 +8,6 @@
 #include "channels/ChannelsPage.h"
 #include "channels/RecipientCaption.h"
 #include "cport/ComGuard.h"
-#include "cport/Cportsetup.h"
 #include "pages/AlarmControl.h"
 #include "pages/Bind.h"
 #include "pages/CommunicationPage.h"
@@ -84,7 +83,6 @@ TForm1::TForm1(const TOptions& options, QWidget* parent)
     CommitList.BeforeRun = [this] { PageContext.CommitFocused(*this); };
     OnQuit = [](int code) { QCoreApplication::exit(code); };
     OnTransferRunning = [this] { return LinkGuard.Busy(); };
-    OnShowSetupDialog = [this](TComPort& port) { EditComPort(port, this); };
     // A port event handler that fails is shown like any other failing handler; the next events still come.
     SetComExceptionHandler([](std::exception_ptr error) { RunGuarded([error] { std::rethrow_exception(error); }); });
 

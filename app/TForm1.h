@@ -183,8 +183,6 @@ class TForm1 : public QMainWindow, public LinkHost, public TermPageHost, public 
     std::function<void(const std::string&)> OnSendComString;
     // Device link: deactivate ServerSocket, then ClientSocket.
     std::function<void()> OnDeactivateSockets;
-    // Port setup dialog: shows the dialog for the port and applies what the user confirms to it.
-    std::function<void(TComPort&)> OnShowSetupDialog;
     // Ends the window loop; the Exit command's last step.
     std::function<void(int)> OnQuit;
 

@@ -61,8 +61,7 @@ TPortPrefs TForm1::PortSettings()
 void TForm1::SpeedButton3Click()
 {
     // The dialog applies what the user confirms; a cancel leaves the port as it was and the rest still runs.
-    if (OnShowSetupDialog)
-        OnShowSetupDialog(ComPort1);
+    ComPort1.ShowSetupDialog();
     ShowPortState();
     if (ComPort1.Connected())
         SetLinesAfterSetup();

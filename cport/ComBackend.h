@@ -12,12 +12,17 @@ enum : unsigned { mlCTS = 1, mlDSR = 2, mlRing = 4, mlRLSD = 8, mlDTR = 16, mlRT
 // What Wait found ready.
 enum : unsigned { wrReadable = 1, wrWritable = 2, wrHangup = 4, wrLines = 8 };
 
-// Line error counters kept by the device driver.
+// Counters the device driver keeps: line errors, and the changes of each modem line (so that a change between
+// two looks is still seen, and how often it went).
 struct TLineCounters {
     std::uint32_t Frame = 0;
     std::uint32_t Parity = 0;
     std::uint32_t Overrun = 0;
     std::uint32_t BufOverrun = 0;
+    std::uint32_t Cts = 0;
+    std::uint32_t Dsr = 0;
+    std::uint32_t Ring = 0;
+    std::uint32_t Rlsd = 0;
     bool operator==(const TLineCounters&) const = default;
 };
 
@@ -50,6 +55,14 @@ class TComBackend
     virtual int SetModemLines(unsigned Lines, bool On) = 0;
     virtual int SetBreak(bool On) = 0;
     virtual int SetOutputFlow(bool On) = 0; // resume (true) or hold (false) output as XON/XOFF would
+    // Sends the line's XON (true) or XOFF (false) character ahead of any queued output.
+    virtual int SendFlowChar(bool Xon) = 0;
+
+    // Blocks until CTS, DSR, RING or RLSD changes: 0, EINTR when CancelLineWait ended it, any other errno when the
+    // device gives no notice of line changes (its lines are then looked at from time to time instead).
+    virtual int WaitLineChange() = 0;
+    // Ends a WaitLineChange pending on another thread; one that starts later is not ended.
+    virtual void CancelLineWait() = 0;
 
     virtual int Flush(bool Input, bool Output) = 0;
     // Returns once every byte written so far has left the device (tcdrain); a flush of the output ends it too.

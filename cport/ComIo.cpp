@@ -1,14 +1,46 @@
 #include "cport/ComIo.h"
 
+#include "cport/ThreadPriority.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace
 {
+// Lines of a device that gives no notice of their changes are looked at this often. With the notice, a look
+// now and then still catches a change that came in the instant before the driver's wait began (the wait only
+// counts changes from its own start).
 constexpr auto PollPeriod = std::chrono::milliseconds(50);
+constexpr auto BackstopPeriod = std::chrono::milliseconds(500);
 constexpr int DrainPollMs = 10;
+constexpr auto LineStopRetry = std::chrono::milliseconds(2);
+// A line that chatters faster than the window thread takes its changes is reported in at most this many steps
+// (the last level always right), and at most this many steps wait.
+constexpr std::uint32_t MaxStepsPerLook = 64;
+constexpr std::size_t MaxWaitingSteps = 1024;
 
 const TComEvents LineEvents{evCTS, evDSR, evRing, evRLSD};
+
+struct TLineKind {
+    std::uint32_t TLineCounters::*Count;
+    unsigned Line;
+    TComEvent Event;
+};
+constexpr TLineKind LevelLines[] = {
+    {&TLineCounters::Cts, mlCTS, evCTS},
+    {&TLineCounters::Dsr, mlDSR, evDSR},
+    {&TLineCounters::Rlsd, mlRLSD, evRLSD},
+};
+
+// Changes counted since the last look, cut to the step limit with the parity kept, so the level still ends right.
+std::uint32_t Changes(std::uint32_t Now, std::uint32_t Before)
+{
+    const std::uint32_t n = Now - Before;
+    if (n <= MaxStepsPerLook)
+        return n;
+    return MaxStepsPerLook - ((n ^ MaxStepsPerLook) & 1);
+}
 } // namespace
 
 TComIo::TComIo(TComBackend& Backend, std::size_t InputSize) : FBackend(Backend), FQueue(InputSize) {}
@@ -21,45 +53,75 @@ TComIo::~TComIo()
 void TComIo::Start()
 {
     TLock lk(*FLock);
+    // Levels first, counts second: a change in between is then counted, not reported twice.
     FBackend.GetModemLines(FLines);
     FHasCounters = FBackend.GetCounters(FCounters);
+    FLineCounters = FCounters;
     FNextPoll = TComClock::now() + PollPeriod;
     FStop = false;
+    FLineNotice = FBackend.HasModemLines();
+    FLineWatchEnded = !FLineNotice;
     FThread = std::thread([this] { Run(); });
+    if (FLineNotice)
+        FLineThread = std::thread([this] { WatchLines(); });
 }
 
 void TComIo::Stop()
 {
-    {
-        TLock lk(*FLock);
-        FStop = true;
-        // A drain held up by flow control would keep the thread from ending: what the line cannot send goes.
-        if (FDraining)
-            FBackend.Flush(false, true);
-    }
+    TLock lk(*FLock);
+    FStop = true;
+    // A drain held up by flow control would keep the thread from ending: what the line cannot send goes.
+    if (FDraining)
+        FBackend.Flush(false, true);
+    StopLineWatch(lk);
+    lk.unlock();
     FBackend.Wake();
     if (FThread.joinable())
         FThread.join();
+}
+
+void TComIo::StopLineWatch(TLock& Lock)
+{
+    // The driver's wait has no time limit: it is interrupted, again until the thread has seen it, since an
+    // interruption that comes before the wait has begun is lost.
+    while (!FLineWatchEnded) {
+        Lock.unlock();
+        FBackend.CancelLineWait();
+        Lock.lock();
+        FCv.wait_for(Lock, LineStopRetry, [&] { return FLineWatchEnded; });
+    }
+    if (FLineThread.joinable()) {
+        Lock.unlock();
+        FLineThread.join();
+        Lock.lock();
+    }
 }
 
 void TComIo::SetInputSize(std::size_t InputSize)
 {
     TLock lk(*FLock);
     FQueue.SetLimit(InputSize);
+    CheckInputFlow();
     WakeIfStalled();
 }
 
-void TComIo::SetReaderOptions(const TRxReaderOptions& Options)
+int TComIo::SetLine(const TComLineSettings& Settings)
 {
     TLock lk(*FLock);
-    FDecoder.SetOptions(Options);
-}
-
-void TComIo::SetRtsToggle(bool On)
-{
-    TLock lk(*FLock);
-    FRtsToggle = On;
+    const TComLineSettings& s = Settings;
+    FDecoder.SetOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
+    FLine = s;
+    FRtsToggle = s.ControlRTS == rtsToggle;
     FRtsUp = false;
+    // The lines start over as the settings have them; the limits then decide again whether input stays stopped.
+    FRtsLowered = FDtrLowered = false;
+    if (int e = FBackend.SetModemLines(mlDTR, s.ControlDTR != dtrDisable))
+        return e;
+    if (int e = FBackend.SetModemLines(mlRTS, s.ControlRTS == rtsEnable || s.ControlRTS == rtsHandshake))
+        return e;
+    CheckInputFlow();
+    WakeIfWaiting(); // writes held by a rule that is gone may go now
+    return 0;
 }
 
 void TComIo::SetTimeouts(const TComTimeoutValues& Timeouts)
@@ -72,6 +134,19 @@ int TComIo::InputCount()
 {
     TLock lk(*FLock);
     return int(FQueue.Size());
+}
+
+TComStateFlags TComIo::StateFlags(bool HasPending)
+{
+    TLock lk(*FLock);
+    TComStateFlags f;
+    if (HasPending && FLine.OutCTSFlow && LineHolds(mlCTS))
+        f.Include(fCtlHold);
+    if (HasPending && FLine.OutDSRFlow && LineHolds(mlDSR))
+        f.Include(fDsrHold);
+    if (FXoffSent)
+        f.Include(fXOffSent);
+    return f;
 }
 
 int TComIo::PendingOutput()
@@ -89,6 +164,7 @@ int TComIo::Purge(bool Input, bool Output)
     if (Input) {
         FQueue.Clear();
         FDecoder.Reset();
+        CheckInputFlow();
         WakeIfStalled();
     }
     if (Output) {
@@ -109,10 +185,11 @@ int TComIo::Purge(bool Input, bool Output)
 
 void TComIo::Run()
 {
+    NameThisThread("com-io");
     TLock lk(*FLock);
     while (!FStop) {
         const bool wantRead = !FHungUp && FQueue.Free() > 0;
-        const bool wantWrite = !FHungUp && !FWrites.empty();
+        const bool wantWrite = !FHungUp && !FWrites.empty() && !WritesHeld();
         FReadStalled = !FHungUp && !wantRead;
         const int timeout = WaitTimeout(TComClock::now());
         lk.unlock();
@@ -133,9 +210,9 @@ void TComIo::Run()
             PushWrites();
         const auto now = TComClock::now();
         if ((ready & wrLines) || now >= FNextPoll) {
-            PollLines();
+            TakeLineChanges();
             PollCounters();
-            FNextPoll = now + PollPeriod;
+            FNextPoll = now + (FLineNotice ? BackstopPeriod : PollPeriod);
         }
         CheckLimits(now);
         CheckTxEmpty();
@@ -143,12 +220,13 @@ void TComIo::Run()
     }
 }
 
-int TComIo::WaitTimeout(TComClock::time_point Now) const
+int TComIo::WaitTimeout(TComClock::time_point Now)
 {
     if (FHungUp)
         return -1;
     auto until = TComClock::time_point::max();
-    const bool watchLines = FBackend.HasModemLines() && !(FMask * LineEvents).Empty();
+    const bool linesHold = !FWrites.empty() && (FLine.OutCTSFlow || FLine.OutDSRFlow);
+    const bool watchLines = FBackend.HasModemLines() && (!(FMask * LineEvents).Empty() || linesHold);
     const bool watchErrors = FHasCounters && FMask.Contains(evError);
     if (watchLines || watchErrors)
         until = FNextPoll;
@@ -178,6 +256,8 @@ void TComIo::DrainDevice()
         FDecoded.clear();
         TRxFindings found;
         FDecoder.Decode(FRaw, std::size_t(n), FDecoded, found);
+        if (DsrDropping())
+            FDecoded.clear();
         Accept(found);
     }
 }
@@ -207,6 +287,7 @@ void TComIo::Accept(const TRxFindings& Found)
         FErrors += found;
         events.Include(evError);
     }
+    CheckInputFlow();
     ServeReads(TComClock::now());
     Record(events);
 }
@@ -233,23 +314,135 @@ TComErrors TComIo::PollCounters()
     return e;
 }
 
-void TComIo::PollLines()
+// New levels and counts of the modem lines, as steps in the order they came: each counted change is a step of its
+// own, so a pulse between two looks is still on and then off. Lines whose counts did not move but whose levels
+// did (a device that counts nothing) make one step more. A ring is reported when the line rises, or when a whole
+// ring came and went between two looks (drivers count the ends of rings, or both edges: the count alone cannot
+// tell).
+void TComIo::TakeLineChanges()
+{
+    unsigned now = 0;
+    if (!FBackend.HasModemLines() || FBackend.GetModemLines(now) != 0)
+        return;
+    TLineCounters c;
+    const bool counted = FHasCounters && FBackend.GetCounters(c);
+    std::uint32_t changes[std::size(LevelLines)] = {};
+    std::uint32_t steps = 0;
+    for (std::size_t k = 0; counted && k < std::size(LevelLines); ++k) {
+        changes[k] = Changes(c.*LevelLines[k].Count, FLineCounters.*LevelLines[k].Count);
+        steps = std::max(steps, changes[k]);
+    }
+    std::vector<TComBatch> found(std::max<std::uint32_t>(steps, 1));
+    unsigned lines = FLines;
+    for (std::uint32_t i = 0; i < steps; ++i) {
+        for (std::size_t k = 0; k < std::size(LevelLines); ++k)
+            if (changes[k] > i) {
+                lines ^= LevelLines[k].Line;
+                found[i].Events.Include(LevelLines[k].Event);
+            }
+        found[i].Lines = lines;
+    }
+    // What the counts did not show goes with the last step of this look, so it reaches the handlers together.
+    TComBatch& last = found.back();
+    for (std::size_t k = 0; k < std::size(LevelLines); ++k)
+        if (((now ^ lines) & LevelLines[k].Line) && changes[k] == 0) {
+            lines ^= LevelLines[k].Line;
+            last.Events.Include(LevelLines[k].Event);
+        }
+    const bool ringRose = (now & mlRing) && !(FLines & mlRing);
+    const bool ringBetween = counted && c.Ring != FLineCounters.Ring && !((now | FLines) & mlRing);
+    if (ringRose || ringBetween)
+        last.Events.Include(evRing);
+    last.Lines = lines;
+    for (TComBatch& step : found)
+        if (!step.Events.Empty())
+            PushLineStep(step.Events, (step.Lines & ~mlRing) | (now & mlRing));
+    if (counted)
+        FLineCounters = c;
+    FLines = (lines & ~mlRing) | (now & mlRing);
+}
+
+void TComIo::PushLineStep(TComEvents Events, unsigned Lines)
+{
+    // Writes held by a line may go now; the I/O thread looks again.
+    if (!FWrites.empty())
+        FBackend.Wake();
+    const TComEvents wanted = Events * FMask;
+    if (wanted.Empty())
+        return;
+    if (FLineSteps.size() >= MaxWaitingSteps)
+        FLineSteps.pop_front();
+    FLineSteps.push_back({wanted, true, Lines});
+    FCv.notify_all();
+}
+
+void TComIo::WatchLines()
+{
+    NameThisThread("com-lines");
+    TLock lk(*FLock);
+    while (!FStop) {
+        TakeLineChanges(); // also what changed since the last wait ended
+        lk.unlock();
+        const int e = FBackend.WaitLineChange();
+        lk.lock();
+        if (e && e != EINTR) {
+            // No notice from this device (or it is gone): the I/O thread looks at the lines instead.
+            FLineNotice = false;
+            FNextPoll = TComClock::now();
+            FBackend.Wake();
+            break;
+        }
+    }
+    FLineWatchEnded = true;
+    FCv.notify_all();
+}
+
+// Whether the line is low on a device that has the line; a device without modem lines holds nothing.
+bool TComIo::LineHolds(unsigned Line)
 {
     unsigned lines = 0;
-    if (!FBackend.HasModemLines() || FBackend.GetModemLines(lines) != 0)
-        return;
-    const unsigned changed = lines ^ FLines;
-    TComEvents events;
-    if (changed & mlCTS)
-        events.Include(evCTS);
-    if (changed & mlDSR)
-        events.Include(evDSR);
-    if (changed & mlRLSD)
-        events.Include(evRLSD);
-    if ((changed & mlRing) && (lines & mlRing))
-        events.Include(evRing);
-    FLines = lines;
-    Record(events);
+    return FBackend.HasModemLines() && FBackend.GetModemLines(lines) == 0 && !(lines & Line);
+}
+
+bool TComIo::WritesHeld()
+{
+    if (FXoffSent && !FLine.TxContinueOnXoff)
+        return true;
+    return (FLine.OutCTSFlow && LineHolds(mlCTS)) || (FLine.OutDSRFlow && LineHolds(mlDSR));
+}
+
+bool TComIo::DsrDropping()
+{
+    return FLine.DSRSensitivity && LineHolds(mlDSR);
+}
+
+// Input stops once more than InputSize - XoffLim bytes wait and resumes once fewer than XonLim do; each way is
+// taken once. An XOFF whose rule was switched off is taken back at once.
+void TComIo::CheckInputFlow()
+{
+    // The limits follow the queue as it is now: a buffer resized without new line settings has its own.
+    const long size = long(FQueue.Size());
+    const long limit = std::min<long>(long(FQueue.Limit()), 0x7FFFFFFF);
+    const long flowLimit = FlowLimit(int(limit));
+    const bool stop = size > limit - flowLimit;
+    const bool resume = !stop && size < flowLimit;
+    const bool wasHolding = FXoffSent && !FLine.TxContinueOnXoff;
+    if (stop) {
+        if (FLine.XonXoffIn && !FXoffSent && FBackend.SendFlowChar(false) == 0)
+            FXoffSent = true;
+        if (FLine.ControlRTS == rtsHandshake && !FRtsLowered && FBackend.SetModemLines(mlRTS, false) == 0)
+            FRtsLowered = true;
+        if (FLine.ControlDTR == dtrHandshake && !FDtrLowered && FBackend.SetModemLines(mlDTR, false) == 0)
+            FDtrLowered = true;
+    }
+    if ((resume || !FLine.XonXoffIn) && FXoffSent && FBackend.SendFlowChar(true) == 0)
+        FXoffSent = false;
+    if (resume && FRtsLowered && FBackend.SetModemLines(mlRTS, true) == 0)
+        FRtsLowered = false;
+    if (resume && FDtrLowered && FBackend.SetModemLines(mlDTR, true) == 0)
+        FDtrLowered = false;
+    if (wasHolding && !FXoffSent)
+        WakeIfWaiting();
 }
 
 void TComIo::HangUp(int Error)
@@ -291,6 +484,12 @@ void TComIo::Record(TComEvents Events)
     FCv.notify_all();
 }
 
+void TComIo::WakeIfWaiting()
+{
+    if (!FWrites.empty())
+        FBackend.Wake();
+}
+
 void TComIo::WakeIfStalled()
 {
     if (FReadStalled && FQueue.Free() > 0) {
@@ -329,6 +528,7 @@ void TComIo::ServeReads(TComClock::time_point Now)
         FReads.pop_front();
         Finish(op, 0);
     }
+    CheckInputFlow();
     WakeIfStalled();
 }
 
@@ -471,7 +671,7 @@ int TComIo::StartWrite(const std::shared_ptr<TComOp>& Op)
     std::uint64_t ms = 0;
     op.HasLimit = WriteLimit(FTimeouts, int(op.Data->size()), ms);
     op.Limit = LimitAfter(op.Start, ms);
-    if (FWrites.empty()) {
+    if (FWrites.empty() && !WritesHeld()) {
         // The device usually takes a short write at once: no trip through the I/O thread.
         const int e = WriteSome(op);
         if (e && e != EAGAIN) {
@@ -493,6 +693,8 @@ int TComIo::StartWrite(const std::shared_ptr<TComOp>& Op)
 
 void TComIo::PushWrites()
 {
+    if (WritesHeld())
+        return;
     while (!FWrites.empty()) {
         const std::shared_ptr<TComOp> held = FWrites.front();
         TComOp& op = *held;
@@ -542,6 +744,7 @@ void TComIo::SetMask(TComEvents Mask)
         TLock lk(*FLock);
         FMask = Mask;
         FHistory = {};
+        FLineSteps.clear();
         FBatchStop = false;
         // Bytes that came before anyone listened must not sit unannounced until the next byte.
         if (FQueue.Size() > 0)
@@ -550,13 +753,19 @@ void TComIo::SetMask(TComEvents Mask)
     FBackend.Wake(); // the I/O thread may have to watch the lines now
 }
 
-bool TComIo::WaitBatch(TComEvents& Batch)
+bool TComIo::WaitBatch(TComBatch& Batch)
 {
     TLock lk(*FLock);
-    FCv.wait(lk, [&] { return FBatchStop || !FHistory.Empty(); });
+    FCv.wait(lk, [&] { return FBatchStop || !FHistory.Empty() || !FLineSteps.empty(); });
     if (FBatchStop)
         return false;
-    Batch = FHistory;
+    // Line changes go one step a batch, each with its own levels.
+    Batch = {};
+    if (!FLineSteps.empty()) {
+        Batch = FLineSteps.front();
+        FLineSteps.pop_front();
+    }
+    Batch.Events += FHistory;
     FHistory = {};
     return true;
 }
@@ -582,13 +791,16 @@ TComEvents TComIo::WaitEvents(int TimeoutMs, TComStopEvent* StopEvent)
     {
         TLock lk(*FLock);
         stopped = stopped || stoppedBefore;
-        auto ready = [&] { return !FHistory.Empty() || stopped; };
+        auto ready = [&] { return !FHistory.Empty() || !FLineSteps.empty() || stopped; };
         if (TimeoutMs < 0)
             FCv.wait(lk, ready);
         else
             FCv.wait_for(lk, std::chrono::milliseconds(TimeoutMs), ready);
         got = FHistory;
         FHistory = {};
+        for (const TComBatch& step : FLineSteps)
+            got += step.Events;
+        FLineSteps.clear();
         FMask = {};
     }
     if (StopEvent)

@@ -2,6 +2,8 @@
 
 #include "cport/ComAsync.h"
 #include "cport/ComBackend.h"
+#include "cport/ComBatch.h"
+#include "cport/ComSettings.h"
 #include "cport/ComTimeouts.h"
 #include "cport/CportTypes.h"
 #include "cport/RxDecoder.h"
@@ -16,9 +18,12 @@
 #include <thread>
 
 // The I/O core of one open port. Its thread drains the device into the receive queue (as large as the input
-// buffer setting), feeds queued writes to the device, watches the modem lines and keeps the event history
-// that the event thread and WaitForEvent take from. Everything here is guarded by one lock, which the
-// operations in flight share.
+// buffer setting), feeds queued writes to the device and keeps the event history that the event thread and
+// WaitForEvent take from. A second thread waits for the driver's notice of modem line changes, where the device
+// gives one; otherwise the lines are looked at from time to time. The core also carries out the flow control
+// the driver cannot: input stopped and resumed at the XON/XOFF limits of its own queue (XOFF, RTS and DTR),
+// writes held by CTS, DSR or its own XOFF, bytes dropped while DSR is low. Everything here is guarded by one
+// lock, which the operations in flight share.
 class TComIo
 {
   public:
@@ -31,14 +36,17 @@ class TComIo
     void Stop();
 
     void SetInputSize(std::size_t InputSize);
-    void SetReaderOptions(const TRxReaderOptions& Options);
-    // RTS toggle: the line rises for each write and drops once the bytes have left the device. The line
-    // settings have just put it down.
-    void SetRtsToggle(bool On);
+    // The line settings the device has just taken: how bytes are read, the flow control done here, and DTR and
+    // RTS set as the settings start them (a handshake line raised, a toggled RTS low). 0, or the errno of a line
+    // the device refused to set.
+    int SetLine(const TComLineSettings& Settings);
     void SetTimeouts(const TComTimeoutValues& Timeouts);
 
     int InputCount();
     int PendingOutput(); // bytes of writes the device has not taken yet
+    // The hold bits of what waits here: CTS or DSR hold while HasPending and the line holds the writes, XOFF
+    // sent while the port's XOFF stands.
+    TComStateFlags StateFlags(bool HasPending);
     int Purge(bool Input, bool Output);
 
     void StartRead(const std::shared_ptr<TComOp>& Op, void* Buffer, int Count);
@@ -49,7 +57,7 @@ class TComIo
     int SendNow(char c); // one byte straight to the device, ahead of the queued writes
 
     void SetMask(TComEvents Mask);
-    bool WaitBatch(TComEvents& Batch); // false once StopBatches ran
+    bool WaitBatch(TComBatch& Batch); // false once StopBatches ran
     void StopBatches();
     TComEvents WaitEvents(int TimeoutMs, TComStopEvent* StopEvent);
 
@@ -59,7 +67,9 @@ class TComIo
     using TLock = std::unique_lock<std::mutex>;
 
     void Run();
-    int WaitTimeout(TComClock::time_point Now) const;
+    void WatchLines();
+    void StopLineWatch(TLock& Lock);
+    int WaitTimeout(TComClock::time_point Now);
     void DrainDevice();
     void Accept(const TRxFindings& Found);
     void ServeReads(TComClock::time_point Now);
@@ -70,20 +80,29 @@ class TComIo
     void FinishWrites();
     void CheckLimits(TComClock::time_point Now);
     void CheckTxEmpty();
-    void PollLines();
+    bool WritesHeld();
+    bool LineHolds(unsigned Line);
+    bool DsrDropping();
+    void CheckInputFlow();
+    void TakeLineChanges();
+    void PushLineStep(TComEvents Events, unsigned Lines);
     TComErrors PollCounters();
     void HangUp(int Error);
     void EndReadsAfterHangUp();
     void Record(TComEvents Events);
     void Finish(TComOp& Op, int Error);
     void WakeIfStalled();
+    void WakeIfWaiting();
     TComClock::time_point NextLimit(const TComOp& Op) const;
 
     TComBackend& FBackend;
     std::shared_ptr<std::mutex> FLock = std::make_shared<std::mutex>();
     std::condition_variable FCv;
     std::thread FThread;
+    std::thread FLineThread;
     bool FStop = false;
+    bool FLineNotice = false; // the line thread waits for the driver's notice
+    bool FLineWatchEnded = true;
 
     TRxQueue FQueue;
     TRxDecoder FDecoder;
@@ -96,6 +115,10 @@ class TComIo
     std::deque<std::shared_ptr<TComOp>> FWrites;
     bool FDrainPending = false;
 
+    TComLineSettings FLine;
+    bool FXoffSent = false;   // the port's XOFF stands: no XON yet
+    bool FRtsLowered = false; // RTS or DTR handshake stopped the input
+    bool FDtrLowered = false;
     bool FRtsToggle = false;
     bool FRtsUp = false;
     bool FDraining = false;
@@ -103,13 +126,15 @@ class TComIo
 
     TComEvents FMask;
     TComEvents FHistory;
+    std::deque<TComBatch> FLineSteps; // line changes in the order they happened
     bool FBatchStop = false;
     TComErrors FErrors;
     bool FHungUp = false;
     int FHangupError = 0;
 
-    unsigned FLines = 0;
+    unsigned FLines = 0; // the levels as last reported
     bool FHasCounters = false;
-    TLineCounters FCounters;
+    TLineCounters FCounters;     // the error counts as last seen
+    TLineCounters FLineCounters; // the line change counts as last seen
     TComClock::time_point FNextPoll{};
 };

@@ -31,6 +31,12 @@ struct TComLineSettings {
     bool operator==(const TComLineSettings&) const = default;
 };
 
+// The XON and XOFF limits of an input buffer: a quarter of its size, kept to 16 bits as the line record has them.
+inline int FlowLimit(int InputSize)
+{
+    return (InputSize / 4) & 0xFFFF;
+}
+
 // Time-outs in milliseconds, each an unsigned 32-bit count where 0xFFFFFFFF is the "no limit" marker.
 struct TComTimeoutValues {
     std::uint32_t ReadInterval = 0xFFFFFFFFu;

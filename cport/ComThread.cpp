@@ -2,12 +2,14 @@
 
 #include "cport/ComIo.h"
 #include "cport/Cport.h"
+#include "cport/ThreadPriority.h"
 
 #include <QMetaObject>
 #include <QObject>
 
-TComThread::TComThread(TCustomComPort& Port, TComIo& Io, QObject& Dispatcher, TSyncMethod Method, unsigned Generation)
-    : FPort(Port), FIo(Io), FDispatcher(Dispatcher), FMethod(Method), FGeneration(Generation)
+TComThread::TComThread(TCustomComPort& Port, TComIo& Io, QObject& Dispatcher, TSyncMethod Method,
+                       TThreadPriority Priority, unsigned Generation)
+    : FPort(Port), FIo(Io), FDispatcher(Dispatcher), FMethod(Method), FPriority(Priority), FGeneration(Generation)
 {
     FIo.SetMask(Port.Events());
     FThread = std::thread([this] { Execute(); });
@@ -44,8 +46,12 @@ bool TComThread::Stopping()
 
 void TComThread::Execute()
 {
+    // A priority the system refuses (a raise without the privilege) leaves the thread as it started: the port
+    // works all the same. The name comes after it, so whoever sees the name sees the priority.
+    (void)ApplyThreadPriority(FPriority);
+    NameThisThread("com-events");
     for (;;) {
-        TComEvents batch;
+        TComBatch batch;
         if (!FIo.WaitBatch(batch) || Stopping())
             return;
         Dispatch(batch);
@@ -55,7 +61,7 @@ void TComThread::Execute()
     }
 }
 
-void TComThread::Dispatch(TComEvents Batch)
+void TComThread::Dispatch(const TComBatch& Batch)
 {
     switch (FMethod) {
     case smNone:
@@ -64,11 +70,13 @@ void TComThread::Dispatch(TComEvents Batch)
     case smWindowSync:
         // One call per event, in the delivery order; the thread goes on waiting meanwhile.
         for (TComEvent ev : ComDeliveryOrder)
-            if (Batch.Contains(ev)) {
+            if (Batch.Events.Contains(ev)) {
                 TCustomComPort* port = &FPort;
                 const unsigned gen = FGeneration;
+                TComBatch one = Batch;
+                one.Events = TComEvents{ev};
                 QMetaObject::invokeMethod(
-                    &FDispatcher, [port, ev, gen] { port->DispatchEvents(TComEvents{ev}, gen); }, Qt::QueuedConnection);
+                    &FDispatcher, [port, one, gen] { port->DispatchEvents(one, gen); }, Qt::QueuedConnection);
             }
         break;
     case smThreadSync:
@@ -77,7 +85,7 @@ void TComThread::Dispatch(TComEvents Batch)
     }
 }
 
-void TComThread::HandOver(TComEvents Batch)
+void TComThread::HandOver(const TComBatch& Batch)
 {
     const std::uint64_t ticket = ++FPosted;
     TCustomComPort* port = &FPort;

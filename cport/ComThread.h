@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cport/ComBatch.h"
 #include "cport/CportTypes.h"
 
 #include <atomic>
@@ -21,7 +22,8 @@ class TComIo;
 class TComThread
 {
   public:
-    TComThread(TCustomComPort& Port, TComIo& Io, QObject& Dispatcher, TSyncMethod Method, unsigned Generation);
+    TComThread(TCustomComPort& Port, TComIo& Io, QObject& Dispatcher, TSyncMethod Method, TThreadPriority Priority,
+               unsigned Generation);
     ~TComThread(); // stops and joins
     TComThread(const TComThread&) = delete;
     TComThread& operator=(const TComThread&) = delete;
@@ -38,14 +40,15 @@ class TComThread
     };
 
     void Execute();
-    void Dispatch(TComEvents Batch);
-    void HandOver(TComEvents Batch);
+    void Dispatch(const TComBatch& Batch);
+    void HandOver(const TComBatch& Batch);
     bool Stopping();
 
     TCustomComPort& FPort;
     TComIo& FIo;
     QObject& FDispatcher;
     const TSyncMethod FMethod;
+    const TThreadPriority FPriority;
     const unsigned FGeneration;
     std::shared_ptr<THandOff> FHandOff = std::make_shared<THandOff>();
     std::uint64_t FPosted = 0;

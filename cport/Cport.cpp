@@ -4,7 +4,10 @@
 #include "cport/ComIo.h"
 #include "cport/ComNotify.h"
 #include "cport/ComThread.h"
+#include "cport/Cportsetup.h"
 #include "cport/PosixTtyBackend.h"
+
+#include <QApplication>
 
 #include <cerrno>
 
@@ -51,6 +54,11 @@ void TCustomComPort::SetBackend(std::unique_ptr<TComBackend> Backend)
     FBackend = std::move(Backend);
 }
 
+void TCustomComPort::ShowSetupDialog()
+{
+    EditComPort(*this, QApplication::activeWindow());
+}
+
 // --- life cycle --------------------------------------------------------------------------------------------
 
 void TCustomComPort::Open()
@@ -73,7 +81,7 @@ void TCustomComPort::Open()
         // applies and checks them again.
         const TComLineSettings s = LineSettings();
         if (FBackend->SetLine(s) == 0)
-            FollowLine(s);
+            (void)FollowLine(s);
     }
     ++FGeneration;
     FIo->Start();
@@ -119,7 +127,8 @@ void TCustomComPort::SetConnected(bool Value)
 void TCustomComPort::StartEventThread()
 {
     ReapEventThread();
-    FEventThread = std::make_unique<TComThread>(*this, *FIo, FDispatcher, FSyncMethod, FGeneration.load());
+    FEventThread =
+        std::make_unique<TComThread>(*this, *FIo, FDispatcher, FSyncMethod, FEventThreadPriority, FGeneration.load());
     FThreadCreated = true;
 }
 
@@ -209,7 +218,7 @@ TComLineSettings TCustomComPort::LineSettings() const
     s.XoffChar = FFlowControl.XoffChar();
     s.DiscardNull = FDiscardNull;
     s.EventChar = FEventChar;
-    s.XonLim = (FBuffer.InputSize() / 4) & 0xFFFF;
+    s.XonLim = FlowLimit(FBuffer.InputSize());
     s.XoffLim = s.XonLim;
     return s;
 }
@@ -221,13 +230,13 @@ void TCustomComPort::ApplyDCB()
     const TComLineSettings s = LineSettings();
     if (int e = FBackend->SetLine(s))
         throw EComPort(ComErr::SetState, e);
-    FollowLine(s);
+    if (int e = FollowLine(s))
+        throw EComPort(ComErr::SetState, e);
 }
 
-void TCustomComPort::FollowLine(const TComLineSettings& s)
+int TCustomComPort::FollowLine(const TComLineSettings& s)
 {
-    FIo->SetReaderOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
-    FIo->SetRtsToggle(s.ControlRTS == rtsToggle);
+    return FIo->SetLine(s);
 }
 
 void TCustomComPort::ApplyTimeouts()

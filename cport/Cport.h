@@ -2,6 +2,7 @@
 
 #include "cport/ComAsync.h"
 #include "cport/ComBackend.h"
+#include "cport/ComBatch.h"
 #include "cport/ComLink.h"
 #include "cport/ComOptions.h"
 #include "cport/CportConv.h"
@@ -81,6 +82,9 @@ class TCustomComPort
 
     // The device layer; the tests put a scripted one here. Only while closed.
     void SetBackend(std::unique_ptr<TComBackend> Backend);
+
+    // The setup dialog for this port; what the user confirms is applied to it.
+    void ShowSetupDialog();
 
     // --- line operations (each needs an open port)
     int InputCount();
@@ -179,6 +183,10 @@ class TCustomComPort
     void CallDSRChange();
     void CallRxFlag();
     void CallRLSDChange();
+    // A line change reported with the level it had right after the change, which a batch carries.
+    void CallCTSChange(bool OnOff);
+    void CallDSRChange(bool OnOff);
+    void CallRLSDChange(bool OnOff);
     void CallError();
     void CallRx80Full();
 
@@ -200,14 +208,15 @@ class TCustomComPort
     }
     bool CanApply() const { return FConnected && FUpdateCount == 0; }
     TComIo& Io(int Code); // the open port's I/O core; raises Code when closed
-    // The I/O core's part of line settings the device has taken: how it reads, whether RTS toggles.
-    void FollowLine(const TComLineSettings& Settings);
+    // The I/O core's part of line settings the device has taken: how it reads, the flow control it does itself,
+    // the control lines; the errno of a line it could not set.
+    int FollowLine(const TComLineSettings& Settings);
     TComBackend& Device(int Code);
     void StartEventThread();
     void StopEventThread();
     void ReapEventThread();
-    void DispatchEvents(TComEvents Batch, unsigned Generation);
-    void CallEvent(TComEvent Event);
+    void DispatchEvents(const TComBatch& Batch, unsigned Generation);
+    void CallEvent(TComEvent Event, const TComBatch& Batch);
     std::vector<TComLink*> LinkSnapshot() const { return FLinks; }
     bool IsLinked(const TComLink* Link) const;
     template <class F> void ForEachLink(F&& Call);

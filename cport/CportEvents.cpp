@@ -293,16 +293,24 @@ void TCustomComPort::CallRing()
 
 void TCustomComPort::CallCTSChange()
 {
-    const bool on = Signals().Contains(csCTS);
-    SendSignalToLink(TComLinkEvent::leCTS, on);
-    DoCTSChange(on);
+    CallCTSChange(Signals().Contains(csCTS));
+}
+
+void TCustomComPort::CallCTSChange(bool OnOff)
+{
+    SendSignalToLink(TComLinkEvent::leCTS, OnOff);
+    DoCTSChange(OnOff);
 }
 
 void TCustomComPort::CallDSRChange()
 {
-    const bool on = Signals().Contains(csDSR);
-    SendSignalToLink(TComLinkEvent::leDSR, on);
-    DoDSRChange(on);
+    CallDSRChange(Signals().Contains(csDSR));
+}
+
+void TCustomComPort::CallDSRChange(bool OnOff)
+{
+    SendSignalToLink(TComLinkEvent::leDSR, OnOff);
+    DoDSRChange(OnOff);
 }
 
 void TCustomComPort::CallRxFlag()
@@ -313,9 +321,13 @@ void TCustomComPort::CallRxFlag()
 
 void TCustomComPort::CallRLSDChange()
 {
-    const bool on = Signals().Contains(csRLSD);
-    SendSignalToLink(TComLinkEvent::leRLSD, on);
-    DoRLSDChange(on);
+    CallRLSDChange(Signals().Contains(csRLSD));
+}
+
+void TCustomComPort::CallRLSDChange(bool OnOff)
+{
+    SendSignalToLink(TComLinkEvent::leRLSD, OnOff);
+    DoRLSDChange(OnOff);
 }
 
 void TCustomComPort::CallRx80Full()
@@ -323,8 +335,9 @@ void TCustomComPort::CallRx80Full()
     DoRx80Full();
 }
 
-void TCustomComPort::CallEvent(TComEvent Event)
+void TCustomComPort::CallEvent(TComEvent Event, const TComBatch& Batch)
 {
+    const bool carried = Batch.HasLines;
     switch (Event) {
     case evError:
         CallError();
@@ -342,16 +355,16 @@ void TCustomComPort::CallEvent(TComEvent Event)
         CallRing();
         break;
     case evCTS:
-        CallCTSChange();
+        carried ? CallCTSChange((Batch.Lines & mlCTS) != 0) : CallCTSChange();
         break;
     case evDSR:
-        CallDSRChange();
+        carried ? CallDSRChange((Batch.Lines & mlDSR) != 0) : CallDSRChange();
         break;
     case evRxFlag:
         CallRxFlag();
         break;
     case evRLSD:
-        CallRLSDChange();
+        carried ? CallRLSDChange((Batch.Lines & mlRLSD) != 0) : CallRLSDChange();
         break;
     case evRx80Full:
         CallRx80Full();
@@ -359,14 +372,14 @@ void TCustomComPort::CallEvent(TComEvent Event)
     }
 }
 
-void TCustomComPort::DispatchEvents(TComEvents Batch, unsigned Generation)
+void TCustomComPort::DispatchEvents(const TComBatch& Batch, unsigned Generation)
 {
     for (TComEvent ev : ComDeliveryOrder) {
-        if (!Batch.Contains(ev))
+        if (!Batch.Events.Contains(ev))
             continue;
         // A handler may have closed the port, or closed and opened it again: the rest is stale.
         if (Generation != FGeneration.load() || !FConnected)
             return;
-        GuardComHandler([&] { CallEvent(ev); });
+        GuardComHandler([&] { CallEvent(ev, Batch); });
     }
 }

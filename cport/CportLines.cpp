@@ -36,15 +36,10 @@ TComSignals TCustomComPort::Signals()
 
 TComStateFlags TCustomComPort::StateFlags()
 {
-    // Of the hold bits the device reports only what the modem lines show: output held by CTS flow.
+    // What the port knows: writes held by CTS or DSR, and its own XOFF. The driver keeps whether the peer's XOFF
+    // holds the output to itself.
     const int pending = OutputCount();
-    TComStateFlags f;
-    if (pending > 0 && (FFlowControl.OutCTSFlow() || FFlowControl.ControlRTS() == rtsHandshake)) {
-        unsigned lines = 0;
-        if (FBackend->HasModemLines() && FBackend->GetModemLines(lines) == 0 && !(lines & mlCTS))
-            f.Include(fCtlHold);
-    }
-    return f;
+    return FIo->StateFlags(pending > 0);
 }
 
 TComErrors TCustomComPort::LastErrors()

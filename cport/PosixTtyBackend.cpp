@@ -131,22 +131,7 @@ int TPosixTtyBackend::SetLine(const TComLineSettings& Settings)
         return e;
     if (!TermiosKept(plan.Attr, got) || !RateKept(plan.Rate, rate))
         return EINVAL;
-    return ApplyControlLines(Settings);
-}
-
-int TPosixTtyBackend::ApplyControlLines(const TComLineSettings& Settings)
-{
-    if (!FHasLines)
-        return 0;
-    // Handshake modes start with the line raised; the driver (or nobody) moves it from then on. RTS toggle starts
-    // low: the port raises it for each write.
-    const bool dtr = Settings.ControlDTR != dtrDisable;
-    const bool rts = Settings.ControlRTS == rtsEnable || Settings.ControlRTS == rtsHandshake;
-    if (int e = SetModemLines(mlDTR, dtr))
-        return e;
-    if (Settings.ControlRTS == rtsHandshake)
-        return 0;
-    return SetModemLines(mlRTS, rts);
+    return 0;
 }
 
 long TPosixTtyBackend::Read(void* Buffer, std::size_t Count)
@@ -232,6 +217,27 @@ int TPosixTtyBackend::SetOutputFlow(bool On)
     return tcflow(FFd, On ? TCOON : TCOOFF) == 0 ? 0 : errno;
 }
 
+int TPosixTtyBackend::SendFlowChar(bool Xon)
+{
+    // The driver sends the line's own START or STOP character ahead of what is queued, also with IXOFF off.
+    return tcflow(FFd, Xon ? TCION : TCIOFF) == 0 ? 0 : errno;
+}
+
+int TPosixTtyBackend::WaitLineChange()
+{
+    if (FFd < 0)
+        return EBADF;
+    if (!FHasLines)
+        return ENOTTY;
+    const int fd = FFd;
+    return FLineWait.Run([fd] { return ioctl(fd, TIOCMIWAIT, TIOCM_CTS | TIOCM_DSR | TIOCM_RNG | TIOCM_CD); });
+}
+
+void TPosixTtyBackend::CancelLineWait()
+{
+    FLineWait.Interrupt();
+}
+
 int TPosixTtyBackend::Flush(bool Input, bool Output)
 {
     if (!Input && !Output)
@@ -262,5 +268,9 @@ bool TPosixTtyBackend::GetCounters(TLineCounters& Counters)
     Counters.Parity = std::uint32_t(ic.parity);
     Counters.Overrun = std::uint32_t(ic.overrun);
     Counters.BufOverrun = std::uint32_t(ic.buf_overrun);
+    Counters.Cts = std::uint32_t(ic.cts);
+    Counters.Dsr = std::uint32_t(ic.dsr);
+    Counters.Ring = std::uint32_t(ic.rng);
+    Counters.Rlsd = std::uint32_t(ic.dcd);
     return true;
 }

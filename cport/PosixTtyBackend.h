@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cport/ComBackend.h"
+#include "cport/ThreadInterrupt.h"
 
 // A serial device under /dev through termios, ioctl and poll.
 class TPosixTtyBackend final : public TComBackend
@@ -25,17 +26,20 @@ class TPosixTtyBackend final : public TComBackend
     int SetModemLines(unsigned Lines, bool On) override;
     int SetBreak(bool On) override;
     int SetOutputFlow(bool On) override;
+    int SendFlowChar(bool Xon) override;
+    int WaitLineChange() override;
+    void CancelLineWait() override;
     int Flush(bool Input, bool Output) override;
     int Drain() override;
     int OutputQueued(int& Count) override;
     bool GetCounters(TLineCounters& Counters) override;
 
   private:
-    int ApplyControlLines(const TComLineSettings& Settings);
     int OpenFail(int Error);
 
     int FFd = -1;
     int FWakeFd = -1;
     bool FHasLines = false;
     bool FHasCounters = false;
+    TThreadInterrupt FLineWait;
 };

@@ -73,7 +73,9 @@ void SetParity(termios& t, const TComLineSettings& s)
 
 void SetFlow(termios& t, const TComLineSettings& s)
 {
-    if (s.OutCTSFlow || s.ControlRTS == rtsHandshake)
+    // The driver's hardware flow ties CTS output flow and RTS handshake together; either one alone is done by
+    // the port's own I/O.
+    if (s.OutCTSFlow && s.ControlRTS == rtsHandshake)
         t.c_cflag |= CRTSCTS;
     if (s.XonXoffOut)
         t.c_iflag |= IXON;

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "cport/CportTestSupport.h"
 
 #include "app/ProgramIni.h"
 #include "app/Saveprogress.h"
@@ -124,22 +125,17 @@ TEST(PortButton, WritesTheSixPortKeysAlsoWhenTheDialogIsCancelled)
 {
     TTempIni ini;
     TForm1 form(OptionsWith(ini));
-    form.OnShowSetupDialog = [&](TComPort& port) {
-        port.SetPort("ttyS4");
-        port.SetBaudRate(br57600);
-        port.Parity().SetBits(prOdd);
-        port.FlowControl().SetFlowControl(fcHardware);
-    };
-    form.SpeedButton3->click();
+    form.ComPort1.SetPort("ttyS4"); // a name the machine need not have: the dialog keeps it
+    RunModal([&] { form.SpeedButton3->click(); },
+             Pick({{"Combo2", "57600"}, {"Combo5", "Odd"}, {"Combo6", "Hardware"}}, "Button1"));
     EXPECT_EQ(form.Button1->text(), "ttyS4: CLOSED");
     EXPECT_EQ(ini.Bytes(), "[Comport Settings]\r\nPort=ttyS4\r\nBaudrate=12\r\nData bits=3\r\nStop bits=0\r\n"
                            "Parity=1\r\nFlow control=0\r\n");
 
     // Cancelled: nothing changes on the port, the keys are written again all the same.
     const std::string written = ini.Bytes();
-    form.OnShowSetupDialog = [](TComPort&) {};
     ini.Put("");
-    form.SpeedButton3->click();
+    RunModal([&] { form.SpeedButton3->click(); }, Pick({{"Combo2", "300"}, {"Combo5", "Even"}}, "Button2"));
     EXPECT_EQ(ini.Bytes(), written);
 
     // The next start configures that port and leaves it closed.
@@ -173,8 +169,7 @@ TEST(PortButton, OpenPortShowsItsRateAndTicksBothLinesAndAFailedOpenWarns)
     form.ComPort1.SetPort(name);
     form.ComPort1.SetBaudRate(br115200);
     form.ComPort1.Open();
-    form.OnShowSetupDialog = [](TComPort&) {}; // the user confirms the settings as they are
-    form.SpeedButton3->click();
+    RunModal([&] { form.SpeedButton3->click(); }, Pick({}, "Button1")); // the user confirms the settings as they are
     EXPECT_EQ(form.Button1->text().toStdString(), std::string(name) + " (115200): OPEN");
     EXPECT_TRUE(dtr->isChecked());
     EXPECT_EQ(dtrClicks, 1);

@@ -4,6 +4,7 @@
 #include "cport/Cport.h"
 #include "cport/EComPort.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QTimer>
@@ -104,4 +105,17 @@ template <class R> auto RunModal(R&& Run, std::function<void(QWidget&)> Act)
             Act(*Dialog);
     });
     return Run();
+}
+
+// For the port setup dialog: picks the texts in the named lists, then leaves with the given button.
+inline std::function<void(QWidget&)> Pick(std::vector<std::pair<const char*, const char*>> Choices, const char* Button)
+{
+    return [=](QWidget& Form) {
+        for (const auto& [Combo, Text] : Choices) {
+            QComboBox* Box = Find<QComboBox>(Form, Combo);
+            ASSERT_GE(Box->findText(Text), 0) << Text;
+            Box->setCurrentIndex(Box->findText(Text));
+        }
+        Find<QAbstractButton>(Form, Button)->click();
+    };
 }

@@ -12,8 +12,9 @@
 #include <utility>
 #include <vector>
 
-// A scripted serial device: the test feeds received bytes, moves the modem lines, hangs the device up, limits
-// how much it takes, refuses settings, and reads the log of what the port applied.
+// A scripted serial device: the test feeds received bytes, moves the modem lines (counted as a driver counts
+// them, and noticed by a line wait), hangs the device up, limits how much it takes, holds a drain, refuses
+// settings, and reads the log of what the port applied.
 class TFakeComBackend final : public TComBackend
 {
   public:
@@ -25,10 +26,30 @@ class TFakeComBackend final : public TComBackend
             raw.append(c == '\xFF' ? 2 : 1, c);
         Change([&] { FIn += raw; });
     }
-    void SetLines(unsigned Lines) { Put(FLines, Lines, true); }
+    void SetLines(unsigned Lines)
+    {
+        Change([&] {
+            Count(FLines ^ Lines, Lines);
+            FLines = Lines, FLinesChanged = true;
+        });
+    }
+    // The line goes over and back between two looks of the port: only the counts show it.
+    void Pulse(unsigned Line)
+    {
+        Change([&] {
+            Count(Line, FLines ^ Line);
+            Count(Line, FLines);
+            FLinesChanged = true;
+        });
+    }
+    bool LineNotice = true; // the device wakes a line wait on a change
+    int LineWaiters() { return Get(FLineWaiters); }
+    void HoldDrain(bool On) { Put(FDrainHeld, On); }
+    int Drains() { return Get(FDrains); }
     void HangUp() { Put(FHung, true); }
     void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
     std::string Written() { return Get(FOut); }
+    std::string Unread() { return Get(FIn); } // fed, not yet taken by the port
     std::vector<std::string> Log() { return Get(FLog); }
     void ClearLog() { Put(FLog, {}); }
     TComLineSettings LastLine() { return Get(FLine); }
@@ -93,25 +114,65 @@ class TFakeComBackend final : public TComBackend
     void Wake() override { Put(FWoken, true); }
     bool HasModemLines() override { return true; }
     int GetModemLines(unsigned& Lines) override { return Lines = Get(FLines), 0; }
+    // Logs a line only when it moves, as the peer would see it.
     int SetModemLines(unsigned Lines, bool On) override
     {
-        Put(FOutLines, On ? (Get(FOutLines) | Lines) : (Get(FOutLines) & ~Lines));
-        return Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0);
+        const unsigned before = Get(FOutLines);
+        const unsigned after = On ? (before | Lines) : (before & ~Lines);
+        Put(FOutLines, after);
+        return after == before ? 0 : Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0);
     }
     int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
     int SetOutputFlow(bool On) override { return Logged("flow " + N(On), 0); }
+    int SendFlowChar(bool Xon) override { return Logged(Xon ? "xon" : "xoff", 0); }
+    int WaitLineChange() override
+    {
+        std::unique_lock<std::mutex> lk(FLock);
+        if (!LineNotice)
+            return ENOTTY;
+        const TLineCounters from = FCounts;
+        const unsigned cancels = FCancels;
+        ++FLineWaiters;
+        FCv.notify_all();
+        FCv.wait(lk, [&] { return FCounts != from || FCancels != cancels; });
+        --FLineWaiters;
+        return FCounts != from ? 0 : EINTR;
+    }
+    void CancelLineWait() override
+    {
+        Change([&] { FCancels += FLineWaiters > 0; });
+    }
     int Flush(bool Input, bool Output) override
     {
-        if (Input)
-            Put(FIn, {});
+        Change([&] {
+            FIn = Input ? std::string() : FIn;
+            FDrainHeld = FDrainHeld && !Output; // a flushed output has nothing left to drain
+        });
         return Logged("flush " + N(Input) + N(Output), 0);
     }
-    int Drain() override { return Logged("drain", 0); }
+    int Drain() override
+    {
+        Logged("drain", 0);
+        std::unique_lock<std::mutex> lk(FLock);
+        ++FDrains;
+        FCv.notify_all();
+        FCv.wait(lk, [&] { return !FDrainHeld; });
+        return 0;
+    }
     int OutputQueued(int& Count) override { return Count = 0; }
-    bool GetCounters(TLineCounters& Counters) override { return Counters = {}, true; }
+    bool GetCounters(TLineCounters& Counters) override { return Counters = Get(FCounts), true; }
 
   private:
     static std::string N(auto Value) { return std::to_string(Value); }
+    // Counts the changes of the lines in Changed, as a driver counts them: CTS, DSR and RLSD at each change,
+    // RING when the ring ends.
+    void Count(unsigned Changed, unsigned Now)
+    {
+        FCounts.Cts += (Changed & mlCTS) != 0;
+        FCounts.Dsr += (Changed & mlDSR) != 0;
+        FCounts.Rlsd += (Changed & mlRLSD) != 0;
+        FCounts.Ring += (Changed & mlRing) && !(Now & mlRing);
+    }
     template <class F> void Change(F&& Step)
     {
         std::lock_guard<std::mutex> g(FLock);
@@ -137,8 +198,10 @@ class TFakeComBackend final : public TComBackend
     std::condition_variable FCv;
     std::string FIn, FOut;
     long FRoom = -1;
-    bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false;
-    unsigned FLines = 0, FOutLines = 0;
+    bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false, FDrainHeld = false;
+    unsigned FLines = 0, FOutLines = 0, FCancels = 0;
+    int FLineWaiters = 0, FDrains = 0;
+    TLineCounters FCounts;
     TComLineSettings FLine;
     std::vector<std::string> FLog;
 };

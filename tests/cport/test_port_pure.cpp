@@ -62,8 +62,10 @@ TEST(TermiosBuild, FramingParityAndFlow)
          CSIZE | CSTOPB, CS5 | CSTOPB},
         {"7 bits, 2 stop", [](S& s) { s.DataBits = 7, s.StopBits = sbTwoStopBits; }, &termios::c_cflag, CSIZE | CSTOPB,
          CS7 | CSTOPB},
-        {"CTS flow", [](S& s) { s.OutCTSFlow = true; }, &termios::c_cflag, CRTSCTS, CRTSCTS},
-        {"RTS handshake", [](S& s) { s.ControlRTS = rtsHandshake; }, &termios::c_cflag, CRTSCTS, CRTSCTS},
+        {"CTS flow alone", [](S& s) { s.OutCTSFlow = true; }, &termios::c_cflag, CRTSCTS, 0},
+        {"RTS handshake alone", [](S& s) { s.ControlRTS = rtsHandshake; }, &termios::c_cflag, CRTSCTS, 0},
+        {"CTS flow and RTS handshake", [](S& s) { s.OutCTSFlow = true, s.ControlRTS = rtsHandshake; },
+         &termios::c_cflag, CRTSCTS, CRTSCTS},
         {"XON/XOFF out", [](S& s) { s.XonXoffOut = true; }, &termios::c_iflag, IXON | IXOFF, IXON},
         {"XON/XOFF in", [](S& s) { s.XonXoffIn = true; }, &termios::c_iflag, IXON | IXOFF, IXOFF},
     };

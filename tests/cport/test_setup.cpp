@@ -18,19 +18,6 @@ namespace
 {
 using Log = std::vector<std::string>;
 
-// Picks the texts in the named lists, then leaves with the given button.
-std::function<void(QWidget&)> Pick(std::vector<std::pair<const char*, const char*>> Choices, const char* Button)
-{
-    return [=](QWidget& Form) {
-        for (const auto& [Combo, Text] : Choices) {
-            TComComboBox* Box = Find<TComComboBox>(Form, Combo);
-            ASSERT_GE(Box->findText(Text), 0) << Text;
-            Box->setCurrentIndex(Box->findText(Text));
-        }
-        Find<QPushButton>(Form, Button)->click();
-    };
-}
-
 struct SetupTest : ::testing::Test, TFakePort {
     SetupTest() : TFakePort("ttyFAKE9") // not among the machine's ports
     {

@@ -1,0 +1,371 @@
+// Flow control done by the port itself, line changes as they happen, the event thread's priority and the setup
+// dialog on the port: against the scripted device (it has modem lines) and, for XON/XOFF, a pseudo-terminal.
+#include "CportTestSupport.h"
+#include "FakeComBackend.h"
+#include "PtyPair.h"
+#include "cport/ThreadInterrupt.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fstream>
+#include <future>
+#include <linux/capability.h>
+#include <map>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace
+{
+using Log = std::vector<std::string>;
+
+constexpr int InputSize = 1024;
+constexpr int Limit = InputSize / 4; // the XON and XOFF limits of that buffer
+
+struct FlowTest : ::testing::Test, TFakePort {
+    Log log;
+    void SetUp() override
+    {
+        Port.Buffer().SetInputSize(InputSize);
+        Port.Timeouts().SetWriteTotalMultiplier(0); // writes wait for as long as they are held
+        Port.Timeouts().SetWriteTotalConstant(0);
+    }
+    void TearDown() override { Port.Close(); }
+
+    // Feeds bytes until Count wait in the port's queue.
+    void FillTo(int Count)
+    {
+        Dev->Feed(std::string(std::size_t(Count - Port.InputCount()), 'x'));
+        ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == Count; }));
+    }
+    void ReadDownTo(int Count)
+    {
+        std::string got;
+        Port.ReadStr(got, Port.InputCount() - Count);
+        ASSERT_EQ(Port.InputCount(), Count);
+    }
+    TCustomComPort::TComSignalEvent Line(const std::string& What)
+    {
+        return [this, What](TCustomComPort*, bool On) { log.push_back(What + (On ? " on" : " off")); };
+    }
+};
+
+// The thread of this process that carries Name, or 0.
+pid_t ThreadNamed(const std::string& Name)
+{
+    pid_t found = 0;
+    DIR* tasks = opendir("/proc/self/task");
+    while (dirent* e = tasks ? readdir(tasks) : nullptr) {
+        std::ifstream comm(std::string("/proc/self/task/") + e->d_name + "/comm");
+        std::string name;
+        if (std::getline(comm, name) && name == Name)
+            found = pid_t(std::atoi(e->d_name));
+    }
+    if (tasks)
+        closedir(tasks);
+    return found;
+}
+
+int NiceOf(pid_t Thread)
+{
+    return getpriority(PRIO_PROCESS, id_t(Thread));
+}
+
+// Takes the right to raise priorities from the calling thread (and the threads it starts).
+void DropNiceCapability()
+{
+    __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    ASSERT_EQ(syscall(SYS_capget, &head, data), 0);
+    data[0].effective &= ~(1u << CAP_SYS_NICE);
+    ASSERT_EQ(syscall(SYS_capset, &head, data), 0);
+}
+} // namespace
+
+TEST_F(FlowTest, InputStopsOneBytePastTheXoffLimitAndResumesOnlyBelowTheXonLimit)
+{
+    const struct {
+        const char* Name;
+        void (*Set)(TComFlowControl&);
+        Log Stop, Resume;
+    } cases[] = {
+        {"XON/XOFF", [](TComFlowControl& f) { f.SetXonXoffIn(true); }, {"xoff"}, {"xon"}},
+        {"RTS handshake", [](TComFlowControl& f) { f.SetControlRTS(rtsHandshake); }, {"rts 0"}, {"rts 1"}},
+        {"DTR handshake", [](TComFlowControl& f) { f.SetControlDTR(dtrHandshake); }, {"dtr 0"}, {"dtr 1"}},
+    };
+    for (const auto& c : cases) {
+        TFakePort fp;
+        fp.Port.Buffer().SetInputSize(InputSize);
+        c.Set(fp.Port.FlowControl());
+        fp.Port.Open();
+        fp.Dev->ClearLog();
+        auto fill = [&](int n) {
+            fp.Dev->Feed(std::string(std::size_t(n - fp.Port.InputCount()), 'x'));
+            return WaitWithoutPumping([&] { return fp.Port.InputCount() == n; });
+        };
+        auto readTo = [&](int n) {
+            std::string got;
+            fp.Port.ReadStr(got, fp.Port.InputCount() - n);
+        };
+        ASSERT_TRUE(fill(InputSize - Limit)) << c.Name;
+        EXPECT_EQ(fp.Dev->Log(), Log{}) << c.Name << ": at the limit input goes on";
+        ASSERT_TRUE(fill(InputSize - Limit + 1));
+        EXPECT_EQ(fp.Dev->Log(), c.Stop) << c.Name;
+        ASSERT_TRUE(fill(InputSize - 10));
+        readTo(Limit);
+        EXPECT_EQ(fp.Dev->Log(), c.Stop) << c.Name << ": stopped once, and not resumed at the XON limit";
+        readTo(Limit - 1);
+        Log both = c.Stop;
+        both.insert(both.end(), c.Resume.begin(), c.Resume.end());
+        EXPECT_EQ(fp.Dev->Log(), both) << c.Name;
+        readTo(0);
+        EXPECT_EQ(fp.Dev->Log(), both) << c.Name << ": resumed once";
+    }
+}
+
+TEST(PtyFlow, XoffAndXonReachThePeerAtTheLimitsInTheLinesOwnCharacters)
+{
+    for (auto [xon, xoff] : {std::pair{'\x11', '\x13'}, std::pair{'Q', 'S'}}) {
+        TPtyPair pty;
+        TComPort port;
+        port.SetPort(pty.SlavePath());
+        port.Buffer().SetInputSize(InputSize);
+        port.FlowControl().SetXonXoffIn(true);
+        port.FlowControl().SetXonChar(xon);
+        port.FlowControl().SetXoffChar(xoff);
+        port.Open();
+        auto fill = [&](int n) {
+            return pty.Send(std::string(std::size_t(n - port.InputCount()), '.')) &&
+                   WaitWithoutPumping([&] { return port.InputCount() == n; });
+        };
+        auto readTo = [&](int n) {
+            std::string got;
+            port.ReadStr(got, port.InputCount() - n);
+        };
+        ASSERT_TRUE(fill(InputSize - Limit));
+        EXPECT_EQ(pty.Receive(1, 100), "");
+        ASSERT_TRUE(fill(InputSize - Limit + 1));
+        EXPECT_EQ(pty.Receive(1), std::string(1, xoff));
+        readTo(Limit);
+        EXPECT_EQ(pty.Receive(1, 100), "");
+        readTo(Limit - 1);
+        EXPECT_EQ(pty.Receive(1), std::string(1, xon));
+        EXPECT_EQ(pty.Receive(1, 100), "") << "each once";
+        port.Close();
+    }
+}
+
+TEST_F(FlowTest, WritesWaitForCtsDsrAndThePortsOwnXoffAndGoWhenReleased)
+{
+    const struct {
+        const char* Name;
+        void (*Set)(TComFlowControl&);
+        TComStateFlags Flags;
+        bool Held;
+        std::function<void(FlowTest&)> Release;
+    } cases[] = {
+        {"CTS",
+         [](TComFlowControl& f) { f.SetOutCTSFlow(true); },
+         {fCtlHold},
+         true,
+         [](FlowTest& t) { t.Dev->SetLines(mlCTS); }},
+        {"DSR",
+         [](TComFlowControl& f) { f.SetOutDSRFlow(true); },
+         {fDsrHold},
+         true,
+         [](FlowTest& t) { t.Dev->SetLines(mlDSR); }},
+        {"own XOFF",
+         [](TComFlowControl& f) { f.SetXonXoffIn(true); },
+         {fXOffSent},
+         true,
+         [](FlowTest& t) { t.ReadDownTo(0); }},
+        {"own XOFF, continuing",
+         [](TComFlowControl& f) { f.SetXonXoffIn(true), f.SetTxContinueOnXoff(true); },
+         {fXOffSent},
+         false,
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Port.Close();
+        Dev->SetLines(0);
+        Port.FlowControl().SetFlowControl(fcNone);
+        Port.FlowControl().SetOutDSRFlow(false);
+        Port.FlowControl().SetTxContinueOnXoff(false);
+        c.Set(Port.FlowControl());
+        Port.Open();
+        FillTo(InputSize - Limit + 1); // past the XOFF limit: the port's XOFF goes out where it is wanted
+        const std::string before = Dev->Written();
+        TAsync* rec = nullptr;
+        InitAsync(rec);
+        Port.WriteStrAsync("held", rec);
+        if (!c.Held) {
+            EXPECT_EQ(Port.WaitForAsync(rec), 4);
+            EXPECT_EQ(Port.StateFlags(), c.Flags);
+            DoneAsync(rec);
+            continue;
+        }
+        PumpFor(30);
+        EXPECT_EQ(Dev->Written(), before);
+        EXPECT_EQ(Port.StateFlags(), c.Flags);
+        c.Release(*this);
+        EXPECT_TRUE(WaitWithoutPumping([&] { return Dev->Written() == before + "held"; }));
+        EXPECT_EQ(Port.WaitForAsync(rec), 4);
+        EXPECT_EQ(Port.StateFlags(), TComStateFlags{});
+        DoneAsync(rec);
+        ReadDownTo(0);
+    }
+}
+
+TEST_F(FlowTest, BytesThatArriveWhileDsrIsLowAreDropped)
+{
+    Port.FlowControl().SetDSRSensitivity(true);
+    Port.Open();
+    Dev->Feed("lost");
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->Unread().empty(); }));
+    PumpFor(20);
+    EXPECT_EQ(Port.InputCount(), 0);
+    Dev->SetLines(mlDSR);
+    Dev->Feed("kept");
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Port.InputCount() == 4; }));
+    std::string got;
+    Port.ReadStr(got, 10);
+    EXPECT_EQ(got, "kept");
+}
+
+TEST_F(FlowTest, PulsesBetweenTwoLooksRaiseEveryChangeInOrder)
+{
+    Port.OnCTSChange = Line("CTS");
+    Port.OnDSRChange = Line("DSR");
+    Port.OnRLSDChange = Line("RLSD");
+    Port.OnRing = [this](TCustomComPort*) { log.push_back("ring"); };
+    for (bool notice : {true, false}) {
+        SCOPED_TRACE(notice ? "with the driver's notice" : "looked at from time to time");
+        Port.Close();
+        Dev->LineNotice = notice;
+        Dev->SetLines(mlDSR);
+        Port.Open();
+        log.clear();
+        Dev->Pulse(mlCTS);
+        ASSERT_TRUE(PumpUntil([&] { return log.size() == 2; }));
+        Dev->Pulse(mlDSR);
+        Dev->Pulse(mlDSR);
+        ASSERT_TRUE(PumpUntil([&] { return log.size() == 6; }));
+        Dev->Pulse(mlRing);
+        ASSERT_TRUE(PumpUntil([&] { return log.size() == 7; }));
+        Dev->SetLines(mlDSR | mlRLSD);
+        ASSERT_TRUE(PumpUntil([&] { return log.size() == 8; }));
+        PumpFor(20);
+        EXPECT_EQ(log, (Log{"CTS on", "CTS off", "DSR off", "DSR on", "DSR off", "DSR on", "ring", "RLSD on"}));
+        EXPECT_EQ(Port.Signals(), (TComSignals{csDSR, csRLSD}));
+    }
+}
+
+TEST_F(FlowTest, CloseReturnsWhileALineWaitIsPending)
+{
+    for (int round = 0; round < 20; ++round) {
+        Port.Open();
+        // Every other round closes at once, while the wait may be just about to begin.
+        ASSERT_TRUE(round % 2 || WaitWithoutPumping([&] { return Dev->LineWaiters() == 1; }));
+        auto closed = std::async(std::launch::async, [this] { Port.Close(); });
+        ASSERT_EQ(closed.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "Close hangs";
+        EXPECT_EQ(Dev->LineWaiters(), 0);
+    }
+}
+
+TEST(ThreadInterrupt, EndsABlockingCallOfAnotherThread)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    TThreadInterrupt interrupt;
+    std::atomic<bool> done{false};
+    int result = -1;
+    std::thread reader([&] {
+        char c;
+        result = interrupt.Run([&] { return int(read(fds[0], &c, 1)); });
+        done = true;
+    });
+    // An interruption that comes before the call blocks is lost: it is sent again until the call has ended.
+    EXPECT_TRUE(Until([&] { return done.load(); }, [&] { interrupt.Interrupt(), usleep(2000); }, 10000));
+    reader.join();
+    EXPECT_EQ(result, EINTR);
+    interrupt.Interrupt(); // with nothing running: nothing happens
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST_F(FlowTest, TheEventThreadRunsAtThePortsPriority)
+{
+    const int base = getpriority(PRIO_PROCESS, id_t(gettid()));
+    std::map<TThreadPriority, int> nice;
+    for (TThreadPriority p : {tpNormal, tpLower, tpLowest, tpIdle}) {
+        Port.SetEventThreadPriority(p);
+        Port.Open();
+        pid_t events = 0; // named once its priority is set
+        ASSERT_TRUE(WaitWithoutPumping([&] { return (events = ThreadNamed("com-events")) != 0; }));
+        nice[p] = NiceOf(events);
+        EXPECT_EQ(sched_getscheduler(events), p == tpIdle ? SCHED_IDLE : SCHED_OTHER) << p;
+        EXPECT_EQ(NiceOf(ThreadNamed("com-io")), base) << "the I/O thread keeps its priority";
+        Port.Close();
+    }
+    EXPECT_EQ(nice[tpNormal], base);
+    EXPECT_GT(nice[tpLower], nice[tpNormal]);
+    EXPECT_GT(nice[tpLowest], nice[tpLower]);
+}
+
+TEST(PortPriority, ARaiseTheSystemRefusesLeavesTheThreadAsItWasAndThePortWorking)
+{
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NICE, &before), 0);
+    rlimit none = before;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_NICE, &none), 0);
+    int base = 0, raised = 0;
+    std::string written;
+    std::thread unprivileged([&] {
+        DropNiceCapability();
+        base = getpriority(PRIO_PROCESS, id_t(gettid()));
+        TFakePort fp;
+        fp.Port.SetSyncMethod(smNone);
+        fp.Port.SetEventThreadPriority(tpHighest);
+        fp.Port.Open();
+        pid_t events = 0;
+        WaitWithoutPumping([&] { return (events = ThreadNamed("com-events")) != 0; });
+        raised = NiceOf(events);
+        fp.Port.WriteStr("works");
+        written = fp.Dev->Written();
+        fp.Port.Close();
+    });
+    unprivileged.join();
+    setrlimit(RLIMIT_NICE, &before);
+    EXPECT_EQ(raised, base);
+    EXPECT_EQ(written, "works");
+}
+
+TEST_F(FlowTest, RtsToggleStartsLowAndStaysUpForAWriteMadeWhileThePreviousDrains)
+{
+    Dev->SetModemLines(mlRTS, true); // left raised by whoever had the line before
+    Port.FlowControl().SetControlRTS(rtsToggle);
+    Port.Open();
+    EXPECT_EQ(Dev->OutputLines() & mlRTS, 0u);
+    Dev->ClearLog();
+    Dev->HoldDrain(true);
+    Port.WriteStr("a");
+    ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->Drains() == 1; }));
+    Port.WriteStr("b");
+    Dev->HoldDrain(false);
+    ASSERT_TRUE(WaitWithoutPumping([&] { return (Dev->OutputLines() & mlRTS) == 0; }));
+    EXPECT_EQ(Dev->Log(), (Log{"rts 1", "drain", "drain", "rts 0"})) << "down only after the second byte left";
+    EXPECT_EQ(Dev->Written(), "ab");
+}
+
+TEST_F(FlowTest, TheSetupDialogRunsForThePortAndAppliesWhatIsConfirmed)
+{
+    RunModal([&] { Port.ShowSetupDialog(); }, Pick({{"Combo2", "19200"}, {"Combo6", "Hardware"}}, "Button1"));
+    EXPECT_EQ(Port.BaudRate(), br19200);
+    EXPECT_EQ(Port.FlowControl().FlowControl(), fcHardware);
+    RunModal([&] { Port.ShowSetupDialog(); }, Pick({{"Combo2", "300"}}, "Button2"));
+    EXPECT_EQ(Port.BaudRate(), br19200);
+}
