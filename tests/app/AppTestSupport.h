@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/TForm1.h"
+#include "files/KvxFile.h"
+#include "image/ByteTables.h"
+#include "image/ToolVersion.h"
 #include "platform/TempFiles.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
@@ -13,7 +16,9 @@
 #include <QVBoxLayout>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 
 // A temporary folder with one program INI file in it.
@@ -60,4 +65,36 @@ inline bool PumpUntil(const std::function<bool()>& done, std::chrono::millisecon
     while (!done() && std::chrono::steady_clock::now() < limit)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     return done();
+}
+
+// The text a byte table of the window shows for an address.
+inline std::string CellAt(const TForm1& form, ByteTable table, int address)
+{
+    return form.Image.CellText(table, ByteTables::ColOf(address), ByteTables::RowOf(address));
+}
+
+// One byte printed with a printf format ("%02X" as the tool writes it, "%03x" as a person might).
+inline std::string Printed(const char* format, uint8_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// A ".kvx" file of image as the tool writes it, but for the byte tokens at some addresses, printed with the
+// format given for each; tokens holds them as the file spells them.
+struct TSpelledKvx {
+    std::string file;
+    std::map<int, std::string> tokens;
+};
+inline TSpelledKvx KvxSpelled(const std::string& image, const std::map<int, const char*>& formats)
+{
+    TSpelledKvx spelled{FormatKvx(image, {}, kVersionTag), {}};
+    for (auto it = formats.rbegin(); it != formats.rend(); ++it) { // from the end: the earlier offsets stay
+        const auto [address, format] = *it;
+        const std::string token = Printed(format, static_cast<uint8_t>(image.at(size_t(address))));
+        spelled.file.replace(size_t(address) * 3, 2, token);
+        spelled.tokens.emplace(address, token);
+    }
+    return spelled;
 }

@@ -36,7 +36,7 @@ class ImageFilesWindow : public ::testing::Test, protected TWindowRig
         action->trigger();
     }
     QAction* MenuItem(const char* name) { return form.menuBar()->findChild<QAction*>(name); }
-    std::string HexCell(int a) const { return form.Image.CellText(ByteTable::Hex, a % 20 + 1, a / 20 + 1); }
+    std::string HexCell(int a) const { return CellAt(form, ByteTable::Hex, a); }
 
     TForm1 form{OptionsWith(ini)};
 };
@@ -82,6 +82,25 @@ TEST_F(ImageFilesWindow, SavedFileLoadsBackByteForByte)
 
     Choose(form.FileSave, path); // a save redraws every cell from the image
     EXPECT_EQ(HexCell(0) + HexCell(3), "546B");
+}
+
+// A byte token spelled otherwise than the tool writes it shows as the file has it in the hexadecimal table
+// only: the decimal and character tables show the value it reads as.
+TEST_F(ImageFilesWindow, FileSpellingShowsInTheHexadecimalTableOnly)
+{
+    MarkedImage();
+    const std::string image = form.Image.Image.Bytes(0, kKvxImageBytes);
+    const TSpelledKvx spelled = KvxSpelled(image, {{1, "%03X"}, {10, "%02x"}, {300, "%04x"}, {2001, "%03x"}});
+    const std::string path = ini.Path("spelled.kvx");
+    ini.Put(path, spelled.file);
+    Choose(form.FileOpen, path);
+    ASSERT_EQ(form.Image.Image.Bytes(0, kKvxImageBytes), image);
+    for (const auto& [a, token] : spelled.tokens) {
+        const auto value = static_cast<uint8_t>(image[size_t(a)]);
+        EXPECT_EQ(HexCell(a), token);
+        EXPECT_EQ(CellAt(form, ByteTable::Dec, a), std::to_string(value)) << token;
+        EXPECT_EQ(CellAt(form, ByteTable::Ascii, a), std::string(1, static_cast<char>(value))) << token;
+    }
 }
 
 TEST_F(ImageFilesWindow, FaultyFileChangesNothingButTheReport)

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 namespace
@@ -157,6 +158,52 @@ TEST_F(MainRoad, LoadedFileReachesTheUnitUnchangedButForTheToolNumber)
     form.WriteEEPROM->trigger();
     EXPECT_EQ(form.Status(), "EEPROM Write OK!");
     EXPECT_EQ(ChangedAddresses(Stamped(image.substr(0, 2048)), UnitBytes(2048)), std::vector<int>{});
+}
+
+// A file's spelling of a byte token ("6e", "059") shows only while the byte stands as that file left it: the next
+// file, a read or the default writes every byte again, even with the same value, and the byte then shows the
+// digits the tool prints. A page edit writes its own bytes only; the others keep the file's spelling.
+TEST_F(MainRoad, AFilesSpellingGoesWhenItsByteIsWrittenAgain)
+{
+    const std::string image = AsThePagesStoreIt(FieldUnitImage()); // the unit holds the same
+    const std::string path = ini.Path("unit.kvx");
+    const auto load = [&](const std::string& file) {
+        ini.Put(path, file);
+        dialogs.AnswerFile(true, path);
+        form.FileOpen->trigger();
+    };
+    const TSpelledKvx first = KvxSpelled(image, {{1, "%02x"}, {122, "%03X"}, {2000, "%04x"}});
+    const TSpelledKvx second = KvxSpelled(image, {{2001, "%03x"}});
+    struct Way {
+        const char* name;
+        std::function<void()> write;
+        std::map<int, std::string> spelled; // what still shows as a file spelled it
+    };
+    const Way ways[] = {
+        {"second file", [&] { load(second.file); }, second.tokens},
+        {"read", [&] { form.ReadEEPROM->trigger(); }, {}},
+        {"default", [&] { form.setDefault->click(); }, {}},
+        {"page edit", // phone 5 starts at 122
+         [&] {
+             form.PageContext.Get<QLineEdit>("PhoneNr5")->setText("+46");
+             form.PageContext.Exits.at("PhoneNr5")();
+         },
+         {{1, first.tokens.at(1)}, {2000, first.tokens.at(2000)}}},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        load(first.file);
+        for (const auto& [a, token] : first.tokens)
+            ASSERT_EQ(CellAt(form, ByteTable::Hex, a), token) << a;
+        way.write();
+        std::map<int, std::string> expect = way.spelled;
+        for (int a : {1, 122, 2000, 2001}) {
+            const std::string digits = Printed("%02X", form.Image.Image.Byte(a));
+            expect.try_emplace(a, form.Image.Image.Marked(a) ? "(" + digits + ")" : digits);
+            EXPECT_EQ(CellAt(form, ByteTable::Hex, a), expect.at(a)) << a;
+        }
+    }
+    EXPECT_EQ(form.Image.Image.Bytes(122, 3), "+46") << "the edit was written";
 }
 
 // A unit whose values stand out of range or out of step: read and written back without an edit, it gets

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -208,6 +209,42 @@ TEST_F(MainWindow, WhatFollowsASwitchFollowsTheShownImage)
         show(bytes);
         EXPECT_EQ(ctx.Get<TRadioGroup>("IO1edge")->ItemIndex(), item);
         EXPECT_EQ(form.RichEdit1->toPlainText().toStdString().rfind(help, 0), 0u) << help;
+    }
+}
+
+// Logging switched on brings the pulse counting edge within reach, whether the user picks an item or a redraw
+// moves the choice; switched off again, by either, it leaves the edge as it was.
+TEST_F(MainWindow, LoggingSwitchedOnEnablesTheCountingEdge)
+{
+    auto* logging = ctx.Get<TRadioGroup>("AnadataLog");
+    auto* edge = ctx.Get<TRadioGroup>("IO1edge");
+    EXPECT_TRUE(edge->isEnabled()) << "the start-up showing of the all-0xFF image has logging on";
+    const auto pick = [logging](int item) { return [logging, item] { logging->Button(item)->click(); }; };
+    const auto show = [this](bool on) {
+        return [this, on] {
+            std::string bytes = form.Image.Image.Bytes(0, 3072);
+            bytes[1014] = static_cast<char>(on ? bytes[1014] | 0x80 : bytes[1014] & ~0x80);
+            form.Image.LoadPlain(0, bytes);
+            form.ImageToControls();
+        };
+    };
+    struct Way {
+        const char* name;
+        std::function<void()> on, off;
+    } const ways[] = {
+        {"item 1 picked", pick(1), pick(0)}, {"item 2 picked", pick(2), show(false)}, {"redrawn", show(true), pick(0)}};
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        show(false)();
+        ASSERT_EQ(logging->ItemIndex(), 0);
+        // Only the window's opening puts the edge out of reach, and its first showing brings it back.
+        edge->setEnabled(false);
+        way.on();
+        EXPECT_NE(logging->ItemIndex(), 0);
+        EXPECT_TRUE(edge->isEnabled());
+        way.off();
+        EXPECT_EQ(logging->ItemIndex(), 0);
+        EXPECT_TRUE(edge->isEnabled());
     }
 }
 
