@@ -7,6 +7,5 @@
 // thread got to it is still reported as it was: a short pulse is "on" and then "off".
 struct TComBatch {
     TComEvents Events;
-    bool HasLines = false;
-    unsigned Lines = 0;
+    unsigned Lines = 0; // meaningful where Events holds a line change: every one comes with its levels
 };

@@ -111,7 +111,6 @@ int TComIo::SetLine(const TComLineSettings& Settings)
     const TComLineSettings& s = Settings;
     FDecoder.SetOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
     FLine = s;
-    FRtsToggle = s.ControlRTS == rtsToggle;
     FRtsUp = false;
     // The lines start over as the settings have them; the limits then decide again whether input stays stopped.
     FRtsLowered = FDtrLowered = false;
@@ -220,7 +219,7 @@ void TComIo::Run()
     }
 }
 
-int TComIo::WaitTimeout(TComClock::time_point Now)
+int TComIo::WaitTimeout(TComClock::time_point Now) const
 {
     if (FHungUp)
         return -1;
@@ -354,25 +353,27 @@ void TComIo::TakeLineChanges()
     if (ringRose || ringBetween)
         last.Events.Include(evRing);
     last.Lines = lines;
-    for (TComBatch& step : found)
-        if (!step.Events.Empty())
-            PushLineStep(step.Events, (step.Lines & ~mlRing) | (now & mlRing));
+    for (TComBatch& step : found) {
+        step.Lines = (step.Lines & ~mlRing) | (now & mlRing);
+        PushLineStep(step);
+    }
     if (counted)
         FLineCounters = c;
     FLines = (lines & ~mlRing) | (now & mlRing);
 }
 
-void TComIo::PushLineStep(TComEvents Events, unsigned Lines)
+void TComIo::PushLineStep(TComBatch Step)
 {
+    if (Step.Events.Empty())
+        return;
     // Writes held by a line may go now; the I/O thread looks again.
-    if (!FWrites.empty())
-        FBackend.Wake();
-    const TComEvents wanted = Events * FMask;
-    if (wanted.Empty())
+    WakeIfWaiting();
+    Step.Events = Step.Events * FMask;
+    if (Step.Events.Empty())
         return;
     if (FLineSteps.size() >= MaxWaitingSteps)
         FLineSteps.pop_front();
-    FLineSteps.push_back({wanted, true, Lines});
+    FLineSteps.push_back(Step);
     FCv.notify_all();
 }
 
@@ -637,7 +638,7 @@ int TComIo::WriteSome(TComOp& Op)
 
 long TComIo::WriteOut(const void* Buffer, std::size_t Count)
 {
-    if (FRtsToggle && !FRtsUp && FBackend.SetModemLines(mlRTS, true) == 0)
+    if (FLine.ControlRTS == rtsToggle && !FRtsUp && FBackend.SetModemLines(mlRTS, true) == 0)
         FRtsUp = true;
     ++FWriteCalls;
     return FBackend.Write(Buffer, Count);

@@ -69,7 +69,7 @@ class TComIo
     void Run();
     void WatchLines();
     void StopLineWatch(TLock& Lock);
-    int WaitTimeout(TComClock::time_point Now);
+    int WaitTimeout(TComClock::time_point Now) const;
     void DrainDevice();
     void Accept(const TRxFindings& Found);
     void ServeReads(TComClock::time_point Now);
@@ -85,7 +85,7 @@ class TComIo
     bool DsrDropping();
     void CheckInputFlow();
     void TakeLineChanges();
-    void PushLineStep(TComEvents Events, unsigned Lines);
+    void PushLineStep(TComBatch Step);
     TComErrors PollCounters();
     void HangUp(int Error);
     void EndReadsAfterHangUp();
@@ -119,7 +119,6 @@ class TComIo
     bool FXoffSent = false;   // the port's XOFF stands: no XON yet
     bool FRtsLowered = false; // RTS or DTR handshake stopped the input
     bool FDtrLowered = false;
-    bool FRtsToggle = false;
     bool FRtsUp = false;
     bool FDraining = false;
     std::uint64_t FWriteCalls = 0;

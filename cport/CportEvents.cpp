@@ -337,7 +337,6 @@ void TCustomComPort::CallRx80Full()
 
 void TCustomComPort::CallEvent(TComEvent Event, const TComBatch& Batch)
 {
-    const bool carried = Batch.HasLines;
     switch (Event) {
     case evError:
         CallError();
@@ -355,16 +354,16 @@ void TCustomComPort::CallEvent(TComEvent Event, const TComBatch& Batch)
         CallRing();
         break;
     case evCTS:
-        carried ? CallCTSChange((Batch.Lines & mlCTS) != 0) : CallCTSChange();
+        CallCTSChange((Batch.Lines & mlCTS) != 0);
         break;
     case evDSR:
-        carried ? CallDSRChange((Batch.Lines & mlDSR) != 0) : CallDSRChange();
+        CallDSRChange((Batch.Lines & mlDSR) != 0);
         break;
     case evRxFlag:
         CallRxFlag();
         break;
     case evRLSD:
-        carried ? CallRLSDChange((Batch.Lines & mlRLSD) != 0) : CallRLSDChange();
+        CallRLSDChange((Batch.Lines & mlRLSD) != 0);
         break;
     case evRx80Full:
         CallRx80Full();

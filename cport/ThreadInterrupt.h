@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <mutex>
 #include <pthread.h>
 

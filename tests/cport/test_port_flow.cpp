@@ -96,32 +96,26 @@ TEST_F(FlowTest, InputStopsOneBytePastTheXoffLimitAndResumesOnlyBelowTheXonLimit
         {"DTR handshake", [](TComFlowControl& f) { f.SetControlDTR(dtrHandshake); }, {"dtr 0"}, {"dtr 1"}},
     };
     for (const auto& c : cases) {
-        TFakePort fp;
-        fp.Port.Buffer().SetInputSize(InputSize);
-        c.Set(fp.Port.FlowControl());
-        fp.Port.Open();
-        fp.Dev->ClearLog();
-        auto fill = [&](int n) {
-            fp.Dev->Feed(std::string(std::size_t(n - fp.Port.InputCount()), 'x'));
-            return WaitWithoutPumping([&] { return fp.Port.InputCount() == n; });
-        };
-        auto readTo = [&](int n) {
-            std::string got;
-            fp.Port.ReadStr(got, fp.Port.InputCount() - n);
-        };
-        ASSERT_TRUE(fill(InputSize - Limit)) << c.Name;
-        EXPECT_EQ(fp.Dev->Log(), Log{}) << c.Name << ": at the limit input goes on";
-        ASSERT_TRUE(fill(InputSize - Limit + 1));
-        EXPECT_EQ(fp.Dev->Log(), c.Stop) << c.Name;
-        ASSERT_TRUE(fill(InputSize - 10));
-        readTo(Limit);
-        EXPECT_EQ(fp.Dev->Log(), c.Stop) << c.Name << ": stopped once, and not resumed at the XON limit";
-        readTo(Limit - 1);
+        SCOPED_TRACE(c.Name);
+        Port.Close();
+        Port.FlowControl().SetFlowControl(fcNone);
+        Port.FlowControl().SetControlDTR(dtrDisable);
+        c.Set(Port.FlowControl());
+        Port.Open();
+        Dev->ClearLog();
+        FillTo(InputSize - Limit);
+        EXPECT_EQ(Dev->Log(), Log{}) << "at the limit input goes on";
+        FillTo(InputSize - Limit + 1);
+        EXPECT_EQ(Dev->Log(), c.Stop);
+        FillTo(InputSize - 10);
+        ReadDownTo(Limit);
+        EXPECT_EQ(Dev->Log(), c.Stop) << "stopped once, and not resumed at the XON limit";
+        ReadDownTo(Limit - 1);
         Log both = c.Stop;
         both.insert(both.end(), c.Resume.begin(), c.Resume.end());
-        EXPECT_EQ(fp.Dev->Log(), both) << c.Name;
-        readTo(0);
-        EXPECT_EQ(fp.Dev->Log(), both) << c.Name << ": resumed once";
+        EXPECT_EQ(Dev->Log(), both);
+        ReadDownTo(0);
+        EXPECT_EQ(Dev->Log(), both) << "resumed once";
     }
 }
 
