@@ -7,7 +7,7 @@
 #include "channels/ChannelTypes.h"
 #include "channels/ChannelsPage.h"
 #include "channels/RecipientCaption.h"
-#include "cport/ComGuard.h"
+#include "cport/port/ComGuard.h"
 #include "pages/AlarmControl.h"
 #include "pages/Bind.h"
 #include "pages/CommunicationPage.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/ProgramIni.h"
-#include "cport/Cport.h"
-#include "cport/TermPortLink.h"
+#include "cport/port/Cport.h"
+#include "cport/terminal/TermPortLink.h"
 #include "image/HardwareVariant.h"
 #include "image/ImageStore.h"
 #include "link/net/ServerLink.h"

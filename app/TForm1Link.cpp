@@ -1,7 +1,7 @@
 #include "app/AboutBox.h"
 #include "app/Saveprogress.h"
 #include "app/TForm1.h"
-#include "cport/ComLed.h"
+#include "cport/ui/ComLed.h"
 #include "link/ui/ByteMemo.h"
 #include "link/ui/TerminalPage.h"
 #include "pages/ImageFields.h"

@@ -1,6 +1,6 @@
 // Serial port throughput through a pseudo-terminal pair into the receive queue, and the CPU an idle open port
 // costs (the goal is next to nothing: the I/O thread sleeps in poll, it never spins).
-#include "cport/Cport.h"
+#include "cport/port/Cport.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

@@ -1,4 +1,4 @@
-#include "cport/TermScreen.h"
+#include "cport/terminal/TermScreen.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // A full configuration read and write against the simulated unit at 115200 baud with the real timing.
 // Reports the wall time next to what the protocol's fixed delays and the line take, and the window thread's
 // CPU time as a share of the wall time.
-#include "cport/Cport.h"
+#include "cport/port/Cport.h"
 #include "image/ImageStore.h"
 #include "link/protocol/Framing.h"
 #include "link/protocol/LinkHost.h"

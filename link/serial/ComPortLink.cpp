@@ -1,6 +1,6 @@
 #include "link/serial/ComPortLink.h"
 
-#include "cport/Cport.h"
+#include "cport/port/Cport.h"
 #include "platform/Clock.h"
 
 #include <cstdint>

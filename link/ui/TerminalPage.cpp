@@ -1,8 +1,8 @@
 #include "link/ui/TerminalPage.h"
 
-#include "cport/ComTerminal.h"
-#include "cport/Cport.h"
-#include "cport/EComPort.h"
+#include "cport/port/Cport.h"
+#include "cport/port/EComPort.h"
+#include "cport/terminal/ComTerminal.h"
 #include "image/TextTables.h"
 #include "link/protocol/LinkHost.h"
 #include "link/protocol/Protocol.h"

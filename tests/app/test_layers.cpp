@@ -64,6 +64,33 @@ TEST(Layers, NoSourceIncludesALaterLayer)
     EXPECT_GT(checked, 100);
 }
 
+// Inside the serial port layer, a role includes only the roles before it (port < terminal < ui), and the port
+// itself is plain QtCore, so its threads and the link layer never pull in widgets.
+TEST(Layers, CportRolesIncludeOnlyTheRolesBeforeThem)
+{
+    const std::vector<std::string> roles = {"port", "terminal", "ui"};
+    const std::set<std::string> core = {"QMetaObject", "QObject", "QtGlobal"};
+    const std::regex quoted(R"(^\s*#\s*include\s*"cport/([a-z]+)/)");
+    const std::regex qt(R"(^\s*#\s*include\s*<(Q[^>]*)>)");
+    int checked = 0;
+    for (size_t i = 0; i < roles.size(); ++i) {
+        const std::vector<std::string> allowed(roles.begin(), roles.begin() + static_cast<long>(i) + 1);
+        checked += ForEachInclude("cport/" + roles[i], true, [&](const std::string& line, const std::string& where) {
+            std::smatch m;
+            if (std::regex_search(line, m, quoted)) {
+                EXPECT_NE(std::find(allowed.begin(), allowed.end(), m[1].str()), allowed.end())
+                    << where << " includes cport/" << m[1].str();
+            } else if (roles[i] == "port" && std::regex_search(line, m, qt)) {
+                EXPECT_TRUE(core.count(m[1].str())) << where << " includes <" << m[1].str() << ">";
+            }
+        });
+    }
+    // Every source of the layer sits in one of the roles.
+    for (const auto& entry : fs::directory_iterator(fs::path(KIV_SOURCE_DIR) / "cport"))
+        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "CMakeLists.txt") << entry.path();
+    EXPECT_GT(checked, 40);
+}
+
 // Inside the link, a role includes only the roles before it (protocol < serial < net < ui); the plain protocol
 // and the serial transfers use no Qt but QtCore, the TCP transports QtNetwork besides; only ui has widgets,
 // and a role without widgets names each platform/ui header it may use.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cport/ComGuard.h"
-#include "cport/Cport.h"
-#include "cport/EComPort.h"
+#include "cport/port/ComGuard.h"
+#include "cport/port/Cport.h"
+#include "cport/port/EComPort.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cport/ComBackend.h"
-#include "cport/Cport.h"
+#include "cport/port/ComBackend.h"
+#include "cport/port/Cport.h"
 
 #include <cerrno>
 #include <condition_variable>

@@ -3,9 +3,9 @@
 #include "CportTestSupport.h"
 #include "FakeComBackend.h"
 #include "PtyPair.h"
-#include "cport/ComLed.h"
-#include "cport/ComNotify.h"
-#include "cport/LedImages.h"
+#include "cport/port/ComNotify.h"
+#include "cport/ui/ComLed.h"
+#include "cport/ui/LedImages.h"
 
 #include <QImage>
 #include <QThread>

@@ -1,7 +1,7 @@
 // The data packet splitter: packets by start and stop strings, size and the owner's tests, what is discarded,
 // the buffer limit and large blocks.
 #include "CportTestSupport.h"
-#include "cport/DataPacket.h"
+#include "cport/port/DataPacket.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "CportTestSupport.h"
 #include "FakeComBackend.h"
 #include "PtyPair.h"
-#include "cport/ThreadInterrupt.h"
+#include "cport/port/ThreadInterrupt.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The port against a pseudo-terminal pair: bytes on the wire, the receive queue, time-outs, open errors.
 #include "CportTestSupport.h"
 #include "PtyPair.h"
-#include "cport/BaudOther.h"
+#include "cport/port/BaudOther.h"
 
 #include <gtest/gtest.h>
 

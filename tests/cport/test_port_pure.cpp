@@ -1,12 +1,12 @@
 // Pure parts of the port: the termios it builds, the reader's decoding, the receive ring, the time-out rules,
 // the setting texts and the port list.
 #include "CportTestSupport.h"
-#include "cport/ComTimeouts.h"
-#include "cport/CportConv.h"
-#include "cport/EnumPorts.h"
-#include "cport/RxDecoder.h"
-#include "cport/RxQueue.h"
-#include "cport/TermiosBuild.h"
+#include "cport/port/ComTimeouts.h"
+#include "cport/port/CportConv.h"
+#include "cport/port/EnumPorts.h"
+#include "cport/port/RxDecoder.h"
+#include "cport/port/RxQueue.h"
+#include "cport/port/TermiosBuild.h"
 #include "platform/TempFiles.h"
 
 #include <gtest/gtest.h>

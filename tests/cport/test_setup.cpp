@@ -3,10 +3,10 @@
 // spelt as a path or gone.
 #include "CportTestSupport.h"
 #include "FakeComBackend.h"
-#include "cport/ComNotify.h"
-#include "cport/ComUpdate.h"
-#include "cport/Cportsetup.h"
-#include "cport/PortPickers.h"
+#include "cport/port/ComNotify.h"
+#include "cport/port/ComUpdate.h"
+#include "cport/ui/Cportsetup.h"
+#include "cport/ui/PortPickers.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include "CportTestSupport.h"
 #include "FakeComBackend.h"
 #include "FileSizeLimit.h"
-#include "cport/PortStorage.h"
+#include "cport/port/PortStorage.h"
 #include "platform/TempFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cport/ComLink.h"
-#include "cport/TermPortLink.h"
+#include "cport/port/ComLink.h"
+#include "cport/terminal/TermPortLink.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -2,9 +2,9 @@
 // executing what arrives (caret, erasing, attributes, modes, replies to the unit), saving and loading. Bytes are
 // written with '^' for ESC; the receive filters are seen through the terminal control.
 #include "CportTestSupport.h"
-#include "cport/Cportesc.h"
-#include "cport/TermBuffer.h"
-#include "cport/TermScreen.h"
+#include "cport/terminal/Cportesc.h"
+#include "cport/terminal/TermBuffer.h"
+#include "cport/terminal/TermScreen.h"
 
 #include <gtest/gtest.h>
 

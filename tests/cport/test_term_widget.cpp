@@ -1,8 +1,8 @@
 // The terminal control: keys to bytes on the wire, what arrives through the port link, replies and echo, the
 // port binding and its lifetime, painting and the caret, and the setup dialog's size texts. Bytes use '^' for ESC.
 #include "CportTestSupport.h"
-#include "cport/ComTerminal.h"
-#include "cport/Cporttrmset.h"
+#include "cport/terminal/ComTerminal.h"
+#include "cport/terminal/Cporttrmset.h"
 #include "test_term_fakeport.h"
 
 #include <QComboBox>

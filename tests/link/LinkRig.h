@@ -2,7 +2,7 @@
 
 #include "FakeHost.h"
 
-#include "cport/Cport.h"
+#include "cport/port/Cport.h"
 #include "image/ImageStore.h"
 #include "link/serial/ComPortLink.h"
 #include "link/serial/SerialLink.h"

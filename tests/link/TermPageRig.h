@@ -3,7 +3,7 @@
 #include "FakeHost.h"
 #include "RecordingPort.h"
 
-#include "cport/Cport.h"
+#include "cport/port/Cport.h"
 #include "image/ImageStore.h"
 #include "link/serial/SerialLink.h"
 #include "link/serial/TermPageHost.h"
