@@ -24,6 +24,8 @@
 // the driver cannot: input stopped and resumed at the XON/XOFF limits of its own queue (XOFF, RTS and DTR),
 // writes held by CTS, DSR or its own XOFF, bytes dropped while DSR is low. Everything here is guarded by one
 // lock, which the operations in flight share.
+// Its rooms: ComIo.cpp (life cycle, the I/O thread, reads), ComIoWrites.cpp, ComIoEvents.cpp, ComInputFlow.cpp
+// (the flow control done here) and ComLineWatch.cpp (the line thread and the driver's counts).
 class TComIo
 {
   public:

@@ -1,0 +1,82 @@
+#include "cport/port/ComIo.h"
+
+// --- events ------------------------------------------------------------------------------------------------
+
+void TComIo::SetMask(TComEvents Mask)
+{
+    {
+        TLock lk(*FLock);
+        FMask = Mask;
+        FHistory = {};
+        FLineSteps.clear();
+        FBatchStop = false;
+        // Bytes that came before anyone listened must not sit unannounced until the next byte.
+        if (FQueue.Size() > 0)
+            Record(TComEvents{evRxChar});
+    }
+    FBackend.Wake(); // the I/O thread may have to watch the lines now
+}
+
+bool TComIo::WaitBatch(TComBatch& Batch)
+{
+    TLock lk(*FLock);
+    FCv.wait(lk, [&] { return FBatchStop || !FHistory.Empty() || !FLineSteps.empty(); });
+    if (FBatchStop)
+        return false;
+    // Line changes go one step a batch, each with its own levels.
+    Batch = {};
+    if (!FLineSteps.empty()) {
+        Batch = FLineSteps.front();
+        FLineSteps.pop_front();
+    }
+    Batch.Events += FHistory;
+    FHistory = {};
+    return true;
+}
+
+void TComIo::StopBatches()
+{
+    TLock lk(*FLock);
+    FBatchStop = true;
+    FCv.notify_all();
+}
+
+TComEvents TComIo::WaitEvents(int TimeoutMs, TComStopEvent* StopEvent)
+{
+    bool stopped = false; // guarded by the lock
+    if (StopEvent)
+        StopEvent->Attach([&] {
+            TLock lk(*FLock);
+            stopped = true;
+            FCv.notify_all();
+        });
+    const bool stoppedBefore = StopEvent && StopEvent->IsSet();
+    TComEvents got;
+    {
+        TLock lk(*FLock);
+        stopped = stopped || stoppedBefore;
+        auto ready = [&] { return !FHistory.Empty() || !FLineSteps.empty() || stopped; };
+        if (TimeoutMs < 0)
+            FCv.wait(lk, ready);
+        else
+            FCv.wait_for(lk, std::chrono::milliseconds(TimeoutMs), ready);
+        got = FHistory;
+        FHistory = {};
+        for (const TComBatch& step : FLineSteps)
+            got += step.Events;
+        FLineSteps.clear();
+        FMask = {};
+    }
+    if (StopEvent)
+        StopEvent->Attach(nullptr); // waits for a Set that is telling us right now
+    return got;
+}
+
+TComErrors TComIo::TakeErrors()
+{
+    TLock lk(*FLock);
+    PollCounters();
+    const TComErrors e = FErrors;
+    FErrors = {};
+    return e;
+}
