@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <string>
@@ -132,4 +133,21 @@ TEST(Layers, LinkRolesIncludeOnlyTheRolesBeforeThem)
         });
     }
     EXPECT_GT(checked, 50);
+}
+
+// A source file past 800 lines has outgrown one concern: it wants rooms of its own.
+TEST(Layers, NoSourceFileIsOver800Lines)
+{
+    int checked = 0;
+    for (const char* folder : {"platform", "image", "cport", "link", "pages", "channels", "files", "app"})
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(KIV_SOURCE_DIR) / folder)) {
+            const auto ext = entry.path().extension();
+            if (ext != ".cpp" && ext != ".h")
+                continue;
+            std::ifstream in(entry.path());
+            const auto lines = std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
+            EXPECT_LE(lines, 800) << entry.path();
+            ++checked;
+        }
+    EXPECT_GT(checked, 200);
 }
