@@ -165,6 +165,13 @@ TEST(UnitAnswers, TimersNeedFivePeriodsOf0To1440)
                                    std::string(), std::string("\r\n\r\n"), std::string("SWT\r\n"),
                                    std::string("SWT\r\n1,00:00,60\r\n2,00:00,60\r\n3,00:00,60\r\n4,00:00,60\r\n")})
         EXPECT_FALSE(UnitAnswers::ParseTimers(bad)) << bad;
+    // An answer taken while it still came in: its last period cut short or not yet ended.
+    const std::string whole = answer("60");
+    const size_t fifth = whole.find("720");
+    for (size_t cut : {fifth + 2, fifth + 3, fifth + 4})
+        EXPECT_FALSE(UnitAnswers::ParseTimers(whole.substr(0, cut))) << cut;
+    EXPECT_FALSE(UnitAnswers::ParseTimers(whole.substr(0, fifth + 4) + std::string("\0\r\n", 3)));
+    EXPECT_TRUE(UnitAnswers::ParseTimers(whole.substr(0, fifth + 5)));
 }
 
 TEST(UnitAnswers, HardwareTypeWordIsTrimmed)
