@@ -144,6 +144,34 @@ TEST_F(Sending, BadDelayPortErrorAndClosedPort)
     EXPECT_EQ(host.Status, "Communication failure");
 }
 
+// A write the line holds back past its time limit ends short without an error of the port's own: the send takes
+// it for one, says so once and sends nothing more of the text.
+TEST_F(Sending, AWriteTheLineHeldBackEndsTheTextWithAPortError)
+{
+    const struct {
+        std::string text;
+        bool raw;
+        int held;
+        std::string wire;
+    } cases[] = {{"kvrw1\r", false, 2, "kv"}, {"A[66]C", false, 1, "A"}, {"pw=[13]", true, 3, "pw="}};
+    for (const auto& c : cases) {
+        port.Writes.clear();
+        host.PortErrors.clear();
+        port.HoldWriteAt = c.held;
+        EXPECT_EQ(c.raw ? sender.SendComStringRaw(c.text) : sender.SendComString(c.text), SendOutcome::PortFailed);
+        EXPECT_EQ(port.Wire(), c.wire) << c.text;
+        EXPECT_EQ(host.PortErrors, Strings{"Write time-out: the line held the data back"}) << c.text;
+    }
+    port.Writes.clear();
+    EXPECT_EQ(sender.SendComString("ok"), SendOutcome::Sent);
+    // A frame byte held: the transfer around it takes the port error.
+    port.HoldWriteAt = 3;
+    EXPECT_THROW(sender.EscapeSendChksum(0x0D), LineHeldError);
+    EXPECT_EQ(port.Wire(), "ok\x7D");
+    port.Open = false;
+    EXPECT_EQ(sender.SendComString("x"), SendOutcome::PortClosed);
+}
+
 TEST_F(Sending, ZeroDelayLetsNoOtherHandlerIn)
 {
     bool ran = false;
