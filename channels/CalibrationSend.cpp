@@ -7,6 +7,7 @@
 #include "link/protocol/LinkHost.h"
 #include "link/protocol/Protocol.h"
 #include "link/serial/LinkPort.h"
+#include "link/serial/SendHelpers.h"
 #include "link/serial/SerialLink.h"
 #include "pages/PageContext.h"
 #include "platform/Clock.h"
@@ -97,7 +98,7 @@ bool TCalibrationSend::SendChannel(int n)
         if (auto exit = ctx_.Exits.find(edit); exit != ctx_.Exits.end())
             exit->second();
     const std::string line = CalibrationLine(CalibrationBlockAddress(n), ReadCalibrationBlock(ctx_.Image, n));
-    return link_.Sender.SendComString(line);
+    return link_.Sender.SendComString(line) == SendOutcome::Sent;
 }
 
 void TCalibrationSend::ADcalButtonClick(int n)

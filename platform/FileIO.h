@@ -10,8 +10,10 @@
 int ReadWholeFile(const std::string& path, std::string& data);
 
 // Writes data to a new file beside path and renames it over path, so that a reader (or a crash, or a full
-// disk) sees the old file or the new one, never a part of either. An existing file's permission bits are
-// kept. On failure path is as it was and no temporary file is left behind.
+// disk) sees the old file or the new one, never a part of either. Through a symbolic link the link's target
+// is replaced that way (the new file made beside the target) and the link stays. An existing file the user may
+// not write is refused (EACCES); otherwise its permission bits are kept, and its owner where the system lets
+// us. On failure the file is as it was and no temporary file is left behind.
 int ReplaceFile(const std::string& path, std::string_view data);
 
 // The system's text for an error number ("No such file or directory").

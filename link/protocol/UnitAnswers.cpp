@@ -9,6 +9,7 @@ Tokenizer::Tokenizer(std::string_view text) : text_(text.substr(0, std::min(text
 
 std::optional<std::string> Tokenizer::Next(std::string_view delimiters)
 {
+    delimited_ = false;
     size_t start = text_.find_first_not_of(delimiters, pos_);
     if (start == std::string_view::npos) {
         pos_ = text_.size();
@@ -20,6 +21,7 @@ std::optional<std::string> Tokenizer::Next(std::string_view delimiters)
         return std::string(text_.substr(start));
     }
     pos_ = end + 1;
+    delimited_ = true;
     return std::string(text_.substr(start, end - start));
 }
 
@@ -54,7 +56,8 @@ std::optional<std::array<std::string, 5>> ParseTimers(std::string_view answer)
         tokens.Next(",");
         tokens.Next(",");
         auto field = tokens.Next("\r\n");
-        if (!field)
+        // An answer read while it still came in ends inside its last number ("1440" read as "14").
+        if (!field || !tokens.Delimited())
             return std::nullopt;
         period = TrimLineSpace(*field);
         if (!IsTimerPeriod(period))

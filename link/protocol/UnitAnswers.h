@@ -17,10 +17,13 @@ class Tokenizer
   public:
     explicit Tokenizer(std::string_view text);
     std::optional<std::string> Next(std::string_view delimiters);
+    // Whether the last token found ended at one of its delimiters rather than at the end of the text.
+    bool Delimited() const { return delimited_; }
 
   private:
     std::string_view text_;
     size_t pos_ = 0;
+    bool delimited_ = false;
 };
 
 // Longest accepted timer period in minutes (a day).
@@ -28,7 +31,7 @@ inline constexpr int kMaxTimerPeriod = 1440;
 
 // The answer to "KVSWT?": a first line, then one line per timer of three comma-separated fields, the third
 // being the period. The five periods (trimmed decimal text), or nothing when the answer holds no first line,
-// a timer line lacks its period, or a period is no number in 0..1440.
+// a timer line lacks its period or its line end, or a period is no number in 0..1440.
 std::optional<std::array<std::string, 5>> ParseTimers(std::string_view answer);
 
 // The answer to "KVRP1": text up to a colon, a word, then the variant word. The word is trimmed of blanks,

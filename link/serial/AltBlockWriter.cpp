@@ -142,10 +142,12 @@ std::string AltBlockWriter::Transfer(SerialSession& session, const Plan& plan, T
     for (int block = 0; block < plan.Blocks;) {
         link_.Sender.Port().ClearBuffer(true, true);
         timing_.Wait(timing_.AltBlockPauseMs);
-        const std::string reply = WriteEEPROMBlock_2(plan, block);
-        Log(UpToZero(reply));
+        const auto reply = WriteEEPROMBlock_2(plan, block);
+        if (!reply)
+            return Msg::kCommFailure;
+        Log(UpToZero(*reply));
         const std::string name = "Block: " + std::to_string(block + 1);
-        if (Framing::ReplyContains(reply, "OK")) {
+        if (Framing::ReplyContains(*reply, "OK")) {
             ++totals.Acknowledged;
             Log(name + " OK!");
         } else if (!retry) {
@@ -162,7 +164,7 @@ std::string AltBlockWriter::Transfer(SerialSession& session, const Plan& plan, T
     return totals.Failed == 0 ? Msg::kWriteOk : Msg::kWriteChecksumFailed;
 }
 
-std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
+std::optional<std::string> AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
 {
     SerialSender& sender = link_.Sender;
     LinkPort& port = sender.Port();
@@ -173,7 +175,8 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     std::string command = kWriteBlockAltPrefix;
     command.push_back(static_cast<char>(static_cast<uint8_t>(plan.Area + kNumberOffset)));
     command.push_back(static_cast<char>(static_cast<uint8_t>(block + kNumberOffset)));
-    sender.SendComStringRaw(command);
+    if (sender.SendComStringRaw(command) != SendOutcome::Sent)
+        return std::nullopt;
     Log(TrafficText::RenderBytes(command, false));
 
     std::string data;     // the raw bytes that count for the CRC
@@ -182,17 +185,17 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     const long long total = static_cast<long long>(plan.Size) * plan.Blocks;
     for (int i = 1; i <= plan.Size; ++i) {
         if (plan.Fill) {
-            port.WriteStr(std::string(1, '\xFF'));
+            sender.WriteWhole(std::string(1, '\xFF'));
             timing_.Wait(timing_.AltFillGapMs);
         } else if (Framing::NeedsEscape(plan.Byte)) {
             const auto escaped = static_cast<uint8_t>(plan.Byte ^ Framing::kEscapeXor);
-            port.WriteStr(std::string(1, static_cast<char>(Framing::kEscapeMark)));
+            sender.WriteWhole(std::string(1, static_cast<char>(Framing::kEscapeMark)));
             timing_.Wait(timing_.AltDataGapMs);
-            port.WriteStr(std::string(1, static_cast<char>(escaped)));
+            sender.WriteWhole(std::string(1, static_cast<char>(escaped)));
             timing_.Wait(timing_.AltDataGapMs);
             readable += ReceiveRender::DecimalByte(Framing::kEscapeMark) + ReceiveRender::DecimalByte(escaped);
         } else {
-            port.WriteStr(std::string(1, static_cast<char>(plan.Byte)));
+            sender.WriteWhole(std::string(1, static_cast<char>(plan.Byte)));
             timing_.Wait(timing_.AltDataGapMs);
             readable += TrafficText::RenderBytes(std::string(1, static_cast<char>(plan.Byte)), false);
         }
@@ -212,7 +215,7 @@ std::string AltBlockWriter::WriteEEPROMBlock_2(const Plan& plan, int block)
     // Every frame byte must be on the line before the purge, or a slow line would lose the frame's tail.
     port.DrainOutput(link_.Timing.DrainStallLimitMs);
     port.ClearBuffer(true, true);
-    port.WriteStr(std::string(1, Protocol::kCR));
+    sender.WriteWhole(std::string(1, Protocol::kCR));
     host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, block + 1));
     timing_.Wait(link_.Timing.AckPauseMs);
 

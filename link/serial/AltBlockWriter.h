@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,7 +63,8 @@ class AltBlockWriter
     // Its pauses go through the writer's wait, like every other pause of the writer.
     SerialSession Session() const;
     std::string Transfer(SerialSession& session, const Plan& plan, Totals& totals);
-    std::string WriteEEPROMBlock_2(const Plan& plan, int block);
+    // The block's frame and the unit's reply; nothing when its command did not go out.
+    std::optional<std::string> WriteEEPROMBlock_2(const Plan& plan, int block);
     void Log(const std::string& line);
 
     SerialLink& link_;

@@ -43,19 +43,26 @@ std::string DirectCommands::ClockAndDateCommand(const LocalTime& t)
     return Format("KVSCLK=%02d/%02d/%02d,%02d:%02d:%02d\r", UnitYear(t), t.Month, t.Day, t.Hour, t.Minute, t.Second);
 }
 
-void DirectCommands::SetRTCButtonClick()
+bool DirectCommands::Step(const std::string& text)
+{
+    return sender_.SendComString(text) != SendOutcome::PortFailed;
+}
+
+bool DirectCommands::SetRTCButtonClick()
 {
     const LocalTime date = clock_();
-    sender_.SendComString(ReferenceDateCommand(date));
+    if (!Step(ReferenceDateCommand(date)))
+        return false;
     timing_.Wait(timing_.RtcDateGapMs);
     LocalTime now = clock_();
     if (!now.SameDate(date)) {
         // Midnight passed during the pause: the unit's day counter starts from the new day.
-        sender_.SendComString(ReferenceDateCommand(now));
+        if (!Step(ReferenceDateCommand(now)))
+            return false;
         timing_.Wait(timing_.RtcDateGapMs);
         now = clock_();
     }
-    sender_.SendComString(ClockCommand(now));
+    return Step(ClockCommand(now));
 }
 
 void DirectCommands::setRTCDButtonClick()
@@ -80,13 +87,18 @@ void DirectCommands::SpeedButton14Click()
 
 void DirectCommands::SendSms(const std::string& number, const std::string& text)
 {
-    sender_.SendComString("KVSC1\r");
+    // A step that did not go out would leave the module with the next one out of its context.
+    if (!Step("KVSC1\r"))
+        return;
     timing_.Wait(timing_.SmsModeSwitchMs);
-    sender_.SendComString("AT+CMGF=1\r");
+    if (!Step("AT+CMGF=1\r"))
+        return;
     timing_.Wait(timing_.SmsStepMs);
-    sender_.SendComString("AT+CMGS=\"" + number + "\"\r");
+    if (!Step("AT+CMGS=\"" + number + "\"\r"))
+        return;
     timing_.Wait(timing_.SmsStepMs);
-    sender_.SendComString(text);
+    if (!Step(text))
+        return;
     timing_.Wait(timing_.SmsStepMs);
-    sender_.SendComString(std::string(1, kCtrlZ));
+    Step(std::string(1, kCtrlZ));
 }

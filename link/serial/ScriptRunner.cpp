@@ -83,7 +83,8 @@ void ScriptRunner::Run()
     }
     for (int i = 0; i < list_.Count(); ++i) {
         list_.Select(i);
-        RunLine(list_.Shown());
+        if (!RunLine(list_.Shown()))
+            return;
         if (RepaintTerminal)
             RepaintTerminal();
         // Read after the line: a "T:" line's value governs the pause that follows it.
@@ -91,18 +92,16 @@ void ScriptRunner::Run()
     }
 }
 
-void ScriptRunner::RunLine(const std::string& line)
+bool ScriptRunner::RunLine(const std::string& line)
 {
     if (auto pause = ScriptLines::PauseValue(line)) {
         list_.SetPause(*pause);
-        return;
+        return true;
     }
     if (line == ScriptLines::kSetRtc)
-        commands_.SetRTCButtonClick();
-    else if (ScriptLines::IsModeSwitch(line))
-        sender_.SendComString(line);
-    else
-        sender_.SendComString(line + Protocol::kCR);
+        return commands_.SetRTCButtonClick();
+    const std::string text = ScriptLines::IsModeSwitch(line) ? line : line + Protocol::kCR;
+    return sender_.SendComString(text) != SendOutcome::PortFailed;
 }
 
 void ScriptRunner::SendOnce()

@@ -71,7 +71,8 @@ class ScriptRunner
 
     // SpeedButton7Click: the whole list, the item count read again before every line, so lines added during
     // the pauses run too. With the port closed: "Communication failure" and nothing else. A pause text that is
-    // no number raises EConvertError after the line it follows was acted on.
+    // no number raises EConvertError after the line it follows was acted on. A line the port failed ends the
+    // run there.
     void Run();
     // SpeedButton8Click: the edit's line once ("<ESC>" as the escape byte; "T:" and "<SET RTC>" are not
     // keywords here), then remembered in the list.
@@ -83,7 +84,8 @@ class ScriptRunner
     bool LoadFile(const std::string& path);
 
   private:
-    void RunLine(const std::string& line);
+    // False when the port failed a send of the line.
+    bool RunLine(const std::string& line);
 
     SerialSender& sender_;
     LinkHost& host_;

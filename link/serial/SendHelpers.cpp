@@ -13,6 +13,8 @@
 #include <climits>
 #include <cstdint>
 
+LineHeldError::LineHeldError() : std::runtime_error("Write time-out: the line held the data back") {}
+
 SerialSender::SerialSender(LinkPort& port, LinkHost& host, const LinkTiming& timing)
     : port_(port), host_(host), timing_(timing)
 {
@@ -34,52 +36,59 @@ int SerialSender::DelayBeforeCharacter() const
     }
 }
 
-bool SerialSender::SendComString(const std::string& text)
+SendOutcome SerialSender::SendComString(const std::string& text)
 {
     return Send(text, true);
 }
 
-bool SerialSender::SendComStringRaw(const std::string& text)
+SendOutcome SerialSender::SendComStringRaw(const std::string& text)
 {
     return Send(text, false);
 }
 
-bool SerialSender::Send(const std::string& text, bool byteCodes)
+void SerialSender::WriteWhole(const std::string& bytes)
+{
+    // The port ends a write at its time limit with what went out and no error of its own.
+    if (port_.WriteStr(bytes) < static_cast<int>(bytes.size()))
+        throw LineHeldError();
+}
+
+SendOutcome SerialSender::Send(const std::string& text, bool byteCodes)
 {
     if (!port_.Connected()) {
         host_.SetStatusText(Msg::kPortClosed);
-        return false;
+        return SendOutcome::PortClosed;
     }
     try {
         size_t i = 0;
         while (i < text.size()) {
             DelayMs(DelayBeforeCharacter());
             if (byteCodes && text[i] == '[') {
-                port_.WriteStr(std::string(1, static_cast<char>(ByteCodeValue(text, i + 1))));
+                WriteWhole(std::string(1, static_cast<char>(ByteCodeValue(text, i + 1))));
                 size_t close = text.find(']', i + 1);
                 i = close == std::string::npos ? text.size() : close + 1;
             } else {
-                port_.WriteStr(std::string(1, text[i]));
+                WriteWhole(std::string(1, text[i]));
                 ++i;
             }
         }
     } catch (const EConvertError&) {
         throw;
     } catch (const std::exception& e) {
-        // A port error: the rest of the text is dropped; most callers go on as if it had been sent.
+        // The rest of the text is dropped: what follows it would reach the unit out of its context.
         host_.ShowPortError(e.what());
-        return false;
+        return SendOutcome::PortFailed;
     }
-    return true;
+    return SendOutcome::Sent;
 }
 
 void SerialSender::EscapeSendChksum(uint8_t b)
 {
     if (Framing::NeedsEscape(b)) {
-        port_.WriteStr(std::string(1, static_cast<char>(Framing::kEscapeMark)));
+        WriteWhole(std::string(1, static_cast<char>(Framing::kEscapeMark)));
         DelayMs(timing_.ByteGapMs);
         b = static_cast<uint8_t>(b ^ Framing::kEscapeXor);
     }
-    port_.WriteStr(std::string(1, static_cast<char>(b)));
+    WriteWhole(std::string(1, static_cast<char>(b)));
     DelayMs(timing_.ByteGapMs);
 }

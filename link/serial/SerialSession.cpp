@@ -26,13 +26,13 @@ SerialSession::SerialSession(SerialSender& sender, LinkHost& host, const LinkTim
 {
 }
 
-std::string SerialSession::Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs)
+std::optional<std::string> SerialSession::Exchange(const std::string& command, bool raw, int replySize, int limitMs,
+                                                   int settleMs)
 {
     LinkPort& port = sender_.Port();
-    if (raw)
-        sender_.SendComStringRaw(command);
-    else
-        sender_.SendComString(command);
+    const SendOutcome sent = raw ? sender_.SendComStringRaw(command) : sender_.SendComString(command);
+    if (sent != SendOutcome::Sent)
+        return std::nullopt;
     ReplyWait::WaitForReply(port, replySize, limitMs);
     wait_(settleMs);
     std::string reply;
@@ -45,9 +45,9 @@ std::string SerialSession::EnterTransferMode(int replyLimitMs, int passwordSettl
 {
     host_.SetProgressStep(Msg::kStepPrepare);
     wait_(timing_.PrepareMs);
-    const std::string prepared =
+    const auto prepared =
         Exchange(Protocol::kPrepare, false, Protocol::kPrepareReplySize, replyLimitMs, timing_.ReplySettleMs);
-    if (!Framing::ReplyContains(prepared, "OK"))
+    if (!prepared || !Framing::ReplyContains(*prepared, "OK"))
         return Msg::kCommFailure;
 
     sender_.Port().ClearBuffer(true, true);
@@ -55,10 +55,12 @@ std::string SerialSession::EnterTransferMode(int replyLimitMs, int passwordSettl
     wait_(timing_.PasswordPauseMs);
     // The password goes out as typed: a "[" in it is part of the password, not a byte code.
     const std::string password = Protocol::kPasswordPrefix + host_.Options().password + Protocol::kCR;
-    const std::string reply = Exchange(password, true, Protocol::kShortReplySize, replyLimitMs, passwordSettleMs);
+    const auto reply = Exchange(password, true, Protocol::kShortReplySize, replyLimitMs, passwordSettleMs);
+    if (!reply)
+        return Msg::kCommFailure;
     if (onPasswordReply)
-        onPasswordReply(reply);
-    return Framing::ReplyContains(reply, "OK") ? "" : Msg::kPasswordIncorrect;
+        onPasswordReply(*reply);
+    return Framing::ReplyContains(*reply, "OK") ? "" : Msg::kPasswordIncorrect;
 }
 
 void SerialSession::Restore(const std::string& message)

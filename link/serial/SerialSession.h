@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class LinkHost;
@@ -32,8 +33,8 @@ class SerialSession
     SerialSession(SerialSender& sender, LinkHost& host, const LinkTiming& timing, std::function<void(int ms)> wait);
 
     // Sends a command (raw: every character as it is), waits up to limitMs for replySize bytes, pauses settleMs
-    // and takes the reply.
-    std::string Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs);
+    // and takes the reply. Nothing when the command did not go out: then nothing is waited for.
+    std::optional<std::string> Exchange(const std::string& command, bool raw, int replySize, int limitMs, int settleMs);
     // "Prepare Comm settings", "kvrw1", the buffers cleared, "Checking Password", the password: the failure
     // message, or "" when the unit accepted both. replyLimitMs bounds each reply wait; passwordSettleMs is the
     // pause after the password's reply wait. onPasswordReply sees the password's reply, when one was asked for.

@@ -30,7 +30,8 @@ std::string SerialTransfer::EnterTransferMode(bool escapeFirst, int escapeDelayM
     // From here on only the transfer takes the port's received bytes.
     host_.DetachTerminal();
     if (escapeFirst) {
-        sender_.SendComString(Protocol::kEscapeToCommandMode);
+        if (sender_.SendComString(Protocol::kEscapeToCommandMode) != SendOutcome::Sent)
+            return Msg::kCommFailure;
         DelayMs(escapeDelayMs);
     }
     port.ClearBuffer(true, true);
@@ -112,13 +113,15 @@ std::string SerialTransfer::ReadSteps(ReadKind kind)
     const bool log = kind == ReadKind::Log;
     const bool withTimers = host_.Options().timers;
 
+    // A question to the unit that did not go out ends the read: the port has said why.
     host_.SetProgressStep(Msg::kStepModemType);
-    if (!log)
-        timers_.ReadModemType();
+    if (!log && !timers_.ReadModemType())
+        return Msg::kCommFailure;
     DelayMs(timing_.ModemTypePauseMs);
     host_.SetProgressStep(withTimers ? Msg::kStepInvokeReadTimers : Msg::kStepInvoke);
     if (withTimers && !log) {
-        timers_.ReadSWTButtonClick();
+        if (!timers_.ReadSWTButtonClick())
+            return Msg::kCommFailure;
         DelayMs(timing_.TimersPauseMs);
     }
 
@@ -129,8 +132,8 @@ std::string SerialTransfer::ReadSteps(ReadKind kind)
     port.ClearBuffer(true, true);
     DelayMs(timing_.BeforeRequestMs);
     const std::string request = log ? Protocol::kReadWholeMemory : Protocol::kReadConfig;
-    if (!Framing::ReplyContains(
-            session_.Exchange(request, false, Protocol::kShortReplySize, timing_.ReadReplyLimitMs, 0), "REA="))
+    const auto accepted = session_.Exchange(request, false, Protocol::kShortReplySize, timing_.ReadReplyLimitMs, 0);
+    if (!accepted || !Framing::ReplyContains(*accepted, "REA="))
         return Msg::kCommFailure;
 
     host_.SetProgressStep(Msg::kStepStartReading);
@@ -191,8 +194,10 @@ std::string SerialTransfer::WriteSteps()
     const bool withTimers = host_.Options().timers;
 
     host_.SetProgressStep(withTimers ? Msg::kStepInvokeWriteTimers : Msg::kStepInvoke);
+    // Timers that did not all go out end the write: it would report them set.
     if (withTimers) {
-        timers_.SetSWTButtonClick();
+        if (!timers_.SetSWTButtonClick())
+            return Msg::kCommFailure;
         DelayMs(timing_.TimersPauseMs);
     }
     std::string failure = EnterTransferMode(!withTimers, timing_.EscapeBeforeWriteMs, timing_.WriteReplyLimitMs);
@@ -203,21 +208,24 @@ std::string SerialTransfer::WriteSteps()
         if (n > 0)
             port.ClearBuffer(true, true);
         DelayMs(timing_.BlockPauseMs);
-        const std::string reply = WriteEEPROMBlock(n);
+        const auto reply = WriteEEPROMBlock(n);
+        if (!reply)
+            return Msg::kCommFailure;
         // The unit acknowledges its second block with "0" CR on some firmware.
-        const bool accepted = Framing::ReplyContains(reply, "OK") || (n == 1 && Framing::ReplyContains(reply, "0\r"));
+        const bool accepted = Framing::ReplyContains(*reply, "OK") || (n == 1 && Framing::ReplyContains(*reply, "0\r"));
         if (!accepted)
             return Msg::kWriteChecksumFailed;
     }
     return Msg::kWriteOk;
 }
 
-std::string SerialTransfer::WriteEEPROMBlock(int n)
+std::optional<std::string> SerialTransfer::WriteEEPROMBlock(int n)
 {
     LinkPort& port = sender_.Port();
     port.ClearBuffer(true, true);
     host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockWriting, n + 1));
-    sender_.SendComString(Protocol::kWriteBlockPrefix + std::to_string(n));
+    if (sender_.SendComString(Protocol::kWriteBlockPrefix + std::to_string(n)) != SendOutcome::Sent)
+        return std::nullopt;
 
     const int first = Protocol::kBlockSize * n;
     std::string raw;
@@ -236,7 +244,7 @@ std::string SerialTransfer::WriteEEPROMBlock(int n)
     // Every frame byte must be on the line before the purge, or a slow line would lose the frame's tail.
     port.DrainOutput(timing_.DrainStallLimitMs);
     port.ClearBuffer(true, true);
-    port.WriteStr(std::string(1, Protocol::kCR));
+    sender_.WriteWhole(std::string(1, Protocol::kCR));
     host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, n + 1));
     DelayMs(timing_.AckPauseMs);
 

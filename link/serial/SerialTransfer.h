@@ -2,6 +2,7 @@
 
 #include "link/serial/SerialSession.h"
 
+#include <optional>
 #include <string>
 
 class ImageStore;
@@ -28,9 +29,9 @@ class SerialTransfer
     // The unit's whole 65536-byte memory into the image, then ImageToControls.
     void readLogValuesClick();
 
-    // Sends block n (0..3) and returns the unit's reply (at most 6 bytes). Marked bytes of the block are
-    // unmarked as they go out.
-    std::string WriteEEPROMBlock(int n);
+    // Sends block n (0..3) and returns the unit's reply (at most 6 bytes); nothing when its command did not go
+    // out. Marked bytes of the block are unmarked as they go out. A frame byte the port fails raises.
+    std::optional<std::string> WriteEEPROMBlock(int n);
 
   private:
     enum class ReadKind { Config, Log };

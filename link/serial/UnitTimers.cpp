@@ -15,55 +15,67 @@ UnitTimers::UnitTimers(SerialSender& sender, LinkHost& host, const LinkTiming& t
 {
 }
 
-void UnitTimers::SetSWTButtonClick()
+bool UnitTimers::Send(const std::string& text)
 {
-    if (!sender_.Port().Connected())
-        return;
-    sender_.Port().ClearBuffer(true, true);
-    sender_.SendComString(Protocol::kEscapeToCommandMode);
-    DelayMs(timing_.EscapeBeforeCommandMs);
-    for (int n = 1; n <= 5; ++n) {
-        sender_.SendComString(std::string(Protocol::kSetTimerPrefix) + std::to_string(n) + ",00:00," +
-                              host_.TimerText(n) + Protocol::kCR);
-        DelayMs(timing_.TimerSetGapMs);
-    }
+    return sender_.SendComString(text) == SendOutcome::Sent;
 }
 
-void UnitTimers::Ask(const char* command)
+bool UnitTimers::SetSWTButtonClick()
+{
+    if (!sender_.Port().Connected())
+        return false;
+    sender_.Port().ClearBuffer(true, true);
+    if (!Send(Protocol::kEscapeToCommandMode))
+        return false;
+    DelayMs(timing_.EscapeBeforeCommandMs);
+    for (int n = 1; n <= 5; ++n) {
+        if (!Send(std::string(Protocol::kSetTimerPrefix) + std::to_string(n) + ",00:00," + host_.TimerText(n) +
+                  Protocol::kCR))
+            return false;
+        DelayMs(timing_.TimerSetGapMs);
+    }
+    return true;
+}
+
+std::optional<std::string> UnitTimers::Ask(const char* command)
 {
     host_.ClearMemo4();
     sender_.Port().ClearBuffer(true, true);
-    sender_.SendComString(Protocol::kEscapeToCommandMode);
+    if (!Send(Protocol::kEscapeToCommandMode))
+        return std::nullopt;
     DelayMs(timing_.EscapeBeforeCommandMs);
-    sender_.SendComString(command);
+    if (!Send(command))
+        return std::nullopt;
     DelayMs(timing_.AnswerPauseMs);
+    return host_.Memo4Text();
 }
 
-void UnitTimers::ReadSWTButtonClick()
+bool UnitTimers::ReadSWTButtonClick()
 {
     if (!sender_.Port().Connected())
-        return;
-    Ask(Protocol::kReadTimers);
-    const std::string answer = host_.Memo4Text();
+        return false;
+    // A question that did not go out has no answer.
+    const auto answer = Ask(Protocol::kReadTimers);
     if (answer == "0")
-        return;
-    auto periods = UnitAnswers::ParseTimers(answer);
+        return true;
+    auto periods = UnitAnswers::ParseTimers(answer.value_or(""));
     if (!periods) {
         host_.SetStatusText(Msg::kTimersReadFailed);
-        return;
+        return answer.has_value();
     }
     for (int n = 1; n <= 5; ++n)
         host_.SetTimerText(n, (*periods)[static_cast<size_t>(n - 1)]);
     host_.SetStatusText(Msg::kTimersReadOk);
+    return true;
 }
 
-void UnitTimers::ReadModemType()
+bool UnitTimers::ReadModemType()
 {
+    std::optional<std::string> answer;
     if (sender_.Port().Connected()) {
-        Ask(Protocol::kReadHardwareType);
-        const std::string answer = host_.Memo4Text();
+        answer = Ask(Protocol::kReadHardwareType);
         if (answer != "0") {
-            if (auto word = UnitAnswers::ParseHardwareType(answer)) {
+            if (auto word = UnitAnswers::ParseHardwareType(answer.value_or(""))) {
                 host_.SetModemType(*word);
                 std::string upper = *word;
                 std::transform(upper.begin(), upper.end(), upper.begin(),
@@ -76,4 +88,5 @@ void UnitTimers::ReadModemType()
         }
     }
     host_.ApplyModemTypeLabels();
+    return answer.has_value();
 }

@@ -7,6 +7,7 @@
 #include "link/protocol/LinkHost.h"
 #include "link/protocol/Protocol.h"
 #include "link/serial/LinkPort.h"
+#include "link/serial/SendHelpers.h"
 #include "link/serial/SerialLink.h"
 #include "link/serial/TermPageHost.h"
 #include "link/ui/ByteMemo.h"
@@ -511,9 +512,11 @@ void TerminalPage::SpeedButton1Click()
             sender.SendComString(form.text);
         } else {
             Timing.Wait(sender.CharDelay());
-            sender.SendComString(form.text);
-            Timing.Wait(Timing.SendCrPauseMs);
-            sender.SendComString(std::string(1, Protocol::kCR));
+            // A line the port failed gets no CR: the unit would take what reached it as a whole command.
+            if (sender.SendComString(form.text) != SendOutcome::PortFailed) {
+                Timing.Wait(Timing.SendCrPauseMs);
+                sender.SendComString(std::string(1, Protocol::kCR));
+            }
         }
         RememberComboText(*ScriptComboBox, shown, count);
     });

@@ -35,6 +35,7 @@ class FakeHost : public LinkHost
     std::function<void(bool attached)> OnTerminal;       // e.g. to feed Memo4 while attached
     std::function<void(const std::string& step)> OnStep; // e.g. to click something while the transfer waits
     std::function<void()> OnRedraw;                      // during ImageToControls / FinishImageRead
+    std::function<void(int position)> OnProgress;        // e.g. to time the growth of a reply
     std::function<void()> WhileResultShows;              // e.g. to start the next transfer meanwhile
 
     int Count(const std::string& call) const { return static_cast<int>(std::count(Calls.begin(), Calls.end(), call)); }
@@ -74,7 +75,12 @@ class FakeHost : public LinkHost
         if (OnStep)
             OnStep(text);
     }
-    void SetProgressPosition(int position) override { ProgressPosition = position; }
+    void SetProgressPosition(int position) override
+    {
+        ProgressPosition = position;
+        if (OnProgress)
+            OnProgress(position);
+    }
     void ShowProgressResult(const std::string& message, const std::string& okMessage, int holdMs,
                             const std::function<void()>& whileShown) override
     {

@@ -32,7 +32,8 @@ struct LinkRig : ::testing::Test {
     ImageStore store;
     SerialLink link{port, host, store};
 
-    LinkRig()
+    // baud > 0: the unit answers at that line rate (10 bits a byte).
+    explicit LinkRig(int baud = 0) : sim(baud)
     {
         com.SetPort(sim.SlavePath());
         com.SetBaudRate(br115200);

@@ -28,6 +28,7 @@ class RecordingPort : public LinkPort
     std::string Input;
     int Clears = 0;
     int FailWriteAt = -1; // the write with this index raises a port error, once
+    int HoldWriteAt = -1; // the write with this index is held past its time limit: none of it goes out, once
     int FailClearAt = -1; // the buffer clear with this index raises a port error
 
     std::string Wire() const
@@ -60,6 +61,11 @@ class RecordingPort : public LinkPort
         if (static_cast<int>(Writes.size()) == FailWriteAt) {
             FailWriteAt = -1;
             throw std::runtime_error("WriteFile function failed");
+        }
+        if (static_cast<int>(Writes.size()) == HoldWriteAt) {
+            HoldWriteAt = -1;
+            Events.push_back("Held");
+            return 0;
         }
         Writes.push_back(bytes);
         Events.push_back("W:" + bytes);

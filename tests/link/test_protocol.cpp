@@ -144,6 +144,34 @@ TEST_F(Sending, BadDelayPortErrorAndClosedPort)
     EXPECT_EQ(host.Status, "Communication failure");
 }
 
+// A write the line holds back past its time limit ends short without an error of the port's own: the send takes
+// it for one, says so once and sends nothing more of the text.
+TEST_F(Sending, AWriteTheLineHeldBackEndsTheTextWithAPortError)
+{
+    const struct {
+        std::string text;
+        bool raw;
+        int held;
+        std::string wire;
+    } cases[] = {{"kvrw1\r", false, 2, "kv"}, {"A[66]C", false, 1, "A"}, {"pw=[13]", true, 3, "pw="}};
+    for (const auto& c : cases) {
+        port.Writes.clear();
+        host.PortErrors.clear();
+        port.HoldWriteAt = c.held;
+        EXPECT_EQ(c.raw ? sender.SendComStringRaw(c.text) : sender.SendComString(c.text), SendOutcome::PortFailed);
+        EXPECT_EQ(port.Wire(), c.wire) << c.text;
+        EXPECT_EQ(host.PortErrors, Strings{"Write time-out: the line held the data back"}) << c.text;
+    }
+    port.Writes.clear();
+    EXPECT_EQ(sender.SendComString("ok"), SendOutcome::Sent);
+    // A frame byte held: the transfer around it takes the port error.
+    port.HoldWriteAt = 3;
+    EXPECT_THROW(sender.EscapeSendChksum(0x0D), LineHeldError);
+    EXPECT_EQ(port.Wire(), "ok\x7D");
+    port.Open = false;
+    EXPECT_EQ(sender.SendComString("x"), SendOutcome::PortClosed);
+}
+
 TEST_F(Sending, ZeroDelayLetsNoOtherHandlerIn)
 {
     bool ran = false;
@@ -165,6 +193,13 @@ TEST(UnitAnswers, TimersNeedFivePeriodsOf0To1440)
                                    std::string(), std::string("\r\n\r\n"), std::string("SWT\r\n"),
                                    std::string("SWT\r\n1,00:00,60\r\n2,00:00,60\r\n3,00:00,60\r\n4,00:00,60\r\n")})
         EXPECT_FALSE(UnitAnswers::ParseTimers(bad)) << bad;
+    // An answer taken while it still came in: its last period cut short or not yet ended.
+    const std::string whole = answer("60");
+    const size_t fifth = whole.find("720");
+    for (size_t cut : {fifth + 2, fifth + 3, fifth + 4})
+        EXPECT_FALSE(UnitAnswers::ParseTimers(whole.substr(0, cut))) << cut;
+    EXPECT_FALSE(UnitAnswers::ParseTimers(whole.substr(0, fifth + 4) + std::string("\0\r\n", 3)));
+    EXPECT_TRUE(UnitAnswers::ParseTimers(whole.substr(0, fifth + 5)));
 }
 
 TEST(UnitAnswers, HardwareTypeWordIsTrimmed)

@@ -50,24 +50,31 @@ TEST_F(Serial, TimerReadTakesFiveGoodPeriodsOrKeepsTheEdits)
     const struct {
         std::array<std::string, 5> unit;
         bool silent;
+        int shortBy; // the answer read before its last bytes came in
         std::string status;
-    } cases[] = {{{"1", "22", "333", "1440", "0"}, false, Msg::kTimersReadOk},
-                 {{"1", "2", "1441", "4", "5"}, false, Msg::kTimersReadFailed},
-                 {{"1", "2", "", "4", "5"}, false, Msg::kTimersReadFailed},
-                 {{"1", "2", "3", "4", "5"}, true, Msg::kTimersReadFailed}};
+    } cases[] = {{{"1", "22", "333", "1440", "0"}, false, 0, Msg::kTimersReadOk},
+                 {{"1", "2", "1441", "4", "5"}, false, 0, Msg::kTimersReadFailed},
+                 {{"1", "2", "", "4", "5"}, false, 0, Msg::kTimersReadFailed},
+                 {{"1", "2", "3", "4", "5"}, true, 0, Msg::kTimersReadFailed},
+                 {{"1", "2", "3", "4", "1440"}, false, 8, Msg::kTimersReadFailed}, // "...5,00:00,14"
+                 {{"1", "2", "3", "4", "1440"}, false, 4, Msg::kTimersReadOk}};    // only "OK" CR LF missing
     for (const auto& c : cases) {
         const std::array<std::string, 5> edits{"10", "20", "30", "40", "50"};
         host.TimerEdits = edits;
         sim.WithUnit([&](SimUnit& u) {
             u.Timers = c.unit;
             u.Faults.Silent = c.silent;
+            u.Faults.TimersAnswerShort = c.shortBy;
         });
         link.ReadSWTButtonClick();
         EXPECT_EQ(host.Status, c.status);
         EXPECT_EQ(host.TimerEdits, c.status == Msg::kTimersReadOk ? c.unit : edits);
     }
-    EXPECT_EQ(host.Count("ClearMemo4"), 4);
-    EXPECT_EQ(Commands(), (Strings{"---", "KVSWT?", "---", "KVSWT?", "---", "KVSWT?", "---", "KVSWT?"}));
+    EXPECT_EQ(host.Count("ClearMemo4"), 6);
+    Strings asked;
+    for (int i = 0; i < 6; ++i)
+        asked.insert(asked.end(), {"---", "KVSWT?"});
+    EXPECT_EQ(Commands(), asked);
 }
 
 // --- the unit's faults: every path sends "kvrw0", shows the result, closes the window, attaches the terminal ---

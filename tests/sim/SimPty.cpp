@@ -54,28 +54,53 @@ void SimPty::Run()
     }
 }
 
+bool SimPty::Pause(int ms)
+{
+    using clock = std::chrono::steady_clock;
+    const auto end = clock::now() + std::chrono::milliseconds(ms);
+    while (clock::now() < end) {
+        if (StopRequested())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 bool SimPty::WriteAll(const std::string& bytes)
 {
     using clock = std::chrono::steady_clock;
-    const auto start = clock::now();
+    auto start = clock::now();
     size_t done = 0;
+    size_t paced = 0; // bytes written since the pacing started, or since the pause
+    const size_t pauseAt = pauseAfter_.load();
+    bool pausePending = pauseMs_.load() > 0 && bytes.size() > pauseAt;
     while (done < bytes.size()) {
         if (StopRequested())
             return false;
+        if (pausePending && done == pauseAt) {
+            if (!Pause(pauseMs_.load()))
+                return false;
+            pausePending = false;
+            start = clock::now();
+            paced = 0;
+        }
         size_t chunk = bytes.size() - done;
+        if (pausePending)
+            chunk = std::min(chunk, pauseAt - done);
         if (baud_ > 0) {
             // Never more than the line could have carried by now (plus one small burst).
             const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
             const auto allowed = static_cast<size_t>(elapsed * baud_ / 10.0) + 16;
-            if (allowed <= done) {
+            if (allowed <= paced) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 continue;
             }
-            chunk = std::min(chunk, allowed - done);
+            chunk = std::min(chunk, allowed - paced);
         }
         ssize_t n = write(master_, bytes.data() + done, chunk);
         if (n > 0) {
             done += static_cast<size_t>(n);
+            paced += static_cast<size_t>(n);
             continue;
         }
         // The slave's input is full until the port reads: wait for room.

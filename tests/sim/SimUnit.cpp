@@ -1,5 +1,6 @@
 #include "sim/SimUnit.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -201,7 +202,8 @@ std::string SimUnit::TimersAnswer() const
     std::string answer = "\r\nSWT\r\n";
     for (int n = 1; n <= 5; ++n)
         answer += std::to_string(n) + ",00:00," + Timers[static_cast<size_t>(n - 1)] + "\r\n";
-    return answer + "OK\r\n";
+    answer += "OK\r\n";
+    return answer.substr(0, answer.size() - std::min(answer.size(), static_cast<size_t>(Faults.TimersAnswerShort)));
 }
 
 std::string SimUnit::ReadReply(int size)

@@ -15,6 +15,7 @@ struct SimFaults {
     int ZeroCrAckBlock = -1;      // this written block is stored and answered "0" CR instead of "OK"
     int RefuseAltBlock = -1;      // this service-panel block ("KVWXB=") is answered without "OK" ...
     int RefuseAltTimes = 1;       // ... this many times before it is taken
+    int TimersAnswerShort = 0;    // the answer to "KVSWT?" stops this many bytes before its end (its rest too late)
     // TCP only:
     int ShortReadBlock = -1;  // this read block (0..11) goes out 10 data bytes short
     std::string ClosingReply; // replaces the 8-byte reply after the last read block when not empty
