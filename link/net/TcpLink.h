@@ -64,8 +64,7 @@ class TcpLink : public QObject
     void WaitForBytes(int count, int limitMs);
     // The same on one connection only.
     void WaitForBytesOn(QTcpSocket* socket, int count, int limitMs);
-    // Takes in at once what already waits on the connection, as one read that is handed on and shown like any
-    // other.
+    // Takes in at once what already waits on the connection; each read is handed on and shown like any other.
     void TakeWaiting(QTcpSocket* socket);
     // Lets the window handle what is pending once; a reply already waiting on the link is read then, even
     // when the system has not yet signalled it.
