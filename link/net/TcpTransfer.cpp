@@ -151,8 +151,11 @@ bool TcpTransfer::InsideReply() const
 
 int TcpTransfer::StallLeftMs() const
 {
-    // Answers 3 on are the blocks' acknowledgements.
-    const int limit = tcpWriting && writeSteps_.Step() >= 2 ? timing_.TcpAckLimitMs : timing_.TcpReplyLimitMs;
+    // Answers 3 on are the blocks' acknowledgements. An answer that has ended a line is judged after a short
+    // quiet: a refusal need not wait out the whole limit, and a cut reply still has its pause to go on.
+    int limit = tcpWriting && writeSteps_.Step() >= 2 ? timing_.TcpAckLimitMs : timing_.TcpReplyLimitMs;
+    if (tcpReading ? readSteps_.AnswerAtLineEnd() : tcpWriting && writeSteps_.AnswerAtLineEnd())
+        limit = std::min(limit, timing_.TcpAnswerSettleMs);
     return limit - static_cast<int32_t>(NowMs() - lastBytesMs_);
 }
 

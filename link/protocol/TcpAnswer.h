@@ -8,7 +8,8 @@
 // network cuts it. The answer passes when it holds "OK" (read as a C string) in fewer than `limit` bytes; it is
 // whole once the line that holds "OK" has ended. An answer that can no longer pass is refused as soon as that
 // shows: at `limit` bytes, or at a zero byte before any "OK". Any other answer only ends when it stops coming
-// (Close), as the stream cannot tell a finished refusal from one still on its way.
+// (Close), as the stream cannot tell a finished refusal from one still on its way; one that has ended a line is
+// judged after a short quiet, so a refusal (or an "OK" ended by a bare CR) shows without the whole time limit.
 class TcpAnswer
 {
   public:
@@ -24,6 +25,8 @@ class TcpAnswer
     State Result() const { return state_; }
     bool Decided() const { return state_ != State::Open; }
     bool Begun() const { return !text_.empty(); }
+    // The bytes so far end a line: the unit has most likely said all it will, so a short quiet may judge it.
+    bool AtLineEnd() const { return !text_.empty() && (text_.back() == '\r' || text_.back() == '\n'); }
     const std::string& Text() const { return text_; }
 
   private:

@@ -57,6 +57,11 @@ TcpReadSteps::Outcome TcpReadSteps::Stalled()
     return out;
 }
 
+bool TcpReadSteps::AnswerAtLineEnd() const
+{
+    return (phase_ == Phase::KvAnswer || phase_ == Phase::PasswordAnswer) && answer_.AtLineEnd();
+}
+
 bool TcpReadSteps::InsideReply() const
 {
     switch (phase_) {

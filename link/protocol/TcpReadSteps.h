@@ -44,6 +44,8 @@ class TcpReadSteps
     // A reply has begun and is not yet whole: an answer, or the read reply from its first byte to the end of
     // its closing reply. Only then can it stall.
     bool InsideReply() const;
+    // The reply under way is an answer whose bytes so far end a line.
+    bool AnswerAtLineEnd() const;
 
     // Replies taken so far: 1 and 2 the answers, 3 to 14 the blocks, 15 the closing reply (tcpStep).
     int Step() const { return step_; }

@@ -27,6 +27,7 @@ class TcpWriteSteps
     Outcome Stalled();
     // An answer has begun and is not yet whole.
     bool InsideReply() const { return !over_ && answer_.Begun(); }
+    bool AnswerAtLineEnd() const { return !over_ && answer_.AtLineEnd(); }
     // Answers taken so far (tcpStep).
     int Step() const { return step_; }
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 using Strings = std::vector<std::string>;
@@ -183,6 +184,37 @@ TEST_P(TcpImageBothWays, ALateAnswerOfACancelledWriteIsShownNotCounted)
     EXPECT_EQ(Unit().Commands, commands);
     EXPECT_EQ(ChangedAddresses(UnitMemory(0, 2048), Image(0, 2048)).size(), 0u);
     ASSERT_TRUE(PumpUntil([this] { return ShownBytes(page.Memo3) == sim->BytesSent(); })); // shown all the same
+}
+
+// An answer that has ended its line is judged after a short quiet, not after the whole time limit: a refused
+// password shows at once, and an "OK" the unit ends with a bare CR still lets the read go on.
+TEST_P(TcpImageBothWays, AnAnswerThatEndedItsLineIsJudgedWithoutWaitingOutTheLimit)
+{
+    const struct {
+        const char* name;
+        std::function<void()> setup;
+        std::string result;
+    } cases[] = {
+        {"refused password", [this] { host.Password = "9999"; }, std::string("ERROR:") + Msg::kPasswordIncorrect},
+        {"OK and a bare CR",
+         [this] {
+             sim->WithUnit([](SimUnit& u) { u.Faults.PrepareReply = "\r\nKIV Corvo command mode ready\r\nOK\r"; });
+         },
+         std::string("OK:") + Msg::kReadOk},
+    };
+    // Waits inside the transfer do not run the window: a slip shows as a read that takes the whole limit.
+    constexpr int kLimitMs = 60000;
+    server.Timing.TcpReplyLimitMs = kLimitMs;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.setup();
+        const auto start = std::chrono::steady_clock::now();
+        server.Transfer.ReadButtonTCPClick();
+        ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }, kLimitMs));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kLimitMs / 3));
+        EXPECT_EQ(host.Count("Result:" + c.result), 1);
+        host.Password = "1234";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, TcpImageBothWays, ::testing::Values(LinkMode::Client, LinkMode::Server),
