@@ -13,3 +13,12 @@ inline std::vector<int> ChangedAddresses(const std::string& was, const std::stri
             changed.push_back(static_cast<int>(a));
     return changed;
 }
+
+// Where two byte strings first part (-1: equal), so that a failing comparison of long traffic stays short.
+inline long FirstDifference(const std::string& was, const std::string& is)
+{
+    const auto [a, b] = std::mismatch(was.begin(), was.end(), is.begin(), is.end());
+    if (a == was.end() && b == is.end())
+        return -1;
+    return static_cast<long>(a - was.begin());
+}

@@ -355,6 +355,8 @@ void TcpLink::TakeChunk(QTcpSocket* socket)
     chunk.bytes.assign(data.constData(), static_cast<size_t>(data.size()));
     chunk.timeStamp = TrafficText::TimeStampNow();
     chunk.peer = PeerText(socket);
+    chunk.arrivedMs = seenWaiting_ > 0 ? seenGrowthMs_ : NowMs();
+    seenWaiting_ = 0;
     if (OnChunk)
         OnChunk(chunk);
     ShowReceived(chunk);
@@ -396,8 +398,31 @@ void TcpLink::SendTcpCommand(const std::string& command)
 
 void TcpLink::WaitForBytes(int count, int limitMs)
 {
-    ReplyWait::WaitForReply([this] { return std::max(Pending(ClientSocket), Pending(FirstConnection())); }, count,
-                            limitMs);
+    ReplyWait::WaitForReply([this] { return NoteWaiting(std::max(Pending(ClientSocket), Pending(FirstConnection()))); },
+                            count, limitMs);
+}
+
+void TcpLink::WaitForBytesOn(QTcpSocket* socket, int count, int limitMs)
+{
+    ReplyWait::WaitForReply([this, socket] { return NoteWaiting(Pending(socket)); }, count, limitMs);
+}
+
+int TcpLink::NoteWaiting(int waiting)
+{
+    if (waiting > seenWaiting_)
+        seenGrowthMs_ = NowMs();
+    seenWaiting_ = waiting;
+    return waiting;
+}
+
+void TcpLink::TakeWaiting(QTcpSocket* socket)
+{
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    // What the system holds comes into the socket first; each look takes in all there is.
+    for (int look = 0; look < 4 && SystemPending(socket) > 0; ++look)
+        socket->waitForReadyRead(0);
+    TakeChunk(socket);
 }
 
 void TcpLink::HandlePendingOnce()

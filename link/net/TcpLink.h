@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -21,8 +22,9 @@ struct LinkTiming;
 struct TcpChunk {
     QTcpSocket* socket = nullptr;
     std::string bytes;
-    std::string timeStamp; // "TS:hh:mm:ss.cc  : " when the bytes were taken
-    std::string peer;      // peer address ":" peer port
+    std::string timeStamp;  // "TS:hh:mm:ss.cc  : " when the bytes were taken
+    std::string peer;       // peer address ":" peer port
+    uint32_t arrivedMs = 0; // when the last of the bytes came in, as far as the link saw it
 };
 
 // The TCP link to a unit: a client connection the tool makes (ClientSocket) and a listening server a unit
@@ -60,6 +62,10 @@ class TcpLink : public QObject
     // Waits, without running the window, until count bytes wait on the client or on the unit's connection,
     // or limitMs have passed.
     void WaitForBytes(int count, int limitMs);
+    // The same on one connection only.
+    void WaitForBytesOn(QTcpSocket* socket, int count, int limitMs);
+    // Takes in at once what already waits on the connection; each read is handed on and shown like any other.
+    void TakeWaiting(QTcpSocket* socket);
     // Lets the window handle what is pending once; a reply already waiting on the link is read then, even
     // when the system has not yet signalled it.
     void HandlePendingOnce();
@@ -96,6 +102,8 @@ class TcpLink : public QObject
     void ServerSocketClientError(QTcpSocket* connection, QAbstractSocket::SocketError error);
 
     void TakeChunk(QTcpSocket* socket);
+    // A wait's look at the bytes waiting: notes when they last grew, as a read taken after the wait came in then.
+    int NoteWaiting(int waiting);
     void ShowReceived(const TcpChunk& chunk);
     void SetLinkTexts(const std::string& pageText, const std::string& barText);
     void ShowListening();
@@ -123,4 +131,6 @@ class TcpLink : public QObject
     int serverPort_ = 2050;
     bool listenChecked_ = false;
     bool clientBackToListening_ = true;
+    int seenWaiting_ = 0;
+    uint32_t seenGrowthMs_ = 0;
 };

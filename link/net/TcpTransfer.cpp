@@ -7,9 +7,12 @@
 #include "link/protocol/Protocol.h"
 #include "link/protocol/TcpProtocol.h"
 #include "link/protocol/Timing.h"
+#include "platform/Clock.h"
 
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace TcpProtocol;
 
@@ -18,6 +21,9 @@ TcpTransfer::TcpTransfer(TcpLink& link, LinkHost& host, ImageStore& store, const
 {
     link_.OnChunk = [this](const TcpChunk& chunk) { HandleChunk(chunk); };
     link_.OnConnectionClosed = [this](QTcpSocket* socket) { ConnectionClosed(socket); };
+    stallWatch_.setSingleShot(true);
+    stallWatch_.setTimerType(Qt::PreciseTimer);
+    connect(&stallWatch_, &QTimer::timeout, this, &TcpTransfer::CheckStall);
 }
 
 TcpTransfer::~TcpTransfer()
@@ -34,6 +40,13 @@ int TcpTransfer::tcpStep() const
 void TcpTransfer::Begin(bool reading)
 {
     ++generation_;
+    stallWatch_.stop();
+    // As the serial transfers clear their port buffers: a late reply of an earlier transfer, already waiting, is
+    // shown but never counted as one of this transfer's.
+    tcpReading = false;
+    tcpWriting = false;
+    socket_ = link_.LinkSocket();
+    link_.TakeWaiting(socket_);
     lastWasRead_ = reading;
     tcpReading = reading;
     tcpWriting = !reading;
@@ -41,11 +54,11 @@ void TcpTransfer::Begin(bool reading)
         tcpReadDone = false;
     readSteps_ = TcpReadSteps();
     writeSteps_ = TcpWriteSteps();
-    socket_ = link_.LinkSocket();
 }
 
 void TcpTransfer::FormSaveClosed()
 {
+    stallWatch_.stop();
     tcpReading = false;
     tcpWriting = false;
     readSteps_ = TcpReadSteps();
@@ -82,6 +95,7 @@ void TcpTransfer::LogChunk(const TcpChunk& chunk)
 
 void TcpTransfer::End(const std::string& message, const char* okMessage)
 {
+    stallWatch_.stop();
     tcpReading = false;
     tcpWriting = false;
     ++resultsShown_;
@@ -105,12 +119,66 @@ bool TcpTransfer::EnterTransferMode(unsigned generation)
     host_.SetProgressStep(Msg::kStepInvoke);
     link_.SendTcpCommand(kPrepare);
     link_.HandlePendingOnce(); // the answer's step runs here
-    if (!Still(generation))
+    if (!AwaitWholeAnswer(generation))
         return false;
     host_.SetProgressStep(Msg::kStepPassword);
     link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.Options().password + Protocol::kCR);
     link_.HandlePendingOnce();
+    return AwaitWholeAnswer(generation);
+}
+
+bool TcpTransfer::AwaitWholeAnswer(unsigned generation)
+{
+    while (Still(generation) && InsideReply()) {
+        const int left = StallLeftMs();
+        if (left <= 0)
+            CheckStall();
+        else
+            link_.WaitForBytesOn(socket_, 1, left);
+        link_.HandlePendingOnce();
+    }
     return Still(generation);
+}
+
+// --- replies that stop coming -------------------------------------------------------------------------------------
+
+bool TcpTransfer::InsideReply() const
+{
+    if (tcpReading)
+        return readSteps_.InsideReply();
+    return tcpWriting && writeSteps_.InsideReply();
+}
+
+int TcpTransfer::StallLeftMs() const
+{
+    // Answers 3 on are the blocks' acknowledgements. An answer that has ended a line is judged after a short
+    // quiet: a refusal need not wait out the whole limit, and a cut reply still has its pause to go on.
+    int limit = tcpWriting && writeSteps_.Step() >= 2 ? timing_.TcpAckLimitMs : timing_.TcpReplyLimitMs;
+    if (tcpReading ? readSteps_.AnswerAtLineEnd() : tcpWriting && writeSteps_.AnswerAtLineEnd())
+        limit = std::min(limit, timing_.TcpAnswerSettleMs);
+    return limit - static_cast<int32_t>(NowMs() - lastBytesMs_);
+}
+
+void TcpTransfer::WatchForStall()
+{
+    if (InsideReply())
+        stallWatch_.start(std::max(0, StallLeftMs()));
+    else
+        stallWatch_.stop();
+}
+
+void TcpTransfer::CheckStall()
+{
+    if (!InsideReply())
+        return;
+    if (StallLeftMs() > 0) {
+        WatchForStall(); // bytes came since the watch was set
+        return;
+    }
+    if (tcpReading)
+        ReadOutcome(readSteps_.Stalled());
+    else
+        WriteOutcome(writeSteps_.Stalled());
 }
 
 // --- read -----------------------------------------------------------------------------------------------------------
@@ -139,13 +207,19 @@ void TcpTransfer::ReadButtonTCPClick()
 void TcpTransfer::ReadStep(const TcpChunk& chunk)
 {
     LogChunk(chunk);
-    TcpReadSteps::Outcome out = readSteps_.Feed(chunk.bytes);
+    ReadOutcome(readSteps_.Feed(chunk.bytes));
+}
+
+void TcpTransfer::ReadOutcome(TcpReadSteps::Outcome out)
+{
     for (const std::string& line : out.logLines)
         Log(line);
     if (out.progress >= 0)
         host_.SetProgressPosition(out.progress);
-    if (out.result == TcpReadSteps::Result::Going)
+    if (out.result == TcpReadSteps::Result::Going) {
+        WatchForStall();
         return;
+    }
     tcpReadDone = out.checksumCompared;
     if (!out.image.empty()) {
         store_.LoadPlain(0, out.image);
@@ -183,11 +257,12 @@ void TcpTransfer::WriteButtonTCPClick()
         // Each answer is judged before the next block goes: a refused block or a cancel ends the write here.
         if (block > 0)
             link_.HandlePendingOnce();
-        if (!Still(generation))
+        if (!AwaitWholeAnswer(generation))
             return;
         WriteEEPROMBlockTCP(block);
     }
     link_.HandlePendingOnce();
+    AwaitWholeAnswer(generation);
 }
 
 void TcpTransfer::WriteEEPROMBlockTCP(int block)
@@ -215,11 +290,17 @@ void TcpTransfer::WriteEEPROMBlockTCP(int block)
 void TcpTransfer::WriteStep(const TcpChunk& chunk)
 {
     LogChunk(chunk);
-    TcpWriteSteps::Outcome out = writeSteps_.Feed(chunk.bytes);
+    WriteOutcome(writeSteps_.Feed(chunk.bytes));
+}
+
+void TcpTransfer::WriteOutcome(const TcpWriteSteps::Outcome& out)
+{
     for (const std::string& line : out.logLines)
         Log(line);
-    if (out.result == TcpWriteSteps::Result::Going)
+    if (out.result == TcpWriteSteps::Result::Going) {
+        WatchForStall();
         return;
+    }
     if (out.result == TcpWriteSteps::Result::Finished)
         host_.SetStatusText(out.message);
     End(out.message, Msg::kWriteOk);
@@ -230,8 +311,9 @@ void TcpTransfer::WriteStep(const TcpChunk& chunk)
 void TcpTransfer::HandleChunk(const TcpChunk& chunk)
 {
     // Replies count only on the connection the transfer runs on.
-    if (!socket_ || chunk.socket != socket_)
+    if (!socket_ || chunk.socket != socket_ || !(tcpReading || tcpWriting))
         return;
+    lastBytesMs_ = chunk.arrivedMs;
     if (tcpReading)
         ReadStep(chunk);
     else if (tcpWriting)

@@ -6,7 +6,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -19,8 +21,12 @@ struct TcpChunk;
 
 // The image read and write over the TCP link, as client or as listening server. The start handlers send the
 // commands (and, for the write, the eight blocks); the unit's replies arrive as socket reads and drive the
-// step handlers, which decide the outcome and end the progress window. A transfer stops, and sends nothing
-// more, once it has failed, once the user has closed the progress window, or when its connection ends.
+// step handlers, which decide the outcome and end the progress window. The replies are a byte stream that the
+// network may cut anywhere: each is counted once it is whole, and before the next command goes out the answer
+// under way is awaited until it is whole or has stopped coming. A reply that stops coming for its time limit is
+// judged on what came. A transfer starts clean: what still waits on the link from before is shown, not counted.
+// A transfer stops, and sends nothing more, once it has failed, once the user has closed the progress window, or
+// when its connection ends.
 // A transfer holds the link's busy guard from its start until it is idle again, so no serial operation starts
 // inside it nor shares the progress window with it; a new TCP transfer may start while a result is on show.
 class TcpTransfer : public QObject
@@ -55,6 +61,19 @@ class TcpTransfer : public QObject
     void HandleChunk(const TcpChunk& chunk);
     void ReadStep(const TcpChunk& chunk);
     void WriteStep(const TcpChunk& chunk);
+    void ReadOutcome(TcpReadSteps::Outcome out);
+    void WriteOutcome(const TcpWriteSteps::Outcome& out);
+    // A reply of the running transfer has begun and is not yet whole.
+    bool InsideReply() const;
+    // How much longer the reply under way may go without a new byte before it counts as stalled: a command's
+    // reply limit, a block's answer the acknowledgement's, from when its last bytes came in.
+    int StallLeftMs() const;
+    // Looks again once the reply under way could have stalled; stops looking when none is under way.
+    void WatchForStall();
+    // The reply under way has gone its limit without a new byte: it is judged on what came.
+    void CheckStall();
+    // Until the answer under way is whole or has stalled; false once the transfer stopped.
+    bool AwaitWholeAnswer(unsigned generation);
     void ConnectionClosed(QTcpSocket* socket);
     // A new transfer: flags, counters, the connection it runs on.
     void Begin(bool reading);
@@ -75,6 +94,8 @@ class TcpTransfer : public QObject
     TcpReadSteps readSteps_;
     TcpWriteSteps writeSteps_;
     QPointer<QTcpSocket> socket_;
+    QTimer stallWatch_;
+    uint32_t lastBytesMs_ = 0; // when the running transfer's last bytes came in
     unsigned generation_ = 0;
     bool lastWasRead_ = false;
     int resultsShown_ = 0;

@@ -2,9 +2,13 @@
 
 #include "link/protocol/Framing.h"
 #include "link/protocol/Protocol.h"
-#include "link/protocol/TcpProtocol.h"
 
 using namespace TcpProtocol;
+
+namespace
+{
+constexpr size_t kClosingIndex = kReadBlockCount;
+}
 
 size_t TcpReadSteps::BlockLength(int block) const
 {
@@ -18,40 +22,73 @@ size_t TcpReadSteps::BlockLength(int block) const
 TcpReadSteps::Outcome TcpReadSteps::Feed(std::string_view received)
 {
     Outcome out;
-    switch (phase_) {
-    case Phase::KvAnswer:
-    case Phase::PasswordAnswer:
-        TakeAnswer(received, out);
-        break;
-    case Phase::Blocks: {
-        const size_t end = TakeBlockBytes(received, 0, out);
-        if (phase_ == Phase::Closing && end < received.size())
-            TakeClosing(received.substr(end), out);
-        else if (phase_ == Phase::Blocks && (escapePending_ || !blocks_[static_cast<size_t>(block_)].empty()))
-            // The read ended inside a block: the unit sent it short. Reading on would take the next block's
-            // bytes (or the closing reply) for this one's.
-            Fail(out, Msg::kReadFailed, true);
-        break;
+    size_t pos = 0;
+    while (pos < received.size() && phase_ != Phase::Over) {
+        if (phase_ == Phase::KvAnswer || phase_ == Phase::PasswordAnswer) {
+            pos += answer_.Take(received.substr(pos));
+            if (answer_.Decided())
+                AnswerDecided(out);
+        } else if (phase_ == Phase::Blocks) {
+            pos = TakeBlockBytes(received, pos, out);
+        } else {
+            // All that comes after the last block is the closing reply's, however long.
+            blocks_[kClosingIndex].append(received.substr(pos));
+            pos = received.size();
+        }
     }
-    case Phase::Closing:
-        TakeClosing(received, out);
-        break;
-    case Phase::Over:
-        break;
+    if (phase_ == Phase::Closing && blocks_[kClosingIndex].size() >= static_cast<size_t>(kClosingReplySize))
+        TakeClosing(out);
+    return out;
+}
+
+TcpReadSteps::Outcome TcpReadSteps::Stalled()
+{
+    Outcome out;
+    if (!InsideReply())
+        return out;
+    if (phase_ == Phase::Blocks) {
+        Fail(out, Msg::kReadFailed, true);
+    } else if (phase_ == Phase::Closing) {
+        TakeClosing(out);
+    } else {
+        answer_.Close();
+        AnswerDecided(out);
     }
     return out;
 }
 
-void TcpReadSteps::TakeAnswer(std::string_view received, Outcome& out)
+bool TcpReadSteps::AnswerAtLineEnd() const
+{
+    return (phase_ == Phase::KvAnswer || phase_ == Phase::PasswordAnswer) && answer_.AtLineEnd();
+}
+
+bool TcpReadSteps::InsideReply() const
+{
+    switch (phase_) {
+    case Phase::KvAnswer:
+    case Phase::PasswordAnswer:
+        return answer_.Begun();
+    case Phase::Blocks:
+        return block_ > 0 || escapePending_ || !blocks_[0].empty();
+    case Phase::Closing:
+        return true;
+    case Phase::Over:
+        break;
+    }
+    return false;
+}
+
+void TcpReadSteps::AnswerDecided(Outcome& out)
 {
     ++step_;
     const bool password = phase_ == Phase::PasswordAnswer;
-    if (!Framing::ReplyContains(received, "OK") || received.size() >= static_cast<size_t>(kReadAnswerLimit)) {
+    if (answer_.Result() != TcpAnswer::State::Accepted) {
         Fail(out, password ? Msg::kPasswordIncorrect : "", false);
         return;
     }
-    out.logLines.emplace_back(received);
+    out.logLines.push_back(answer_.Text());
     out.logLines.emplace_back(password ? TcpMsg::kPwdCheckOk : TcpMsg::kKvCheckOk);
+    answer_ = TcpAnswer(kReadAnswerLimit);
     phase_ = password ? Phase::Blocks : Phase::PasswordAnswer;
     if (password)
         blocks_ = {};
@@ -70,8 +107,14 @@ size_t TcpReadSteps::TakeBlockBytes(std::string_view received, size_t pos, Outco
         }
         std::string& block = blocks_[static_cast<size_t>(block_)];
         block.push_back(static_cast<char>(b));
-        if (block.size() == BlockLength(block_))
+        // The header tells at once whether this is the image at all.
+        if (block_ == 0 && block.size() == static_cast<size_t>(kReadHeaderSize) &&
+            !Framing::ReplyContains(block, "REA=")) {
+            ++step_;
+            Fail(out, "", false);
+        } else if (block.size() == BlockLength(block_)) {
             BlockComplete(out);
+        }
     }
     return pos;
 }
@@ -79,10 +122,6 @@ size_t TcpReadSteps::TakeBlockBytes(std::string_view received, size_t pos, Outco
 void TcpReadSteps::BlockComplete(Outcome& out)
 {
     ++step_;
-    if (block_ == 0 && !Framing::ReplyContains(std::string_view(blocks_[0]).substr(0, kReadHeaderSize), "REA=")) {
-        Fail(out, "", false);
-        return;
-    }
     ++block_;
     out.logLines.push_back(Ordinal(block_) + TcpMsg::kReadBlockOk);
     out.progress = kBlockSize * block_;
@@ -90,14 +129,14 @@ void TcpReadSteps::BlockComplete(Outcome& out)
         phase_ = Phase::Closing;
 }
 
-void TcpReadSteps::TakeClosing(std::string_view received, Outcome& out)
+void TcpReadSteps::TakeClosing(Outcome& out)
 {
     ++step_;
     phase_ = Phase::Over;
-    blocks_[kReadBlockCount].assign(received);
+    const std::string& closing = blocks_[kClosingIndex];
     out.result = Result::Finished;
     out.reportStatus = true;
-    if (!Framing::ReplyContains(received, "OK") || received.size() != static_cast<size_t>(kClosingReplySize)) {
+    if (!Framing::ReplyContains(closing, "OK") || closing.size() != static_cast<size_t>(kClosingReplySize)) {
         out.message = Msg::kReadFailed;
         return;
     }

@@ -1,21 +1,24 @@
 #pragma once
 
+#include "link/protocol/TcpAnswer.h"
+#include "link/protocol/TcpProtocol.h"
+
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The unit's replies to a TCP image read, judged as they arrive: the answers to "kv" and to the password (one
-// socket read each, as the tool waits for each before it sends on), then twelve escaped blocks and the 8-byte
-// closing reply. The blocks are taken by their size after un-escaping, not by how the socket cut the stream:
-// blocks that meet in one read are each counted, and a block still unfinished when its read ends has stopped
-// short. Plain logic, no sockets.
+// The unit's replies to a TCP image read, judged as they arrive: the answers to "kv" and to the password, then
+// twelve escaped blocks and the 8-byte closing reply. The socket delivers a byte stream: a read may hold part of a
+// reply, one reply or several, so every reply is taken by its content and length, never by how the network cut
+// it. A reply that stops coming before it is whole is judged when the caller says so (Stalled): a block or a
+// closing reply cut short then fails the read. Plain logic, no sockets.
 class TcpReadSteps
 {
   public:
     enum class Result { Going, Failed, Finished };
 
-    // What one socket read brought.
+    // What one socket read (or a stall) brought.
     struct Outcome {
         Result result = Result::Going;
         // Lines for the TCP log, in order.
@@ -35,6 +38,14 @@ class TcpReadSteps
 
     // Takes the bytes of one socket read. After Failed or Finished, further bytes are ignored.
     Outcome Feed(std::string_view received);
+    // The reply under way has stopped coming: an answer is judged on what came; a block or the closing reply
+    // cut short fails the read with its own message.
+    Outcome Stalled();
+    // A reply has begun and is not yet whole: an answer, or the read reply from its first byte to the end of
+    // its closing reply. Only then can it stall.
+    bool InsideReply() const;
+    // The reply under way is an answer whose bytes so far end a line.
+    bool AnswerAtLineEnd() const;
 
     // Replies taken so far: 1 and 2 the answers, 3 to 14 the blocks, 15 the closing reply (tcpStep).
     int Step() const { return step_; }
@@ -45,16 +56,17 @@ class TcpReadSteps
   private:
     enum class Phase { KvAnswer, PasswordAnswer, Blocks, Closing, Over };
 
-    void TakeAnswer(std::string_view received, Outcome& out);
+    void AnswerDecided(Outcome& out);
     // Un-escapes into the current block from pos on; returns where the block data ended in received.
     size_t TakeBlockBytes(std::string_view received, size_t pos, Outcome& out);
     void BlockComplete(Outcome& out);
-    void TakeClosing(std::string_view received, Outcome& out);
+    void TakeClosing(Outcome& out);
     void Fail(Outcome& out, const std::string& message, bool reportStatus);
     size_t BlockLength(int block) const;
 
     Phase phase_ = Phase::KvAnswer;
     int step_ = 0;
+    TcpAnswer answer_{TcpProtocol::kReadAnswerLimit};
     int block_ = 0; // index of the block being filled
     bool escapePending_ = false;
     std::array<std::string, 13> blocks_;

@@ -2,38 +2,55 @@
 
 #include "link/protocol/Framing.h"
 #include "link/protocol/Protocol.h"
-#include "link/protocol/TcpProtocol.h"
+
+#include <utility>
 
 using namespace TcpProtocol;
 
 TcpWriteSteps::Outcome TcpWriteSteps::Feed(std::string_view received)
 {
     Outcome out;
-    if (over_)
-        return out;
+    size_t pos = 0;
+    while (pos < received.size() && !over_) {
+        pos += answer_.Take(received.substr(pos));
+        if (answer_.Decided())
+            AnswerDecided(out);
+    }
+    return out;
+}
+
+TcpWriteSteps::Outcome TcpWriteSteps::Stalled()
+{
+    Outcome out;
+    if (InsideReply()) {
+        answer_.Close();
+        AnswerDecided(out);
+    }
+    return out;
+}
+
+void TcpWriteSteps::AnswerDecided(Outcome& out)
+{
     const int step = ++step_;
-    const int lastStep = 2 + kWriteBlockCount;
-    const bool accepted = step <= lastStep && Framing::ReplyContains(received, "OK") &&
-                          received.size() < static_cast<size_t>(kWriteAnswerLimit);
-    if (!accepted) {
+    const TcpAnswer answer = std::exchange(answer_, TcpAnswer(kWriteAnswerLimit));
+    if (answer.Result() != TcpAnswer::State::Accepted) {
         over_ = true;
         out.result = Result::Failed;
         out.message = step == 2 ? Msg::kPasswordIncorrect : "";
-        return out;
+        return;
     }
     if (step <= 2) {
-        out.logLines.emplace_back(received);
+        out.logLines.push_back(answer.Text());
         out.logLines.emplace_back(step == 1 ? TcpMsg::kKvCheckOk : TcpMsg::kPwdCheckOk);
-        return out;
+        return;
     }
     out.logLines.push_back(Ordinal(step - 2) + TcpMsg::kWriteBlockOk);
-    if (step == lastStep) {
+    if (step == 2 + kWriteBlockCount) {
         over_ = true;
         out.logLines.emplace_back(TcpMsg::kAllWriteBlocksOk);
         out.result = Result::Finished;
         out.message = Msg::kWriteOk;
     }
-    return out;
 }
 
 std::string TcpBlockFrame(int block, std::string_view data)

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "link/protocol/TcpAnswer.h"
+#include "link/protocol/TcpProtocol.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The unit's answers to a TCP image write, one socket read each (the tool waits for each answer before it
-// sends on): "kv", the password, then the eight blocks. Each must hold "OK" in fewer than 512 bytes.
-// Plain logic, no sockets.
+// The unit's answers to a TCP image write: "kv", the password, then the eight blocks. Each must hold "OK" in
+// fewer than 512 bytes. The answers come as a byte stream: each counts once it is whole, however many socket
+// reads it took or shared. Plain logic, no sockets.
 class TcpWriteSteps
 {
   public:
@@ -20,12 +23,20 @@ class TcpWriteSteps
     };
 
     Outcome Feed(std::string_view received);
+    // The answer under way has stopped coming: it is judged on what came.
+    Outcome Stalled();
+    // An answer has begun and is not yet whole.
+    bool InsideReply() const { return !over_ && answer_.Begun(); }
+    bool AnswerAtLineEnd() const { return !over_ && answer_.AtLineEnd(); }
     // Answers taken so far (tcpStep).
     int Step() const { return step_; }
 
   private:
+    void AnswerDecided(Outcome& out);
+
     int step_ = 0;
     bool over_ = false;
+    TcpAnswer answer_{TcpProtocol::kWriteAnswerLimit};
 };
 
 // The frame of block b (0..7) as it goes out in a single send: "KVWEB" and the block number, the 256 data bytes

@@ -21,7 +21,7 @@ LinkTiming LinkTiming::Scaled(double delayFactor, double limitFactor) const
                        &t.TimerSetGapMs,      &t.AnswerPauseMs,       &t.CalibrationGapMs,      &t.CalibrationDoneMs})
         *delay = Scale(*delay, delayFactor, 0);
     for (int* limit : {&t.ReadReplyLimitMs, &t.WriteReplyLimitMs, &t.AckLimitMs, &t.DataIdleLimitMs,
-                       &t.DrainStallLimitMs, &t.TcpReplyLimitMs, &t.TcpAckLimitMs})
+                       &t.DrainStallLimitMs, &t.TcpReplyLimitMs, &t.TcpAckLimitMs, &t.TcpAnswerSettleMs})
         *limit = Scale(*limit, limitFactor, 1);
     return t;
 }

@@ -34,6 +34,7 @@ struct LinkTiming {
     int DrainStallLimitMs = 2000; // a frame's bytes leaving the port: this long without progress ends the wait
     int TcpReplyLimitMs = 12000;  // a command's reply over TCP
     int TcpAckLimitMs = 6000;     // acknowledgement of a block written over TCP
+    int TcpAnswerSettleMs = 1500; // an answer over TCP that has ended a line: this long without a new byte ends it
 
     // Delays times delayFactor, limits times limitFactor (each rounded, at least 0 / 1 ms).
     LinkTiming Scaled(double delayFactor, double limitFactor) const;

@@ -2,7 +2,9 @@
 // TCP terminal, shut-down.
 #include "TcpRig.h"
 
+#include "link/net/TcpLink.h"
 #include "link/protocol/TcpProtocol.h"
+#include "platform/Clock.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -240,6 +242,23 @@ TEST_F(TcpLinkControl, TerminalSendsTheLastLineOnEnter)
     ASSERT_TRUE(PumpUntil([&] { return sim->Received().size() >= expected.size(); }, 10000));
     PumpFor(20);
     EXPECT_EQ(sim->Received(), expected);
+}
+
+// A read taken after a wait that did not run the window carries the time its bytes came in, not the time it was
+// taken: how long a reply has stood still counts from then.
+TEST_F(TcpLinkControl, AReadTakenAfterAWaitCarriesWhenItCameIn)
+{
+    ConnectToUnit();
+    sim->WithUnit([](SimUnit& u) { u.Faults.PrepareReply = "\r\nNO\r\n"; });
+    server.Timing.TcpReplyLimitMs = 1000;
+    std::vector<TcpChunk> chunks;
+    server.Tcp.OnChunk = [&chunks](const TcpChunk& chunk) { chunks.push_back(chunk); };
+    server.Tcp.SendTcpCommand("kv\r"); // a short answer: the wait runs its whole limit
+    const uint32_t taken = NowMs();
+    server.Tcp.HandlePendingOnce();
+    ASSERT_EQ(chunks.size(), 1u);
+    EXPECT_EQ(chunks[0].bytes, "\r\nNO\r\n");
+    EXPECT_GE(static_cast<int32_t>(taken - chunks[0].arrivedMs), 500);
 }
 
 TEST_F(TcpRig, TerminalWithoutALinkOnlyRecordsTheLine)

@@ -1,5 +1,7 @@
-// The TCP read and write as steps fed with the unit's replies, the TCP block frame, and the traffic texts.
+// The TCP read and write as steps fed with the unit's replies as a byte stream, the TCP block frame, and the
+// traffic texts.
 #include "link/protocol/Protocol.h"
+#include "link/protocol/TcpAnswer.h"
 #include "link/protocol/TcpProtocol.h"
 #include "link/protocol/TcpReadSteps.h"
 #include "link/protocol/TcpWriteSteps.h"
@@ -14,68 +16,140 @@ using Result = TcpReadSteps::Result;
 
 namespace
 {
-// The unit's replies to a TCP read, each as the unit sends it: two answers, twelve blocks, the closing reply.
-Strings UnitReplies(SimUnit& unit)
+// Everything the unit answers to the commands, as one stream.
+std::string UnitStream(SimUnit& unit, const Strings& commands)
 {
-    Strings replies;
-    for (const char* command : {"kv\r", "kvpw=1234\r", "kvrea0"})
-        for (std::string& reply : unit.FeedReplies(command))
-            replies.push_back(std::move(reply));
-    return replies;
+    std::string stream;
+    for (const std::string& command : commands)
+        stream += unit.Feed(command);
+    return stream;
+}
+const Strings kReadCommands{"kv\r", "kvpw=1234\r", "kvrea0"};
+
+std::string Memory(const SimUnit& unit, int count = 3072)
+{
+    return std::string(reinterpret_cast<const char*>(unit.Memory.data()), static_cast<size_t>(count));
 }
 
-std::string Memory(const SimUnit& unit)
+// Feeds the stream in reads that end at the given positions (the last read ends with the stream); the steps
+// are told the reply stalled when the stream ran out before they ended. The outcome carries every log line.
+template <typename Steps>
+typename Steps::Outcome FeedCut(Steps& steps, const std::string& stream, std::vector<size_t> cuts)
 {
-    return std::string(reinterpret_cast<const char*>(unit.Memory.data()), 3072);
+    typename Steps::Outcome last;
+    Strings lines;
+    cuts.push_back(stream.size());
+    size_t from = 0;
+    for (size_t cut : cuts) {
+        last = steps.Feed(std::string_view(stream).substr(from, cut - from));
+        from = cut;
+        lines.insert(lines.end(), last.logLines.begin(), last.logLines.end());
+        if (last.result != Steps::Result::Going)
+            break;
+    }
+    if (last.result == Steps::Result::Going) {
+        last = steps.Stalled();
+        lines.insert(lines.end(), last.logLines.begin(), last.logLines.end());
+    }
+    last.logLines = lines;
+    return last;
 }
 } // namespace
 
-// Blocks are taken by their size, however the network cuts or joins them; a block that ends short fails the read
-// without reading past it, and the closing reply cannot make up for it.
-TEST(TcpReadSteps, BlocksAreTakenBySizeHoweverTheyArrive)
+TEST(TcpAnswer, WholeOnceTheLineWithOkEndsRefusedWhenItCanNoLongerPass)
 {
-    enum Feed { TheRestInOneRead, LastTwoInOneRead, FirstBlockCut };
+    using State = TcpAnswer::State;
+    const struct {
+        const char* name;
+        Strings pieces;
+        State state;      // after the pieces
+        size_t taken;     // bytes taken in all
+        State afterClose; // once it stopped coming
+    } cases[] = {
+        {"whole, the next reply left", {"\r\nOK\r\n", "REA="}, State::Accepted, 6, State::Accepted},
+        {"OK cut in two", {"\r\nO", "K\r", "\n"}, State::Accepted, 6, State::Accepted},
+        {"line of OK not ended", {"\r\nOK:0\r"}, State::Open, 7, State::Accepted},
+        {"no OK yet", {"\r\nKIV Corvo ready\r\n"}, State::Open, 19, State::Refused},
+        {"zero byte before OK", {std::string("\r\n\0OK\r\n", 7)}, State::Refused, 3, State::Refused},
+        {"zero byte after OK", {std::string("OK\0\r\n", 5)}, State::Accepted, 5, State::Accepted},
+        {"the limit reached", {std::string(255, ' '), "OK\r\n"}, State::Refused, 256, State::Refused},
+    };
+    for (const auto& c : cases) {
+        TcpAnswer answer(256);
+        size_t taken = 0;
+        for (const std::string& piece : c.pieces)
+            taken += answer.Take(piece);
+        EXPECT_EQ(answer.Result(), c.state) << c.name;
+        EXPECT_EQ(taken, c.taken) << c.name;
+        EXPECT_EQ(answer.Text().size(), c.taken) << c.name;
+        answer.Close();
+        EXPECT_EQ(answer.Result(), c.afterClose) << c.name;
+    }
+}
+
+// Every reply is taken by content and length however the network cuts the stream: in one read, at every
+// position in two reads, or byte by byte, the read ends the same way.
+TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
+{
+    SimUnit unit(SimUnit::Dialect::Tcp);
+    const std::string stream = UnitStream(unit, kReadCommands);
+    std::vector<std::vector<size_t>> ways{{}};
+    for (size_t cut = 1; cut < stream.size(); ++cut)
+        ways.push_back({cut});
+    std::vector<size_t> everyByte;
+    for (size_t cut = 1; cut < stream.size(); ++cut)
+        everyByte.push_back(cut);
+    ways.push_back(everyByte);
+    for (const auto& cuts : ways) {
+        TcpReadSteps steps;
+        const auto out = FeedCut(steps, stream, cuts);
+        ASSERT_EQ(out.message, Msg::kReadOk) << "cut at " << (cuts.empty() ? 0 : cuts[0]);
+        EXPECT_EQ(out.image, Memory(unit));
+        EXPECT_EQ(steps.Step(), 15);
+        EXPECT_EQ(out.logLines.size(), 2u + 2u + 12u + 2u);
+    }
+}
+
+// A reply the unit truly sent short fails, however the stream is cut, at the latest when it stops coming; a
+// closing reply of the wrong length or without "OK" ends the read with its own message.
+TEST(TcpReadSteps, ARepliesCutShortByTheUnitFailTheRead)
+{
     const struct {
         const char* name;
         std::function<void(SimUnit&)> fault;
-        Feed feed;
         Result result;
         std::string message;
+        bool stalls; // only the end of the stream shows it
     } cases[] = {
-        {"all blocks in one read", nullptr, TheRestInOneRead, Result::Finished, Msg::kReadOk},
-        {"last block and closing reply in one read", nullptr, LastTwoInOneRead, Result::Finished, Msg::kReadOk},
-        {"a block cut by the network", nullptr, FirstBlockCut, Result::Failed, Msg::kReadFailed},
-        {"a short block in one read", [](SimUnit& u) { u.Faults.ShortReadBlock = 4; }, TheRestInOneRead, Result::Failed,
-         Msg::kReadFailed},
-        {"closing reply of 6 bytes", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nOK\r\n"; }, TheRestInOneRead,
-         Result::Finished, Msg::kReadFailed},
-        {"closing reply without OK", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nNO:0\r\n"; }, TheRestInOneRead,
-         Result::Finished, Msg::kReadFailed},
+        {"a short block", [](SimUnit& u) { u.Faults.ShortReadBlock = 4; }, Result::Failed, Msg::kReadFailed, true},
+        {"a short last block", [](SimUnit& u) { u.Faults.ShortReadBlock = 11; }, Result::Failed, Msg::kReadFailed,
+         true},
+        {"closing reply of 6 bytes", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nOK\r\n"; }, Result::Finished,
+         Msg::kReadFailed, true},
+        {"closing reply of 9 bytes", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nOK:0\r\n\r"; }, Result::Finished,
+         Msg::kReadFailed, false},
+        {"closing reply without OK", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nNO:0\r\n"; }, Result::Finished,
+         Msg::kReadFailed, false},
+        {"bad checksum", [](SimUnit& u) { u.Faults.BadReadChecksum = true; }, Result::Finished, Msg::kChecksumFailed,
+         false},
     };
     for (const auto& c : cases) {
         SimUnit unit(SimUnit::Dialect::Tcp);
-        if (c.fault)
-            c.fault(unit);
-        const Strings replies = UnitReplies(unit);
-        const size_t joinFrom = c.feed == TheRestInOneRead ? 2 : c.feed == LastTwoInOneRead ? 13 : replies.size();
-        TcpReadSteps steps;
-        TcpReadSteps::Outcome out;
-        std::string rest;
-        for (size_t i = 0; i < replies.size() && out.result == Result::Going; ++i) {
-            std::string read = replies[i];
-            if (c.feed == FirstBlockCut && i == 2)
-                read.resize(100);
-            if (i >= joinFrom) {
-                rest += read;
-                if (i + 1 < replies.size())
-                    continue;
-                read = rest;
-            }
-            out = steps.Feed(read);
+        c.fault(unit);
+        const std::string stream = UnitStream(unit, kReadCommands);
+        for (size_t cut = 1; cut < stream.size(); cut += 97) {
+            TcpReadSteps steps;
+            const auto whole = steps.Feed(stream);
+            EXPECT_EQ(whole.result, c.stalls ? Result::Going : c.result) << c.name;
+            EXPECT_EQ(steps.InsideReply(), c.stalls) << c.name;
+            TcpReadSteps cutSteps;
+            const auto out = FeedCut(cutSteps, stream, {cut});
+            EXPECT_EQ(out.result, c.result) << c.name << " cut at " << cut;
+            EXPECT_EQ(out.message, c.message) << c.name;
+            EXPECT_TRUE(out.reportStatus) << c.name;
+            EXPECT_EQ(out.image, "") << c.name;
+            EXPECT_FALSE(cutSteps.InsideReply());
         }
-        EXPECT_EQ(out.result, c.result) << c.name;
-        EXPECT_EQ(out.message, c.message) << c.name;
-        EXPECT_EQ(out.image, c.message == Msg::kReadOk ? Memory(unit) : "") << c.name;
     }
 }
 
@@ -85,49 +159,106 @@ TEST(TcpReadSteps, RefusedAnswersAndABadHeaderTakeTheFailurePath)
     const std::string block1 = "REA=\r\n" + std::string(256, 'x');
     const struct {
         const char* name;
-        std::string kv, password, block1;
+        std::string stream;
+        bool stalls; // refused only once it stops coming
         std::string message;
         int step;
     } cases[] = {
-        {"kv of 256 bytes", "OK" + std::string(254, ' '), good, block1, "", 1},
-        {"OK after a zero byte", std::string("\0OK", 3), good, block1, "", 1},
-        {"password refused", good, "\r\nERROR\r\n", block1, Msg::kPasswordIncorrect, 2},
-        {"no REA= in the header", good, good, "REX=\r\n" + std::string(256, 'x'), "", 3},
-        {"escape mark at the end of a read", good, good, "REA=\r\n" + std::string(255, 'a') + "\x7D", Msg::kReadFailed,
+        {"kv of 256 bytes", "OK" + std::string(254, ' ') + "\r\n", false, "", 1},
+        {"OK after a zero byte", std::string("\0OK\r\n", 5), false, "", 1},
+        {"kv refused", "\r\nKIV Corvo busy\r\nNO\r\n", true, "", 1},
+        {"password refused", good + "\r\nERROR\r\n", true, Msg::kPasswordIncorrect, 2},
+        {"no REA= in the header", good + good + "REX=\r\n" + std::string(256, 'x'), false, "", 3},
+        {"the first block cut short", good + good + "REA=\r\n" + std::string(255, 'a') + "\x7D", true, Msg::kReadFailed,
          2},
     };
     for (const auto& c : cases) {
         TcpReadSteps steps;
-        TcpReadSteps::Outcome out;
-        for (const std::string* reply : {&c.kv, &c.password, &c.block1})
-            if (out.result == Result::Going)
-                out = steps.Feed(*reply);
+        TcpReadSteps::Outcome out = steps.Feed(c.stream);
+        EXPECT_EQ(out.result == Result::Going, c.stalls) << c.name;
+        EXPECT_EQ(steps.InsideReply(), c.stalls) << c.name;
+        if (c.stalls)
+            out = steps.Stalled();
         EXPECT_EQ(out.result, Result::Failed) << c.name;
         EXPECT_EQ(out.message, c.message) << c.name;
         EXPECT_EQ(out.reportStatus, c.message == Msg::kReadFailed) << c.name;
         EXPECT_EQ(steps.Step(), c.step) << c.name;
-        EXPECT_EQ(steps.Feed(good).result, Result::Going) << c.name; // nothing later is taken
+        EXPECT_EQ(steps.Feed(good + block1).result, Result::Going) << c.name; // nothing later is taken
         EXPECT_EQ(steps.Step(), c.step) << c.name;
     }
 }
 
+TEST(TcpReadSteps, NothingStallsBeforeTheReplyBegins)
+{
+    TcpReadSteps steps;
+    EXPECT_FALSE(steps.InsideReply());
+    EXPECT_EQ(steps.Stalled().result, Result::Going);
+    steps.Feed("\r\nOK\r\n\r\nOK\r\n");
+    EXPECT_EQ(steps.Step(), 2);
+    EXPECT_FALSE(steps.InsideReply()); // a silent unit: the read waits as long as the user lets it
+    EXPECT_EQ(steps.Stalled().result, Result::Going);
+    steps.Feed("REA");
+    EXPECT_TRUE(steps.InsideReply());
+}
+
+namespace
+{
+// The unit's ten answers to a TCP write, as one stream.
+std::string WriteAnswers(SimUnit& unit, const std::string& block)
+{
+    std::string stream = unit.Feed("kv\r");
+    stream += unit.Feed("kvpw=1234\r");
+    for (int b = 0; b < 8; ++b)
+        stream += unit.Feed(TcpBlockFrame(b, block));
+    return stream;
+}
+} // namespace
+
+// An answer counts once it is whole: however the answers are cut or joined, the write takes ten.
+TEST(TcpWriteSteps, AnyCutOfTheAnswersCountsTenWholeAnswers)
+{
+    SimUnit unit(SimUnit::Dialect::Tcp);
+    const std::string stream = WriteAnswers(unit, std::string(256, '\x7D'));
+    ASSERT_EQ(unit.BlocksStored, 8);
+    for (size_t cut = 0; cut < stream.size(); ++cut) {
+        TcpWriteSteps steps;
+        const auto out = FeedCut(steps, stream, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut});
+        ASSERT_EQ(out.result, TcpWriteSteps::Result::Finished) << "cut at " << cut;
+        EXPECT_EQ(out.message, Msg::kWriteOk);
+        EXPECT_EQ(steps.Step(), 10);
+        EXPECT_EQ(out.logLines.back(), TcpMsg::kAllWriteBlocksOk);
+    }
+    TcpWriteSteps steps;
+    steps.Feed("\r\nKIV Corvo command mode ready\r\nOK\r");
+    EXPECT_EQ(steps.Step(), 0); // its line has not ended
+    EXPECT_TRUE(steps.InsideReply());
+    const auto out = steps.Feed("\n\r\nKIV");
+    EXPECT_EQ(steps.Step(), 1);
+    EXPECT_EQ(out.logLines, (Strings{"\r\nKIV Corvo command mode ready\r\nOK\r\n", TcpMsg::kKvCheckOk}));
+}
+
 TEST(TcpWriteSteps, ARefusedAnswerStopsTheWrite)
 {
+    const std::string ok = "\r\nOK\r\n";
     const struct {
         int step;
         std::string answer, message;
-    } cases[] = {{1, "\r\nNO\r\n", ""},
-                 {2, "\r\nERROR\r\n", Msg::kPasswordIncorrect},
-                 {5, "\r\nKVWEB ERROR\r\n", ""},
-                 {7, "OK" + std::string(510, ' '), ""}}; // "OK" too far into a long answer
+        bool stalls;
+    } cases[] = {{1, "\r\nNO\r\n", "", true},
+                 {2, "\r\nERROR\r\n", Msg::kPasswordIncorrect, true},
+                 {5, "\r\nKVWEB ERROR\r\n", "", true},
+                 {7, "OK" + std::string(510, ' '), "", false}}; // "OK" too far into a long answer
     for (const auto& c : cases) {
         TcpWriteSteps steps;
         for (int step = 1; step < c.step; ++step)
-            steps.Feed("OK");
-        const auto out = steps.Feed(c.answer);
+            steps.Feed(ok);
+        auto out = steps.Feed(c.answer);
+        EXPECT_EQ(out.result == TcpWriteSteps::Result::Going, c.stalls) << c.step;
+        if (c.stalls)
+            out = steps.Stalled();
         EXPECT_EQ(out.result, TcpWriteSteps::Result::Failed) << c.step;
         EXPECT_EQ(out.message, c.message) << c.step;
-        EXPECT_EQ(steps.Feed("OK").result, TcpWriteSteps::Result::Going); // nothing later is taken
+        EXPECT_EQ(steps.Feed(ok).result, TcpWriteSteps::Result::Going); // nothing later is taken
         EXPECT_EQ(steps.Step(), c.step);
     }
 }

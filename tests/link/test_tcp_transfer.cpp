@@ -1,13 +1,17 @@
 // The TCP image read and write against the simulated unit, each both ways: the tool connected to the unit, and
 // the unit connected in to the tool.
+#include "ImageDiff.h"
 #include "TcpRig.h"
 
+#include "link/net/TcpLink.h"
 #include "link/protocol/Protocol.h"
 #include "link/protocol/TcpProtocol.h"
 
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 using Strings = std::vector<std::string>;
@@ -54,6 +58,15 @@ struct TcpImage : TcpRig {
     {
         return static_cast<int>(std::count_if(host.Calls.begin(), host.Calls.end(),
                                               [](const std::string& c) { return c.rfind("Result:", 0) == 0; }));
+    }
+    // What the unit must have received for a whole write of the image as it stands: the commands, then the eight
+    // frames made by the unit's own framing.
+    std::string WriteBytes() const
+    {
+        std::string bytes = "kv\r" + std::string("kvpw=") + host.Password + "\r";
+        for (int b = 0; b < 8; ++b)
+            bytes += SimUnit::TcpFrame(b, store.Image.Bytes(256 * b, 256));
+        return bytes;
     }
     // A transfer that failed changed no image byte, and the unit holds the image only in the blocks it stored.
     void ExpectOnlyStoredBlocksChanged()
@@ -103,6 +116,7 @@ TEST_P(TcpImageBothWays, WriteLeavesTheUnitEqualToTheImagesFirst2048Bytes)
     EXPECT_EQ(UnitMemory(0, 2048), Image(0, 2048));
     EXPECT_EQ(UnitMemory(2048, 1024), unitBefore.substr(2048)); // never sent over TCP
     EXPECT_EQ(Unit().Commands, kWrite);
+    EXPECT_EQ(FirstDifference(sim->Received(), WriteBytes()), -1); // not a byte more between or after the frames
     EXPECT_TRUE(Unit().Violations.empty());
     EXPECT_FALSE(store.Image.AnyMarked(0, 2048));
     EXPECT_TRUE(store.Image.AnyMarked(2600, 6));
@@ -147,6 +161,62 @@ TEST_P(TcpImageBothWays, AReadStartedWhileAResultShowsOwnsTheWindow)
         host.InOrder({"Result:ERROR:", "StartProgress:Read:3072", "Result:OK:EEPROM Read OK!", "CloseProgress"}));
 }
 
+// The user closes a write's window while a block's answer is still on its way, and starts the write again once it
+// has landed but before anything read it: the new write starts clean. Counted, the late answer would stand for the
+// answer to "kv", each later answer for the one before it, and the write would end OK without its last block.
+TEST_P(TcpImageBothWays, ALateAnswerOfACancelledWriteIsShownNotCounted)
+{
+    sim->HoldAfter(4); // "kv", the password, blocks 1 and 2 answered; block 3 stored, its answer held back
+    CloseAtStep(*this, "Block 3: Waiting for ack...");
+    Run(true);
+    ASSERT_EQ(Unit().BlocksStored, 3);
+    EXPECT_EQ(Results(), 0);
+    host.OnStep = nullptr;
+    sim->Release();
+    QTcpSocket* socket = server.Tcp.LinkSocket();
+    ASSERT_TRUE(WaitWithoutPumping([&] { return sim->RepliesSent() == 5 && TcpLink::Pending(socket) > 0; }));
+
+    Run(true);
+    EXPECT_EQ(host.Status, Msg::kWriteOk);
+    EXPECT_EQ(Results(), 1);
+    Strings commands(kWrite.begin(), kWrite.begin() + 5);
+    commands.insert(commands.end(), kWrite.begin(), kWrite.end());
+    EXPECT_EQ(Unit().Commands, commands);
+    EXPECT_EQ(ChangedAddresses(UnitMemory(0, 2048), Image(0, 2048)).size(), 0u);
+    ASSERT_TRUE(PumpUntil([this] { return ShownBytes(page.Memo3) == sim->BytesSent(); })); // shown all the same
+}
+
+// An answer that has ended its line is judged after a short quiet, not after the whole time limit: a refused
+// password shows at once, and an "OK" the unit ends with a bare CR still lets the read go on.
+TEST_P(TcpImageBothWays, AnAnswerThatEndedItsLineIsJudgedWithoutWaitingOutTheLimit)
+{
+    const struct {
+        const char* name;
+        std::function<void()> setup;
+        std::string result;
+    } cases[] = {
+        {"refused password", [this] { host.Password = "9999"; }, std::string("ERROR:") + Msg::kPasswordIncorrect},
+        {"OK and a bare CR",
+         [this] {
+             sim->WithUnit([](SimUnit& u) { u.Faults.PrepareReply = "\r\nKIV Corvo command mode ready\r\nOK\r"; });
+         },
+         std::string("OK:") + Msg::kReadOk},
+    };
+    // Waits inside the transfer do not run the window: a slip shows as a read that takes the whole limit.
+    constexpr int kLimitMs = 60000;
+    server.Timing.TcpReplyLimitMs = kLimitMs;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.setup();
+        const auto start = std::chrono::steady_clock::now();
+        server.Transfer.ReadButtonTCPClick();
+        ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }, kLimitMs));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kLimitMs / 3));
+        EXPECT_EQ(host.Count("Result:" + c.result), 1);
+        host.Password = "1234";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothWays, TcpImageBothWays, ::testing::Values(LinkMode::Client, LinkMode::Server),
                          [](const auto& info) { return LinkModeName(info.param); });
 
@@ -163,6 +233,18 @@ struct TcpFault {
 void PrintTo(const TcpFault& c, std::ostream* os)
 {
     *os << c.name;
+}
+// A read reply cut short by the unit: the read notices once nothing more comes for the (shortened) limit.
+void ShortBlockCut(TcpRig& r)
+{
+    r.server.Timing.TcpReplyLimitMs = 400;
+    r.sim->WithUnit([](SimUnit& u) { u.Faults.ShortReadBlock = 4; });
+    r.sim->CutReplies({SimCut::Middle, 20});
+}
+void ShortClosingReply(TcpRig& r)
+{
+    r.server.Timing.TcpReplyLimitMs = 400;
+    r.sim->WithUnit([](SimUnit& u) { u.Faults.ClosingReply = "\r\nOK\r\n"; });
 }
 } // namespace
 
@@ -217,6 +299,9 @@ INSTANTIATE_TEST_SUITE_P(
             TcpFault{"ReadClosingReplyOfNineBytes", false,
                      [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.ClosingReply = "\r\nOK:0\r\n\r"; }); },
                      Msg::kReadFailed, true, kRead},
+            // Short by the unit, however the network cuts it: the read fails once the stream stops coming.
+            TcpFault{"ReadShortBlock", false, ShortBlockCut, Msg::kReadFailed, true, kRead},
+            TcpFault{"ReadClosingReplyOfSixBytes", false, ShortClosingReply, Msg::kReadFailed, true, kRead},
             TcpFault{"ReadHangUp", false, [](TcpRig& r) { r.sim->HangUpAfter(6); }, Msg::kCommFailure, true, kRead},
             // Closed while the password goes out: the read request is never sent.
             TcpFault{"ReadClosedBeforeTheRequest",
@@ -245,6 +330,91 @@ INSTANTIATE_TEST_SUITE_P(
                      std::nullopt,
                      false,
                      {"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2"}})),
+    [](const auto& info) { return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param)); });
+
+namespace
+{
+struct CutCase {
+    const char* name;
+    SimCuts cuts;
+};
+void PrintTo(const CutCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+constexpr int kPieceGapMs = 30;
+// Long runs of joined replies every 700 bytes, a short answer in its middle.
+std::vector<size_t> JoinedCuts(const std::string& reply)
+{
+    return reply.size() > 700 ? SimCut::Every(700)(reply) : SimCut::Middle(reply);
+}
+} // namespace
+
+// The network cuts every reply of the unit, the pieces 30 ms apart: the transfers take each reply whole.
+struct TcpImageCut : TcpImage, ::testing::WithParamInterface<std::tuple<LinkMode, CutCase>> {
+    void SetUp() override
+    {
+        Begin(std::get<0>(GetParam()));
+        sim->CutReplies(std::get<1>(GetParam()).cuts);
+    }
+    // Every line once, in this order.
+    void ExpectLinesOnce(const Strings& lines)
+    {
+        const Strings memo = MemoLines(page.Memo2);
+        auto at = memo.begin();
+        for (const std::string& line : lines) {
+            EXPECT_EQ(std::count(memo.begin(), memo.end(), line), 1) << line;
+            at = std::find(at, memo.end(), line);
+            EXPECT_NE(at, memo.end()) << line << " out of order";
+        }
+    }
+};
+
+TEST_P(TcpImageCut, ReadTakesEveryReplyWhole)
+{
+    Run(false);
+    EXPECT_EQ(host.Status, Msg::kReadOk);
+    EXPECT_EQ(ChangedAddresses(Image(0, 3072), UnitMemory(0, 3072)).size(), 0u);
+    EXPECT_EQ(host.FinishImageReads, 1);
+    EXPECT_EQ(host.ProgressPosition, 3072);
+    EXPECT_EQ(sim->Received(), "kv\rkvpw=1234\rkvrea0");
+    Strings lines{TcpMsg::kKvCheckOk, TcpMsg::kPwdCheckOk};
+    for (int k = 1; k <= 12; ++k)
+        lines.push_back(TcpProtocol::Ordinal(k) + TcpMsg::kReadBlockOk);
+    lines.insert(lines.end(), {TcpMsg::kAllReadBlocksOk, TcpMsg::kChecksumOk});
+    ExpectLinesOnce(lines);
+    EXPECT_NE(sim->PiecesSent(), sim->RepliesSent()); // not one send a reply
+}
+
+TEST_P(TcpImageCut, WriteCountsEachAnswerOnceWhole)
+{
+    Run(true);
+    EXPECT_EQ(host.Status, Msg::kWriteOk);
+    EXPECT_EQ(Results(), 1);
+    EXPECT_EQ(ChangedAddresses(UnitMemory(0, 2048), Image(0, 2048)).size(), 0u);
+    EXPECT_EQ(Unit().Commands, kWrite);
+    EXPECT_EQ(FirstDifference(sim->Received(), WriteBytes()), -1);
+    Strings lines{TcpMsg::kKvCheckOk, TcpMsg::kPwdCheckOk};
+    for (int k = 1; k <= 8; ++k)
+        lines.push_back(TcpProtocol::Ordinal(k) + TcpMsg::kWriteBlockOk);
+    lines.push_back(TcpMsg::kAllWriteBlocksOk);
+    ExpectLinesOnce(lines);
+    EXPECT_NE(sim->PiecesSent(), sim->RepliesSent()); // not one send a reply
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cut, TcpImageCut,
+    ::testing::Combine(
+        ::testing::Values(LinkMode::Client, LinkMode::Server),
+        ::testing::Values(CutCase{"AfterTheFirstByte", {SimCut::AfterFirstByte, kPieceGapMs}},
+                          // in the read's last block: between the checksum's bytes or inside the low byte's escape
+                          CutCase{"BeforeTheLastByte", {SimCut::BeforeLastByte, kPieceGapMs}},
+                          CutCase{"InsideAnEscapePair", {SimCut::InsideEscapePair, kPieceGapMs}},
+                          CutCase{"InsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}},
+                          CutCase{"InTheMiddle", {SimCut::Middle, kPieceGapMs}},
+                          CutCase{"JustBeforeOk", {SimCut::BeforeOk, kPieceGapMs}},
+                          // the blocks and the closing reply together, cut across their bounds
+                          CutCase{"JoinedAndCutEvery700Bytes", {JoinedCuts, kPieceGapMs, true}})),
     [](const auto& info) { return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param)); });
 
 TEST_F(TcpImage, NothingStartsWithoutALinkOrWhenAnEditCannotBeCommitted)

@@ -1,7 +1,9 @@
 #include "sim/SimTcp.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -26,6 +28,51 @@ void NoDelay(int fd)
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 } // namespace
+
+namespace SimCut
+{
+std::vector<size_t> AfterFirstByte(const std::string&)
+{
+    return {1};
+}
+
+std::vector<size_t> BeforeLastByte(const std::string& reply)
+{
+    return {reply.size() - 1};
+}
+
+std::vector<size_t> Middle(const std::string& reply)
+{
+    return {reply.size() / 2};
+}
+
+std::vector<size_t> InsideEscapePair(const std::string& reply)
+{
+    const size_t mark = reply.find('\x7D');
+    return mark == std::string::npos ? Middle(reply) : std::vector<size_t>{mark + 1};
+}
+
+std::vector<size_t> BeforeOk(const std::string& reply)
+{
+    const size_t ok = reply.find("OK");
+    return ok == std::string::npos ? Middle(reply) : std::vector<size_t>{ok};
+}
+
+std::vector<size_t> InsideHeader(const std::string&)
+{
+    return {3};
+}
+
+std::function<std::vector<size_t>(const std::string&)> Every(size_t step)
+{
+    return [step](const std::string& reply) {
+        std::vector<size_t> cuts;
+        for (size_t at = step; at < reply.size(); at += step)
+            cuts.push_back(at);
+        return cuts;
+    };
+}
+} // namespace SimCut
 
 SimTcp::SimTcp(ServerRole)
 {
@@ -71,6 +118,12 @@ int SimTcp::RepliesSent()
     return repliesSent_;
 }
 
+int SimTcp::PiecesSent()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return piecesSent_;
+}
+
 size_t SimTcp::BytesSent()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -96,6 +149,12 @@ void SimTcp::Release()
         holdAfter_ = -1;
     }
     released_.notify_all();
+}
+
+void SimTcp::CutReplies(SimCuts cuts)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    cuts_ = std::move(cuts);
 }
 
 void SimTcp::Run(int listenFd, uint16_t toolPort)
@@ -133,13 +192,22 @@ void SimTcp::Serve(int fd)
         if (n <= 0)
             break;
         std::vector<std::string> replies;
+        bool joined = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             received_.append(buffer, static_cast<size_t>(n));
             replies = unit_.FeedReplies(std::string_view(buffer, static_cast<size_t>(n)));
+            joined = cuts_.joined;
+        }
+        if (joined && replies.size() > 1) {
+            std::string all;
+            for (const std::string& reply : replies)
+                all += reply;
+            open = SendReply(fd, all, static_cast<int>(replies.size()));
+            continue;
         }
         for (const std::string& reply : replies)
-            if (!(open = SendReply(fd, reply)))
+            if (!(open = SendReply(fd, reply, 1)))
                 break;
     }
     close(fd);
@@ -152,21 +220,48 @@ bool SimTcp::WaitWhileHeld()
     return !stop_ && (hangUpAfter_ < 0 || repliesSent_ < hangUpAfter_);
 }
 
-bool SimTcp::SendReply(int fd, const std::string& reply)
+bool SimTcp::SendReply(int fd, const std::string& reply, int replies)
 {
     if (!WaitWhileHeld())
         return false;
+    std::vector<size_t> cuts;
+    int pauseMs = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (cuts_.where)
+            cuts = cuts_.where(reply);
+        pauseMs = cuts_.pauseMs;
+    }
+    cuts.erase(std::remove_if(cuts.begin(), cuts.end(), [&reply](size_t at) { return at == 0 || at >= reply.size(); }),
+               cuts.end());
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    cuts.push_back(reply.size());
+    size_t from = 0;
+    for (size_t cut : cuts) {
+        if (from > 0 && pauseMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        if (stop_ || !SendAll(fd, reply.data() + from, cut - from))
+            return false;
+        from = cut;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    piecesSent_ += static_cast<int>(cuts.size());
+    repliesSent_ += replies;
+    bytesSent_ += reply.size();
+    return true;
+}
+
+bool SimTcp::SendAll(int fd, const char* data, size_t size)
+{
     size_t done = 0;
-    while (done < reply.size()) {
-        const ssize_t n = send(fd, reply.data() + done, reply.size() - done, MSG_NOSIGNAL);
+    while (done < size) {
+        const ssize_t n = send(fd, data + done, size - done, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
         done += static_cast<size_t>(n);
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++repliesSent_;
-    bytesSent_ += reply.size();
     return true;
 }

@@ -19,6 +19,15 @@ uint16_t Checksum(const std::string& raw)
     return static_cast<uint16_t>(0xFFFF - (sum & 0xFFFF));
 }
 
+void AppendEscaped(std::string& out, uint8_t b)
+{
+    if (MustEscape(b)) {
+        out.push_back(static_cast<char>(0x7D));
+        b = static_cast<uint8_t>(b ^ 0x20);
+    }
+    out.push_back(static_cast<char>(b));
+}
+
 const char* kOk6 = "\r\nOK\r\n";
 const char* kNo6 = "\r\nNO\r\n";
 } // namespace
@@ -28,6 +37,17 @@ SimUnit::SimUnit(Dialect dialect) : dialect_(dialect)
     // A recognisable image: every byte value occurs, the escaped ones included.
     for (int a = 0; a < kMemorySize; ++a)
         Memory[static_cast<size_t>(a)] = static_cast<uint8_t>((a * 7 + a / 256) & 0xFF);
+}
+
+std::string SimUnit::TcpFrame(int block, std::string_view data)
+{
+    std::string frame = "KVWEB" + std::to_string(block);
+    for (char c : data)
+        AppendEscaped(frame, static_cast<uint8_t>(c));
+    const uint16_t sum = Checksum(std::string(data));
+    AppendEscaped(frame, static_cast<uint8_t>(sum >> 8));
+    AppendEscaped(frame, static_cast<uint8_t>(sum & 0xFF));
+    return frame;
 }
 
 std::string SimUnit::Feed(std::string_view bytes)
@@ -240,15 +260,8 @@ std::vector<std::string> SimUnit::TcpReadReply()
             raw.push_back(static_cast<char>(sum & 0xFF));
         }
         std::string segment = k == 0 ? "REA=\r\n" : "";
-        for (char c : raw) {
-            const auto b = static_cast<uint8_t>(c);
-            if (MustEscape(b)) {
-                segment.push_back(static_cast<char>(0x7D));
-                segment.push_back(static_cast<char>(b ^ 0x20));
-            } else {
-                segment.push_back(c);
-            }
-        }
+        for (char c : raw)
+            AppendEscaped(segment, static_cast<uint8_t>(c));
         segments.push_back(segment);
     }
     segments.push_back(Faults.ClosingReply.empty() ? "\r\nOK:0\r\n" : Faults.ClosingReply);

@@ -47,6 +47,10 @@ class SimUnit
 
     explicit SimUnit(Dialect dialect = Dialect::Serial);
 
+    // A written block's frame over TCP as the unit expects it, made by the unit's own escape and checksum:
+    // "KVWEB" and the block digit, the escaped data, the escaped checksum high byte first, nothing after.
+    static std::string TcpFrame(int block, std::string_view data);
+
     // Feeds bytes from the tool; returns what the unit answers to them.
     std::string Feed(std::string_view bytes);
     // The same, each reply on its own (over TCP each goes out as a segment of its own).
