@@ -124,8 +124,9 @@ TEST_F(PortTest, LineOperationsReachTheDeviceAndLinesAreReportedAsTheyStand)
     Port.SetBreak(true);
     Port.SetBreak(false);
     Port.SetXonXoff(false);
+    Port.SetXonXoff(true);
     Port.ClearBuffer(true, false);
-    EXPECT_EQ(Dev->Log(), (Log{"dtr 1", "break 1", "break 0", "flow 0", "flush 10"})); // RTS was low already
+    EXPECT_EQ(Dev->Log(), (Log{"dtr 1", "break 1", "break 0", "flow 0", "flow 1", "flush 10"})); // RTS was low already
     EXPECT_EQ(Dev->OutputLines(), unsigned(mlDTR));
     Dev->SetLines(mlCTS | mlRLSD);
     ASSERT_TRUE(PumpUntil([&] { return log.size() > 3; }));

@@ -345,11 +345,11 @@ TEST_F(FlowTest, RtsToggleStartsLowAndStaysUpForAWriteMadeWhileThePreviousDrains
     Port.Open();
     EXPECT_EQ(Dev->OutputLines() & mlRTS, 0u);
     Dev->ClearLog();
-    Dev->HoldDrain(true);
+    Dev->HoldLine(true);
     Port.WriteStr("a");
     ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->Drains() == 1; }));
     Port.WriteStr("b");
-    Dev->HoldDrain(false);
+    Dev->HoldLine(false);
     ASSERT_TRUE(WaitWithoutPumping([&] { return (Dev->OutputLines() & mlRTS) == 0; }));
     EXPECT_EQ(Dev->Log(), (Log{"rts 1", "drain", "drain", "rts 0"})) << "down only after the second byte left";
     EXPECT_EQ(Dev->Written(), "ab");
