@@ -84,6 +84,8 @@ class TFakeTxLine
         FSent.append(FQueue, 0, n);
         FQueue.erase(0, n);
         FFrom = FQueue.empty() ? now : FFrom + per * long(n);
+        if (n > 0)
+            FCv.notify_all(); // whoever waits for room or for the end learns of it at any look
     }
 
   private:
@@ -97,10 +99,7 @@ class TFakeTxLine
     {
         std::unique_lock<std::mutex> lk(FLock);
         while (!FStop) {
-            const std::size_t before = FQueue.size();
             Advance();
-            if (FQueue.size() != before)
-                FCv.notify_all();
             if (FQueue.empty() || FHeld())
                 FCv.wait_for(lk, std::chrono::milliseconds(20));
             else
