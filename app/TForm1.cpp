@@ -71,8 +71,7 @@ QLabel* NewLabel(QHBoxLayout* row, const char* name, const char* text)
 TForm1::TForm1(QWidget* parent) : TForm1(TOptions{}, parent) {}
 
 TForm1::TForm1(const TOptions& options, QWidget* parent)
-    : QMainWindow(parent), CommitList(WriteCommitOrder()),
-      ComPortLink1(options.MakePortLink ? options.MakePortLink(ComPort1) : std::make_unique<ComPortLink>(ComPort1)),
+    : QMainWindow(parent), CommitList(WriteCommitOrder()), ComPortLink1(std::make_unique<ComPortLink>(ComPort1)),
       Link(*ComPortLink1, *this, Image, LinkGuard), iniPath_(options.IniPath)
 {
     setObjectName("Form1");

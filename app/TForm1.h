@@ -54,9 +54,6 @@ class TForm1 : public QMainWindow, public LinkHost, public TermPageHost, public 
         // Builds the pages' controls into the tab sheets before the window is set up from the INI file and
         // the image (the controls the set-up fills are found by their object names).
         std::function<void(TForm1&)> BuildPages;
-        // The link's view of ComPort1; empty: the plain one. Tests over a pseudo-terminal put one in place
-        // whose drain waits for the simulated unit, as a real transmitter's drain waits for the line.
-        std::function<std::unique_ptr<ComPortLink>(TComPort&)> MakePortLink;
         // Where the TCP server and the UDP monitor bind: the whole machine in the tool, loopback in tests.
         ServerBinding Server;
     };

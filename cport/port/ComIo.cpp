@@ -11,6 +11,8 @@ using namespace ComIoPeriods;
 namespace
 {
 constexpr int DrainPollMs = 10;
+constexpr auto CloseGrace = std::chrono::seconds(1);
+constexpr auto ClosePoll = std::chrono::milliseconds(5);
 
 const TComEvents LineEvents{evCTS, evDSR, evRing, evRLSD};
 } // namespace
@@ -33,6 +35,8 @@ void TComIo::Start()
     FStop = false;
     FLineNotice = FBackend.HasModemLines();
     FLineWatchEnded = !FLineNotice;
+    if (FLine.DSRSensitivity)
+        DrainDevice(); // a first look at DSR, after which every byte came
     FThread = std::thread([this] { Run(); });
     if (FLineNotice)
         FLineThread = std::thread([this] { WatchLines(); });
@@ -41,15 +45,40 @@ void TComIo::Start()
 void TComIo::Stop()
 {
     TLock lk(*FLock);
+    const bool running = FThread.joinable();
+    if (running)
+        LetWrittenBytesLeave(lk);
     FStop = true;
-    // A drain held up by flow control would keep the thread from ending: what the line cannot send goes.
-    if (FDraining)
-        FBackend.Flush(false, true);
     StopLineWatch(lk);
     lk.unlock();
     FBackend.Wake();
-    if (FThread.joinable())
+    if (running)
         FThread.join();
+    lk.lock();
+    // Under RTS toggle the line drops once the last byte has left, or here, at the bound.
+    if (FRtsUp && !FHungUp && FBackend.SetModemLines(mlRTS, false) == 0)
+        FRtsUp = false;
+}
+
+// A write is reported done once the driver has its bytes, so at the close they may still wait there: the handle
+// closes once they have left (and under RTS toggle the line dropped after them). Close waits no longer than those
+// bytes need at the line's rate and a second more: what a line hold (CTS, DSR, XOFF) still keeps back then is
+// discarded, which also ends a drain the hold keeps waiting, and the driver's own closing wait (30 s by default)
+// finds nothing left to wait for.
+void TComIo::LetWrittenBytesLeave(TLock& Lock)
+{
+    int queued = 0;
+    if (FHungUp || FBackend.OutputQueued(queued) != 0)
+        return;
+    const auto bound = TComClock::now() + LineTime(FLine, std::max(queued, 0)) + CloseGrace;
+    FBackend.Wake(); // the I/O thread drops a toggled RTS after the drain
+    while ((queued > 0 || FRtsUp) && TComClock::now() < bound && !FHungUp) {
+        FCv.wait_for(Lock, ClosePoll);
+        if (FBackend.OutputQueued(queued) != 0)
+            break;
+    }
+    if (queued > 0 || FDraining)
+        FBackend.Flush(false, true);
 }
 
 void TComIo::SetInputSize(std::size_t InputSize)
@@ -65,17 +94,41 @@ int TComIo::SetLine(const TComLineSettings& Settings)
     TLock lk(*FLock);
     const TComLineSettings& s = Settings;
     FDecoder.SetOptions({s.ParityCheck, s.ParityReplace, s.ReplaceChar, s.DiscardNull, s.EventChar});
+    if (s.DSRSensitivity && !FLine.DSRSensitivity)
+        FDsrMark = {}; // no look yet under the new rule
+    const TComLineSettings old = FLine;
     FLine = s;
-    FRtsUp = false;
-    // The lines start over as the settings have them; the limits then decide again whether input stays stopped.
-    FRtsLowered = FDtrLowered = false;
-    if (int e = FBackend.SetModemLines(mlDTR, s.ControlDTR != dtrDisable))
-        return e;
-    if (int e = FBackend.SetModemLines(mlRTS, s.ControlRTS == rtsEnable || s.ControlRTS == rtsHandshake))
+    if (int e = SetLinesAsSettingsSay(old))
         return e;
     CheckInputFlow();
-    WakeIfWaiting(); // writes held by a rule that is gone may go now
+    // Writes held by a rule that is gone may go now, a toggled RTS may drop, DSR needs a first look.
+    FBackend.Wake();
     return 0;
+}
+
+// DTR and RTS as the new settings start them, without a blip: a handshake line that the limits lowered stays low
+// while its rule stands (the limits raise it again), and a toggled RTS stays up while a write is still leaving
+// (the I/O thread drops it after the drain), also when the line was raised by the settings before.
+int TComIo::SetLinesAsSettingsSay(const TComLineSettings& Old)
+{
+    const TComLineSettings& s = FLine;
+    const bool rtsWasUp = Old.ControlRTS == rtsToggle
+                              ? FRtsUp
+                              : (Old.ControlRTS == rtsEnable || Old.ControlRTS == rtsHandshake) && !FRtsLowered;
+    FDtrLowered = FDtrLowered && s.ControlDTR == dtrHandshake;
+    FRtsLowered = FRtsLowered && s.ControlRTS == rtsHandshake;
+    FRtsUp = s.ControlRTS == rtsToggle && rtsWasUp && OutputLeaving();
+    const bool dtr = s.ControlDTR != dtrDisable && !FDtrLowered;
+    const bool rts = ((s.ControlRTS == rtsEnable || s.ControlRTS == rtsHandshake) && !FRtsLowered) || FRtsUp;
+    if (int e = FBackend.SetModemLines(mlDTR, dtr))
+        return e;
+    return FBackend.SetModemLines(mlRTS, rts);
+}
+
+bool TComIo::OutputLeaving()
+{
+    int queued = 0;
+    return !FWrites.empty() || FDraining || (FBackend.OutputQueued(queued) == 0 && queued > 0);
 }
 
 void TComIo::SetTimeouts(const TComTimeoutValues& Timeouts)
@@ -115,6 +168,21 @@ int TComIo::PendingOutput()
 int TComIo::Purge(bool Input, bool Output)
 {
     TLock lk(*FLock);
+    // A device that reports nothing queued leaves nothing of ours to drop. A pseudo-terminal reports nothing
+    // ever, and its flush would drop bytes written but not yet handed to the other side.
+    int queued = 0;
+    const bool driverOutput = Output && (FBackend.OutputQueued(queued) != 0 || queued > 0);
+    return Discard(Input, Output, driverOutput);
+}
+
+int TComIo::DiscardPending()
+{
+    TLock lk(*FLock);
+    return Discard(true, true, false);
+}
+
+int TComIo::Discard(bool Input, bool Output, bool DriverOutput)
+{
     if (Input) {
         FQueue.Clear();
         FDecoder.Reset();
@@ -132,7 +200,7 @@ int TComIo::Purge(bool Input, bool Output)
         if (FRtsUp)
             FBackend.Wake(); // nothing is left to send: the toggled line can drop
     }
-    return FBackend.Flush(Input, Output);
+    return Input || DriverOutput ? FBackend.Flush(Input, DriverOutput) : 0;
 }
 
 // --- the I/O thread ---------------------------------------------------------------------------------------
@@ -143,7 +211,9 @@ void TComIo::Run()
     TLock lk(*FLock);
     while (!FStop) {
         const bool wantRead = !FHungUp && FQueue.Free() > 0;
-        const bool wantWrite = !FHungUp && !FWrites.empty() && !WritesHeld();
+        // While a chunk waits in the driver, the next goes when the line has taken about half of it.
+        const bool toppingUp = TComClock::now() < FTopUpAt;
+        const bool wantWrite = !FHungUp && !FWrites.empty() && !toppingUp && !WritesHeld();
         FReadStalled = !FHungUp && !wantRead;
         const int timeout = WaitTimeout(TComClock::now());
         lk.unlock();
@@ -156,13 +226,14 @@ void TComIo::Run()
             HangUp(err);
             continue;
         }
-        if (ready & (wrReadable | wrHangup))
+        // Bytes judged by DSR's level need a look at every turn, so that the next bytes have a fresh one.
+        if ((ready & (wrReadable | wrHangup)) || FLine.DSRSensitivity)
             DrainDevice();
         if ((ready & wrHangup) && !FHungUp)
             HangUp(EIO);
-        if (ready & wrWritable)
-            PushWrites();
         const auto now = TComClock::now();
+        if ((ready & wrWritable) || (toppingUp && now >= FTopUpAt))
+            PushWrites();
         if ((ready & wrLines) || now >= FNextPoll) {
             TakeLineChanges();
             PollCounters();
@@ -180,13 +251,16 @@ int TComIo::WaitTimeout(TComClock::time_point Now) const
         return -1;
     auto until = TComClock::time_point::max();
     const bool linesHold = !FWrites.empty() && (FLine.OutCTSFlow || FLine.OutDSRFlow);
-    const bool watchLines = FBackend.HasModemLines() && (!(FMask * LineEvents).Empty() || linesHold);
+    const bool watchLines =
+        FBackend.HasModemLines() && (!(FMask * LineEvents).Empty() || linesHold || FLine.DSRSensitivity);
     const bool watchErrors = FHasCounters && FMask.Contains(evError);
     if (watchLines || watchErrors)
         until = FNextPoll;
     for (const auto& op : FWrites)
         if (op->HasLimit)
             until = std::min(until, op->Limit);
+    if (!FWrites.empty() && FTopUpAt > Now)
+        until = std::min(until, FTopUpAt);
     if (until == TComClock::time_point::max())
         return FDrainPending ? DrainPollMs : -1;
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(until - Now).count();
@@ -196,11 +270,15 @@ int TComIo::WaitTimeout(TComClock::time_point Now) const
 
 void TComIo::DrainDevice()
 {
+    const bool judge = FLine.DSRSensitivity && FBackend.HasModemLines();
     while (!FHungUp) {
         const std::size_t room = std::min(FQueue.Free(), sizeof FRaw);
         if (room == 0)
             break;
+        const TDsrLook before = judge ? LookAtDsr() : TDsrLook{};
         const long n = FBackend.Read(FRaw, room);
+        if (n == -EAGAIN && judge)
+            FDsrMark = before; // the device had nothing: what comes next came after this look
         if (n == -EAGAIN || n == -EINTR)
             break;
         if (n <= 0) {
@@ -210,7 +288,7 @@ void TComIo::DrainDevice()
         FDecoded.clear();
         TRxFindings found;
         FDecoder.Decode(FRaw, std::size_t(n), FDecoded, found);
-        if (DsrDropping())
+        if (judge && CameWhileDsrLow())
             FDecoded.clear();
         Accept(found);
     }

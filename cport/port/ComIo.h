@@ -22,19 +22,26 @@
 // WaitForEvent take from. A second thread waits for the driver's notice of modem line changes, where the device
 // gives one; otherwise the lines are looked at from time to time. The core also carries out the flow control
 // the driver cannot: input stopped and resumed at the XON/XOFF limits of its own queue (XOFF, RTS and DTR),
-// writes held by CTS, DSR or its own XOFF, bytes dropped while DSR is low. Everything here is guarded by one
-// lock, which the operations in flight share.
+// writes held by CTS, DSR or its own XOFF (handed to the driver a little at a time while CTS or DSR can hold
+// them), bytes dropped that surely came while DSR was low, flow characters the driver cannot send. Everything
+// here is guarded by one lock, which the operations in flight share.
 // Its rooms: ComIo.cpp (life cycle, the I/O thread, reads), ComIoWrites.cpp, ComIoEvents.cpp, ComInputFlow.cpp
 // (the flow control done here) and ComLineWatch.cpp (the line thread and the driver's counts).
 class TComIo
 {
   public:
+    // While the port itself holds writes on CTS or DSR, the driver gets at most this many bytes at a time, so no
+    // more than this (and the UART's own FIFO) leaves after the line falls.
+    static constexpr int HeldOutputChunk = 64;
+
     TComIo(TComBackend& Backend, std::size_t InputSize);
     ~TComIo();
     TComIo(const TComIo&) = delete;
     TComIo& operator=(const TComIo&) = delete;
 
     void Start();
+    // Bytes whose writes were reported done leave first, for as long as they need at the line's rate and a
+    // second more; what the line still holds back then is discarded.
     void Stop();
 
     void SetInputSize(std::size_t InputSize);
@@ -50,6 +57,7 @@ class TComIo
     // sent while the port's XOFF stands.
     TComStateFlags StateFlags(bool HasPending);
     int Purge(bool Input, bool Output);
+    int DiscardPending(); // unread input and the writes not yet done; the driver keeps what it took
 
     void StartRead(const std::shared_ptr<TComOp>& Op, void* Buffer, int Count);
     int StartWrite(const std::shared_ptr<TComOp>& Op); // errno when the write could not start
@@ -69,6 +77,8 @@ class TComIo
     using TLock = std::unique_lock<std::mutex>;
 
     void Run();
+    void LetWrittenBytesLeave(TLock& Lock);
+    int Discard(bool Input, bool Output, bool DriverOutput);
     void WatchLines();
     void StopLineWatch(TLock& Lock);
     int WaitTimeout(TComClock::time_point Now) const;
@@ -78,13 +88,25 @@ class TComIo
     void PushWrites();
     int WriteSome(TComOp& Op); // 0, or errno; EAGAIN when the device takes no more now
     long WriteOut(const void* Buffer, std::size_t Count);
+    bool HandsOverInChunks();
+    std::size_t ChunkRoom(std::size_t Want); // 0 when the driver holds a chunk already
+    int PutAhead(char c);
+    int SendFlowChar(bool Xon);
+    int SetLinesAsSettingsSay(const TComLineSettings& Old);
+    bool OutputLeaving();
     void DropRtsWhenSent(TLock& Lock);
     void FinishWrites();
     void CheckLimits(TComClock::time_point Now);
     void CheckTxEmpty();
     bool WritesHeld();
     bool LineHolds(unsigned Line);
-    bool DsrDropping();
+    struct TDsrLook {
+        bool Valid = false;
+        bool High = false;
+        std::uint64_t Changes = 0; // the driver's count and the changes seen here
+    };
+    TDsrLook LookAtDsr();
+    bool CameWhileDsrLow();
     void CheckInputFlow();
     void TakeLineChanges();
     void PushLineStep(TComBatch Step);
@@ -116,6 +138,7 @@ class TComIo
     std::deque<std::shared_ptr<TComOp>> FReads;
     std::deque<std::shared_ptr<TComOp>> FWrites;
     bool FDrainPending = false;
+    TComClock::time_point FTopUpAt{}; // the next hand-over of a chunk, while one waits in the driver
 
     TComLineSettings FLine;
     bool FXoffSent = false;   // the port's XOFF stands: no XON yet
@@ -138,4 +161,6 @@ class TComIo
     TLineCounters FCounters;     // the error counts as last seen
     TLineCounters FLineCounters; // the line change counts as last seen
     TComClock::time_point FNextPoll{};
+    TDsrLook FDsrMark;          // a look after which every byte not yet read came
+    std::uint64_t FDsrSeen = 0; // DSR changes the line watcher reported
 };

@@ -8,8 +8,11 @@
 int TComIo::WriteSome(TComOp& Op)
 {
     const std::string& data = *Op.Data;
+    const bool chunks = HandsOverInChunks();
     while (Op.Count < int(data.size())) {
-        const std::size_t chunk = std::min<std::size_t>(data.size() - std::size_t(Op.Count), 65536);
+        std::size_t chunk = std::min<std::size_t>(data.size() - std::size_t(Op.Count), 65536);
+        if (chunks && (chunk = ChunkRoom(chunk)) == 0)
+            return EAGAIN;
         const long n = WriteOut(data.data() + Op.Count, chunk);
         if (n < 0)
             return n == -EINTR ? EAGAIN : int(-n);
@@ -76,6 +79,7 @@ int TComIo::StartWrite(const std::shared_ptr<TComOp>& Op)
 
 void TComIo::PushWrites()
 {
+    CheckInputFlow(); // a flow character the device could not take before goes ahead of the writes
     if (WritesHeld())
         return;
     while (!FWrites.empty()) {
@@ -110,6 +114,11 @@ int TComIo::SendNow(char c)
     TLock lk(*FLock);
     if (FHungUp)
         return FHangupError;
+    return PutAhead(c);
+}
+
+int TComIo::PutAhead(char c)
+{
     const long n = WriteOut(&c, 1);
     if (n == 1) {
         FDrainPending = true;

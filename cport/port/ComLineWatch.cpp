@@ -129,8 +129,10 @@ void TComIo::PushLineStep(TComBatch Step)
 {
     if (Step.Events.Empty())
         return;
-    // Writes held by a line may go now; the I/O thread looks again.
-    WakeIfWaiting();
+    FDsrSeen += Step.Events.Contains(evDSR);
+    // Writes held by a line may go now, and bytes judged by DSR want a fresh look: the I/O thread looks again.
+    if (!FWrites.empty() || FLine.DSRSensitivity)
+        FBackend.Wake();
     Step.Events = Step.Events * FMask;
     if (Step.Events.Empty())
         return;

@@ -2,6 +2,8 @@
 
 #include "cport/port/CportTypes.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 // Everything the device is told about the line, in one record (what the port pushes as one group).
@@ -35,6 +37,14 @@ struct TComLineSettings {
 inline int FlowLimit(int InputSize)
 {
     return (InputSize / 4) & 0xFFFF;
+}
+
+// How long Bytes characters take on the line at its rate and framing: a start bit, the data bits, the parity
+// bit and the stop bits (one and a half counted as two).
+inline std::chrono::microseconds LineTime(const TComLineSettings& Line, long long Bytes)
+{
+    const long long bits = 1 + Line.DataBits + (Line.Parity != prNone) + (Line.StopBits == sbOneStopBit ? 1 : 2);
+    return std::chrono::microseconds(Bytes * bits * 1000000 / std::max(Line.BaudRate, 1));
 }
 
 // Time-outs in milliseconds, each an unsigned 32-bit count where 0xFFFFFFFF is the "no limit" marker.

@@ -136,10 +136,10 @@ void TCustomComPort::StopEventThread()
     } else {
         FEventThread.reset();
     }
-    // The event thread's way out discards what is still queued either way; a port opened without events closes
-    // without that purge, so what the device already holds still goes out.
+    // The event thread's way out discards unread input and the writes not yet done either way; what the driver
+    // took was reported written and still goes out (the close waits for it).
     if (FIo)
-        FIo->Purge(true, true);
+        FIo->DiscardPending();
 }
 
 void TCustomComPort::ReapEventThread()

@@ -3,7 +3,6 @@
 #include "AppTestSupport.h"
 
 #include "image/ToolVersion.h"
-#include "sim/PtyDrainPort.h"
 #include "sim/SimPty.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +11,7 @@
 class PtyRoad : public ::testing::Test, protected TWindowRig
 {
   protected:
-    explicit PtyRoad(std::function<void(TForm1&)> build = {})
-        : form([this, &build] {
-              TForm1::TOptions options = OptionsWith(ini, std::move(build));
-              options.MakePortLink = [this](TComPort& port) { return std::make_unique<PtyDrainPort>(port, sim); };
-              return options;
-          }())
-    {
-    }
+    explicit PtyRoad(std::function<void(TForm1&)> build = {}) : form(OptionsWith(ini, std::move(build))) {}
     void OpenPort(const QString& password)
     {
         form.Link.Timing = LinkTiming{}.Scaled(0.05, 0.25);

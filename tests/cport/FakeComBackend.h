@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FakeTxLine.h"
+
 #include "cport/port/ComBackend.h"
 #include "cport/port/Cport.h"
 
@@ -13,8 +15,9 @@
 #include <vector>
 
 // A scripted serial device: the test feeds received bytes, moves the modem lines (counted as a driver counts
-// them, and noticed by a line wait), hangs the device up, limits how much it takes, holds a drain, refuses
-// settings, and reads the log of what the port applied.
+// them, and noticed by a line wait), hangs the device up, limits how much it takes, refuses settings, and reads
+// the log of what the port applied. What the port writes waits in the driver's transmit buffer and leaves at the
+// line's pace, held while the driver's CTS flow (CRTSCTS) sees CTS low, while output is stopped, or at will.
 class TFakeComBackend final : public TComBackend
 {
   public:
@@ -44,11 +47,19 @@ class TFakeComBackend final : public TComBackend
     }
     bool LineNotice = true; // the device wakes a line wait on a change
     int LineWaiters() { return Get(FLineWaiters); }
-    void HoldDrain(bool On) { Put(FDrainHeld, On); }
+    void HoldLine(bool On) { Put(FLineHeld, On); } // the line sends nothing, as a UART whose output stopped
     int Drains() { return Get(FDrains); }
     void HangUp() { Put(FHung, true); }
     void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
-    std::string Written() { return Get(FOut); }
+    std::string Written() { return Get(FOut); }          // what the driver took from the port
+    std::string Sent()
+    {
+        return Locked([&] { return FTx.Sent(); });
+    } // what left on the line
+    std::size_t Queued()
+    {
+        return Locked([&] { return FTx.Queued(); });
+    }
     std::string Unread() { return Get(FIn); } // fed, not yet taken by the port
     std::vector<std::string> Log() { return Get(FLog); }
     void ClearLog() { Put(FLog, {}); }
@@ -63,11 +74,20 @@ class TFakeComBackend final : public TComBackend
             FOpen = true, Put(FHung, false);
         return Logged("open " + Path, RefuseOpen);
     }
+    // As a tty's close: it waits for the driver's buffer to empty, up to the driver's closing wait.
     void Close() override
     {
-        if (std::exchange(FOpen, false))
-            Logged("close", 0);
+        if (!FOpen)
+            return;
+        {
+            std::unique_lock<std::mutex> lk(FLock);
+            FCv.wait_for(lk, ClosingWait, [&] { return FTx.Queued() == 0; });
+            FTx.Flush();
+            FOpen = false;
+        }
+        Logged("close", 0);
     }
+    static constexpr auto ClosingWait = std::chrono::seconds(30);
     int SetQueueSizes(int In, int Out) override { return Logged("buffer " + N(In) + " " + N(Out), RefuseBuffer); }
     int SetLine(const TComLineSettings& S) override
     {
@@ -92,17 +112,19 @@ class TFakeComBackend final : public TComBackend
         std::lock_guard<std::mutex> g(FLock);
         if (FHung || FRoom == 0)
             return FHung ? -EIO : -EAGAIN;
-        const std::size_t n = FRoom > 0 ? std::min(Count, std::size_t(FRoom)) : Count;
+        const std::size_t n =
+            FTx.Take(static_cast<const char*>(Buffer), FRoom > 0 ? std::min(Count, std::size_t(FRoom)) : Count);
         FRoom -= FRoom > 0 ? long(n) : 0;
         FOut.append(static_cast<const char*>(Buffer), n);
-        return long(n);
+        return n ? long(n) : -EAGAIN;
     }
     int Wait(bool WantRead, bool WantWrite, int TimeoutMs, unsigned& Ready) override
     {
         std::unique_lock<std::mutex> lk(FLock);
         const auto bit = [](bool On, unsigned Bit) { return On ? Bit : 0u; };
         const auto ready = [&] {
-            return bit(WantRead && !FIn.empty(), wrReadable) | bit(WantWrite && FRoom != 0, wrWritable) |
+            return bit(WantRead && !FIn.empty(), wrReadable) |
+                   bit(WantWrite && FRoom != 0 && FTx.Room() > 0, wrWritable) |
                    bit((WantRead || WantWrite) && FHung, wrHangup) | bit(FLinesChanged, wrLines);
         };
         FCv.wait_for(lk, std::chrono::milliseconds(TimeoutMs < 0 ? 3600000 : TimeoutMs),
@@ -123,8 +145,20 @@ class TFakeComBackend final : public TComBackend
         return after == before ? 0 : Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0);
     }
     int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
-    int SetOutputFlow(bool On) override { return Logged("flow " + N(On), 0); }
-    int SendFlowChar(bool Xon) override { return Logged(Xon ? "xon" : "xoff", 0); }
+    int SetOutputFlow(bool On) override
+    {
+        Put(FOutputStopped, !On);
+        return Logged("flow " + N(On), 0);
+    }
+    // The line's own character ahead of the queue; a character of 0 is "disabled" to the driver: nothing goes.
+    int SendFlowChar(bool Xon) override
+    {
+        const char c = Locked([&] { return Xon ? FLine.XonChar : FLine.XoffChar; });
+        if (c == 0)
+            return 0;
+        Change([&] { FTx.SendAhead(c); });
+        return Logged(Xon ? "xon" : "xoff", 0);
+    }
     int WaitLineChange() override
     {
         std::unique_lock<std::mutex> lk(FLock);
@@ -146,7 +180,8 @@ class TFakeComBackend final : public TComBackend
     {
         Change([&] {
             FIn = Input ? std::string() : FIn;
-            FDrainHeld = FDrainHeld && !Output; // a flushed output has nothing left to drain
+            if (Output)
+                FTx.Flush();
         });
         return Logged("flush " + N(Input) + N(Output), 0);
     }
@@ -156,10 +191,13 @@ class TFakeComBackend final : public TComBackend
         std::unique_lock<std::mutex> lk(FLock);
         ++FDrains;
         FCv.notify_all();
-        FCv.wait(lk, [&] { return !FDrainHeld; });
+        FCv.wait(lk, [&] { return FTx.Queued() == 0; });
         return 0;
     }
-    int OutputQueued(int& Count) override { return Count = 0; }
+    int OutputQueued(int& Count) override
+    {
+        return Count = int(Locked([&] { return FTx.Queued(); })), 0;
+    }
     bool GetCounters(TLineCounters& Counters) override { return Counters = Get(FCounts), true; }
 
   private:
@@ -188,6 +226,11 @@ class TFakeComBackend final : public TComBackend
         std::lock_guard<std::mutex> g(FLock);
         return Field;
     }
+    template <class F> auto Locked(F&& Look) -> decltype(Look())
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        return Look();
+    }
     int Logged(const std::string& Entry, int Result)
     {
         Change([&] { FLog.push_back(Entry); });
@@ -198,12 +241,18 @@ class TFakeComBackend final : public TComBackend
     std::condition_variable FCv;
     std::string FIn, FOut;
     long FRoom = -1;
-    bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false, FDrainHeld = false;
+    bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false;
     unsigned FLines = 0, FOutLines = 0, FCancels = 0;
     int FLineWaiters = 0, FDrains = 0;
     TLineCounters FCounts;
     TComLineSettings FLine;
     std::vector<std::string> FLog;
+    // The driver's transmit side; what holds its line: CRTSCTS with CTS low, a stopped output, the script.
+    bool FLineHeld = false, FOutputStopped = false;
+    TFakeTxLine FTx{FLock, FCv, FLine, [this] {
+                        const bool ctsFlow = FLine.OutCTSFlow && FLine.ControlRTS == rtsHandshake;
+                        return FLineHeld || FOutputStopped || (ctsFlow && !(FLines & mlCTS));
+                    }};
 };
 
 // A port on the scripted device; Dev stays valid as long as the port lives.

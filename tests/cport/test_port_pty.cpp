@@ -169,6 +169,22 @@ TEST_F(PtyPortTest, RatesWithoutASpeedConstantReachTheDeviceAndLinesAreNoFault)
     EXPECT_TRUE(port.Connected());
 }
 
+// A write is done once the device has its bytes; closing the port right after, with or without the event thread,
+// and purging its output, leave them to reach the other side.
+TEST_F(PtyPortTest, WrittenBytesReachThePeerThroughAnOutputPurgeAndACloseRightAfter)
+{
+    const std::string data = Pattern(3000);
+    for (bool events : {true, false}) {
+        port.SetEvents(events ? TComEvents{evRxChar, evTxEmpty} : TComEvents{});
+        port.Open();
+        EXPECT_EQ(port.WriteStr(data.substr(0, 1500)), 1500);
+        port.ClearBuffer(true, true);
+        EXPECT_EQ(port.WriteStr(data.substr(1500)), 1500);
+        port.Close();
+        EXPECT_EQ(pty.Receive(data.size()), data) << events;
+    }
+}
+
 TEST_F(PtyPortTest, UnpluggedDeviceIsReportedOnceAndStopsTheReader)
 {
     int errorsSeen = 0;

@@ -6,7 +6,6 @@
 #include "image/ImageStore.h"
 #include "link/serial/ComPortLink.h"
 #include "link/serial/SerialLink.h"
-#include "sim/PtyDrainPort.h"
 #include "sim/SimPty.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +25,7 @@ inline ::testing::AssertionResult SameBytes(const std::string& a, const std::str
 struct LinkRig : ::testing::Test {
     SimPty sim;
     TComPort com;
-    PtyDrainPort port{com, sim};
+    ComPortLink port{com};
     TComLink terminal;
     FakeHost host;
     ImageStore store;
