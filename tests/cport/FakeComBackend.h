@@ -9,13 +9,16 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 // A scripted serial device: the test feeds received bytes, moves the modem lines (counted as a driver counts
 // them, and noticed by a line wait), hangs the device up, limits how much it takes, holds a drain, refuses
 // settings, and reads the log of what the port applied.
-class TFakeComBackend final : public TComBackend
+// As a driver, its poll never tells of line changes: only the line wait and the counts do. Breaks and bad bytes
+// arrive marked as the line discipline marks them, and an unplugged device answers every call with EIO.
+class TFakeComBackend : public TComBackend
 {
   public:
     // --- script (any thread)
@@ -30,7 +33,7 @@ class TFakeComBackend final : public TComBackend
     {
         Change([&] {
             Count(FLines ^ Lines, Lines);
-            FLines = Lines, FLinesChanged = true;
+            FLines = Lines;
         });
     }
     // The line goes over and back between two looks of the port: only the counts show it.
@@ -39,11 +42,32 @@ class TFakeComBackend final : public TComBackend
         Change([&] {
             Count(Line, FLines ^ Line);
             Count(Line, FLines);
-            FLinesChanged = true;
         });
     }
+    // A break on the line: no count the port reads, the mark FF 00 00 in the input.
+    void Break()
+    {
+        Change([&] { FIn.append("\xFF\0\0", 3); });
+    }
+    // A byte that came with a framing or parity error: counted, and marked FF 00 c only while the line checks
+    // parity (INPCK); unchecked, it arrives as it came.
+    void BadByte(char c, bool Framing)
+    {
+        Change([&] {
+            ++(Framing ? FCounts.Frame : FCounts.Parity);
+            FIn += FLine.ParityCheck ? std::string("\xFF\0", 2) + c : std::string(1, c);
+        });
+    }
+    // A byte the UART lost before the driver took it: only the count shows it.
+    void Overrun()
+    {
+        Change([&] { ++FCounts.Overrun; });
+    }
     bool LineNotice = true; // the device wakes a line wait on a change
+    bool Counts = true;     // the device keeps counts of line changes and errors
     int LineWaiters() { return Get(FLineWaiters); }
+    int LineWaitCalls() { return Get(FLineWaitCalls); }
+    int Looks() { return Get(FLooks); } // how often the lines or the counts were read
     void HoldDrain(bool On) { Put(FDrainHeld, On); }
     int Drains() { return Get(FDrains); }
     void HangUp() { Put(FHung, true); }
@@ -82,10 +106,12 @@ class TFakeComBackend final : public TComBackend
     long Read(void* Buffer, std::size_t Count) override
     {
         std::lock_guard<std::mutex> g(FLock);
+        if (FHung)
+            return -EIO; // what the driver held went with the device
         const std::size_t n = std::min(Count, FIn.size());
         std::memcpy(Buffer, FIn.data(), n);
         FIn.erase(0, n);
-        return n ? long(n) : FHung ? -EIO : -EAGAIN;
+        return n ? long(n) : -EAGAIN;
     }
     long Write(const void* Buffer, std::size_t Count) override
     {
@@ -103,20 +129,28 @@ class TFakeComBackend final : public TComBackend
         const auto bit = [](bool On, unsigned Bit) { return On ? Bit : 0u; };
         const auto ready = [&] {
             return bit(WantRead && !FIn.empty(), wrReadable) | bit(WantWrite && FRoom != 0, wrWritable) |
-                   bit((WantRead || WantWrite) && FHung, wrHangup) | bit(FLinesChanged, wrLines);
+                   bit((WantRead || WantWrite) && FHung, wrHangup);
         };
         FCv.wait_for(lk, std::chrono::milliseconds(TimeoutMs < 0 ? 3600000 : TimeoutMs),
                      [&] { return FWoken || ready(); });
         Ready = ready();
-        FWoken = FLinesChanged = false;
+        FWoken = false;
         return 0;
     }
     void Wake() override { Put(FWoken, true); }
     bool HasModemLines() override { return true; }
-    int GetModemLines(unsigned& Lines) override { return Lines = Get(FLines), 0; }
+    int GetModemLines(unsigned& Lines) override
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        ++FLooks;
+        Lines = FHung ? 0 : FLines;
+        return FHung ? EIO : 0;
+    }
     // Logs a line only when it moves, as the peer would see it.
     int SetModemLines(unsigned Lines, bool On) override
     {
+        if (Get(FHung))
+            return EIO;
         const unsigned before = Get(FOutLines);
         const unsigned after = On ? (before | Lines) : (before & ~Lines);
         Put(FOutLines, after);
@@ -125,18 +159,20 @@ class TFakeComBackend final : public TComBackend
     int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
     int SetOutputFlow(bool On) override { return Logged("flow " + N(On), 0); }
     int SendFlowChar(bool Xon) override { return Logged(Xon ? "xon" : "xoff", 0); }
+    // As TIOCMIWAIT: wakes on a line change counted after the wait began, not on one before it nor on an error.
     int WaitLineChange() override
     {
         std::unique_lock<std::mutex> lk(FLock);
-        if (!LineNotice)
-            return ENOTTY;
-        const TLineCounters from = FCounts;
+        ++FLineWaitCalls;
+        if (FHung || !LineNotice)
+            return FHung ? EIO : ENOTTY;
+        const auto from = LineCounts();
         const unsigned cancels = FCancels;
         ++FLineWaiters;
         FCv.notify_all();
-        FCv.wait(lk, [&] { return FCounts != from || FCancels != cancels; });
+        FCv.wait(lk, [&] { return LineCounts() != from || FCancels != cancels || FHung; });
         --FLineWaiters;
-        return FCounts != from ? 0 : EINTR;
+        return FHung ? EIO : LineCounts() != from ? 0 : EINTR;
     }
     void CancelLineWait() override
     {
@@ -152,6 +188,8 @@ class TFakeComBackend final : public TComBackend
     }
     int Drain() override
     {
+        if (Get(FHung))
+            return Logged("drain", EIO);
         Logged("drain", 0);
         std::unique_lock<std::mutex> lk(FLock);
         ++FDrains;
@@ -159,8 +197,16 @@ class TFakeComBackend final : public TComBackend
         FCv.wait(lk, [&] { return !FDrainHeld; });
         return 0;
     }
-    int OutputQueued(int& Count) override { return Count = 0; }
-    bool GetCounters(TLineCounters& Counters) override { return Counters = Get(FCounts), true; }
+    int OutputQueued(int& Count) override { return Count = 0, Get(FHung) ? EIO : 0; }
+    bool GetCounters(TLineCounters& Counters) override
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        ++FLooks;
+        if (FHung || !Counts)
+            return false;
+        Counters = FCounts;
+        return true;
+    }
 
   private:
     static std::string N(auto Value) { return std::to_string(Value); }
@@ -179,9 +225,9 @@ class TFakeComBackend final : public TComBackend
         Step();
         FCv.notify_all();
     }
-    template <class T> void Put(T& Field, T Value, bool LinesChanged = false)
+    template <class T> void Put(T& Field, T Value)
     {
-        Change([&] { Field = std::move(Value), FLinesChanged |= LinesChanged; });
+        Change([&] { Field = std::move(Value); });
     }
     template <class T> T Get(const T& Field)
     {
@@ -191,16 +237,18 @@ class TFakeComBackend final : public TComBackend
     int Logged(const std::string& Entry, int Result)
     {
         Change([&] { FLog.push_back(Entry); });
-        return Result;
+        return Get(FHung) ? EIO : Result;
     }
+    using TLineCounts = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
+    TLineCounts LineCounts() const { return {FCounts.Cts, FCounts.Dsr, FCounts.Ring, FCounts.Rlsd}; }
 
     std::mutex FLock;
     std::condition_variable FCv;
     std::string FIn, FOut;
     long FRoom = -1;
-    bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false, FDrainHeld = false;
+    bool FWoken = false, FHung = false, FOpen = false, FDrainHeld = false;
     unsigned FLines = 0, FOutLines = 0, FCancels = 0;
-    int FLineWaiters = 0, FDrains = 0;
+    int FLineWaiters = 0, FDrains = 0, FLineWaitCalls = 0, FLooks = 0;
     TLineCounters FCounts;
     TComLineSettings FLine;
     std::vector<std::string> FLog;
