@@ -44,9 +44,12 @@ struct LineTest : ::testing::Test, TFakePort {
         Port.Open();
         log.clear(); // the lines as they stood at the open
     }
-    // Returns once the port has just looked at the device: its next look is a whole period away.
+    // Returns once the port has just looked at the device: its next look is a whole period away. The looks that
+    // come with the open (the lines as they stand, the line thread's first, the first of the I/O thread) are
+    // over first.
     void AfterALook()
     {
+        std::this_thread::sleep_for(2 * ComIoPeriods::PollPeriod);
         const int looks = Dev->Looks();
         ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->Looks() > looks; }));
     }
