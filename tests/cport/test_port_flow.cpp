@@ -225,7 +225,7 @@ TEST_F(FlowTest, WritesWaitForCtsDsrAndThePortsOwnXoffAndGoWhenReleased)
         EXPECT_EQ(Dev->Written(), before);
         EXPECT_EQ(Port.StateFlags(), c.Flags);
         c.Release(*this);
-        EXPECT_TRUE(WaitWithoutPumping([&] { return Dev->Written() == before + "held"; }));
+        ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->Written() == before + "held"; })); // else the wait never ends
         EXPECT_EQ(Port.WaitForAsync(rec), 4);
         EXPECT_EQ(Port.StateFlags(), TComStateFlags{});
         DoneAsync(rec);
