@@ -268,7 +268,7 @@ TEST_F(LineTest, AnUnpluggedDeviceEndsTheLineWaitAndEveryCallFailsOnceWithoutRet
     ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
     EXPECT_TRUE(RaisesCom([&] { Port.WaitForAsync(held); }, ComErr::Write, EIO));
     DoneAsync(held);
-    EXPECT_EQ(Dev->LineWaiters(), 0) << "the line wait ended";
+    EXPECT_TRUE(WaitWithoutPumping([&] { return Dev->LineWaiters() == 0; })) << "the line wait ended";
     const int waits = Dev->LineWaitCalls();
     PumpFor(3 * PollMs);
     EXPECT_EQ(Dev->LineWaitCalls(), waits) << "a wait the device refuses is not tried again";
