@@ -2,25 +2,29 @@
 
 #include "cport/port/ComBackend.h"
 #include "cport/port/Cport.h"
+#include "cport/port/ThreadInterrupt.h"
 
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <poll.h>
 #include <string>
+#include <sys/eventfd.h>
 #include <tuple>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
 // A scripted serial device: the test feeds received bytes, moves the modem lines (counted as a driver counts
 // them, and noticed by a line wait), hangs the device up, limits how much it takes, holds a drain, refuses
 // settings, and reads the log of what the port applied.
-// As a driver, its poll never tells of line changes: only the line wait and the counts do. Breaks and bad bytes
-// arrive marked as the line discipline marks them, and an unplugged device answers every call with EIO.
-class TFakeComBackend : public TComBackend
+class TFakeComBackend final : public TComBackend
 {
   public:
+    ~TFakeComBackend() override { close(FLineFd); }
+
     // --- script (any thread)
     void Feed(const std::string& Bytes) // as a marking driver hands them over (0xFF doubled)
     {
@@ -65,12 +69,17 @@ class TFakeComBackend : public TComBackend
     }
     bool LineNotice = true; // the device wakes a line wait on a change
     bool Counts = true;     // the device keeps counts of line changes and errors
-    int LineWaiters() { return Get(FLineWaiters); }
     int LineWaitCalls() { return Get(FLineWaitCalls); }
     int Looks() { return Get(FLooks); } // how often the lines or the counts were read
+    int LineWaiters() { return Get(FLineWaiters); }
     void HoldDrain(bool On) { Put(FDrainHeld, On); }
     int Drains() { return Get(FDrains); }
-    void HangUp() { Put(FHung, true); }
+    // Unplugged: from now on every call answers EIO (a read too, whatever the driver held), and the line wait
+    // ends with it.
+    void HangUp()
+    {
+        Change([&] { FHung = true, Notify(); });
+    }
     void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
     std::string Written() { return Get(FOut); }
     std::string Unread() { return Get(FIn); } // fed, not yet taken by the port
@@ -159,25 +168,30 @@ class TFakeComBackend : public TComBackend
     int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
     int SetOutputFlow(bool On) override { return Logged("flow " + N(On), 0); }
     int SendFlowChar(bool Xon) override { return Logged(Xon ? "xon" : "xoff", 0); }
-    // As TIOCMIWAIT: wakes on a line change counted after the wait began, not on one before it nor on an error.
     int WaitLineChange() override
     {
+        // As TIOCMIWAIT: a blocking call that ends on a line change counted after it began (not on one before it,
+        // nor on an error), on an unplug (EIO) or on an interrupting signal (EINTR).
         std::unique_lock<std::mutex> lk(FLock);
         ++FLineWaitCalls;
         if (FHung || !LineNotice)
             return FHung ? EIO : ENOTTY;
-        const auto from = LineCounts();
-        const unsigned cancels = FCancels;
+        const TLineCounts from = LineCounts();
         ++FLineWaiters;
         FCv.notify_all();
-        FCv.wait(lk, [&] { return LineCounts() != from || FCancels != cancels || FHung; });
+        int e = 0;
+        while (!e && !FHung && LineCounts() == from) {
+            lk.unlock();
+            pollfd p{FLineFd, POLLIN, 0};
+            e = FLineWait.Run([&] { return poll(&p, 1, -1); });
+            std::uint64_t told;
+            (void)!read(FLineFd, &told, sizeof told);
+            lk.lock();
+        }
         --FLineWaiters;
-        return FHung ? EIO : LineCounts() != from ? 0 : EINTR;
+        return FHung ? EIO : LineCounts() != from ? 0 : e;
     }
-    void CancelLineWait() override
-    {
-        Change([&] { FCancels += FLineWaiters > 0; });
-    }
+    void CancelLineWait() override { FLineWait.Interrupt(); }
     int Flush(bool Input, bool Output) override
     {
         Change([&] {
@@ -218,6 +232,12 @@ class TFakeComBackend : public TComBackend
         FCounts.Dsr += (Changed & mlDSR) != 0;
         FCounts.Rlsd += (Changed & mlRLSD) != 0;
         FCounts.Ring += (Changed & mlRing) && !(Now & mlRing);
+        Notify();
+    }
+    void Notify() // tells a line wait to look at the counts
+    {
+        const std::uint64_t one = 1;
+        (void)!write(FLineFd, &one, sizeof one);
     }
     template <class F> void Change(F&& Step)
     {
@@ -247,9 +267,11 @@ class TFakeComBackend : public TComBackend
     std::string FIn, FOut;
     long FRoom = -1;
     bool FWoken = false, FHung = false, FOpen = false, FDrainHeld = false;
-    unsigned FLines = 0, FOutLines = 0, FCancels = 0;
+    unsigned FLines = 0, FOutLines = 0;
     int FLineWaiters = 0, FDrains = 0, FLineWaitCalls = 0, FLooks = 0;
     TLineCounters FCounts;
+    int FLineFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    TThreadInterrupt FLineWait;
     TComLineSettings FLine;
     std::vector<std::string> FLog;
 };

@@ -5,12 +5,11 @@
 #include "FakeComBackend.h"
 #include "Pump.h"
 #include "cport/port/ComIoPeriods.h"
-#include "cport/port/ThreadInterrupt.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <future>
-#include <poll.h>
 
 using namespace std::chrono;
 using namespace std::string_literals;
@@ -68,25 +67,6 @@ struct LineTest : ::testing::Test, TFakePort {
     }
 };
 
-// The driver's line wait as it really is: a blocking system call that only a signal ends.
-class TSignalledLineWait final : public TFakeComBackend
-{
-  public:
-    int WaitLineChange() override
-    {
-        ++Inside;
-        pollfd nothing{-1, 0, 0};
-        // Waits for nothing but the signal; the limit only keeps a failing test from hanging for good.
-        const int e = FWait.Run([&] { return poll(&nothing, 1, 10000); });
-        --Inside;
-        return e ? e : ETIMEDOUT;
-    }
-    void CancelLineWait() override { FWait.Interrupt(); }
-    std::atomic<int> Inside{0};
-
-  private:
-    TThreadInterrupt FWait;
-};
 } // namespace
 
 TEST_F(LineTest, EachWayOfFindingLineChangesWorksOnItsOwn)
@@ -288,21 +268,21 @@ TEST_F(LineTest, AnUnpluggedDeviceEndsTheLineWaitAndEveryCallFailsOnceWithoutRet
 
 TEST(LineWaitSignal, CloseEndsTheLineWaitWhateverMaskTheOpeningThreadHad)
 {
-    TComPort port;
-    auto* dev = new TSignalledLineWait;
-    port.SetBackend(std::unique_ptr<TComBackend>(dev));
-    port.SetPort("ttyFAKE0");
-    port.SetEvents({});
+    TFakePort fp;
+    fp.Port.SetEvents({});
     std::thread opener([&] {
         sigset_t all;
         sigfillset(&all);
         pthread_sigmask(SIG_BLOCK, &all, nullptr); // the threads the port starts here inherit it
-        port.Open();
+        fp.Port.Open();
     });
     opener.join();
-    ASSERT_TRUE(WaitWithoutPumping([&] { return dev->Inside == 1; }));
-    auto closed = std::async(std::launch::async, [&] { port.Close(); });
-    EXPECT_EQ(closed.wait_for(seconds(5)), std::future_status::ready) << "Close waits out the line wait";
+    ASSERT_TRUE(WaitWithoutPumping([&] { return fp.Dev->LineWaiters() == 1; }));
+    auto closed = std::async(std::launch::async, [&] { fp.Port.Close(); });
+    const bool prompt = closed.wait_for(seconds(5)) == std::future_status::ready;
+    EXPECT_TRUE(prompt) << "Close waits for a line wait its signal cannot reach";
+    if (!prompt)
+        fp.Dev->HangUp(); // which ends the wait all the same
     closed.wait();
-    EXPECT_EQ(dev->Inside, 0);
+    EXPECT_EQ(fp.Dev->LineWaiters(), 0);
 }
