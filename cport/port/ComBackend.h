@@ -10,7 +10,7 @@
 enum : unsigned { mlCTS = 1, mlDSR = 2, mlRing = 4, mlRLSD = 8, mlDTR = 16, mlRTS = 32 };
 
 // What Wait found ready.
-enum : unsigned { wrReadable = 1, wrWritable = 2, wrHangup = 4, wrLines = 8 };
+enum : unsigned { wrReadable = 1, wrWritable = 2, wrHangup = 4 };
 
 // Counters the device driver keeps: line errors, and the changes of each modem line (so that a change between
 // two looks is still seen, and how often it went).

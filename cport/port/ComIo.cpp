@@ -234,11 +234,7 @@ void TComIo::Run()
         const auto now = TComClock::now();
         if ((ready & wrWritable) || (toppingUp && now >= FTopUpAt))
             PushWrites();
-        if ((ready & wrLines) || now >= FNextPoll) {
-            TakeLineChanges();
-            PollCounters();
-            FNextPoll = now + (FLineNotice ? BackstopPeriod : PollPeriod);
-        }
+        LookIfDue(now);
         CheckLimits(now);
         CheckTxEmpty();
         DropRtsWhenSent(lk);
@@ -314,7 +310,9 @@ void TComIo::Accept(const TRxFindings& Found)
     }
     if (Found.LineError) {
         TComErrors found = PollCounters();
-        if ((found * TComErrors{ceFrame, ceRxParity}).Empty())
+        // A device that counts bad bytes has counted this one, maybe already at a look before the byte was read;
+        // one that does not is taken to have seen a parity error.
+        if ((found * TComErrors{ceFrame, ceRxParity}).Empty() && !FBadBytesCounted)
             found.Include(ceRxParity);
         FErrors += found;
         events.Include(evError);

@@ -109,6 +109,8 @@ class TComIo
     bool CameWhileDsrLow();
     void CheckInputFlow();
     void TakeLineChanges();
+    void LookIfDue(TComClock::time_point Now);
+    TComClock::duration LookPeriod() const;
     void PushLineStep(TComBatch Step);
     TComErrors PollCounters();
     void HangUp(int Error);
@@ -158,8 +160,9 @@ class TComIo
 
     unsigned FLines = 0; // the levels as last reported
     bool FHasCounters = false;
-    TLineCounters FCounters;     // the error counts as last seen
-    TLineCounters FLineCounters; // the line change counts as last seen
+    TLineCounters FCounters;       // the error counts as last seen
+    bool FBadBytesCounted = false; // the device counted a framing or parity error since the open
+    TLineCounters FLineCounters;   // the line change counts as last seen
     TComClock::time_point FNextPoll{};
     TDsrLook FDsrMark;          // a look after which every byte not yet read came
     std::uint64_t FDsrSeen = 0; // DSR changes the line watcher reported

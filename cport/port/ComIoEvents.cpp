@@ -1,5 +1,7 @@
 #include "cport/port/ComIo.h"
 
+#include <algorithm>
+
 // --- events ------------------------------------------------------------------------------------------------
 
 void TComIo::SetMask(TComEvents Mask)
@@ -10,6 +12,7 @@ void TComIo::SetMask(TComEvents Mask)
         FHistory = {};
         FLineSteps.clear();
         FBatchStop = false;
+        FNextPoll = std::min(FNextPoll, TComClock::now() + LookPeriod()); // errors now wanted are looked at soon
         // Bytes that came before anyone listened must not sit unannounced until the next byte.
         if (FQueue.Size() > 0)
             Record(TComEvents{evRxChar});

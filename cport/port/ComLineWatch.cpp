@@ -70,6 +70,7 @@ TComErrors TComIo::PollCounters()
     if (c.BufOverrun != FCounters.BufOverrun)
         e.Include(ceRxOver);
     FCounters = c;
+    FBadBytesCounted = FBadBytesCounted || !(e * TComErrors{ceFrame, ceRxParity}).Empty();
     FErrors += e;
     if (!(e * TComErrors{ceFrame, ceRxParity, ceOverrun}).Empty())
         Record(TComEvents{evError});
@@ -123,6 +124,23 @@ void TComIo::TakeLineChanges()
     if (counted)
         FLineCounters = c;
     FLines = (lines & ~mlRing) | (now & mlRing);
+}
+
+// Lines without the driver's notice are looked at every PollPeriod, and so are the error counts while error
+// events are wanted (only the counts show an overrun); lines with the notice need only the backstop.
+TComClock::duration TComIo::LookPeriod() const
+{
+    const bool watchErrors = FHasCounters && FMask.Contains(evError);
+    return !FLineNotice || watchErrors ? TComClock::duration(PollPeriod) : TComClock::duration(BackstopPeriod);
+}
+
+void TComIo::LookIfDue(TComClock::time_point Now)
+{
+    if (Now < FNextPoll)
+        return;
+    TakeLineChanges();
+    PollCounters();
+    FNextPoll = Now + LookPeriod();
 }
 
 void TComIo::PushLineStep(TComBatch Step)

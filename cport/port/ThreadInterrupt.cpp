@@ -31,17 +31,26 @@ TThreadInterrupt::TThreadInterrupt()
     InstallHandler();
 }
 
-void TThreadInterrupt::Enter()
+sigset_t TThreadInterrupt::Enter()
 {
+    // A thread inherits the mask of whoever started it; one that blocks the signal would never be reached.
+    sigset_t wake, before;
+    sigemptyset(&wake);
+    sigaddset(&wake, WakeSignal());
+    pthread_sigmask(SIG_UNBLOCK, &wake, &before);
     std::lock_guard<std::mutex> g(FLock);
     FThread = pthread_self();
     FInside = true;
+    return before;
 }
 
-void TThreadInterrupt::Leave()
+void TThreadInterrupt::Leave(const sigset_t& Mask)
 {
-    std::lock_guard<std::mutex> g(FLock);
-    FInside = false;
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        FInside = false;
+    }
+    pthread_sigmask(SIG_SETMASK, &Mask, nullptr);
 }
 
 void TThreadInterrupt::Interrupt()

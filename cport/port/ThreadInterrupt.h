@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cerrno>
+#include <csignal>
 #include <mutex>
 #include <pthread.h>
 
@@ -11,12 +12,13 @@ class TThreadInterrupt
   public:
     TThreadInterrupt();
 
-    // Runs Call (a system call returning -1 and errno on failure) where Interrupt reaches it; 0 or errno.
+    // Runs Call (a system call returning -1 and errno on failure) where Interrupt reaches it, whatever signal mask
+    // the thread inherited from the thread that started it; 0 or errno.
     template <class F> int Run(F&& Call)
     {
-        Enter();
+        const sigset_t mask = Enter();
         const int result = Call() == -1 ? errno : 0;
-        Leave();
+        Leave(mask);
         return result;
     }
     // Ends the call running inside Run, if any; a call that has not yet blocked may miss it, so a caller that
@@ -24,8 +26,8 @@ class TThreadInterrupt
     void Interrupt();
 
   private:
-    void Enter();
-    void Leave();
+    sigset_t Enter(); // the thread's mask before
+    void Leave(const sigset_t& Mask);
 
     std::mutex FLock;
     pthread_t FThread{};

@@ -4,13 +4,18 @@
 
 #include "cport/port/ComBackend.h"
 #include "cport/port/Cport.h"
+#include "cport/port/ThreadInterrupt.h"
 
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <poll.h>
 #include <string>
+#include <sys/eventfd.h>
+#include <tuple>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -21,6 +26,8 @@
 class TFakeComBackend final : public TComBackend
 {
   public:
+    ~TFakeComBackend() override { close(FLineFd); }
+
     // --- script (any thread)
     void Feed(const std::string& Bytes) // as a marking driver hands them over (0xFF doubled)
     {
@@ -33,7 +40,7 @@ class TFakeComBackend final : public TComBackend
     {
         Change([&] {
             Count(FLines ^ Lines, Lines);
-            FLines = Lines, FLinesChanged = true;
+            FLines = Lines;
         });
     }
     // The line goes over and back between two looks of the port: only the counts show it.
@@ -42,14 +49,40 @@ class TFakeComBackend final : public TComBackend
         Change([&] {
             Count(Line, FLines ^ Line);
             Count(Line, FLines);
-            FLinesChanged = true;
         });
     }
+    // A break on the line: no count the port reads, the mark FF 00 00 in the input.
+    void Break()
+    {
+        Change([&] { FIn.append("\xFF\0\0", 3); });
+    }
+    // A byte that came with a framing or parity error: counted, and marked FF 00 c only while the line checks
+    // parity (INPCK); unchecked, it arrives as it came.
+    void BadByte(char c, bool Framing)
+    {
+        Change([&] {
+            ++(Framing ? FCounts.Frame : FCounts.Parity);
+            FIn += FLine.ParityCheck ? std::string("\xFF\0", 2) + c : std::string(1, c);
+        });
+    }
+    // A byte the UART lost before the driver took it: only the count shows it.
+    void Overrun()
+    {
+        Change([&] { ++FCounts.Overrun; });
+    }
     bool LineNotice = true; // the device wakes a line wait on a change
+    bool Counts = true;     // the device keeps counts of line changes and errors
+    int LineWaitCalls() { return Get(FLineWaitCalls); }
+    int Looks() { return Get(FLooks); } // how often the lines or the counts were read
     int LineWaiters() { return Get(FLineWaiters); }
     void HoldLine(bool On) { Put(FLineHeld, On); } // the line sends nothing, as a UART whose output stopped
     int Drains() { return Get(FDrains); }
-    void HangUp() { Put(FHung, true); }
+    // Unplugged: from now on every call answers EIO (a read too, whatever the driver held), and the line wait
+    // ends with it.
+    void HangUp()
+    {
+        Change([&] { FHung = true, Notify(); });
+    }
     void SetWriteRoom(long Bytes) { Put(FRoom, Bytes); } // below 0 without limit
     std::string Written() { return Get(FOut); }          // what the driver took from the port
     std::string Sent()
@@ -102,10 +135,12 @@ class TFakeComBackend final : public TComBackend
     long Read(void* Buffer, std::size_t Count) override
     {
         std::lock_guard<std::mutex> g(FLock);
+        if (FHung)
+            return -EIO; // what the driver held went with the device
         const std::size_t n = std::min(Count, FIn.size());
         std::memcpy(Buffer, FIn.data(), n);
         FIn.erase(0, n);
-        return n ? long(n) : FHung ? -EIO : -EAGAIN;
+        return n ? long(n) : -EAGAIN;
     }
     long Write(const void* Buffer, std::size_t Count) override
     {
@@ -125,20 +160,28 @@ class TFakeComBackend final : public TComBackend
         const auto ready = [&] {
             return bit(WantRead && !FIn.empty(), wrReadable) |
                    bit(WantWrite && FRoom != 0 && FTx.Room() > 0, wrWritable) |
-                   bit((WantRead || WantWrite) && FHung, wrHangup) | bit(FLinesChanged, wrLines);
+                   bit((WantRead || WantWrite) && FHung, wrHangup);
         };
         FCv.wait_for(lk, std::chrono::milliseconds(TimeoutMs < 0 ? 3600000 : TimeoutMs),
                      [&] { return FWoken || ready(); });
         Ready = ready();
-        FWoken = FLinesChanged = false;
+        FWoken = false;
         return 0;
     }
     void Wake() override { Put(FWoken, true); }
     bool HasModemLines() override { return true; }
-    int GetModemLines(unsigned& Lines) override { return Lines = Get(FLines), 0; }
+    int GetModemLines(unsigned& Lines) override
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        ++FLooks;
+        Lines = FHung ? 0 : FLines;
+        return FHung ? EIO : 0;
+    }
     // Logs a line only when it moves, as the peer would see it.
     int SetModemLines(unsigned Lines, bool On) override
     {
+        if (Get(FHung))
+            return EIO;
         const unsigned before = Get(FOutLines);
         const unsigned after = On ? (before | Lines) : (before & ~Lines);
         Put(FOutLines, after);
@@ -161,21 +204,28 @@ class TFakeComBackend final : public TComBackend
     }
     int WaitLineChange() override
     {
+        // As TIOCMIWAIT: a blocking call that ends on a line change counted after it began (not on one before it,
+        // nor on an error), on an unplug (EIO) or on an interrupting signal (EINTR).
         std::unique_lock<std::mutex> lk(FLock);
-        if (!LineNotice)
-            return ENOTTY;
-        const TLineCounters from = FCounts;
-        const unsigned cancels = FCancels;
+        ++FLineWaitCalls;
+        if (FHung || !LineNotice)
+            return FHung ? EIO : ENOTTY;
+        const TLineCounts from = LineCounts();
         ++FLineWaiters;
         FCv.notify_all();
-        FCv.wait(lk, [&] { return FCounts != from || FCancels != cancels; });
+        int e = 0;
+        while (!e && !FHung && LineCounts() == from) {
+            lk.unlock();
+            pollfd p{FLineFd, POLLIN, 0};
+            e = FLineWait.Run([&] { return poll(&p, 1, -1); });
+            std::uint64_t told;
+            (void)!read(FLineFd, &told, sizeof told);
+            lk.lock();
+        }
         --FLineWaiters;
-        return FCounts != from ? 0 : EINTR;
+        return FHung ? EIO : LineCounts() != from ? 0 : e;
     }
-    void CancelLineWait() override
-    {
-        Change([&] { FCancels += FLineWaiters > 0; });
-    }
+    void CancelLineWait() override { FLineWait.Interrupt(); }
     int Flush(bool Input, bool Output) override
     {
         Change([&] {
@@ -187,6 +237,8 @@ class TFakeComBackend final : public TComBackend
     }
     int Drain() override
     {
+        if (Get(FHung))
+            return Logged("drain", EIO);
         Logged("drain", 0);
         std::unique_lock<std::mutex> lk(FLock);
         ++FDrains;
@@ -196,9 +248,20 @@ class TFakeComBackend final : public TComBackend
     }
     int OutputQueued(int& Count) override
     {
-        return Count = int(Locked([&] { return FTx.Queued(); })), 0;
+        return Locked([&] {
+            Count = int(FTx.Queued());
+            return FHung ? EIO : 0;
+        });
     }
-    bool GetCounters(TLineCounters& Counters) override { return Counters = Get(FCounts), true; }
+    bool GetCounters(TLineCounters& Counters) override
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        ++FLooks;
+        if (FHung || !Counts)
+            return false;
+        Counters = FCounts;
+        return true;
+    }
 
   private:
     static std::string N(auto Value) { return std::to_string(Value); }
@@ -210,6 +273,12 @@ class TFakeComBackend final : public TComBackend
         FCounts.Dsr += (Changed & mlDSR) != 0;
         FCounts.Rlsd += (Changed & mlRLSD) != 0;
         FCounts.Ring += (Changed & mlRing) && !(Now & mlRing);
+        Notify();
+    }
+    void Notify() // tells a line wait to look at the counts
+    {
+        const std::uint64_t one = 1;
+        (void)!write(FLineFd, &one, sizeof one);
     }
     template <class F> void Change(F&& Step)
     {
@@ -217,9 +286,9 @@ class TFakeComBackend final : public TComBackend
         Step();
         FCv.notify_all();
     }
-    template <class T> void Put(T& Field, T Value, bool LinesChanged = false)
+    template <class T> void Put(T& Field, T Value)
     {
-        Change([&] { Field = std::move(Value), FLinesChanged |= LinesChanged; });
+        Change([&] { Field = std::move(Value); });
     }
     template <class T> T Get(const T& Field)
     {
@@ -234,17 +303,21 @@ class TFakeComBackend final : public TComBackend
     int Logged(const std::string& Entry, int Result)
     {
         Change([&] { FLog.push_back(Entry); });
-        return Result;
+        return Get(FHung) ? EIO : Result;
     }
+    using TLineCounts = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>;
+    TLineCounts LineCounts() const { return {FCounts.Cts, FCounts.Dsr, FCounts.Ring, FCounts.Rlsd}; }
 
     std::mutex FLock;
     std::condition_variable FCv;
     std::string FIn, FOut;
     long FRoom = -1;
-    bool FWoken = false, FLinesChanged = false, FHung = false, FOpen = false;
-    unsigned FLines = 0, FOutLines = 0, FCancels = 0;
-    int FLineWaiters = 0, FDrains = 0;
+    bool FWoken = false, FHung = false, FOpen = false;
+    unsigned FLines = 0, FOutLines = 0;
+    int FLineWaiters = 0, FDrains = 0, FLineWaitCalls = 0, FLooks = 0;
     TLineCounters FCounts;
+    int FLineFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    TThreadInterrupt FLineWait;
     TComLineSettings FLine;
     std::vector<std::string> FLog;
     // The driver's transmit side; what holds its line: CRTSCTS with CTS low, a stopped output, the script.

@@ -86,6 +86,10 @@ void DropNiceCapability()
 
 TEST_F(FlowTest, InputStopsOneBytePastTheXoffLimitAndResumesOnlyBelowTheXonLimit)
 {
+    // The tool's own buffer has limits cut to 16 bits: a quarter of it would be 125000.
+    const struct {
+        int Size, Limit;
+    } buffers[] = {{InputSize, Limit}, {500000, 59464}};
     const struct {
         const char* Name;
         void (*Set)(TComFlowControl&);
@@ -95,32 +99,34 @@ TEST_F(FlowTest, InputStopsOneBytePastTheXoffLimitAndResumesOnlyBelowTheXonLimit
         {"RTS handshake", [](TComFlowControl& f) { f.SetControlRTS(rtsHandshake); }, {"rts 0"}, {"rts 1"}},
         {"DTR handshake", [](TComFlowControl& f) { f.SetControlDTR(dtrHandshake); }, {"dtr 0"}, {"dtr 1"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Port.Close();
-        Port.FlowControl().SetFlowControl(fcNone);
-        Port.FlowControl().SetControlDTR(dtrDisable);
-        c.Set(Port.FlowControl());
-        Port.Open();
-        Dev->ClearLog();
-        FillTo(InputSize - Limit);
-        EXPECT_EQ(Dev->Log(), Log{}) << "at the limit input goes on";
-        FillTo(InputSize - Limit + 1);
-        EXPECT_EQ(Dev->Log(), c.Stop);
-        FillTo(InputSize - 10);
-        // New line settings leave stopped input stopped: no line raised for a moment, no XON.
-        Port.SetBaudRate(Port.BaudRate() == br19200 ? br38400 : br19200);
-        Log stopped = c.Stop;
-        stopped.push_back("line " + std::to_string(Dev->LastLine().BaudRate));
-        EXPECT_EQ(Dev->Log(), stopped);
-        Dev->ClearLog();
-        ReadDownTo(Limit);
-        EXPECT_EQ(Dev->Log(), Log{}) << "stopped once, and not resumed at the XON limit";
-        ReadDownTo(Limit - 1);
-        EXPECT_EQ(Dev->Log(), c.Resume);
-        ReadDownTo(0);
-        EXPECT_EQ(Dev->Log(), c.Resume) << "resumed once";
-    }
+    for (const auto& [size, limit] : buffers)
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.Name) + ", buffer " + std::to_string(size));
+            Port.Close();
+            Port.Buffer().SetInputSize(size);
+            Port.FlowControl().SetFlowControl(fcNone);
+            Port.FlowControl().SetControlDTR(dtrDisable);
+            c.Set(Port.FlowControl());
+            Port.Open();
+            Dev->ClearLog();
+            FillTo(size - limit);
+            EXPECT_EQ(Dev->Log(), Log{}) << "at the limit input goes on";
+            FillTo(size - limit + 1);
+            EXPECT_EQ(Dev->Log(), c.Stop);
+            FillTo(size - 10);
+            // New line settings leave stopped input stopped: no line raised for a moment, no XON.
+            Port.SetBaudRate(Port.BaudRate() == br19200 ? br38400 : br19200);
+            Log stopped = c.Stop;
+            stopped.push_back("line " + std::to_string(Dev->LastLine().BaudRate));
+            EXPECT_EQ(Dev->Log(), stopped);
+            Dev->ClearLog();
+            ReadDownTo(limit);
+            EXPECT_EQ(Dev->Log(), Log{}) << "stopped once, and not resumed at the XON limit";
+            ReadDownTo(limit - 1);
+            EXPECT_EQ(Dev->Log(), c.Resume);
+            ReadDownTo(0);
+            EXPECT_EQ(Dev->Log(), c.Resume) << "resumed once";
+        }
 }
 
 TEST(PtyFlow, XoffAndXonReachThePeerAtTheLimitsInTheLinesOwnCharacters)
@@ -162,27 +168,40 @@ TEST_F(FlowTest, WritesWaitForCtsDsrAndThePortsOwnXoffAndGoWhenReleased)
     const struct {
         const char* Name;
         void (*Set)(TComFlowControl&);
-        TComStateFlags Flags;
+        TComStateFlags Idle, Flags; // with nothing to send, and with the write waiting
         bool Held;
         std::function<void(FlowTest&)> Release;
     } cases[] = {
         {"CTS",
          [](TComFlowControl& f) { f.SetOutCTSFlow(true); },
+         {},
          {fCtlHold},
          true,
          [](FlowTest& t) { t.Dev->SetLines(mlCTS); }},
         {"DSR",
          [](TComFlowControl& f) { f.SetOutDSRFlow(true); },
+         {},
          {fDsrHold},
          true,
          [](FlowTest& t) { t.Dev->SetLines(mlDSR); }},
         {"own XOFF",
          [](TComFlowControl& f) { f.SetXonXoffIn(true); },
          {fXOffSent},
+         {fXOffSent},
          true,
          [](FlowTest& t) { t.ReadDownTo(0); }},
+        {"own XOFF, its rule switched off: taken back at once",
+         [](TComFlowControl& f) { f.SetXonXoffIn(true); },
+         {fXOffSent},
+         {fXOffSent},
+         true,
+         [](FlowTest& t) {
+             t.Port.FlowControl().SetXonXoffIn(false);
+             EXPECT_EQ(t.Dev->Log().back(), "xon");
+         }},
         {"own XOFF, continuing",
          [](TComFlowControl& f) { f.SetXonXoffIn(true), f.SetTxContinueOnXoff(true); },
+         {fXOffSent},
          {fXOffSent},
          false,
          nullptr},
@@ -197,6 +216,7 @@ TEST_F(FlowTest, WritesWaitForCtsDsrAndThePortsOwnXoffAndGoWhenReleased)
         c.Set(Port.FlowControl());
         Port.Open();
         FillTo(InputSize - Limit + 1); // past the XOFF limit: the port's XOFF goes out where it is wanted
+        EXPECT_EQ(Port.StateFlags(), c.Idle) << "no hold while nothing waits";
         const std::string before = Dev->Written();
         TAsync* rec = nullptr;
         InitAsync(rec);
@@ -211,7 +231,7 @@ TEST_F(FlowTest, WritesWaitForCtsDsrAndThePortsOwnXoffAndGoWhenReleased)
         EXPECT_EQ(Dev->Written(), before);
         EXPECT_EQ(Port.StateFlags(), c.Flags);
         c.Release(*this);
-        EXPECT_TRUE(WaitWithoutPumping([&] { return Dev->Written() == before + "held"; }));
+        ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->Written() == before + "held"; })); // else the wait never ends
         EXPECT_EQ(Port.WaitForAsync(rec), 4);
         EXPECT_EQ(Port.StateFlags(), TComStateFlags{});
         DoneAsync(rec);
@@ -335,44 +355,72 @@ TEST_F(FlowTest, CloseReturnsWhileALineWaitIsPending)
     }
 }
 
-TEST(ThreadInterrupt, EndsABlockingCallOfAnotherThread)
+TEST(ThreadInterrupt, EndsABlockingCallOfAnotherThreadWhateverItsSignalMask)
 {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    TThreadInterrupt interrupt;
-    std::atomic<bool> done{false};
-    int result = -1;
-    std::thread reader([&] {
-        char c;
-        result = interrupt.Run([&] { return int(read(fds[0], &c, 1)); });
-        done = true;
-    });
-    // An interruption that comes before the call blocks is lost: it is sent again until the call has ended.
-    EXPECT_TRUE(Until([&] { return done.load(); }, [&] { interrupt.Interrupt(), usleep(2000); }, 10000));
-    reader.join();
-    EXPECT_EQ(result, EINTR);
-    interrupt.Interrupt(); // with nothing running: nothing happens
-    close(fds[0]);
-    close(fds[1]);
+    for (bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked ? "every signal blocked" : "no signal blocked");
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        TThreadInterrupt interrupt;
+        std::atomic<bool> done{false};
+        int result = -1;
+        std::thread reader([&] {
+            sigset_t all;
+            sigfillset(&all);
+            if (blocked)
+                pthread_sigmask(SIG_BLOCK, &all, nullptr);
+            char c;
+            result = interrupt.Run([&] { return int(read(fds[0], &c, 1)); });
+            done = true;
+        });
+        // An interruption that comes before the call blocks is lost: it is sent again until the call has ended.
+        const bool ended = Until([&] { return done.load(); }, [&] { interrupt.Interrupt(), usleep(2000); }, 10000);
+        EXPECT_TRUE(ended);
+        if (!ended) {
+            EXPECT_EQ(write(fds[1], "x", 1), 1); // the reader the signal never reached goes all the same
+        }
+        reader.join();
+        EXPECT_EQ(result, EINTR);
+        interrupt.Interrupt(); // with nothing running: nothing happens
+        close(fds[0]);
+        close(fds[1]);
+    }
 }
 
-TEST_F(FlowTest, TheEventThreadRunsAtThePortsPriority)
+TEST(PortPriority, TheEventThreadRunsAtThePortsPriorityCountedFromWhereTheOpeningThreadStood)
 {
-    const int base = getpriority(PRIO_PROCESS, id_t(gettid()));
-    std::map<TThreadPriority, int> nice;
-    for (TThreadPriority p : {tpNormal, tpLower, tpLowest, tpIdle}) {
-        Port.SetEventThreadPriority(p);
-        Port.Open();
-        pid_t events = 0; // named once its priority is set
-        ASSERT_TRUE(WaitWithoutPumping([&] { return (events = ThreadNamed("com-events")) != 0; }));
-        nice[p] = NiceOf(events);
-        EXPECT_EQ(sched_getscheduler(events), p == tpIdle ? SCHED_IDLE : SCHED_OTHER) << p;
-        EXPECT_EQ(NiceOf(ThreadNamed("com-io")), base) << "the I/O thread keeps its priority";
-        Port.Close();
+    // Opened from a thread at the nice value it started with, and from one that had already lowered its own.
+    const int start = getpriority(PRIO_PROCESS, id_t(gettid()));
+    std::map<int, std::map<TThreadPriority, int>> nice; // by how far the opening thread had lowered itself
+    for (int lowered : {0, 3}) {
+        std::thread opener([&] {
+            const int base = start + lowered;
+            ASSERT_EQ(setpriority(PRIO_PROCESS, id_t(gettid()), base), 0);
+            TFakePort fp;
+            fp.Port.SetSyncMethod(smNone);
+            for (TThreadPriority p : {tpNormal, tpLower, tpLowest, tpIdle}) {
+                fp.Port.SetEventThreadPriority(p);
+                fp.Port.Open();
+                pid_t events = 0, io = 0; // named once its priority is set
+                ASSERT_TRUE(WaitWithoutPumping([&] { return (events = ThreadNamed("com-events")) != 0; })) << p;
+                ASSERT_TRUE(WaitWithoutPumping([&] { return (io = ThreadNamed("com-io")) != 0; }));
+                nice[lowered][p] = NiceOf(events);
+                EXPECT_EQ(sched_getscheduler(events), p == tpIdle ? SCHED_IDLE : SCHED_OTHER) << p;
+                EXPECT_EQ(NiceOf(io), base) << "the I/O thread keeps its priority";
+                fp.Port.Close();
+            }
+        });
+        opener.join();
     }
-    EXPECT_EQ(nice[tpNormal], base);
-    EXPECT_GT(nice[tpLower], nice[tpNormal]);
-    EXPECT_GT(nice[tpLowest], nice[tpLower]);
+    for (auto& [lowered, n] : nice) {
+        EXPECT_EQ(n[tpNormal], start + lowered);
+        EXPECT_GT(n[tpLower], n[tpNormal]);
+        EXPECT_GT(n[tpLowest], n[tpLower]);
+    }
+    for (TThreadPriority p : {tpNormal, tpLower, tpLowest})
+        if (nice[3][p] < 19) { // not cut at the lowest priority there is
+            EXPECT_EQ(nice[3][p] - nice[0][p], 3) << p << ": lowered from where the opening thread stood";
+        }
 }
 
 TEST(PortPriority, ARaiseTheSystemRefusesLeavesTheThreadAsItWasAndThePortWorking)
@@ -383,6 +431,7 @@ TEST(PortPriority, ARaiseTheSystemRefusesLeavesTheThreadAsItWasAndThePortWorking
     none.rlim_cur = 0;
     ASSERT_EQ(setrlimit(RLIMIT_NICE, &none), 0);
     int base = 0, raised = 0;
+    bool found = false;
     std::string written;
     std::thread unprivileged([&] {
         DropNiceCapability();
@@ -392,14 +441,15 @@ TEST(PortPriority, ARaiseTheSystemRefusesLeavesTheThreadAsItWasAndThePortWorking
         fp.Port.SetEventThreadPriority(tpHighest);
         fp.Port.Open();
         pid_t events = 0;
-        WaitWithoutPumping([&] { return (events = ThreadNamed("com-events")) != 0; });
-        raised = NiceOf(events);
+        found = WaitWithoutPumping([&] { return (events = ThreadNamed("com-events")) != 0; });
+        raised = found ? NiceOf(events) : -100;
         fp.Port.WriteStr("works");
         written = fp.Dev->Written();
         fp.Port.Close();
     });
     unprivileged.join();
     setrlimit(RLIMIT_NICE, &before);
+    ASSERT_TRUE(found) << "the event thread";
     EXPECT_EQ(raised, base);
     EXPECT_EQ(written, "works");
 }
