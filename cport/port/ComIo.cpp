@@ -191,11 +191,7 @@ int TComIo::Discard(bool Input, bool Output, bool DriverOutput)
     }
     if (Output) {
         // Our own write queue is part of the transmit buffer: what it still holds goes too.
-        while (!FWrites.empty()) {
-            const auto op = FWrites.front();
-            FWrites.pop_front();
-            Finish(*op, 0);
-        }
+        FinishAll(FWrites, 0);
         FDrainPending = false;
         if (FRtsUp)
             FBackend.Wake(); // nothing is left to send: the toggled line can drop
@@ -330,11 +326,7 @@ void TComIo::HangUp(int Error)
     FHungUp = true;
     FHangupError = Error ? Error : EIO;
     FErrors.Include(ceIO);
-    while (!FWrites.empty()) {
-        const auto op = FWrites.front();
-        FWrites.pop_front();
-        Finish(*op, FHangupError);
-    }
+    FinishAll(FWrites, FHangupError);
     EndReadsAfterHangUp();
     FDrainPending = false;
     Record(TComEvents{evError});
@@ -382,6 +374,15 @@ void TComIo::Finish(TComOp& Op, int Error)
     Op.Done = true;
     Op.Error = Error;
     FCv.notify_all();
+}
+
+void TComIo::FinishAll(std::deque<std::shared_ptr<TComOp>>& Ops, int Error)
+{
+    while (!Ops.empty()) {
+        const auto op = Ops.front();
+        Ops.pop_front();
+        Finish(*op, Error);
+    }
 }
 
 void TComIo::ServeReads(TComClock::time_point Now)
@@ -488,11 +489,6 @@ bool TComIo::IsDone(TComOp& Op)
 void TComIo::AbortAll()
 {
     TLock lk(*FLock);
-    for (auto* list : {&FReads, &FWrites}) {
-        while (!list->empty()) {
-            auto op = list->front();
-            list->pop_front();
-            Finish(*op, ECANCELED);
-        }
-    }
+    FinishAll(FReads, ECANCELED);
+    FinishAll(FWrites, ECANCELED);
 }

@@ -117,6 +117,7 @@ class TComIo
     void EndReadsAfterHangUp();
     void Record(TComEvents Events);
     void Finish(TComOp& Op, int Error);
+    void FinishAll(std::deque<std::shared_ptr<TComOp>>& Ops, int Error); // each in turn, the list emptied
     void WakeIfStalled();
     void WakeIfWaiting();
     TComClock::time_point NextLimit(const TComOp& Op) const;

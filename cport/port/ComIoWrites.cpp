@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 
-// --- writes ------------------------------------------------------------------------------------------------
-
 int TComIo::WriteSome(TComOp& Op)
 {
     const std::string& data = *Op.Data;
