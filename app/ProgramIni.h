@@ -72,7 +72,7 @@ const std::array<std::string, kApnCount>& BuiltInApnNames();
 TProgramPrefs ReadProgramPrefs(const IniFile& ini);
 
 // The writers of the three paths, each in one file write (a failed write changes nothing and raises
-// "Unable to write to <file>").
+// "Unable to write to <file>: <reason>").
 void WritePortPrefs(IniFile& ini, const TPortPrefs& port);       // the port settings button
 void WriteWindowPrefs(IniFile& ini, const TProgramPrefs& prefs); // Exit: "KIV Server", "Terminal", "Form"
 void WriteClosePrefs(IniFile& ini, const TProgramPrefs& prefs);  // close: those and "User APN"

@@ -8,6 +8,7 @@
 #include "link/ui/ByteMemo.h"
 #include "link/ui/TerminalPage.h"
 #include "platform/FileIO.h"
+#include "platform/FileReplace.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/HandlerGuard.h"
 #include "platform/ui/Latin1.h"
@@ -26,8 +27,8 @@ constexpr char kBinProposedName[] = "KIV_CT.bin";
 
 bool WriteImageFile(TForm1& form, const std::string& path, const std::string& bytes)
 {
-    if (int error = ReplaceFile(path, bytes)) {
-        ReportFileFault(form, "Cannot write " + PathText(path) + ": " + SystemErrorText(error));
+    if (SaveResult saved = ReplaceFile(path, bytes); saved.Failed()) {
+        ReportFileFault(form, "Cannot write " + PathText(path) + ": " + saved.reason);
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "platform/Convert.h"
 #include "platform/FileIO.h"
+#include "platform/FileReplace.h"
 
 #include <cerrno>
 #include <optional>
@@ -76,7 +77,7 @@ IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName))
     std::string text;
     // A missing file reads as empty; one that exists but cannot be read must not be overwritten.
     if (int error = ReadWholeFile(fileName_, text)) {
-        unreadable_ = error != ENOENT;
+        readError_ = error == ENOENT || error == ENOTDIR ? 0 : error;
         return;
     }
     for (size_t pos = 0; pos < text.size();) {
@@ -138,8 +139,9 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
 
 template <class Change> void IniFile::Edit(Change change)
 {
-    if (unreadable_)
-        throw EIniFileException("Unable to write to " + fileName_);
+    if (readError_ != 0)
+        throw EIniFileException("Unable to write to " + fileName_ + ": it could not be read (" +
+                                SystemErrorText(readError_) + ")");
     if (inBatch_) {
         dirty_ = change() || dirty_;
         return;
@@ -218,8 +220,8 @@ void IniFile::Save() const
     std::string text;
     for (const Line& line : lines_)
         text.append(line.text).append(line.end);
-    if (ReplaceFile(fileName_, text) != 0)
-        throw EIniFileException("Unable to write to " + fileName_);
+    if (SaveResult saved = ReplaceFile(fileName_, text); saved.Failed())
+        throw EIniFileException("Unable to write to " + fileName_ + ": " + saved.reason);
 }
 
 IniFile::Batch::Batch(IniFile& ini) : ini_(ini), outer_(!ini.inBatch_)

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-// A write to the INI file failed; the message is "Unable to write to <file name>".
+// A write to the INI file failed; the message is "Unable to write to <file name>: <reason>".
 class EIniFileException : public std::runtime_error
 {
   public:
@@ -17,9 +17,8 @@ class EIniFileException : public std::runtime_error
 // The file is read once, when the object is made; callers make one object per read or write job, as the
 // profile functions opened the file per call. Every write goes to disk at once, as the profile functions
 // did, unless it runs inside a Batch: then the file is written once, when the batch commits.
-// A file is never left half-written: the new text goes to a temporary file beside it, which then replaces
-// it (keeping the old file's permission bits). A failed write leaves both the file and this object as
-// they were before it.
+// The file is saved as ReplaceFile saves (never left half-written where its folder may be written). A failed
+// write leaves both the file and this object as they were before it.
 //
 // Text is single-byte: bytes go in and out unchanged. Lines end in CR LF or LF when read; lines this class
 // writes end in CR LF; every line it does not change keeps its bytes. Sections and keys are matched
@@ -91,7 +90,7 @@ class IniFile
     std::string fileName_;
     std::vector<Line> lines_;
     std::vector<Line> batchStart_;
-    bool unreadable_ = false;
+    int readError_ = 0; // the file exists but could not be read: it is never overwritten
     bool inBatch_ = false;
     bool dirty_ = false;
 };

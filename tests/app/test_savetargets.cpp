@@ -47,7 +47,7 @@ const SaveWay kWays[] = {
          SaveFrom(
              rig, [](TForm1& f) { f.SaveINIButtonClick(); }, path);
      },
-     "ERROR: Unable to write to %"},
+     "ERROR: Unable to write to %: Permission denied"},
     {"ini", "kivconfig.INI",
      [](TWindowRig&, const std::string& path) {
          TForm1::TOptions options;
@@ -59,7 +59,7 @@ const SaveWay kWays[] = {
          EXPECT_EQ(user.Ordinary(), true);
          form.close();
      },
-     "Unable to write to %"},
+     "Unable to write to %: Permission denied"},
 };
 
 std::string WithPath(std::string text, const std::string& path)
@@ -120,5 +120,33 @@ TEST_F(SaveTargets, AProtectedFileIsRefusedAndStaysAsItWas)
         EXPECT_EQ(ini.Read(file.string()), "old");
         EXPECT_EQ(std::distance(fs::directory_iterator(ini.Dir / "files"), {}), 1);
         fs::remove(file);
+    }
+}
+
+// A link another user put in a shared sticky folder could point the save at any file the user may write: every
+// save refuses to follow it, says why, and the file it points at stays as it was.
+TEST_F(SaveTargets, AnotherUsersLinkInASharedFolderIsRefusedAndSaysWhy)
+{
+    if (!TOtherUser::Root())
+        GTEST_SKIP() << "needs root to hand a link to another user";
+    const fs::path shared = ini.Dir / "shared";
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    for (const SaveWay& way : kWays) {
+        SCOPED_TRACE(way.name);
+        const fs::path target = ini.Dir / "files" / way.file, link = shared / way.file;
+        Own(target.string(), 0600);
+        fs::create_symlink(target, link);
+        ASSERT_EQ(::lchown(link.c_str(), TOtherUser::kThird, TOtherUser::kThird), 0);
+        dialogs.Shown.clear();
+        way.save(*this, link.string());
+        ASSERT_EQ(dialogs.Messages().size(), 1u);
+        EXPECT_NE(dialogs.Messages()[0].find(link.string() + ": the symbolic link " + link.string() +
+                                             " belongs to another user, in a folder that others may write"),
+                  std::string::npos)
+            << dialogs.Messages()[0];
+        EXPECT_EQ(ini.Read(target.string()), "old");
+        fs::remove(target);
+        fs::remove(link);
     }
 }

@@ -4,6 +4,7 @@
 #include "app/ProgramIni.h"
 #include "app/Saveprogress.h"
 #include "link/ui/TerminalPage.h"
+#include "platform/FileIO.h"
 #include "platform/IniFile.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"
@@ -118,7 +119,7 @@ TEST(ShutDown, AFailedWriteIsShownAndTheWindowStillCloses)
     form.show();
     EXPECT_TRUE(form.close());
     ASSERT_EQ(rig.dialogs.Messages().size(), 1u);
-    EXPECT_EQ(rig.dialogs.Messages()[0], "Unable to write to " + options.IniPath);
+    EXPECT_EQ(rig.dialogs.Messages()[0], "Unable to write to " + options.IniPath + ": " + SystemErrorText(ENOTDIR));
 }
 
 TEST(PortButton, WritesTheSixPortKeysAlsoWhenTheDialogIsCancelled)

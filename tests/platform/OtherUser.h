@@ -4,6 +4,7 @@
 #include <string>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <vector>
 
 // Root may write any file, so a test of what an ordinary user may not do acts as one while it runs as root:
 // the calling thread alone takes that user's identity (the raw system calls change one thread's, where the C
@@ -22,10 +23,20 @@ class TOtherUser
             throw std::runtime_error("cannot hand " + path + " over");
     }
 
-    TOtherUser()
+    // A third user, and groups that neither belongs to unless a test says so.
+    static constexpr uid_t kThird = 65533;
+    static constexpr gid_t kSharedGroup = 65532;
+
+    // groups: the user's further groups (the thread keeps root's otherwise).
+    explicit TOtherUser(std::vector<gid_t> groups = {})
     {
         if (!Root())
             return;
+        if (!groups.empty()) {
+            rootGroups_.resize(static_cast<size_t>(::getgroups(0, nullptr)));
+            ::getgroups(static_cast<int>(rootGroups_.size()), rootGroups_.data());
+            groups_ = ::syscall(SYS_setgroups, groups.size(), groups.data()) == 0;
+        }
         group_ = ::syscall(SYS_setresgid, -1, kId, -1) == 0;
         user_ = group_ && ::syscall(SYS_setresuid, -1, kId, -1) == 0;
     }
@@ -35,6 +46,8 @@ class TOtherUser
             ::syscall(SYS_setresuid, -1, 0, -1);
         if (group_)
             ::syscall(SYS_setresgid, -1, 0, -1);
+        if (groups_)
+            ::syscall(SYS_setgroups, rootGroups_.size(), rootGroups_.data());
     }
     TOtherUser(const TOtherUser&) = delete;
     TOtherUser& operator=(const TOtherUser&) = delete;
@@ -43,6 +56,8 @@ class TOtherUser
     bool Ordinary() const { return ::geteuid() != 0; }
 
   private:
+    std::vector<gid_t> rootGroups_;
+    bool groups_ = false;
     bool group_ = false;
     bool user_ = false;
 };

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// How a save of one of the tool's own files (preferences, image files, profiles) ended.
+struct SaveResult {
+    int error = 0;      // the system's error number; 0 when the file holds the new bytes, durably
+    std::string reason; // what went wrong, for the user: the system's text and what it concerns
+    bool Failed() const { return error != 0; }
+};
+
+// Writes data to a new file beside path and renames it over path, so that a reader (or a crash, or a full
+// disk) sees the old file or the new one, never a part of either; the save counts as done only once the
+// folder holding the file has been synced after the rename.
+// - The new file is its owner's alone from the moment it exists, and takes the old file's owner, group and
+//   mode before its first byte is written (the owner where the system lets us give it, the group where the
+//   user belongs to it; a group not kept gets none of the old group's rights).
+// - Through a symbolic link the link's target is replaced that way and the link stays. In a sticky folder
+//   that everyone may write, a link is followed only when the user or the folder's owner owns it, as the
+//   kernel does: another user's link there is refused, and nothing changes.
+// - An existing file the user may not write is refused (EACCES). One that the user may write in a folder
+//   the user may not change is written in place, as desktop editors do; a failure then may leave it
+//   incomplete, and the reason says so, naming the file.
+// On any other failure the file is as it was and no temporary file is left behind.
+SaveResult ReplaceFile(const std::string& path, std::string_view data);
+
+// The steps of a save that others may see. Tests stop a save at one of them to look at what it has made.
+enum class SaveStep { ReadyToWrite, Renamed, FolderSynced };
+using SaveStepWatch = void (*)(SaveStep step, const std::string& file);
+void WatchSaveSteps(SaveStepWatch watch);
