@@ -50,6 +50,8 @@ class TComIo
     // the device refused to set.
     int SetLine(const TComLineSettings& Settings);
     void SetTimeouts(const TComTimeoutValues& Timeouts);
+    // After any line setting the device was given while open, refused or not: the driver's line wait starts again.
+    void RestartLineWait();
 
     int InputCount();
     int PendingOutput(); // bytes of writes the device has not taken yet
@@ -81,6 +83,7 @@ class TComIo
     int Discard(bool Input, bool Output, bool DriverOutput);
     void WatchLines();
     void StopLineWatch(TLock& Lock);
+    template <class F> void InterruptLineWait(TLock& Lock, F Out);
     int WaitTimeout(TComClock::time_point Now) const;
     void DrainDevice();
     void Accept(const TRxFindings& Found);
@@ -130,6 +133,8 @@ class TComIo
     bool FStop = false;
     bool FLineNotice = false; // the line thread waits for the driver's notice
     bool FLineWatchEnded = true;
+    bool FLineWaiting = false;         // the line thread is in (or about to enter) the driver's wait
+    std::uint64_t FLineWaitStarts = 0; // the waits it began
 
     TRxQueue FQueue;
     TRxDecoder FDecoder;

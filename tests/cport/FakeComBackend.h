@@ -122,10 +122,15 @@ class TFakeComBackend final : public TComBackend
     }
     static constexpr auto ClosingWait = std::chrono::seconds(30);
     int SetQueueSizes(int In, int Out) override { return Logged("buffer " + N(In) + " " + N(Out), RefuseBuffer); }
+    // As a 16550's driver: a setting turns the modem status interrupt off unless its CTS flow needs it, and only
+    // a line wait that starts turns it on again; meanwhile the lines change unnoticed and uncounted.
     int SetLine(const TComLineSettings& S) override
     {
         if (!RefuseLine)
-            Put(FLine, S);
+            Change([&] {
+                FLine = S;
+                FLinesUnheard = FLinesUnheard || (FLineWaiters > 0 && !(S.OutCTSFlow && S.ControlRTS == rtsHandshake));
+            });
         return Logged("line " + N(S.BaudRate), RefuseLine);
     }
     int SetTimeouts(const TComTimeoutValues& T) override
@@ -211,6 +216,7 @@ class TFakeComBackend final : public TComBackend
         if (FHung || !LineNotice)
             return FHung ? EIO : ENOTTY;
         const TLineCounts from = LineCounts();
+        FLinesUnheard = false;
         ++FLineWaiters;
         FCv.notify_all();
         int e = 0;
@@ -269,6 +275,8 @@ class TFakeComBackend final : public TComBackend
     // RING when the ring ends.
     void Count(unsigned Changed, unsigned Now)
     {
+        if (FLinesUnheard)
+            return;
         FCounts.Cts += (Changed & mlCTS) != 0;
         FCounts.Dsr += (Changed & mlDSR) != 0;
         FCounts.Rlsd += (Changed & mlRLSD) != 0;
@@ -312,7 +320,7 @@ class TFakeComBackend final : public TComBackend
     std::condition_variable FCv;
     std::string FIn, FOut;
     long FRoom = -1;
-    bool FWoken = false, FHung = false, FOpen = false;
+    bool FWoken = false, FHung = false, FOpen = false, FLinesUnheard = false;
     unsigned FLines = 0, FOutLines = 0;
     int FLineWaiters = 0, FDrains = 0, FLineWaitCalls = 0, FLooks = 0;
     TLineCounters FCounts;

@@ -106,6 +106,18 @@ TEST_F(LineTest, EachWayOfFindingLineChangesWorksOnItsOwn)
              t.Dev->SetLines(mlCTS);
          },
          {"CTS on"}},
+        // The wait that was running when the new rate came notices nothing more: only a wait begun after it does.
+        {"the notice after a new rate: a CTS pulse",
+         true,
+         true,
+         [](LineTest& t) {
+             ASSERT_TRUE(WaitWithoutPumping([&] { return t.Dev->LineWaiters() == 1; }));
+             const int calls = t.Dev->LineWaitCalls();
+             t.Port.SetBaudRate(br19200);
+             (void)WaitWithoutPumping([&] { return t.Dev->LineWaitCalls() > calls; }, 1000);
+             t.Dev->Pulse(mlCTS);
+         },
+         {"CTS on", "CTS off"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
