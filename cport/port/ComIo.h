@@ -41,7 +41,7 @@ class TComIo
 
     void Start();
     // Bytes whose writes were reported done leave first, for as long as they need at the line's rate and a
-    // second more; what the line still holds back then is discarded.
+    // second more, or until they stood still for the stall limit; what the line still holds back is discarded.
     void Stop();
 
     void SetInputSize(std::size_t InputSize);

@@ -97,7 +97,8 @@ class TFakeComBackend final : public TComBackend
     std::vector<std::string> Log() { return Get(FLog); }
     void ClearLog() { Put(FLog, {}); }
     TComLineSettings LastLine() { return Get(FLine); }
-    unsigned OutputLines() { return Get(FOutLines); } // DTR and RTS as the port set them
+    unsigned OutputLines() { return Get(FOutLines); }               // DTR and RTS as the port set them
+    std::size_t QueuedAtRtsDrop() { return Get(FQueuedAtRtsDrop); } // bytes still to send when RTS last fell
     int RefuseOpen = 0, RefuseBuffer = 0, RefuseLine = 0, RefuseTimeouts = 0;
 
     // --- device
@@ -190,6 +191,8 @@ class TFakeComBackend final : public TComBackend
         const unsigned before = Get(FOutLines);
         const unsigned after = On ? (before | Lines) : (before & ~Lines);
         Put(FOutLines, after);
+        if ((before & ~after) & mlRTS)
+            Put(FQueuedAtRtsDrop, Queued());
         return after == before ? 0 : Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0);
     }
     int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
@@ -323,6 +326,7 @@ class TFakeComBackend final : public TComBackend
     bool FWoken = false, FHung = false, FOpen = false, FLinesUnheard = false;
     unsigned FLines = 0, FOutLines = 0;
     int FLineWaiters = 0, FDrains = 0, FLineWaitCalls = 0, FLooks = 0;
+    std::size_t FQueuedAtRtsDrop = 0;
     TLineCounters FCounts;
     int FLineFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     TThreadInterrupt FLineWait;
