@@ -71,7 +71,8 @@ class TComIo
     void SetMask(TComEvents Mask);
     bool WaitBatch(TComBatch& Batch); // false once StopBatches ran
     void StopBatches();
-    TComEvents WaitEvents(int TimeoutMs, TComStopEvent* StopEvent);
+    // The events of Mask that happen from now on, within TimeoutMs (-1: no limit) or until StopEvent is set.
+    TComEvents WaitEvents(TComEvents Mask, int TimeoutMs, TComStopEvent* StopEvent);
 
     TComErrors TakeErrors();
 
@@ -119,6 +120,8 @@ class TComIo
     void HangUp(int Error);
     void EndReadsAfterHangUp();
     void Record(TComEvents Events);
+    void TakeMask(TComEvents Mask);
+    void CatchUp();
     void Finish(TComOp& Op, int Error);
     void FinishAll(std::deque<std::shared_ptr<TComOp>>& Ops, int Error); // each in turn, the list emptied
     void WakeIfStalled();
