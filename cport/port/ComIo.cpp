@@ -13,6 +13,10 @@ namespace
 constexpr int DrainPollMs = 10;
 constexpr auto CloseGrace = std::chrono::seconds(1);
 constexpr auto ClosePoll = std::chrono::milliseconds(5);
+// Bytes that have not moved for this long, and for the time a UART's FIFO takes to empty on the line (the driver
+// refills it whole, so its count falls a FIFO at a time), are held back: the close stops waiting for them.
+constexpr auto CloseStall = std::chrono::milliseconds(500);
+constexpr int UartFifo = 16;
 
 const TComEvents LineEvents{evCTS, evDSR, evRing, evRLSD};
 } // namespace
@@ -62,20 +66,27 @@ void TComIo::Stop()
 
 // A write is reported done once the driver has its bytes, so at the close they may still wait there: the handle
 // closes once they have left (and under RTS toggle the line dropped after them). Close waits no longer than those
-// bytes need at the line's rate and a second more: what a line hold (CTS, DSR, XOFF) still keeps back then is
-// discarded, which also ends a drain the hold keeps waiting, and the driver's own closing wait (30 s by default)
-// finds nothing left to wait for.
+// bytes need at the line's rate and a second more, and stops sooner once they stand still for the stall limit:
+// what a line hold (CTS, DSR, XOFF) still keeps back then is discarded, which also ends a drain the hold keeps
+// waiting, and the driver's own closing wait (30 s by default) finds nothing left to wait for.
 void TComIo::LetWrittenBytesLeave(TLock& Lock)
 {
     int queued = 0;
     if (FHungUp || FBackend.OutputQueued(queued) != 0)
         return;
-    const auto bound = TComClock::now() + LineTime(FLine, std::max(queued, 0)) + CloseGrace;
+    auto moved = TComClock::now();
+    const auto bound = moved + LineTime(FLine, std::max(queued, 0)) + CloseGrace;
+    const auto stall = CloseStall + LineTime(FLine, UartFifo);
     FBackend.Wake(); // the I/O thread drops a toggled RTS after the drain
-    while ((queued > 0 || FRtsUp) && TComClock::now() < bound && !FHungUp) {
+    for (auto now = moved; (queued > 0 || FRtsUp) && now < bound && now - moved < stall && !FHungUp;) {
         FCv.wait_for(Lock, ClosePoll);
-        if (FBackend.OutputQueued(queued) != 0)
+        int left = 0;
+        if (FBackend.OutputQueued(left) != 0)
             break;
+        now = TComClock::now();
+        if (left < queued)
+            moved = now;
+        queued = left;
     }
     if (queued > 0 || FDraining)
         FBackend.Flush(false, true);

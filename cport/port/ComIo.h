@@ -41,7 +41,7 @@ class TComIo
 
     void Start();
     // Bytes whose writes were reported done leave first, for as long as they need at the line's rate and a
-    // second more; what the line still holds back then is discarded.
+    // second more, or until they stood still for the stall limit; what the line still holds back is discarded.
     void Stop();
 
     void SetInputSize(std::size_t InputSize);
@@ -50,6 +50,8 @@ class TComIo
     // the device refused to set.
     int SetLine(const TComLineSettings& Settings);
     void SetTimeouts(const TComTimeoutValues& Timeouts);
+    // After any line setting the device was given while open, refused or not: the driver's line wait starts again.
+    void RestartLineWait();
 
     int InputCount();
     int PendingOutput(); // bytes of writes the device has not taken yet
@@ -69,7 +71,8 @@ class TComIo
     void SetMask(TComEvents Mask);
     bool WaitBatch(TComBatch& Batch); // false once StopBatches ran
     void StopBatches();
-    TComEvents WaitEvents(int TimeoutMs, TComStopEvent* StopEvent);
+    // The events of Mask that happen from now on, within TimeoutMs (-1: no limit) or until StopEvent is set.
+    TComEvents WaitEvents(TComEvents Mask, int TimeoutMs, TComStopEvent* StopEvent);
 
     TComErrors TakeErrors();
 
@@ -81,6 +84,7 @@ class TComIo
     int Discard(bool Input, bool Output, bool DriverOutput);
     void WatchLines();
     void StopLineWatch(TLock& Lock);
+    template <class F> void InterruptLineWait(TLock& Lock, F Out);
     int WaitTimeout(TComClock::time_point Now) const;
     void DrainDevice();
     void Accept(const TRxFindings& Found);
@@ -116,6 +120,8 @@ class TComIo
     void HangUp(int Error);
     void EndReadsAfterHangUp();
     void Record(TComEvents Events);
+    void TakeMask(TComEvents Mask);
+    void CatchUp();
     void Finish(TComOp& Op, int Error);
     void FinishAll(std::deque<std::shared_ptr<TComOp>>& Ops, int Error); // each in turn, the list emptied
     void WakeIfStalled();
@@ -130,6 +136,8 @@ class TComIo
     bool FStop = false;
     bool FLineNotice = false; // the line thread waits for the driver's notice
     bool FLineWatchEnded = true;
+    bool FLineWaiting = false;         // the line thread is in (or about to enter) the driver's wait
+    std::uint64_t FLineWaitStarts = 0; // the waits it began
 
     TRxQueue FQueue;
     TRxDecoder FDecoder;

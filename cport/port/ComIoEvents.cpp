@@ -4,18 +4,32 @@
 
 void TComIo::SetMask(TComEvents Mask)
 {
-    {
-        TLock lk(*FLock);
-        FMask = Mask;
-        FHistory = {};
-        FLineSteps.clear();
-        FBatchStop = false;
-        FNextPoll = std::min(FNextPoll, TComClock::now() + LookPeriod()); // errors now wanted are looked at soon
-        // Bytes that came before anyone listened must not sit unannounced until the next byte.
-        if (FQueue.Size() > 0)
-            Record(TComEvents{evRxChar});
-    }
-    FBackend.Wake(); // the I/O thread may have to watch the lines now
+    TLock lk(*FLock);
+    TakeMask(Mask);
+    FBatchStop = false;
+    // Bytes that came before anyone listened must not sit unannounced until the next byte.
+    if (FQueue.Size() > 0)
+        Record(TComEvents{evRxChar});
+}
+
+void TComIo::TakeMask(TComEvents Mask)
+{
+    FMask = Mask;
+    FHistory = {};
+    FLineSteps.clear();
+    FNextPoll = std::min(FNextPoll, TComClock::now() + LookPeriod()); // errors now wanted are looked at soon
+    FBackend.Wake();                                                  // the I/O thread may have to watch the lines now
+}
+
+// What happened until now, taken under the mask in force: the bytes the device holds, the lines and the counts as
+// they stand (nothing may have looked at them for long), an output that has emptied. A new mask then hears only
+// what comes after it.
+void TComIo::CatchUp()
+{
+    DrainDevice();
+    TakeLineChanges();
+    PollCounters();
+    CheckTxEmpty();
 }
 
 bool TComIo::WaitBatch(TComBatch& Batch)
@@ -42,7 +56,7 @@ void TComIo::StopBatches()
     FCv.notify_all();
 }
 
-TComEvents TComIo::WaitEvents(int TimeoutMs, TComStopEvent* StopEvent)
+TComEvents TComIo::WaitEvents(TComEvents Mask, int TimeoutMs, TComStopEvent* StopEvent)
 {
     bool stopped = false; // guarded by the lock
     if (StopEvent)
@@ -55,6 +69,8 @@ TComEvents TComIo::WaitEvents(int TimeoutMs, TComStopEvent* StopEvent)
     TComEvents got;
     {
         TLock lk(*FLock);
+        CatchUp();
+        TakeMask(Mask);
         stopped = stopped || stoppedBefore;
         auto ready = [&] { return !FHistory.Empty() || !FLineSteps.empty() || stopped; };
         if (TimeoutMs < 0)

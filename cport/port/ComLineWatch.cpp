@@ -37,16 +37,21 @@ std::uint32_t Changes(std::uint32_t Now, std::uint32_t Before)
 }
 } // namespace
 
-void TComIo::StopLineWatch(TLock& Lock)
+// The driver's wait has no time limit: it is interrupted, again until Out holds, since an interruption that
+// comes before the wait has begun is lost.
+template <class F> void TComIo::InterruptLineWait(TLock& Lock, F Out)
 {
-    // The driver's wait has no time limit: it is interrupted, again until the thread has seen it, since an
-    // interruption that comes before the wait has begun is lost.
-    while (!FLineWatchEnded) {
+    while (!Out()) {
         Lock.unlock();
         FBackend.CancelLineWait();
         Lock.lock();
-        FCv.wait_for(Lock, LineStopRetry, [&] { return FLineWatchEnded; });
+        FCv.wait_for(Lock, LineStopRetry, Out);
     }
+}
+
+void TComIo::StopLineWatch(TLock& Lock)
+{
+    InterruptLineWait(Lock, [&] { return FLineWatchEnded; });
     if (FLineThread.joinable()) {
         Lock.unlock();
         FLineThread.join();
@@ -160,15 +165,30 @@ void TComIo::PushLineStep(TComBatch Step)
     FCv.notify_all();
 }
 
+// A 16550's driver turns the UART's modem status interrupt off at each new line setting (unless its own CTS flow
+// or modem control needs it), and only a line wait that starts turns it on again: a wait that began before the
+// setting would never end, and the changes after it would be lost. That wait is ended; the line thread takes
+// what changed meanwhile and starts another.
+void TComIo::RestartLineWait()
+{
+    TLock lk(*FLock);
+    const std::uint64_t started = FLineWaitStarts;
+    InterruptLineWait(lk, [&] { return FLineWatchEnded || !FLineWaiting || FLineWaitStarts != started; });
+}
+
 void TComIo::WatchLines()
 {
     NameThisThread("com-lines");
     TLock lk(*FLock);
     while (!FStop) {
         TakeLineChanges(); // also what changed since the last wait ended
+        FLineWaiting = true;
+        ++FLineWaitStarts;
         lk.unlock();
         const int e = FBackend.WaitLineChange();
         lk.lock();
+        FLineWaiting = false;
+        FCv.notify_all(); // a restart of the wait may be waiting for this one to end
         if (e && e != EINTR) {
             // No notice from this device (or it is gone): the I/O thread looks at the lines instead.
             FLineNotice = false;

@@ -220,8 +220,10 @@ void TCustomComPort::ApplyDCB()
     if (!CanApply())
         return;
     const TComLineSettings s = LineSettings();
-    if (int e = FBackend->SetLine(s))
-        throw EComPort(ComErr::SetState, e);
+    const int refused = FBackend->SetLine(s);
+    FIo->RestartLineWait(); // the setting may have reached the UART even when refused
+    if (refused)
+        throw EComPort(ComErr::SetState, refused);
     if (int e = FollowLine(s))
         throw EComPort(ComErr::SetState, e);
 }

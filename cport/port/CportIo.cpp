@@ -144,7 +144,5 @@ void TCustomComPort::WaitForEvent(TComEvents& Events, TComStopEvent* StopEvent, 
 {
     if (FThreadCreated)
         throw EComPort(ComErr::ThreadCreated);
-    TComIo& io = Io(ComErr::WaitFailed);
-    io.SetMask(Events);
-    Events = io.WaitEvents(Timeout, StopEvent);
+    Events = Io(ComErr::WaitFailed).WaitEvents(Events, Timeout, StopEvent);
 }

@@ -97,7 +97,8 @@ class TFakeComBackend final : public TComBackend
     std::vector<std::string> Log() { return Get(FLog); }
     void ClearLog() { Put(FLog, {}); }
     TComLineSettings LastLine() { return Get(FLine); }
-    unsigned OutputLines() { return Get(FOutLines); } // DTR and RTS as the port set them
+    unsigned OutputLines() { return Get(FOutLines); }               // DTR and RTS as the port set them
+    std::size_t QueuedAtRtsDrop() { return Get(FQueuedAtRtsDrop); } // bytes still to send when RTS last fell
     int RefuseOpen = 0, RefuseBuffer = 0, RefuseLine = 0, RefuseTimeouts = 0;
 
     // --- device
@@ -122,10 +123,15 @@ class TFakeComBackend final : public TComBackend
     }
     static constexpr auto ClosingWait = std::chrono::seconds(30);
     int SetQueueSizes(int In, int Out) override { return Logged("buffer " + N(In) + " " + N(Out), RefuseBuffer); }
+    // As a 16550's driver: a setting turns the modem status interrupt off unless its CTS flow needs it, and only
+    // a line wait that starts turns it on again; meanwhile the lines change unnoticed and uncounted.
     int SetLine(const TComLineSettings& S) override
     {
         if (!RefuseLine)
-            Put(FLine, S);
+            Change([&] {
+                FLine = S;
+                FLinesUnheard = FLinesUnheard || (FLineWaiters > 0 && !(S.OutCTSFlow && S.ControlRTS == rtsHandshake));
+            });
         return Logged("line " + N(S.BaudRate), RefuseLine);
     }
     int SetTimeouts(const TComTimeoutValues& T) override
@@ -185,6 +191,8 @@ class TFakeComBackend final : public TComBackend
         const unsigned before = Get(FOutLines);
         const unsigned after = On ? (before | Lines) : (before & ~Lines);
         Put(FOutLines, after);
+        if ((before & ~after) & mlRTS)
+            Put(FQueuedAtRtsDrop, Queued());
         return after == before ? 0 : Logged(std::string(Lines & mlDTR ? "dtr " : "rts ") + N(On), 0);
     }
     int SetBreak(bool On) override { return Logged("break " + N(On), 0); }
@@ -211,6 +219,7 @@ class TFakeComBackend final : public TComBackend
         if (FHung || !LineNotice)
             return FHung ? EIO : ENOTTY;
         const TLineCounts from = LineCounts();
+        FLinesUnheard = false;
         ++FLineWaiters;
         FCv.notify_all();
         int e = 0;
@@ -269,6 +278,8 @@ class TFakeComBackend final : public TComBackend
     // RING when the ring ends.
     void Count(unsigned Changed, unsigned Now)
     {
+        if (FLinesUnheard)
+            return;
         FCounts.Cts += (Changed & mlCTS) != 0;
         FCounts.Dsr += (Changed & mlDSR) != 0;
         FCounts.Rlsd += (Changed & mlRLSD) != 0;
@@ -312,9 +323,10 @@ class TFakeComBackend final : public TComBackend
     std::condition_variable FCv;
     std::string FIn, FOut;
     long FRoom = -1;
-    bool FWoken = false, FHung = false, FOpen = false;
+    bool FWoken = false, FHung = false, FOpen = false, FLinesUnheard = false;
     unsigned FLines = 0, FOutLines = 0;
     int FLineWaiters = 0, FDrains = 0, FLineWaitCalls = 0, FLooks = 0;
+    std::size_t FQueuedAtRtsDrop = 0;
     TLineCounters FCounts;
     int FLineFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     TThreadInterrupt FLineWait;

@@ -106,6 +106,18 @@ TEST_F(LineTest, EachWayOfFindingLineChangesWorksOnItsOwn)
              t.Dev->SetLines(mlCTS);
          },
          {"CTS on"}},
+        // The wait that was running when the new rate came notices nothing more: only a wait begun after it does.
+        {"the notice after a new rate: a CTS pulse",
+         true,
+         true,
+         [](LineTest& t) {
+             ASSERT_TRUE(WaitWithoutPumping([&] { return t.Dev->LineWaiters() == 1; }));
+             const int calls = t.Dev->LineWaitCalls();
+             t.Port.SetBaudRate(br19200);
+             (void)WaitWithoutPumping([&] { return t.Dev->LineWaitCalls() > calls; }, 1000);
+             t.Dev->Pulse(mlCTS);
+         },
+         {"CTS on", "CTS off"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -264,6 +276,47 @@ TEST_F(LineTest, AnUnpluggedDeviceEndsTheLineWaitAndEveryCallFailsOnceWithoutRet
     ASSERT_EQ(closed.wait_for(seconds(10)), std::future_status::ready) << "Close hangs";
     EXPECT_FALSE(Port.Connected());
     EXPECT_EQ(log, (Log{"CTS off"})) << "the close reports the lines off, as always";
+}
+
+// WaitForEvent hears only what happens once it is called: not a change, a count or bytes that came before it, on
+// a device whose lines and counts nothing looked at while no event was wanted.
+TEST_F(LineTest, WaitForEventReportsOnlyWhatHappensAfterItIsCalled)
+{
+    const struct {
+        const char* Name;
+        TComEvent Event;
+        void (*Happen)(TFakeComBackend&);
+        bool After; // it happens once the wait has taken the device as it stands
+    } cases[] = {
+        {"a CTS change before", evCTS, [](TFakeComBackend& d) { d.SetLines(mlCTS); }, false},
+        {"a CTS change after", evCTS, [](TFakeComBackend& d) { d.SetLines(mlCTS); }, true},
+        {"an overrun before", evError, [](TFakeComBackend& d) { d.Overrun(); }, false},
+        {"an overrun after", evError, [](TFakeComBackend& d) { d.Overrun(); }, true},
+        {"a byte before", evRxChar, [](TFakeComBackend& d) { d.Feed("x"); }, false},
+        {"a byte after", evRxChar, [](TFakeComBackend& d) { d.Feed("x"); }, true},
+    };
+    Port.SetEvents({});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Port.Close();
+        Dev->SetLines(0);
+        OpenAs(false, true);
+        std::this_thread::sleep_for(2 * ComIoPeriods::PollPeriod); // the looks that come with the open are over
+        std::future<void> later;
+        if (c.After) {
+            later = std::async(std::launch::async, [&, looks = Dev->Looks()] {
+                EXPECT_TRUE(WaitWithoutPumping([&] { return Dev->Looks() > looks; }));
+                std::this_thread::sleep_for(ComIoPeriods::PollPeriod);
+                c.Happen(*Dev);
+            });
+        } else {
+            c.Happen(*Dev);
+            ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->Unread().empty(); }));
+        }
+        TComEvents events{c.Event};
+        Port.WaitForEvent(events, nullptr, c.After ? 10000 : 3 * PollMs);
+        EXPECT_EQ(events, c.After ? TComEvents{c.Event} : TComEvents{});
+    }
 }
 
 TEST(LineWaitSignal, CloseEndsTheLineWaitWhateverMaskTheOpeningThreadHad)

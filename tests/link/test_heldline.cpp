@@ -41,8 +41,8 @@ struct HeldLine : TermPageRig {
 struct HeldCase {
     const char* name;
     std::function<void(HeldLine&)> run;
-    std::string heldIn; // the byte held is the offset-th of the first of these on the wire
-    size_t offset;
+    std::string heldIn; // the byte held is the offset-th of the first of these on the wire (-1: the one before)
+    int offset;
     std::string after; // what goes out after the held byte
     std::string status;
 };
@@ -75,6 +75,8 @@ TEST_F(HeldLine, EverySenderStopsAtTheHeldByteAndReportsNoSuccess)
          Msg::kCommFailure},
         {"write, frame byte", [](HeldLine& t) { t.link.WriteEEPROMExecuteClick(); }, "KVWEB0", 100, restore,
          Msg::kCommFailure},
+        {"write, the frame's closing CR", [](HeldLine& t) { t.link.WriteEEPROMExecuteClick(); }, "KVWEB1", -1, restore,
+         Msg::kCommFailure},
         {"service panel, frame byte", [](HeldLine& t) { t.page.Button3Click(); }, "KVWXB=", 50, restore,
          Msg::kCommFailure},
     };
@@ -83,15 +85,16 @@ TEST_F(HeldLine, EverySenderStopsAtTheHeldByteAndReportsNoSuccess)
         Fresh();
         c.run(*this);
         const std::string whole = port.Wire();
-        const size_t at = whole.find(c.heldIn);
-        ASSERT_NE(at, std::string::npos);
+        const size_t found = whole.find(c.heldIn);
+        ASSERT_NE(found, std::string::npos);
         ASSERT_TRUE(host.PortErrors.empty());
+        const size_t at = found + c.offset;
 
         Fresh();
-        port.HoldWriteAt = static_cast<int>(at + c.offset); // every write is one byte
+        port.HoldWriteAt = static_cast<int>(at); // every write is one byte
         c.run(*this);
         EXPECT_EQ(host.PortErrors, std::vector<std::string>{kHeld});
-        EXPECT_EQ(port.Wire(), whole.substr(0, at + c.offset) + c.after);
+        EXPECT_EQ(port.Wire(), whole.substr(0, at) + c.after);
         EXPECT_EQ(host.Status, c.status);
         EXPECT_FALSE(link.Busy.Busy());
     }
