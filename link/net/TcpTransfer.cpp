@@ -151,8 +151,9 @@ bool TcpTransfer::InsideReply() const
 
 int TcpTransfer::StallLeftMs() const
 {
-    // Answers 3 on are the blocks' acknowledgements. An answer that has ended a line is judged after a short
-    // quiet: a refusal need not wait out the whole limit, and a cut reply still has its pause to go on.
+    // Answers 3 on are the blocks' acknowledgements. An answer with "OK" is taken once its line ends, so only
+    // one without can be under way at a line end: it is refused after a quiet, without waiting out the whole
+    // limit, and the quiet outlasts a pause of the link before a late "OK" line.
     int limit = tcpWriting && writeSteps_.Step() >= 2 ? timing_.TcpAckLimitMs : timing_.TcpReplyLimitMs;
     if (tcpReading ? readSteps_.AnswerAtLineEnd() : tcpWriting && writeSteps_.AnswerAtLineEnd())
         limit = std::min(limit, timing_.TcpAnswerSettleMs);

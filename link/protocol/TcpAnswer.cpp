@@ -3,7 +3,12 @@
 size_t TcpAnswer::Take(std::string_view bytes)
 {
     size_t taken = 0;
-    while (taken < bytes.size() && state_ == State::Open)
+    if (lateByte_ != '\0' && !bytes.empty()) {
+        if (bytes.front() == lateByte_)
+            ++taken;
+        lateByte_ = '\0';
+    }
+    while (taken < bytes.size() && (state_ == State::Open || (state_ == State::Accepted && IsLineEnd(bytes[taken]))))
         TakeByte(bytes[taken++]);
     return taken;
 }
@@ -11,10 +16,13 @@ size_t TcpAnswer::Take(std::string_view bytes)
 void TcpAnswer::TakeByte(char c)
 {
     text_.push_back(c);
+    if (state_ == State::Accepted) // the line ends of an answer that passed
+        return;
     if (text_.size() >= limit_) {
         state_ = State::Refused;
         return;
     }
+    begun_ = begun_ || !IsLineEnd(c);
     if (c == '\0' && !textEnded_) {
         textEnded_ = true;
         if (!okSeen_)
@@ -23,12 +31,29 @@ void TcpAnswer::TakeByte(char c)
     }
     if (!textEnded_ && c == 'K' && text_.size() >= 2 && text_[text_.size() - 2] == 'O')
         okSeen_ = true;
-    else if (c == '\n' && okSeen_)
+    else if (okSeen_ && IsLineEnd(c))
         state_ = State::Accepted;
 }
 
 void TcpAnswer::Close()
 {
-    if (state_ == State::Open)
+    if (state_ == State::Open && begun_)
         state_ = okSeen_ ? State::Accepted : State::Refused;
+}
+
+char TcpAnswer::MissingLineEndByte() const
+{
+    size_t run = 0;
+    while (run < text_.size() && IsLineEnd(text_[text_.size() - 1 - run]))
+        ++run;
+    if (run % 2 == 0)
+        return '\0';
+    return text_.back() == '\r' ? '\n' : '\r';
+}
+
+void TcpAnswer::StartNext()
+{
+    const char late = state_ == State::Accepted ? MissingLineEndByte() : '\0';
+    *this = TcpAnswer(limit_);
+    lateByte_ = late;
 }

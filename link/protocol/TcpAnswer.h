@@ -6,10 +6,12 @@
 
 // One answer of the unit to a command over TCP ("kv", the password, a written block), gathered however the
 // network cuts it. The answer passes when it holds "OK" (read as a C string) in fewer than `limit` bytes; it is
-// whole once the line that holds "OK" has ended. An answer that can no longer pass is refused as soon as that
-// shows: at `limit` bytes, or at a zero byte before any "OK". Any other answer only ends when it stops coming
-// (Close), as the stream cannot tell a finished refusal from one still on its way; one that has ended a line is
-// judged after a short quiet, so a refusal (or an "OK" ended by a bare CR) shows without the whole time limit.
+// whole once the line that holds "OK" has ended, by a CR or an LF. An answer that can no longer pass is refused
+// as soon as that shows: at `limit` bytes, or at a zero byte before any "OK". Any other answer only ends when it
+// stops coming (Close), as the stream cannot tell a finished refusal from one still on its way.
+// Units end their lines CR LF, LF CR, or with a blank line after the last: the line-end bytes that come in the
+// same read after the "OK" line belong to the answer, and so does the byte that completes its last line end when
+// it comes in a later read, before anything else. Line ends alone do not begin an answer.
 class TcpAnswer
 {
   public:
@@ -17,24 +19,34 @@ class TcpAnswer
 
     explicit TcpAnswer(size_t limit) : limit_(limit) {}
 
-    // Takes bytes until the answer is decided; returns how many it took. What follows belongs to the next reply.
+    static bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+    // Takes bytes until the answer is decided and its line ends are in; returns how many it took. What follows
+    // belongs to the next reply.
     size_t Take(std::string_view bytes);
-    // The answer has stopped coming: it is judged on what came.
+    // The answer has stopped coming: it is judged on what came. Line ends alone are no answer to judge.
     void Close();
+    // The next command's answer follows; a late byte of this one's last line end is still taken as this one's.
+    void StartNext();
 
     State Result() const { return state_; }
     bool Decided() const { return state_ != State::Open; }
-    bool Begun() const { return !text_.empty(); }
-    // The bytes so far end a line: the unit has most likely said all it will, so a short quiet may judge it.
-    bool AtLineEnd() const { return !text_.empty() && (text_.back() == '\r' || text_.back() == '\n'); }
+    // It holds something besides line ends.
+    bool Begun() const { return begun_; }
+    // Begun, and the bytes so far end a line: the unit has most likely said all it will.
+    bool AtLineEnd() const { return begun_ && IsLineEnd(text_.back()); }
     const std::string& Text() const { return text_; }
 
   private:
     void TakeByte(char c);
+    // The byte that would complete the last line end: the line ends come in pairs. '\0' when none is missing.
+    char MissingLineEndByte() const;
 
     size_t limit_;
     std::string text_;
     State state_ = State::Open;
+    bool begun_ = false;
     bool okSeen_ = false;
     bool textEnded_ = false; // a zero byte came: nothing after it counts
+    char lateByte_ = '\0';   // the byte the answer before still awaits at the start of this one
 };

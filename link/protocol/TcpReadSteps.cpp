@@ -88,7 +88,7 @@ void TcpReadSteps::AnswerDecided(Outcome& out)
     }
     out.logLines.push_back(answer_.Text());
     out.logLines.emplace_back(password ? TcpMsg::kPwdCheckOk : TcpMsg::kKvCheckOk);
-    answer_ = TcpAnswer(kReadAnswerLimit);
+    answer_.StartNext();
     phase_ = password ? Phase::Blocks : Phase::PasswordAnswer;
     if (password)
         blocks_ = {};
@@ -98,6 +98,9 @@ size_t TcpReadSteps::TakeBlockBytes(std::string_view received, size_t pos, Outco
 {
     while (pos < received.size() && phase_ == Phase::Blocks) {
         auto b = static_cast<uint8_t>(received[pos++]);
+        // The header never starts with a line end: one before it is the password answer's, come late.
+        if (block_ == 0 && blocks_[0].empty() && !escapePending_ && TcpAnswer::IsLineEnd(static_cast<char>(b)))
+            continue;
         if (escapePending_) {
             escapePending_ = false;
             b = static_cast<uint8_t>(b ^ Framing::kEscapeXor);

@@ -41,10 +41,10 @@ class TcpReadSteps
     // The reply under way has stopped coming: an answer is judged on what came; a block or the closing reply
     // cut short fails the read with its own message.
     Outcome Stalled();
-    // A reply has begun and is not yet whole: an answer, or the read reply from its first byte to the end of
-    // its closing reply. Only then can it stall.
+    // A reply has begun and is not yet whole: an answer with more than line ends in it, or the read reply from
+    // its first byte to the end of its closing reply. Only then can it stall.
     bool InsideReply() const;
-    // The reply under way is an answer whose bytes so far end a line.
+    // The reply under way is an answer, still without its "OK" line, whose bytes so far end a line.
     bool AnswerAtLineEnd() const;
 
     // Replies taken so far: 1 and 2 the answers, 3 to 14 the blocks, 15 the closing reply (tcpStep).

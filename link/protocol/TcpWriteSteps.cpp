@@ -3,8 +3,6 @@
 #include "link/protocol/Framing.h"
 #include "link/protocol/Protocol.h"
 
-#include <utility>
-
 using namespace TcpProtocol;
 
 TcpWriteSteps::Outcome TcpWriteSteps::Feed(std::string_view received)
@@ -32,7 +30,8 @@ TcpWriteSteps::Outcome TcpWriteSteps::Stalled()
 void TcpWriteSteps::AnswerDecided(Outcome& out)
 {
     const int step = ++step_;
-    const TcpAnswer answer = std::exchange(answer_, TcpAnswer(kWriteAnswerLimit));
+    const TcpAnswer answer = answer_;
+    answer_.StartNext();
     if (answer.Result() != TcpAnswer::State::Accepted) {
         over_ = true;
         out.result = Result::Failed;

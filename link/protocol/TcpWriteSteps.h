@@ -25,8 +25,9 @@ class TcpWriteSteps
     Outcome Feed(std::string_view received);
     // The answer under way has stopped coming: it is judged on what came.
     Outcome Stalled();
-    // An answer has begun and is not yet whole.
+    // An answer has begun (line ends alone do not begin one) and is not yet whole.
     bool InsideReply() const { return !over_ && answer_.Begun(); }
+    // The answer under way, still without its "OK" line, ends a line so far.
     bool AnswerAtLineEnd() const { return !over_ && answer_.AtLineEnd(); }
     // Answers taken so far (tcpStep).
     int Step() const { return step_; }

@@ -34,7 +34,9 @@ struct LinkTiming {
     int DrainStallLimitMs = 2000; // a frame's bytes leaving the port: this long without progress ends the wait
     int TcpReplyLimitMs = 12000;  // a command's reply over TCP
     int TcpAckLimitMs = 6000;     // acknowledgement of a block written over TCP
-    int TcpAnswerSettleMs = 1500; // an answer over TCP that has ended a line: this long without a new byte ends it
+    // An answer over TCP without "OK" that has ended a line: this long without a new byte refuses it. Longer than
+    // the pauses a GPRS link puts inside a reply (up to 3 s), so an "OK" line that follows late is still taken.
+    int TcpAnswerSettleMs = 4000;
 
     // Delays times delayFactor, limits times limitFactor (each rounded, at least 0 / 1 ms).
     LinkTiming Scaled(double delayFactor, double limitFactor) const;

@@ -92,6 +92,7 @@ inline void PrintTo(LinkMode mode, std::ostream* os)
 
 // The Server page with its link, against the simulated unit over loopback TCP, with hosts that record.
 struct TcpRig : ::testing::Test {
+    static constexpr double kLimitScale = 0.25; // the time limits against the field's table
     FakeHost host;
     FakeTcpHost tcpHost;
     ImageStore store;
@@ -101,7 +102,7 @@ struct TcpRig : ::testing::Test {
 
     TcpRig()
     {
-        server.Timing = LinkTiming{}.Scaled(0.05, 0.25);
+        server.Timing = LinkTiming{}.Scaled(0.05, kLimitScale);
         page.ServerPortEdit->setText(QString::number(FreeTcpPort()));
     }
 

@@ -65,14 +65,22 @@ TEST(TcpAnswer, WholeOnceTheLineWithOkEndsRefusedWhenItCanNoLongerPass)
         State state;      // after the pieces
         size_t taken;     // bytes taken in all
         State afterClose; // once it stopped coming
+        std::string next; // a later read, after the next command
+        size_t nextTaken; // of it, by this answer
     } cases[] = {
-        {"whole, the next reply left", {"\r\nOK\r\n", "REA="}, State::Accepted, 6, State::Accepted},
-        {"OK cut in two", {"\r\nO", "K\r", "\n"}, State::Accepted, 6, State::Accepted},
-        {"line of OK not ended", {"\r\nOK:0\r"}, State::Open, 7, State::Accepted},
-        {"no OK yet", {"\r\nKIV Corvo ready\r\n"}, State::Open, 19, State::Refused},
-        {"zero byte before OK", {std::string("\r\n\0OK\r\n", 7)}, State::Refused, 3, State::Refused},
-        {"zero byte after OK", {std::string("OK\0\r\n", 5)}, State::Accepted, 5, State::Accepted},
-        {"the limit reached", {std::string(255, ' '), "OK\r\n"}, State::Refused, 256, State::Refused},
+        {"whole, the next reply left", {"\r\nOK\r\n", "REA="}, State::Accepted, 6, State::Accepted, "\r\nOK", 0},
+        {"OK cut in two", {"\r\nO", "K\r", "\n"}, State::Accepted, 6, State::Accepted, "", 0},
+        {"OK line ended by a CR, its LF late", {"\r\nOK:0\r"}, State::Accepted, 7, State::Accepted, "\n\r\nOK", 1},
+        {"OK line not ended", {"\r\nOK:0"}, State::Open, 6, State::Accepted, "", 0},
+        {"a blank line after OK", {"\r\nOK\r\n\r\n", "REA="}, State::Accepted, 8, State::Accepted, "\r\nOK", 0},
+        {"a blank line, its LF late", {"OK\r\n\r"}, State::Accepted, 5, State::Accepted, "\nREA=", 1},
+        {"LF CR ends", {"\n\rOK\n\r", "REA="}, State::Accepted, 6, State::Accepted, "\n\rOK", 0},
+        {"LF CR ends, the CR late", {"\n\rOK\n"}, State::Accepted, 5, State::Accepted, "\r\n\rOK", 1},
+        {"no OK yet", {"\r\nKIV Corvo ready\r\n"}, State::Open, 19, State::Refused, "", 0},
+        {"nothing but line ends", {"\r\n", "\r\n"}, State::Open, 4, State::Open, "", 0},
+        {"zero byte before OK", {std::string("\r\n\0OK\r\n", 7)}, State::Refused, 3, State::Refused, "", 0},
+        {"zero byte after OK", {std::string("OK\0\r\n", 5)}, State::Accepted, 5, State::Accepted, "", 0},
+        {"the limit reached", {std::string(255, ' '), "OK\r\n"}, State::Refused, 256, State::Refused, "", 0},
     };
     for (const auto& c : cases) {
         TcpAnswer answer(256);
@@ -84,29 +92,41 @@ TEST(TcpAnswer, WholeOnceTheLineWithOkEndsRefusedWhenItCanNoLongerPass)
         EXPECT_EQ(answer.Text().size(), c.taken) << c.name;
         answer.Close();
         EXPECT_EQ(answer.Result(), c.afterClose) << c.name;
+        answer.StartNext();
+        EXPECT_EQ(answer.Take(c.next), c.next.size()) << c.name;
+        EXPECT_EQ(answer.Text(), c.next.substr(c.nextTaken)) << c.name;
     }
 }
 
+const SimUnit::LineEnds kLineEnds[] = {SimUnit::LineEnds::CrLf, SimUnit::LineEnds::BlankLineAfter,
+                                       SimUnit::LineEnds::LfCr};
+
 // Every reply is taken by content and length however the network cuts the stream: in one read, at every
-// position in two reads, or byte by byte, the read ends the same way.
+// position in two reads, or byte by byte, the read ends the same way, however the unit ends its lines.
 TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
 {
-    SimUnit unit(SimUnit::Dialect::Tcp);
-    const std::string stream = UnitStream(unit, kReadCommands);
-    std::vector<std::vector<size_t>> ways{{}};
-    for (size_t cut = 1; cut < stream.size(); ++cut)
-        ways.push_back({cut});
-    std::vector<size_t> everyByte;
-    for (size_t cut = 1; cut < stream.size(); ++cut)
-        everyByte.push_back(cut);
-    ways.push_back(everyByte);
-    for (const auto& cuts : ways) {
-        TcpReadSteps steps;
-        const auto out = FeedCut(steps, stream, cuts);
-        ASSERT_EQ(out.message, Msg::kReadOk) << "cut at " << (cuts.empty() ? 0 : cuts[0]);
-        EXPECT_EQ(out.image, Memory(unit));
-        EXPECT_EQ(steps.Step(), 15);
-        EXPECT_EQ(out.logLines.size(), 2u + 2u + 12u + 2u);
+    for (const SimUnit::LineEnds ends : kLineEnds) {
+        SimUnit unit(SimUnit::Dialect::Tcp);
+        unit.TcpLineEnds = ends;
+        const std::string stream = UnitStream(unit, kReadCommands);
+        // Line ends matter to the answers and the header; past them one way of ending lines is as good as another.
+        const size_t lastCut = ends == SimUnit::LineEnds::CrLf ? stream.size() : 200;
+        std::vector<std::vector<size_t>> ways{{}};
+        for (size_t cut = 1; cut < lastCut; ++cut)
+            ways.push_back({cut});
+        std::vector<size_t> everyByte;
+        for (size_t cut = 1; cut < stream.size(); ++cut)
+            everyByte.push_back(cut);
+        ways.push_back(everyByte);
+        for (const auto& cuts : ways) {
+            TcpReadSteps steps;
+            const auto out = FeedCut(steps, stream, cuts);
+            ASSERT_EQ(out.message, Msg::kReadOk)
+                << static_cast<int>(ends) << " cut at " << (cuts.empty() ? 0 : cuts[0]);
+            EXPECT_EQ(out.image, Memory(unit));
+            EXPECT_EQ(steps.Step(), 15);
+            EXPECT_EQ(out.logLines.size(), 2u + 2u + 12u + 2u);
+        }
     }
 }
 
@@ -214,52 +234,64 @@ std::string WriteAnswers(SimUnit& unit, const std::string& block)
 }
 } // namespace
 
-// An answer counts once it is whole: however the answers are cut or joined, the write takes ten.
+// An answer counts once it is whole: however the answers are cut or joined, and their lines ended, the write
+// takes ten.
 TEST(TcpWriteSteps, AnyCutOfTheAnswersCountsTenWholeAnswers)
 {
-    SimUnit unit(SimUnit::Dialect::Tcp);
-    const std::string stream = WriteAnswers(unit, std::string(256, '\x7D'));
-    ASSERT_EQ(unit.BlocksStored, 8);
-    for (size_t cut = 0; cut < stream.size(); ++cut) {
-        TcpWriteSteps steps;
-        const auto out = FeedCut(steps, stream, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut});
-        ASSERT_EQ(out.result, TcpWriteSteps::Result::Finished) << "cut at " << cut;
-        EXPECT_EQ(out.message, Msg::kWriteOk);
-        EXPECT_EQ(steps.Step(), 10);
-        EXPECT_EQ(out.logLines.back(), TcpMsg::kAllWriteBlocksOk);
+    for (const SimUnit::LineEnds ends : kLineEnds) {
+        SimUnit unit(SimUnit::Dialect::Tcp);
+        unit.TcpLineEnds = ends;
+        const std::string stream = WriteAnswers(unit, std::string(256, '\x7D'));
+        ASSERT_EQ(unit.BlocksStored, 8);
+        for (size_t cut = 0; cut < stream.size(); ++cut) {
+            TcpWriteSteps steps;
+            const auto out = FeedCut(steps, stream, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut});
+            ASSERT_EQ(out.result, TcpWriteSteps::Result::Finished) << static_cast<int>(ends) << " cut at " << cut;
+            EXPECT_EQ(out.message, Msg::kWriteOk);
+            EXPECT_EQ(steps.Step(), 10);
+            EXPECT_EQ(out.logLines.back(), TcpMsg::kAllWriteBlocksOk);
+        }
     }
     TcpWriteSteps steps;
-    steps.Feed("\r\nKIV Corvo command mode ready\r\nOK\r");
-    EXPECT_EQ(steps.Step(), 0); // its line has not ended
-    EXPECT_TRUE(steps.InsideReply());
-    const auto out = steps.Feed("\n\r\nKIV");
-    EXPECT_EQ(steps.Step(), 1);
-    EXPECT_EQ(out.logLines, (Strings{"\r\nKIV Corvo command mode ready\r\nOK\r\n", TcpMsg::kKvCheckOk}));
+    const auto out = steps.Feed("\r\nKIV Corvo command mode ready\r\nOK\r");
+    EXPECT_EQ(steps.Step(), 1); // its line has ended
+    EXPECT_EQ(out.logLines, (Strings{"\r\nKIV Corvo command mode ready\r\nOK\r", TcpMsg::kKvCheckOk}));
+    steps.Feed("\n"); // its LF, late
+    EXPECT_FALSE(steps.InsideReply());
+    EXPECT_EQ(steps.Feed("\r\nKIV Corvo password accepted\r\nOK\r\n").logLines,
+              (Strings{"\r\nKIV Corvo password accepted\r\nOK\r\n", TcpMsg::kPwdCheckOk}));
 }
 
+// A refused answer stops the write; a long one passes while it stays under the write's own limit of 512 bytes.
 TEST(TcpWriteSteps, ARefusedAnswerStopsTheWrite)
 {
     const std::string ok = "\r\nOK\r\n";
+    const std::string banner = "\r\n" + std::string(500, '*') + "\r\n"; // longer than a read's answer may be
     const struct {
         int step;
         std::string answer, message;
         bool stalls;
+        bool refused = true;
     } cases[] = {{1, "\r\nNO\r\n", "", true},
                  {2, "\r\nERROR\r\n", Msg::kPasswordIncorrect, true},
                  {5, "\r\nKVWEB ERROR\r\n", "", true},
-                 {7, "OK" + std::string(510, ' '), "", false}}; // "OK" too far into a long answer
+                 {7, "OK" + std::string(510, ' '), "", false}, // "OK" too far into a long answer
+                 {1, banner + "OK\r\n", "", false, false},
+                 {2, banner + "OK\r\n", "", false, false}};
     for (const auto& c : cases) {
         TcpWriteSteps steps;
         for (int step = 1; step < c.step; ++step)
             steps.Feed(ok);
         auto out = steps.Feed(c.answer);
-        EXPECT_EQ(out.result == TcpWriteSteps::Result::Going, c.stalls) << c.step;
+        EXPECT_EQ(out.result == TcpWriteSteps::Result::Going, c.stalls || !c.refused) << c.step;
         if (c.stalls)
             out = steps.Stalled();
-        EXPECT_EQ(out.result, TcpWriteSteps::Result::Failed) << c.step;
+        EXPECT_EQ(out.result == TcpWriteSteps::Result::Failed, c.refused) << c.step;
         EXPECT_EQ(out.message, c.message) << c.step;
-        EXPECT_EQ(steps.Feed(ok).result, TcpWriteSteps::Result::Going); // nothing later is taken
         EXPECT_EQ(steps.Step(), c.step);
+        // Once refused nothing later is taken; once passed the next answer counts.
+        EXPECT_EQ(steps.Feed(ok).result, TcpWriteSteps::Result::Going);
+        EXPECT_EQ(steps.Step(), c.refused ? c.step : c.step + 1);
     }
 }
 

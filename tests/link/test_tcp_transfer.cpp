@@ -202,7 +202,8 @@ TEST_P(TcpImageBothWays, AnAnswerThatEndedItsLineIsJudgedWithoutWaitingOutTheLim
          },
          std::string("OK:") + Msg::kReadOk},
     };
-    // Waits inside the transfer do not run the window: a slip shows as a read that takes the whole limit.
+    // Waits inside the transfer do not run the window: a slip shows as a read that takes the whole limit. The
+    // quiet is 1 s here: one as long as the field's reply limit would take 3 s.
     constexpr int kLimitMs = 60000;
     server.Timing.TcpReplyLimitMs = kLimitMs;
     for (const auto& c : cases) {
@@ -211,7 +212,7 @@ TEST_P(TcpImageBothWays, AnAnswerThatEndedItsLineIsJudgedWithoutWaitingOutTheLim
         const auto start = std::chrono::steady_clock::now();
         server.Transfer.ReadButtonTCPClick();
         ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }, kLimitMs));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kLimitMs / 3));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
         EXPECT_EQ(host.Count("Result:" + c.result), 1);
         host.Password = "1234";
     }
@@ -285,6 +286,15 @@ INSTANTIATE_TEST_SUITE_P(
                      Msg::kPasswordIncorrect,
                      false,
                      {"kv", "kvpw=9999"}},
+            TcpFault{"ReadWrongPasswordLfCrEnds",
+                     false,
+                     [](TcpRig& r) {
+                         r.host.Password = "9999";
+                         r.sim->WithUnit([](SimUnit& u) { u.TcpLineEnds = SimUnit::LineEnds::LfCr; });
+                     },
+                     Msg::kPasswordIncorrect,
+                     false,
+                     {"kv", "kvpw=9999"}},
             TcpFault{"ReadKvRefused",
                      false,
                      [](TcpRig& r) {
@@ -316,6 +326,17 @@ INSTANTIATE_TEST_SUITE_P(
                      Msg::kPasswordIncorrect,
                      false,
                      {"kv", "kvpw=0000"}},
+            TcpFault{"WriteRefusedBlockBlankLineAfter",
+                     true,
+                     [](TcpRig& r) {
+                         r.sim->WithUnit([](SimUnit& u) {
+                             u.Faults.RefuseBlock = 2;
+                             u.TcpLineEnds = SimUnit::LineEnds::BlankLineAfter;
+                         });
+                     },
+                     "",
+                     false,
+                     {"kv", "kvpw=1234", "KVWEB0", "KVWEB1", "KVWEB2"}},
             TcpFault{"WriteRefusedBlock",
                      true,
                      [](TcpRig& r) { r.sim->WithUnit([](SimUnit& u) { u.Faults.RefuseBlock = 2; }); },
@@ -337,12 +358,29 @@ namespace
 struct CutCase {
     const char* name;
     SimCuts cuts;
+    std::function<void(SimUnit&)> unit = nullptr;
+    double limitScale = TcpRig::kLimitScale;
 };
 void PrintTo(const CutCase& c, std::ostream* os)
 {
     *os << c.name;
 }
 constexpr int kPieceGapMs = 30;
+// The longest pause a GPRS link puts inside a reply, on the field's table and scaled as the limits are here.
+constexpr int kLongestPauseMs = 3000;
+constexpr auto kLongPauseMs = static_cast<int>(kLongestPauseMs * TcpRig::kLimitScale);
+// Inside a line: past the quiet after a line end, within the reply limit (8 s on the field's table).
+constexpr auto kMidLinePauseMs = static_cast<int>(8000 * TcpRig::kLimitScale);
+// A long pause falls inside the answers to "kv" and the password and the first block or block answer.
+SimCuts Late(std::function<std::vector<size_t>(const std::string&)> where, int replies = 3)
+{
+    return {std::move(where), kLongPauseMs, false, 0, replies};
+}
+std::vector<size_t> OkLineAndLastByte(const std::string& reply)
+{
+    return {SimCut::BeforeOk(reply)[0], reply.size() - 1};
+}
+
 // Long runs of joined replies every 700 bytes, a short answer in its middle.
 std::vector<size_t> JoinedCuts(const std::string& reply)
 {
@@ -350,12 +388,17 @@ std::vector<size_t> JoinedCuts(const std::string& reply)
 }
 } // namespace
 
-// The network cuts every reply of the unit, the pieces 30 ms apart: the transfers take each reply whole.
+// The network cuts the unit's replies, the pieces 30 ms apart or as far apart as a GPRS link puts them: the
+// transfers take each reply whole, however the unit ends its lines.
 struct TcpImageCut : TcpImage, ::testing::WithParamInterface<std::tuple<LinkMode, CutCase>> {
     void SetUp() override
     {
+        const CutCase& c = std::get<1>(GetParam());
+        server.Timing = LinkTiming{}.Scaled(0.05, c.limitScale);
         Begin(std::get<0>(GetParam()));
-        sim->CutReplies(std::get<1>(GetParam()).cuts);
+        if (c.unit)
+            sim->WithUnit(c.unit);
+        sim->CutReplies(c.cuts);
     }
     // Every line once, in this order.
     void ExpectLinesOnce(const Strings& lines)
@@ -406,15 +449,31 @@ INSTANTIATE_TEST_SUITE_P(
     Cut, TcpImageCut,
     ::testing::Combine(
         ::testing::Values(LinkMode::Client, LinkMode::Server),
-        ::testing::Values(CutCase{"AfterTheFirstByte", {SimCut::AfterFirstByte, kPieceGapMs}},
-                          // in the read's last block: between the checksum's bytes or inside the low byte's escape
-                          CutCase{"BeforeTheLastByte", {SimCut::BeforeLastByte, kPieceGapMs}},
-                          CutCase{"InsideAnEscapePair", {SimCut::InsideEscapePair, kPieceGapMs}},
-                          CutCase{"InsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}},
-                          CutCase{"InTheMiddle", {SimCut::Middle, kPieceGapMs}},
-                          CutCase{"JustBeforeOk", {SimCut::BeforeOk, kPieceGapMs}},
-                          // the blocks and the closing reply together, cut across their bounds
-                          CutCase{"JoinedAndCutEvery700Bytes", {JoinedCuts, kPieceGapMs, true}})),
+        ::testing::Values(
+            CutCase{"AfterTheFirstByte", {SimCut::AfterFirstByte, kPieceGapMs}},
+            // in the read's last block: between the checksum's bytes or inside the low byte's escape
+            CutCase{"BeforeTheLastByte", {SimCut::BeforeLastByte, kPieceGapMs}},
+            CutCase{"InsideAnEscapePair", {SimCut::InsideEscapePair, kPieceGapMs}},
+            CutCase{"InsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}},
+            CutCase{"InTheMiddle", {SimCut::Middle, kPieceGapMs}},
+            CutCase{"JustBeforeOk", {SimCut::BeforeOk, kPieceGapMs}},
+            // the blocks and the closing reply together, cut across their bounds
+            CutCase{"JoinedAndCutEvery700Bytes", {JoinedCuts, kPieceGapMs, true}},
+            // the LF after "OK" CR late: the read's would be taken for the header's first byte
+            CutCase{"LastByteLate", Late(SimCut::BeforeLastByte)},
+            // the "OK" line late after a first line without it: no quiet may refuse the answer meanwhile
+            CutCase{"OkLineLate", Late(SimCut::BeforeOk)},
+            // line after line, each pause shorter than the quiet, all of them longer
+            CutCase{"EachLineLate", Late(SimCut::AfterEachLine, 1),
+                    [](SimUnit& u) { u.Faults.PrepareReply = "\r\nKIV Corvo command mode ready\r\nfw 2.1\r\nOK\r\n"; }},
+            CutCase{"InsideOkLongerThanTheQuiet", {SimCut::InsideOk, kMidLinePauseMs, false, 0, 1}},
+            CutCase{"BlankLineAfterOk",
+                    {SimCut::Middle, kPieceGapMs},
+                    [](SimUnit& u) { u.TcpLineEnds = SimUnit::LineEnds::BlankLineAfter; }},
+            CutCase{"LfCrEndsTheCrLate", Late(SimCut::BeforeLastByte),
+                    [](SimUnit& u) { u.TcpLineEnds = SimUnit::LineEnds::LfCr; }},
+            // the field's own table, 2 s pauses: the password answer's "OK" line and its LF late
+            CutCase{"FieldTimingOkLineAndLastByteLate", {OkLineAndLastByte, 2000, false, 1, 1}, nullptr, 1.0})),
     [](const auto& info) { return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param)); });
 
 TEST_F(TcpImage, NothingStartsWithoutALinkOrWhenAnEditCannotBeCommitted)

@@ -58,6 +58,20 @@ std::vector<size_t> BeforeOk(const std::string& reply)
     return ok == std::string::npos ? Middle(reply) : std::vector<size_t>{ok};
 }
 
+std::vector<size_t> InsideOk(const std::string& reply)
+{
+    const size_t ok = reply.find("OK");
+    return ok == std::string::npos ? Middle(reply) : std::vector<size_t>{ok + 1};
+}
+
+std::vector<size_t> AfterEachLine(const std::string& reply)
+{
+    std::vector<size_t> cuts;
+    for (size_t at = reply.find('\n'); at != std::string::npos; at = reply.find('\n', at + 1))
+        cuts.push_back(at + 1);
+    return cuts;
+}
+
 std::vector<size_t> InsideHeader(const std::string&)
 {
     return {3};
@@ -228,7 +242,9 @@ bool SimTcp::SendReply(int fd, const std::string& reply, int replies)
     int pauseMs = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (cuts_.where)
+        const bool chosen =
+            repliesSent_ >= cuts_.firstReply && (cuts_.replies < 0 || repliesSent_ < cuts_.firstReply + cuts_.replies);
+        if (cuts_.where && chosen)
             cuts = cuts_.where(reply);
         pauseMs = cuts_.pauseMs;
     }

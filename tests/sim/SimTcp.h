@@ -22,6 +22,9 @@ struct SimCuts {
     // The replies to one batch of the tool's bytes (the twelve blocks and the closing reply of a read) go out
     // joined before they are cut.
     bool joined = false;
+    // Only these replies are cut, counted from 0 over all that went out: from firstReply on, this many (-1: all).
+    int firstReply = 0;
+    int replies = -1;
 };
 
 // Cut positions named by where they fall in a reply.
@@ -38,6 +41,10 @@ std::vector<size_t> InsideHeader(const std::string& reply);
 // Just before the first "OK" (in the middle where there is none): what came first ends with a line end and
 // looks whole.
 std::vector<size_t> BeforeOk(const std::string& reply);
+// Between the "O" and the "K" of the first "OK" (in the middle where there is none): no line end before it.
+std::vector<size_t> InsideOk(const std::string& reply);
+// After each LF: every line of the reply comes on its own.
+std::vector<size_t> AfterEachLine(const std::string& reply);
 // Every `step` bytes.
 std::function<std::vector<size_t>(const std::string&)> Every(size_t step);
 } // namespace SimCut

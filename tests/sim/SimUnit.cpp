@@ -134,7 +134,8 @@ std::string SimUnit::HandleLine(const std::string& line)
     Commands.push_back(line);
     if (Tcp() && line == "kv") {
         prepared_ = true;
-        return Faults.PrepareReply.empty() ? "\r\nKIV Corvo command mode ready\r\nOK\r\n" : Faults.PrepareReply;
+        return Faults.PrepareReply.empty() ? TcpAnswer("\r\nKIV Corvo command mode ready\r\nOK\r\n")
+                                           : Faults.PrepareReply;
     }
     if (line == "kvrw1") {
         prepared_ = true;
@@ -145,8 +146,8 @@ std::string SimUnit::HandleLine(const std::string& line)
             Violations.push_back("password before kvrw1");
         unlocked_ = prepared_ && line.substr(5) == Password;
         if (Tcp())
-            return unlocked_ ? "\r\nKIV Corvo password accepted\r\nOK\r\n"
-                             : "\r\nKIV Corvo password refused\r\nERROR\r\n";
+            return TcpAnswer(unlocked_ ? "\r\nKIV Corvo password accepted\r\nOK\r\n"
+                                       : "\r\nKIV Corvo password refused\r\nERROR\r\n");
         return unlocked_ ? kOk6 : kNo6;
     }
     if (line == "kvrea0" || line == "kvrea") {
@@ -226,6 +227,16 @@ std::string SimUnit::TimersAnswer() const
     return answer.substr(0, answer.size() - std::min(answer.size(), static_cast<size_t>(Faults.TimersAnswerShort)));
 }
 
+std::string SimUnit::TcpAnswer(std::string text) const
+{
+    if (TcpLineEnds == LineEnds::BlankLineAfter)
+        return text + "\r\n";
+    if (TcpLineEnds == LineEnds::LfCr)
+        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+            text.replace(at, 2, "\n\r");
+    return text;
+}
+
 std::string SimUnit::ReadReply(int size)
 {
     std::string data(reinterpret_cast<const char*>(Memory.data()), static_cast<size_t>(size));
@@ -244,7 +255,7 @@ std::vector<std::string> SimUnit::TcpReadReply()
 {
     if (!unlocked_) {
         Violations.push_back("read request while locked");
-        return {"\r\nKIV Corvo locked\r\nERROR\r\n"};
+        return {TcpAnswer("\r\nKIV Corvo locked\r\nERROR\r\n")};
     }
     std::string data(reinterpret_cast<const char*>(Memory.data()), kConfigSize);
     uint16_t sum = Checksum(data);
@@ -290,7 +301,7 @@ std::string SimUnit::HandleFrame()
     if (!unlocked_)
         Violations.push_back("block " + std::to_string(frameBlock_) + " while locked");
     const auto size = static_cast<size_t>(BlockSize());
-    const std::string refused = Tcp() ? "\r\nKVWEB ERROR\r\n" : kNo6;
+    const std::string refused = Tcp() ? TcpAnswer("\r\nKVWEB ERROR\r\n") : kNo6;
     if (frameBlock_ >= BlockCount())
         Violations.push_back("block number " + std::to_string(frameBlock_));
     if (!wellFormed || raw.size() != size + 2) {
@@ -310,6 +321,6 @@ std::string SimUnit::HandleFrame()
         Memory[static_cast<size_t>(frameBlock_) * size + i] = static_cast<uint8_t>(data[i]);
     ++BlocksStored;
     if (Tcp())
-        return "\r\nKVWEB OK\r\n";
+        return TcpAnswer("\r\nKVWEB OK\r\n");
     return frameBlock_ == Faults.ZeroCrAckBlock ? "\r\n0\r\n " : kOk6;
 }

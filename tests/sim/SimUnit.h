@@ -63,6 +63,9 @@ class SimUnit
     std::string WriteEnableCode = "QZ7M4K"; // "KVWE=" byte writes carry it
     std::array<std::string, 5> Timers{"60", "1440", "5", "0", "720"};
     SimFaults Faults;
+    // How the lines of its answers over TCP end (the closing reply of a read keeps its 8 bytes as they are).
+    enum class LineEnds { CrLf, BlankLineAfter, LfCr };
+    LineEnds TcpLineEnds = LineEnds::CrLf;
 
     // --- what it saw --------------------------------------------------------------------------------------
     // Every command in order: the line without its CR, "---" for the escape, "KVWEB<n>" for a block.
@@ -81,6 +84,8 @@ class SimUnit
     std::string ReadReply(int size);
     std::vector<std::string> TcpReadReply();
     std::string TimersAnswer() const;
+    // A TCP answer written with CR LF, its line ends as the unit makes them.
+    std::string TcpAnswer(std::string text) const;
     bool Tcp() const { return dialect_ == Dialect::Tcp; }
     int BlockSize() const { return Tcp() ? 256 : 512; }
     int BlockCount() const { return Tcp() ? 8 : 4; }
