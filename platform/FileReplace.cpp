@@ -148,6 +148,7 @@ bool InPlaceInstead(int error, bool exists)
 
 int WriteNewFile(int fd, std::string_view data, const struct stat* old, const std::string& temp)
 {
+    Step(SaveStep::Created, temp);
     int error = KeepOwnerAndMode(fd, old);
     if (error == 0)
         Step(SaveStep::ReadyToWrite, temp);

@@ -26,6 +26,6 @@ struct SaveResult {
 SaveResult ReplaceFile(const std::string& path, std::string_view data);
 
 // The steps of a save that others may see. Tests stop a save at one of them to look at what it has made.
-enum class SaveStep { ReadyToWrite, Renamed, FolderSynced };
+enum class SaveStep { Created, ReadyToWrite, Renamed, FolderSynced };
 using SaveStepWatch = void (*)(SaveStep step, const std::string& file);
 void WatchSaveSteps(SaveStepWatch watch);

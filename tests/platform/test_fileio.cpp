@@ -200,14 +200,16 @@ namespace
 // and the steps in order.
 struct StepLog {
     std::vector<std::pair<SaveStep, std::string>> steps;
-    struct stat ready {
-    };
+    struct stat created {
+    }, ready{};
 };
 StepLog* stepLog = nullptr;
 
 void LogStep(SaveStep step, const std::string& file)
 {
     stepLog->steps.emplace_back(step, file);
+    if (step == SaveStep::Created)
+        ::stat(file.c_str(), &stepLog->created);
     if (step == SaveStep::ReadyToWrite)
         ::stat(file.c_str(), &stepLog->ready);
 }
@@ -269,12 +271,13 @@ TEST_F(FileSave, TheNewFileHasTheOldOnesOwnerGroupAndModeBeforeItsFirstByte)
         }
         ASSERT_EQ(saved.error, 0) << saved.reason;
         EXPECT_EQ(Read(file.string()), "new");
-        ASSERT_EQ(watch.steps.size(), 3u);
+        ASSERT_EQ(watch.steps.size(), 4u);
+        EXPECT_EQ(watch.created.st_mode & 07777, 0600u); // whatever the process's mask would allow
         EXPECT_EQ(watch.ready.st_uid, c.keptOwner);
         EXPECT_EQ(watch.ready.st_gid, c.keptGroup);
         EXPECT_EQ(watch.ready.st_mode & 07777, c.keptMode);
-        EXPECT_EQ(watch.steps[1], std::make_pair(SaveStep::Renamed, file.string()));
-        EXPECT_EQ(watch.steps[2], std::make_pair(SaveStep::FolderSynced, file.string()));
+        EXPECT_EQ(watch.steps[2], std::make_pair(SaveStep::Renamed, file.string()));
+        EXPECT_EQ(watch.steps[3], std::make_pair(SaveStep::FolderSynced, file.string()));
         struct stat now {
         };
         ASSERT_EQ(::stat(file.c_str(), &now), 0);
