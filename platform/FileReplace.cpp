@@ -21,11 +21,6 @@ void Step(SaveStep step, const std::string& file)
         watch(step, file);
 }
 
-SaveResult Failure(int error)
-{
-    return {error, SystemErrorText(error)};
-}
-
 int WriteAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
@@ -100,6 +95,20 @@ int SyncData(int fd)
     return ::fsync(fd) != 0 ? errno : 0;
 }
 
+// The file's bytes from its start, the rest cut off (nothing to cut from a new file), on the disk before the
+// handle closes.
+int WriteAndClose(int fd, std::string_view data)
+{
+    int error = WriteAll(fd, data);
+    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(data.size())) != 0)
+        error = errno;
+    if (error == 0)
+        error = SyncData(fd);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
 // The rename is durable only once the folder is: until then a power cut can bring the old file back. A folder
 // the user may not read cannot be opened to sync it, nor can every file system sync one (EINVAL); the rename
 // then stands as the system keeps it.
@@ -124,15 +133,9 @@ SaveResult WriteInPlace(const std::string& target, std::string_view data)
 {
     const int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return Failure(errno);
+        return SaveResult::Of(errno);
     Step(SaveStep::ReadyToWrite, target);
-    int error = WriteAll(fd, data);
-    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(data.size())) != 0)
-        error = errno;
-    if (error == 0)
-        error = SyncData(fd);
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    const int error = WriteAndClose(fd, data);
     if (error == 0)
         return {};
     return {error, SystemErrorText(error) + "; " + target +
@@ -149,19 +152,20 @@ bool InPlaceInstead(int error, bool exists)
 int WriteNewFile(int fd, std::string_view data, const struct stat* old, const std::string& temp)
 {
     Step(SaveStep::Created, temp);
-    int error = KeepOwnerAndMode(fd, old);
-    if (error == 0)
-        Step(SaveStep::ReadyToWrite, temp);
-    if (error == 0)
-        error = WriteAll(fd, data);
-    if (error == 0)
-        error = SyncData(fd);
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    return error;
+    if (int error = KeepOwnerAndMode(fd, old)) {
+        ::close(fd);
+        return error;
+    }
+    Step(SaveStep::ReadyToWrite, temp);
+    return WriteAndClose(fd, data);
 }
 
 } // namespace
+
+SaveResult SaveResult::Of(int error)
+{
+    return {error, SystemErrorText(error)};
+}
 
 void WatchSaveSteps(SaveStepWatch watch)
 {
@@ -179,23 +183,22 @@ SaveResult ReplaceFile(const std::string& path, std::string_view data)
     // The rename needs only the folder's rights: a file its owner protected is refused here, as a write into it
     // would be (root may write any file).
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        return Failure(errno);
+        return SaveResult::Of(errno);
     std::string temp;
     int fd = -1;
     if (int error = CreateTemporary(target, temp, fd))
-        return InPlaceInstead(error, exists) ? WriteInPlace(target, data) : Failure(error);
-    int error = WriteNewFile(fd, data, exists ? &old : nullptr, temp);
-    bool renameRefused = false;
-    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) {
-        error = errno;
-        renameRefused = true;
-    }
-    if (error != 0) {
+        return InPlaceInstead(error, exists) ? WriteInPlace(target, data) : SaveResult::Of(error);
+    if (int error = WriteNewFile(fd, data, exists ? &old : nullptr, temp)) {
         ::unlink(temp.c_str());
-        return renameRefused && InPlaceInstead(error, exists) ? WriteInPlace(target, data) : Failure(error);
+        return SaveResult::Of(error);
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        return InPlaceInstead(error, exists) ? WriteInPlace(target, data) : SaveResult::Of(error);
     }
     Step(SaveStep::Renamed, target);
     if (int synced = SyncFolder(target))
-        return Failure(synced);
+        return SaveResult::Of(synced);
     return {};
 }

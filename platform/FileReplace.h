@@ -8,6 +8,8 @@ struct SaveResult {
     int error = 0;      // the system's error number; 0 when the file holds the new bytes, durably
     std::string reason; // what went wrong, for the user: the system's text and what it concerns
     bool Failed() const { return error != 0; }
+    // A failure the system's text for error says all about.
+    static SaveResult Of(int error);
 };
 
 // Writes data to a new file beside path and renames it over path, so that a reader (or a crash, or a full

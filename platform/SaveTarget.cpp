@@ -1,7 +1,5 @@
 #include "platform/SaveTarget.h"
 
-#include "platform/FileIO.h"
-
 #include <cerrno>
 #include <climits>
 #include <sys/stat.h>
@@ -10,11 +8,6 @@
 namespace
 {
 
-SaveResult Refused(int error)
-{
-    return {error, SystemErrorText(error)};
-}
-
 // The kernel's rule for links in shared folders: in a sticky folder that others may write, only a link of the
 // user's own or of the folder's owner is followed.
 SaveResult MayFollow(const std::string& link, const struct stat& linkStat)
@@ -22,7 +15,7 @@ SaveResult MayFollow(const std::string& link, const struct stat& linkStat)
     struct stat folder {
     };
     if (::stat(FolderOf(link).c_str(), &folder) != 0)
-        return Refused(errno);
+        return SaveResult::Of(errno);
     const bool shared = (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
     if (!shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folder.st_uid)
         return {};
@@ -48,7 +41,7 @@ SaveResult SaveTarget(const std::string& path, std::string& target)
         struct stat st {
         };
         if (::lstat(target.c_str(), &st) != 0)
-            return errno == ENOENT ? SaveResult{} : Refused(errno);
+            return errno == ENOENT ? SaveResult{} : SaveResult::Of(errno);
         if (!S_ISLNK(st.st_mode))
             return {};
         if (SaveResult guard = MayFollow(target, st); guard.Failed())
@@ -56,14 +49,14 @@ SaveResult SaveTarget(const std::string& path, std::string& target)
         char text[PATH_MAX];
         const ssize_t n = ::readlink(target.c_str(), text, sizeof text);
         if (n < 0)
-            return Refused(errno);
+            return SaveResult::Of(errno);
         if (n == 0)
-            return Refused(ENOENT);
+            return SaveResult::Of(ENOENT);
         if (static_cast<size_t>(n) == sizeof text)
-            return Refused(ENAMETOOLONG);
+            return SaveResult::Of(ENAMETOOLONG);
         const std::string next(text, static_cast<size_t>(n));
         const size_t slash = target.rfind('/');
         target = next.front() == '/' || slash == std::string::npos ? next : target.substr(0, slash + 1) + next;
     }
-    return Refused(ELOOP);
+    return SaveResult::Of(ELOOP);
 }
