@@ -15,6 +15,11 @@ bool TComIo::WritesHeld()
 {
     if (FXoffSent && !FLine.TxContinueOnXoff)
         return true;
+    return OutputFlowHeld();
+}
+
+bool TComIo::OutputFlowHeld()
+{
     return (FLine.OutCTSFlow && LineHolds(mlCTS)) || (FLine.OutDSRFlow && LineHolds(mlDSR));
 }
 

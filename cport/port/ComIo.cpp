@@ -13,8 +13,9 @@ namespace
 constexpr int DrainPollMs = 10;
 constexpr auto CloseGrace = std::chrono::seconds(1);
 constexpr auto ClosePoll = std::chrono::milliseconds(5);
-// Bytes that have not moved for this long, and for the time a UART's FIFO takes to empty on the line (the driver
-// refills it whole, so its count falls a FIFO at a time), are held back: the close stops waiting for them.
+// Bytes that a hold the port sees (CTS or DSR low under their output flow) has kept still for this long, and for
+// the time a UART's FIFO takes to empty on the line (what it has still leaves after the line falls), are taken
+// as held: the close stops waiting for them.
 constexpr auto CloseStall = std::chrono::milliseconds(500);
 constexpr int UartFifo = 16;
 
@@ -66,26 +67,28 @@ void TComIo::Stop()
 
 // A write is reported done once the driver has its bytes, so at the close they may still wait there: the handle
 // closes once they have left (and under RTS toggle the line dropped after them). Close waits no longer than those
-// bytes need at the line's rate and a second more, and stops sooner once they stand still for the stall limit:
-// what a line hold (CTS, DSR, XOFF) still keeps back then is discarded, which also ends a drain the hold keeps
-// waiting, and the driver's own closing wait (30 s by default) finds nothing left to wait for.
+// bytes need at the line's rate and a second more. Many drivers report bytes leaving only in large steps (a USB
+// adapter's transfers, a DMA transfer counted at its end), so a count that stands still proves no hold: the close
+// stops sooner only once a hold it sees has kept the bytes still for the stall limit. What a hold still keeps
+// back then is discarded, which also ends a drain the hold keeps waiting, and the driver's own closing wait (30 s
+// by default) finds nothing left to wait for. The peer's XOFF cannot be seen: it holds the close to the bound.
 void TComIo::LetWrittenBytesLeave(TLock& Lock)
 {
     int queued = 0;
     if (FHungUp || FBackend.OutputQueued(queued) != 0)
         return;
-    auto moved = TComClock::now();
-    const auto bound = moved + LineTime(FLine, std::max(queued, 0)) + CloseGrace;
+    auto still = TComClock::now(); // since when a hold is seen and the bytes stand still
+    const auto bound = still + LineTime(FLine, std::max(queued, 0)) + CloseGrace;
     const auto stall = CloseStall + LineTime(FLine, UartFifo);
     FBackend.Wake(); // the I/O thread drops a toggled RTS after the drain
-    for (auto now = moved; (queued > 0 || FRtsUp) && now < bound && now - moved < stall && !FHungUp;) {
+    for (auto now = still; (queued > 0 || FRtsUp) && now < bound && now - still < stall && !FHungUp;) {
         FCv.wait_for(Lock, ClosePoll);
         int left = 0;
         if (FBackend.OutputQueued(left) != 0)
             break;
         now = TComClock::now();
-        if (left < queued)
-            moved = now;
+        if (left < queued || !OutputFlowHeld())
+            still = now;
         queued = left;
     }
     if (queued > 0 || FDraining)

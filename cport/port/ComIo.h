@@ -41,7 +41,8 @@ class TComIo
 
     void Start();
     // Bytes whose writes were reported done leave first, for as long as they need at the line's rate and a
-    // second more, or until they stood still for the stall limit; what the line still holds back is discarded.
+    // second more, or until a hold the port sees (CTS or DSR under their output flow) kept them still for the
+    // stall limit; what the line still holds back is discarded.
     void Stop();
 
     void SetInputSize(std::size_t InputSize);
@@ -103,6 +104,7 @@ class TComIo
     void CheckLimits(TComClock::time_point Now);
     void CheckTxEmpty();
     bool WritesHeld();
+    bool OutputFlowHeld(); // CTS or DSR low while its output flow is on
     bool LineHolds(unsigned Line);
     struct TDsrLook {
         bool Valid = false;

@@ -22,7 +22,8 @@
 // A scripted serial device: the test feeds received bytes, moves the modem lines (counted as a driver counts
 // them, and noticed by a line wait), hangs the device up, limits how much it takes, refuses settings, and reads
 // the log of what the port applied. What the port writes waits in the driver's transmit buffer and leaves at the
-// line's pace, held while the driver's CTS flow (CRTSCTS) sees CTS low, while output is stopped, or at will.
+// line's pace, held while the driver's CTS flow (CRTSCTS) sees CTS low, while output is stopped, or at will; the
+// count of it the driver reports falls byte by byte or a transfer at a time.
 class TFakeComBackend final : public TComBackend
 {
   public:
@@ -77,6 +78,12 @@ class TFakeComBackend final : public TComBackend
     int LineWaiters() { return Get(FLineWaiters); }
     void HoldLine(bool On) { Put(FLineHeld, On); } // the line sends nothing, as a UART whose output stopped
     int Drains() { return Get(FDrains); }
+    // The driver reports its output count falling only as each transfer of this many bytes ends
+    // (TFakeTxLine::WholeTransfer: all it had when the transfer began).
+    void ReportInTransfers(std::size_t Bytes)
+    {
+        Change([&] { FTx.SetTransfer(Bytes); });
+    }
     // Unplugged: from now on every call answers EIO (a read too, whatever the driver held), and the line wait
     // ends with it.
     void HangUp()
@@ -258,7 +265,7 @@ class TFakeComBackend final : public TComBackend
     int OutputQueued(int& Count) override
     {
         return Locked([&] {
-            Count = int(FTx.Queued());
+            Count = int(FTx.Reported());
             return FHung ? EIO : 0;
         });
     }

@@ -134,52 +134,81 @@ TEST_F(OutputTest, AnOutputPurgeFlushesTheDriverOnlyWhenItReportsBytesQueued)
 }
 
 // Bytes of a write reported done leave before the handle closes, with or without the event thread, for as long as
-// they need at the line's rate, and a toggled RTS drops after them; bytes a hold keeps back are discarded once they
-// stood still for the stall limit, and the close does not wait for the driver's own closing wait.
+// they need at the line's rate, however coarsely the driver reports them leaving, and a toggled RTS drops after
+// them; bytes that a hold the port sees (CTS low under CTS flow) keeps back are discarded once they stood still for
+// the stall limit, bytes an unseen hold (the peer's XOFF) keeps are discarded at the bound, and the close does not
+// wait for the driver's own closing wait.
 TEST_F(OutputTest, CloseLetsWrittenBytesLeaveAndGivesUpOnAHoldThatStandsStill)
 {
+    enum THold { hNone, hCts, hCtsWithoutFlow, hUnseen };
+    constexpr std::size_t Whole = TFakeTxLine::WholeTransfer;
     const struct {
         const char* Name;
         bool Events;
         TRTSFlowControl Rts;
-        bool HeldByCts;
-        bool Released; // CTS rises while the close waits
+        THold Hold;
+        int ReleaseMs; // the hold ends while the close waits; 0: it stands
         TBaudRate Baud;
         std::size_t Bytes;
+        std::size_t Transfer = 1; // the driver reports its count falling a transfer of this many bytes at a time
     } cases[] = {
-        {"with the event thread", true, rtsEnable, false, false, br38400, 300}, // about 80 ms on the line
-        {"without events, RTS toggle", false, rtsToggle, false, false, br38400, 300},
-        {"bytes that need over a second on the line", true, rtsEnable, false, false, br9600, 1500},
-        {"a hold that ends while the close waits", true, rtsHandshake, true, true, br38400, 300},
-        {"a hold that stands, with the event thread", true, rtsHandshake, true, false, br38400, 300},
-        {"a hold that stands, without events, on bytes that would need 8 s", false, rtsHandshake, true, false, br1200,
+        {"with the event thread", true, rtsEnable, hNone, 0, br38400, 300}, // about 80 ms on the line
+        {"without events, RTS toggle", false, rtsToggle, hNone, 0, br38400, 300},
+        {"bytes that need over a second on the line", true, rtsEnable, hNone, 0, br9600, 1500},
+        {"a hold that ends while the close waits", true, rtsHandshake, hCts, 100, br38400, 300},
+        {"a hold that stands, with the event thread", true, rtsHandshake, hCts, 0, br38400, 300},
+        {"a hold that stands, without events, on bytes that would need 8 s", false, rtsHandshake, hCts, 0, br1200,
          1000},
+        {"a hold that stands, on a driver reporting 256 bytes at a time", true, rtsHandshake, hCts, 0, br2400, 400,
+         256},
+        // Counts that stand still for longer than a hold would: nothing but the bound ends the close.
+        {"a DMA transfer reported at its end, 9600 baud", true, rtsEnable, hNone, 0, br9600, 1000, Whole},
+        {"a USB adapter reporting 256 bytes at a time, 2400 baud", false, rtsEnable, hNone, 0, br2400, 400, 256},
+        {"a UART reporting 128 bytes at a time, 1200 baud", true, rtsEnable, hNone, 0, br1200, 200, 128},
+        {"a DMA transfer reported at its end, RTS toggle", false, rtsToggle, hNone, 0, br9600, 600, Whole},
+        {"CTS low without CTS flow, a DMA transfer", true, rtsEnable, hCtsWithoutFlow, 0, br9600, 600, Whole},
+        {"the peer's XOFF for 0.8 s", true, rtsEnable, hUnseen, 800, br38400, 300},
+        {"the peer's XOFF that stands", true, rtsEnable, hUnseen, 0, br38400, 300},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         ResetFlow(Port.FlowControl());
         Port.FlowControl().SetControlRTS(c.Rts);
-        Port.FlowControl().SetOutCTSFlow(c.HeldByCts); // with RTS handshake, the driver's own CTS flow
+        Port.FlowControl().SetOutCTSFlow(c.Hold == hCts); // with RTS handshake, the driver's own CTS flow
         Port.SetEvents(c.Events ? TComEvents{evRxChar, evTxEmpty} : TComEvents{});
         Port.SetBaudRate(c.Baud);
+        Dev->ReportInTransfers(c.Transfer);
         Dev->SetLines(mlCTS);
         Port.Open();
         const std::string before = Dev->Sent();
         const std::string data = Pattern(c.Bytes);
         WriteHeld(data);
-        if (c.HeldByCts)
+        if (c.Hold == hCts || c.Hold == hCtsWithoutFlow)
             Dev->SetLines(0);
-        Dev->HoldLine(false);
+        if (c.Hold != hUnseen)
+            Dev->HoldLine(false);
         Dev->ClearLog();
+        const auto start = std::chrono::steady_clock::now();
         auto closed = std::async(std::launch::async, [this] { Port.Close(); });
-        if (c.Released) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            Dev->SetLines(mlCTS);
+        if (c.ReleaseMs) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(c.ReleaseMs));
+            c.Hold == hCts ? Dev->SetLines(mlCTS) : Dev->HoldLine(false);
         }
         ASSERT_EQ(closed.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "Close hangs";
-        const bool kept = !c.HeldByCts || c.Released;
-        EXPECT_EQ(Dev->Sent(), kept ? before + data : before);
+        const auto took = std::chrono::steady_clock::now() - start;
+        Dev->HoldLine(false);
+        const bool kept = c.Hold == hNone || c.Hold == hCtsWithoutFlow || c.ReleaseMs;
+        const std::string sent = Dev->Sent();
+        ASSERT_GE(sent.size(), before.size());
+        EXPECT_EQ(sent.size() - before.size(), kept ? data.size() : 0) << "bytes that left";
+        EXPECT_TRUE(sent == (kept ? before + data : before));
         EXPECT_EQ(Has("flush 01"), !kept);
+        if (!kept) {
+            if (c.Hold == hUnseen)
+                EXPECT_GE(took, std::chrono::seconds(1)) << "the bytes' time on the line and a second";
+            else
+                EXPECT_LT(took, std::chrono::seconds(1)) << "a hold the port sees";
+        }
         const Log log = Dev->Log();
         EXPECT_EQ(log.back(), "close");
         if (c.Rts == rtsToggle) {
