@@ -20,10 +20,10 @@
 #include <vector>
 
 // A scripted serial device: the test feeds received bytes, moves the modem lines (counted as a driver counts
-// them, and noticed by a line wait), hangs the device up, limits how much it takes, refuses settings, and reads
-// the log of what the port applied. What the port writes waits in the driver's transmit buffer and leaves at the
-// line's pace, held while the driver's CTS flow (CRTSCTS) sees CTS low, while output is stopped, or at will; the
-// count of it the driver reports falls byte by byte or a transfer at a time.
+// them, and noticed by a line wait), hangs the device up, limits how much it takes, refuses settings (before or
+// after applying them), and reads the log of what the port applied. What the port writes waits in the driver's
+// transmit buffer and leaves at the line's pace, held while the driver's CTS flow (CRTSCTS) sees CTS low, while
+// output is stopped, or at will; the count of it the driver reports falls byte by byte or a transfer at a time.
 class TFakeComBackend final : public TComBackend
 {
   public:
@@ -107,6 +107,7 @@ class TFakeComBackend final : public TComBackend
     unsigned OutputLines() { return Get(FOutLines); }               // DTR and RTS as the port set them
     std::size_t QueuedAtRtsDrop() { return Get(FQueuedAtRtsDrop); } // bytes still to send when RTS last fell
     int RefuseOpen = 0, RefuseBuffer = 0, RefuseLine = 0, RefuseTimeouts = 0;
+    int RefuseLineApplied = 0; // the setting reaches the UART, yet the driver reads back less and refuses it
 
     // --- device
     int Open(const std::string& Path) override
@@ -131,7 +132,8 @@ class TFakeComBackend final : public TComBackend
     static constexpr auto ClosingWait = std::chrono::seconds(30);
     int SetQueueSizes(int In, int Out) override { return Logged("buffer " + N(In) + " " + N(Out), RefuseBuffer); }
     // As a 16550's driver: a setting turns the modem status interrupt off unless its CTS flow needs it, and only
-    // a line wait that starts turns it on again; meanwhile the lines change unnoticed and uncounted.
+    // a line wait that starts turns it on again; meanwhile the lines change unnoticed and uncounted. So does a
+    // setting the driver applies and then refuses.
     int SetLine(const TComLineSettings& S) override
     {
         if (!RefuseLine)
@@ -139,7 +141,7 @@ class TFakeComBackend final : public TComBackend
                 FLine = S;
                 FLinesUnheard = FLinesUnheard || (FLineWaiters > 0 && !(S.OutCTSFlow && S.ControlRTS == rtsHandshake));
             });
-        return Logged("line " + N(S.BaudRate), RefuseLine);
+        return Logged("line " + N(S.BaudRate), RefuseLine ? RefuseLine : RefuseLineApplied);
     }
     int SetTimeouts(const TComTimeoutValues& T) override
     {

@@ -5,6 +5,7 @@
 #include "FakeComBackend.h"
 #include "Pump.h"
 #include "cport/port/ComIoPeriods.h"
+#include "cport/port/CportConv.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,22 @@ struct LineTest : ::testing::Test, TFakePort {
         EXPECT_TRUE(PumpUntil(Done, 10000));
         return duration_cast<milliseconds>(steady_clock::now() - start);
     }
+    // A CTS pulse once the line wait that ran when the rate was set has made way for another. Refused: the errno
+    // the device answers the rate with, after applying it.
+    void PulseAfterANewRate(TBaudRate Rate, int Refused)
+    {
+        ASSERT_TRUE(WaitWithoutPumping([&] { return Dev->LineWaiters() == 1; }));
+        const int calls = Dev->LineWaitCalls();
+        Dev->RefuseLineApplied = Refused;
+        if (Refused)
+            EXPECT_TRUE(RaisesCom([&] { Port.SetBaudRate(Rate); }, 7, Refused));
+        else
+            Port.SetBaudRate(Rate);
+        Dev->RefuseLineApplied = 0;
+        EXPECT_EQ(Dev->LastLine().BaudRate, BaudRateValue(Rate)) << "the rate reached the port";
+        (void)WaitWithoutPumping([&] { return Dev->LineWaitCalls() > calls; }, 1000);
+        Dev->Pulse(mlCTS);
+    }
     std::string Queued()
     {
         std::string got;
@@ -106,17 +123,17 @@ TEST_F(LineTest, EachWayOfFindingLineChangesWorksOnItsOwn)
              t.Dev->SetLines(mlCTS);
          },
          {"CTS on"}},
-        // The wait that was running when the new rate came notices nothing more: only a wait begun after it does.
+        // The wait that was running when the new rate came notices nothing more: only a wait begun after it does,
+        // also when the driver refused the rate after it reached the UART.
         {"the notice after a new rate: a CTS pulse",
          true,
          true,
-         [](LineTest& t) {
-             ASSERT_TRUE(WaitWithoutPumping([&] { return t.Dev->LineWaiters() == 1; }));
-             const int calls = t.Dev->LineWaitCalls();
-             t.Port.SetBaudRate(br19200);
-             (void)WaitWithoutPumping([&] { return t.Dev->LineWaitCalls() > calls; }, 1000);
-             t.Dev->Pulse(mlCTS);
-         },
+         [](LineTest& t) { t.PulseAfterANewRate(br19200, 0); },
+         {"CTS on", "CTS off"}},
+        {"the notice after a rate the device applied and refused: a CTS pulse",
+         true,
+         true,
+         [](LineTest& t) { t.PulseAfterANewRate(br57600, EINVAL); },
          {"CTS on", "CTS off"}},
     };
     for (const auto& c : cases) {
