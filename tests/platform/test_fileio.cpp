@@ -456,8 +456,10 @@ TEST_F(FileSave, APipeUnderTheNameIsRefusedAtOnceAndGetsNoByte)
         const char* name;
         bool swapped; // else the pipe is there from the start
         bool reader;
+        mode_t folderMode = 0555; // while the user saves
     } cases[] = {
         {"a pipe under the name, folder closed to the user", false, false},
+        {"a pipe under the name, folder the user may change", false, false, 0755},
         {"a pipe in the file's place once the save looked, a reader waiting", true, true},
         {"a pipe in the file's place once the save looked, no reader", true, false},
     };
@@ -479,7 +481,7 @@ TEST_F(FileSave, APipeUnderTheNameIsRefusedAtOnceAndGetsNoByte)
             ASSERT_EQ(::mkfifo(file.c_str(), 0666), 0);
             TOtherUser::Give(file.string());
             TOtherUser::Give(folder.string());
-            ::chmod(folder.c_str(), 0555);
+            ::chmod(folder.c_str(), c.folderMode);
         }
         auto save = std::async(std::launch::async, [&] {
             TOtherUser user({TOtherUser::kSharedGroup});
