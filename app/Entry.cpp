@@ -5,8 +5,16 @@
 #include "platform/ui/GuardedApplication.h"
 #include "platform/ui/HandlerGuard.h"
 
+#include <csignal>
+
+void SetUpProcessSignals()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 int RunConfigTool(int argc, char** argv)
 {
+    SetUpProcessSignals();
     TGuardedApplication app(argc, argv);
     // Closing the main window ends the loop, whatever other window is still open.
     app.setQuitOnLastWindowClosed(false);

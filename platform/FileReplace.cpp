@@ -1,5 +1,6 @@
 #include "platform/FileReplace.h"
 
+#include "platform/AccessAcl.h"
 #include "platform/FileIO.h"
 #include "platform/SaveTarget.h"
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,23 +57,49 @@ mode_t CurrentUmask()
     return mask;
 }
 
-// Gives the new file, still empty, what the old one had: its owner where the system lets us (root saving a
-// user's file), else its group where the user belongs to it, then its permission bits (a change of owner may
-// clear some). A new file gets what the mask allows.
-int KeepOwnerAndMode(int fd, const struct stat* old)
+// Gives the new file, still empty, the old one's owner where the system lets us (root saving a user's file),
+// else its group where the user belongs to it. made is what the file then has: a folder that gives new files
+// its own group (setgid) may have given it a group the old file never had.
+int KeepOwner(int fd, const struct stat& old, struct stat& made)
+{
+    if (::fstat(fd, &made) != 0)
+        return errno;
+    if (made.st_uid == old.st_uid && made.st_gid == old.st_gid)
+        return 0;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        if (errno != EPERM)
+            return errno;
+        if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && errno != EPERM)
+            return errno;
+    }
+    return ::fstat(fd, &made) != 0 ? errno : 0;
+}
+
+// Then the old permission bits (a change of owner may clear some) and access ACL. A group the file did not
+// keep gets none of the old group's rights; where the file system takes no ACL, the group gets no more than
+// the ACL's own entry for it gave.
+int KeepMode(int fd, const struct stat& old, const struct stat& made, std::string acl)
+{
+    mode_t mode = GroupWithinAcl(old.st_mode & 07777, acl);
+    if (made.st_gid != old.st_gid) {
+        mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
+        acl = WithoutFileGroupRights(std::move(acl));
+    }
+    if (::fchmod(fd, mode) != 0)
+        return errno;
+    return GiveAccessAcl(fd, acl);
+}
+
+// A new file gets what the mask allows.
+int KeepOwnerAndMode(int fd, const struct stat* old, const std::string& acl)
 {
     if (!old)
         return ::fchmod(fd, 0666 & ~CurrentUmask()) != 0 ? errno : 0;
-    mode_t mode = old->st_mode & 07777;
-    const bool ownerKept = old->st_uid == ::geteuid();
-    if ((!ownerKept || old->st_gid != ::getegid()) && ::fchown(fd, old->st_uid, old->st_gid) != 0) {
-        if (errno != EPERM)
-            return errno;
-        // The user's own group was never given the rights of the file's group.
-        if (::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0 && errno == EPERM)
-            mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
-    }
-    return ::fchmod(fd, mode) != 0 ? errno : 0;
+    struct stat made {
+    };
+    if (int error = KeepOwner(fd, *old, made))
+        return error;
+    return KeepMode(fd, *old, made, acl);
 }
 
 // Opens a file of a name no one else uses, beside path, readable by the user alone; fd < 0 and the error
@@ -90,20 +118,44 @@ int CreateTemporary(const std::string& path, std::string& temp, int& fd)
     return EEXIST;
 }
 
-int SyncData(int fd)
+// The sync itself tells a watcher that it ran, and on what, so that no step is reported that did not happen.
+int Sync(int fd, SaveStep step, const std::string& name)
 {
-    return ::fsync(fd) != 0 ? errno : 0;
+    if (::fsync(fd) != 0)
+        return errno;
+    Step(step, name);
+    return 0;
+}
+
+// Room for size bytes from the file's start, claimed before its first byte is written, so that a full disk or
+// a file size limit refuses the write while the file is as it was (a write past the limit would also raise
+// SIGXFSZ). Where the file system cannot claim room ahead, the write finds out.
+int ClaimRoom(int fd, size_t size)
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur)
+        return EFBIG;
+    if (size == 0)
+        return 0;
+    int error = 0;
+    do
+        error = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 ? errno : 0;
+    while (error == EINTR);
+    return error == EOPNOTSUPP || error == ENOSYS ? 0 : error;
 }
 
 // The file's bytes from its start, the rest cut off (nothing to cut from a new file), on the disk before the
-// handle closes.
-int WriteAndClose(int fd, std::string_view data)
+// handle closes. touched: whether the file's bytes may have changed.
+int WriteAndClose(int fd, std::string_view data, const std::string& name, bool& touched)
 {
-    int error = WriteAll(fd, data);
+    int error = ClaimRoom(fd, data.size());
+    touched = error == 0;
+    if (error == 0)
+        error = WriteAll(fd, data);
     if (error == 0 && ::ftruncate(fd, static_cast<off_t>(data.size())) != 0)
         error = errno;
     if (error == 0)
-        error = SyncData(fd);
+        error = Sync(fd, SaveStep::FileSynced, name);
     if (::close(fd) != 0 && error == 0)
         error = errno;
     return error;
@@ -114,30 +166,58 @@ int WriteAndClose(int fd, std::string_view data)
 // then stands as the system keeps it.
 int SyncFolder(const std::string& file)
 {
-    const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string folder = FolderOf(file);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno == EACCES ? 0 : errno;
-    int error = SyncData(fd);
+    const int error = Sync(fd, SaveStep::FolderSynced, folder);
     ::close(fd);
-    if (error == EINVAL)
-        error = 0;
-    if (error == 0)
-        Step(SaveStep::FolderSynced, file);
-    return error;
+    return error == EINVAL ? 0 : error;
+}
+
+SaveResult NotAFile(const std::string& target)
+{
+    return {EINVAL, target + " is not a regular file (a pipe, a device or a socket), so the save does not write it"};
+}
+
+// Only a regular file is written in place, and in a shared folder only one the rules there let us write,
+// judged on what the open found, not on what the name showed a moment before.
+SaveResult MayWriteInto(int fd, const std::string& target)
+{
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0)
+        return SaveResult::Of(errno);
+    if (!S_ISREG(st.st_mode))
+        return NotAFile(target);
+    if (SaveResult shared = SharedFolderAllows(target, st); shared.Failed())
+        return shared;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return SaveResult::Of(errno);
+    return {};
 }
 
 // For a file the user may write in a folder the user may not change: its bytes are written over from the
-// start and the rest cut off, so its owner, mode and links all stay; a failure past the open leaves it
-// in between, and the reason says so.
+// start and the rest cut off, so its owner, mode and links all stay; a failure past the first byte leaves it
+// in between, and the reason says so. The open does not wait: a pipe put under the name would hold it until
+// someone read the bytes.
 SaveResult WriteInPlace(const std::string& target, std::string_view data)
 {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return SaveResult::Of(errno);
+        return errno == ENXIO ? NotAFile(target) : SaveResult::Of(errno);
+    if (SaveResult fit = MayWriteInto(fd, target); fit.Failed()) {
+        ::close(fd);
+        return fit;
+    }
     Step(SaveStep::ReadyToWrite, target);
-    const int error = WriteAndClose(fd, data);
+    bool touched = false;
+    const int error = WriteAndClose(fd, data, target, touched);
     if (error == 0)
         return {};
+    if (!touched)
+        return SaveResult::Of(error);
     return {error, SystemErrorText(error) + "; " + target +
                        " was being written in place, as its folder may not be changed, and may now be incomplete"};
 }
@@ -149,15 +229,16 @@ bool InPlaceInstead(int error, bool exists)
     return exists && (error == EACCES || error == EPERM);
 }
 
-int WriteNewFile(int fd, std::string_view data, const struct stat* old, const std::string& temp)
+int WriteNewFile(int fd, std::string_view data, const struct stat* old, const std::string& acl, const std::string& temp)
 {
     Step(SaveStep::Created, temp);
-    if (int error = KeepOwnerAndMode(fd, old)) {
+    if (int error = KeepOwnerAndMode(fd, old, acl)) {
         ::close(fd);
         return error;
     }
     Step(SaveStep::ReadyToWrite, temp);
-    return WriteAndClose(fd, data);
+    bool touched = false;
+    return WriteAndClose(fd, data, temp, touched);
 }
 
 } // namespace
@@ -182,13 +263,18 @@ SaveResult ReplaceFile(const std::string& path, std::string_view data)
     const bool exists = ::stat(target.c_str(), &old) == 0;
     // The rename needs only the folder's rights: a file its owner protected is refused here, as a write into it
     // would be (root may write any file).
+    if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode))
+        return NotAFile(target);
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         return SaveResult::Of(errno);
+    std::string acl;
+    if (int error = exists ? ReadAccessAcl(target, acl) : 0)
+        return SaveResult::Of(error);
     std::string temp;
     int fd = -1;
     if (int error = CreateTemporary(target, temp, fd))
         return InPlaceInstead(error, exists) ? WriteInPlace(target, data) : SaveResult::Of(error);
-    if (int error = WriteNewFile(fd, data, exists ? &old : nullptr, temp)) {
+    if (int error = WriteNewFile(fd, data, exists ? &old : nullptr, acl, temp)) {
         ::unlink(temp.c_str());
         return SaveResult::Of(error);
     }

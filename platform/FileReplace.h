@@ -15,19 +15,25 @@ struct SaveResult {
 // Writes data to a new file beside path and renames it over path, so that a reader (or a crash, or a full
 // disk) sees the old file or the new one, never a part of either; the save counts as done only once the
 // folder holding the file has been synced after the rename.
-// - The new file is its owner's alone from the moment it exists, and takes the old file's owner, group and
-//   mode before its first byte is written (the owner where the system lets us give it, the group where the
-//   user belongs to it; a group not kept gets none of the old group's rights).
+// - The new file is its owner's alone from the moment it exists, and takes the old file's owner, group, mode
+//   and access ACL before its first byte is written (the owner where the system lets us give it, the group
+//   where the user belongs to it; a group the new file does not keep, say one a setgid folder gave it, gets
+//   none of the old group's rights). Where the file system takes no ACL, the group gets no more than the
+//   ACL's entry for it allowed. A file that did not exist gets what the process's mask allows.
 // - Through a symbolic link the link's target is replaced that way and the link stays. In a sticky folder
-//   that everyone may write, a link is followed only when the user or the folder's owner owns it, as the
-//   kernel does: another user's link there is refused, and nothing changes.
+//   that everyone may write, a link is followed, and a file replaced or written, only when the user or the
+//   folder's owner owns it, as the kernel does: another user's link or file there is refused, root's save
+//   too, and nothing changes.
+// - Only a regular file is saved over: a pipe, a device or a socket under the name is refused at once.
 // - An existing file the user may not write is refused (EACCES). One that the user may write in a folder
-//   the user may not change is written in place, as desktop editors do; a failure then may leave it
-//   incomplete, and the reason says so, naming the file.
+//   the user may not change is written in place, as desktop editors do. Room for the new bytes is claimed
+//   first, so a full disk or a file size limit refuses the save with the file as it was; a failure after the
+//   first byte may leave it incomplete, and the reason says so, naming the file.
 // On any other failure the file is as it was and no temporary file is left behind.
 SaveResult ReplaceFile(const std::string& path, std::string_view data);
 
 // The steps of a save that others may see. Tests stop a save at one of them to look at what it has made.
-enum class SaveStep { Created, ReadyToWrite, Renamed, FolderSynced };
+// Each sync reports its own step once it has run, naming what it synced: the file or the folder.
+enum class SaveStep { Created, ReadyToWrite, FileSynced, Renamed, FolderSynced };
 using SaveStepWatch = void (*)(SaveStep step, const std::string& file);
 void WatchSaveSteps(SaveStepWatch watch);

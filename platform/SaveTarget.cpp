@@ -5,25 +5,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
-
-// The kernel's rule for links in shared folders: in a sticky folder that others may write, only a link of the
-// user's own or of the folder's owner is followed.
-SaveResult MayFollow(const std::string& link, const struct stat& linkStat)
+SaveResult SharedFolderAllows(const std::string& entry, const struct stat& st)
 {
     struct stat folder {
     };
-    if (::stat(FolderOf(link).c_str(), &folder) != 0)
+    if (::stat(FolderOf(entry).c_str(), &folder) != 0)
         return SaveResult::Of(errno);
     const bool shared = (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
-    if (!shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folder.st_uid)
+    if (!shared || st.st_uid == ::geteuid() || st.st_uid == folder.st_uid)
         return {};
-    return {EACCES, "the symbolic link " + link +
-                        " belongs to another user, in a folder that others may write, so the save does not follow it"};
+    if (S_ISLNK(st.st_mode))
+        return {EACCES,
+                "the symbolic link " + entry +
+                    " belongs to another user, in a folder that others may write, so the save does not follow it"};
+    return {EACCES, "the file " + entry +
+                        " belongs to another user, in a folder that others may write, so the save leaves it alone"};
 }
-
-} // namespace
 
 std::string FolderOf(const std::string& path)
 {
@@ -42,9 +39,7 @@ SaveResult SaveTarget(const std::string& path, std::string& target)
         };
         if (::lstat(target.c_str(), &st) != 0)
             return errno == ENOENT ? SaveResult{} : SaveResult::Of(errno);
-        if (!S_ISLNK(st.st_mode))
-            return {};
-        if (SaveResult guard = MayFollow(target, st); guard.Failed())
+        if (SaveResult guard = SharedFolderAllows(target, st); guard.Failed() || !S_ISLNK(st.st_mode))
             return guard;
         char text[PATH_MAX];
         const ssize_t n = ::readlink(target.c_str(), text, sizeof text);

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "app/Entry.h"
 #include "app/ProgramIni.h"
 #include "app/WindowGeometry.h"
 #include "image/DefaultImage.h"
@@ -14,9 +15,15 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -161,4 +168,27 @@ TEST(ProgramIni, BesideTheExecutableOrUnderTheUsersConfigFolder)
         unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(path, (fs::path(config.path().toStdString()) / "kivconfig" / "kivconfig.INI").string());
     EXPECT_TRUE(fs::is_directory(fs::path(path).parent_path()));
+}
+
+// Started, the tool outlives a write past the file size limit (ulimit -f): the write fails with its reason.
+TEST(StartUp, AWritePastTheFileSizeLimitFailsAndTheToolRuns)
+{
+    TTempIni ini;
+    const std::string path = (ini.Dir / "big").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_DFL);
+        SetUpProcessSignals();
+        const rlimit limit{16, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::string bytes(64, 'n');
+        const bool cut = ::write(fd, bytes.data(), bytes.size()) == 16;
+        const bool refused = ::write(fd, bytes.data(), bytes.size()) < 0 && errno == EFBIG;
+        ::_exit(cut && refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -27,8 +27,8 @@ class TOtherUser
     static constexpr uid_t kThird = 65533;
     static constexpr gid_t kSharedGroup = 65532;
 
-    // groups: the user's further groups (the thread keeps root's otherwise).
-    explicit TOtherUser(std::vector<gid_t> groups = {})
+    // groups: the user's further groups (the thread keeps root's otherwise); id: the user and its group.
+    explicit TOtherUser(std::vector<gid_t> groups = {}, uid_t id = kId)
     {
         if (!Root())
             return;
@@ -37,8 +37,8 @@ class TOtherUser
             ::getgroups(static_cast<int>(rootGroups_.size()), rootGroups_.data());
             groups_ = ::syscall(SYS_setgroups, groups.size(), groups.data()) == 0;
         }
-        group_ = ::syscall(SYS_setresgid, -1, kId, -1) == 0;
-        user_ = group_ && ::syscall(SYS_setresuid, -1, kId, -1) == 0;
+        group_ = ::syscall(SYS_setresgid, -1, id, -1) == 0;
+        user_ = group_ && ::syscall(SYS_setresuid, -1, id, -1) == 0;
     }
     ~TOtherUser()
     {

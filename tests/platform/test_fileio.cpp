@@ -1,4 +1,5 @@
 // Whole-file saves: through symbolic links, over files the user protected, and what stays of the old file.
+#include "platform/AccessAcl.h"
 #include "platform/FileIO.h"
 #include "platform/FileReplace.h"
 
@@ -9,10 +10,18 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
+#include <iostream>
 #include <optional>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <tuple>
 #include <vector>
 
@@ -47,6 +56,44 @@ std::string Listing(const fs::path& dir)
     return all;
 }
 
+// What a save had made when it stopped at each step: the file's owner, group and mode before its first byte,
+// and the steps in order.
+struct StepLog {
+    std::vector<std::pair<SaveStep, std::string>> steps;
+    struct stat created {
+    }, ready{};
+    std::string readyAcl; // the file's access ACL when its first byte is written
+};
+StepLog* stepLog = nullptr;
+
+void LogStep(SaveStep step, const std::string& file)
+{
+    stepLog->steps.emplace_back(step, file);
+    if (step == SaveStep::Created)
+        ::stat(file.c_str(), &stepLog->created);
+    if (step == SaveStep::ReadyToWrite) {
+        ::stat(file.c_str(), &stepLog->ready);
+        char acl[256];
+        const ssize_t n = ::getxattr(file.c_str(), "system.posix_acl_access", acl, sizeof acl);
+        stepLog->readyAcl.assign(acl, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+    }
+}
+
+struct WatchedSave : StepLog {
+    WatchedSave()
+    {
+        stepLog = this;
+        WatchSaveSteps(LogStep);
+    }
+    ~WatchedSave() { WatchSaveSteps(nullptr); }
+};
+
+struct Umask {
+    mode_t old;
+    explicit Umask(mode_t mask) : old(::umask(mask)) {}
+    ~Umask() { ::umask(old); }
+};
+
 ino_t Inode(const fs::path& path)
 {
     struct stat st {
@@ -61,6 +108,14 @@ struct FileSave : ::testing::Test, TTempFiles {
         Put(path.string(), bytes);
         TOtherUser::Give(path.string());
         ::chmod(path.c_str(), mode);
+    }
+    // Saves "new" to file as the user, in the shared group too, or as root.
+    static SaveResult SaveNew(const fs::path& file, bool asUser)
+    {
+        std::optional<TOtherUser> user;
+        if (asUser)
+            user.emplace(std::vector<gid_t>{TOtherUser::kSharedGroup});
+        return ReplaceFile(file.string(), "new");
     }
     static void Link(const std::string& to, const fs::path& at)
     {
@@ -80,6 +135,7 @@ TEST_F(FileSave, ThroughLinksTheTargetIsReplacedAndAProtectedFileIsRefused)
         {"protected file", 0444, {}, "files/a", "", EACCES},
         {"link to a protected file", 0444, {{"a", "../files/a"}}, "links/a", "", EACCES},
         {"links in a ring", 0, {{"a", "b"}, {"b", "a"}}, "links/a", "", ELOOP},
+        {"link to a device", 0, {{"a", "/dev/null"}}, "links/a", "", EINVAL, "/dev/null is not a regular file"},
         // In a sticky folder everyone may write, only the user's own links and the folder owner's are followed.
         {"own link, shared folder", 0600, {{"a", "../files/a"}}, "links/a", "files/a", 0, "", 01777, 0},
         {"folder owner's link, shared folder", 0600, {{"a", "../files/a"}}, "links/a", "files/a", 0, "", 01777, 0, 0},
@@ -146,6 +202,7 @@ TEST_F(FileSave, ThroughLinksTheTargetIsReplacedAndAProtectedFileIsRefused)
         const bool existed = !c.lands.empty() && ::stat((root / c.lands).c_str(), &old) == 0;
 
         SaveResult saved;
+        WatchedSave watch;
         {
             TOtherUser user;
             ASSERT_TRUE(user.Ordinary()) << "cannot act as an ordinary user";
@@ -166,6 +223,11 @@ TEST_F(FileSave, ThroughLinksTheTargetIsReplacedAndAProtectedFileIsRefused)
         }
         EXPECT_EQ(Read((root / c.lands).string()), "new");
         EXPECT_NE(Inode(root / c.lands), before) << "replaced whole, not written into";
+        // Synced: the new file, then the folder the rename changed, which need not be the link's.
+        ASSERT_EQ(watch.steps.size(), 5u);
+        EXPECT_EQ(watch.steps[2], std::make_pair(SaveStep::FileSynced, watch.steps[0].second));
+        EXPECT_EQ(watch.steps[4].first, SaveStep::FolderSynced);
+        EXPECT_EQ(fs::weakly_canonical(watch.steps[4].second), fs::weakly_canonical(root / c.lands).parent_path());
         EXPECT_EQ(Listing(root / "files"),
                   existed ? filesBefore : filesBefore + fs::path(c.lands).filename().string() + " ");
         struct stat now {
@@ -194,42 +256,6 @@ TEST_F(FileSave, RootWritesAProtectedFileAndItKeepsItsOwnerAndMode)
     EXPECT_EQ(st.st_gid, TOtherUser::kId);
 }
 
-namespace
-{
-// What a save had made when it stopped at each step: the file's owner, group and mode before its first byte,
-// and the steps in order.
-struct StepLog {
-    std::vector<std::pair<SaveStep, std::string>> steps;
-    struct stat created {
-    }, ready{};
-};
-StepLog* stepLog = nullptr;
-
-void LogStep(SaveStep step, const std::string& file)
-{
-    stepLog->steps.emplace_back(step, file);
-    if (step == SaveStep::Created)
-        ::stat(file.c_str(), &stepLog->created);
-    if (step == SaveStep::ReadyToWrite)
-        ::stat(file.c_str(), &stepLog->ready);
-}
-
-struct WatchedSave : StepLog {
-    WatchedSave()
-    {
-        stepLog = this;
-        WatchSaveSteps(LogStep);
-    }
-    ~WatchedSave() { WatchSaveSteps(nullptr); }
-};
-
-struct Umask {
-    mode_t old;
-    explicit Umask(mode_t mask) : old(::umask(mask)) {}
-    ~Umask() { ::umask(old); }
-};
-} // namespace
-
 // Others never see the new file's bytes with rights the old file did not give them, and the file's owner and
 // group keep theirs: all is set while it is still empty. A save is done only once its folder is synced.
 TEST_F(FileSave, TheNewFileHasTheOldOnesOwnerGroupAndModeBeforeItsFirstByte)
@@ -240,44 +266,51 @@ TEST_F(FileSave, TheNewFileHasTheOldOnesOwnerGroupAndModeBeforeItsFirstByte)
     constexpr gid_t kShared = TOtherUser::kSharedGroup;
     struct Case {
         const char* name;
-        uid_t owner;
+        uid_t owner; // of the old file; 0: none
         gid_t group;
         mode_t mode;
         bool asUser;
         uid_t keptOwner; // what the new file has
         gid_t keptGroup;
         mode_t keptMode;
+        mode_t mask = 0;        // the process's
+        gid_t setgidFolder = 0; // the group of the file's folder, which new files take; 0: a plain folder
     } cases[] = {
         {"user's private file", kUser, kUser, 0600, true, kUser, kUser, 0600},
         {"another user's file, shared group", kThird, kShared, 0660, true, kUser, kShared, 0660},
         {"another user's file, a group the user is not in", kThird, kThird, 0666, true, kUser, kUser, 0606},
         {"root saving a user's protected file", kUser, kShared, 0440, false, kUser, kShared, 0440},
+        {"user's own file, the team's group", kUser, kShared, 0660, true, kUser, kShared, 0660},
+        {"a new file, mask 022", 0, 0, 0, true, kUser, kUser, 0644, 022},
+        {"a new file, mask 027", 0, 0, 0, true, kUser, kUser, 0640, 027},
+        {"user's file, setgid folder", kUser, kUser, 0640, true, kUser, kUser, 0640, 0, kThird},
+        {"another user's file, setgid folder", kThird, kThird, 0666, true, kUser, kShared, 0606, 0, kShared},
     };
-    const Umask open(0); // a mode the process would give every new file
     TOtherUser::Give(Dir.string());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path file = Dir / c.name;
-        Put(file.string(), "old");
-        ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
-        ::chmod(file.c_str(), c.mode);
-        WatchedSave watch;
-        SaveResult saved;
-        {
-            std::optional<TOtherUser> user;
-            if (c.asUser)
-                user.emplace(std::vector<gid_t>{kShared});
-            saved = ReplaceFile(file.string(), "new");
+        const Umask mask(c.mask); // 0: a mode the process would give every new file
+        const fs::path folder = Dir / c.name, file = folder / "unit.kvx";
+        fs::create_directory(folder);
+        ASSERT_EQ(::chown(folder.c_str(), kUser, c.setgidFolder ? c.setgidFolder : kUser), 0);
+        ::chmod(folder.c_str(), c.setgidFolder ? 02775 : 0755);
+        if (c.owner != 0) {
+            Put(file.string(), "old");
+            ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
+            ::chmod(file.c_str(), c.mode);
         }
+        WatchedSave watch;
+        const SaveResult saved = SaveNew(file, c.asUser);
         ASSERT_EQ(saved.error, 0) << saved.reason;
         EXPECT_EQ(Read(file.string()), "new");
-        ASSERT_EQ(watch.steps.size(), 4u);
+        ASSERT_EQ(watch.steps.size(), 5u);
         EXPECT_EQ(watch.created.st_mode & 07777, 0600u); // whatever the process's mask would allow
         EXPECT_EQ(watch.ready.st_uid, c.keptOwner);
         EXPECT_EQ(watch.ready.st_gid, c.keptGroup);
         EXPECT_EQ(watch.ready.st_mode & 07777, c.keptMode);
-        EXPECT_EQ(watch.steps[2], std::make_pair(SaveStep::Renamed, file.string()));
-        EXPECT_EQ(watch.steps[3], std::make_pair(SaveStep::FolderSynced, file.string()));
+        EXPECT_EQ(watch.steps[2], std::make_pair(SaveStep::FileSynced, watch.steps[0].second));
+        EXPECT_EQ(watch.steps[3], std::make_pair(SaveStep::Renamed, file.string()));
+        EXPECT_EQ(watch.steps[4], std::make_pair(SaveStep::FolderSynced, folder.string()));
         struct stat now {
         };
         ASSERT_EQ(::stat(file.c_str(), &now), 0);
@@ -286,30 +319,74 @@ TEST_F(FileSave, TheNewFileHasTheOldOnesOwnerGroupAndModeBeforeItsFirstByte)
     }
 }
 
+namespace
+{
+// A small disk of its own at folder (root may mount one), gone at the end; Fill leaves no room on it.
+struct TSmallDisk {
+    fs::path at;
+    bool mounted;
+    TSmallDisk(const fs::path& folder, size_t bytes) : at(folder)
+    {
+        fs::create_directories(folder);
+        const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+        mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~TSmallDisk()
+    {
+        if (mounted)
+            ::umount2(at.c_str(), MNT_DETACH);
+    }
+    void Fill(size_t bytes) const
+    {
+        const int fd = ::open((at / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::string block(4096, 'f');
+        for (size_t n = 0; n <= bytes / block.size() && ::write(fd, block.data(), block.size()) > 0; ++n) {
+        }
+        ::close(fd);
+    }
+};
+} // namespace
+
 // A file the user may write whose folder the user may not change is written in place, as desktop editors do:
-// its owner, mode and links stay. Cut short, the save says that the file may now be incomplete.
+// its owner, mode and links stay. A full disk or a file size limit refuses it before its first byte, and another
+// user's file in a shared sticky folder is not written at all: the file stays as it was.
 TEST_F(FileSave, AWritableFileInAFolderTheUserMayNotChangeIsWrittenInPlace)
 {
+    constexpr rlim_t kNoLimit = RLIM_INFINITY;
     struct Case {
         const char* name;
         mode_t folderMode;
         uid_t fileOwner;
-        rlim_t sizeLimit; // RLIM_INFINITY, or where a write is cut short
-        bool saved;
+        rlim_t sizeLimit; // the file size limit while the user saves
+        int error;        // 0: saved
+        std::string why = "";
         bool usersFolder = true; // else root's
+        bool asUser = true;      // else root saves
+        size_t bytes = 64;       // saved
+        size_t disk = 0;         // a small disk of that size, full, holds the folder; 0: none
     } cases[] = {
-        {"folder closed to the user", 0555, TOtherUser::kId, RLIM_INFINITY, true},
-        {"another user's file in a shared sticky folder", 01777, TOtherUser::kThird, RLIM_INFINITY, true, false},
-        {"a write cut short", 0555, TOtherUser::kId, 5, false},
+        {"folder closed to the user", 0555, TOtherUser::kId, kNoLimit, 0},
+        {"another user's file in a shared sticky folder", 01777, TOtherUser::kThird, kNoLimit, EACCES,
+         "unit.kvx belongs to another user, in a folder that others may write", false},
+        {"another user's file in a shared sticky folder, root saving", 01777, TOtherUser::kThird, kNoLimit, EACCES,
+         "unit.kvx belongs to another user, in a folder that others may write", false, false},
+        {"the folder owner's file in a shared sticky folder", 01777, 0, kNoLimit, 0, "", false},
+        {"a file size limit below the new size", 0555, TOtherUser::kId, 5, EFBIG, "File too large"},
+        {"a full disk", 0755, TOtherUser::kId, kNoLimit, ENOSPC, "No space left", false, true, 65536, 262144},
     };
-    const std::string data(64, 'n');
     TOtherUser::Give(Dir.string());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!TOtherUser::Root() && c.fileOwner != TOtherUser::kId)
+        if (!TOtherUser::Root() && (c.fileOwner != TOtherUser::kId || !c.asUser || c.disk))
             continue;
         const fs::path folder = Dir / c.name, file = folder / "unit.kvx";
-        Own(file, "old bytes, more of them than the new file has: " + std::string(80, 'o'), 0664);
+        std::optional<TSmallDisk> disk;
+        if (c.disk && !disk.emplace(folder, c.disk).mounted) {
+            std::cerr << c.name << ": left out, no small disk can be mounted here\n";
+            continue;
+        }
+        const std::string old = "old bytes, more of them than the new file has: " + std::string(80, 'o');
+        Own(file, old, 0664);
         if (TOtherUser::Root()) {
             ASSERT_EQ(::lchown(file.c_str(), c.fileOwner, TOtherUser::kSharedGroup), 0);
         }
@@ -317,12 +394,18 @@ TEST_F(FileSave, AWritableFileInAFolderTheUserMayNotChangeIsWrittenInPlace)
         if (c.usersFolder)
             TOtherUser::Give(folder.string());
         ::chmod(folder.c_str(), c.folderMode);
+        if (disk)
+            disk->Fill(c.disk);
         const ino_t before = Inode(file);
+        const std::string listed = Listing(folder), data(c.bytes, 'n');
         const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, limited{c.sizeLimit, RLIM_INFINITY};
         const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
         SaveResult saved;
+        WatchedSave watch;
         {
-            TOtherUser user({TOtherUser::kSharedGroup});
+            std::optional<TOtherUser> user;
+            if (c.asUser)
+                user.emplace(std::vector<gid_t>{TOtherUser::kSharedGroup});
             ::setrlimit(RLIMIT_FSIZE, &limited);
             saved = ReplaceFile(file.string(), data);
             ::setrlimit(RLIMIT_FSIZE, &unlimited);
@@ -330,14 +413,227 @@ TEST_F(FileSave, AWritableFileInAFolderTheUserMayNotChangeIsWrittenInPlace)
         ::signal(SIGXFSZ, oldSignal);
         ::chmod(folder.c_str(), 0755);
         EXPECT_EQ(Inode(file), before);
-        EXPECT_EQ(Listing(folder), "unit.kvx ");
-        if (c.saved) {
-            EXPECT_EQ(saved.error, 0) << saved.reason;
-            EXPECT_EQ(Read(file.string()), data);
-            continue;
+        EXPECT_EQ(Listing(folder), listed);
+        EXPECT_EQ(saved.error, c.error) << saved.reason;
+        EXPECT_NE(saved.reason.find(c.why), std::string::npos) << saved.reason;
+        EXPECT_EQ(saved.reason.find("incomplete"), std::string::npos) << saved.reason;
+        EXPECT_EQ(Read(file.string()), c.error == 0 ? data : old);
+        if (c.error == 0) {
+            EXPECT_EQ(watch.steps.back(), std::make_pair(SaveStep::FileSynced, file.string()));
         }
-        EXPECT_EQ(saved.error, EFBIG);
-        EXPECT_NE(saved.reason.find(file.string() + " was being written in place"), std::string::npos) << saved.reason;
-        EXPECT_NE(saved.reason.find("may now be incomplete"), std::string::npos) << saved.reason;
+    }
+}
+
+namespace
+{
+// Someone who may change the folder swaps the file for a pipe while a save is under way, once it has looked.
+struct PipeSwap {
+    std::string at;
+    bool reader = false; // someone reads the pipe
+    int readerFd = -1;
+} pipeSwap;
+
+void SwapForPipe(SaveStep step, const std::string&)
+{
+    if (step != SaveStep::Created)
+        return;
+    const long user = ::geteuid();
+    ::syscall(SYS_setresuid, -1, 0, -1); // as the folder's owner, root
+    ::unlink(pipeSwap.at.c_str());
+    ::mkfifo(pipeSwap.at.c_str(), 0666);
+    ::chmod(pipeSwap.at.c_str(), 0666);
+    if (pipeSwap.reader)
+        pipeSwap.readerFd = ::open(pipeSwap.at.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ::syscall(SYS_setresuid, -1, user, -1);
+}
+} // namespace
+
+// Only a regular file is written: a pipe under the name is refused at once, with or without a reader, and gets
+// no byte, even when it takes the file's place after the save looked at it.
+TEST_F(FileSave, APipeUnderTheNameIsRefusedAtOnceAndGetsNoByte)
+{
+    struct Case {
+        const char* name;
+        bool swapped; // else the pipe is there from the start
+        bool reader;
+        mode_t folderMode = 0555; // while the user saves
+    } cases[] = {
+        {"a pipe under the name, folder closed to the user", false, false},
+        {"a pipe under the name, folder the user may change", false, false, 0755},
+        {"a pipe in the file's place once the save looked, a reader waiting", true, true},
+        {"a pipe in the file's place once the save looked, no reader", true, false},
+    };
+    TOtherUser::Give(Dir.string());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.swapped && !TOtherUser::Root())
+            continue; // only root can stand in for the folder's owner
+        const fs::path folder = Dir / c.name, file = folder / "unit.kvx";
+        fs::create_directory(folder);
+        pipeSwap = {file.string(), c.reader};
+        if (c.swapped) {
+            Put(file.string(), "old");
+            ::chown(file.c_str(), 0, TOtherUser::kSharedGroup);
+            ::chmod(file.c_str(), 0664);
+            ::chmod(folder.c_str(), 01777);
+            WatchSaveSteps(SwapForPipe);
+        } else {
+            ASSERT_EQ(::mkfifo(file.c_str(), 0666), 0);
+            TOtherUser::Give(file.string());
+            TOtherUser::Give(folder.string());
+            ::chmod(folder.c_str(), c.folderMode);
+        }
+        auto save = std::async(std::launch::async, [&] {
+            TOtherUser user({TOtherUser::kSharedGroup});
+            return ReplaceFile(file.string(), "new");
+        });
+        if (save.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+            ADD_FAILURE() << "the save waits on the pipe";
+            ::close(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)); // lets it go
+        }
+        const SaveResult saved = save.get();
+        WatchSaveSteps(nullptr);
+        char got[8];
+        EXPECT_LE(pipeSwap.readerFd < 0 ? 0 : ::read(pipeSwap.readerFd, got, sizeof got), 0);
+        ::close(pipeSwap.readerFd);
+        ::chmod(folder.c_str(), 0755);
+        EXPECT_EQ(saved.error, EINVAL);
+        EXPECT_NE(saved.reason.find(file.string() + " is not a regular file"), std::string::npos) << saved.reason;
+        EXPECT_EQ(fs::status(file).type(), fs::file_type::fifo);
+        EXPECT_EQ(Listing(folder), "unit.kvx ");
+    }
+}
+
+namespace
+{
+// An access ACL as the system keeps it: version 2, then tag, rights and id of each entry, little-endian.
+enum : uint16_t { kOwnerEntry = 1, kUserEntry = 2, kGroupEntry = 4, kMaskEntry = 0x10, kOthersEntry = 0x20 };
+std::string Acl(std::vector<std::tuple<uint16_t, uint16_t, uint32_t>> entries, uint32_t version = 2)
+{
+    const auto little = [](uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i)
+            out += static_cast<char>(value >> (8 * i) & 0xFF);
+        return out;
+    };
+    std::string acl = little(version, 4);
+    for (const auto& [tag, rights, id] : entries)
+        acl += little(tag, 2) + little(rights, 2) + little(id, 4);
+    return acl;
+}
+
+// Whether user, with further groups, may open path for reading.
+bool Reads(const fs::path& path, uid_t user, std::vector<gid_t> groups = {})
+{
+    TOtherUser as(std::move(groups), user);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ::close(fd);
+    return fd >= 0;
+}
+} // namespace
+
+// Where the file system takes no ACL, the group gets no more than the ACL's entry for it allowed.
+TEST(AccessAcl, TheGroupGetsNoMoreThanItsOwnEntry)
+{
+    const std::string shared = Acl({{kOwnerEntry, 6, ~0u},
+                                    {kUserEntry, 6, 7},
+                                    {kGroupEntry, 4, ~0u},
+                                    {kMaskEntry, 6, ~0u},
+                                    {kOthersEntry, 0, ~0u}});
+    const struct {
+        std::string acl;
+        mode_t mode, within;
+    } cases[] = {
+        {"", 0664, 0664},     // no ACL: the group bits are the group's own
+        {shared, 0660, 0640}, // mask rw, the group's own entry r
+        {Acl({{kOwnerEntry, 6, ~0u}, {kOthersEntry, 4, ~0u}}), 0664, 0604}, // no entry for the group
+        {Acl({{kGroupEntry, 7, ~0u}}, 1), 0670, 0600},                      // a version unknown
+        {shared.substr(0, 10), 0660, 0600},                                 // cut short
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GroupWithinAcl(c.mode, c.acl), c.within) << std::oct << c.mode;
+}
+
+// A file shared through an access ACL keeps it over a save, set before its first byte: the named user still
+// reads it, its group still does not. A file without one does not take one from its folder.
+TEST_F(FileSave, AnAccessAclStaysWithTheFile)
+{
+    if (!TOtherUser::Root())
+        GTEST_SKIP() << "needs root to act as the users the ACL names";
+    constexpr uid_t kUser = TOtherUser::kId, kNamed = TOtherUser::kThird, kMember = 65531;
+    constexpr gid_t kShared = TOtherUser::kSharedGroup;
+    const std::string named = Acl({{kOwnerEntry, 6, ~0u},
+                                   {kUserEntry, 4, kNamed},
+                                   {kGroupEntry, 0, ~0u},
+                                   {kMaskEntry, 4, ~0u},
+                                   {kOthersEntry, 0, ~0u}});
+    const struct {
+        const char* name;
+        std::string acl, folderDefault; // of the old file, of its folder
+        bool asUser;
+        bool namedReads, memberReads; // the named user, a member of the file's group
+    } cases[] = {
+        {"named user may read, the group may not", named, "", true, true, false},
+        {"the same, root saving", named, "", false, true, false},
+        {"no ACL, the folder's default one names a user", "",
+         Acl({{kOwnerEntry, 7, ~0u},
+              {kUserEntry, 7, kNamed},
+              {kGroupEntry, 5, ~0u},
+              {kMaskEntry, 7, ~0u},
+              {kOthersEntry, 5, ~0u}}),
+         true, false, true},
+    };
+    ::chmod(Dir.c_str(), 0755);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = Dir / c.name, file = folder / "unit.kvx";
+        fs::create_directory(folder);
+        TOtherUser::Give(folder.string());
+        Own(file, "old", 0640);
+        ASSERT_EQ(::chown(file.c_str(), kUser, kShared), 0);
+        if (!c.acl.empty() && ::setxattr(file.c_str(), "system.posix_acl_access", c.acl.data(), c.acl.size(), 0) != 0)
+            GTEST_SKIP() << "the test folder's file system takes no access ACLs: " << SystemErrorText(errno);
+        if (!c.folderDefault.empty()) {
+            ASSERT_EQ(::setxattr(folder.c_str(), "system.posix_acl_default", c.folderDefault.data(),
+                                 c.folderDefault.size(), 0),
+                      0);
+        }
+        WatchedSave watch;
+        const SaveResult saved = SaveNew(file, c.asUser);
+        ASSERT_EQ(saved.error, 0) << saved.reason;
+        EXPECT_EQ(watch.readyAcl, c.acl);
+        EXPECT_EQ(Reads(file, kNamed), c.namedReads);
+        EXPECT_EQ(Reads(file, kMember, {kShared}), c.memberReads);
+        EXPECT_TRUE(Reads(file, kUser));
+    }
+}
+
+// A file size limit below the new file's size fails the save with its reason and leaves no temporary file, in a
+// process where SIGXFSZ has its default effect of ending it: nothing is written past the limit.
+TEST_F(FileSave, AFileSizeLimitFailsTheSaveAndTheProcessRuns)
+{
+    TOtherUser::Give(Dir.string());
+    for (const mode_t folderMode : {0755, 0555}) { // a new file beside the old one; the old one written in place
+        SCOPED_TRACE(folderMode);
+        const fs::path folder = Dir / std::to_string(folderMode), file = folder / "unit.kvx";
+        Own(file, "old", 0644);
+        TOtherUser::Give(folder.string());
+        ::chmod(folder.c_str(), folderMode);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit{16, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            TOtherUser user;
+            const SaveResult saved = ReplaceFile(file.string(), std::string(64, 'n'));
+            ::_exit(saved.error == EFBIG && saved.reason == SystemErrorText(EFBIG) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::chmod(folder.c_str(), 0755);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(Listing(folder), "unit.kvx ");
+        EXPECT_EQ(Read(file.string()), "old");
     }
 }

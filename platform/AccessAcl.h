@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+// A file's access ACL as the system keeps it: the bytes of its "system.posix_acl_access" extended attribute
+// (a header of version 2, then entries of a 16-bit tag, 16-bit rights and a 32-bit id, little-endian). Empty
+// when the file has none, or its file system takes none.
+
+// Reads path's access ACL; the error number on failure (0 with acl empty when there is none).
+int ReadAccessAcl(const std::string& path, std::string& acl);
+
+// Gives the open file fd the access ACL acl, or takes away one it got from its folder's default ACL when acl
+// is empty. A file system that takes no ACL is left as it is (0).
+int GiveAccessAcl(int fd, const std::string& acl);
+
+// mode with its group bits no wider than acl's entry for the file's group: without an ACL the group bits are
+// the group's own rights, while with one they are the widest any named user or group holds. An ACL that
+// cannot be read gives the group nothing.
+mode_t GroupWithinAcl(mode_t mode, std::string_view acl);
+
+// acl with no rights left for the file's group: for a file that could not keep its group.
+std::string WithoutFileGroupRights(std::string acl);
