@@ -115,11 +115,8 @@ TEST_P(TcpImageBothWays, ReadAndWriteWhateverTheUnitSaysAroundItsReplies)
 {
     const struct {
         std::string header, afterOk;
-    } shapes[] = {{"\r\nREA=", ""},
-                  {"REA=\r\n", "> "},
-                  {"\r\nREA=", "READY\r\n"},
-                  {"REA=:0", "\r\n> "},
-                  {"\nREA=\r", "> "}};
+    } shapes[] = {
+        {"\r\nREA=", ""}, {"REA=\r\n", "> "}, {"\r\nREA=", "READY\r\n"}, {"REA=:0", "\r\n> "}, {"\nREA=\r", "> "}};
     int round = 0;
     for (const auto& shape : shapes) {
         SCOPED_TRACE(shape.header + "|" + shape.afterOk);
@@ -449,6 +446,18 @@ std::vector<size_t> OkLineAndLastByte(const std::string& reply)
     return {SimCut::BeforeOk(reply)[0], reply.size() - 1};
 }
 
+// Units that say more after their "OK" lines, and put more than "REA=" into the header.
+void PromptAfterOk(SimUnit& u)
+{
+    u.TcpAfterOk = "> ";
+    u.TcpReadHeader = "\r\nREA=";
+}
+void StatusLineAfterOk(SimUnit& u)
+{
+    u.TcpAfterOk = "READY\r\n";
+    u.TcpReadHeader = "REA=:0";
+}
+
 // Long runs of joined replies every 700 bytes, a short answer in its middle.
 std::vector<size_t> JoinedCuts(const std::string& reply)
 {
@@ -543,19 +552,9 @@ INSTANTIATE_TEST_SUITE_P(
             // the LF after "OK" CR late, the header's own CR LF right after it
             CutCase{"LastByteLateBeforeACrLfHeader", Late(SimCut::BeforeLastByte),
                     [](SimUnit& u) { u.TcpReadHeader = "\r\nREA="; }},
-            // a prompt after each "OK" line, with it in the same send
-            CutCase{"PromptAfterOk",
-                    {SimCut::Middle, kPieceGapMs},
-                    [](SimUnit& u) {
-                        u.TcpAfterOk = "> ";
-                        u.TcpReadHeader = "\r\nREA=";
-                    }},
-            CutCase{"StatusLineAfterOkCutInsideTheHeader",
-                    {SimCut::InsideHeader, kPieceGapMs},
-                    [](SimUnit& u) {
-                        u.TcpAfterOk = "READY\r\n";
-                        u.TcpReadHeader = "REA=:0";
-                    }},
+            // a prompt or a status line after each "OK" line, in the same send
+            CutCase{"PromptAfterOk", {SimCut::Middle, kPieceGapMs}, PromptAfterOk},
+            CutCase{"StatusLineAfterOkCutInsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}, StatusLineAfterOk},
             // the field's own table, 2 s pauses: the password answer's "OK" line and its LF late
             CutCase{"FieldTimingOkLineAndLastByteLate", {OkLineAndLastByte, 2000, false, 1, 1}, nullptr, 1.0})),
     [](const auto& info) { return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param)); });
