@@ -52,8 +52,17 @@ void TcpTransfer::Begin(bool reading)
     tcpWriting = !reading;
     if (reading)
         tcpReadDone = false;
-    readSteps_ = TcpReadSteps();
-    writeSteps_ = TcpWriteSteps();
+    readSteps_ = TcpReadSteps(0);
+    writeSteps_ = TcpWriteSteps(0);
+}
+
+void TcpTransfer::CommandGoesOut()
+{
+    link_.TakeWaiting(socket_);
+    if (tcpReading)
+        readSteps_.CommandSent();
+    else if (tcpWriting)
+        writeSteps_.CommandSent();
 }
 
 void TcpTransfer::FormSaveClosed()
@@ -117,11 +126,15 @@ void TcpTransfer::End(const std::string& message, const char* okMessage)
 bool TcpTransfer::EnterTransferMode(unsigned generation)
 {
     host_.SetProgressStep(Msg::kStepInvoke);
+    CommandGoesOut();
     link_.SendTcpCommand(kPrepare);
     link_.HandlePendingOnce(); // the answer's step runs here
     if (!AwaitWholeAnswer(generation))
         return false;
     host_.SetProgressStep(Msg::kStepPassword);
+    CommandGoesOut();
+    if (!Still(generation))
+        return false;
     link_.SendTcpCommand(Protocol::kPasswordPrefix + host_.Options().password + Protocol::kCR);
     link_.HandlePendingOnce();
     return AwaitWholeAnswer(generation);
@@ -202,7 +215,9 @@ void TcpTransfer::ReadButtonTCPClick()
         return;
     host_.SetProgressStep(Msg::kStepStartReading);
     host_.SetStatusText("");
-    link_.SendTcpCommand(kReadConfig);
+    CommandGoesOut();
+    if (Still(generation))
+        link_.SendTcpCommand(kReadConfig);
 }
 
 void TcpTransfer::ReadStep(const TcpChunk& chunk)
@@ -282,6 +297,9 @@ void TcpTransfer::WriteEEPROMBlockTCP(int block)
     const std::string frame = TcpBlockFrame(block, data);
     if (QTcpSocket* connection = link_.FirstConnection())
         Log("Len:" + std::to_string(TcpLink::Pending(connection)));
+    CommandGoesOut();
+    if (!tcpWriting)
+        return;
     link_.SendOnLink(frame);
     host_.SetProgressStep(Msg::BlockStep(Msg::kStepBlockAck, block + 1));
     Log("Block" + std::to_string(block + 1) + "Waiting for ack...");

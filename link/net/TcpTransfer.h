@@ -79,6 +79,9 @@ class TcpTransfer : public QObject
     void Begin(bool reading);
     // "kv" and the password, each answer judged before the next command; false once the transfer stopped.
     bool EnterTransferMode(unsigned generation);
+    // Just before a command or block goes out: what waits already is taken in (the answers before it keep it),
+    // and the steps learn that the next bytes may begin the new reply.
+    void CommandGoesOut();
     bool Still(unsigned generation) const { return generation == generation_ && (tcpReading || tcpWriting); }
     void LogChunk(const TcpChunk& chunk);
     void Log(const std::string& line);

@@ -3,14 +3,27 @@
 size_t TcpAnswer::Take(std::string_view bytes)
 {
     size_t taken = 0;
-    if (lateByte_ != '\0' && !bytes.empty()) {
-        if (bytes.front() == lateByte_)
-            ++taken;
-        lateByte_ = '\0';
-    }
-    while (taken < bytes.size() && (state_ == State::Open || (state_ == State::Accepted && IsLineEnd(bytes[taken]))))
+    if (!bytes.empty() && TakesLateByte(bytes.front()))
+        ++taken;
+    while (taken < bytes.size() &&
+           (state_ == State::Open || (state_ == State::Accepted && (keepsAll_ || IsLineEnd(bytes[taken])))))
         TakeByte(bytes[taken++]);
     return taken;
+}
+
+size_t TcpAnswer::TakeOwnRest(std::string_view bytes)
+{
+    const size_t taken = Take(bytes);
+    if (taken < bytes.size())
+        StartNext();
+    return taken;
+}
+
+bool TcpAnswer::TakesLateByte(char c)
+{
+    const bool late = lateByte_ != '\0' && c == lateByte_;
+    lateByte_ = '\0';
+    return late;
 }
 
 void TcpAnswer::TakeByte(char c)

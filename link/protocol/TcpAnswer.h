@@ -12,6 +12,8 @@
 // Units end their lines CR LF, LF CR, or with a blank line after the last: the line-end bytes that come in the
 // same read after the "OK" line belong to the answer, and so does the byte that completes its last line end when
 // it comes in a later read, before anything else. Line ends alone do not begin an answer.
+// Units may say more after the "OK" line (a prompt, a status line): while no later command has gone out, all that
+// comes after an answer that passed is still that answer's (KeepWhatFollows).
 class TcpAnswer
 {
   public:
@@ -28,6 +30,15 @@ class TcpAnswer
     void Close();
     // The next command's answer follows; a late byte of this one's last line end is still taken as this one's.
     void StartNext();
+    // Its command is still the last one out: once it passed, every byte that comes is its own, until StartNext.
+    void KeepWhatFollows() { keepsAll_ = true; }
+    bool KeepsWhatFollows() const { return keepsAll_ && state_ == State::Accepted; }
+    // An answer that passed takes what is still its own; once anything else comes, the next answer starts.
+    // Returns how many bytes it took.
+    size_t TakeOwnRest(std::string_view bytes);
+    // The first byte after StartNext: true when it is the byte the answer before still missed from its last line
+    // end (it is that answer's then). Any other byte ends the wait for it.
+    bool TakesLateByte(char c);
 
     State Result() const { return state_; }
     bool Decided() const { return state_ != State::Open; }
@@ -49,4 +60,5 @@ class TcpAnswer
     bool okSeen_ = false;
     bool textEnded_ = false; // a zero byte came: nothing after it counts
     char lateByte_ = '\0';   // the byte the answer before still awaits at the start of this one
+    bool keepsAll_ = false;
 };

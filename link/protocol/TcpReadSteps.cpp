@@ -24,10 +24,15 @@ TcpReadSteps::Outcome TcpReadSteps::Feed(std::string_view received)
     Outcome out;
     size_t pos = 0;
     while (pos < received.size() && phase_ != Phase::Over) {
-        if (phase_ == Phase::KvAnswer || phase_ == Phase::PasswordAnswer) {
+        const bool answering = phase_ == Phase::KvAnswer || phase_ == Phase::PasswordAnswer;
+        if (answer_.Result() == TcpAnswer::State::Accepted) {
+            pos += answer_.TakeOwnRest(received.substr(pos));
+        } else if (answering && commandsOut_ <= step_) {
+            break; // nothing asked yet: shown, never counted
+        } else if (answering) {
             pos += answer_.Take(received.substr(pos));
             if (answer_.Decided())
-                AnswerDecided(out);
+                pos += AnswerDecided(out, received.substr(pos));
         } else if (phase_ == Phase::Blocks) {
             pos = TakeBlockBytes(received, pos, out);
         } else {
@@ -52,14 +57,21 @@ TcpReadSteps::Outcome TcpReadSteps::Stalled()
         TakeClosing(out);
     } else {
         answer_.Close();
-        AnswerDecided(out);
+        AnswerDecided(out, {});
     }
     return out;
 }
 
+void TcpReadSteps::CommandSent()
+{
+    ++commandsOut_;
+    if (answer_.KeepsWhatFollows())
+        answer_.StartNext();
+}
+
 bool TcpReadSteps::AnswerAtLineEnd() const
 {
-    return (phase_ == Phase::KvAnswer || phase_ == Phase::PasswordAnswer) && answer_.AtLineEnd();
+    return (phase_ == Phase::KvAnswer || phase_ == Phase::PasswordAnswer) && !answer_.Decided() && answer_.AtLineEnd();
 }
 
 bool TcpReadSteps::InsideReply() const
@@ -67,7 +79,7 @@ bool TcpReadSteps::InsideReply() const
     switch (phase_) {
     case Phase::KvAnswer:
     case Phase::PasswordAnswer:
-        return answer_.Begun();
+        return answer_.Begun() && !answer_.Decided();
     case Phase::Blocks:
         return block_ > 0 || escapePending_ || !blocks_[0].empty();
     case Phase::Closing:
@@ -78,28 +90,38 @@ bool TcpReadSteps::InsideReply() const
     return false;
 }
 
-void TcpReadSteps::AnswerDecided(Outcome& out)
+size_t TcpReadSteps::AnswerDecided(Outcome& out, std::string_view rest)
 {
     ++step_;
     const bool password = phase_ == Phase::PasswordAnswer;
     if (answer_.Result() != TcpAnswer::State::Accepted) {
         Fail(out, password ? Msg::kPasswordIncorrect : "", false);
-        return;
+        return 0;
     }
+    // While the next command is not out, the rest of the read and all after it are this answer's.
+    const bool nextOut = commandsOut_ > step_;
+    if (!nextOut)
+        answer_.KeepWhatFollows();
+    const size_t taken = answer_.Take(rest);
     out.logLines.push_back(answer_.Text());
     out.logLines.emplace_back(password ? TcpMsg::kPwdCheckOk : TcpMsg::kKvCheckOk);
-    answer_.StartNext();
+    // Taken down in one stream, the replies do not show when the read request went out: the line ends between the
+    // password answer and the header are then taken as the answer's, in whatever read they come.
+    if (nextOut && !password)
+        answer_.StartNext();
     phase_ = password ? Phase::Blocks : Phase::PasswordAnswer;
     if (password)
         blocks_ = {};
+    return taken;
 }
 
 size_t TcpReadSteps::TakeBlockBytes(std::string_view received, size_t pos, Outcome& out)
 {
     while (pos < received.size() && phase_ == Phase::Blocks) {
         auto b = static_cast<uint8_t>(received[pos++]);
-        // The header never starts with a line end: one before it is the password answer's, come late.
-        if (block_ == 0 && blocks_[0].empty() && !escapePending_ && TcpAnswer::IsLineEnd(static_cast<char>(b)))
+        // The header is the first six bytes, whatever they are, but for the byte the password answer still missed
+        // from its last line end.
+        if (block_ == 0 && blocks_[0].empty() && !escapePending_ && answer_.TakesLateByte(static_cast<char>(b)))
             continue;
         if (escapePending_) {
             escapePending_ = false;

@@ -12,11 +12,16 @@
 // twelve escaped blocks and the 8-byte closing reply. The socket delivers a byte stream: a read may hold part of a
 // reply, one reply or several, so every reply is taken by its content and length, never by how the network cut
 // it. A reply that stops coming before it is whole is judged when the caller says so (Stalled): a block or a
-// closing reply cut short then fails the read. Plain logic, no sockets.
+// closing reply cut short then fails the read. The caller tells when each command goes out (CommandSent): what
+// comes before a command is never the start of its reply. Plain logic, no sockets.
 class TcpReadSteps
 {
   public:
     enum class Result { Going, Failed, Finished };
+
+    // commandsOut: the commands already out when the replies start coming; by default all of them, as for the
+    // unit's replies taken down in one stream.
+    explicit TcpReadSteps(int commandsOut = TcpProtocol::kReadCommandCount) : commandsOut_(commandsOut) {}
 
     // What one socket read (or a stall) brought.
     struct Outcome {
@@ -38,6 +43,8 @@ class TcpReadSteps
 
     // Takes the bytes of one socket read. After Failed or Finished, further bytes are ignored.
     Outcome Feed(std::string_view received);
+    // The next command has gone out: bytes from here on may be its reply.
+    void CommandSent();
     // The reply under way has stopped coming: an answer is judged on what came; a block or the closing reply
     // cut short fails the read with its own message.
     Outcome Stalled();
@@ -56,7 +63,8 @@ class TcpReadSteps
   private:
     enum class Phase { KvAnswer, PasswordAnswer, Blocks, Closing, Over };
 
-    void AnswerDecided(Outcome& out);
+    // Judges the answer just decided; returns how much of the rest of its read it took along.
+    size_t AnswerDecided(Outcome& out, std::string_view rest);
     // Un-escapes into the current block from pos on; returns where the block data ended in received.
     size_t TakeBlockBytes(std::string_view received, size_t pos, Outcome& out);
     void BlockComplete(Outcome& out);
@@ -66,6 +74,7 @@ class TcpReadSteps
 
     Phase phase_ = Phase::KvAnswer;
     int step_ = 0;
+    int commandsOut_;
     TcpAnswer answer_{TcpProtocol::kReadAnswerLimit};
     int block_ = 0; // index of the block being filled
     bool escapePending_ = false;

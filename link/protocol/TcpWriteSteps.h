@@ -9,11 +9,16 @@
 
 // The unit's answers to a TCP image write: "kv", the password, then the eight blocks. Each must hold "OK" in
 // fewer than 512 bytes. The answers come as a byte stream: each counts once it is whole, however many socket
-// reads it took or shared. Plain logic, no sockets.
+// reads it took or shared. The caller tells when each command or block goes out (CommandSent): what comes before
+// it is never the start of its answer. Plain logic, no sockets.
 class TcpWriteSteps
 {
   public:
     enum class Result { Going, Failed, Finished };
+
+    // commandsOut: the commands and blocks already out when the answers start coming; by default all of them, as
+    // for the unit's answers taken down in one stream.
+    explicit TcpWriteSteps(int commandsOut = TcpProtocol::kWriteCommandCount) : commandsOut_(commandsOut) {}
 
     struct Outcome {
         Result result = Result::Going;
@@ -23,19 +28,23 @@ class TcpWriteSteps
     };
 
     Outcome Feed(std::string_view received);
+    // The next command or block has gone out: bytes from here on may be its answer.
+    void CommandSent();
     // The answer under way has stopped coming: it is judged on what came.
     Outcome Stalled();
     // An answer has begun (line ends alone do not begin one) and is not yet whole.
-    bool InsideReply() const { return !over_ && answer_.Begun(); }
+    bool InsideReply() const { return !over_ && answer_.Begun() && !answer_.Decided(); }
     // The answer under way, still without its "OK" line, ends a line so far.
-    bool AnswerAtLineEnd() const { return !over_ && answer_.AtLineEnd(); }
+    bool AnswerAtLineEnd() const { return InsideReply() && answer_.AtLineEnd(); }
     // Answers taken so far (tcpStep).
     int Step() const { return step_; }
 
   private:
-    void AnswerDecided(Outcome& out);
+    // Judges the answer just decided; returns how much of the rest of its read it took along.
+    size_t AnswerDecided(Outcome& out, std::string_view rest);
 
     int step_ = 0;
+    int commandsOut_;
     bool over_ = false;
     TcpAnswer answer_{TcpProtocol::kWriteAnswerLimit};
 };

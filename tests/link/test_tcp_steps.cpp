@@ -221,6 +221,68 @@ TEST(TcpReadSteps, NothingStallsBeforeTheReplyBegins)
     EXPECT_TRUE(steps.InsideReply());
 }
 
+// As a running transfer takes the replies: told when each command goes out, each read what the unit sent in one
+// go. The header is the first six bytes after the read request, whatever they are; kept out of it are only what
+// the password answer's read held after its "OK" line, what came before the request went out, and the one byte
+// the answer still missed from its last line end.
+TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
+{
+    const std::string ok = "\r\nKIV Corvo password accepted\r\nOK";
+    const struct {
+        const char* name;
+        std::string header;
+        std::string passwordRead; // the read that ends the password answer
+        Strings before;           // later reads, before the request goes out
+        std::string late;         // first after the request, before the header
+    } cases[] = {
+        {"CR LF REA=", "\r\nREA=", ok + "\r\n", {}, ""},
+        {"REA= CR LF", "REA=\r\n", ok + "\r\n", {}, ""},
+        {"the unit's own bytes after REA=", "REA=:0", ok + "\r\n", {}, ""},
+        {"a bare CR, its LF late", "\r\nREA=", ok + "\r", {}, "\n"},
+        {"a bare CR, its LF never", "\r\nREA=", ok + "\r", {}, ""},
+        {"LF CR ends, the CR never", "\nREA=\r", ok + "\n", {}, ""},
+        {"a prompt after OK", "REA=\r\n", ok + "\r\n> ", {}, ""},
+        {"a status line after OK", "\r\nREA=", ok + "\r\nREADY\r\n", {}, ""},
+        {"a status line apart", "\r\nREA=", ok + "\r\n", {"READY\r\n"}, ""},
+        {"a blank line apart", "\r\nREA=", ok + "\r\n", {"\r\n"}, ""},
+        {"the LF before the request", "\r\nREA=", ok + "\r", {"\n"}, ""},
+    };
+    for (const auto& c : cases) {
+        SimUnit unit(SimUnit::Dialect::Tcp);
+        unit.TcpReadHeader = c.header;
+        const std::string kvAnswer = unit.Feed("kv\r");
+        unit.Feed("kvpw=1234\r");
+        const std::string reply = c.late + unit.Feed("kvrea0");
+        for (size_t cut = 0; cut < 12; ++cut) {
+            TcpReadSteps steps(0);
+            steps.CommandSent();
+            steps.Feed(kvAnswer);
+            steps.CommandSent();
+            const auto answered = steps.Feed(c.passwordRead);
+            ASSERT_EQ(answered.logLines.size(), 2u) << c.name;
+            EXPECT_EQ(answered.logLines[0], c.passwordRead) << c.name; // the whole read is the answer
+            for (const std::string& read : c.before)
+                steps.Feed(read);
+            EXPECT_FALSE(steps.InsideReply()) << c.name;
+            steps.CommandSent();
+            const auto out = FeedCut(steps, reply, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut});
+            EXPECT_EQ(out.message, Msg::kReadOk) << c.name << " cut at " << cut;
+            EXPECT_EQ(out.image, Memory(unit)) << c.name;
+            EXPECT_EQ(steps.Blocks()[0].substr(0, 6), c.header) << c.name;
+        }
+    }
+}
+
+// Nothing is taken before the first command goes out.
+TEST(TcpReadSteps, NothingCountsBeforeTheFirstCommand)
+{
+    TcpReadSteps steps(0);
+    EXPECT_EQ(steps.Feed("\r\nOK\r\n").logLines.size(), 0u);
+    EXPECT_EQ(steps.Step(), 0);
+    steps.CommandSent();
+    EXPECT_EQ(steps.Feed("\r\nOK\r\n").logLines, (Strings{"\r\nOK\r\n", TcpMsg::kKvCheckOk}));
+}
+
 namespace
 {
 // The unit's ten answers to a TCP write, as one stream.
@@ -260,6 +322,43 @@ TEST(TcpWriteSteps, AnyCutOfTheAnswersCountsTenWholeAnswers)
     EXPECT_FALSE(steps.InsideReply());
     EXPECT_EQ(steps.Feed("\r\nKIV Corvo password accepted\r\nOK\r\n").logLines,
               (Strings{"\r\nKIV Corvo password accepted\r\nOK\r\n", TcpMsg::kPwdCheckOk}));
+}
+
+// What the unit says after an answer's "OK" line, in the same read or apart before the next command goes out, is
+// that answer's: the next answer begins only with bytes that came after its command.
+TEST(TcpWriteSteps, WhatFollowsAnOkLineBeforeTheNextCommandBelongsToThatAnswer)
+{
+    const struct {
+        std::string text;
+        bool apart;
+    } cases[] = {{"> ", false}, {"READY\r\n", false}, {"READY\r\n", true}, {"\r\n> ", true}};
+    for (const auto& c : cases) {
+        SimUnit unit(SimUnit::Dialect::Tcp);
+        unit.TcpAfterOk = c.text;
+        unit.TcpAfterOkApart = c.apart;
+        Strings commands{"kv\r", "kvpw=1234\r"};
+        for (int b = 0; b < 8; ++b)
+            commands.push_back(TcpBlockFrame(b, std::string(256, static_cast<char>(b))));
+        TcpWriteSteps steps(0);
+        int finished = 0;
+        Strings lines;
+        for (const std::string& command : commands) {
+            steps.CommandSent();
+            const Strings reads = unit.FeedReplies(command);
+            ASSERT_EQ(reads.size(), c.apart ? 2u : 1u) << c.text;
+            for (const std::string& read : reads) {
+                const auto out = steps.Feed(read);
+                finished += out.result == TcpWriteSteps::Result::Finished ? 1 : 0;
+                lines.insert(lines.end(), out.logLines.begin(), out.logLines.end());
+                EXPECT_FALSE(steps.InsideReply()) << c.text << " after " << steps.Step();
+            }
+        }
+        EXPECT_EQ(finished, 1) << c.text;
+        EXPECT_EQ(steps.Step(), 10) << c.text;
+        EXPECT_EQ(unit.BlocksStored, 8);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[0], "\r\nKIV Corvo command mode ready\r\nOK\r\n" + (c.apart ? "" : c.text));
+    }
 }
 
 // A refused answer stops the write; a long one passes while it stays under the write's own limit of 512 bytes.

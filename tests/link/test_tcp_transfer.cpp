@@ -109,6 +109,59 @@ TEST_P(TcpImageBothWays, ReadFillsTheImage)
         EXPECT_TRUE(HasLine(page.Memo2, line)) << line;
 }
 
+// However the unit shapes the header around "REA=", and whatever it says after its "OK" lines, the read and the
+// write go through.
+TEST_P(TcpImageBothWays, ReadAndWriteWhateverTheUnitSaysAroundItsReplies)
+{
+    const struct {
+        std::string header, afterOk;
+    } shapes[] = {
+        {"\r\nREA=", ""}, {"REA=\r\n", "> "}, {"\r\nREA=", "READY\r\n"}, {"REA=:0", "\r\n> "}, {"\nREA=\r", "> "}};
+    int round = 0;
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.header + "|" + shape.afterOk);
+        ++round;
+        sim->WithUnit([&shape](SimUnit& u) {
+            u.TcpReadHeader = shape.header;
+            u.TcpAfterOk = shape.afterOk;
+        });
+        Run(false);
+        EXPECT_EQ(host.Count(std::string("Result:OK:") + Msg::kReadOk), round);
+        EXPECT_EQ(ChangedAddresses(Image(0, 3072), UnitMemory(0, 3072)).size(), 0u);
+        std::string fresh;
+        for (int i = 0; i < 2048; ++i)
+            fresh.push_back(static_cast<char>((i * 13 + round) & 0xFF));
+        store.LoadPlain(0, fresh);
+        Run(true);
+        EXPECT_EQ(host.Count(std::string("Result:OK:") + Msg::kWriteOk), round);
+        EXPECT_EQ(ChangedAddresses(UnitMemory(0, 2048), fresh).size(), 0u);
+    }
+    EXPECT_EQ(host.FinishImageReads, round);
+    EXPECT_TRUE(Unit().Violations.empty());
+}
+
+// A status line the unit sends apart after the password answer lands before the read request goes out: it is
+// that answer's, shown but not counted, and the header is what comes after the request.
+TEST_P(TcpImageBothWays, TextAfterOkThatLandsBeforeTheRequestIsNoPartOfTheHeader)
+{
+    sim->WithUnit([](SimUnit& u) {
+        u.TcpAfterOk = "READY\r\n";
+        u.TcpAfterOkApart = true;
+    });
+    sim->HoldAfter(3); // "kv" answered with its status line, the password answered; its status line held
+    QTcpSocket* socket = server.Tcp.LinkSocket();
+    host.OnStep = [this, socket](const std::string& step) {
+        if (step != Msg::kStepStartReading)
+            return;
+        sim->Release();
+        EXPECT_TRUE(WaitWithoutPumping([&] { return sim->RepliesSent() == 4 && TcpLink::Pending(socket) > 0; }));
+    };
+    Run(false);
+    EXPECT_EQ(host.Status, Msg::kReadOk);
+    EXPECT_EQ(ChangedAddresses(Image(0, 3072), UnitMemory(0, 3072)).size(), 0u);
+    ASSERT_TRUE(PumpUntil([this] { return ShownBytes(page.Memo3) == sim->BytesSent(); })); // shown all the same
+}
+
 TEST_P(TcpImageBothWays, WriteLeavesTheUnitEqualToTheImagesFirst2048Bytes)
 {
     Run(true);
@@ -187,13 +240,15 @@ TEST_P(TcpImageBothWays, ALateAnswerOfACancelledWriteIsShownNotCounted)
 }
 
 // An answer that has ended its line is judged after a short quiet, not after the whole time limit: a refused
-// password shows at once, and an "OK" the unit ends with a bare CR still lets the read go on.
+// password shows at once, and an "OK" the unit ends with a bare CR still lets the read go on. The first block's
+// answer has the block's own limit, not a command's.
 TEST_P(TcpImageBothWays, AnAnswerThatEndedItsLineIsJudgedWithoutWaitingOutTheLimit)
 {
     const struct {
         const char* name;
         std::function<void()> setup;
         std::string result;
+        bool write = false;
     } cases[] = {
         {"refused password", [this] { host.Password = "9999"; }, std::string("ERROR:") + Msg::kPasswordIncorrect},
         {"OK and a bare CR",
@@ -201,6 +256,16 @@ TEST_P(TcpImageBothWays, AnAnswerThatEndedItsLineIsJudgedWithoutWaitingOutTheLim
              sim->WithUnit([](SimUnit& u) { u.Faults.PrepareReply = "\r\nKIV Corvo command mode ready\r\nOK\r"; });
          },
          std::string("OK:") + Msg::kReadOk},
+        // shorter than the 10 bytes the block's wait looks for, its line never ended: both waits run their limit
+        {"first block refused, its line open",
+         [this] {
+             server.Timing.TcpAckLimitMs = 300;
+             sim->WithUnit([](SimUnit& u) {
+                 u.Faults.RefuseBlock = 0;
+                 u.Faults.BlockRefusal = "\r\nERR";
+             });
+         },
+         "ERROR:", true},
     };
     // Waits inside the transfer do not run the window: a slip shows as a read that takes the whole limit. The
     // quiet is 1 s here: one as long as the field's reply limit would take 3 s.
@@ -210,7 +275,7 @@ TEST_P(TcpImageBothWays, AnAnswerThatEndedItsLineIsJudgedWithoutWaitingOutTheLim
         SCOPED_TRACE(c.name);
         c.setup();
         const auto start = std::chrono::steady_clock::now();
-        server.Transfer.ReadButtonTCPClick();
+        c.write ? server.Transfer.WriteButtonTCPClick() : server.Transfer.ReadButtonTCPClick();
         ASSERT_TRUE(PumpUntil([this] { return server.Transfer.Idle(); }, kLimitMs));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
         EXPECT_EQ(host.Count("Result:" + c.result), 1);
@@ -381,6 +446,18 @@ std::vector<size_t> OkLineAndLastByte(const std::string& reply)
     return {SimCut::BeforeOk(reply)[0], reply.size() - 1};
 }
 
+// Units that say more after their "OK" lines, and put more than "REA=" into the header.
+void PromptAfterOk(SimUnit& u)
+{
+    u.TcpAfterOk = "> ";
+    u.TcpReadHeader = "\r\nREA=";
+}
+void StatusLineAfterOk(SimUnit& u)
+{
+    u.TcpAfterOk = "READY\r\n";
+    u.TcpReadHeader = "REA=:0";
+}
+
 // Long runs of joined replies every 700 bytes, a short answer in its middle.
 std::vector<size_t> JoinedCuts(const std::string& reply)
 {
@@ -472,6 +549,12 @@ INSTANTIATE_TEST_SUITE_P(
                     [](SimUnit& u) { u.TcpLineEnds = SimUnit::LineEnds::BlankLineAfter; }},
             CutCase{"LfCrEndsTheCrLate", Late(SimCut::BeforeLastByte),
                     [](SimUnit& u) { u.TcpLineEnds = SimUnit::LineEnds::LfCr; }},
+            // the LF after "OK" CR late, the header's own CR LF right after it
+            CutCase{"LastByteLateBeforeACrLfHeader", Late(SimCut::BeforeLastByte),
+                    [](SimUnit& u) { u.TcpReadHeader = "\r\nREA="; }},
+            // a prompt or a status line after each "OK" line, in the same send
+            CutCase{"PromptAfterOk", {SimCut::Middle, kPieceGapMs}, PromptAfterOk},
+            CutCase{"StatusLineAfterOkCutInsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}, StatusLineAfterOk},
             // the field's own table, 2 s pauses: the password answer's "OK" line and its LF late
             CutCase{"FieldTimingOkLineAndLastByteLate", {OkLineAndLastByte, 2000, false, 1, 1}, nullptr, 1.0})),
     [](const auto& info) { return std::string(std::get<1>(info.param).name) + LinkModeName(std::get<0>(info.param)); });

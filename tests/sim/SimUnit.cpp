@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace
 {
@@ -61,9 +62,11 @@ std::string SimUnit::Feed(std::string_view bytes)
 std::vector<std::string> SimUnit::FeedReplies(std::string_view bytes)
 {
     std::vector<std::string> replies;
-    auto reply = [&replies](std::string r) {
+    auto reply = [this, &replies](std::string r) {
         if (!r.empty())
             replies.push_back(std::move(r));
+        if (!saidApart_.empty())
+            replies.push_back(std::exchange(saidApart_, {}));
     };
     for (char c : bytes) {
         if (mode_ != Mode::Line) {
@@ -227,14 +230,16 @@ std::string SimUnit::TimersAnswer() const
     return answer.substr(0, answer.size() - std::min(answer.size(), static_cast<size_t>(Faults.TimersAnswerShort)));
 }
 
-std::string SimUnit::TcpAnswer(std::string text) const
+std::string SimUnit::TcpAnswer(std::string text)
 {
     if (TcpLineEnds == LineEnds::BlankLineAfter)
-        return text + "\r\n";
+        text += "\r\n";
     if (TcpLineEnds == LineEnds::LfCr)
         for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
             text.replace(at, 2, "\n\r");
-    return text;
+    if (TcpAfterOkApart)
+        saidApart_ = TcpAfterOk;
+    return TcpAfterOkApart ? text : text + TcpAfterOk;
 }
 
 std::string SimUnit::ReadReply(int size)
@@ -270,7 +275,7 @@ std::vector<std::string> SimUnit::TcpReadReply()
             raw.push_back(static_cast<char>(sum >> 8));
             raw.push_back(static_cast<char>(sum & 0xFF));
         }
-        std::string segment = k == 0 ? "REA=\r\n" : "";
+        std::string segment = k == 0 ? TcpReadHeader : "";
         for (char c : raw)
             AppendEscaped(segment, static_cast<uint8_t>(c));
         segments.push_back(segment);
@@ -301,22 +306,26 @@ std::string SimUnit::HandleFrame()
     if (!unlocked_)
         Violations.push_back("block " + std::to_string(frameBlock_) + " while locked");
     const auto size = static_cast<size_t>(BlockSize());
-    const std::string refused = Tcp() ? TcpAnswer("\r\nKVWEB ERROR\r\n") : kNo6;
+    auto refused = [this]() -> std::string {
+        if (!Tcp())
+            return kNo6;
+        return Faults.BlockRefusal.empty() ? TcpAnswer("\r\nKVWEB ERROR\r\n") : Faults.BlockRefusal;
+    };
     if (frameBlock_ >= BlockCount())
         Violations.push_back("block number " + std::to_string(frameBlock_));
     if (!wellFormed || raw.size() != size + 2) {
         Violations.push_back("block " + std::to_string(frameBlock_) + " of " + std::to_string(raw.size()) + " bytes");
-        return refused;
+        return refused();
     }
     std::string data = raw.substr(0, size);
     const uint16_t sent =
         static_cast<uint16_t>(static_cast<uint8_t>(raw[size]) << 8 | static_cast<uint8_t>(raw[size + 1]));
     if (sent != Checksum(data)) {
         Violations.push_back("bad checksum in block " + std::to_string(frameBlock_));
-        return refused;
+        return refused();
     }
     if (frameBlock_ == Faults.RefuseBlock || !unlocked_ || frameBlock_ >= BlockCount())
-        return refused;
+        return refused();
     for (size_t i = 0; i < data.size(); ++i)
         Memory[static_cast<size_t>(frameBlock_) * size + i] = static_cast<uint8_t>(data[i]);
     ++BlocksStored;

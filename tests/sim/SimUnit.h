@@ -20,6 +20,7 @@ struct SimFaults {
     int ShortReadBlock = -1;  // this read block (0..11) goes out 10 data bytes short
     std::string ClosingReply; // replaces the 8-byte reply after the last read block when not empty
     std::string PrepareReply; // replaces the answer to "kv" when not empty
+    std::string BlockRefusal; // replaces the answer to a refused block when not empty
 };
 
 // One block of the service panel's frame ("KVWXB=" area + 20, block + 20, escaped data, CRC low byte first).
@@ -66,6 +67,12 @@ class SimUnit
     // How the lines of its answers over TCP end (the closing reply of a read keeps its 8 bytes as they are).
     enum class LineEnds { CrLf, BlankLineAfter, LfCr };
     LineEnds TcpLineEnds = LineEnds::CrLf;
+    // The six bytes in front of the first read block over TCP: "REA=" somewhere in them, the rest the unit's own.
+    std::string TcpReadHeader = "REA=\r\n";
+    // What it says after the "OK" line of a TCP answer (a prompt, a status line), in the same send or, apart, in a
+    // send of its own right after.
+    std::string TcpAfterOk;
+    bool TcpAfterOkApart = false;
 
     // --- what it saw --------------------------------------------------------------------------------------
     // Every command in order: the line without its CR, "---" for the escape, "KVWEB<n>" for a block.
@@ -85,7 +92,7 @@ class SimUnit
     std::vector<std::string> TcpReadReply();
     std::string TimersAnswer() const;
     // A TCP answer written with CR LF, its line ends as the unit makes them.
-    std::string TcpAnswer(std::string text) const;
+    std::string TcpAnswer(std::string text);
     bool Tcp() const { return dialect_ == Dialect::Tcp; }
     int BlockSize() const { return Tcp() ? 256 : 512; }
     int BlockCount() const { return Tcp() ? 8 : 4; }
@@ -100,6 +107,7 @@ class SimUnit
     int frameBlock_ = 0;
     int altArea_ = 0;
     int altRefusals_ = 0;
+    std::string saidApart_; // the text after an answer's "OK" line, due as a reply of its own
     bool prepared_ = false;
     bool unlocked_ = false;
 };
