@@ -52,8 +52,8 @@ void TcpTransfer::Begin(bool reading)
     tcpWriting = !reading;
     if (reading)
         tcpReadDone = false;
-    readSteps_ = TcpReadSteps(0);
-    writeSteps_ = TcpWriteSteps(0);
+    readSteps_ = TcpReadSteps();
+    writeSteps_ = TcpWriteSteps();
 }
 
 void TcpTransfer::CommandGoesOut()

@@ -16,9 +16,6 @@ inline constexpr int kWriteBlockCount = 8;
 inline constexpr int kReadHeaderSize = 6;   // in front of the first block; holds "REA="
 inline constexpr int kClosingReplySize = 8; // the reply after the twelfth block, exactly this long
 inline constexpr int kConfigSize = kBlockSize * kReadBlockCount;
-// Commands a transfer sends: "kv", the password, then the read request or the block frames.
-inline constexpr int kReadCommandCount = 3;
-inline constexpr int kWriteCommandCount = 2 + kWriteBlockCount;
 
 // An answer to "kv" or the password is refused from this many bytes on (the read's and the write's limit).
 inline constexpr int kReadAnswerLimit = 256;

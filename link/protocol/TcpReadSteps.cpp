@@ -105,9 +105,9 @@ size_t TcpReadSteps::AnswerDecided(Outcome& out, std::string_view rest)
     const size_t taken = answer_.Take(rest);
     out.logLines.push_back(answer_.Text());
     out.logLines.emplace_back(password ? TcpMsg::kPwdCheckOk : TcpMsg::kKvCheckOk);
-    // Taken down in one stream, the replies do not show when the read request went out: the line ends between the
-    // password answer and the header are then taken as the answer's, in whatever read they come.
-    if (nextOut && !password)
+    // The next command went out before this answer was whole: a later read may begin its reply, but for the byte
+    // still missing from this answer's last line end.
+    if (nextOut)
         answer_.StartNext();
     phase_ = password ? Phase::Blocks : Phase::PasswordAnswer;
     if (password)

@@ -12,16 +12,12 @@
 // twelve escaped blocks and the 8-byte closing reply. The socket delivers a byte stream: a read may hold part of a
 // reply, one reply or several, so every reply is taken by its content and length, never by how the network cut
 // it. A reply that stops coming before it is whole is judged when the caller says so (Stalled): a block or a
-// closing reply cut short then fails the read. The caller tells when each command goes out (CommandSent): what
-// comes before a command is never the start of its reply. Plain logic, no sockets.
+// closing reply cut short then fails the read. No command is out at first: the caller tells when each goes out
+// (CommandSent), and what comes before a command is never the start of its reply. Plain logic, no sockets.
 class TcpReadSteps
 {
   public:
     enum class Result { Going, Failed, Finished };
-
-    // commandsOut: the commands already out when the replies start coming; by default all of them, as for the
-    // unit's replies taken down in one stream.
-    explicit TcpReadSteps(int commandsOut = TcpProtocol::kReadCommandCount) : commandsOut_(commandsOut) {}
 
     // What one socket read (or a stall) brought.
     struct Outcome {
@@ -74,7 +70,7 @@ class TcpReadSteps
 
     Phase phase_ = Phase::KvAnswer;
     int step_ = 0;
-    int commandsOut_;
+    int commandsOut_ = 0;
     TcpAnswer answer_{TcpProtocol::kReadAnswerLimit};
     int block_ = 0; // index of the block being filled
     bool escapePending_ = false;

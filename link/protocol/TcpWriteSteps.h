@@ -9,16 +9,12 @@
 
 // The unit's answers to a TCP image write: "kv", the password, then the eight blocks. Each must hold "OK" in
 // fewer than 512 bytes. The answers come as a byte stream: each counts once it is whole, however many socket
-// reads it took or shared. The caller tells when each command or block goes out (CommandSent): what comes before
-// it is never the start of its answer. Plain logic, no sockets.
+// reads it took or shared. No command is out at first: the caller tells when each command or block goes out
+// (CommandSent), and what comes before it is never the start of its answer. Plain logic, no sockets.
 class TcpWriteSteps
 {
   public:
     enum class Result { Going, Failed, Finished };
-
-    // commandsOut: the commands and blocks already out when the answers start coming; by default all of them, as
-    // for the unit's answers taken down in one stream.
-    explicit TcpWriteSteps(int commandsOut = TcpProtocol::kWriteCommandCount) : commandsOut_(commandsOut) {}
 
     struct Outcome {
         Result result = Result::Going;
@@ -44,7 +40,7 @@ class TcpWriteSteps
     size_t AnswerDecided(Outcome& out, std::string_view rest);
 
     int step_ = 0;
-    int commandsOut_;
+    int commandsOut_ = 0;
     bool over_ = false;
     TcpAnswer answer_{TcpProtocol::kWriteAnswerLimit};
 };

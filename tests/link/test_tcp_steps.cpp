@@ -16,41 +16,86 @@ using Result = TcpReadSteps::Result;
 
 namespace
 {
-// Everything the unit answers to the commands, as one stream.
-std::string UnitStream(SimUnit& unit, const Strings& commands)
+// What the unit answers to each command, one reply a command.
+Strings UnitReplies(SimUnit& unit, const Strings& commands)
 {
-    std::string stream;
+    Strings replies;
     for (const std::string& command : commands)
-        stream += unit.Feed(command);
-    return stream;
+        replies.push_back(unit.Feed(command));
+    return replies;
 }
 const Strings kReadCommands{"kv\r", "kvpw=1234\r", "kvrea0"};
+
+size_t StreamSize(const Strings& replies)
+{
+    size_t size = 0;
+    for (const std::string& reply : replies)
+        size += reply.size();
+    return size;
+}
 
 std::string Memory(const SimUnit& unit, int count = 3072)
 {
     return std::string(reinterpret_cast<const char*>(unit.Memory.data()), static_cast<size_t>(count));
 }
 
-// Feeds the stream in reads that end at the given positions (the last read ends with the stream); the steps
-// are told the reply stalled when the stream ran out before they ended. The outcome carries every log line.
+// How FeedCut plays the transfer.
+struct Driving {
+    int firstCommand = 0;   // the replies answer the commands from this one on; those before it are out already
+    bool stallAtEnd = true; // where the stream ends the reply under way stops coming, and is judged
+    // Every command went out before the first reply came: a unit slower than the transfer's wait for each reply.
+    bool sentAhead = false;
+};
+
+// Feeds the unit's replies as a running transfer takes them: the replies, one per command, run on as one stream
+// that the network cuts into reads ending at the given positions (the last read ends with the stream). A command
+// goes out (CommandSent) only once the answer before it is decided, and before the first byte of its reply: a read
+// that reaches into a reply before the answer ahead of it was decided is two reads, split where the reply starts,
+// as the unit cannot answer a command not yet sent; one that reaches into it later is fed whole after the
+// command, late line-end bytes of the answer before and all. An answer still open where the next reply starts is
+// judged as stopped, as the transfer does after its quiet. The outcome carries every log line.
 template <typename Steps>
-typename Steps::Outcome FeedCut(Steps& steps, const std::string& stream, std::vector<size_t> cuts)
+typename Steps::Outcome FeedCut(Steps& steps, const Strings& replies, std::vector<size_t> cuts, Driving how = {})
 {
-    typename Steps::Outcome last;
+    using Outcome = typename Steps::Outcome;
+    std::string stream;
+    std::vector<size_t> starts;
+    for (const std::string& reply : replies) {
+        starts.push_back(stream.size());
+        stream += reply;
+    }
+    Outcome last;
     Strings lines;
+    const auto take = [&](Outcome out) {
+        lines.insert(lines.end(), out.logLines.begin(), out.logLines.end());
+        last = std::move(out);
+        return last.result == Steps::Result::Going;
+    };
     cuts.push_back(stream.size());
     size_t from = 0;
+    size_t next = 0; // the reply whose command goes out next
+    for (; how.sentAhead && next < replies.size(); ++next)
+        steps.CommandSent();
+    bool going = true;
     for (size_t cut : cuts) {
-        last = steps.Feed(std::string_view(stream).substr(from, cut - from));
-        from = cut;
-        lines.insert(lines.end(), last.logLines.begin(), last.logLines.end());
-        if (last.result != Steps::Result::Going)
-            break;
+        while (going && from < cut) {
+            const int command = how.firstCommand + static_cast<int>(next);
+            if (next == replies.size() || starts[next] >= cut) {
+                going = take(steps.Feed(std::string_view(stream).substr(from, cut - from)));
+                from = cut;
+            } else if (steps.Step() >= command) {
+                steps.CommandSent();
+                ++next;
+            } else if (from < starts[next]) {
+                going = take(steps.Feed(std::string_view(stream).substr(from, starts[next] - from)));
+                from = starts[next];
+            } else {
+                going = take(steps.Stalled()) && steps.Step() >= command;
+            }
+        }
     }
-    if (last.result == Steps::Result::Going) {
-        last = steps.Stalled();
-        lines.insert(lines.end(), last.logLines.begin(), last.logLines.end());
-    }
+    if (going && how.stallAtEnd)
+        take(steps.Stalled());
     last.logLines = lines;
     return last;
 }
@@ -102,30 +147,56 @@ const SimUnit::LineEnds kLineEnds[] = {SimUnit::LineEnds::CrLf, SimUnit::LineEnd
                                        SimUnit::LineEnds::LfCr};
 
 // Every reply is taken by content and length however the network cuts the stream: in one read, at every
-// position in two reads, or byte by byte, the read ends the same way, however the unit ends its lines.
+// position in two reads, or byte by byte, the read ends the same way, however the unit ends its lines and whatever
+// its header holds around "REA=". One cut only the unit could resolve: inside the blank line that ends the password
+// answer, the read leaves line ends to come after the request, just as a header that starts with them would come.
+// The read may fail there, but never takes a shifted image.
 TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
 {
-    for (const SimUnit::LineEnds ends : kLineEnds) {
+    using Ends = SimUnit::LineEnds;
+    const struct {
+        Ends ends;
+        std::string header;
+    } shapes[] = {{Ends::CrLf, "REA=\r\n"},        {Ends::BlankLineAfter, "REA=\r\n"},
+                  {Ends::LfCr, "REA=\r\n"},        {Ends::CrLf, "\r\nREA="},
+                  {Ends::CrLf, "REA=:0"},          {Ends::CrLf, "\nREA=\r"},
+                  {Ends::LfCr, "\nREA=\r"},        {Ends::LfCr, "\n\rREA="},
+                  {Ends::BlankLineAfter, "REA=:0"}};
+    for (const auto& shape : shapes) {
         SimUnit unit(SimUnit::Dialect::Tcp);
-        unit.TcpLineEnds = ends;
-        const std::string stream = UnitStream(unit, kReadCommands);
+        unit.TcpLineEnds = shape.ends;
+        unit.TcpReadHeader = shape.header;
+        const Strings replies = UnitReplies(unit, kReadCommands);
+        const size_t size = StreamSize(replies);
+        const size_t requestAt = replies[0].size() + replies[1].size();
+        // The read ends two or three bytes short of the password answer's end: the blank line's CR LF, its LF first.
+        const auto unitOnly = [&](const std::vector<size_t>& cuts) {
+            return shape.ends == Ends::BlankLineAfter && cuts.size() == 1 && cuts[0] + 3 >= requestAt &&
+                   cuts[0] + 2 <= requestAt;
+        };
         // Line ends matter to the answers and the header; past them one way of ending lines is as good as another.
-        const size_t lastCut = ends == SimUnit::LineEnds::CrLf ? stream.size() : 200;
+        const size_t lastCut = &shape == &shapes[0] ? size : 200;
         std::vector<std::vector<size_t>> ways{{}};
         for (size_t cut = 1; cut < lastCut; ++cut)
             ways.push_back({cut});
         std::vector<size_t> everyByte;
-        for (size_t cut = 1; cut < stream.size(); ++cut)
+        for (size_t cut = 1; cut < size; ++cut)
             everyByte.push_back(cut);
         ways.push_back(everyByte);
         for (const auto& cuts : ways) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(shape.ends) << testing::PrintToString(shape.header)
+                                            << " cut at " << (cuts.empty() ? 0 : cuts[0]));
             TcpReadSteps steps;
-            const auto out = FeedCut(steps, stream, cuts);
-            ASSERT_EQ(out.message, Msg::kReadOk)
-                << static_cast<int>(ends) << " cut at " << (cuts.empty() ? 0 : cuts[0]);
+            const auto out = FeedCut(steps, replies, cuts);
+            if (unitOnly(cuts)) {
+                EXPECT_TRUE(out.image.empty() || out.image == Memory(unit));
+                continue;
+            }
+            ASSERT_EQ(out.message, Msg::kReadOk);
             EXPECT_EQ(out.image, Memory(unit));
             EXPECT_EQ(steps.Step(), 15);
             EXPECT_EQ(out.logLines.size(), 2u + 2u + 12u + 2u);
+            EXPECT_EQ(steps.Blocks()[0].substr(0, 6), shape.header);
         }
     }
 }
@@ -156,14 +227,14 @@ TEST(TcpReadSteps, ARepliesCutShortByTheUnitFailTheRead)
     for (const auto& c : cases) {
         SimUnit unit(SimUnit::Dialect::Tcp);
         c.fault(unit);
-        const std::string stream = UnitStream(unit, kReadCommands);
-        for (size_t cut = 1; cut < stream.size(); cut += 97) {
+        const Strings replies = UnitReplies(unit, kReadCommands);
+        for (size_t cut = 1; cut < StreamSize(replies); cut += 97) {
             TcpReadSteps steps;
-            const auto whole = steps.Feed(stream);
+            const auto whole = FeedCut(steps, replies, {}, {.stallAtEnd = false});
             EXPECT_EQ(whole.result, c.stalls ? Result::Going : c.result) << c.name;
             EXPECT_EQ(steps.InsideReply(), c.stalls) << c.name;
             TcpReadSteps cutSteps;
-            const auto out = FeedCut(cutSteps, stream, {cut});
+            const auto out = FeedCut(cutSteps, replies, {cut});
             EXPECT_EQ(out.result, c.result) << c.name << " cut at " << cut;
             EXPECT_EQ(out.message, c.message) << c.name;
             EXPECT_TRUE(out.reportStatus) << c.name;
@@ -179,22 +250,25 @@ TEST(TcpReadSteps, RefusedAnswersAndABadHeaderTakeTheFailurePath)
     const std::string block1 = "REA=\r\n" + std::string(256, 'x');
     const struct {
         const char* name;
-        std::string stream;
+        Strings replies;
         bool stalls; // refused only once it stops coming
         std::string message;
         int step;
     } cases[] = {
-        {"kv of 256 bytes", "OK" + std::string(254, ' ') + "\r\n", false, "", 1},
-        {"OK after a zero byte", std::string("\0OK\r\n", 5), false, "", 1},
-        {"kv refused", "\r\nKIV Corvo busy\r\nNO\r\n", true, "", 1},
-        {"password refused", good + "\r\nERROR\r\n", true, Msg::kPasswordIncorrect, 2},
-        {"no REA= in the header", good + good + "REX=\r\n" + std::string(256, 'x'), false, "", 3},
-        {"the first block cut short", good + good + "REA=\r\n" + std::string(255, 'a') + "\x7D", true, Msg::kReadFailed,
+        {"kv of 256 bytes", {"OK" + std::string(254, ' ') + "\r\n"}, false, "", 1},
+        {"OK after a zero byte", {std::string("\0OK\r\n", 5)}, false, "", 1},
+        {"kv refused", {"\r\nKIV Corvo busy\r\nNO\r\n"}, true, "", 1},
+        {"password refused", {good, "\r\nERROR\r\n"}, true, Msg::kPasswordIncorrect, 2},
+        {"no REA= in the header", {good, good, "REX=\r\n" + std::string(256, 'x')}, false, "", 3},
+        {"the first block cut short",
+         {good, good, "REA=\r\n" + std::string(255, 'a') + "\x7D"},
+         true,
+         Msg::kReadFailed,
          2},
     };
     for (const auto& c : cases) {
         TcpReadSteps steps;
-        TcpReadSteps::Outcome out = steps.Feed(c.stream);
+        TcpReadSteps::Outcome out = FeedCut(steps, c.replies, {}, {.stallAtEnd = false});
         EXPECT_EQ(out.result == Result::Going, c.stalls) << c.name;
         EXPECT_EQ(steps.InsideReply(), c.stalls) << c.name;
         if (c.stalls)
@@ -203,7 +277,9 @@ TEST(TcpReadSteps, RefusedAnswersAndABadHeaderTakeTheFailurePath)
         EXPECT_EQ(out.message, c.message) << c.name;
         EXPECT_EQ(out.reportStatus, c.message == Msg::kReadFailed) << c.name;
         EXPECT_EQ(steps.Step(), c.step) << c.name;
-        EXPECT_EQ(steps.Feed(good + block1).result, Result::Going) << c.name; // nothing later is taken
+        // nothing later is taken, though the next command went out
+        const Driving next{.firstCommand = c.step, .stallAtEnd = false};
+        EXPECT_EQ(FeedCut(steps, {good + block1}, {}, next).result, Result::Going) << c.name;
         EXPECT_EQ(steps.Step(), c.step) << c.name;
     }
 }
@@ -213,11 +289,11 @@ TEST(TcpReadSteps, NothingStallsBeforeTheReplyBegins)
     TcpReadSteps steps;
     EXPECT_FALSE(steps.InsideReply());
     EXPECT_EQ(steps.Stalled().result, Result::Going);
-    steps.Feed("\r\nOK\r\n\r\nOK\r\n");
+    FeedCut(steps, {"\r\nOK\r\n", "\r\nOK\r\n"}, {}, {.stallAtEnd = false});
     EXPECT_EQ(steps.Step(), 2);
     EXPECT_FALSE(steps.InsideReply()); // a silent unit: the read waits as long as the user lets it
     EXPECT_EQ(steps.Stalled().result, Result::Going);
-    steps.Feed("REA");
+    FeedCut(steps, {"REA"}, {}, {.firstCommand = 2, .stallAtEnd = false});
     EXPECT_TRUE(steps.InsideReply());
 }
 
@@ -254,7 +330,7 @@ TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
         unit.Feed("kvpw=1234\r");
         const std::string reply = c.late + unit.Feed("kvrea0");
         for (size_t cut = 0; cut < 12; ++cut) {
-            TcpReadSteps steps(0);
+            TcpReadSteps steps;
             steps.CommandSent();
             steps.Feed(kvAnswer);
             steps.CommandSent();
@@ -264,8 +340,8 @@ TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
             for (const std::string& read : c.before)
                 steps.Feed(read);
             EXPECT_FALSE(steps.InsideReply()) << c.name;
-            steps.CommandSent();
-            const auto out = FeedCut(steps, reply, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut});
+            const auto out = FeedCut(steps, {reply}, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut},
+                                     {.firstCommand = 2});
             EXPECT_EQ(out.message, Msg::kReadOk) << c.name << " cut at " << cut;
             EXPECT_EQ(out.image, Memory(unit)) << c.name;
             EXPECT_EQ(steps.Blocks()[0].substr(0, 6), c.header) << c.name;
@@ -273,10 +349,38 @@ TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
     }
 }
 
+// A unit slower than the transfer's wait for each reply answers only after the next command went out: each
+// answer, the password's as the others, then keeps only the line ends in its own read and the one byte still
+// missing from its last line end; a header that starts with line ends in a later read keeps them.
+TEST(TcpReadSteps, AnAnswerThatCameAfterTheNextCommandKeepsOnlyItsOwnLineEnds)
+{
+    using Ends = SimUnit::LineEnds;
+    const struct {
+        Ends ends;
+        std::string header;
+        size_t early; // the reads end this many bytes before each reply's end
+    } cases[] = {{Ends::CrLf, "\r\nREA=", 0}, {Ends::CrLf, "\r\nREA=", 1}, {Ends::LfCr, "\nREA=\r", 0},
+                 {Ends::LfCr, "\nREA=\r", 1}, {Ends::CrLf, "\nREA=\r", 1}, {Ends::BlankLineAfter, "REA=\r\n", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.ends) << testing::PrintToString(c.header) << c.early);
+        SimUnit unit(SimUnit::Dialect::Tcp);
+        unit.TcpLineEnds = c.ends;
+        unit.TcpReadHeader = c.header;
+        const Strings replies = UnitReplies(unit, kReadCommands);
+        const size_t kvEnd = replies[0].size();
+        const std::vector<size_t> cuts{kvEnd - c.early, kvEnd + replies[1].size() - c.early};
+        TcpReadSteps steps;
+        const auto out = FeedCut(steps, replies, cuts, {.sentAhead = true});
+        EXPECT_EQ(out.message, Msg::kReadOk);
+        EXPECT_TRUE(out.image == Memory(unit));
+        EXPECT_EQ(steps.Blocks()[0].substr(0, 6), c.header);
+    }
+}
+
 // Nothing is taken before the first command goes out.
 TEST(TcpReadSteps, NothingCountsBeforeTheFirstCommand)
 {
-    TcpReadSteps steps(0);
+    TcpReadSteps steps;
     EXPECT_EQ(steps.Feed("\r\nOK\r\n").logLines.size(), 0u);
     EXPECT_EQ(steps.Step(), 0);
     steps.CommandSent();
@@ -285,14 +389,13 @@ TEST(TcpReadSteps, NothingCountsBeforeTheFirstCommand)
 
 namespace
 {
-// The unit's ten answers to a TCP write, as one stream.
-std::string WriteAnswers(SimUnit& unit, const std::string& block)
+// The unit's ten answers to a TCP write, one a command.
+Strings WriteAnswers(SimUnit& unit, const std::string& block)
 {
-    std::string stream = unit.Feed("kv\r");
-    stream += unit.Feed("kvpw=1234\r");
+    Strings commands{"kv\r", "kvpw=1234\r"};
     for (int b = 0; b < 8; ++b)
-        stream += unit.Feed(TcpBlockFrame(b, block));
-    return stream;
+        commands.push_back(TcpBlockFrame(b, block));
+    return UnitReplies(unit, commands);
 }
 } // namespace
 
@@ -303,11 +406,11 @@ TEST(TcpWriteSteps, AnyCutOfTheAnswersCountsTenWholeAnswers)
     for (const SimUnit::LineEnds ends : kLineEnds) {
         SimUnit unit(SimUnit::Dialect::Tcp);
         unit.TcpLineEnds = ends;
-        const std::string stream = WriteAnswers(unit, std::string(256, '\x7D'));
+        const Strings answers = WriteAnswers(unit, std::string(256, '\x7D'));
         ASSERT_EQ(unit.BlocksStored, 8);
-        for (size_t cut = 0; cut < stream.size(); ++cut) {
+        for (size_t cut = 0; cut < StreamSize(answers); ++cut) {
             TcpWriteSteps steps;
-            const auto out = FeedCut(steps, stream, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut});
+            const auto out = FeedCut(steps, answers, cut == 0 ? std::vector<size_t>{} : std::vector<size_t>{cut});
             ASSERT_EQ(out.result, TcpWriteSteps::Result::Finished) << static_cast<int>(ends) << " cut at " << cut;
             EXPECT_EQ(out.message, Msg::kWriteOk);
             EXPECT_EQ(steps.Step(), 10);
@@ -315,10 +418,11 @@ TEST(TcpWriteSteps, AnyCutOfTheAnswersCountsTenWholeAnswers)
         }
     }
     TcpWriteSteps steps;
-    const auto out = steps.Feed("\r\nKIV Corvo command mode ready\r\nOK\r");
+    const auto out = FeedCut(steps, {"\r\nKIV Corvo command mode ready\r\nOK\r"}, {}, {.stallAtEnd = false});
     EXPECT_EQ(steps.Step(), 1); // its line has ended
     EXPECT_EQ(out.logLines, (Strings{"\r\nKIV Corvo command mode ready\r\nOK\r", TcpMsg::kKvCheckOk}));
-    steps.Feed("\n"); // its LF, late
+    steps.CommandSent(); // the password goes out
+    steps.Feed("\n");    // the answer's LF, late
     EXPECT_FALSE(steps.InsideReply());
     EXPECT_EQ(steps.Feed("\r\nKIV Corvo password accepted\r\nOK\r\n").logLines,
               (Strings{"\r\nKIV Corvo password accepted\r\nOK\r\n", TcpMsg::kPwdCheckOk}));
@@ -339,7 +443,7 @@ TEST(TcpWriteSteps, WhatFollowsAnOkLineBeforeTheNextCommandBelongsToThatAnswer)
         Strings commands{"kv\r", "kvpw=1234\r"};
         for (int b = 0; b < 8; ++b)
             commands.push_back(TcpBlockFrame(b, std::string(256, static_cast<char>(b))));
-        TcpWriteSteps steps(0);
+        TcpWriteSteps steps;
         int finished = 0;
         Strings lines;
         for (const std::string& command : commands) {
@@ -379,9 +483,9 @@ TEST(TcpWriteSteps, ARefusedAnswerStopsTheWrite)
                  {2, banner + "OK\r\n", "", false, false}};
     for (const auto& c : cases) {
         TcpWriteSteps steps;
-        for (int step = 1; step < c.step; ++step)
-            steps.Feed(ok);
-        auto out = steps.Feed(c.answer);
+        Strings answers(static_cast<size_t>(c.step - 1), ok);
+        answers.push_back(c.answer);
+        auto out = FeedCut(steps, answers, {}, {.stallAtEnd = false});
         EXPECT_EQ(out.result == TcpWriteSteps::Result::Going, c.stalls || !c.refused) << c.step;
         if (c.stalls)
             out = steps.Stalled();
@@ -389,7 +493,8 @@ TEST(TcpWriteSteps, ARefusedAnswerStopsTheWrite)
         EXPECT_EQ(out.message, c.message) << c.step;
         EXPECT_EQ(steps.Step(), c.step);
         // Once refused nothing later is taken; once passed the next answer counts.
-        EXPECT_EQ(steps.Feed(ok).result, TcpWriteSteps::Result::Going);
+        EXPECT_EQ(FeedCut(steps, {ok}, {}, {.firstCommand = c.step, .stallAtEnd = false}).result,
+                  TcpWriteSteps::Result::Going);
         EXPECT_EQ(steps.Step(), c.refused ? c.step : c.step + 1);
     }
 }
