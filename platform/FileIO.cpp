@@ -3,14 +3,46 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace
+{
+
+// Judged on what the open found, not on what the name showed a moment before; a regular file is then read
+// as any other, waiting for its bytes.
+int OnlyRegular(int fd)
+{
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return kNotRegularFile;
+    return WaitForBytes(fd);
+}
+
+} // namespace
+
+int WaitForBytes(int fd)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? errno : 0;
+}
 
 int ReadWholeFile(const std::string& path, std::string& data)
 {
     data.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // The open does not wait: a pipe put under the name would hold it until another program wrote to it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return errno;
+    if (int error = OnlyRegular(fd)) {
+        ::close(fd);
+        return error;
+    }
     char buf[65536];
     int error = 0;
     for (;;) {
@@ -31,5 +63,7 @@ int ReadWholeFile(const std::string& path, std::string& data)
 
 std::string SystemErrorText(int error)
 {
+    if (error == kNotRegularFile)
+        return "not a regular file (a pipe, a device or a socket)";
     return std::strerror(error);
 }

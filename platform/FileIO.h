@@ -6,8 +6,17 @@
 // FileReplace.h. The read reports the system's error number (0 on success), so that a caller can name the
 // reason to the user.
 
-// Reads the whole file into data. On failure data is left empty.
+// The error of a read or a save that finds a pipe, a device or a socket under the name: opening one to read or
+// write could wait for another program for ever, or hand it the bytes. Outside the system's own numbers.
+inline constexpr int kNotRegularFile = 0x10000;
+
+// Reads the whole file into data. On failure data is left empty. Only a regular file is read: anything else is
+// refused at once (kNotRegularFile), a directory as the system refuses it.
 int ReadWholeFile(const std::string& path, std::string& data);
 
-// The system's text for an error number ("No such file or directory").
+// A file opened not to wait (O_NONBLOCK) to see what it is, once it proved a regular file: its reads and writes
+// wait for their bytes again.
+int WaitForBytes(int fd);
+
+// The system's text for an error number ("No such file or directory"), and ours for kNotRegularFile.
 std::string SystemErrorText(int error);

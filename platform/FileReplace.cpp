@@ -177,7 +177,8 @@ int SyncFolder(const std::string& file)
 
 SaveResult NotAFile(const std::string& target)
 {
-    return {EINVAL, target + " is not a regular file (a pipe, a device or a socket), so the save does not write it"};
+    return {kNotRegularFile,
+            target + " is not a regular file (a pipe, a device or a socket), so the save does not write it"};
 }
 
 // Only a regular file is written in place, and in a shared folder only one the rules there let us write,
@@ -192,9 +193,8 @@ SaveResult MayWriteInto(int fd, const std::string& target)
         return NotAFile(target);
     if (SaveResult shared = SharedFolderAllows(target, st); shared.Failed())
         return shared;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return SaveResult::Of(errno);
+    if (int error = WaitForBytes(fd))
+        return SaveResult::Of(error);
     return {};
 }
 

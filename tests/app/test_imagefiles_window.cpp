@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -109,11 +110,16 @@ TEST_F(ImageFilesWindow, FaultyFileChangesNothingButTheReport)
     const std::string good = ini.Read(ini.Path("good.kvx"));
     const std::pair<std::string, std::string> cases[] = {
         {"missing.kvx", "Cannot open " + ini.Path("missing.kvx") + ": No such file or directory"},
+        // A pipe no program writes to would hold the window for ever.
+        {"pipe.kvx", "Cannot open " + ini.Path("pipe.kvx") + ": not a regular file"},
         {good.substr(0, 3000 * 3) + "\r\nVersion 2.14.02\r\n", "token 3001 (line 2)"}, // no byte taken before it
     };
     for (const auto& [bytes, report] : cases) {
-        const std::string path = ini.Path(bytes == "missing.kvx" ? bytes : "bad.kvx");
-        if (bytes != "missing.kvx")
+        const bool named = bytes.size() < 20;
+        const std::string path = ini.Path(named ? bytes : "bad.kvx");
+        if (bytes == "pipe.kvx")
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        else if (!named)
             std::ofstream(path, std::ios::binary) << bytes;
         MarkedImage();
         const std::string before = form.Image.Image.Bytes(0, kKvxImageBytes);

@@ -6,7 +6,10 @@
 
 #include <QAction>
 #include <QToolButton>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -64,7 +67,8 @@ const SaveWay kWays[] = {
 
 std::string WithPath(std::string text, const std::string& path)
 {
-    return text.replace(text.find('%'), 1, path);
+    const size_t at = text.find('%');
+    return at == std::string::npos ? text : text.replace(at, 1, path);
 }
 } // namespace
 
@@ -123,30 +127,61 @@ TEST_F(SaveTargets, AProtectedFileIsRefusedAndStaysAsItWas)
     }
 }
 
-// A link another user put in a shared sticky folder could point the save at any file the user may write: every
-// save refuses to follow it, says why, and the file it points at stays as it was.
-TEST_F(SaveTargets, AnotherUsersLinkInASharedFolderIsRefusedAndSaysWhy)
+// What another user planted under the name cannot take the save: a link in a shared sticky folder could point it
+// at any file the user may write, that user's own file there would hand them the saved bytes, and a pipe would
+// hold the window until someone read it. Every save refuses at once, says why, and what was there stays.
+TEST_F(SaveTargets, WhatAnotherUserPlantedUnderTheNameIsRefusedAndSaysWhy)
 {
     if (!TOtherUser::Root())
         GTEST_SKIP() << "needs root to hand a link to another user";
     const fs::path shared = ini.Dir / "shared";
     fs::create_directory(shared);
     ::chmod(shared.c_str(), 01777);
-    for (const SaveWay& way : kWays) {
-        SCOPED_TRACE(way.name);
-        const fs::path target = ini.Dir / "files" / way.file, link = shared / way.file;
-        Own(target.string(), 0600);
-        fs::create_symlink(target, link);
-        ASSERT_EQ(::lchown(link.c_str(), TOtherUser::kThird, TOtherUser::kThird), 0);
-        dialogs.Shown.clear();
-        way.save(*this, link.string());
-        ASSERT_EQ(dialogs.Messages().size(), 1u);
-        EXPECT_NE(dialogs.Messages()[0].find(link.string() + ": the symbolic link " + link.string() +
-                                             " belongs to another user, in a folder that others may write"),
-                  std::string::npos)
-            << dialogs.Messages()[0];
-        EXPECT_EQ(ini.Read(target.string()), "old");
-        fs::remove(target);
-        fs::remove(link);
+    const struct {
+        const char* name;
+        fs::path folder;
+        // Plants the entry at path; target is the user's own file a link may point at.
+        std::function<void(const fs::path& path, const fs::path& target)> plant;
+        std::string reason; // the message names the entry and says this of it, % for its path
+    } planted[] = {
+        {"another user's link in a shared folder", shared,
+         [](const fs::path& path, const fs::path& target) {
+             fs::create_symlink(target, path);
+             ASSERT_EQ(::lchown(path.c_str(), TOtherUser::kThird, TOtherUser::kThird), 0);
+         },
+         "the symbolic link % belongs to another user, in a folder that others may write"},
+        {"another user's file in a shared folder", shared,
+         [](const fs::path& path, const fs::path&) {
+             std::ofstream(path) << "theirs";
+             ASSERT_EQ(::chown(path.c_str(), TOtherUser::kThird, TOtherUser::kThird), 0);
+             ::chmod(path.c_str(), 0666);
+         },
+         "the file % belongs to another user, in a folder that others may write"},
+        {"a pipe in the user's own folder", ini.Dir / "links",
+         [](const fs::path& path, const fs::path&) { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); },
+         "not a regular file"},
+    };
+    for (const auto& p : planted) {
+        for (const SaveWay& way : kWays) {
+            SCOPED_TRACE(std::string(p.name) + ", " + way.name);
+            const fs::path target = ini.Dir / "files" / way.file, entry = p.folder / way.file;
+            Own(target.string(), 0600);
+            p.plant(entry, target);
+            const auto before = fs::symlink_status(entry).type();
+            dialogs.Shown.clear();
+            way.save(*this, entry.string());
+            ASSERT_EQ(dialogs.Messages().size(), 1u);
+            const std::string message = dialogs.Messages()[0];
+            EXPECT_NE(message.find(entry.string() + ": "), std::string::npos) << message;
+            EXPECT_NE(message.find(WithPath(p.reason, entry.string())), std::string::npos) << message;
+            EXPECT_EQ(ini.Read(target.string()), "old");
+            EXPECT_EQ(fs::symlink_status(entry).type(), before);
+            if (before == fs::file_type::regular) {
+                EXPECT_EQ(ini.Read(entry.string()), "theirs");
+            }
+            EXPECT_EQ(std::distance(fs::directory_iterator(p.folder), {}), 1);
+            fs::remove(target);
+            fs::remove(entry);
+        }
     }
 }

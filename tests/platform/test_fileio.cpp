@@ -135,7 +135,13 @@ TEST_F(FileSave, ThroughLinksTheTargetIsReplacedAndAProtectedFileIsRefused)
         {"protected file", 0444, {}, "files/a", "", EACCES},
         {"link to a protected file", 0444, {{"a", "../files/a"}}, "links/a", "", EACCES},
         {"links in a ring", 0, {{"a", "b"}, {"b", "a"}}, "links/a", "", ELOOP},
-        {"link to a device", 0, {{"a", "/dev/null"}}, "links/a", "", EINVAL, "/dev/null is not a regular file"},
+        {"link to a device",
+         0,
+         {{"a", "/dev/null"}},
+         "links/a",
+         "",
+         kNotRegularFile,
+         "/dev/null is not a regular file"},
         // In a sticky folder everyone may write, only the user's own links and the folder owner's are followed.
         {"own link, shared folder", 0600, {{"a", "../files/a"}}, "links/a", "files/a", 0, "", 01777, 0},
         {"folder owner's link, shared folder", 0600, {{"a", "../files/a"}}, "links/a", "files/a", 0, "", 01777, 0, 0},
@@ -497,7 +503,7 @@ TEST_F(FileSave, APipeUnderTheNameIsRefusedAtOnceAndGetsNoByte)
         EXPECT_LE(pipeSwap.readerFd < 0 ? 0 : ::read(pipeSwap.readerFd, got, sizeof got), 0);
         ::close(pipeSwap.readerFd);
         ::chmod(folder.c_str(), 0755);
-        EXPECT_EQ(saved.error, EINVAL);
+        EXPECT_EQ(saved.error, kNotRegularFile);
         EXPECT_NE(saved.reason.find(file.string() + " is not a regular file"), std::string::npos) << saved.reason;
         EXPECT_EQ(fs::status(file).type(), fs::file_type::fifo);
         EXPECT_EQ(Listing(folder), "unit.kvx ");
