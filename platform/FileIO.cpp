@@ -6,28 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
+int OnlyRegular(int fd, struct stat& st)
 {
-
-// Judged on what the open found, not on what the name showed a moment before; a regular file is then read
-// as any other, waiting for its bytes.
-int OnlyRegular(int fd)
-{
-    struct stat st {
-    };
     if (::fstat(fd, &st) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
     if (!S_ISREG(st.st_mode))
         return kNotRegularFile;
-    return WaitForBytes(fd);
-}
-
-} // namespace
-
-int WaitForBytes(int fd)
-{
     const int flags = ::fcntl(fd, F_GETFL);
     return flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? errno : 0;
 }
@@ -39,7 +25,9 @@ int ReadWholeFile(const std::string& path, std::string& data)
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    if (int error = OnlyRegular(fd)) {
+    struct stat st {
+    };
+    if (int error = OnlyRegular(fd, st)) {
         ::close(fd);
         return error;
     }

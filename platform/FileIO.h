@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/stat.h>
 
 // Whole-file reads for the tool's own files (preferences, image files, profiles); their saves are in
 // FileReplace.h. The read reports the system's error number (0 on success), so that a caller can name the
@@ -14,9 +15,10 @@ inline constexpr int kNotRegularFile = 0x10000;
 // refused at once (kNotRegularFile), a directory as the system refuses it.
 int ReadWholeFile(const std::string& path, std::string& data);
 
-// A file opened not to wait (O_NONBLOCK) to see what it is, once it proved a regular file: its reads and writes
-// wait for their bytes again.
-int WaitForBytes(int fd);
+// For a file opened not to wait (O_NONBLOCK), so that a pipe under the name cannot hold the open: 0 when it is
+// a regular file, which then waits for its bytes again as any other; else EISDIR or kNotRegularFile. Judged on
+// what the open found, not on what the name showed a moment before. st: what fstat found.
+int OnlyRegular(int fd, struct stat& st);
 
 // The system's text for an error number ("No such file or directory"), and ours for kNotRegularFile.
 std::string SystemErrorText(int error);

@@ -187,15 +187,9 @@ SaveResult MayWriteInto(int fd, const std::string& target)
 {
     struct stat st {
     };
-    if (::fstat(fd, &st) != 0)
-        return SaveResult::Of(errno);
-    if (!S_ISREG(st.st_mode))
-        return NotAFile(target);
-    if (SaveResult shared = SharedFolderAllows(target, st); shared.Failed())
-        return shared;
-    if (int error = WaitForBytes(fd))
-        return SaveResult::Of(error);
-    return {};
+    if (int error = OnlyRegular(fd, st))
+        return error == kNotRegularFile || error == EISDIR ? NotAFile(target) : SaveResult::Of(error);
+    return SharedFolderAllows(target, st);
 }
 
 // For a file the user may write in a folder the user may not change: its bytes are written over from the
