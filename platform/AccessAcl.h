@@ -11,6 +11,14 @@
 // Reads path's access ACL; the error number on failure (0 with acl empty when there is none).
 int ReadAccessAcl(const std::string& path, std::string& acl);
 
+// Reads the default ACL of folder, the one files made in it start from, the same way.
+int ReadDefaultAcl(const std::string& folder, std::string& acl);
+
+// The access ACL the system gives a file made with mode in a folder whose default ACL is defaultAcl: the
+// default's entries, with the owner's, the others' and the mask's rights (the file group's, where there is no
+// mask) no wider than mode gives them. The process's mask plays no part there.
+std::string AclForNewFile(std::string defaultAcl, mode_t mode);
+
 // Gives the open file fd the access ACL acl, or takes away one it got from its folder's default ACL when acl
 // is empty. A file system that takes no ACL is left as it is (0).
 int GiveAccessAcl(int fd, const std::string& acl);

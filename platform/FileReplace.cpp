@@ -11,11 +11,16 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
 
 std::atomic<SaveStepWatch> stepWatch{nullptr};
+
+// What a plain program asks for a new file: any user may read and write it, as far as the folder's default ACL or
+// the process's mask allows.
+constexpr mode_t kNewFileMode = 0666;
 
 void Step(SaveStep step, const std::string& file)
 {
@@ -90,16 +95,29 @@ int KeepMode(int fd, const struct stat& old, const struct stat& made, std::strin
     return GiveAccessAcl(fd, acl);
 }
 
-// A new file gets what the mask allows.
+// A new file ends as a plain one made there would: with the ACL its folder's default one gives it, where there is
+// one (the system leaves the mask out then), else with what the mask allows.
 int KeepOwnerAndMode(int fd, const struct stat* old, const std::string& acl)
 {
+    if (!old && !acl.empty())
+        return GiveAccessAcl(fd, acl);
     if (!old)
-        return ::fchmod(fd, 0666 & ~CurrentUmask()) != 0 ? errno : 0;
+        return ::fchmod(fd, kNewFileMode & ~CurrentUmask()) != 0 ? errno : 0;
     struct stat made {
     };
     if (int error = KeepOwner(fd, *old, made))
         return error;
     return KeepMode(fd, *old, made, acl);
+}
+
+// The access ACL a file made beside target starts with: its folder's default ACL, narrowed as for any new file;
+// empty where the folder has none.
+int NewFileAcl(const std::string& target, std::string& acl)
+{
+    const int error = ReadDefaultAcl(FolderOf(target), acl);
+    if (error == 0 && !acl.empty())
+        acl = AclForNewFile(std::move(acl), kNewFileMode);
+    return error;
 }
 
 // Opens a file of a name no one else uses, beside path, readable by the user alone; fd < 0 and the error
@@ -262,7 +280,7 @@ SaveResult ReplaceFile(const std::string& path, std::string_view data)
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         return SaveResult::Of(errno);
     std::string acl;
-    if (int error = exists ? ReadAccessAcl(target, acl) : 0)
+    if (int error = exists ? ReadAccessAcl(target, acl) : NewFileAcl(target, acl))
         return SaveResult::Of(error);
     std::string temp;
     int fd = -1;

@@ -355,7 +355,8 @@ struct TSmallDisk {
 
 // A file the user may write whose folder the user may not change is written in place, as desktop editors do:
 // its owner, mode and links stay. A full disk or a file size limit refuses it before its first byte, and another
-// user's file in a shared sticky folder is not written at all: the file stays as it was.
+// user's file in a shared sticky folder is not written at all: the file stays as it was. Without the sticky bit
+// the folder lets anyone replace the file, and the save does.
 TEST_F(FileSave, AWritableFileInAFolderTheUserMayNotChangeIsWrittenInPlace)
 {
     constexpr rlim_t kNoLimit = RLIM_INFINITY;
@@ -370,6 +371,7 @@ TEST_F(FileSave, AWritableFileInAFolderTheUserMayNotChangeIsWrittenInPlace)
         bool asUser = true;      // else root saves
         size_t bytes = 64;       // saved
         size_t disk = 0;         // a small disk of that size, full, holds the folder; 0: none
+        bool replaced = false;   // by a new file, the folder being the user's to change
     } cases[] = {
         {"folder closed to the user", 0555, TOtherUser::kId, kNoLimit, 0},
         {"another user's file in a shared sticky folder", 01777, TOtherUser::kThird, kNoLimit, EACCES,
@@ -377,6 +379,8 @@ TEST_F(FileSave, AWritableFileInAFolderTheUserMayNotChangeIsWrittenInPlace)
         {"another user's file in a shared sticky folder, root saving", 01777, TOtherUser::kThird, kNoLimit, EACCES,
          "unit.kvx belongs to another user, in a folder that others may write", false, false},
         {"the folder owner's file in a shared sticky folder", 01777, 0, kNoLimit, 0, "", false},
+        {"another user's file in a folder everyone may write, not sticky", 0777, TOtherUser::kThird, kNoLimit, 0, "",
+         false, true, 64, 0, true},
         {"a file size limit below the new size", 0555, TOtherUser::kId, 5, EFBIG, "File too large"},
         {"a full disk", 0755, TOtherUser::kId, kNoLimit, ENOSPC, "No space left", false, true, 65536, 262144},
     };
@@ -418,14 +422,15 @@ TEST_F(FileSave, AWritableFileInAFolderTheUserMayNotChangeIsWrittenInPlace)
         }
         ::signal(SIGXFSZ, oldSignal);
         ::chmod(folder.c_str(), 0755);
-        EXPECT_EQ(Inode(file), before);
+        EXPECT_EQ(Inode(file) != before, c.replaced);
         EXPECT_EQ(Listing(folder), listed);
         EXPECT_EQ(saved.error, c.error) << saved.reason;
         EXPECT_NE(saved.reason.find(c.why), std::string::npos) << saved.reason;
         EXPECT_EQ(saved.reason.find("incomplete"), std::string::npos) << saved.reason;
         EXPECT_EQ(Read(file.string()), c.error == 0 ? data : old);
         if (c.error == 0) {
-            EXPECT_EQ(watch.steps.back(), std::make_pair(SaveStep::FileSynced, file.string()));
+            EXPECT_EQ(watch.steps.back(), c.replaced ? std::make_pair(SaveStep::FolderSynced, folder.string())
+                                                     : std::make_pair(SaveStep::FileSynced, file.string()));
         }
     }
 }
@@ -560,43 +565,85 @@ TEST(AccessAcl, TheGroupGetsNoMoreThanItsOwnEntry)
         EXPECT_EQ(GroupWithinAcl(c.mode, c.acl), c.within) << std::oct << c.mode;
 }
 
+namespace
+{
+// What a plain program gets for a new file of mode 0666 in folder, as user (with the shared group) or as root:
+// its owner, group and mode, and its access ACL.
+std::tuple<uid_t, gid_t, mode_t, std::string> PlainCreate(const fs::path& folder, bool asUser)
+{
+    const fs::path file = folder / "plain";
+    {
+        std::optional<TOtherUser> user;
+        if (asUser)
+            user.emplace(std::vector<gid_t>{TOtherUser::kSharedGroup});
+        ::close(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    }
+    struct stat st {
+    };
+    ::stat(file.c_str(), &st);
+    char acl[256];
+    const ssize_t n = ::getxattr(file.c_str(), "system.posix_acl_access", acl, sizeof acl);
+    ::unlink(file.c_str());
+    return {st.st_uid, st.st_gid, st.st_mode & 07777, std::string(acl, static_cast<size_t>(std::max<ssize_t>(n, 0)))};
+}
+} // namespace
+
 // A file shared through an access ACL keeps it over a save, set before its first byte: the named user still
-// reads it, its group still does not. A file without one does not take one from its folder.
+// reads it, its group still does not, nor the group a setgid folder gives it in place of one it could not keep. A
+// file without one does not take one from its folder, and a new file gets what its folder's default ACL gives a
+// plain new file there, the process's mask left out, from before its first byte.
 TEST_F(FileSave, AnAccessAclStaysWithTheFile)
 {
     if (!TOtherUser::Root())
         GTEST_SKIP() << "needs root to act as the users the ACL names";
     constexpr uid_t kUser = TOtherUser::kId, kNamed = TOtherUser::kThird, kMember = 65531;
-    constexpr gid_t kShared = TOtherUser::kSharedGroup;
-    const std::string named = Acl({{kOwnerEntry, 6, ~0u},
-                                   {kUserEntry, 4, kNamed},
-                                   {kGroupEntry, 0, ~0u},
-                                   {kMaskEntry, 4, ~0u},
-                                   {kOthersEntry, 0, ~0u}});
+    constexpr gid_t kShared = TOtherUser::kSharedGroup, kNotTheUsers = TOtherUser::kThird;
+    // An ACL that names a user: the rights of the owner, that user, the file's group, the mask and all others.
+    const auto naming = [kNamed](uint16_t owner, uint16_t user, uint16_t group, uint16_t mask, uint16_t others) {
+        return Acl({{kOwnerEntry, owner, ~0u},
+                    {kUserEntry, user, kNamed},
+                    {kGroupEntry, group, ~0u},
+                    {kMaskEntry, mask, ~0u},
+                    {kOthersEntry, others, ~0u}});
+    };
+    const std::string named = naming(6, 4, 0, 4, 0);
     const struct {
         const char* name;
         std::string acl, folderDefault; // of the old file, of its folder
         bool asUser;
-        bool namedReads, memberReads; // the named user, a member of the file's group
+        bool namedReads, memberReads; // the named user, a member of the shared group
+        bool exists = true;           // else the save makes the file
+        mode_t mask = 022;            // the process's
+        gid_t fileGroup = kShared;    // of the old file
+        gid_t setgidFolder = 0;       // the group of the file's folder, which new files take; 0: a plain folder
     } cases[] = {
         {"named user may read, the group may not", named, "", true, true, false},
         {"the same, root saving", named, "", false, true, false},
-        {"no ACL, the folder's default one names a user", "",
-         Acl({{kOwnerEntry, 7, ~0u},
-              {kUserEntry, 7, kNamed},
-              {kGroupEntry, 5, ~0u},
-              {kMaskEntry, 7, ~0u},
-              {kOthersEntry, 5, ~0u}}),
-         true, false, true},
+        {"no ACL, the folder's default one names a user", "", naming(7, 7, 5, 7, 5), true, false, true},
+        {"the group may read, a group the user is not in, setgid folder", naming(6, 4, 4, 4, 0), "", true, true, false,
+         true, 022, kNotTheUsers, kShared},
+        {"a new file, the folder's default ACL names a user, mask 022", "", naming(7, 6, 0, 6, 0), true, true, false,
+         false},
+        {"a new file, the folder's default ACL gives the group read, mask 077", "",
+         Acl({{kOwnerEntry, 6, ~0u}, {kGroupEntry, 4, ~0u}, {kOthersEntry, 0, ~0u}}), true, false, true, false, 077,
+         kShared, kShared},
+        {"a new file, root saving", "", naming(7, 6, 0, 6, 4), false, true, true, false},
     };
     ::chmod(Dir.c_str(), 0755);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const Umask mask(c.mask);
         const fs::path folder = Dir / c.name, file = folder / "unit.kvx";
         fs::create_directory(folder);
         TOtherUser::Give(folder.string());
-        Own(file, "old", 0640);
-        ASSERT_EQ(::chown(file.c_str(), kUser, kShared), 0);
+        if (c.setgidFolder != 0) {
+            ASSERT_EQ(::chown(folder.c_str(), kUser, c.setgidFolder), 0);
+            ::chmod(folder.c_str(), 02755);
+        }
+        if (c.exists) {
+            Own(file, "old", 0640);
+            ASSERT_EQ(::chown(file.c_str(), kUser, c.fileGroup), 0);
+        }
         if (!c.acl.empty() && ::setxattr(file.c_str(), "system.posix_acl_access", c.acl.data(), c.acl.size(), 0) != 0)
             GTEST_SKIP() << "the test folder's file system takes no access ACLs: " << SystemErrorText(errno);
         if (!c.folderDefault.empty()) {
@@ -607,10 +654,21 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
         WatchedSave watch;
         const SaveResult saved = SaveNew(file, c.asUser);
         ASSERT_EQ(saved.error, 0) << saved.reason;
-        EXPECT_EQ(watch.readyAcl, c.acl);
+        if (!c.exists) { // the file and what it was before its first byte, as a plain new file there
+            const auto [uid, gid, mode, acl] = PlainCreate(folder, c.asUser);
+            struct stat now {
+            };
+            ASSERT_EQ(::stat(file.c_str(), &now), 0);
+            EXPECT_EQ(std::make_tuple(now.st_uid, now.st_gid, now.st_mode & 07777), std::make_tuple(uid, gid, mode));
+            EXPECT_EQ(watch.ready.st_mode & 07777, mode);
+            EXPECT_EQ(watch.readyAcl, acl);
+            EXPECT_EQ(watch.created.st_mode & 077, 0u); // nobody else in until then
+        } else if (c.setgidFolder == 0) {
+            EXPECT_EQ(watch.readyAcl, c.acl);
+        }
         EXPECT_EQ(Reads(file, kNamed), c.namedReads);
         EXPECT_EQ(Reads(file, kMember, {kShared}), c.memberReads);
-        EXPECT_TRUE(Reads(file, kUser));
+        EXPECT_TRUE(Reads(file, kUser) || !c.asUser);
     }
 }
 
