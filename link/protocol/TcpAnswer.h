@@ -9,9 +9,11 @@
 // whole once the line that holds "OK" has ended, by a CR or an LF. An answer that can no longer pass is refused
 // as soon as that shows: at `limit` bytes, or at a zero byte before any "OK". Any other answer only ends when it
 // stops coming (Close), as the stream cannot tell a finished refusal from one still on its way.
-// Units end their lines CR LF, LF CR, or with a blank line after the last: the line-end bytes that come in the
-// same read after the "OK" line belong to the answer, and so does the byte that completes its last line end when
-// it comes in a later read, before anything else. Line ends alone do not begin an answer.
+// Units end their lines CR LF, LF CR, with a blank line after the last, or with a single CR or LF: the line-end
+// bytes that come in the same read after the "OK" line belong to the answer, and so does the byte that completes
+// its last line end when it comes in a later read, before anything else. Only a unit whose line ends come in pairs
+// can still owe such a byte: once any line end of the transfer has shown a single byte, none is awaited. Line ends
+// alone do not begin an answer.
 // Units may say more after the "OK" line (a prompt, a status line): while no later command has gone out, all that
 // comes after an answer that passed is still that answer's (KeepWhatFollows).
 class TcpAnswer
@@ -37,7 +39,7 @@ class TcpAnswer
     // Returns how many bytes it took.
     size_t TakeOwnRest(std::string_view bytes);
     // The first byte after StartNext: true when it is the byte the answer before still missed from its last line
-    // end (it is that answer's then). Any other byte ends the wait for it.
+    // end (it is that answer's then). Any other byte ends the wait for it, and shows that line end was one byte.
     bool TakesLateByte(char c);
 
     State Result() const { return state_; }
@@ -50,15 +52,16 @@ class TcpAnswer
 
   private:
     void TakeByte(char c);
-    // The byte that would complete the last line end: the line ends come in pairs. '\0' when none is missing.
-    char MissingLineEndByte() const;
+    // Whether the text's line ends show single bytes, not CR LF or LF CR pairs (the last one perhaps a byte short).
+    bool ShowsSingleLineEnds() const;
 
     size_t limit_;
     std::string text_;
     State state_ = State::Open;
     bool begun_ = false;
     bool okSeen_ = false;
-    bool textEnded_ = false; // a zero byte came: nothing after it counts
-    char lateByte_ = '\0';   // the byte the answer before still awaits at the start of this one
+    bool textEnded_ = false;  // a zero byte came: nothing after it counts
+    char lateByte_ = '\0';    // the byte the answer before still awaits at the start of this one
+    bool singleEnds_ = false; // an earlier line end of the transfer was a single byte: no pairs to complete
     bool keepsAll_ = false;
 };

@@ -144,7 +144,7 @@ TEST(TcpAnswer, WholeOnceTheLineWithOkEndsRefusedWhenItCanNoLongerPass)
 }
 
 const SimUnit::LineEnds kLineEnds[] = {SimUnit::LineEnds::CrLf, SimUnit::LineEnds::BlankLineAfter,
-                                       SimUnit::LineEnds::LfCr};
+                                       SimUnit::LineEnds::LfCr, SimUnit::LineEnds::Lf, SimUnit::LineEnds::Cr};
 
 // Every reply is taken by content and length however the network cuts the stream: in one read, at every
 // position in two reads, or byte by byte, the read ends the same way, however the unit ends its lines and whatever
@@ -157,11 +157,17 @@ TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
     const struct {
         Ends ends;
         std::string header;
-    } shapes[] = {{Ends::CrLf, "REA=\r\n"},        {Ends::BlankLineAfter, "REA=\r\n"},
-                  {Ends::LfCr, "REA=\r\n"},        {Ends::CrLf, "\r\nREA="},
-                  {Ends::CrLf, "REA=:0"},          {Ends::CrLf, "\nREA=\r"},
-                  {Ends::LfCr, "\nREA=\r"},        {Ends::LfCr, "\n\rREA="},
-                  {Ends::BlankLineAfter, "REA=:0"}};
+    } shapes[] = {{Ends::CrLf, "REA=\r\n"},
+                  {Ends::BlankLineAfter, "REA=\r\n"},
+                  {Ends::LfCr, "REA=\r\n"},
+                  {Ends::CrLf, "\r\nREA="},
+                  {Ends::CrLf, "REA=:0"},
+                  {Ends::CrLf, "\nREA=\r"},
+                  {Ends::LfCr, "\nREA=\r"},
+                  {Ends::LfCr, "\n\rREA="},
+                  {Ends::BlankLineAfter, "REA=:0"},
+                  {Ends::Lf, "\r\nREA="},
+                  {Ends::Cr, "\nREA=\r"}};
     for (const auto& shape : shapes) {
         SimUnit unit(SimUnit::Dialect::Tcp);
         unit.TcpLineEnds = shape.ends;
@@ -300,16 +306,17 @@ TEST(TcpReadSteps, NothingStallsBeforeTheReplyBegins)
 // As a running transfer takes the replies: told when each command goes out, each read what the unit sent in one
 // go. The header is the first six bytes after the read request, whatever they are; kept out of it are only what
 // the password answer's read held after its "OK" line, what came before the request went out, and the one byte
-// the answer still missed from its last line end.
+// the answer still missed from its last line end, which a unit that ends its lines with one byte never misses.
 TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
 {
     const std::string ok = "\r\nKIV Corvo password accepted\r\nOK";
     const struct {
         const char* name;
         std::string header;
-        std::string passwordRead; // the read that ends the password answer
-        Strings before;           // later reads, before the request goes out
-        std::string late;         // first after the request, before the header
+        std::string passwordRead;  // the read that ends the password answer
+        Strings before;            // later reads, before the request goes out
+        std::string late;          // first after the request, before the header
+        std::string kvAnswer = ""; // the unit's own when empty
     } cases[] = {
         {"CR LF REA=", "\r\nREA=", ok + "\r\n", {}, ""},
         {"REA= CR LF", "REA=\r\n", ok + "\r\n", {}, ""},
@@ -322,10 +329,14 @@ TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
         {"a status line apart", "\r\nREA=", ok + "\r\n", {"READY\r\n"}, ""},
         {"a blank line apart", "\r\nREA=", ok + "\r\n", {"\r\n"}, ""},
         {"the LF before the request", "\r\nREA=", ok + "\r", {"\n"}, ""},
+        {"answers ending in LF alone", "\r\nREA=", "OK\n", {}, "", "OK\n"},
+        {"answers ending in CR alone", "\nREA=\r", "OK\r", {}, "", "OK\r"},
+        {"LF alone, a blank line after the first answer", "\r\nREA=", "OK\n", {}, "", "OK\n\n"},
     };
     for (const auto& c : cases) {
         SimUnit unit(SimUnit::Dialect::Tcp);
         unit.TcpReadHeader = c.header;
+        unit.Faults.PrepareReply = c.kvAnswer;
         const std::string kvAnswer = unit.Feed("kv\r");
         unit.Feed("kvpw=1234\r");
         const std::string reply = c.late + unit.Feed("kvrea0");

@@ -109,14 +109,17 @@ TEST_P(TcpImageBothWays, ReadFillsTheImage)
         EXPECT_TRUE(HasLine(page.Memo2, line)) << line;
 }
 
-// However the unit shapes the header around "REA=", and whatever it says after its "OK" lines, the read and the
-// write go through.
+// However the unit shapes the header around "REA=", ends its lines, and whatever it says after its "OK" lines, the
+// read and the write go through.
 TEST_P(TcpImageBothWays, ReadAndWriteWhateverTheUnitSaysAroundItsReplies)
 {
+    using Ends = SimUnit::LineEnds;
     const struct {
         std::string header, afterOk;
-    } shapes[] = {
-        {"\r\nREA=", ""}, {"REA=\r\n", "> "}, {"\r\nREA=", "READY\r\n"}, {"REA=:0", "\r\n> "}, {"\nREA=\r", "> "}};
+        Ends ends = Ends::CrLf;
+    } shapes[] = {{"\r\nREA=", ""},           {"REA=\r\n", "> "},          {"\r\nREA=", "READY\r\n"},
+                  {"REA=:0", "\r\n> "},       {"\nREA=\r", "> "},          {"\r\nREA=", "", Ends::Lf},
+                  {"\nREA=\r", "", Ends::Cr}, {"\r\nREA=", "> ", Ends::Lf}};
     int round = 0;
     for (const auto& shape : shapes) {
         SCOPED_TRACE(shape.header + "|" + shape.afterOk);
@@ -124,6 +127,7 @@ TEST_P(TcpImageBothWays, ReadAndWriteWhateverTheUnitSaysAroundItsReplies)
         sim->WithUnit([&shape](SimUnit& u) {
             u.TcpReadHeader = shape.header;
             u.TcpAfterOk = shape.afterOk;
+            u.TcpLineEnds = shape.ends;
         });
         Run(false);
         EXPECT_EQ(host.Count(std::string("Result:OK:") + Msg::kReadOk), round);

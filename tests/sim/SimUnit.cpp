@@ -234,9 +234,12 @@ std::string SimUnit::TcpAnswer(std::string text)
 {
     if (TcpLineEnds == LineEnds::BlankLineAfter)
         text += "\r\n";
-    if (TcpLineEnds == LineEnds::LfCr)
-        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
-            text.replace(at, 2, "\n\r");
+    const std::string ends = TcpLineEnds == LineEnds::LfCr ? "\n\r"
+                             : TcpLineEnds == LineEnds::Lf ? "\n"
+                             : TcpLineEnds == LineEnds::Cr ? "\r"
+                                                           : "\r\n";
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + ends.size()))
+        text.replace(at, 2, ends);
     if (TcpAfterOkApart)
         saidApart_ = TcpAfterOk;
     return TcpAfterOkApart ? text : text + TcpAfterOk;

@@ -65,7 +65,7 @@ class SimUnit
     std::array<std::string, 5> Timers{"60", "1440", "5", "0", "720"};
     SimFaults Faults;
     // How the lines of its answers over TCP end (the closing reply of a read keeps its 8 bytes as they are).
-    enum class LineEnds { CrLf, BlankLineAfter, LfCr };
+    enum class LineEnds { CrLf, BlankLineAfter, LfCr, Lf, Cr };
     LineEnds TcpLineEnds = LineEnds::CrLf;
     // The six bytes in front of the first read block over TCP: "REA=" somewhere in them, the rest the unit's own.
     std::string TcpReadHeader = "REA=\r\n";
