@@ -56,10 +56,6 @@ bool NoAclHere(int error)
     return error == ENODATA || error == ENOTSUP || error == EOPNOTSUPP;
 }
 
-} // namespace
-
-namespace
-{
 int ReadAcl(const std::string& path, const char* name, std::string& acl)
 {
     acl.clear();
