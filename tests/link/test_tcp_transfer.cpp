@@ -461,6 +461,17 @@ void StatusLineAfterOk(SimUnit& u)
     u.TcpAfterOk = "READY\r\n";
     u.TcpReadHeader = "REA=:0";
 }
+// Units that end their lines with one byte, and begin the header with a line end of the other kind.
+void LfEndsCrLfHeader(SimUnit& u)
+{
+    u.TcpLineEnds = SimUnit::LineEnds::Lf;
+    u.TcpReadHeader = "\r\nREA=";
+}
+void CrEndsLfHeader(SimUnit& u)
+{
+    u.TcpLineEnds = SimUnit::LineEnds::Cr;
+    u.TcpReadHeader = "\nREA=\r";
+}
 
 // Long runs of joined replies every 700 bytes, a short answer in its middle.
 std::vector<size_t> JoinedCuts(const std::string& reply)
@@ -556,6 +567,9 @@ INSTANTIATE_TEST_SUITE_P(
             // the LF after "OK" CR late, the header's own CR LF right after it
             CutCase{"LastByteLateBeforeACrLfHeader", Late(SimCut::BeforeLastByte),
                     [](SimUnit& u) { u.TcpReadHeader = "\r\nREA="; }},
+            // lines ended by one byte: nothing late is owed, the header keeps its first byte
+            CutCase{"LfEndsLastByteLateBeforeACrLfHeader", Late(SimCut::BeforeLastByte), LfEndsCrLfHeader},
+            CutCase{"CrEndsCutInsideAnLfHeader", {SimCut::InsideHeader, kPieceGapMs}, CrEndsLfHeader},
             // a prompt or a status line after each "OK" line, in the same send
             CutCase{"PromptAfterOk", {SimCut::Middle, kPieceGapMs}, PromptAfterOk},
             CutCase{"StatusLineAfterOkCutInsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}, StatusLineAfterOk},
