@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,62 +63,83 @@ mode_t CurrentUmask()
     return mask;
 }
 
+// Each change of the new file's protections is a step of its own, so that what the file admits in between can be
+// looked at.
+int Protect(int error, const std::string& file)
+{
+    Step(SaveStep::ProtectionChanged, file);
+    return error;
+}
+
+// A system call's error number, read before anything else may change it.
+int ErrorOf(int result)
+{
+    return result != 0 ? errno : 0;
+}
+
 // Gives the new file, still empty, the old one's owner where the system lets us (root saving a user's file),
 // else its group where the user belongs to it. made is what the file then has: a folder that gives new files
 // its own group (setgid) may have given it a group the old file never had.
-int KeepOwner(int fd, const struct stat& old, struct stat& made)
+int KeepOwner(int fd, const struct stat& old, struct stat& made, const std::string& file)
 {
     if (::fstat(fd, &made) != 0)
         return errno;
     if (made.st_uid == old.st_uid && made.st_gid == old.st_gid)
         return 0;
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-        if (errno != EPERM)
-            return errno;
-        if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && errno != EPERM)
-            return errno;
-    }
-    return ::fstat(fd, &made) != 0 ? errno : 0;
+    int error = Protect(ErrorOf(::fchown(fd, old.st_uid, old.st_gid)), file);
+    if (error == EPERM)
+        error = Protect(ErrorOf(::fchown(fd, static_cast<uid_t>(-1), old.st_gid)), file);
+    if (error != 0 && error != EPERM)
+        return error;
+    return ErrorOf(::fstat(fd, &made));
 }
 
 // Then the old permission bits (a change of owner may clear some) and access ACL. A group the file did not
 // keep gets none of the old group's rights; where the file system takes no ACL, the group gets no more than
 // the ACL's own entry for it gave.
-int KeepMode(int fd, const struct stat& old, const struct stat& made, std::string acl)
+int KeepMode(int fd, const struct stat& old, const struct stat& made, std::string acl, const std::string& file)
 {
     mode_t mode = GroupWithinAcl(old.st_mode & 07777, acl);
     if (made.st_gid != old.st_gid) {
         mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
         acl = WithoutFileGroupRights(std::move(acl));
     }
-    if (::fchmod(fd, mode) != 0)
-        return errno;
-    return GiveAccessAcl(fd, acl);
+    if (int error = Protect(ErrorOf(::fchmod(fd, mode)), file))
+        return error;
+    return Protect(GiveAccessAcl(fd, acl), file);
 }
 
 // A new file ends as a plain one made there would: with the ACL its folder's default one gives it, where there is
-// one (the system leaves the mask out then), else with what the mask allows.
-int KeepOwnerAndMode(int fd, const struct stat* old, const std::string& acl)
+// one (the system leaves the mask out then), else with what the mask allows. Where the folder's default ACL could
+// not be read (no acl), it keeps what its create gave it, which is no wider.
+// A file taking an old one's place first loses what its folder's default ACL gave it: opening the mask for the old
+// permission bits would let in every user that ACL names.
+int KeepOwnerAndMode(int fd, const struct stat* old, const std::optional<std::string>& acl, const std::string& file)
 {
-    if (!old && !acl.empty())
-        return GiveAccessAcl(fd, acl);
+    if (!acl)
+        return 0;
+    if (!old && !acl->empty())
+        return Protect(GiveAccessAcl(fd, *acl), file);
     if (!old)
-        return ::fchmod(fd, kNewFileMode & ~CurrentUmask()) != 0 ? errno : 0;
+        return Protect(ErrorOf(::fchmod(fd, kNewFileMode & ~CurrentUmask())), file);
+    if (int error = Protect(GiveAccessAcl(fd, {}), file))
+        return error;
     struct stat made {
     };
-    if (int error = KeepOwner(fd, *old, made))
+    if (int error = KeepOwner(fd, *old, made, file))
         return error;
-    return KeepMode(fd, *old, made, acl);
+    return KeepMode(fd, *old, made, *acl, file);
 }
 
 // The access ACL a file made beside target starts with: its folder's default ACL, narrowed as for any new file;
-// empty where the folder has none.
-int NewFileAcl(const std::string& target, std::string& acl)
+// empty where the folder has none. A default ACL the file system cannot read leaves it unknown: that stops no
+// save, as it stops no plain create there.
+std::optional<std::string> NewFileAcl(const std::string& target)
 {
-    const int error = ReadDefaultAcl(FolderOf(target), acl);
-    if (error == 0 && !acl.empty())
-        acl = AclForNewFile(std::move(acl), kNewFileMode);
-    return error;
+    std::string acl;
+    if (ReadDefaultAcl(FolderOf(target), acl) != 0)
+        return std::nullopt;
+    return acl.empty() ? acl : AclForNewFile(std::move(acl), kNewFileMode);
 }
 
 // Opens a file of a name no one else uses, beside path, readable by the user alone; fd < 0 and the error
@@ -241,10 +263,11 @@ bool InPlaceInstead(int error, bool exists)
     return exists && (error == EACCES || error == EPERM);
 }
 
-int WriteNewFile(int fd, std::string_view data, const struct stat* old, const std::string& acl, const std::string& temp)
+int WriteNewFile(int fd, std::string_view data, const struct stat* old, const std::optional<std::string>& acl,
+                 const std::string& temp)
 {
     Step(SaveStep::Created, temp);
-    if (int error = KeepOwnerAndMode(fd, old, acl)) {
+    if (int error = KeepOwnerAndMode(fd, old, acl, temp)) {
         ::close(fd);
         return error;
     }
@@ -279,8 +302,10 @@ SaveResult ReplaceFile(const std::string& path, std::string_view data)
         return NotAFile(target);
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         return SaveResult::Of(errno);
-    std::string acl;
-    if (int error = exists ? ReadAccessAcl(target, acl) : NewFileAcl(target, acl))
+    std::optional<std::string> acl = std::string();
+    if (!exists)
+        acl = NewFileAcl(target);
+    else if (int error = ReadAccessAcl(target, *acl))
         return SaveResult::Of(error);
     std::string temp;
     int fd = -1;

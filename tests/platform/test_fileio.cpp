@@ -12,16 +12,21 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <fcntl.h>
 #include <future>
 #include <iostream>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <optional>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -56,18 +61,51 @@ std::string Listing(const fs::path& dir)
     return all;
 }
 
+// Whether user, with further groups, may open path for reading.
+bool Reads(const fs::path& path, uid_t user, std::vector<gid_t> groups = {})
+{
+    TOtherUser as(std::move(groups), user);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ::close(fd);
+    return fd >= 0;
+}
+
+// The same, asked from inside a save that may run as another user: a thread of its own takes root back first,
+// which the saving thread kept as its real and saved user.
+bool ReadsMidSave(const std::string& path, uid_t user)
+{
+    bool reads = false;
+    std::thread([&] {
+        ::syscall(SYS_setresuid, -1, 0, -1);
+        ::syscall(SYS_setresgid, -1, 0, -1);
+        ::syscall(SYS_setgroups, 0, nullptr);
+        reads = Reads(path, user);
+    }).join();
+    return reads;
+}
+
 // What a save had made when it stopped at each step: the file's owner, group and mode before its first byte,
-// and the steps in order.
+// the steps in order (each change of protections apart), and whether an outsider could open the new file
+// after any of them.
 struct StepLog {
     std::vector<std::pair<SaveStep, std::string>> steps;
     struct stat created {
     }, ready{};
     std::string readyAcl; // the file's access ACL when its first byte is written
+    uid_t outsider = 0;   // a user to try the new file as, until it takes the old one's place; 0: none
+    int protectionChanges = 0;
+    bool outsiderOpened = false;
 };
 StepLog* stepLog = nullptr;
 
 void LogStep(SaveStep step, const std::string& file)
 {
+    if (stepLog->outsider != 0 && step < SaveStep::Renamed)
+        stepLog->outsiderOpened = stepLog->outsiderOpened || ReadsMidSave(file, stepLog->outsider);
+    if (step == SaveStep::ProtectionChanged) {
+        ++stepLog->protectionChanges;
+        return;
+    }
     stepLog->steps.emplace_back(step, file);
     if (step == SaveStep::Created)
         ::stat(file.c_str(), &stepLog->created);
@@ -533,14 +571,6 @@ std::string Acl(std::vector<std::tuple<uint16_t, uint16_t, uint32_t>> entries, u
     return acl;
 }
 
-// Whether user, with further groups, may open path for reading.
-bool Reads(const fs::path& path, uid_t user, std::vector<gid_t> groups = {})
-{
-    TOtherUser as(std::move(groups), user);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ::close(fd);
-    return fd >= 0;
-}
 } // namespace
 
 // Where the file system takes no ACL, the group gets no more than the ACL's entry for it allowed.
@@ -620,6 +650,7 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
         {"named user may read, the group may not", named, "", true, true, false},
         {"the same, root saving", named, "", false, true, false},
         {"no ACL, the folder's default one names a user", "", naming(7, 7, 5, 7, 5), true, false, true},
+        {"no ACL, the folder's default one lets a user read and write", "", naming(7, 6, 0, 6, 0), true, false, true},
         {"the group may read, a group the user is not in, setgid folder", naming(6, 4, 4, 4, 0), "", true, true, false,
          true, 022, kNotTheUsers, kShared},
         {"a new file, the folder's default ACL names a user, mask 022", "", naming(7, 6, 0, 6, 0), true, true, false,
@@ -628,6 +659,11 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
          Acl({{kOwnerEntry, 6, ~0u}, {kGroupEntry, 4, ~0u}, {kOthersEntry, 0, ~0u}}), true, false, true, false, 077,
          kShared, kShared},
         {"a new file, root saving", "", naming(7, 6, 0, 6, 4), false, true, true, false},
+        // defaults that give execute, which a plain create narrows: through the mask, else the group's own entry
+        {"a new file, the folder's default ACL names a user, mask rwx, others r-x", "", naming(7, 7, 5, 7, 5), true,
+         true, true, false},
+        {"a new file, the folder's minimal default ACL gives execute", "",
+         Acl({{kOwnerEntry, 7, ~0u}, {kGroupEntry, 5, ~0u}, {kOthersEntry, 5, ~0u}}), true, true, true, false},
     };
     ::chmod(Dir.c_str(), 0755);
     for (const auto& c : cases) {
@@ -652,8 +688,11 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
                       0);
         }
         WatchedSave watch;
+        watch.outsider = c.namedReads ? 0 : kNamed; // not once let in on the way
         const SaveResult saved = SaveNew(file, c.asUser);
         ASSERT_EQ(saved.error, 0) << saved.reason;
+        EXPECT_FALSE(watch.outsiderOpened);
+        EXPECT_GT(watch.protectionChanges, 0);
         if (!c.exists) { // the file and what it was before its first byte, as a plain new file there
             const auto [uid, gid, mode, acl] = PlainCreate(folder, c.asUser);
             struct stat now {
@@ -669,6 +708,63 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
         EXPECT_EQ(Reads(file, kNamed), c.namedReads);
         EXPECT_EQ(Reads(file, kMember, {kShared}), c.memberReads);
         EXPECT_TRUE(Reads(file, kUser) || !c.asUser);
+    }
+}
+
+namespace
+{
+// From here on every read of an extended attribute by this process fails with error, as a file system that cannot
+// read its ACLs answers. False where the system lets no process filter its own calls.
+bool AclReadsFail(int error)
+{
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_getxattr, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+} // namespace
+
+// A folder whose default ACL cannot be read stops no save of a new file, which keeps what its create gave it: no
+// more than a plain create there gets, and its owner's alone. An old file whose own ACL cannot be read still
+// refuses the save, and stays as it was.
+TEST_F(FileSave, AFolderAclThatCannotBeReadStopsNoNewFile)
+{
+    enum Ended { Saved, RefusedWithTheError, Otherwise, NoFilter };
+    for (const int error : {EIO, EACCES, EPERM}) {
+        for (const bool exists : {false, true}) {
+            SCOPED_TRACE(testing::Message() << SystemErrorText(error) << (exists ? ", over a file" : ", a new file"));
+            const fs::path folder = Dir / (std::to_string(error) + (exists ? "old" : "new")),
+                           file = folder / "unit.kvx";
+            fs::create_directory(folder);
+            if (exists)
+                Put(file.string(), "old");
+            const pid_t child = ::fork();
+            if (child == 0) {
+                if (!AclReadsFail(error))
+                    ::_exit(NoFilter);
+                const SaveResult saved = ReplaceFile(file.string(), "new");
+                ::_exit(!saved.Failed() ? Saved : saved.error == error ? RefusedWithTheError : Otherwise);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status));
+            if (WEXITSTATUS(status) == NoFilter)
+                GTEST_SKIP() << "this system lets no process filter its own calls";
+            EXPECT_EQ(WEXITSTATUS(status), exists ? RefusedWithTheError : Saved);
+            EXPECT_EQ(Read(file.string()), exists ? "old" : "new");
+            EXPECT_EQ(Listing(folder), "unit.kvx ");
+            struct stat st {
+            };
+            ASSERT_EQ(::stat(file.c_str(), &st), 0);
+            if (!exists) {
+                EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << st.st_mode;
+                EXPECT_EQ(st.st_mode & ~std::get<2>(PlainCreate(folder, false)) & 07777, 0u) << std::oct << st.st_mode;
+            }
+        }
     }
 }
 
