@@ -2,28 +2,30 @@
 
 namespace
 {
-// Whether run, line-end bytes all, reads as CR LF pairs or as LF CR pairs; one not yet complete may still lack the
-// second byte of its last pair.
-bool Pairs(std::string_view run, bool complete)
+unsigned char Bit(char lineEnd)
 {
-    for (size_t at = 0; at < run.size(); at += 2) {
-        if (run[at] != run.front())
-            return false;
-        if (at + 1 == run.size())
-            return !complete;
-        if (run[at + 1] == run.front())
-            return false;
-    }
-    return true;
+    return lineEnd == '\r' ? 1 : 2;
 }
 
-// The run of line-end bytes that ends text (empty when text ends otherwise).
-std::string_view LastRun(std::string_view text)
+char PartnerOf(char lineEnd)
 {
-    size_t start = text.size();
-    while (start > 0 && TcpAnswer::IsLineEnd(text[start - 1]))
-        --start;
-    return text.substr(start);
+    return lineEnd == '\r' ? '\n' : '\r';
+}
+
+// Reads a run of line-end bytes as the unit sent them: two different bytes are a pair, any other byte ended its
+// line by itself and is marked in alone. Returns the run's last byte where it may still be the first of a pair whose
+// second byte is yet to come (the run ends the text so far), else '\0'.
+char ReadRun(std::string_view run, bool complete, unsigned char& alone)
+{
+    for (size_t at = 0; at < run.size(); ++at) {
+        if (at + 1 < run.size() && run[at + 1] != run[at])
+            ++at;
+        else if (at + 1 == run.size() && !complete)
+            return run[at];
+        else
+            alone |= Bit(run[at]);
+    }
+    return '\0';
 }
 } // namespace
 
@@ -49,7 +51,8 @@ size_t TcpAnswer::TakeOwnRest(std::string_view bytes)
 bool TcpAnswer::TakesLateByte(char c)
 {
     const bool late = lateByte_ != '\0' && c == lateByte_;
-    singleEnds_ = singleEnds_ || (lateByte_ != '\0' && !late);
+    if (lateByte_ != '\0' && !late) // the byte it would have completed ended its line alone
+        loneEnds_ |= Bit(PartnerOf(lateByte_));
     lateByte_ = '\0';
     return late;
 }
@@ -82,8 +85,9 @@ void TcpAnswer::Close()
         state_ = okSeen_ ? State::Accepted : State::Refused;
 }
 
-bool TcpAnswer::ShowsSingleLineEnds() const
+char TcpAnswer::ReadLineEnds()
 {
+    char open = '\0';
     for (size_t at = 0; at < text_.size();) {
         if (!IsLineEnd(text_[at])) {
             ++at;
@@ -93,20 +97,18 @@ bool TcpAnswer::ShowsSingleLineEnds() const
         while (end < text_.size() && IsLineEnd(text_[end]))
             ++end;
         // Text after a run completes it; the last run may still await a byte.
-        if (!Pairs(std::string_view(text_).substr(at, end - at), end < text_.size()))
-            return true;
+        open = ReadRun(std::string_view(text_).substr(at, end - at), end < text_.size(), loneEnds_);
         at = end;
     }
-    return false;
+    return open;
 }
 
 void TcpAnswer::StartNext()
 {
-    const bool singles = singleEnds_ || ShowsSingleLineEnds();
-    const std::string_view run = LastRun(text_);
-    const bool owesByte = state_ == State::Accepted && !singles && run.size() % 2 != 0;
-    const char late = !owesByte ? '\0' : run.back() == '\r' ? '\n' : '\r';
+    const char open = ReadLineEnds();
+    const bool owesByte = state_ == State::Accepted && open != '\0' && (loneEnds_ & Bit(open)) == 0;
+    const unsigned char loneEnds = loneEnds_;
     *this = TcpAnswer(limit_);
-    lateByte_ = late;
-    singleEnds_ = singles;
+    lateByte_ = owesByte ? PartnerOf(open) : '\0';
+    loneEnds_ = loneEnds;
 }

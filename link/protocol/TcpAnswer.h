@@ -9,11 +9,12 @@
 // whole once the line that holds "OK" has ended, by a CR or an LF. An answer that can no longer pass is refused
 // as soon as that shows: at `limit` bytes, or at a zero byte before any "OK". Any other answer only ends when it
 // stops coming (Close), as the stream cannot tell a finished refusal from one still on its way.
-// Units end their lines CR LF, LF CR, with a blank line after the last, or with a single CR or LF: the line-end
-// bytes that come in the same read after the "OK" line belong to the answer, and so does the byte that completes
-// its last line end when it comes in a later read, before anything else. Only a unit whose line ends come in pairs
-// can still owe such a byte: once any line end of the transfer has shown a single byte, none is awaited. Line ends
-// alone do not begin an answer.
+// Units end their lines CR LF, LF CR, with a blank line after the last, or with a single CR or LF, not always the
+// same way: the line-end bytes that come in the same read after the "OK" line belong to the answer, and so does the
+// byte that completes its last line end when it comes in a later read, before anything else. Each line-end byte is
+// judged by what the unit has shown of it in the transfer: one it has ended a line with alone is never the first
+// of a pair, so nothing is awaited after it; one it has only used in pairs still awaits its pair's second byte.
+// Line ends alone do not begin an answer.
 // Units may say more after the "OK" line (a prompt, a status line): while no later command has gone out, all that
 // comes after an answer that passed is still that answer's (KeepWhatFollows).
 class TcpAnswer
@@ -52,16 +53,17 @@ class TcpAnswer
 
   private:
     void TakeByte(char c);
-    // Whether the text's line ends show single bytes, not CR LF or LF CR pairs (the last one perhaps a byte short).
-    bool ShowsSingleLineEnds() const;
+    // Learns from the text's line ends which bytes the unit ends a line with alone; returns the byte that ends the
+    // text where it may still be the first of a pair, else '\0'.
+    char ReadLineEnds();
 
     size_t limit_;
     std::string text_;
     State state_ = State::Open;
     bool begun_ = false;
     bool okSeen_ = false;
-    bool textEnded_ = false;  // a zero byte came: nothing after it counts
-    char lateByte_ = '\0';    // the byte the answer before still awaits at the start of this one
-    bool singleEnds_ = false; // an earlier line end of the transfer was a single byte: no pairs to complete
+    bool textEnded_ = false;     // a zero byte came: nothing after it counts
+    char lateByte_ = '\0';       // the byte the answer before still awaits at the start of this one
+    unsigned char loneEnds_ = 0; // the line-end bytes the transfer has shown ending a line alone (CR 1, LF 2)
     bool keepsAll_ = false;
 };

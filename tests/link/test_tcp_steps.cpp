@@ -388,6 +388,58 @@ TEST(TcpReadSteps, AnAnswerThatCameAfterTheNextCommandKeepsOnlyItsOwnLineEnds)
     }
 }
 
+// The last byte of the answer to "kv" or to the password comes after the next command went out. It is still that
+// answer's wherever the byte before it is one this unit has only used in pairs, so every header keeps its own bytes,
+// banners, status lines and OK lines that end their lines another way around it or not. Only a whole line end that
+// comes late, the password answer's from a unit that ends its lines with one byte, cannot be told from a header
+// that starts with it: that read may fail, but never takes a shifted image.
+TEST(TcpReadSteps, ALateLastByteIsItsAnswersWhereTheUnitPairsTheByteBeforeIt)
+{
+    using Ends = SimUnit::LineEnds;
+    const auto ending = [](Ends ends) { return [ends](SimUnit& u) { u.TcpLineEnds = ends; }; };
+    const auto saying = [](std::string kvAnswer) {
+        return [kvAnswer](SimUnit& u) { u.Faults.PrepareReply = kvAnswer; };
+    };
+    const struct {
+        const char* name;
+        std::function<void(SimUnit&)> unit;
+        bool singleEnds = false; // its lines end with one byte
+    } units[] = {
+        {"CR LF", ending(Ends::CrLf)},
+        {"LF CR", ending(Ends::LfCr)},
+        {"LF alone", ending(Ends::Lf), true},
+        {"CR alone", ending(Ends::Cr), true},
+        {"CR LF, a blank line after", ending(Ends::BlankLineAfter)},
+        {"a banner ending LF, CR LF answers", saying("Corvo 5318\n\r\nKIV Corvo command mode ready\r\nOK\r\n")},
+        {"a CR LF OK line, a line ending LF after it", saying("\r\nOK\r\nREADY\n")},
+        {"an LF OK line, lines ending CR LF after it", saying("\nOK\nREADY\r\n")},
+    };
+    const std::string headers[] = {"REA=\r\n", "\r\nREA=", "REA=:0", "\nREA=\r", "\n\rREA="};
+    for (const auto& u : units) {
+        for (const std::string& header : headers) {
+            for (const size_t late : {0, 1}) { // the answer to "kv", to the password
+                SCOPED_TRACE(testing::Message() << u.name << ", header " << testing::PrintToString(header)
+                                                << (late == 0 ? ", kv" : ", password") << " answer late");
+                SimUnit unit(SimUnit::Dialect::Tcp);
+                u.unit(unit);
+                unit.TcpReadHeader = header;
+                Strings replies = UnitReplies(unit, kReadCommands);
+                replies[late + 1].insert(0, 1, replies[late].back());
+                replies[late].pop_back();
+                TcpReadSteps steps;
+                const auto out = FeedCut(steps, replies, {});
+                if (u.singleEnds && late == 1) {
+                    EXPECT_TRUE(out.image.empty() || out.image == Memory(unit));
+                    continue;
+                }
+                EXPECT_EQ(out.message, Msg::kReadOk);
+                EXPECT_EQ(out.image, Memory(unit));
+                EXPECT_EQ(steps.Blocks()[0].substr(0, 6), header);
+            }
+        }
+    }
+}
+
 // Nothing is taken before the first command goes out.
 TEST(TcpReadSteps, NothingCountsBeforeTheFirstCommand)
 {

@@ -472,6 +472,11 @@ void CrEndsLfHeader(SimUnit& u)
     u.TcpLineEnds = SimUnit::LineEnds::Cr;
     u.TcpReadHeader = "\nREA=\r";
 }
+// A unit that ends one line with LF alone, a banner before its first answer, and its "OK" lines CR LF.
+void BannerEndsLf(SimUnit& u)
+{
+    u.Faults.PrepareReply = "Corvo 5318\n\r\nKIV Corvo command mode ready\r\nOK\r\n";
+}
 
 // Long runs of joined replies every 700 bytes, a short answer in its middle.
 std::vector<size_t> JoinedCuts(const std::string& reply)
@@ -570,6 +575,8 @@ INSTANTIATE_TEST_SUITE_P(
             // lines ended by one byte: nothing late is owed, the header keeps its first byte
             CutCase{"LfEndsLastByteLateBeforeACrLfHeader", Late(SimCut::BeforeLastByte), LfEndsCrLfHeader},
             CutCase{"CrEndsCutInsideAnLfHeader", {SimCut::InsideHeader, kPieceGapMs}, CrEndsLfHeader},
+            // a banner line ended by LF alone: the LF after "OK" CR is still owed
+            CutCase{"BannerEndsLfLastByteLate", Late(SimCut::BeforeLastByte), BannerEndsLf},
             // a prompt or a status line after each "OK" line, in the same send
             CutCase{"PromptAfterOk", {SimCut::Middle, kPieceGapMs}, PromptAfterOk},
             CutCase{"StatusLineAfterOkCutInsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}, StatusLineAfterOk},
