@@ -15,13 +15,14 @@ struct SaveResult {
 // Writes data to a new file beside path and renames it over path, so that a reader (or a crash, or a full
 // disk) sees the old file or the new one, never a part of either; the save counts as done only once the
 // folder holding the file has been synced after the rename.
-// - The new file is its owner's alone from the moment it exists, whatever its folder's default ACL names, and
-//   takes the old file's owner, group, mode and access ACL before its first byte is written (the owner where the system
-//   lets us give it, the group where the user belongs to it; a group the new file does not keep, say one a setgid
-//   folder gave it, gets none of the old group's rights). Where the file system takes no ACL, the group gets no more
-//   than the ACL's entry for it allowed. A file that did not exist ends as a plain new file in its folder would: with
-//   what the folder's default ACL gives, where it has one, else with what the process's mask allows. A folder
-//   whose default ACL cannot be read stops no save: the new file then keeps what its create gave it.
+// - The new file is its owner's alone from the moment it exists, whatever its folder's default ACL names,
+//   and takes the old file's owner, group, mode and access ACL before its first byte is written (the owner
+//   where the system lets us give it, the group where the user belongs to it; a group the new file does not
+//   keep, say one a setgid folder gave it, gets none of the old group's rights). Where the file system takes
+//   no ACL, the group gets no more than the ACL's entry for it allowed. A file that did not exist ends as a
+//   plain new file in its folder would: with what the folder's default ACL gives, where it has one, else with
+//   what the process's mask allows. A folder whose default ACL cannot be read stops no save: the new file
+//   then keeps what its create gave it.
 // - Through a symbolic link the link's target is replaced that way and the link stays. In a sticky folder
 //   that everyone may write, a link is followed, and a file replaced or written, only when the user or the
 //   folder's owner owns it, as the kernel does: another user's link or file there is refused, root's save

@@ -84,6 +84,14 @@ bool ReadsMidSave(const std::string& path, uid_t user)
     return reads;
 }
 
+// The bytes of path's access ACL as the system keeps them; empty when it has none.
+std::string AccessAclOf(const std::string& path)
+{
+    char acl[256];
+    const ssize_t n = ::getxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl);
+    return std::string(acl, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+}
+
 // What a save had made when it stopped at each step: the file's owner, group and mode before its first byte,
 // the steps in order (each change of protections apart), and whether an outsider could open the new file
 // after any of them.
@@ -111,9 +119,7 @@ void LogStep(SaveStep step, const std::string& file)
         ::stat(file.c_str(), &stepLog->created);
     if (step == SaveStep::ReadyToWrite) {
         ::stat(file.c_str(), &stepLog->ready);
-        char acl[256];
-        const ssize_t n = ::getxattr(file.c_str(), "system.posix_acl_access", acl, sizeof acl);
-        stepLog->readyAcl.assign(acl, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        stepLog->readyAcl = AccessAclOf(file);
     }
 }
 
@@ -611,10 +617,9 @@ std::tuple<uid_t, gid_t, mode_t, std::string> PlainCreate(const fs::path& folder
     struct stat st {
     };
     ::stat(file.c_str(), &st);
-    char acl[256];
-    const ssize_t n = ::getxattr(file.c_str(), "system.posix_acl_access", acl, sizeof acl);
+    std::string acl = AccessAclOf(file);
     ::unlink(file.c_str());
-    return {st.st_uid, st.st_gid, st.st_mode & 07777, std::string(acl, static_cast<size_t>(std::max<ssize_t>(n, 0)))};
+    return {st.st_uid, st.st_gid, st.st_mode & 07777, std::move(acl)};
 }
 } // namespace
 
