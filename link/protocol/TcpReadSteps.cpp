@@ -1,22 +1,17 @@
 #include "link/protocol/TcpReadSteps.h"
 
-#include "link/protocol/Framing.h"
 #include "link/protocol/Protocol.h"
+
+#include <utility>
 
 using namespace TcpProtocol;
 
-namespace
+std::vector<TcpReadPlacement> TcpReadSteps::Placements()
 {
-constexpr size_t kClosingIndex = kReadBlockCount;
-}
-
-size_t TcpReadSteps::BlockLength(int block) const
-{
-    if (block == 0)
-        return kReadHeaderSize + kBlockSize;
-    if (block == kReadBlockCount - 1)
-        return kBlockSize + Protocol::kChecksumSize;
-    return kBlockSize;
+    std::vector<TcpReadPlacement> placements;
+    for (size_t skip = 0; skip <= kMaxLeadingLineEnds; ++skip)
+        placements.emplace_back(skip);
+    return placements;
 }
 
 TcpReadSteps::Outcome TcpReadSteps::Feed(std::string_view received)
@@ -30,19 +25,19 @@ TcpReadSteps::Outcome TcpReadSteps::Feed(std::string_view received)
         } else if (answering && commandsOut_ <= step_) {
             break; // nothing asked yet: shown, never counted
         } else if (answering) {
-            pos += answer_.Take(received.substr(pos));
+            pos += RequestOut() ? answer_.TakeUntilDecided(received.substr(pos)) : answer_.Take(received.substr(pos));
             if (answer_.Decided())
                 pos += AnswerDecided(out, received.substr(pos));
-        } else if (phase_ == Phase::Blocks) {
-            pos = TakeBlockBytes(received, pos, out);
         } else {
-            // All that comes after the last block is the closing reply's, however long.
-            blocks_[kClosingIndex].append(received.substr(pos));
+            TakeReply(received.substr(pos), out);
             pos = received.size();
         }
     }
-    if (phase_ == Phase::Closing && blocks_[kClosingIndex].size() >= static_cast<size_t>(kClosingReplySize))
-        TakeClosing(out);
+    if (phase_ == Phase::Reply) {
+        for (TcpReadPlacement& placement : placements_)
+            placement.Judge();
+        Decide(out);
+    }
     return out;
 }
 
@@ -51,10 +46,10 @@ TcpReadSteps::Outcome TcpReadSteps::Stalled()
     Outcome out;
     if (!InsideReply())
         return out;
-    if (phase_ == Phase::Blocks) {
-        Fail(out, Msg::kReadFailed, true);
-    } else if (phase_ == Phase::Closing) {
-        TakeClosing(out);
+    if (phase_ == Phase::Reply) {
+        for (TcpReadPlacement& placement : placements_)
+            placement.Stall();
+        Decide(out);
     } else {
         answer_.Close();
         AnswerDecided(out, {});
@@ -80,10 +75,8 @@ bool TcpReadSteps::InsideReply() const
     case Phase::KvAnswer:
     case Phase::PasswordAnswer:
         return answer_.Begun() && !answer_.Decided();
-    case Phase::Blocks:
-        return block_ > 0 || escapePending_ || !blocks_[0].empty();
-    case Phase::Closing:
-        return true;
+    case Phase::Reply:
+        return replyBegun_;
     case Phase::Over:
         break;
     }
@@ -92,6 +85,7 @@ bool TcpReadSteps::InsideReply() const
 
 size_t TcpReadSteps::AnswerDecided(Outcome& out, std::string_view rest)
 {
+    const bool requestOut = RequestOut();
     ++step_;
     const bool password = phase_ == Phase::PasswordAnswer;
     if (answer_.Result() != TcpAnswer::State::Accepted) {
@@ -102,85 +96,98 @@ size_t TcpReadSteps::AnswerDecided(Outcome& out, std::string_view rest)
     const bool nextOut = commandsOut_ > step_;
     if (!nextOut)
         answer_.KeepWhatFollows();
-    const size_t taken = answer_.Take(rest);
+    const size_t taken = requestOut ? 0 : answer_.Take(rest);
     out.logLines.push_back(answer_.Text());
     out.logLines.emplace_back(password ? TcpMsg::kPwdCheckOk : TcpMsg::kKvCheckOk);
-    // The next command went out before this answer was whole: a later read may begin its reply, but for the byte
-    // still missing from this answer's last line end.
     if (nextOut)
         answer_.StartNext();
-    phase_ = password ? Phase::Blocks : Phase::PasswordAnswer;
-    if (password)
-        blocks_ = {};
+    phase_ = password ? Phase::Reply : Phase::PasswordAnswer;
     return taken;
 }
 
-size_t TcpReadSteps::TakeBlockBytes(std::string_view received, size_t pos, Outcome& out)
+void TcpReadSteps::TakeReply(std::string_view bytes, Outcome& out)
 {
-    while (pos < received.size() && phase_ == Phase::Blocks) {
-        auto b = static_cast<uint8_t>(received[pos++]);
-        // The header is the first six bytes, whatever they are, but for the byte the password answer still missed
-        // from its last line end.
-        if (block_ == 0 && blocks_[0].empty() && !escapePending_ && answer_.TakesLateByte(static_cast<char>(b)))
-            continue;
-        if (escapePending_) {
-            escapePending_ = false;
-            b = static_cast<uint8_t>(b ^ Framing::kEscapeXor);
-        } else if (b == Framing::kEscapeMark) {
-            escapePending_ = true;
-            continue;
-        }
-        std::string& block = blocks_[static_cast<size_t>(block_)];
-        block.push_back(static_cast<char>(b));
-        // The header tells at once whether this is the image at all.
-        if (block_ == 0 && block.size() == static_cast<size_t>(kReadHeaderSize) &&
-            !Framing::ReplyContains(block, "REA=")) {
-            ++step_;
-            Fail(out, "", false);
-        } else if (block.size() == BlockLength(block_)) {
-            BlockComplete(out);
-        }
+    for (TcpReadPlacement& placement : placements_)
+        placement.Take(bytes);
+    for (const char c : bytes)
+        replyBegun_ = replyBegun_ || !TcpAnswer::IsLineEnd(c);
+    ReportBlocks(out);
+}
+
+void TcpReadSteps::ReportBlocks(Outcome& out)
+{
+    for (size_t k = 0; k < placements_.size(); ++k)
+        if (placements_[k].BlocksDone() > placements_[shown_].BlocksDone())
+            shown_ = k;
+    while (blocksShown_ < placements_[shown_].BlocksDone()) {
+        ++step_;
+        ++blocksShown_;
+        out.logLines.push_back(Ordinal(blocksShown_) + TcpMsg::kReadBlockOk);
+        out.progress = kBlockSize * blocksShown_;
     }
-    return pos;
 }
 
-void TcpReadSteps::BlockComplete(Outcome& out)
+void TcpReadSteps::Decide(Outcome& out)
 {
-    ++step_;
-    ++block_;
-    out.logLines.push_back(Ordinal(block_) + TcpMsg::kReadBlockOk);
-    out.progress = kBlockSize * block_;
-    if (block_ == kReadBlockCount)
-        phase_ = Phase::Closing;
+    using State = TcpReadPlacement::State;
+    for (size_t k = 0; k < placements_.size(); ++k) {
+        if (placements_[k].Result() != State::Passed)
+            continue;
+        // A placement that skips too few bytes finishes first and may pass by chance; one that skips more and may
+        // still pass is the unit's if its closing reply comes whole, which this one's then outgrows.
+        for (size_t more = k + 1; more < placements_.size(); ++more)
+            if (placements_[more].CanStillPass())
+                return;
+        Finish(out, k);
+        return;
+    }
+    size_t furthest = 0;
+    for (size_t k = 0; k < placements_.size(); ++k) {
+        if (!placements_[k].Final())
+            return;
+        const auto rank = [](const TcpReadPlacement& p) { return std::pair(p.Result(), p.BlocksDone()); };
+        if (rank(placements_[k]) > rank(placements_[furthest]))
+            furthest = k;
+    }
+    switch (placements_[furthest].Result()) {
+    case State::NoHeader:
+        shown_ = furthest;
+        ++step_;
+        Fail(out, "", false);
+        break;
+    case State::CutShort:
+        shown_ = furthest;
+        Fail(out, Msg::kReadFailed, true);
+        break;
+    default:
+        Finish(out, furthest);
+        break;
+    }
 }
 
-void TcpReadSteps::TakeClosing(Outcome& out)
+void TcpReadSteps::Finish(Outcome& out, size_t placement)
 {
+    using State = TcpReadPlacement::State;
+    const TcpReadPlacement& taken = placements_[placement];
+    shown_ = placement;
     ++step_;
     phase_ = Phase::Over;
-    const std::string& closing = blocks_[kClosingIndex];
     out.result = Result::Finished;
     out.reportStatus = true;
-    if (!Framing::ReplyContains(closing, "OK") || closing.size() != static_cast<size_t>(kClosingReplySize)) {
+    if (taken.Result() == State::BadClosing) {
         out.message = Msg::kReadFailed;
         return;
     }
     out.logLines.emplace_back(TcpMsg::kAllReadBlocksOk);
     out.progress = kConfigSize;
-    std::string image = blocks_[0].substr(kReadHeaderSize, kBlockSize);
-    for (int k = 1; k < kReadBlockCount; ++k)
-        image += blocks_[static_cast<size_t>(k)].substr(0, kBlockSize);
-    const std::string& last = blocks_[kReadBlockCount - 1];
-    const auto sent =
-        static_cast<uint16_t>(static_cast<uint8_t>(last[kBlockSize]) << 8 | static_cast<uint8_t>(last[kBlockSize + 1]));
     out.checksumCompared = true;
-    if (Framing::BlockChecksum(image) != sent) {
+    if (taken.Result() == State::BadChecksum) {
         out.message = Msg::kChecksumFailed;
         return;
     }
     out.logLines.emplace_back(TcpMsg::kChecksumOk);
     out.message = Msg::kReadOk;
-    out.image = std::move(image);
+    out.image = taken.Image();
 }
 
 void TcpReadSteps::Fail(Outcome& out, const std::string& message, bool reportStatus)

@@ -2,6 +2,7 @@
 
 #include "link/protocol/TcpAnswer.h"
 #include "link/protocol/TcpProtocol.h"
+#include "link/protocol/TcpReadPlacement.h"
 
 #include <array>
 #include <string>
@@ -14,6 +15,13 @@
 // it. A reply that stops coming before it is whole is judged when the caller says so (Stalled): a block or a
 // closing reply cut short then fails the read. No command is out at first: the caller tells when each goes out
 // (CommandSent), and what comes before a command is never the start of its reply. Plain logic, no sockets.
+// Once the read request is out, the line ends that follow the password answer's "OK" line come to the read reply
+// in whichever read they came, and the reply may begin with up to kMaxLeadingLineEnds of them (a blank line, CR CR
+// LF, a late byte) before a header that may itself begin with line ends. The header is placed by the reply's own
+// checks: every placement after a run of line ends is followed as the bytes come, and the image is taken from the
+// first whose closing reply and checksum pass, unless one that skips more bytes may still pass too; its closing
+// reply then decides. The read fails once every placement has failed, with the message of the one that got
+// furthest.
 class TcpReadSteps
 {
   public:
@@ -53,26 +61,35 @@ class TcpReadSteps
     // Replies taken so far: 1 and 2 the answers, 3 to 14 the blocks, 15 the closing reply (tcpStep).
     int Step() const { return step_; }
     // Blocks 1 to 12 after un-escaping, as far as they have come (block 1 with its header), then the closing
-    // reply as received (tcpBlock).
-    const std::array<std::string, 13>& Blocks() const { return blocks_; }
+    // reply as received (tcpBlock): the placement taken, or while none is, the one furthest on.
+    const std::array<std::string, 13>& Blocks() const { return placements_[shown_].Blocks(); }
+
+    // Line-end bytes of the password answer that may still come in front of the header.
+    static constexpr size_t kMaxLeadingLineEnds = 4;
 
   private:
-    enum class Phase { KvAnswer, PasswordAnswer, Blocks, Closing, Over };
+    enum class Phase { KvAnswer, PasswordAnswer, Reply, Over };
 
+    // The read request has gone out while the password answer is still under way: the line ends after its "OK" line
+    // go to the read reply, whose placements tell them from a header that begins with line ends.
+    bool RequestOut() const { return phase_ == Phase::PasswordAnswer && commandsOut_ > step_ + 1; }
     // Judges the answer just decided; returns how much of the rest of its read it took along.
     size_t AnswerDecided(Outcome& out, std::string_view rest);
-    // Un-escapes into the current block from pos on; returns where the block data ended in received.
-    size_t TakeBlockBytes(std::string_view received, size_t pos, Outcome& out);
-    void BlockComplete(Outcome& out);
-    void TakeClosing(Outcome& out);
+    static std::vector<TcpReadPlacement> Placements();
+    void TakeReply(std::string_view bytes, Outcome& out);
+    // Logs each block the furthest placement has completed, once, and moves the progress on.
+    void ReportBlocks(Outcome& out);
+    // After a read or a stall: takes the placement that passed, or fails once none can.
+    void Decide(Outcome& out);
+    void Finish(Outcome& out, size_t placement);
     void Fail(Outcome& out, const std::string& message, bool reportStatus);
-    size_t BlockLength(int block) const;
 
     Phase phase_ = Phase::KvAnswer;
     int step_ = 0;
     int commandsOut_ = 0;
     TcpAnswer answer_{TcpProtocol::kReadAnswerLimit};
-    int block_ = 0; // index of the block being filled
-    bool escapePending_ = false;
-    std::array<std::string, 13> blocks_;
+    std::vector<TcpReadPlacement> placements_ = Placements(); // by the line ends they skip: 0, 1, ...
+    bool replyBegun_ = false;                                 // a byte other than a line end has come since the request
+    int blocksShown_ = 0;
+    size_t shown_ = 0;
 };

@@ -1,5 +1,6 @@
 // The TCP read and write as steps fed with the unit's replies as a byte stream, the TCP block frame, and the
 // traffic texts.
+#include "link/protocol/Framing.h"
 #include "link/protocol/Protocol.h"
 #include "link/protocol/TcpAnswer.h"
 #include "link/protocol/TcpProtocol.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using Strings = std::vector<std::string>;
@@ -101,6 +103,77 @@ typename Steps::Outcome FeedCut(Steps& steps, const Strings& replies, std::vecto
 }
 } // namespace
 
+namespace
+{
+// The unit's ten answers to a TCP write, one a command.
+Strings WriteAnswers(SimUnit& unit, const std::string& block)
+{
+    Strings commands{"kv\r", "kvpw=1234\r"};
+    for (int b = 0; b < 8; ++b)
+        commands.push_back(TcpBlockFrame(b, block));
+    return UnitReplies(unit, commands);
+}
+} // namespace
+
+namespace
+{
+// How a unit ends the lines of an answer: its lines' end, a blank line after the "OK" line or not, and a banner
+// line in front that ends another way, or none.
+struct AnswerStyle {
+    const char* name;
+    std::string ends;
+    std::string afterOk = "";
+    std::string bannerEnd = "";
+};
+const AnswerStyle kAnswerStyles[] = {
+    {"CR LF", "\r\n"},
+    {"CR LF, a banner ending CR", "\r\n", "", "\r"},
+    {"CR LF, a banner ending CR CR LF", "\r\n", "", "\r\r\n"},
+    {"CR LF, a blank line after", "\r\n", "\r\n"},
+    {"CR LF, a blank line after, a banner ending LF", "\r\n", "\r\n", "\n"},
+    {"LF CR", "\n\r"},
+    {"LF CR, a banner ending LF", "\n\r", "", "\n"},
+    {"LF", "\n"},
+    {"LF, a banner ending CR LF", "\n", "", "\r\n"},
+    {"CR", "\r"},
+    {"CR, a banner ending LF", "\r", "", "\n"},
+    {"CR CR LF", "\r\r\n"},
+    {"CR CR LF, a banner ending LF", "\r\r\n", "", "\n"},
+};
+std::string StyledAnswer(const AnswerStyle& style, const std::string& line)
+{
+    const std::string banner = style.bannerEnd.empty() ? "" : "Corvo 5318" + style.bannerEnd;
+    return banner + style.ends + line + style.ends + "OK" + style.ends + style.afterOk;
+}
+void AnswerIn(SimUnit& unit, const AnswerStyle& kv, const AnswerStyle& password)
+{
+    unit.Faults.PrepareReply = StyledAnswer(kv, "KIV Corvo command mode ready");
+    unit.Faults.PasswordReply = StyledAnswer(password, "KIV Corvo password accepted");
+}
+// What comes after the next command went out: the last bytes of an answer, when all of them end lines.
+struct Lateness {
+    const char* name;
+    size_t answer; // 0 "kv", 1 the password
+    size_t bytes;
+};
+const Lateness kLateness[] = {{"nothing late", 0, 0},
+                              {"kv's last byte late", 0, 1},
+                              {"the password's last byte late", 1, 1},
+                              {"the password's last two bytes late", 1, 2}};
+bool MoveLate(Strings& replies, const Lateness& late)
+{
+    std::string& answer = replies[late.answer];
+    const std::string moved = answer.substr(answer.size() - late.bytes);
+    if (moved.find_first_not_of("\r\n") != std::string::npos)
+        return false;
+    answer.resize(answer.size() - late.bytes);
+    replies[late.answer + 1].insert(0, moved);
+    return true;
+}
+} // namespace
+
+// An answer is whole once its "OK" line ends. A byte of that line end that comes only after the next command went
+// out opens the next answer, which line ends alone never begin.
 TEST(TcpAnswer, WholeOnceTheLineWithOkEndsRefusedWhenItCanNoLongerPass)
 {
     using State = TcpAnswer::State;
@@ -111,21 +184,21 @@ TEST(TcpAnswer, WholeOnceTheLineWithOkEndsRefusedWhenItCanNoLongerPass)
         size_t taken;     // bytes taken in all
         State afterClose; // once it stopped coming
         std::string next; // a later read, after the next command
-        size_t nextTaken; // of it, by this answer
+        bool nextBegun;   // it began the next answer
     } cases[] = {
-        {"whole, the next reply left", {"\r\nOK\r\n", "REA="}, State::Accepted, 6, State::Accepted, "\r\nOK", 0},
-        {"OK cut in two", {"\r\nO", "K\r", "\n"}, State::Accepted, 6, State::Accepted, "", 0},
-        {"OK line ended by a CR, its LF late", {"\r\nOK:0\r"}, State::Accepted, 7, State::Accepted, "\n\r\nOK", 1},
-        {"OK line not ended", {"\r\nOK:0"}, State::Open, 6, State::Accepted, "", 0},
-        {"a blank line after OK", {"\r\nOK\r\n\r\n", "REA="}, State::Accepted, 8, State::Accepted, "\r\nOK", 0},
-        {"a blank line, its LF late", {"OK\r\n\r"}, State::Accepted, 5, State::Accepted, "\nREA=", 1},
-        {"LF CR ends", {"\n\rOK\n\r", "REA="}, State::Accepted, 6, State::Accepted, "\n\rOK", 0},
-        {"LF CR ends, the CR late", {"\n\rOK\n"}, State::Accepted, 5, State::Accepted, "\r\n\rOK", 1},
-        {"no OK yet", {"\r\nKIV Corvo ready\r\n"}, State::Open, 19, State::Refused, "", 0},
-        {"nothing but line ends", {"\r\n", "\r\n"}, State::Open, 4, State::Open, "", 0},
-        {"zero byte before OK", {std::string("\r\n\0OK\r\n", 7)}, State::Refused, 3, State::Refused, "", 0},
-        {"zero byte after OK", {std::string("OK\0\r\n", 5)}, State::Accepted, 5, State::Accepted, "", 0},
-        {"the limit reached", {std::string(255, ' '), "OK\r\n"}, State::Refused, 256, State::Refused, "", 0},
+        {"whole, the next reply left", {"\r\nOK\r\n", "REA="}, State::Accepted, 6, State::Accepted, "\r\nOK", true},
+        {"OK cut in two", {"\r\nO", "K\r", "\n"}, State::Accepted, 6, State::Accepted, "", false},
+        {"OK line ended by a CR, its LF late", {"\r\nOK:0\r"}, State::Accepted, 7, State::Accepted, "\n", false},
+        {"OK line not ended", {"\r\nOK:0"}, State::Open, 6, State::Accepted, "", false},
+        {"a blank line after OK", {"\r\nOK\r\n\r\n", "REA="}, State::Accepted, 8, State::Accepted, "\r\nOK", true},
+        {"a blank line, its LF late", {"OK\r\n\r"}, State::Accepted, 5, State::Accepted, "\n\r\n", false},
+        {"LF CR ends", {"\n\rOK\n\r", "REA="}, State::Accepted, 6, State::Accepted, "\n\rOK", true},
+        {"LF CR ends, the CR late", {"\n\rOK\n"}, State::Accepted, 5, State::Accepted, "\r\n\rOK", true},
+        {"no OK yet", {"\r\nKIV Corvo ready\r\n"}, State::Open, 19, State::Refused, "", false},
+        {"nothing but line ends", {"\r\n", "\r\n"}, State::Open, 4, State::Open, "", false},
+        {"zero byte before OK", {std::string("\r\n\0OK\r\n", 7)}, State::Refused, 3, State::Refused, "", false},
+        {"zero byte after OK", {std::string("OK\0\r\n", 5)}, State::Accepted, 5, State::Accepted, "", false},
+        {"the limit reached", {std::string(255, ' '), "OK\r\n"}, State::Refused, 256, State::Refused, "", false},
     };
     for (const auto& c : cases) {
         TcpAnswer answer(256);
@@ -139,7 +212,10 @@ TEST(TcpAnswer, WholeOnceTheLineWithOkEndsRefusedWhenItCanNoLongerPass)
         EXPECT_EQ(answer.Result(), c.afterClose) << c.name;
         answer.StartNext();
         EXPECT_EQ(answer.Take(c.next), c.next.size()) << c.name;
-        EXPECT_EQ(answer.Text(), c.next.substr(c.nextTaken)) << c.name;
+        EXPECT_EQ(answer.Text(), c.next) << c.name;
+        EXPECT_EQ(answer.Begun(), c.nextBegun) << c.name;
+        answer.Close(); // line ends alone are no answer to judge
+        EXPECT_EQ(answer.Decided(), c.nextBegun) << c.name;
     }
 }
 
@@ -148,9 +224,8 @@ const SimUnit::LineEnds kLineEnds[] = {SimUnit::LineEnds::CrLf, SimUnit::LineEnd
 
 // Every reply is taken by content and length however the network cuts the stream: in one read, at every
 // position in two reads, or byte by byte, the read ends the same way, however the unit ends its lines and whatever
-// its header holds around "REA=". One cut only the unit could resolve: inside the blank line that ends the password
-// answer, the read leaves line ends to come after the request, just as a header that starts with them would come.
-// The read may fail there, but never takes a shifted image.
+// its header holds around "REA=". A cut inside the blank line that ends the password answer leaves line ends to come
+// after the request, in front of a header that may start with line ends of its own: the reply's checks place it.
 TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
 {
     using Ends = SimUnit::LineEnds;
@@ -174,12 +249,6 @@ TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
         unit.TcpReadHeader = shape.header;
         const Strings replies = UnitReplies(unit, kReadCommands);
         const size_t size = StreamSize(replies);
-        const size_t requestAt = replies[0].size() + replies[1].size();
-        // The read ends two or three bytes short of the password answer's end: the blank line's CR LF, its LF first.
-        const auto unitOnly = [&](const std::vector<size_t>& cuts) {
-            return shape.ends == Ends::BlankLineAfter && cuts.size() == 1 && cuts[0] + 3 >= requestAt &&
-                   cuts[0] + 2 <= requestAt;
-        };
         // Line ends matter to the answers and the header; past them one way of ending lines is as good as another.
         const size_t lastCut = &shape == &shapes[0] ? size : 200;
         std::vector<std::vector<size_t>> ways{{}};
@@ -194,10 +263,6 @@ TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
                                             << " cut at " << (cuts.empty() ? 0 : cuts[0]));
             TcpReadSteps steps;
             const auto out = FeedCut(steps, replies, cuts);
-            if (unitOnly(cuts)) {
-                EXPECT_TRUE(out.image.empty() || out.image == Memory(unit));
-                continue;
-            }
             ASSERT_EQ(out.message, Msg::kReadOk);
             EXPECT_EQ(out.image, Memory(unit));
             EXPECT_EQ(steps.Step(), 15);
@@ -209,15 +274,21 @@ TEST(TcpReadSteps, AnyCutOfTheStreamReadsTheImage)
 
 // A reply the unit truly sent short fails, however the stream is cut, at the latest when it stops coming; a
 // closing reply of the wrong length or without "OK" ends the read with its own message.
+namespace
+{
+// A unit's fault in the read reply, and how the read ends on it.
+struct ReadFault {
+    const char* name;
+    std::function<void(SimUnit&)> fault;
+    Result result;
+    std::string message;
+    bool stalls = true; // only the end of the stream shows it
+};
+} // namespace
+
 TEST(TcpReadSteps, ARepliesCutShortByTheUnitFailTheRead)
 {
-    const struct {
-        const char* name;
-        std::function<void(SimUnit&)> fault;
-        Result result;
-        std::string message;
-        bool stalls; // only the end of the stream shows it
-    } cases[] = {
+    const ReadFault cases[] = {
         {"a short block", [](SimUnit& u) { u.Faults.ShortReadBlock = 4; }, Result::Failed, Msg::kReadFailed, true},
         {"a short last block", [](SimUnit& u) { u.Faults.ShortReadBlock = 11; }, Result::Failed, Msg::kReadFailed,
          true},
@@ -247,6 +318,90 @@ TEST(TcpReadSteps, ARepliesCutShortByTheUnitFailTheRead)
             EXPECT_EQ(out.image, "") << c.name;
             EXPECT_FALSE(cutSteps.InsideReply());
         }
+    }
+}
+
+// A header that begins with line ends leaves readings that skip them open, each waiting for bytes the unit never
+// sends: a read that fails ends at the stall, with the message of the reading that got furthest.
+TEST(TcpReadSteps, AFailedReadGivesTheMessageOfTheReadingThatGotFurthest)
+{
+    const ReadFault cases[] = {
+        // the unit's own reading: a good closing reply, then a checksum that differs
+        {"bad checksum", [](SimUnit& u) { u.Faults.BadReadChecksum = true; }, Result::Finished, Msg::kChecksumFailed},
+        {"a short block", [](SimUnit& u) { u.Faults.ShortReadBlock = 7; }, Result::Failed, Msg::kReadFailed},
+        {"closing reply without OK", [](SimUnit& u) { u.Faults.ClosingReply = "\r\nNO:0\r\n"; }, Result::Finished,
+         Msg::kReadFailed},
+    };
+    for (const auto& c : cases) {
+        SimUnit unit(SimUnit::Dialect::Tcp);
+        unit.TcpReadHeader = "\r\nREA=";
+        c.fault(unit);
+        TcpReadSteps steps;
+        EXPECT_EQ(FeedCut(steps, UnitReplies(unit, kReadCommands), {}, {.stallAtEnd = false}).result, Result::Going)
+            << c.name;
+        ASSERT_TRUE(steps.InsideReply()) << c.name;
+        const auto out = steps.Stalled();
+        EXPECT_EQ(out.result, c.result) << c.name;
+        EXPECT_EQ(out.message, c.message) << c.name;
+        EXPECT_EQ(out.checksumCompared, c.message == Msg::kChecksumFailed) << c.name;
+        EXPECT_EQ(out.image, "") << c.name;
+        EXPECT_EQ(steps.Blocks()[0].substr(0, 6), unit.TcpReadHeader) << c.name;
+    }
+}
+
+namespace
+{
+// Sets the unit's image so that the reading one byte short of the header, the password answer's late LF taken for
+// its first byte, finds a checksum that matches: its image is the header's last byte and image bytes 0..3070, its
+// checksum image byte 3071 and the real checksum's high byte.
+void ChecksumMatchedOneByteShort(SimUnit& unit, uint8_t headerLast)
+{
+    auto& memory = unit.Memory;
+    constexpr size_t kFill = 300; // bytes 0..299 make up any sum
+    uint32_t rest = 0;
+    for (size_t a = kFill; a < 3071; ++a)
+        rest += memory[a];
+    for (uint32_t last = 0; last < 256; ++last) {
+        for (uint32_t fill = 0; fill < 0x10000; ++fill) {
+            const uint32_t sum = rest + fill; // of bytes 0..3070
+            const uint32_t real = (0xFFFF - sum - last) & 0xFFFF;
+            const uint32_t shifted = (0xFFFF - sum - headerLast) & 0xFFFF;
+            if (shifted != (last << 8 | real >> 8))
+                continue;
+            for (size_t a = 0; a < kFill; ++a) {
+                memory[a] = static_cast<uint8_t>(std::min<uint32_t>(fill, 255));
+                fill -= memory[a];
+            }
+            memory[3071] = static_cast<uint8_t>(last);
+            return;
+        }
+    }
+    FAIL() << "no image found";
+}
+} // namespace
+
+// The reading that skips too few line ends finishes first. Where the network ends a read one byte short of the
+// closing reply and that reading's checksum matches by chance, it passes both checks: the image is still not taken
+// while the reading that skips one more may pass, and that one's closing reply decides.
+TEST(TcpReadSteps, AShiftedImageIsNeverTaken)
+{
+    SimUnit unit(SimUnit::Dialect::Tcp);
+    unit.TcpReadHeader = "REA=\r\n";
+    ChecksumMatchedOneByteShort(unit, '\n');
+    Strings replies = UnitReplies(unit, kReadCommands);
+    ASSERT_TRUE(MoveLate(replies, {"", 1, 1})); // the password answer's LF comes after the request
+    // What the reading one byte short sees: "REA=" in its header and a checksum that matches.
+    const std::string shifted = Framing::Unescape(replies[2]).substr(0, 6 + 3072 + 2);
+    ASSERT_TRUE(Framing::ReplyContains(shifted.substr(0, 6), "REA="));
+    ASSERT_EQ(Framing::BlockChecksum(shifted.substr(6, 3072)),
+              static_cast<uint8_t>(shifted[3078]) << 8 | static_cast<uint8_t>(shifted[3079]));
+    const size_t size = StreamSize(replies);
+    for (const std::vector<size_t>& cuts : {std::vector<size_t>{}, {size - 1}, {size - 2, size - 1}}) {
+        TcpReadSteps steps;
+        const auto out = FeedCut(steps, replies, cuts);
+        EXPECT_EQ(out.message, Msg::kReadOk) << cuts.size();
+        EXPECT_EQ(out.image, Memory(unit)) << cuts.size();
+        EXPECT_EQ(steps.Blocks()[0].substr(0, 6), unit.TcpReadHeader) << cuts.size();
     }
 }
 
@@ -304,10 +459,10 @@ TEST(TcpReadSteps, NothingStallsBeforeTheReplyBegins)
 }
 
 // As a running transfer takes the replies: told when each command goes out, each read what the unit sent in one
-// go. The header is the first six bytes after the read request, whatever they are; kept out of it are only what
-// the password answer's read held after its "OK" line, what came before the request went out, and the one byte
-// the answer still missed from its last line end, which a unit that ends its lines with one byte never misses.
-TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
+// go. The header is the six bytes the unit sent after the read request, whatever they are around "REA="; kept out of
+// it are what the password answer's read held after its "OK" line, what came before the request went out, and the
+// line ends of the answer's last line end that come after the request.
+TEST(TcpReadSteps, TheHeaderIsTheSixBytesTheUnitSentAfterTheRequest)
 {
     const std::string ok = "\r\nKIV Corvo password accepted\r\nOK";
     const struct {
@@ -360,26 +515,33 @@ TEST(TcpReadSteps, TheHeaderIsTheFirstSixBytesAfterTheRequest)
     }
 }
 
-// A unit slower than the transfer's wait for each reply answers only after the next command went out: each
-// answer, the password's as the others, then keeps only the line ends in its own read and the one byte still
-// missing from its last line end; a header that starts with line ends in a later read keeps them.
-TEST(TcpReadSteps, AnAnswerThatCameAfterTheNextCommandKeepsOnlyItsOwnLineEnds)
+// A unit slower than the transfer's wait for each reply answers only after the next command went out. The line ends
+// that follow the password answer's "OK" line then go to the read reply, in the answer's own read or a later one,
+// and a header that starts with line ends keeps them.
+TEST(TcpReadSteps, AnAnswerThatCameAfterTheNextCommandLeavesTheHeaderItsLineEnds)
 {
     using Ends = SimUnit::LineEnds;
     const struct {
         Ends ends;
         std::string header;
-        size_t early; // the reads end this many bytes before each reply's end
-    } cases[] = {{Ends::CrLf, "\r\nREA=", 0}, {Ends::CrLf, "\r\nREA=", 1}, {Ends::LfCr, "\nREA=\r", 0},
-                 {Ends::LfCr, "\nREA=\r", 1}, {Ends::CrLf, "\nREA=\r", 1}, {Ends::BlankLineAfter, "REA=\r\n", 0}};
+        size_t early;        // the reads end this many bytes before each reply's end
+        bool joined = false; // the password answer and the read reply come in one read
+    } cases[] = {{Ends::CrLf, "\r\nREA=", 0},       {Ends::CrLf, "\r\nREA=", 1},
+                 {Ends::LfCr, "\nREA=\r", 0},       {Ends::LfCr, "\nREA=\r", 1},
+                 {Ends::CrLf, "\nREA=\r", 1},       {Ends::BlankLineAfter, "REA=\r\n", 0},
+                 {Ends::CrLf, "\r\nREA=", 0, true}, {Ends::BlankLineAfter, "\r\nREA=", 0, true},
+                 {Ends::Lf, "\n\rREA=", 0, true},   {Ends::Cr, "\rREA=\n", 0, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(c.ends) << testing::PrintToString(c.header) << c.early);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.ends) << testing::PrintToString(c.header) << c.early
+                                        << (c.joined ? " joined" : ""));
         SimUnit unit(SimUnit::Dialect::Tcp);
         unit.TcpLineEnds = c.ends;
         unit.TcpReadHeader = c.header;
         const Strings replies = UnitReplies(unit, kReadCommands);
         const size_t kvEnd = replies[0].size();
-        const std::vector<size_t> cuts{kvEnd - c.early, kvEnd + replies[1].size() - c.early};
+        std::vector<size_t> cuts{kvEnd - c.early, kvEnd + replies[1].size() - c.early};
+        if (c.joined)
+            cuts.pop_back();
         TcpReadSteps steps;
         const auto out = FeedCut(steps, replies, cuts, {.sentAhead = true});
         EXPECT_EQ(out.message, Msg::kReadOk);
@@ -388,56 +550,45 @@ TEST(TcpReadSteps, AnAnswerThatCameAfterTheNextCommandKeepsOnlyItsOwnLineEnds)
     }
 }
 
-// The last byte of the answer to "kv" or to the password comes after the next command went out. It is still that
-// answer's wherever the byte before it is one this unit has only used in pairs, so every header keeps its own bytes,
-// banners, status lines and OK lines that end their lines another way around it or not. Only a whole line end that
-// comes late, the password answer's from a unit that ends its lines with one byte, cannot be told from a header
-// that starts with it: that read may fail, but never takes a shifted image.
-TEST(TcpReadSteps, ALateLastByteIsItsAnswersWhereTheUnitPairsTheByteBeforeIt)
+// However the unit ends the lines of each answer, and whichever of their last line-end bytes come only after the
+// next command went out, the read takes the image with its header as the unit sent them, and the write takes ten
+// answers: the reply's own checks place the header among the line ends in front of it.
+TEST(TcpReadSteps, EveryWayOfEndingTheAnswersLinesReadsTheImageAndItsHeader)
 {
-    using Ends = SimUnit::LineEnds;
-    const auto ending = [](Ends ends) { return [ends](SimUnit& u) { u.TcpLineEnds = ends; }; };
-    const auto saying = [](std::string kvAnswer) {
-        return [kvAnswer](SimUnit& u) { u.Faults.PrepareReply = kvAnswer; };
-    };
-    const struct {
-        const char* name;
-        std::function<void(SimUnit&)> unit;
-        bool singleEnds = false; // its lines end with one byte
-    } units[] = {
-        {"CR LF", ending(Ends::CrLf)},
-        {"LF CR", ending(Ends::LfCr)},
-        {"LF alone", ending(Ends::Lf), true},
-        {"CR alone", ending(Ends::Cr), true},
-        {"CR LF, a blank line after", ending(Ends::BlankLineAfter)},
-        {"a banner ending LF, CR LF answers", saying("Corvo 5318\n\r\nKIV Corvo command mode ready\r\nOK\r\n")},
-        {"a CR LF OK line, a line ending LF after it", saying("\r\nOK\r\nREADY\n")},
-        {"an LF OK line, lines ending CR LF after it", saying("\nOK\nREADY\r\n")},
-    };
-    const std::string headers[] = {"REA=\r\n", "\r\nREA=", "REA=:0", "\nREA=\r", "\n\rREA="};
-    for (const auto& u : units) {
-        for (const std::string& header : headers) {
-            for (const size_t late : {0, 1}) { // the answer to "kv", to the password
-                SCOPED_TRACE(testing::Message() << u.name << ", header " << testing::PrintToString(header)
-                                                << (late == 0 ? ", kv" : ", password") << " answer late");
-                SimUnit unit(SimUnit::Dialect::Tcp);
-                u.unit(unit);
-                unit.TcpReadHeader = header;
-                Strings replies = UnitReplies(unit, kReadCommands);
-                replies[late + 1].insert(0, 1, replies[late].back());
-                replies[late].pop_back();
-                TcpReadSteps steps;
-                const auto out = FeedCut(steps, replies, {});
-                if (u.singleEnds && late == 1) {
-                    EXPECT_TRUE(out.image.empty() || out.image == Memory(unit));
+    const std::string headers[] = {
+        "REA=\r\n", "REA=\n\r", "REA=:0", "\r\nREA=", "\n\rREA=", "\nREA=\r", "\rREA=\n", "\r\rREA="};
+    int rows = 0;
+    for (const AnswerStyle& kv : kAnswerStyles) {
+        for (const AnswerStyle& password : kAnswerStyles) {
+            for (const Lateness& late : kLateness) {
+                SCOPED_TRACE(testing::Message()
+                             << "kv " << kv.name << ", password " << password.name << ", " << late.name);
+                SimUnit writer(SimUnit::Dialect::Tcp);
+                AnswerIn(writer, kv, password);
+                Strings answers = WriteAnswers(writer, std::string(256, 'w'));
+                if (!MoveLate(answers, late))
                     continue;
+                TcpWriteSteps writeSteps;
+                EXPECT_EQ(FeedCut(writeSteps, answers, {}).message, Msg::kWriteOk);
+                for (const std::string& header : headers) {
+                    SCOPED_TRACE(testing::Message() << "header " << testing::PrintToString(header));
+                    SimUnit unit(SimUnit::Dialect::Tcp);
+                    AnswerIn(unit, kv, password);
+                    unit.TcpReadHeader = header;
+                    Strings replies = UnitReplies(unit, kReadCommands);
+                    MoveLate(replies, late);
+                    TcpReadSteps steps;
+                    const auto out = FeedCut(steps, replies, {});
+                    ASSERT_EQ(out.message, Msg::kReadOk);
+                    EXPECT_EQ(out.image, Memory(unit));
+                    EXPECT_EQ(steps.Blocks()[0].substr(0, 6), header);
+                    EXPECT_EQ(out.logLines.size(), 2u + 2u + 12u + 2u);
+                    ++rows;
                 }
-                EXPECT_EQ(out.message, Msg::kReadOk);
-                EXPECT_EQ(out.image, Memory(unit));
-                EXPECT_EQ(steps.Blocks()[0].substr(0, 6), header);
             }
         }
     }
+    EXPECT_GT(rows, 4000);
 }
 
 // Nothing is taken before the first command goes out.
@@ -449,18 +600,6 @@ TEST(TcpReadSteps, NothingCountsBeforeTheFirstCommand)
     steps.CommandSent();
     EXPECT_EQ(steps.Feed("\r\nOK\r\n").logLines, (Strings{"\r\nOK\r\n", TcpMsg::kKvCheckOk}));
 }
-
-namespace
-{
-// The unit's ten answers to a TCP write, one a command.
-Strings WriteAnswers(SimUnit& unit, const std::string& block)
-{
-    Strings commands{"kv\r", "kvpw=1234\r"};
-    for (int b = 0; b < 8; ++b)
-        commands.push_back(TcpBlockFrame(b, block));
-    return UnitReplies(unit, commands);
-}
-} // namespace
 
 // An answer counts once it is whole: however the answers are cut or joined, and their lines ended, the write
 // takes ten.
@@ -485,10 +624,10 @@ TEST(TcpWriteSteps, AnyCutOfTheAnswersCountsTenWholeAnswers)
     EXPECT_EQ(steps.Step(), 1); // its line has ended
     EXPECT_EQ(out.logLines, (Strings{"\r\nKIV Corvo command mode ready\r\nOK\r", TcpMsg::kKvCheckOk}));
     steps.CommandSent(); // the password goes out
-    steps.Feed("\n");    // the answer's LF, late
+    steps.Feed("\n");    // the answer's LF, late: it opens the next answer, but does not begin it
     EXPECT_FALSE(steps.InsideReply());
     EXPECT_EQ(steps.Feed("\r\nKIV Corvo password accepted\r\nOK\r\n").logLines,
-              (Strings{"\r\nKIV Corvo password accepted\r\nOK\r\n", TcpMsg::kPwdCheckOk}));
+              (Strings{"\n\r\nKIV Corvo password accepted\r\nOK\r\n", TcpMsg::kPwdCheckOk}));
 }
 
 // What the unit says after an answer's "OK" line, in the same read or apart before the next command goes out, is

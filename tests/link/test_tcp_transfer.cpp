@@ -477,6 +477,12 @@ void BannerEndsLf(SimUnit& u)
 {
     u.Faults.PrepareReply = "Corvo 5318\n\r\nKIV Corvo command mode ready\r\nOK\r\n";
 }
+// The same with the banner ended by CR alone, before a header that starts with the CR LF the LF late could join.
+void BannerEndsCr(SimUnit& u)
+{
+    u.Faults.PrepareReply = "Corvo 5318\r\r\nKIV Corvo command mode ready\r\nOK\r\n";
+    u.TcpReadHeader = "\r\nREA=";
+}
 
 // Long runs of joined replies every 700 bytes, a short answer in its middle.
 std::vector<size_t> JoinedCuts(const std::string& reply)
@@ -577,6 +583,7 @@ INSTANTIATE_TEST_SUITE_P(
             CutCase{"CrEndsCutInsideAnLfHeader", {SimCut::InsideHeader, kPieceGapMs}, CrEndsLfHeader},
             // a banner line ended by LF alone: the LF after "OK" CR is still owed
             CutCase{"BannerEndsLfLastByteLate", Late(SimCut::BeforeLastByte), BannerEndsLf},
+            CutCase{"BannerEndsCrLastByteLate", Late(SimCut::BeforeLastByte), BannerEndsCr},
             // a prompt or a status line after each "OK" line, in the same send
             CutCase{"PromptAfterOk", {SimCut::Middle, kPieceGapMs}, PromptAfterOk},
             CutCase{"StatusLineAfterOkCutInsideTheHeader", {SimCut::InsideHeader, kPieceGapMs}, StatusLineAfterOk},

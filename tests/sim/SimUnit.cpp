@@ -148,6 +148,8 @@ std::string SimUnit::HandleLine(const std::string& line)
         if (!prepared_)
             Violations.push_back("password before kvrw1");
         unlocked_ = prepared_ && line.substr(5) == Password;
+        if (Tcp() && unlocked_ && !Faults.PasswordReply.empty())
+            return Faults.PasswordReply;
         if (Tcp())
             return TcpAnswer(unlocked_ ? "\r\nKIV Corvo password accepted\r\nOK\r\n"
                                        : "\r\nKIV Corvo password refused\r\nERROR\r\n");

@@ -17,10 +17,11 @@ struct SimFaults {
     int RefuseAltTimes = 1;       // ... this many times before it is taken
     int TimersAnswerShort = 0;    // the answer to "KVSWT?" stops this many bytes before its end (its rest too late)
     // TCP only:
-    int ShortReadBlock = -1;  // this read block (0..11) goes out 10 data bytes short
-    std::string ClosingReply; // replaces the 8-byte reply after the last read block when not empty
-    std::string PrepareReply; // replaces the answer to "kv" when not empty
-    std::string BlockRefusal; // replaces the answer to a refused block when not empty
+    int ShortReadBlock = -1;   // this read block (0..11) goes out 10 data bytes short
+    std::string ClosingReply;  // replaces the 8-byte reply after the last read block when not empty
+    std::string PrepareReply;  // replaces the answer to "kv" when not empty
+    std::string PasswordReply; // replaces the answer to the right password when not empty
+    std::string BlockRefusal;  // replaces the answer to a refused block when not empty
 };
 
 // One block of the service panel's frame ("KVWXB=" area + 20, block + 20, escaped data, CRC low byte first).
