@@ -70,18 +70,34 @@ bool Reads(const fs::path& path, uid_t user, std::vector<gid_t> groups = {})
     return fd >= 0;
 }
 
-// The same, asked from inside a save that may run as another user: a thread of its own takes root back first,
-// which the saving thread kept as its real and saved user.
-bool ReadsMidSave(const std::string& path, uid_t user)
+// A user to try a file as, with its further groups; what the system lets it open the file for.
+struct Trier {
+    uid_t user;
+    std::vector<gid_t> groups;
+};
+enum : int { kReads = 1, kWrites = 2 };
+
+// What each user may open path for, asked from a thread of its own that takes root back first: a save may run
+// as another user, which the saving thread kept as its real and saved user.
+std::vector<int> Admitted(const std::string& path, const std::vector<Trier>& users)
 {
-    bool reads = false;
+    std::vector<int> admitted;
     std::thread([&] {
         ::syscall(SYS_setresuid, -1, 0, -1);
         ::syscall(SYS_setresgid, -1, 0, -1);
         ::syscall(SYS_setgroups, 0, nullptr);
-        reads = Reads(path, user);
+        for (const auto& [user, groups] : users) {
+            TOtherUser as(groups, user);
+            int opens = 0;
+            for (const int how : {kReads, kWrites}) {
+                const int fd = ::open(path.c_str(), (how == kReads ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
+                opens |= fd >= 0 ? how : 0;
+                ::close(fd);
+            }
+            admitted.push_back(opens);
+        }
     }).join();
-    return reads;
+    return admitted;
 }
 
 // The bytes of path's access ACL as the system keeps them; empty when it has none.
@@ -93,27 +109,24 @@ std::string AccessAclOf(const std::string& path)
 }
 
 // What a save had made when it stopped at each step: the file's owner, group and mode before its first byte,
-// the steps in order (each change of protections apart), and whether an outsider could open the new file
-// after any of them.
+// the steps in order (each change of protections apart), and what users could open the new file for after
+// each of them.
 struct StepLog {
     std::vector<std::pair<SaveStep, std::string>> steps;
     struct stat created {
     }, ready{};
-    std::string readyAcl; // the file's access ACL when its first byte is written
-    uid_t outsider = 0;   // a user to try the new file as, until it takes the old one's place; 0: none
-    int protectionChanges = 0;
-    bool outsiderOpened = false;
+    std::string readyAcl;                   // the file's access ACL when its first byte is written
+    std::vector<Trier> triers;              // users to try the new file as, until it takes the old one's place
+    std::vector<std::vector<int>> admitted; // what it admitted them to, a step a row
 };
 StepLog* stepLog = nullptr;
 
 void LogStep(SaveStep step, const std::string& file)
 {
-    if (stepLog->outsider != 0 && step < SaveStep::Renamed)
-        stepLog->outsiderOpened = stepLog->outsiderOpened || ReadsMidSave(file, stepLog->outsider);
-    if (step == SaveStep::ProtectionChanged) {
-        ++stepLog->protectionChanges;
+    if (!stepLog->triers.empty() && step < SaveStep::Renamed)
+        stepLog->admitted.push_back(Admitted(file, stepLog->triers));
+    if (step == SaveStep::ProtectionChanged)
         return;
-    }
     stepLog->steps.emplace_back(step, file);
     if (step == SaveStep::Created)
         ::stat(file.c_str(), &stepLog->created);
@@ -354,7 +367,8 @@ TEST_F(FileSave, TheNewFileHasTheOldOnesOwnerGroupAndModeBeforeItsFirstByte)
         ASSERT_EQ(saved.error, 0) << saved.reason;
         EXPECT_EQ(Read(file.string()), "new");
         ASSERT_EQ(watch.steps.size(), 5u);
-        EXPECT_EQ(watch.created.st_mode & 07777, 0600u); // whatever the process's mask would allow
+        // whatever the process's mask would allow, and no more than the old file gave its owner
+        EXPECT_EQ(watch.created.st_mode & 07777, (c.owner != 0 ? c.mode : 0600) & 0600);
         EXPECT_EQ(watch.ready.st_uid, c.keptOwner);
         EXPECT_EQ(watch.ready.st_gid, c.keptGroup);
         EXPECT_EQ(watch.ready.st_mode & 07777, c.keptMode);
@@ -562,7 +576,14 @@ TEST_F(FileSave, APipeUnderTheNameIsRefusedAtOnceAndGetsNoByte)
 namespace
 {
 // An access ACL as the system keeps it: version 2, then tag, rights and id of each entry, little-endian.
-enum : uint16_t { kOwnerEntry = 1, kUserEntry = 2, kGroupEntry = 4, kMaskEntry = 0x10, kOthersEntry = 0x20 };
+enum : uint16_t {
+    kOwnerEntry = 1,
+    kUserEntry = 2,
+    kGroupEntry = 4,
+    kNamedGroupEntry = 8,
+    kMaskEntry = 0x10,
+    kOthersEntry = 0x20
+};
 std::string Acl(std::vector<std::tuple<uint16_t, uint16_t, uint32_t>> entries, uint32_t version = 2)
 {
     const auto little = [](uint32_t value, int bytes) {
@@ -626,13 +647,20 @@ std::tuple<uid_t, gid_t, mode_t, std::string> PlainCreate(const fs::path& folder
 // A file shared through an access ACL keeps it over a save, set before its first byte: the named user still
 // reads it, its group still does not, nor the group a setgid folder gives it in place of one it could not keep. A
 // file without one does not take one from its folder, and a new file gets what its folder's default ACL gives a
-// plain new file there, the process's mask left out, from before its first byte.
+// plain new file there, the process's mask left out, from before its first byte. After every step each user may
+// open the new file for no more than the old file or the saved one lets it, and the saved file ends as the old one
+// was: narrower only where it could not keep its group, whose members then count as others.
 TEST_F(FileSave, AnAccessAclStaysWithTheFile)
 {
     if (!TOtherUser::Root())
         GTEST_SKIP() << "needs root to act as the users the ACL names";
-    constexpr uid_t kUser = TOtherUser::kId, kNamed = TOtherUser::kThird, kMember = 65531;
-    constexpr gid_t kShared = TOtherUser::kSharedGroup, kNotTheUsers = TOtherUser::kThird;
+    constexpr uid_t kUser = TOtherUser::kId, kNamed = TOtherUser::kThird, kMember = 65531, kInNamedGroup = 65529,
+                    kOldMember = 65527, kInNoGroup = 65528;
+    constexpr gid_t kShared = TOtherUser::kSharedGroup, kNotTheUsers = TOtherUser::kThird, kNamedGroup = 65530;
+    // Tried after every step: the owner, a member of the shared group and of the other group, the named user, a
+    // member of the named group and a user in no group.
+    const std::vector<Trier> triers = {{kUser, {}},  {kMember, {kShared}},           {kOldMember, {kNotTheUsers}},
+                                       {kNamed, {}}, {kInNamedGroup, {kNamedGroup}}, {kInNoGroup, {}}};
     // An ACL that names a user: the rights of the owner, that user, the file's group, the mask and all others.
     const auto naming = [kNamed](uint16_t owner, uint16_t user, uint16_t group, uint16_t mask, uint16_t others) {
         return Acl({{kOwnerEntry, owner, ~0u},
@@ -641,7 +669,19 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
                     {kMaskEntry, mask, ~0u},
                     {kOthersEntry, others, ~0u}});
     };
-    const std::string named = naming(6, 4, 0, 4, 0);
+    const std::string named = naming(6, 4, 0, 4, 0), groupRx = naming(7, 7, 5, 7, 5);
+    // ACLs that keep someone out whom the mode's class alone would let in
+    const std::string namedKeptOut = naming(6, 0, 4, 4, 4),
+                      readOnlyMember = Acl({{kOwnerEntry, 6, ~0u},
+                                            {kUserEntry, 4, kMember},
+                                            {kGroupEntry, 6, ~0u},
+                                            {kMaskEntry, 6, ~0u},
+                                            {kOthersEntry, 0, ~0u}}),
+                      groupKeptOut = Acl({{kOwnerEntry, 6, ~0u},
+                                          {kGroupEntry, 4, ~0u},
+                                          {kNamedGroupEntry, 0, kNamedGroup},
+                                          {kMaskEntry, 4, ~0u},
+                                          {kOthersEntry, 4, ~0u}});
     const struct {
         const char* name;
         std::string acl, folderDefault; // of the old file, of its folder
@@ -651,6 +691,7 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
         mode_t mask = 022;            // the process's
         gid_t fileGroup = kShared;    // of the old file
         gid_t setgidFolder = 0;       // the group of the file's folder, which new files take; 0: a plain folder
+        mode_t mode = 0640;           // of the old file, before its ACL
     } cases[] = {
         {"named user may read, the group may not", named, "", true, true, false},
         {"the same, root saving", named, "", false, true, false},
@@ -669,6 +710,22 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
          true, true, false},
         {"a new file, the folder's minimal default ACL gives execute", "",
          Acl({{kOwnerEntry, 7, ~0u}, {kGroupEntry, 5, ~0u}, {kOthersEntry, 5, ~0u}}), true, true, true, false},
+        {"a named user ---, others r--", namedKeptOut, "", true, false, true},
+        {"a named user ---, others r--, the folder's default gives the group r-x", namedKeptOut, groupRx, true, false,
+         true},
+        {"a named user r-- in an rw group", readOnlyMember, "", true, false, true},
+        {"a named user r-- in an rw group, the folder's default gives the group r-x", readOnlyMember, groupRx, true,
+         false, true},
+        {"a named group ---, others r--", groupKeptOut, "", true, true, true},
+        {"a named group ---, others r--, the folder's default gives the group r-x", groupKeptOut, groupRx, true, true,
+         true},
+        {"root saving, the owner may only read", naming(4, 4, 0, 4, 0), "", false, true, false},
+        {"a named user, setuid and setgid, root saving", named, "", false, true, false, true, 022, kShared, 0, 06640},
+        // the old group's members count as others where the file cannot keep it
+        {"no ACL, the group ---, others r--, a group the user is not in, setgid folder", "", "", true, false, false,
+         true, 022, kNotTheUsers, kShared, 0604},
+        {"the group ---, others r--, a group the user is not in, setgid folder", naming(6, 4, 0, 4, 4), "", true, true,
+         false, true, 022, kNotTheUsers, kShared},
     };
     ::chmod(Dir.c_str(), 0755);
     for (const auto& c : cases) {
@@ -682,8 +739,9 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
             ::chmod(folder.c_str(), 02755);
         }
         if (c.exists) {
-            Own(file, "old", 0640);
+            Own(file, "old", c.mode);
             ASSERT_EQ(::chown(file.c_str(), kUser, c.fileGroup), 0);
+            ::chmod(file.c_str(), c.mode); // the change of group took the special bits
         }
         if (!c.acl.empty() && ::setxattr(file.c_str(), "system.posix_acl_access", c.acl.data(), c.acl.size(), 0) != 0)
             GTEST_SKIP() << "the test folder's file system takes no access ACLs: " << SystemErrorText(errno);
@@ -692,17 +750,27 @@ TEST_F(FileSave, AnAccessAclStaysWithTheFile)
                                  c.folderDefault.size(), 0),
                       0);
         }
+        const std::vector<int> before = Admitted(file, triers);
+        struct stat old {
+        }, now{};
+        ::stat(file.c_str(), &old);
         WatchedSave watch;
-        watch.outsider = c.namedReads ? 0 : kNamed; // not once let in on the way
+        watch.triers = triers;
         const SaveResult saved = SaveNew(file, c.asUser);
         ASSERT_EQ(saved.error, 0) << saved.reason;
-        EXPECT_FALSE(watch.outsiderOpened);
-        EXPECT_GT(watch.protectionChanges, 0);
+        const std::vector<int> after = Admitted(file, triers);
+        ASSERT_FALSE(watch.admitted.empty());
+        for (size_t step = 0; step < watch.admitted.size(); ++step)
+            for (size_t i = 0; i < triers.size(); ++i)
+                EXPECT_EQ(watch.admitted[step][i] & ~(before[i] | after[i]), 0)
+                    << "step " << step << ", " << triers[i].user;
+        // an existing file ends as it was; where it could not keep its group, narrower
+        for (size_t i = 0; c.exists && i < triers.size(); ++i)
+            EXPECT_EQ(after[i], c.setgidFolder ? after[i] & before[i] : before[i]) << triers[i].user;
+        ASSERT_EQ(::stat(file.c_str(), &now), 0);
+        EXPECT_TRUE(!c.exists || c.setgidFolder || now.st_mode == old.st_mode) << std::oct << now.st_mode;
         if (!c.exists) { // the file and what it was before its first byte, as a plain new file there
             const auto [uid, gid, mode, acl] = PlainCreate(folder, c.asUser);
-            struct stat now {
-            };
-            ASSERT_EQ(::stat(file.c_str(), &now), 0);
             EXPECT_EQ(std::make_tuple(now.st_uid, now.st_gid, now.st_mode & 07777), std::make_tuple(uid, gid, mode));
             EXPECT_EQ(watch.ready.st_mode & 07777, mode);
             EXPECT_EQ(watch.readyAcl, acl);
