@@ -95,11 +95,14 @@ std::string AclForNewFile(std::string acl, mode_t mode)
     return acl;
 }
 
-int GiveAccessAcl(int fd, const std::string& acl)
+int GiveAccessAcl(int fd, const std::string& acl, bool* taken)
 {
     const int done =
         acl.empty() ? ::fremovexattr(fd, kAccessAcl) : ::fsetxattr(fd, kAccessAcl, acl.data(), acl.size(), 0);
-    return done == 0 || NoAclHere(errno) ? 0 : errno;
+    const int error = done == 0 ? 0 : errno;
+    if (taken)
+        *taken = done == 0;
+    return error == 0 || NoAclHere(error) ? 0 : error;
 }
 
 mode_t GroupWithinAcl(mode_t mode, std::string_view acl)
@@ -111,11 +114,12 @@ mode_t GroupWithinAcl(mode_t mode, std::string_view acl)
     return mode & ~static_cast<mode_t>(S_IRWXG & ~(rights << 3));
 }
 
-std::string WithoutFileGroupRights(std::string acl)
+std::string ForAnotherGroup(std::string acl, mode_t oldGroupRights)
 {
     if (const size_t at = FileGroupRightsAt(acl)) {
         acl[at] = 0;
         acl[at + 1] = 0;
     }
+    Narrow(acl, kOthers, oldGroupRights);
     return acl;
 }

@@ -20,13 +20,16 @@ int ReadDefaultAcl(const std::string& folder, std::string& acl);
 std::string AclForNewFile(std::string defaultAcl, mode_t mode);
 
 // Gives the open file fd the access ACL acl, or takes away one it got from its folder's default ACL when acl
-// is empty. A file system that takes no ACL is left as it is (0).
-int GiveAccessAcl(int fd, const std::string& acl);
+// is empty. A file system that takes no ACL is left as it is (0); taken, where given, says whether it took it.
+// Setting an ACL sets the permission bits of the owner, the group and others from it, in the same call.
+int GiveAccessAcl(int fd, const std::string& acl, bool* taken = nullptr);
 
 // mode with its group bits no wider than acl's entry for the file's group: without an ACL the group bits are
 // the group's own rights, while with one they are the widest any named user or group holds. An ACL that
 // cannot be read gives the group nothing.
 mode_t GroupWithinAcl(mode_t mode, std::string_view acl);
 
-// acl with no rights left for the file's group: for a file that could not keep its group.
-std::string WithoutFileGroupRights(std::string acl);
+// acl for a file that could not keep its group, where the old group's members count as others: no rights left
+// for the file's group, and others' no wider than oldGroupRights (rwx in the low three bits), what the old group
+// had.
+std::string ForAnotherGroup(std::string acl, mode_t oldGroupRights);

@@ -94,19 +94,40 @@ int KeepOwner(int fd, const struct stat& old, struct stat& made, const std::stri
     return ErrorOf(::fstat(fd, &made));
 }
 
-// Then the old permission bits (a change of owner may clear some) and access ACL. A group the file did not
-// keep gets none of the old group's rights; where the file system takes no ACL, the group gets no more than
-// the ACL's own entry for it gave.
+// The mode bits left to give once the ACL, where the file system took one, gave the permission bits: the special
+// bits alone, which let no one open the file. Where it took none, the mode gives them all at once.
+int KeepBits(int fd, mode_t mode, bool aclTaken, const std::string& file)
+{
+    struct stat now {
+    };
+    if (::fstat(fd, &now) != 0)
+        return errno;
+    if (aclTaken)
+        mode = (mode & 07000) | (now.st_mode & 0777);
+    if ((now.st_mode & 07777) == mode)
+        return 0;
+    return Protect(ErrorOf(::fchmod(fd, mode)), file);
+}
+
+// Then the old permission bits (a change of owner may clear some) and access ACL, the ACL first: it narrows what the
+// mode alone would give, and were the mode first, a user the ACL keeps out would fall back on the mode's class
+// until it came. A group the file did not keep gets none of the old group's rights, and as its members count as
+// others there, others get no more than the old group had. Where the file system takes no ACL, the group gets no
+// more than the ACL's own entry for it gave.
 int KeepMode(int fd, const struct stat& old, const struct stat& made, std::string acl, const std::string& file)
 {
     mode_t mode = GroupWithinAcl(old.st_mode & 07777, acl);
     if (made.st_gid != old.st_gid) {
-        mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
-        acl = WithoutFileGroupRights(std::move(acl));
+        const mode_t oldGroupRights = (mode & S_IRWXG) >> 3;
+        mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID | (S_IRWXO & ~oldGroupRights));
+        acl = ForAnotherGroup(std::move(acl), oldGroupRights);
     }
-    if (int error = Protect(ErrorOf(::fchmod(fd, mode)), file))
-        return error;
-    return Protect(GiveAccessAcl(fd, acl), file);
+    bool taken = false;
+    if (!acl.empty()) {
+        if (int error = Protect(GiveAccessAcl(fd, acl, &taken), file))
+            return error;
+    }
+    return KeepBits(fd, mode, taken, file);
 }
 
 // A new file ends as a plain one made there would: with the ACL its folder's default one gives it, where there is
@@ -142,14 +163,14 @@ std::optional<std::string> NewFileAcl(const std::string& target)
     return acl.empty() ? acl : AclForNewFile(std::move(acl), kNewFileMode);
 }
 
-// Opens a file of a name no one else uses, beside path, readable by the user alone; fd < 0 and the error
-// number on failure.
-int CreateTemporary(const std::string& path, std::string& temp, int& fd)
+// Opens a file of a name no one else uses, beside path, that admits the user alone, and for no more than mode's
+// owner bits allow; fd < 0 and the error number on failure. The handle writes it whatever its mode.
+int CreateTemporary(const std::string& path, mode_t mode, std::string& temp, int& fd)
 {
     fd = -1;
     for (int i = 0; i < 100; ++i) {
         temp = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(i);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0600);
         if (fd >= 0)
             return 0;
         if (errno != EEXIST)
@@ -309,7 +330,9 @@ SaveResult ReplaceFile(const std::string& path, std::string_view data)
         return SaveResult::Of(error);
     std::string temp;
     int fd = -1;
-    if (int error = CreateTemporary(target, temp, fd))
+    // Root's save hands the new file to the old one's owner before its mode comes: until then that owner gets no
+    // more than the old file gave it.
+    if (int error = CreateTemporary(target, exists ? old.st_mode : 0600, temp, fd))
         return InPlaceInstead(error, exists) ? WriteInPlace(target, data) : SaveResult::Of(error);
     if (int error = WriteNewFile(fd, data, exists ? &old : nullptr, acl, temp)) {
         ::unlink(temp.c_str());

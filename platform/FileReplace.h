@@ -18,11 +18,13 @@ struct SaveResult {
 // - The new file is its owner's alone from the moment it exists, whatever its folder's default ACL names,
 //   and takes the old file's owner, group, mode and access ACL before its first byte is written (the owner
 //   where the system lets us give it, the group where the user belongs to it; a group the new file does not
-//   keep, say one a setgid folder gave it, gets none of the old group's rights). Where the file system takes
-//   no ACL, the group gets no more than the ACL's entry for it allowed. A file that did not exist ends as a
-//   plain new file in its folder would: with what the folder's default ACL gives, where it has one, else with
-//   what the process's mask allows. A folder whose default ACL cannot be read stops no save: the new file
-//   then keeps what its create gave it.
+//   keep, say one a setgid folder gave it, gets none of the old group's rights, and as the old group's members
+//   count as others there, others get no more than the old group had, in the mode and in the ACL). No step on
+//   the way admits anyone, for reading or for writing, that neither the old file nor the new one admits.
+//   Where the file system takes no ACL, the group gets no more than the ACL's entry for it allowed. A file
+//   that did not exist ends as a plain new file in its folder would: with what the folder's default ACL
+//   gives, where it has one, else with what the process's mask allows. A folder whose default ACL cannot be
+//   read stops no save: the new file then keeps what its create gave it.
 // - Through a symbolic link the link's target is replaced that way and the link stays. In a sticky folder
 //   that everyone may write, a link is followed, and a file replaced or written, only when the user or the
 //   folder's owner owns it, as the kernel does: another user's link or file there is refused, root's save

@@ -1,14 +1,13 @@
 // Whole-file saves: through symbolic links, over files the user protected, and what stays of the old file.
-#include "platform/AccessAcl.h"
 #include "platform/FileIO.h"
 #include "platform/FileReplace.h"
 
 #include "OtherUser.h"
+#include "SaveWatch.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -16,21 +15,14 @@
 #include <fcntl.h>
 #include <future>
 #include <iostream>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <optional>
 #include <sys/mount.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
-#include <sys/xattr.h>
-#include <thread>
 #include <tuple>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace
 {
@@ -47,126 +39,12 @@ struct SaveCase {
     uid_t linkOwner = TOtherUser::kId;  // of each link
 };
 
-// What a folder holds: each entry's name, a link with its text.
-std::string Listing(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string() +
-                        (entry.is_symlink() ? "->" + fs::read_symlink(entry.path()).string() : ""));
-    std::sort(names.begin(), names.end());
-    std::string all;
-    for (const auto& name : names)
-        all += name + " ";
-    return all;
-}
-
-// Whether user, with further groups, may open path for reading.
-bool Reads(const fs::path& path, uid_t user, std::vector<gid_t> groups = {})
-{
-    TOtherUser as(std::move(groups), user);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ::close(fd);
-    return fd >= 0;
-}
-
-// The same, asked from inside a save that may run as another user: a thread of its own takes root back first,
-// which the saving thread kept as its real and saved user.
-bool ReadsMidSave(const std::string& path, uid_t user)
-{
-    bool reads = false;
-    std::thread([&] {
-        ::syscall(SYS_setresuid, -1, 0, -1);
-        ::syscall(SYS_setresgid, -1, 0, -1);
-        ::syscall(SYS_setgroups, 0, nullptr);
-        reads = Reads(path, user);
-    }).join();
-    return reads;
-}
-
-// The bytes of path's access ACL as the system keeps them; empty when it has none.
-std::string AccessAclOf(const std::string& path)
-{
-    char acl[256];
-    const ssize_t n = ::getxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl);
-    return std::string(acl, static_cast<size_t>(std::max<ssize_t>(n, 0)));
-}
-
-// What a save had made when it stopped at each step: the file's owner, group and mode before its first byte,
-// the steps in order (each change of protections apart), and whether an outsider could open the new file
-// after any of them.
-struct StepLog {
-    std::vector<std::pair<SaveStep, std::string>> steps;
-    struct stat created {
-    }, ready{};
-    std::string readyAcl; // the file's access ACL when its first byte is written
-    uid_t outsider = 0;   // a user to try the new file as, until it takes the old one's place; 0: none
-    int protectionChanges = 0;
-    bool outsiderOpened = false;
-};
-StepLog* stepLog = nullptr;
-
-void LogStep(SaveStep step, const std::string& file)
-{
-    if (stepLog->outsider != 0 && step < SaveStep::Renamed)
-        stepLog->outsiderOpened = stepLog->outsiderOpened || ReadsMidSave(file, stepLog->outsider);
-    if (step == SaveStep::ProtectionChanged) {
-        ++stepLog->protectionChanges;
-        return;
-    }
-    stepLog->steps.emplace_back(step, file);
-    if (step == SaveStep::Created)
-        ::stat(file.c_str(), &stepLog->created);
-    if (step == SaveStep::ReadyToWrite) {
-        ::stat(file.c_str(), &stepLog->ready);
-        stepLog->readyAcl = AccessAclOf(file);
-    }
-}
-
-struct WatchedSave : StepLog {
-    WatchedSave()
-    {
-        stepLog = this;
-        WatchSaveSteps(LogStep);
-    }
-    ~WatchedSave() { WatchSaveSteps(nullptr); }
-};
-
-struct Umask {
-    mode_t old;
-    explicit Umask(mode_t mask) : old(::umask(mask)) {}
-    ~Umask() { ::umask(old); }
-};
-
 ino_t Inode(const fs::path& path)
 {
     struct stat st {
     };
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
-
-struct FileSave : ::testing::Test, TTempFiles {
-    // A file of the user's own, with its mode.
-    static void Own(const fs::path& path, const std::string& bytes, mode_t mode)
-    {
-        Put(path.string(), bytes);
-        TOtherUser::Give(path.string());
-        ::chmod(path.c_str(), mode);
-    }
-    // Saves "new" to file as the user, in the shared group too, or as root.
-    static SaveResult SaveNew(const fs::path& file, bool asUser)
-    {
-        std::optional<TOtherUser> user;
-        if (asUser)
-            user.emplace(std::vector<gid_t>{TOtherUser::kSharedGroup});
-        return ReplaceFile(file.string(), "new");
-    }
-    static void Link(const std::string& to, const fs::path& at)
-    {
-        fs::create_symlink(to, at);
-        TOtherUser::Give(at.string());
-    }
-};
 } // namespace
 
 TEST_F(FileSave, ThroughLinksTheTargetIsReplacedAndAProtectedFileIsRefused)
@@ -354,7 +232,8 @@ TEST_F(FileSave, TheNewFileHasTheOldOnesOwnerGroupAndModeBeforeItsFirstByte)
         ASSERT_EQ(saved.error, 0) << saved.reason;
         EXPECT_EQ(Read(file.string()), "new");
         ASSERT_EQ(watch.steps.size(), 5u);
-        EXPECT_EQ(watch.created.st_mode & 07777, 0600u); // whatever the process's mask would allow
+        // whatever the process's mask would allow, and no more than the old file gave its owner
+        EXPECT_EQ(watch.created.st_mode & 07777, (c.owner != 0 ? c.mode : 0600) & 0600);
         EXPECT_EQ(watch.ready.st_uid, c.keptOwner);
         EXPECT_EQ(watch.ready.st_gid, c.keptGroup);
         EXPECT_EQ(watch.ready.st_mode & 07777, c.keptMode);
@@ -556,220 +435,6 @@ TEST_F(FileSave, APipeUnderTheNameIsRefusedAtOnceAndGetsNoByte)
         EXPECT_NE(saved.reason.find(file.string() + " is not a regular file"), std::string::npos) << saved.reason;
         EXPECT_EQ(fs::status(file).type(), fs::file_type::fifo);
         EXPECT_EQ(Listing(folder), "unit.kvx ");
-    }
-}
-
-namespace
-{
-// An access ACL as the system keeps it: version 2, then tag, rights and id of each entry, little-endian.
-enum : uint16_t { kOwnerEntry = 1, kUserEntry = 2, kGroupEntry = 4, kMaskEntry = 0x10, kOthersEntry = 0x20 };
-std::string Acl(std::vector<std::tuple<uint16_t, uint16_t, uint32_t>> entries, uint32_t version = 2)
-{
-    const auto little = [](uint32_t value, int bytes) {
-        std::string out;
-        for (int i = 0; i < bytes; ++i)
-            out += static_cast<char>(value >> (8 * i) & 0xFF);
-        return out;
-    };
-    std::string acl = little(version, 4);
-    for (const auto& [tag, rights, id] : entries)
-        acl += little(tag, 2) + little(rights, 2) + little(id, 4);
-    return acl;
-}
-
-} // namespace
-
-// Where the file system takes no ACL, the group gets no more than the ACL's entry for it allowed.
-TEST(AccessAcl, TheGroupGetsNoMoreThanItsOwnEntry)
-{
-    const std::string shared = Acl({{kOwnerEntry, 6, ~0u},
-                                    {kUserEntry, 6, 7},
-                                    {kGroupEntry, 4, ~0u},
-                                    {kMaskEntry, 6, ~0u},
-                                    {kOthersEntry, 0, ~0u}});
-    const struct {
-        std::string acl;
-        mode_t mode, within;
-    } cases[] = {
-        {"", 0664, 0664},     // no ACL: the group bits are the group's own
-        {shared, 0660, 0640}, // mask rw, the group's own entry r
-        {Acl({{kOwnerEntry, 6, ~0u}, {kOthersEntry, 4, ~0u}}), 0664, 0604}, // no entry for the group
-        {Acl({{kGroupEntry, 7, ~0u}}, 1), 0670, 0600},                      // a version unknown
-        {shared.substr(0, 10), 0660, 0600},                                 // cut short
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(GroupWithinAcl(c.mode, c.acl), c.within) << std::oct << c.mode;
-}
-
-namespace
-{
-// What a plain program gets for a new file of mode 0666 in folder, as user (with the shared group) or as root:
-// its owner, group and mode, and its access ACL.
-std::tuple<uid_t, gid_t, mode_t, std::string> PlainCreate(const fs::path& folder, bool asUser)
-{
-    const fs::path file = folder / "plain";
-    {
-        std::optional<TOtherUser> user;
-        if (asUser)
-            user.emplace(std::vector<gid_t>{TOtherUser::kSharedGroup});
-        ::close(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    }
-    struct stat st {
-    };
-    ::stat(file.c_str(), &st);
-    std::string acl = AccessAclOf(file);
-    ::unlink(file.c_str());
-    return {st.st_uid, st.st_gid, st.st_mode & 07777, std::move(acl)};
-}
-} // namespace
-
-// A file shared through an access ACL keeps it over a save, set before its first byte: the named user still
-// reads it, its group still does not, nor the group a setgid folder gives it in place of one it could not keep. A
-// file without one does not take one from its folder, and a new file gets what its folder's default ACL gives a
-// plain new file there, the process's mask left out, from before its first byte.
-TEST_F(FileSave, AnAccessAclStaysWithTheFile)
-{
-    if (!TOtherUser::Root())
-        GTEST_SKIP() << "needs root to act as the users the ACL names";
-    constexpr uid_t kUser = TOtherUser::kId, kNamed = TOtherUser::kThird, kMember = 65531;
-    constexpr gid_t kShared = TOtherUser::kSharedGroup, kNotTheUsers = TOtherUser::kThird;
-    // An ACL that names a user: the rights of the owner, that user, the file's group, the mask and all others.
-    const auto naming = [kNamed](uint16_t owner, uint16_t user, uint16_t group, uint16_t mask, uint16_t others) {
-        return Acl({{kOwnerEntry, owner, ~0u},
-                    {kUserEntry, user, kNamed},
-                    {kGroupEntry, group, ~0u},
-                    {kMaskEntry, mask, ~0u},
-                    {kOthersEntry, others, ~0u}});
-    };
-    const std::string named = naming(6, 4, 0, 4, 0);
-    const struct {
-        const char* name;
-        std::string acl, folderDefault; // of the old file, of its folder
-        bool asUser;
-        bool namedReads, memberReads; // the named user, a member of the shared group
-        bool exists = true;           // else the save makes the file
-        mode_t mask = 022;            // the process's
-        gid_t fileGroup = kShared;    // of the old file
-        gid_t setgidFolder = 0;       // the group of the file's folder, which new files take; 0: a plain folder
-    } cases[] = {
-        {"named user may read, the group may not", named, "", true, true, false},
-        {"the same, root saving", named, "", false, true, false},
-        {"no ACL, the folder's default one names a user", "", naming(7, 7, 5, 7, 5), true, false, true},
-        {"no ACL, the folder's default one lets a user read and write", "", naming(7, 6, 0, 6, 0), true, false, true},
-        {"the group may read, a group the user is not in, setgid folder", naming(6, 4, 4, 4, 0), "", true, true, false,
-         true, 022, kNotTheUsers, kShared},
-        {"a new file, the folder's default ACL names a user, mask 022", "", naming(7, 6, 0, 6, 0), true, true, false,
-         false},
-        {"a new file, the folder's default ACL gives the group read, mask 077", "",
-         Acl({{kOwnerEntry, 6, ~0u}, {kGroupEntry, 4, ~0u}, {kOthersEntry, 0, ~0u}}), true, false, true, false, 077,
-         kShared, kShared},
-        {"a new file, root saving", "", naming(7, 6, 0, 6, 4), false, true, true, false},
-        // defaults that give execute, which a plain create narrows: through the mask, else the group's own entry
-        {"a new file, the folder's default ACL names a user, mask rwx, others r-x", "", naming(7, 7, 5, 7, 5), true,
-         true, true, false},
-        {"a new file, the folder's minimal default ACL gives execute", "",
-         Acl({{kOwnerEntry, 7, ~0u}, {kGroupEntry, 5, ~0u}, {kOthersEntry, 5, ~0u}}), true, true, true, false},
-    };
-    ::chmod(Dir.c_str(), 0755);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Umask mask(c.mask);
-        const fs::path folder = Dir / c.name, file = folder / "unit.kvx";
-        fs::create_directory(folder);
-        TOtherUser::Give(folder.string());
-        if (c.setgidFolder != 0) {
-            ASSERT_EQ(::chown(folder.c_str(), kUser, c.setgidFolder), 0);
-            ::chmod(folder.c_str(), 02755);
-        }
-        if (c.exists) {
-            Own(file, "old", 0640);
-            ASSERT_EQ(::chown(file.c_str(), kUser, c.fileGroup), 0);
-        }
-        if (!c.acl.empty() && ::setxattr(file.c_str(), "system.posix_acl_access", c.acl.data(), c.acl.size(), 0) != 0)
-            GTEST_SKIP() << "the test folder's file system takes no access ACLs: " << SystemErrorText(errno);
-        if (!c.folderDefault.empty()) {
-            ASSERT_EQ(::setxattr(folder.c_str(), "system.posix_acl_default", c.folderDefault.data(),
-                                 c.folderDefault.size(), 0),
-                      0);
-        }
-        WatchedSave watch;
-        watch.outsider = c.namedReads ? 0 : kNamed; // not once let in on the way
-        const SaveResult saved = SaveNew(file, c.asUser);
-        ASSERT_EQ(saved.error, 0) << saved.reason;
-        EXPECT_FALSE(watch.outsiderOpened);
-        EXPECT_GT(watch.protectionChanges, 0);
-        if (!c.exists) { // the file and what it was before its first byte, as a plain new file there
-            const auto [uid, gid, mode, acl] = PlainCreate(folder, c.asUser);
-            struct stat now {
-            };
-            ASSERT_EQ(::stat(file.c_str(), &now), 0);
-            EXPECT_EQ(std::make_tuple(now.st_uid, now.st_gid, now.st_mode & 07777), std::make_tuple(uid, gid, mode));
-            EXPECT_EQ(watch.ready.st_mode & 07777, mode);
-            EXPECT_EQ(watch.readyAcl, acl);
-            EXPECT_EQ(watch.created.st_mode & 077, 0u); // nobody else in until then
-        } else if (c.setgidFolder == 0) {
-            EXPECT_EQ(watch.readyAcl, c.acl);
-        }
-        EXPECT_EQ(Reads(file, kNamed), c.namedReads);
-        EXPECT_EQ(Reads(file, kMember, {kShared}), c.memberReads);
-        EXPECT_TRUE(Reads(file, kUser) || !c.asUser);
-    }
-}
-
-namespace
-{
-// From here on every read of an extended attribute by this process fails with error, as a file system that cannot
-// read its ACLs answers. False where the system lets no process filter its own calls.
-bool AclReadsFail(int error)
-{
-    sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_getxattr, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
-}
-} // namespace
-
-// A folder whose default ACL cannot be read stops no save of a new file, which keeps what its create gave it: no
-// more than a plain create there gets, and its owner's alone. An old file whose own ACL cannot be read still
-// refuses the save, and stays as it was.
-TEST_F(FileSave, AFolderAclThatCannotBeReadStopsNoNewFile)
-{
-    enum Ended { Saved, RefusedWithTheError, Otherwise, NoFilter };
-    for (const int error : {EIO, EACCES, EPERM}) {
-        for (const bool exists : {false, true}) {
-            SCOPED_TRACE(testing::Message() << SystemErrorText(error) << (exists ? ", over a file" : ", a new file"));
-            const fs::path folder = Dir / (std::to_string(error) + (exists ? "old" : "new")),
-                           file = folder / "unit.kvx";
-            fs::create_directory(folder);
-            if (exists)
-                Put(file.string(), "old");
-            const pid_t child = ::fork();
-            if (child == 0) {
-                if (!AclReadsFail(error))
-                    ::_exit(NoFilter);
-                const SaveResult saved = ReplaceFile(file.string(), "new");
-                ::_exit(!saved.Failed() ? Saved : saved.error == error ? RefusedWithTheError : Otherwise);
-            }
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            ASSERT_TRUE(WIFEXITED(status));
-            if (WEXITSTATUS(status) == NoFilter)
-                GTEST_SKIP() << "this system lets no process filter its own calls";
-            EXPECT_EQ(WEXITSTATUS(status), exists ? RefusedWithTheError : Saved);
-            EXPECT_EQ(Read(file.string()), exists ? "old" : "new");
-            EXPECT_EQ(Listing(folder), "unit.kvx ");
-            struct stat st {
-            };
-            ASSERT_EQ(::stat(file.c_str(), &st), 0);
-            if (!exists) {
-                EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << st.st_mode;
-                EXPECT_EQ(st.st_mode & ~std::get<2>(PlainCreate(folder, false)) & 07777, 0u) << std::oct << st.st_mode;
-            }
-        }
     }
 }
 
