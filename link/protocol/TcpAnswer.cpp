@@ -2,9 +2,8 @@
 
 size_t TcpAnswer::Take(std::string_view bytes)
 {
-    size_t taken = 0;
-    while (taken < bytes.size() &&
-           (state_ == State::Open || (state_ == State::Accepted && (keepsAll_ || IsLineEnd(bytes[taken])))))
+    size_t taken = TakeUntilDecided(bytes);
+    while (taken < bytes.size() && state_ == State::Accepted && (keepsAll_ || IsLineEnd(bytes[taken])))
         TakeByte(bytes[taken++]);
     return taken;
 }

@@ -141,11 +141,11 @@ void TcpReadSteps::Decide(Outcome& out)
         Finish(out, k);
         return;
     }
+    const auto rank = [](const TcpReadPlacement& p) { return std::pair(p.Result(), p.BlocksDone()); };
     size_t furthest = 0;
     for (size_t k = 0; k < placements_.size(); ++k) {
         if (!placements_[k].Final())
             return;
-        const auto rank = [](const TcpReadPlacement& p) { return std::pair(p.Result(), p.BlocksDone()); };
         if (rank(placements_[k]) > rank(placements_[furthest]))
             furthest = k;
     }
